@@ -1,0 +1,237 @@
+#include "cell_number.h"
+
+#include "failure.h"
+
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace sg {
+
+char systemDecimalSeparator() {
+    const std::lconv* lc = std::localeconv();
+    if (lc != nullptr && lc->decimal_point != nullptr && lc->decimal_point[0] != '\0')
+        return lc->decimal_point[0];
+    return '.';
+}
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+bool tryParseCellFloat(std::string_view text, char separator, double& out) {
+    const std::string_view s = trimBlanks(text);
+    // Rebuild the number in the locale-free form that from_chars reads.
+    std::string normal;
+    normal.reserve(s.size() + 1);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    int mantissaDigits = 0;
+    bool seenSeparator = false;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (isDigit(c)) {
+            normal.push_back(c);
+            ++mantissaDigits;
+        } else if (c == separator && !seenSeparator) {
+            seenSeparator = true;
+            normal.push_back('.');
+        } else {
+            break;
+        }
+    }
+    if (mantissaDigits == 0) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        normal.push_back('e');
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+            if (s[i] == '-') normal.push_back('-');
+            ++i;
+        }
+        int exponentDigits = 0;
+        for (; i < s.size() && isDigit(s[i]); ++i) {
+            normal.push_back(s[i]);
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0) return false;
+    }
+    if (i != s.size()) return false;
+
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value);
+    if (ec != std::errc() || end != normal.data() + normal.size()) return false;
+    if (!std::isfinite(value)) return false;
+    out = negative ? -value : value;
+    return true;
+}
+
+double parseCellFloat(const std::string& text, char separator) {
+    double value = 0.0;
+    if (!tryParseCellFloat(text, separator, value)) throwInvalidFloat(text);
+    return value;
+}
+
+int parseCellInteger(const std::string& text) {
+    const std::string_view s = trimBlanks(text);
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        negative = s[i] == '-';
+        ++i;
+    }
+    if (i == s.size()) throwInvalidInteger(text);
+    long long value = 0;
+    for (; i < s.size(); ++i) {
+        if (!isDigit(s[i])) throwInvalidInteger(text);
+        value = value * 10 + (s[i] - '0');
+        if (value > static_cast<long long>(std::numeric_limits<int>::max()) + 1) throwInvalidInteger(text);
+    }
+    if (negative) value = -value;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        throwInvalidInteger(text);
+    return static_cast<int>(value);
+}
+
+namespace {
+
+// A finite value as decimal digits: value = 0.d1 d2 d3 ... x 10^exponent,
+// without trailing zeros; no digits means zero.
+struct DecimalDigits {
+    bool negative = false;
+    std::string digits;
+    int exponent = 0;
+};
+
+void stripTrailingZeros(DecimalDigits& d) {
+    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+    if (d.digits.empty()) d.exponent = 0;
+}
+
+// 18 significant digits, the working precision of the number conversions.
+DecimalDigits decimalOf(double v) {
+    DecimalDigits d;
+    d.negative = std::signbit(v);
+    if (v == 0.0) return d;
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 17);
+    std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
+    const std::size_t e = text.find('e');
+    for (std::size_t i = 0; i < e; ++i)
+        if (isDigit(text[i])) d.digits.push_back(text[i]);
+    int exp10 = 0;
+    std::from_chars(text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0), text.data() + text.size(), exp10);
+    d.exponent = exp10 + 1;
+    stripTrailingZeros(d);
+    return d;
+}
+
+// Keeps `count` leading digits, rounding half away from zero.
+void roundToDigitCount(DecimalDigits& d, int count) {
+    if (static_cast<int>(d.digits.size()) <= count) return;
+    if (count < 0) {
+        d.digits.clear();
+        d.exponent = 0;
+        return;
+    }
+    const bool up = d.digits[static_cast<std::size_t>(count)] >= '5';
+    d.digits.resize(static_cast<std::size_t>(count));
+    if (up) {
+        int i = count - 1;
+        while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9') {
+            d.digits[static_cast<std::size_t>(i)] = '0';
+            --i;
+        }
+        if (i >= 0) {
+            ++d.digits[static_cast<std::size_t>(i)];
+        } else {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.exponent;
+        }
+    }
+    stripTrailingZeros(d);
+}
+
+std::string scientificText(const DecimalDigits& d, char separator) {
+    std::string out;
+    if (d.negative) out.push_back('-');
+    out.push_back(d.digits[0]);
+    if (d.digits.size() > 1) {
+        out.push_back(separator);
+        out.append(d.digits, 1, std::string::npos);
+    }
+    out.push_back('E');
+    out += std::to_string(d.exponent - 1);
+    return out;
+}
+
+std::string specialText(double v) {
+    if (std::isnan(v)) return "NAN";
+    return v < 0 ? "-INF" : "INF";
+}
+
+}  // namespace
+
+std::string formatGeneral(double value, char separator, int precision) {
+    if (!std::isfinite(value)) return specialText(value);
+    DecimalDigits d = decimalOf(value);
+    roundToDigitCount(d, precision);
+    if (d.digits.empty()) return "0";
+    if (d.exponent > precision || d.exponent < -4) return scientificText(d, separator);
+
+    std::string out;
+    if (d.negative) out.push_back('-');
+    const int n = static_cast<int>(d.digits.size());
+    if (d.exponent <= 0) {
+        out.push_back('0');
+        out.push_back(separator);
+        out.append(static_cast<std::size_t>(-d.exponent), '0');
+        out += d.digits;
+    } else {
+        for (int i = 0; i < d.exponent; ++i) out.push_back(i < n ? d.digits[static_cast<std::size_t>(i)] : '0');
+        if (n > d.exponent) {
+            out.push_back(separator);
+            out.append(d.digits, static_cast<std::size_t>(d.exponent), std::string::npos);
+        }
+    }
+    return out;
+}
+
+std::string formatFixed(double value, int precision, int decimals, char separator) {
+    if (!std::isfinite(value)) return specialText(value);
+    DecimalDigits d = decimalOf(value);
+    roundToDigitCount(d, precision);
+    if (d.exponent > precision) return formatGeneral(value, separator, precision);
+    roundToDigitCount(d, d.exponent + decimals);
+
+    std::string out;
+    if (d.negative && !d.digits.empty()) out.push_back('-');
+    const int n = static_cast<int>(d.digits.size());
+    auto digitAt = [&](int i) { return i >= 0 && i < n ? d.digits[static_cast<std::size_t>(i)] : '0'; };
+    if (d.exponent <= 0) {
+        out.push_back('0');
+    } else {
+        for (int i = 0; i < d.exponent; ++i) out.push_back(digitAt(i));
+    }
+    if (decimals > 0) {
+        out.push_back(separator);
+        for (int k = 0; k < decimals; ++k) out.push_back(digitAt(d.exponent + k));
+    }
+    return out;
+}
+
+}  // namespace sg

@@ -1,0 +1,31 @@
+#pragma once
+// Moving the model between the main window's controls and the MirrorModel.
+
+#include "mirror_model.h"
+#include "model_controls.h"
+
+namespace sg {
+
+// Reads one parameter-grid cell as a number; a bad cell throws its message.
+double readParameterCell(const ModelControls& c, int row);
+
+// Grid rows 0..4, the axial position, rows 5 and 6 (a zone height of 0 is
+// stored as 1e-7): the numeric part that the recompute and the set-up file
+// share. A bad cell stops at that cell; earlier fields keep their new values.
+void readParametersFromControls(MirrorModel& m, const ModelControls& c);
+
+// The numbers above, then the test choice, the deviation sign, the pure
+// surface choice, the line parity and the tripled ruling of Wire and Foucault.
+void readModelFromControls(MirrorModel& m, const ModelControls& c);
+
+// The test and orientation choices, "Odd", "Grid", grid rows 0..6 and the
+// maximum movement, in the general number format.
+void publishModelToControls(const MirrorModel& m, ModelControls& c);
+
+// Loads getting-started example n = 1..4 and publishes it.
+void applyExample(MirrorModel& m, ModelControls& c, int n);
+
+// Sets the orientation flags from RadioGroup1; no item leaves them as they are.
+void readOrientation(MirrorModel& m, const ModelControls& c);
+
+}  // namespace sg

@@ -1,0 +1,103 @@
+#include "conic.h"
+#include "failure.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace sg {
+namespace {
+
+TEST(Conic, DeviationOfTheDefaultParaboloidAtTheEdge) {
+    MirrorModel m;  // wavelength 0.55 um
+    EXPECT_NEAR(conicDeviationWaves(m, 100, 0, 2000, -1), -0.0015625 / 0.00055, 1e-12);
+    EXPECT_NEAR(conicDeviationWaves(m, 100, 0, 2000, -1), -2.8409090909, 1e-9);
+    EXPECT_EQ(conicDeviationWaves(m, 100, 0, 2000, 0), 0.0);
+    EXPECT_GT(conicDeviationWaves(m, 100, 0, 2000, 0.5), 0.0);  // oblate
+    EXPECT_NEAR(conicDeviationWaves(m, 0, -100, 2000, -1), conicDeviationWaves(m, 100, 0, 2000, -1), 1e-12);
+}
+
+TEST(Conic, NormalInterceptWorkedValues) {
+    EXPECT_NEAR(normalIntercept(50, 0, 2000, -2), 2001.2500977, 5e-8);
+    EXPECT_NEAR(normalIntercept(50, 0, 2000, 0), 2000.0002929, 5e-8);
+    EXPECT_NEAR(normalIntercept(30, 40, 2000, -2), normalIntercept(50, 0, 2000, -2), 1e-9);
+}
+
+TEST(Conic, NormalInterceptFollowsTheParaxialSeries) {
+    // R - k x^2 / (2R) up to terms in x^4 / R^3.
+    for (double k : {-3.0, -2.0, -1.0, 0.0, 0.7}) {
+        for (double x : {5.0, 20.0, 60.0, 100.0}) {
+            const double R = 2000;
+            const double series = R - k * x * x / (2 * R);
+            EXPECT_NEAR(normalIntercept(x, 0, R, k), series, 2 * std::pow(x, 4) / std::pow(R, 3))
+                << "k " << k << " x " << x;
+        }
+    }
+}
+
+TEST(Conic, SlopeIsTheDerivativeOfTheSag) {
+    const double h = 1e-4;
+    for (double r : {10.0, 55.0, 99.0}) {
+        const double numeric = (conicSag(r + h, 0, 1500, -1.3) - conicSag(r - h, 0, 1500, -1.3)) / (2 * h);
+        EXPECT_NEAR(conicSlope(r, 0, 1500, -1.3), numeric, 1e-9) << "r " << r;
+    }
+}
+
+TEST(Conic, ZeroRadiusAndCentreFail) {
+    auto message = [](auto f) {
+        try {
+            f();
+        } catch (const ActionError& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_EQ(message([] { conicSag(10, 0, 0, -1); }), "Floating point division by zero");
+    EXPECT_EQ(message([] { normalIntercept(10, 5, 0, 0); }), "Floating point division by zero");
+    EXPECT_EQ(message([] { normalIntercept(0, 0, 2000, -2); }), "Floating point division by zero");
+    MirrorModel m;
+    m.wavelength = 0;
+    EXPECT_EQ(message([&] { conicDeviationWaves(m, 100, 0, 2000, -1); }), "Floating point division by zero");
+    EXPECT_EQ(message([&] { conicDeviationWaves(m, 100, 0, 2000, 0); }), "Invalid floating point operation");
+}
+
+TEST(DistortedIntercept, FlatDeviationEqualsTheConic) {
+    MirrorModel m;
+    for (double x : {-70.0, 3.0, 45.0})
+        for (double y : {-20.0, 0.5, 60.0})
+            EXPECT_DOUBLE_EQ(distortedIntercept(m, x, y, 2000, -2), normalIntercept(x, y, 2000, -2));
+}
+
+TEST(DistortedIntercept, WeightsTheSlopeByTheOrientation) {
+    MirrorModel m;
+    m.slopeDeviation.fill(1e-4);
+    m.slopeDeviation[0] = 0;
+    const double x = 30, y = 40, r = 50;
+    const double base = normalIntercept(x, y, 2000, -2);
+    const double t = -1 / conicSlope(x, y, 2000, -2);
+
+    m.orientVertical = true;
+    EXPECT_NEAR(distortedIntercept(m, x, y, 2000, -2), conicSag(x, y, 2000, -2) - (t + 1e-4 / (r / x)) * r, 1e-9);
+    EXPECT_LT(distortedIntercept(m, x, y, 2000, -2), base);
+
+    m.orientVertical = false;
+    m.orientHorizontal = true;
+    EXPECT_NEAR(distortedIntercept(m, x, y, 2000, -2), conicSag(x, y, 2000, -2) - (t + 1e-4 / (r / y)) * r, 1e-9);
+
+    m.orientHorizontal = false;
+    m.orient2D = true;
+    EXPECT_DOUBLE_EQ(distortedIntercept(m, x, y, 2000, -2), base);
+}
+
+TEST(DistortedIntercept, VerticalOnTheLineXZeroUsesSagAtOneZero) {
+    MirrorModel m;
+    m.slopeDeviation.fill(2e-4);
+    const double y = 40;
+    const double t = -1 / conicSlope(0, y, 2000, -2);
+    const double expected = conicSag(1, 0, 2000, -2) - (t + 2e-4 / y) * y;  // weight 1 / r
+    EXPECT_NEAR(distortedIntercept(m, 0, y, 2000, -2), expected, 1e-9);
+}
+
+}  // namespace
+}  // namespace sg
