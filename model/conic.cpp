@@ -1,30 +1,9 @@
 #include "conic.h"
 
-#include "failure.h"
-
-#include <cmath>
-
 namespace sg {
 
-double conicSag(double x, double y, double R, double k) {
-    const double s = x * x + y * y;
-    return fdiv(s, 2 * R) + fdiv((1 + k) * s * s, 8 * R * R * R);
-}
-
-double conicSlope(double x, double y, double R, double k) {
-    const double r = std::sqrt(x * x + y * y);
-    return fdiv(r, R) + fdiv(4 * (1 + k) * r * r * r, 8 * R * R * R);
-}
-
-double normalIntercept(double x, double y, double R, double k) {
-    const double r = std::sqrt(x * x + y * y);
-    const double t = fdiv(-1.0, conicSlope(x, y, R, k));
-    return conicSag(x, y, R, k) - t * r;
-}
-
-double distortedIntercept(const MirrorModel& m, double x, double y, double R, double k) {
-    double t = fdiv(-1.0, conicSlope(x, y, R, k));
-    const double r = std::sqrt(x * x + y * y);
+double distortedInterceptFromRadius(const MirrorModel& m, const ConicTerms& c, double x, double y, double r) {
+    double t = fdiv(-1.0, slopeFromRadius(c, r));
     // Nearest sample of the radial slope profile.
     const std::int64_t j = roundHalfEven(fdiv(275 * r, m.mirrorDiameter / 2));
     if (j < 0 || j >= kProfileSamples) throwInvalidOperation();
@@ -45,7 +24,7 @@ double distortedIntercept(const MirrorModel& m, double x, double y, double R, do
         }
         t = t + fdiv(slope, fdiv(r, std::fabs(y)));
     }
-    return conicSag(x, y, R, k) - t * r;
+    return sagFromSquare(c, x * x + y * y) - t * r;
 }
 
 double conicDeviationWaves(const MirrorModel& m, double x, double y, double R, double k) {

@@ -5,26 +5,68 @@
 // Divisions follow the floating-point unit's fault rules (see failure.h):
 // R = 0 is a division by zero at the first use.
 
+#include "failure.h"
 #include "mirror_model.h"
+
+#include <cmath>
 
 namespace sg {
 
-// Sag in mm: the two-term series of the conic's sag,
-// s / (2R) + (1 + k) s^2 / (8 R^3) with s = x^2 + y^2.
-double conicSag(double x, double y, double R, double k);
+// The constant factors of the sag series for one R and k. The ray passes
+// compute them once per pass; every function below evaluates the same
+// operations in the same order, so both give the same bits.
+struct ConicTerms {
+    double radius;        // R
+    double twoR;          // 2 R
+    double eightR3;       // 8 R^3, as ((8 R) R) R
+    double onePlusK;      // 1 + k
+    double fourOnePlusK;  // 4 (1 + k)
+};
 
-// Radial derivative of conicSag: r / R + 4 (1 + k) r^3 / (8 R^3).
-double conicSlope(double x, double y, double R, double k);
+inline ConicTerms conicTerms(double R, double k) { return {R, 2 * R, 8 * R * R * R, 1 + k, 4 * (1 + k)}; }
+
+// Sag from s = x^2 + y^2: s / (2R) + (1 + k) s^2 / (8 R^3).
+inline double sagFromSquare(const ConicTerms& c, double s) {
+    return fdiv(s, c.twoR) + fdiv(c.onePlusK * s * s, c.eightR3);
+}
+
+// Radial slope from r: r / R + 4 (1 + k) r^3 / (8 R^3).
+inline double slopeFromRadius(const ConicTerms& c, double r) {
+    return fdiv(r, c.radius) + fdiv(c.fourOnePlusK * r * r * r, c.eightR3);
+}
+
+// Axial intercept of the normal at radius r = sqrt(s): sag + r / slope.
+inline double interceptFromRadius(const ConicTerms& c, double s, double r) {
+    const double t = fdiv(-1.0, slopeFromRadius(c, r));
+    return sagFromSquare(c, s) - t * r;
+}
+
+// Sag in mm: the two-term series of the conic's sag.
+inline double conicSag(double x, double y, double R, double k) {
+    return sagFromSquare(conicTerms(R, k), x * x + y * y);
+}
+
+// Radial derivative of conicSag.
+inline double conicSlope(double x, double y, double R, double k) {
+    return slopeFromRadius(conicTerms(R, k), std::sqrt(x * x + y * y));
+}
 
 // Axial position (mm from the vertex) where the surface normal through
-// (x, y) meets the axis: sag + r / slope. Undefined at the centre (r = 0),
-// where it is a division by zero.
-double normalIntercept(double x, double y, double R, double k);
+// (x, y) meets the axis. Undefined at the centre (r = 0), where it is a
+// division by zero.
+inline double normalIntercept(double x, double y, double R, double k) {
+    const double s = x * x + y * y;
+    return interceptFromRadius(conicTerms(R, k), s, std::sqrt(s));
+}
 
 // The same with the smoothed slope of the zonal deviation folded in, weighted
 // by the direction that the orientation flags of the model select; "2 D"
-// ignores the deviation.
-double distortedIntercept(const MirrorModel& m, double x, double y, double R, double k);
+// ignores the deviation. r is sqrt(x^2 + y^2) of the point passed in.
+double distortedInterceptFromRadius(const MirrorModel& m, const ConicTerms& c, double x, double y, double r);
+
+inline double distortedIntercept(const MirrorModel& m, double x, double y, double R, double k) {
+    return distortedInterceptFromRadius(m, conicTerms(R, k), x, y, std::sqrt(x * x + y * y));
+}
 
 // Departure of the conic from the sphere of the same vertex radius, in waves
 // of the model's wavelength (micrometres).

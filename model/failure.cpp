@@ -7,6 +7,11 @@ namespace sg {
 void throwDivisionByZero() { throw ActionError(kDivisionByZeroMessage); }
 void throwInvalidOperation() { throw ActionError(kInvalidOperationMessage); }
 
+void throwDivisionFault(double a, double b) {
+    if (b == 0.0 && a != 0.0 && !std::isnan(a)) throwDivisionByZero();
+    throwInvalidOperation();
+}
+
 std::string invalidFloatMessage(const std::string& text) {
     return "'" + text + "' is not a valid floating point value";
 }

@@ -31,14 +31,14 @@ std::string invalidIntegerMessage(const std::string& text);
 // a / b with the floating-point unit's fault rules: a finite non-zero
 // numerator over zero is a division by zero; 0/0, inf/inf and any NaN
 // operand are invalid operations.
+[[noreturn]] void throwDivisionFault(double a, double b);
+
 [[gnu::always_inline]] inline double fdiv(double a, double b) {
-    if (b == 0.0) [[unlikely]] {
-        if (a == 0.0 || std::isnan(a)) throwInvalidOperation();
-        throwDivisionByZero();
-    }
-    if (std::isnan(a) || std::isnan(b) || (std::isinf(a) && std::isinf(b))) [[unlikely]]
-        throwInvalidOperation();
-    return a / b;
+    const double q = a / b;
+    // A NaN quotient comes from a NaN operand, 0/0 or inf/inf.
+    if (b == 0.0 || q != q) [[unlikely]]
+        throwDivisionFault(a, b);
+    return q;
 }
 
 // A NaN operand in a comparison is an invalid operation.

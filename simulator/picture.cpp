@@ -1,0 +1,28 @@
+#include "picture.h"
+
+namespace sg {
+
+void clearDrawingArea(Canvas& canvas) { canvas.eraseRect(0, 0, kPictureWidth, kPictureHeight); }
+
+namespace {
+void drawDisk(Canvas& canvas, Rgb fill) {
+    canvas.setBrushColour(fill);
+    canvas.setBrushHollow(false);
+    canvas.drawEllipse(kDiskCentreX - kDiskRadius, kDiskCentreY - kDiskRadius, kDiskCentreX + kDiskRadius,
+                       kDiskCentreY + kDiskRadius);
+    canvas.setBrushColour(kSilver);
+}
+}  // namespace
+
+void drawMirrorDisk(Canvas& canvas, const MirrorModel& m) { drawDisk(canvas, m.palette.mirrorFillColour); }
+
+void drawWhiteMirrorDisk(Canvas& canvas) { drawDisk(canvas, kWhite); }
+
+void drawDiskForMode(Canvas& canvas, const MirrorModel& m) {
+    if (m.whiteMode)
+        drawWhiteMirrorDisk(canvas);
+    else
+        drawMirrorDisk(canvas, m);
+}
+
+}  // namespace sg

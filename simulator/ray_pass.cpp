@@ -1,0 +1,244 @@
+#include "ray_pass.h"
+
+#include "ray_batch.h"
+
+#include "conic.h"
+#include "failure.h"
+#include "model_io.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sg {
+
+RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor) {
+    RaySetup s;
+    s.radius = m.radiusOfCurvature;
+    s.conic = conicTerms(m.radiusOfCurvature, 2 * m.conicConstant);
+    s.axialOffset = m.axialOffset;
+    s.transverse = m.transverseOffset;
+    const double ruling = rulingFactor * m.linesPerMm;
+    s.bandWidthFault = 2 * ruling == 0;
+    s.bandWidth = s.bandWidthFault ? 0 : 1 / (2 * ruling);
+    s.distorted = m.useDistortedSurface;
+    s.evenLines = m.evenLines;
+    s.test = m.testWire ? kTestWire : m.testFoucault ? kTestFoucault : kTestRonchi;
+    s.orientation = m.orientHorizontal ? kOrientHorizontal : m.orient2D ? kOrient2D : kOrientVertical;
+    return s;
+}
+
+namespace {
+
+// The plane position from a point with s = u^2 + v^2 and r = sqrt(s).
+[[gnu::always_inline]] inline PlanePoint planeFrom(const MirrorModel& m, const RaySetup& s, double u, double v,
+                                                   double sq, double r) {
+    double intercept;
+    if (r == 0)
+        intercept = s.radius;  // the paraxial limit at the centre
+    else
+        intercept = s.distorted ? distortedInterceptFromRadius(m, s.conic, u, v, r)
+                                : interceptFromRadius(s.conic, sq, r);
+    // Distance from the ray's axis crossing to the plane of the grating.
+    const double d = s.radius - intercept + s.axialOffset;
+    return {fdiv(d * u, intercept), fdiv(d * v, intercept)};
+}
+
+}  // namespace
+
+PlanePoint planePosition(const MirrorModel& m, const RaySetup& s, double u, double v) {
+    const double sq = u * u + v * v;
+    return planeFrom(m, s, u, v, sq, std::sqrt(sq));
+}
+
+namespace {
+
+// int(|z| + 0.5): the index of the band that z (in band widths) falls in.
+inline std::int64_t bandIndex(double z) { return truncToInt64(std::fabs(z) + 0.5); }
+
+inline double bandWidthOf(const RaySetup& s) {
+    if (s.bandWidthFault) [[unlikely]]
+        throwDivisionByZero();
+    return s.bandWidth;
+}
+
+}  // namespace
+
+namespace {
+
+[[gnu::always_inline]] inline bool normalLit(const MirrorModel& m, const RaySetup& s, double u, double v, double sq,
+                                             double r) {
+    const double w = bandWidthOf(s);
+    const PlanePoint p = planeFrom(m, s, u, v, sq, r);
+    const double along = s.orientation == kOrientHorizontal ? p.y : p.x;
+    const double t = s.transverse;
+    bool b;
+    switch (s.test) {
+    case kTestWire: {
+        std::int64_t h = bandIndex(fdiv(along, w) + 3 * t);
+        if (s.orientation == kOrient2D && h < 2) h = bandIndex(fdiv(p.y, w));
+        b = h >= 2;
+        break;
+    }
+    case kTestFoucault:
+        b = checkedOperand(fdiv(along, w) + t) <= 0;
+        break;
+    default: {
+        std::int64_t h = bandIndex(fdiv(along, w) + t);
+        if (s.orientation == kOrient2D && h % 2 == 0) h = bandIndex(fdiv(p.y, w));
+        b = h % 2 != 0;
+        break;
+    }
+    }
+    return b != s.evenLines;
+}
+
+[[gnu::always_inline]] inline bool centreLit(const MirrorModel& m, const RaySetup& s, double u, double v, double sq,
+                                             double r) {
+    if (s.test == kTestFoucault) return false;
+    const double w = bandWidthOf(s);
+    const PlanePoint p = planeFrom(m, s, u, v, sq, r);
+    const double along = s.orientation == kOrientHorizontal ? p.y : p.x;
+    const double t = s.transverse;
+    bool b;
+    if (s.test == kTestWire) {
+        std::int64_t h = bandIndex(fdiv(along, w) + 120 * t);
+        if (s.orientation == kOrient2D && h < 2) h = bandIndex(fdiv(p.y, w));
+        b = h >= 2;
+    } else {
+        std::int64_t h = bandIndex(fdiv(along, w) + 40 * t);
+        if (s.orientation == kOrient2D && h % 40 == 0) h = bandIndex(fdiv(p.y, w));
+        b = h % 40 != 0;
+    }
+    return !b;
+}
+
+}  // namespace
+
+bool normalRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
+    const double sq = u * u + v * v;
+    return normalLit(m, s, u, v, sq, std::sqrt(sq));
+}
+
+bool centreRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
+    const double sq = u * u + v * v;
+    return centreLit(m, s, u, v, sq, std::sqrt(sq));
+}
+
+namespace {
+
+template <bool Centres>
+[[gnu::always_inline]] inline bool decide(const MirrorModel& m, const RaySetup& s, double u, double v, double sq,
+                                          double r) {
+    return Centres ? centreLit(m, s, u, v, sq, r) : normalLit(m, s, u, v, sq, r);
+}
+
+// The pass point by point, for a diameter of 0 or one that is not finite,
+// where the coordinates themselves may fault.
+template <bool Centres>
+void runPassDirect(Simulator& sim, const RaySetup& setup) {
+    MirrorModel& m = sim.model;
+    const double diameter = m.mirrorDiameter;
+    const double aperture = diameter / 2;
+    const Rgb colour = m.palette.rayColour;
+    for (int i = 0; i < m.rayCount; ++i) {
+        const double u = sim.random.coordinate(diameter);
+        const double v = sim.random.coordinate(diameter);
+        const double sq = u * u + v * v;
+        const double r = std::sqrt(sq);
+        if (r > aperture) continue;  // outside the aperture
+        if (!decide<Centres>(m, setup, u, v, sq, r)) continue;
+        const int x = truncToInt(2 * (fdiv(275 * u, diameter) + 205));
+        const int y = truncToInt(fdiv(550 * v, diameter) + 300);
+        sim.canvas.setPixel(x, y, colour);
+    }
+}
+
+// The same points in batches: first the draws and the aperture test, which
+// keeps the points inside without a branch, then the decisions of the whole
+// batch, then the pixels in order. Pixels, faults and the generator's state
+// come out as in the direct pass.
+void runPassBatched(Simulator& sim, const RaySetup& setup, bool centres) {
+    MirrorModel& m = sim.model;
+    sim.drawTables.prepare(m.mirrorDiameter);
+    const DrawTables& tables = sim.drawTables;
+    const double aperture = m.mirrorDiameter / 2;
+    const QRgb colour = toQRgb(m.palette.rayColour);
+    Canvas& canvas = sim.canvas;
+    const unsigned width = static_cast<unsigned>(canvas.width());
+    const unsigned height = static_cast<unsigned>(canvas.height());
+    QRgb* const pixels = canvas.row(0);
+    const qsizetype stride = canvas.image().bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    QRgb sink = 0;
+    RandomGenerator& random = sim.random;
+
+    RayBatch batch;
+    int drawU[kRayBatch], drawV[kRayBatch];
+    std::uint32_t seedAfter[kRayBatch];
+
+    for (int done = 0; done < m.rayCount; done += kRayBatch) {
+        const int count = std::min(kRayBatch, m.rayCount - done);
+        int n = 0;
+        for (int i = 0; i < count; ++i) {
+            const int du = random.next();
+            const int dv = random.next();
+            const double u = tables.coordinate(du), v = tables.coordinate(dv);
+            const double sq = u * u + v * v;
+            const double r = std::sqrt(sq);
+            batch.u[n] = u;
+            batch.v[n] = v;
+            batch.sq[n] = sq;
+            batch.r[n] = r;
+            drawU[n] = du;
+            drawV[n] = dv;
+            seedAfter[n] = random.seed();
+            n += r > aperture ? 0 : 1;
+        }
+        if (n == 0) continue;
+        if (setup.bandWidthFault) {  // the band width itself divides by zero
+            random.restore(seedAfter[0]);
+            throwDivisionByZero();
+        }
+        batch.count = n;
+        decideBatch(m, setup, centres, batch);
+        for (int k = 0; k < n; ++k) {
+            const bool lit = batch.lit[k];
+            const int x = tables.pixelX(drawU[k]), y = tables.pixelY(drawV[k]);
+            const bool pixelFault = (x == DrawTables::kFault || y == DrawTables::kFault) && lit;
+            if ((batch.fault[k] != RayFault::None || pixelFault)) [[unlikely]] {
+                random.restore(seedAfter[k]);
+                throwRayFault(batch.fault[k] != RayFault::None ? batch.fault[k] : RayFault::Invalid);
+            }
+            const bool onImage = static_cast<unsigned>(x) < width && static_cast<unsigned>(y) < height;
+            QRgb* target = lit && onImage ? pixels + y * stride + x : &sink;
+            *target = colour;
+        }
+    }
+}
+
+template <bool Centres>
+void runPass(Simulator& sim) {
+    MirrorModel& m = sim.model;
+    readOrientation(m, sim.controls);
+    const RaySetup setup = makeRaySetup(m, Centres ? 40 : 1);
+    if (m.mirrorDiameter != 0 && std::isfinite(m.mirrorDiameter))
+        runPassBatched(sim, setup, Centres);
+    else
+        runPassDirect<Centres>(sim, setup);
+    sim.canvas.setPenColour(m.whiteMode ? m.palette.gridColourWhite : m.palette.gridColour);
+    if (m.showGrid) drawReferenceGrid(sim.canvas);
+}
+
+}  // namespace
+
+void shadowgramPass(Simulator& s) { runPass<false>(s); }
+void centresPass(Simulator& s) { runPass<true>(s); }
+
+void drawReferenceGrid(Canvas& canvas) {
+    for (int i = -5; i <= 5; ++i) {
+        canvas.drawVLine(kDiskCentreX - 55 * i, 25, 695);
+        canvas.drawHLine(kDiskCentreY + 55 * i, 135, 685);
+    }
+    for (int r : {275, 55, 110, 165, 220}) canvas.drawCircle(kDiskCentreX, kDiskCentreY, r);
+}
+
+}  // namespace sg

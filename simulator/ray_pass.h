@@ -1,0 +1,61 @@
+#pragma once
+// The Monte Carlo shadowgram: points drawn at random on the mirror, each
+// followed to the plane of the grating, knife or wire and painted in the ray
+// colour when light passes there.
+
+#include "conic.h"
+#include "simulator.h"
+
+namespace sg {
+
+// Where the ray reflected at (u, v) (mm on the mirror) crosses the plane
+// that stands at radiusOfCurvature + axialOffset from the vertex, in mm.
+struct PlanePoint {
+    double x = 0, y = 0;
+};
+
+// The per-pass constants of the ray decision. `rulingFactor` is 1 for the
+// normal pass and 40 for the centre-line pass.
+struct RaySetup {
+    double radius = 0;         // R, mm
+    ConicTerms conic{};        // R with twice the conic constant, as the normal's intercept takes it
+    double axialOffset = 0;    // mm
+    double transverse = 0;     // transverseOffset
+    double bandWidth = 0;      // w = 1 / (2 * ruling), mm
+    bool bandWidthFault = false;  // ruling of 0: the first decision divides by zero
+    bool distorted = false;
+    bool evenLines = false;
+    int test = 1;              // TestItem
+    int orientation = 0;       // OrientationItem
+};
+
+RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor);
+
+// The plane position of the ray from (u, v). The centre of the mirror
+// (u = v = 0), where the normal's intercept is undefined, takes the
+// paraxial limit of the intercept, R, so its ray crosses the axis at the
+// centre of curvature and lands at X = Y = 0 like its neighbours.
+PlanePoint planePosition(const MirrorModel& m, const RaySetup& s, double u, double v);
+
+// True when the point (u, v) is lit in the normal pass, using the model's
+// orientation flags as they stand.
+bool normalRayLit(const MirrorModel& m, const RaySetup& s, double u, double v);
+
+// True when the point lies on the centre line of a band (within 1/80 of a
+// band) or of the wire's shadow. The knife edge has no centre line: Foucault
+// paints nothing in this pass.
+bool centreRayLit(const MirrorModel& m, const RaySetup& s, double u, double v);
+
+// One pass of rayCount points with the normal decision, then the grid pen
+// colour and, when showGrid is set, the reference grid. The orientation is
+// taken from RadioGroup1 first.
+void shadowgramPass(Simulator& s);
+
+// The same with the centre-line decision.
+void centresPass(Simulator& s);
+
+// The reference grid over the disk: lines 55 pixels apart and the circles
+// of the zones at 0.2, 0.4, 0.6, 0.8 of the radius and the edge.
+void drawReferenceGrid(Canvas& canvas);
+
+}  // namespace sg

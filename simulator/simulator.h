@@ -1,0 +1,35 @@
+#pragma once
+// What every drawing action of the main window works on: the shared model,
+// the controls it reads, the picture's canvas and the shadowgram's random
+// generator, which this object owns.
+
+#include "canvas.h"
+#include "draw_tables.h"
+#include "mirror_model.h"
+#include "model_controls.h"
+#include "random_generator.h"
+
+namespace sg {
+
+// The main window's drawing area: 800 x 700 pixels from the top left.
+inline constexpr int kPictureWidth = 800;
+inline constexpr int kPictureHeight = 700;
+
+// The mirror disk on the picture: centre (410, 300), radius 275 pixels, so
+// the mirror's diameter always spans 550 pixels.
+inline constexpr int kDiskCentreX = 410;
+inline constexpr int kDiskCentreY = 300;
+inline constexpr int kDiskRadius = 275;
+
+struct Simulator {
+    Simulator(MirrorModel& m, ModelControls& c, Canvas& canvas) : model(m), controls(c), canvas(canvas) {}
+
+    MirrorModel& model;
+    ModelControls& controls;
+    Canvas& canvas;
+    RandomGenerator random;
+    DrawTables drawTables;      // per-diameter lookups of the passes
+    double conicDeviation = 0;  // waves, the last conic deviation shown
+};
+
+}  // namespace sg

@@ -1,0 +1,210 @@
+#include "failure.h"
+#include "picture.h"
+#include "picture_checks.h"
+#include "profile_graphs.h"
+#include "ray_pass.h"
+#include "redraw.h"
+#include "scene.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace sg {
+namespace {
+
+using testing::countColour;
+using testing::Scene;
+
+// x positions of the coloured pixels in one row of the picture.
+std::set<int> columnsOf(const Canvas& c, int y, Rgb colour) {
+    std::set<int> xs;
+    for (int x = 0; x < c.width(); ++x)
+        if (c.pixel(x, y) == colour) xs.insert(x);
+    return xs;
+}
+
+TEST(Graphs, PureConicGivesFlatLinesWithFiveTicksASide) {
+    Scene sc;
+    recompute(sc.sim);
+    const std::set<int> ticks{410 - 221, 410 - 166, 410 - 111, 410 - 56, 410 - 1,
+                              410 + 1,   410 + 56,  410 + 111, 410 + 166, 410 + 221};
+    for (int base : {600, 670}) {
+        const Rgb line = base == 600 ? kRed : kBlue;
+        const std::set<int> xs = columnsOf(sc.canvas, base, line);
+        EXPECT_EQ(xs.size(), 550u) << "base " << base;
+        EXPECT_EQ(*xs.begin(), 135);
+        EXPECT_EQ(*xs.rbegin(), 685);
+        EXPECT_EQ(xs.count(410), 0u);
+        EXPECT_EQ(columnsOf(sc.canvas, base - 1, kRed), ticks) << "base " << base;
+        EXPECT_EQ(columnsOf(sc.canvas, base + 1, kRed), ticks) << "base " << base;
+    }
+    // Nothing else in the two graph boxes.
+    EXPECT_EQ(countColour(sc.canvas.image(), kRed, 50, 580, 770, 620), 550 + 20);
+    EXPECT_EQ(countColour(sc.canvas.image(), kBlue, 50, 650, 770, 690), 550);
+    EXPECT_EQ(sc.controls.move[kMoveRowUnit], " (bands)");
+}
+
+TEST(Graphs, DistortedShapeHangsBelowTheLineAndSlopeRisesAbove) {
+    Scene sc;
+    for (int i = 200; i <= 352; ++i) sc.model.editorProfile[i] = (i - 200) * 0.2;  // deeper towards the centre
+    sc.controls.surface = kSurfaceDistorted;
+    recompute(sc.sim);
+    EXPECT_EQ(sc.canvas.pixel(411, 620), kRed);  // centre sample at +20
+    EXPECT_EQ(sc.canvas.pixel(409, 620), kRed);
+    EXPECT_EQ(sc.canvas.pixel(685, 600), kRed);  // the edge sample at 0
+    int highest = 700;
+    for (int y = 650; y < 690; ++y)
+        if (countColour(sc.canvas.image(), kBlue, 135, y, 686, y + 1) > 0) highest = std::min(highest, y);
+    EXPECT_EQ(highest, 650);
+    EXPECT_EQ(countColour(sc.canvas.image(), kBlue, 0, 671, 800, 700), 0);
+
+    // A negative zone height turns the height graph over; the slope magnitude stays.
+    const QImage before = sc.canvas.image().copy();
+    sc.controls.parameters[kRowZoneHeight] = "-0.5";
+    recompute(sc.sim);
+    EXPECT_EQ(sc.canvas.pixel(411, 580), kRed);
+    EXPECT_EQ(testing::firstDifference(before.copy(0, 640, 800, 60), sc.canvas.image().copy(0, 640, 800, 60)), "");
+}
+
+TEST(Graphs, FlatProfileWithDistortedSurfaceLooksLikeThePureConic) {
+    Scene pure, flat;
+    flat.controls.surface = kSurfaceDistorted;
+    recompute(pure.sim);
+    recompute(flat.sim);
+    EXPECT_EQ(testing::firstDifference(pure.canvas.image(), flat.canvas.image()), "");
+    EXPECT_TRUE(flat.model.useDistortedSurface);
+}
+
+TEST(Readouts, TextsOfTheDefaultMirrorAndOthers) {
+    Scene sc;
+    recompute(sc.sim);
+    drawConicReadout(sc.sim);
+    EXPECT_EQ(conicReadoutText(sc.sim.conicDeviation), "Conic dev. = -2.841 Wave");
+    EXPECT_EQ(focalRatioText(sc.model), "F:5.000");
+    EXPECT_GT(countColour(sc.canvas.image(), kBlack, 590, 10, 800, 24), 30);
+    EXPECT_GT(countColour(sc.canvas.image(), kBlack, 640, 25, 700, 40), 10);
+
+    sc.controls.parameters[kRowConic] = "0";
+    recompute(sc.sim);
+    drawConicReadout(sc.sim);
+    EXPECT_EQ(conicReadoutText(sc.sim.conicDeviation), "Conic dev. = 0.000 Wave");
+    sc.controls.parameters[kRowConic] = "0.5";
+    recompute(sc.sim);
+    drawConicReadout(sc.sim);
+    EXPECT_GT(sc.sim.conicDeviation, 0);
+}
+
+TEST(Readouts, TransverseUnitFollowsTheTest) {
+    Scene sc;
+    const std::pair<int, const char*> cases[] = {
+        {kTestWire, "(wire  W)"}, {kTestFoucault, "    "}, {kTestRonchi, " (bands)"}};
+    for (const auto& [test, unit] : cases) {
+        sc.controls.test = test;
+        recompute(sc.sim);
+        EXPECT_EQ(sc.controls.move[kMoveRowUnit], unit);
+    }
+}
+
+TEST(Recompute, BrightenBeforeAnyClickDrawsOnSilver) {
+    Scene sc;
+    brightenPicture(sc.sim);
+    EXPECT_EQ(countColour(sc.canvas.image(), kBlack, 0, 0, 800, 575), 0);
+    EXPECT_GT(countColour(sc.canvas.image(), kRed, 0, 0, 800, 575), 20000);
+    EXPECT_EQ(sc.canvas.pixel(410, 300) == kRed || sc.canvas.pixel(410, 300) == kSilver, true);
+}
+
+TEST(Recompute, BrightenAddsPointsOfTheNewSettingsOnTheOldPicture) {
+    Scene sc;
+    clearDrawingArea(sc.canvas);
+    drawMirrorDisk(sc.canvas, sc.model);
+    recompute(sc.sim);
+    shadowgramPass(sc.sim);
+    const int before = countColour(sc.canvas.image(), kRed, 0, 0, 800, 575);
+    sc.controls.parameters[kRowConic] = "0";
+    brightenPicture(sc.sim);
+    const int after = countColour(sc.canvas.image(), kRed, 0, 0, 800, 575);
+    EXPECT_GT(after, before);
+    EXPECT_EQ(sc.model.conicConstant, 0);
+}
+
+TEST(Recompute, CentresWithFoucaultOnlyRedrawsTheGraphs) {
+    Scene sc;
+    sc.controls.test = kTestFoucault;
+    drawCentreLines(sc.sim);
+    EXPECT_EQ(countColour(sc.canvas.image(), kRed, 0, 0, 800, 575), 0);
+    EXPECT_EQ(countColour(sc.canvas.image(), kBlue), 550);
+    EXPECT_EQ(sc.sim.random.seed(), 0u);
+
+    Scene ronchi;
+    drawCentreLines(ronchi.sim);
+    EXPECT_GT(countColour(ronchi.canvas.image(), kRed, 0, 0, 800, 575), 500);
+}
+
+TEST(Recompute, InvertNegatesTheCellAndTurnsTheGraphAtOnce) {
+    Scene sc;
+    for (int i = 300; i <= 352; ++i) sc.model.editorProfile[i] = 10;
+    sc.controls.surface = kSurfaceDistorted;
+    recompute(sc.sim);
+    EXPECT_EQ(sc.canvas.pixel(411, 620), kRed);
+    invertZoneHeight(sc.sim);
+    EXPECT_EQ(sc.controls.parameters[kRowZoneHeight], "-0.5");
+    EXPECT_EQ(sc.model.zoneHeight, -0.5);
+    EXPECT_EQ(sc.canvas.pixel(411, 580), kRed);
+    EXPECT_EQ(sc.canvas.pixel(411, 620), kSilver);
+    invertZoneHeight(sc.sim);
+    EXPECT_EQ(sc.controls.parameters[kRowZoneHeight], "0.5");
+}
+
+TEST(Recompute, PendingExampleIsAppliedFirst) {
+    Scene sc;
+    sc.controls.parameters[kRowDiameter] = "150";
+    sc.model.exampleRequest = 4;
+    recompute(sc.sim);
+    EXPECT_EQ(sc.model.exampleRequest, 0);
+    EXPECT_TRUE(sc.model.testFoucault);
+    EXPECT_EQ(sc.model.linesPerMm, 12);
+    EXPECT_EQ(sc.model.mirrorDiameter, 200);
+    EXPECT_EQ(sc.controls.parameters[kRowDiameter], "200");
+    EXPECT_EQ(sc.controls.move[kMoveRowUnit], "    ");
+}
+
+TEST(Recompute, BadCellStopsBeforeTheGraphs) {
+    Scene sc;
+    sc.controls.parameters[kRowWavelength] = "0.5x";
+    try {
+        recompute(sc.sim);
+        FAIL() << "no error";
+    } catch (const ActionError& e) {
+        EXPECT_EQ(std::string(e.what()), "'0.5x' is not a valid floating point value");
+    }
+    EXPECT_EQ(countColour(sc.canvas.image(), kRed), 0);
+    EXPECT_EQ(sc.model.zoneHeight, 0.5);
+}
+
+TEST(Recompute, ZeroDiameterStopsAfterTheHeightGraph) {
+    Scene sc;
+    sc.controls.parameters[kRowDiameter] = "0";
+    try {
+        recompute(sc.sim);
+        FAIL() << "no error";
+    } catch (const ActionError& e) {
+        EXPECT_EQ(std::string(e.what()), "Invalid floating point operation");
+    }
+    EXPECT_EQ(countColour(sc.canvas.image(), kRed), 570);
+    EXPECT_EQ(countColour(sc.canvas.image(), kBlue), 0);
+}
+
+TEST(Recompute, EditorOpenedRedrawsOnceAndClearsTheFlag) {
+    Scene sc;
+    sc.model.editorOpened = true;
+    recompute(sc.sim);
+    EXPECT_FALSE(sc.model.editorOpened);
+    EXPECT_GT(countColour(sc.canvas.image(), kBlack, 0, 0, 800, 575), 100000);  // a fresh disk
+    EXPECT_GT(countColour(sc.canvas.image(), kRed, 0, 0, 800, 575), 10000);   // and one pass
+    EXPECT_NE(sc.sim.random.seed(), 0u);
+}
+
+}  // namespace
+}  // namespace sg

@@ -1,0 +1,122 @@
+// The command-line renderer draws what the library draws for the same settings.
+#include "failure.h"
+#include "picture.h"
+#include "picture_checks.h"
+#include "profile_graphs.h"
+#include "ray_pass.h"
+#include "redraw.h"
+#include "scene.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace sg {
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    QString stdErr;
+};
+
+RunResult runRenderer(const QStringList& args) {
+    QProcess p;
+    p.start(SHADOWGRAM_RENDER, args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+// The sequence of a first click on the picture, as the library draws it.
+QImage libraryPicture(const std::function<void(testing::Scene&)>& setUp, double axial, double transverse,
+                      int brighten, int centres) {
+    testing::Scene sc;
+    setUp(sc);
+    sc.model.transverseOffset = transverse;
+    clearDrawingArea(sc.canvas);
+    drawDiskForMode(sc.canvas, sc.model);
+    recompute(sc.sim);
+    sc.model.axialOffsetSetting = axial;
+    recompute(sc.sim);
+    shadowgramPass(sc.sim);
+    drawConicReadout(sc.sim);
+    for (int i = 0; i < brighten; ++i) brightenPicture(sc.sim);
+    for (int i = 0; i < centres; ++i) drawCentreLines(sc.sim);
+    return sc.canvas.image().copy();
+}
+
+TEST(RenderTool, DefaultPictureEqualsTheLibrarys) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("out.png");
+    const RunResult r = runRenderer({"-o", file});
+    ASSERT_EQ(r.exitCode, 0) << r.stdErr.toStdString();
+    const QImage png(file);
+    ASSERT_FALSE(png.isNull());
+    EXPECT_EQ(png.size(), QSize(800, 700));
+    const QImage expected = libraryPicture([](testing::Scene&) {}, 0, 0, 0, 0);
+    EXPECT_EQ(testing::firstDifference(png.convertToFormat(QImage::Format_RGB32), expected), "");
+}
+
+TEST(RenderTool, EveryOptionReachesThePicture) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("set.png");
+    const RunResult r = runRenderer({"--diameter", "150", "--radius", "1200", "--conic", "0", "--lines", "2",
+                                     "--zone-height", "1", "--wavelength", "0.6", "--test", "wire", "--orientation",
+                                     "2d", "--axial", "-3.5", "--transverse", "0.25", "--grid", "--white",
+                                     "--brighten", "1", "--centres", "2", "-o", file});
+    ASSERT_EQ(r.exitCode, 0) << r.stdErr.toStdString();
+    const QImage expected = libraryPicture(
+        [](testing::Scene& sc) {
+            sc.controls.parameters = {"150", "1200", "0", "2", "20", "1", "0.6"};
+            sc.controls.test = kTestWire;
+            sc.controls.orientation = kOrient2D;
+            sc.controls.grid = true;
+            sc.model.showGrid = true;
+            sc.model.whiteMode = true;
+        },
+        -3.5, 0.25, 1, 2);
+    EXPECT_EQ(testing::firstDifference(QImage(file).convertToFormat(QImage::Format_RGB32), expected), "");
+    EXPECT_GT(testing::countColour(expected, kWhite), 1000);
+
+    const QString odd = dir.filePath("odd.png");
+    ASSERT_EQ(runRenderer({"--odd", "--test", "ronchi", "--orientation", "horizontal", "-o", odd}).exitCode, 0);
+    const QImage expectedOdd = libraryPicture(
+        [](testing::Scene& sc) {
+            sc.controls.odd = true;
+            sc.controls.orientation = kOrientHorizontal;
+        },
+        0, 0, 0, 0);
+    EXPECT_EQ(testing::firstDifference(QImage(odd).convertToFormat(QImage::Format_RGB32), expectedOdd), "");
+}
+
+TEST(RenderTool, BadValuesFailWithTheCellMessageAndWriteNothing) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("bad.png");
+    struct Case {
+        QStringList args;
+        int exitCode;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--conic", "abc", "-o", file}, 2, "'abc' is not a valid floating point value"},
+        {{"--axial", "1,5", "-o", file}, 2, "'1,5' is not a valid floating point value"},
+        {{"--brighten", "two", "-o", file}, 2, "'two' is not a valid integer value"},
+        {{"--test", "laser", "-o", file}, 2, "--test takes ronchi, wire or foucault"},
+        {{"--frobnicate", "-o", file}, 2, "unknown option"},
+        {{"--radius", "0", "-o", file}, 1, "Floating point division by zero"},
+    };
+    for (const Case& c : cases) {
+        const RunResult r = runRenderer(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.stdErr.contains(c.message)) << r.stdErr.toStdString();
+        EXPECT_FALSE(QFile::exists(file)) << c.args.join(' ').toStdString();
+    }
+    const RunResult help = runRenderer({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+}
+
+}  // namespace
+}  // namespace sg

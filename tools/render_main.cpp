@@ -1,0 +1,69 @@
+// shadowgram-render: the picture of a click on the main window, without the
+// window, written as an 800 x 700 PNG.
+
+#include "failure.h"
+#include "picture.h"
+#include "profile_graphs.h"
+#include "ray_pass.h"
+#include "redraw.h"
+#include "render_options.h"
+
+#include <QGuiApplication>
+
+#include <iostream>
+#include <stdexcept>
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    sg::RenderOptions options;
+    try {
+        options = sg::parseRenderOptions(args);
+    } catch (const sg::ActionError& e) {
+        std::cerr << e.what() << '\n';
+        return 2;
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "shadowgram-render: " << e.what() << "\n\n" << sg::renderUsage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << sg::renderUsage();
+        return 0;
+    }
+    if (options.output.empty()) {
+        std::cerr << "shadowgram-render: no output file; give -o FILE\n\n" << sg::renderUsage();
+        return 2;
+    }
+
+    // Text needs the font machinery, never a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    sg::MirrorModel model;
+    sg::setModelDefaults(model);
+    sg::Canvas canvas(sg::kPictureWidth, sg::kPictureHeight);
+    sg::Simulator sim(model, options.controls, canvas);
+    model.showGrid = options.controls.grid;
+    model.whiteMode = options.white;
+
+    try {
+        model.transverseOffset = options.transverse;
+        sg::clearDrawingArea(canvas);
+        sg::drawDiskForMode(canvas, model);
+        sg::recompute(sim);
+        model.axialOffsetSetting = options.axial;
+        sg::recompute(sim);
+        sg::shadowgramPass(sim);
+        sg::drawConicReadout(sim);
+        for (int i = 0; i < options.brighten; ++i) sg::brightenPicture(sim);
+        for (int i = 0; i < options.centres; ++i) sg::drawCentreLines(sim);
+    } catch (const sg::ActionError& e) {
+        std::cerr << e.what() << '\n';
+        return 1;
+    }
+
+    if (!canvas.image().save(QString::fromStdString(options.output), "PNG")) {
+        std::cerr << "shadowgram-render: cannot write " << options.output << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Options of shadowgram-render, applied to the model and plain controls as
+// the main window's controls would apply them.
+
+#include "mirror_model.h"
+#include "model_controls.h"
+
+#include <string>
+#include <vector>
+
+namespace sg {
+
+struct RenderOptions {
+    PlainControls controls;
+    bool white = false;
+    double axial = 0;       // mm, taken as it is
+    double transverse = 0;  // in the test's own unit
+    int brighten = 0;
+    int centres = 0;
+    std::string output;
+    bool help = false;
+};
+
+// Parses the command line (without the program name). Throws ActionError with
+// the cell's message for a value that is not a number, and
+// std::invalid_argument for an unknown option or choice.
+RenderOptions parseRenderOptions(const std::vector<std::string>& args);
+
+std::string renderUsage();
+
+}  // namespace sg
