@@ -1,10 +1,13 @@
-#include "main_window.h"
+// Shadowgram: the main window and its companions.
+#include "application.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    sg::TForm1 form;
-    form.showMaximized();
+    sg::MessageBoxReporter errors;
+    sg::ShadowgramApp windows(errors);
+    errors.setParent(&windows.mainWindow());
+    windows.start();
     return app.exec();
 }

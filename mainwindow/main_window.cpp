@@ -1,11 +1,467 @@
 #include "main_window.h"
 
+#include "click_label.h"
+
+#include "cell_number.h"
+#include "failure.h"
+#include "model_io.h"
+#include "picture.h"
+#include "redraw.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+
+#include <array>
+
 namespace sg {
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+namespace {
+
+const QColor kWindowColour(192, 192, 192);
+
+// The window font of the controls: Liberation Sans at 11 pixels, the size
+// and width of the 8-point screen font the layout was made for.
+QFont windowFont() {
+    static const QFont font = [] {
+        const char* dir = "/usr/share/fonts/truetype/liberation2/";
+        const int id = QFontDatabase::addApplicationFont(QString(dir) + "LiberationSans-Regular.ttf");
+        QFontDatabase::addApplicationFont(QString(dir) + "LiberationSans-Bold.ttf");
+        const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
+        QFont f(families.isEmpty() ? QString("Sans Serif") : families.first());
+        f.setPixelSize(11);
+        return f;
+    }();
+    return font;
+}
+
+QFont withPixelSize(QFont f, int pixels, bool bold) {
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+// Cells of the grids: text drawn 2 pixels from the left edge and never
+// elided, as in a narrow fixed-width grid; editors hand every keystroke to
+// the grid at once, so the cell's text is what the user sees in it.
+class GridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        const QString text = o.text;
+        o.text.clear();
+        const QWidget* w = option.widget;
+        QStyle* style = w ? w->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &o, painter, w);
+        painter->save();
+        painter->setClipRect(o.rect);
+        const bool selected = o.state & QStyle::State_Selected;
+        painter->setPen(o.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setFont(o.font);
+        painter->drawText(o.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+        painter->restore();
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setTextMargins(0, 0, 0, 0);
+            auto* self = const_cast<GridDelegate*>(this);
+            QObject::connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
+        }
+        return editor;
+    }
+};
+
+QTableWidget* makeGrid(QWidget* parent, const char* name, int rows, int columns, int x, int y, int w, int h) {
+    auto* grid = new QTableWidget(rows, columns, parent);
+    grid->setObjectName(name);
+    grid->setGeometry(x, y, w, h);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setFrameShape(QFrame::NoFrame);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    grid->setItemDelegate(new GridDelegate(grid));
+    grid->verticalHeader()->setMinimumSectionSize(1);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c) grid->setItem(r, c, new QTableWidgetItem());
+    return grid;
+}
+
+// A fixed label cell: not selectable, not editable.
+void makeFixed(QTableWidget* grid, int row, int column) {
+    QTableWidgetItem* item = grid->item(row, column);
+    item->setFlags(Qt::NoItemFlags);
+    item->setBackground(kWindowColour);
+    item->setForeground(Qt::black);
+}
+
+// A radio group: a framed box with its items spread evenly below the
+// caption, filling the columns one after the other.
+QButtonGroup* makeRadioGroup(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h,
+                             const std::vector<const char*>& items, int columns) {
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(name);
+    box->setGeometry(x, y, w, h);
+    box->setAttribute(Qt::WA_NoMousePropagation);
+    auto* group = new QButtonGroup(box);
+    group->setObjectName(QString(name) + "Buttons");
+    const int count = static_cast<int>(items.size());
+    const int rows = (count + columns - 1) / columns;
+    const int top = box->fontMetrics().height() / 2 + 3, left = 6;  // below the frame's top line
+    const double rowHeight = (h - top - 3) / static_cast<double>(rows);
+    const int columnWidth = (w - left - 2) / columns;
+    for (int i = 0; i < count; ++i) {
+        auto* button = new QRadioButton(items[static_cast<std::size_t>(i)], box);
+        button->setObjectName(QString(name) + "Item" + QString::number(i));
+        group->addButton(button, i);
+        const int row = i % rows, column = i / rows;
+        const int itemTop = top + static_cast<int>(row * rowHeight);
+        button->setGeometry(left + column * columnWidth, itemTop, columnWidth, static_cast<int>(rowHeight));
+    }
+    return group;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const char* text, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(x, y);
+    label->adjustSize();
+    label->setAttribute(Qt::WA_NoMousePropagation);
+    return label;
+}
+
+QFrame* makeBevel(QWidget* parent, int x, int y, int w, int h) {
+    auto* bevel = new QFrame(parent);
+    bevel->setFrameShape(QFrame::Box);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setGeometry(x, y, w, h);
+    bevel->setAttribute(Qt::WA_NoMousePropagation);
+    bevel->lower();
+    return bevel;
+}
+
+const std::array<const char*, kParameterRows> kParameterLabels = {"D   (mm)", "R   (mm)", "Conic   ", "Line/mm ",
+                                                                   "RANGE   ", "Zone Ht ", "WL   (u)"};
+
+}  // namespace
+
+TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors)
+    : QWidget(nullptr), model_(model), windows_(windows), errors_(errors) {
     setObjectName("Form1");
     setWindowTitle("Ronchi ");
+    setFont(windowFont());
+    QPalette p = palette();
+    p.setColor(QPalette::Window, kWindowColour);
+    p.setColor(QPalette::Button, kWindowColour);
+    setPalette(p);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::ClickFocus);  // a click on the picture ends an edit in the grids
     resize(1024, 768);
+    createControls();
+    createHelpButtons();
+    FormCreate();
 }
+
+QPushButton* TForm1::addButton(const char* name, const char* caption, int x, int y, int w, int h,
+                               void (TForm1::*handler)()) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setGeometry(x, y, w, h);
+    if (handler != nullptr) connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    return button;
+}
+
+void TForm1::createControls() {
+    auto* grid1 = makeGrid(this, "StringGrid1", kParameterRows, 2, 0, 0, 90, 124);
+    const int rowHeights[kParameterRows] = {16, 16, 17, 17, 16, 16, 16};
+    for (int r = 0; r < kParameterRows; ++r) {
+        grid1->setRowHeight(r, rowHeights[r]);
+        makeFixed(grid1, r, 0);
+    }
+    grid1->setColumnWidth(0, 45);
+    grid1->setColumnWidth(1, 45);
+    connect(grid1, &QTableWidget::currentCellChanged, this, [this] { StringGrid1Click(); });
+    controls_.parameterGrid = grid1;
+
+    controls_.testGroup = makeRadioGroup(this, "RadioGroup4", " ", 128, -8, 129, 49, {"Wire", "Ronchi", "Foucault"}, 2);
+    addButton("Button3", "White", 128, 40, 49, 17, &TForm1::Button3Click);
+    auto* grid = new QCheckBox("Grid", this);
+    grid->setObjectName("CheckBox3");
+    grid->setGeometry(128, 64, 49, 17);
+    connect(grid, &QCheckBox::clicked, this, [this] { CheckBox3Click(); });
+    controls_.gridBox = grid;
+    auto* invert = addButton("Button6", "Invert", 128, 88, 49, 17, &TForm1::Button6Click);
+    QPalette red = invert->palette();
+    red.setColor(QPalette::ButtonText, Qt::red);
+    invert->setPalette(red);
+
+    controls_.orientationGroup =
+        makeRadioGroup(this, "RadioGroup1", " ", 0, 124, 81, 55, {"Vertical", "Horizontal", "2 D"}, 1);
+    auto* odd = new QCheckBox("Odd", this);
+    odd->setObjectName("CheckBox2");
+    odd->setGeometry(8, 184, 52, 17);
+    controls_.oddBox = odd;
+
+    addButton("Button2", "Zero", 48, 288, 49, 25, &TForm1::Button2Click);
+    label3_ = makeLabel(this, "Label3", " ", 40, 320);
+    label3_->setFont(withPixelSize(font(), 11, true));
+    addButton("Button4", "Brighten", 48, 360, 49, 25, &TForm1::Button4Click);
+    addButton("Button13", " Centres", 48, 392, 49, 25, &TForm1::Button13Click);
+
+    auto* grid2 = makeGrid(this, "StringGrid2", kMoveRows, 1, 0, 504, 65, 65);
+    for (int r = 0; r < kMoveRows; ++r) grid2->setRowHeight(r, 20);
+    grid2->setColumnWidth(0, 64);
+    makeFixed(grid2, kMoveRowLabel, 0);
+    makeFixed(grid2, kMoveRowUnit, 0);
+    connect(grid2, &QTableWidget::currentCellChanged, this, [this] { StringGrid2Click(); });
+    controls_.moveGrid = grid2;
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName("Panel2");
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setGeometry(0, 600, 113, 57);
+    panel->setAttribute(Qt::WA_NoMousePropagation);
+    makeLabel(panel, "Label1", "Click Mouse on", 16, 8);
+    makeLabel(panel, "Label2", "new Ronchi position", 8, 32);
+
+    auto* editor = addButton("Button7", "Create Irregular Surface", 744, 0, 145, 25, &TForm1::Button7Click);
+    editor->setToolTip("Create imperfect surface zone profile.");
+    controls_.surfaceGroup = makeRadioGroup(this, "RadioGroup2", "", 744, 24, 145, 57,
+                                            {"Show pure Conic", "Show distorted surface"}, 1);
+    controls_.surfaceGroup->button(kSurfacePure)->setChecked(true);
+    controls_.surfaceGroup->button(kSurfacePure)->parentWidget()->setToolTip(
+        "Switches between pure conic and zoned surface.");
+    connect(controls_.surfaceGroup, &QButtonGroup::idClicked, this, [this] { RadioGroup2Click(); });
+
+    auto* gettingStarted = new ClickLabel("GETTING STARTED", this, [this] { Panel1Click(); });
+    gettingStarted->setObjectName("Panel1");
+    gettingStarted->setGeometry(744, 88, 145, 33);
+    gettingStarted->setAlignment(Qt::AlignCenter);
+    gettingStarted->setFrameShape(QFrame::Panel);
+    gettingStarted->setFrameShadow(QFrame::Raised);
+    gettingStarted->setFont(withPixelSize(font(), 13, false));
+    gettingStarted->setToolTip("A few simple tips to get started.");
+
+    auto* information = addButton("Button8", "INFORMATION", 744, 128, 145, 25, &TForm1::Button8Click);
+    information->setFont(withPixelSize(font(), 13, false));
+    information->setToolTip("Set up, Photos, Theory etc.");
+
+    makeBevel(this, 760, 168, 113, 73);
+    for (auto [name, caption, y] : {std::tuple{"Button1", "Retrieve", 176}, std::tuple{"Button9", "Save", 208}}) {
+        QPushButton* b = addButton(name, caption, 768, y, 97, 25, nullptr);
+        b->setFont(withPixelSize(font(), 13, true));
+    }
+    makeBevel(this, 760, 264, 113, 105);
+    addButton("Button5", "Analyse Surface", 768, 272, 97, 25, &TForm1::Button5Click);
+    addButton("Button11", "Foucault Reduction", 768, 304, 97, 25, &TForm1::Button11Click);
+    addButton("Button10", "Figuring Help", 768, 336, 97, 25, &TForm1::Button10Click);
+
+    notes_ = new QPlainTextEdit(this);
+    notes_->setObjectName("Notes");
+    notes_->setGeometry(768, 384, 241, 161);
+    notes_->setToolTip("Write notes here.  This is saved with the mirror data.");
+    notes_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    notes_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    notes_->document()->setDocumentMargin(2);
+    notes_->setFont(withPixelSize(font(), 10, false));
+    notes_->setPlainText(QStringLiteral("----- A NOTE OF 10 LINES WILL BE SAVED ------") + QString("\n").repeated(10));
+
+    makeLabel(this, "LabelHeight", "HEIGHT", 816, 592);
+    makeLabel(this, "LabelSlope", "SLOPE", 816, 664);
+}
+
+void TForm1::createHelpButtons() {
+    struct HelpButton {
+        const char* name;
+        int x, y;
+        const char* window;
+    };
+    static constexpr HelpButton kButtons[] = {
+        {"Button35", 96, 0, "THelpDRonchiForm"},
+        {"Button36", 96, 16, "THelpRRonchiForm"},
+        {"Button32", 96, 40, "THelpConicRonchiForm"},
+        {"Button33", 96, 56, "THelpLinesmmRonchiForm"},
+        {"Button34", 96, 72, "THelpRangeRonchiForm"},
+        {"Button29", 96, 88, "THelpZoneHtRonchiForm"},
+        {"Button26", 96, 104, "THelpWLRonchiForm"},
+        {"Button28", 256, 8, "THelpWireFoucRoncForm"},
+        {"Button20", 176, 40, "THelpWhiteRonchiForm"},
+        {"Button22", 176, 64, "THelpGridRonchiForm"},
+        {"Button24", 176, 88, "THelpInvertRonchiForm"},
+        {"Button27", 80, 152, "THelpVertHoriz2DRonchiForm"},
+        {"Button21", 64, 184, "THelpOddRonchiForm"},
+        {"Button15", 96, 296, "THelpZeroRonchiForm"},
+        {"Button30", 0, 328, "THelpChoosePosnRonchiForm"},
+        {"Button23", 96, 368, "THelpBrightenRonchiForm"},
+        {"Button19", 96, 400, "THelpCentresRonchiForm"},
+        {"Button31", 56, 464, "THelpXPosnRonchiForm"},
+        {"Button25", 72, 528, "THelpXMaxMoveRonchiForm"},
+        {"Button18", 648, 48, "THelpConicInfoRonchiForm"},
+        {"Button16", 896, 8, "THelpIrregularSurfRonchiForm"},
+        {"Button38", 896, 48, "THelpShowPureConicRonchiForm"},
+        {"Button14", 872, 192, "THelpRetrieveRonchiForm"},
+        {"Button41", 872, 272, "THelpAnalyseRonchiForm"},
+        {"Button40", 872, 304, "THelpFoucReductionRonchiForm"},
+        {"Button37", 864, 592, "THelpHeightRonchiForm"},
+        {"Button17", 864, 664, "THelpSlopeRonchiForm"},
+    };
+    const QFont bold = withPixelSize(font(), 11, true);
+    for (const HelpButton& h : kButtons) {
+        auto* button = new QPushButton("?", this);
+        button->setObjectName(h.name);
+        button->setGeometry(h.x, h.y, 17, std::string_view(h.name) == "Button24" ? 16 : 17);
+        button->setFont(bold);
+        const std::string window = h.window;
+        connect(button, &QPushButton::clicked, this, [this, window] { windows_.showHelpWindow(window); });
+    }
+}
+
+void TForm1::runAction(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ActionError& e) {
+        update();
+        errors_.showError(e.what());
+        return;
+    }
+    update();
+}
+
+void TForm1::FormCreate() {
+    controls_.setTestItem(kTestRonchi);
+    controls_.setOrientationItem(kOrientVertical);
+    setPaletteDefaults(model_);
+    setModelDefaults(model_);
+    for (int r = 0; r < kParameterRows; ++r)
+        controls_.parameterGrid->item(r, 0)->setText(kParameterLabels[static_cast<std::size_t>(r)]);
+    controls_.setMoveCell(kMoveRowLabel, "MaxMove ");
+    controls_.setMoveCell(kMoveRowUnit, " (bands)");
+    publishParametersToControls(model_, controls_);
+}
+
+void TForm1::FormActivate() {
+    model_.editorOpened = false;
+    model_.whiteMode = false;
+}
+
+void TForm1::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, canvas_.image());
+}
+
+void TForm1::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    FormMouseDown(at.x(), at.y());
+}
+
+void TForm1::FormMouseDown(int x, int y) {
+    runAction([&] { formMouseDown(sim_, *this, x, y); });
+}
+
+void TForm1::StringGrid1Click() {
+    // Rows 0 to 5; the wavelength is read by the recompute, and a zone
+    // height of 0 is kept as it is until then.
+    runAction([this] {
+        model_.mirrorDiameter = readParameterCell(controls_, kRowDiameter);
+        model_.radiusOfCurvature = readParameterCell(controls_, kRowRadius);
+        model_.conicConstant = readParameterCell(controls_, kRowConic);
+        model_.linesPerMm = readParameterCell(controls_, kRowLinesPerMm);
+        model_.range = readParameterCell(controls_, kRowRange);
+        model_.zoneHeight = readParameterCell(controls_, kRowZoneHeight);
+    });
+}
+
+void TForm1::StringGrid2Click() {
+    runAction([this] { model_.maxMove = parseCellFloat(controls_.moveCell(kMoveRowValue)); });
+}
+
+void TForm1::CheckBox3Click() { model_.showGrid = controls_.gridBox->isChecked(); }
+
+void TForm1::Button2Click() {
+    runAction([this] { zeroClick(sim_, *this); });
+}
+
+void TForm1::Button3Click() { model_.whiteMode = !model_.whiteMode; }
+
+void TForm1::Button4Click() {
+    runAction([this] { brightenPicture(sim_); });
+}
+
+void TForm1::Button5Click() {
+    model_.analysisZoneFrom = 0;
+    model_.analysisZoneTo = 20;
+    windows_.showAnalysisWindow("0", "20");
+    clearDrawingArea(canvas_);
+    update();
+}
+
+void TForm1::Button6Click() {
+    runAction([this] { invertZoneHeight(sim_); });
+}
+
+void TForm1::Button7Click() {
+    windows_.showEditorWindow();
+    model_.editorOpened = true;
+    clearDrawingArea(canvas_);
+    update();
+}
+
+void TForm1::Button8Click() {
+    windows_.showInformationWindow();
+    clearDrawingArea(canvas_);
+    update();
+}
+
+void TForm1::Button10Click() {
+    windows_.showFiguringWindow();
+    clearDrawingArea(canvas_);
+    update();
+}
+
+void TForm1::Button11Click() {}
+
+void TForm1::Button13Click() {
+    runAction([this] { drawCentreLines(sim_); });
+}
+
+void TForm1::Panel1Click() {
+    model_.exampleRequest = 0;
+    windows_.showGettingStartedWindow();
+    clearDrawingArea(canvas_);
+    update();
+}
+
+void TForm1::RadioGroup2Click() {
+    runAction([this] { recompute(sim_); });
+}
+
+void TForm1::setAxialReadout(const std::string& text) {
+    label3_->setText(QString::fromStdString(text));
+    label3_->adjustSize();
+}
+
+void TForm1::showWarning(const std::string& line1, const std::string& line2) { windows_.showWarning(line1, line2); }
 
 }  // namespace sg

@@ -48,6 +48,10 @@ void publishModelToControls(const MirrorModel& m, ModelControls& c) {
     if (m.orient2D) c.setOrientationItem(kOrient2D);
     c.setOddChecked(!m.evenLines);
     c.setGridChecked(m.showGrid);
+    publishParametersToControls(m, c);
+}
+
+void publishParametersToControls(const MirrorModel& m, ModelControls& c) {
     c.setParameterCell(kRowDiameter, formatGeneral(m.mirrorDiameter));
     c.setParameterCell(kRowRadius, formatGeneral(m.radiusOfCurvature));
     c.setParameterCell(kRowConic, formatGeneral(m.conicConstant));

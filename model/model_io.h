@@ -18,8 +18,10 @@ void readParametersFromControls(MirrorModel& m, const ModelControls& c);
 // surface choice, the line parity and the tripled ruling of Wire and Foucault.
 void readModelFromControls(MirrorModel& m, const ModelControls& c);
 
-// The test and orientation choices, "Odd", "Grid", grid rows 0..6 and the
-// maximum movement, in the general number format.
+// Grid rows 0..6 and the maximum movement, in the general number format.
+void publishParametersToControls(const MirrorModel& m, ModelControls& c);
+
+// The test and orientation choices, "Odd", "Grid", then the parameters as above.
 void publishModelToControls(const MirrorModel& m, ModelControls& c);
 
 // Loads getting-started example n = 1..4 and publishes it.

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core
+  fonts-liberation2 fonts-dejavu-core
 )
 
 missing=()

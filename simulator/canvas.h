@@ -22,8 +22,8 @@ inline Rgb fromQRgb(QRgb c) {
                static_cast<std::uint8_t>(qBlue(c))};
 }
 
-// The window font of the drawings: a sans-serif face at 11 pixels, drawn
-// without anti-aliasing so that text pixels are the same on every machine.
+// The font of the drawings: DejaVu Sans at 11 pixels, drawn without
+// anti-aliasing so that text pixels are the same on every machine.
 QFont canvasFont();
 
 class Canvas {

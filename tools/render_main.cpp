@@ -2,9 +2,7 @@
 // window, written as an 800 x 700 PNG.
 
 #include "failure.h"
-#include "picture.h"
-#include "profile_graphs.h"
-#include "ray_pass.h"
+#include "positioning.h"
 #include "redraw.h"
 #include "render_options.h"
 
@@ -12,6 +10,19 @@
 
 #include <iostream>
 #include <stdexcept>
+
+namespace {
+
+// The renderer has no axial read-out; a warning goes to standard error.
+class RenderDisplay : public sg::PositionDisplay {
+public:
+    void setAxialReadout(const std::string&) override {}
+    void showWarning(const std::string& line1, const std::string& line2) override {
+        std::cerr << line1 << '\n' << line2 << '\n';
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -46,14 +57,9 @@ int main(int argc, char** argv) {
     model.whiteMode = options.white;
 
     try {
-        model.transverseOffset = options.transverse;
-        sg::clearDrawingArea(canvas);
-        sg::drawDiskForMode(canvas, model);
-        sg::recompute(sim);
-        model.axialOffsetSetting = options.axial;
-        sg::recompute(sim);
-        sg::shadowgramPass(sim);
-        sg::drawConicReadout(sim);
+        // The picture of a click, at the position the options give.
+        RenderDisplay display;
+        sg::pictureClick(sim, display, sg::PositionOverride{options.axial, options.transverse});
         for (int i = 0; i < options.brighten; ++i) sg::brightenPicture(sim);
         for (int i = 0; i < options.centres; ++i) sg::drawCentreLines(sim);
     } catch (const sg::ActionError& e) {

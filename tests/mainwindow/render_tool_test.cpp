@@ -1,9 +1,7 @@
 // The command-line renderer draws what the library draws for the same settings.
 #include "failure.h"
-#include "picture.h"
 #include "picture_checks.h"
-#include "profile_graphs.h"
-#include "ray_pass.h"
+#include "positioning.h"
 #include "redraw.h"
 #include "scene.h"
 
@@ -30,19 +28,19 @@ RunResult runRenderer(const QStringList& args) {
     return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
-// The sequence of a first click on the picture, as the library draws it.
+class NoDisplay : public PositionDisplay {
+public:
+    void setAxialReadout(const std::string&) override {}
+    void showWarning(const std::string&, const std::string&) override {}
+};
+
+// A click on the picture at a given position, as the library draws it.
 QImage libraryPicture(const std::function<void(testing::Scene&)>& setUp, double axial, double transverse,
                       int brighten, int centres) {
     testing::Scene sc;
     setUp(sc);
-    sc.model.transverseOffset = transverse;
-    clearDrawingArea(sc.canvas);
-    drawDiskForMode(sc.canvas, sc.model);
-    recompute(sc.sim);
-    sc.model.axialOffsetSetting = axial;
-    recompute(sc.sim);
-    shadowgramPass(sc.sim);
-    drawConicReadout(sc.sim);
+    NoDisplay display;
+    pictureClick(sc.sim, display, PositionOverride{axial, transverse});
     for (int i = 0; i < brighten; ++i) brightenPicture(sc.sim);
     for (int i = 0; i < centres; ++i) drawCentreLines(sc.sim);
     return sc.canvas.image().copy();

@@ -1,0 +1,88 @@
+#pragma once
+// The information, getting-started and figuring windows and the 27
+// single-topic help windows. Each exists once from start-up, hidden until a
+// control of the main window shows it; closing it only hides it.
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QListWidget;
+
+namespace sg {
+
+// A help window: maximised when shown, with only a close box, a text list.
+class HelpWindow : public QWidget {
+public:
+    HelpWindow(QWidget* stayOnTopOf, const char* className, const char* caption, int width, int height);
+    const std::string& className() const { return className_; }
+    QListWidget* textList() const { return text_; }
+    // Shows the window maximised, or brings it to the front when it is open.
+    void showHelp();
+
+private:
+    std::string className_;
+    QListWidget* text_;
+};
+
+#define SG_HELP_WINDOW(Name)                     \
+    class Name final : public HelpWindow {       \
+    public:                                      \
+        using HelpWindow::HelpWindow;            \
+    };
+
+SG_HELP_WINDOW(THelpWireFoucRoncForm)
+SG_HELP_WINDOW(THelpWhiteRonchiForm)
+SG_HELP_WINDOW(THelpGridRonchiForm)
+SG_HELP_WINDOW(THelpInvertRonchiForm)
+SG_HELP_WINDOW(THelpVertHoriz2DRonchiForm)
+SG_HELP_WINDOW(THelpOddRonchiForm)
+SG_HELP_WINDOW(THelpZeroRonchiForm)
+SG_HELP_WINDOW(THelpChoosePosnRonchiForm)
+SG_HELP_WINDOW(THelpBrightenRonchiForm)
+SG_HELP_WINDOW(THelpCentresRonchiForm)
+SG_HELP_WINDOW(THelpXPosnRonchiForm)
+SG_HELP_WINDOW(THelpXMaxMoveRonchiForm)
+SG_HELP_WINDOW(THelpIrregularSurfRonchiForm)
+SG_HELP_WINDOW(THelpConicInfoRonchiForm)
+SG_HELP_WINDOW(THelpShowPureConicRonchiForm)
+SG_HELP_WINDOW(THelpRetrieveRonchiForm)
+SG_HELP_WINDOW(THelpAnalyseRonchiForm)
+SG_HELP_WINDOW(THelpFoucReductionRonchiForm)
+SG_HELP_WINDOW(THelpHeightRonchiForm)
+SG_HELP_WINDOW(THelpSlopeRonchiForm)
+SG_HELP_WINDOW(THelpDRonchiForm)
+SG_HELP_WINDOW(THelpRRonchiForm)
+SG_HELP_WINDOW(THelpConicRonchiForm)
+SG_HELP_WINDOW(THelpLinesmmRonchiForm)
+SG_HELP_WINDOW(THelpRangeRonchiForm)
+SG_HELP_WINDOW(THelpZoneHtRonchiForm)
+SG_HELP_WINDOW(THelpWLRonchiForm)
+
+#undef SG_HELP_WINDOW
+
+// The 27 help windows in their order of creation. `mainWindow` is the
+// window that THelpWireFoucRoncForm stays on top of.
+std::vector<std::unique_ptr<HelpWindow>> createHelpWindows(QWidget* mainWindow);
+
+// "I N F O R M A T I O N": thirteen pages on the test and on test equipment.
+class TInformation : public QWidget {
+public:
+    explicit TInformation(QWidget* mainWindow);
+};
+
+// "G E T T I N G   S T A R T E D": a few tips and four example set-ups.
+class TGettingStartedForm : public QWidget {
+public:
+    explicit TGettingStartedForm(QWidget* mainWindow);
+};
+
+// "Figuring": suggestions for correcting a surface.
+class TFiguring : public QWidget {
+public:
+    explicit TFiguring(QWidget* mainWindow);
+};
+
+}  // namespace sg

@@ -1,0 +1,91 @@
+#include "application.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace sg {
+
+ShadowgramApp::ShadowgramApp(ErrorReporter& errors) {
+    form1_ = std::make_unique<TForm1>(model_, *this, errors);
+    warning_ = std::make_unique<TRonchiWarningForm>(form1_.get());
+    information_ = std::make_unique<TInformation>(form1_.get());
+    editor_ = std::make_unique<TRonchiCustomSurfaceForm>(form1_.get());
+    gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get());
+    figuring_ = std::make_unique<TFiguring>(form1_.get());
+    analysis_ = std::make_unique<TAnalysis>(form1_.get());
+    help_ = createHelpWindows(form1_.get());
+    focusConnection_ = QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, form1_.get(),
+                                        [this](QWindow* now) { focusChanged(now); });
+}
+
+ShadowgramApp::~ShadowgramApp() { QObject::disconnect(focusConnection_); }
+
+void ShadowgramApp::start() {
+    // Maximised, also where no window manager maximises it, and never smaller
+    // than the 1024 x 768 screen the layout is made for.
+    if (const QScreen* screen = form1_->screen()) {
+        const QRect available = screen->availableGeometry();
+        form1_->setGeometry(available.x(), available.y(), std::max(available.width(), 1024),
+                            std::max(available.height(), 768));
+    }
+    form1_->showMaximized();
+    form1_->activateWindow();
+    form1_->FormActivate();
+}
+
+std::vector<QWidget*> ShadowgramApp::windows() const {
+    std::vector<QWidget*> all{form1_.get(),    warning_.get(),  information_.get(), editor_.get(),
+                              gettingStarted_.get(), figuring_.get(), analysis_.get()};
+    for (const auto& h : help_) all.push_back(h.get());
+    return all;
+}
+
+HelpWindow* ShadowgramApp::helpWindow(const std::string& className) const {
+    for (const auto& h : help_)
+        if (h->className() == className) return h.get();
+    return nullptr;
+}
+
+// The main window's activation runs when it takes the focus from another
+// window of the program, not when the user comes back from another
+// application or from an error box or file dialog.
+void ShadowgramApp::focusChanged(QWindow* now) {
+    if (now == nullptr) return;
+    const std::vector<QWidget*> all = windows();
+    const bool ours = std::any_of(all.begin(), all.end(), [now](QWidget* w) { return w->windowHandle() == now; });
+    if (!ours) return;
+    if (now == form1_->windowHandle() && lastFocus_ != nullptr && lastFocus_ != now) form1_->FormActivate();
+    lastFocus_ = now;
+}
+
+namespace {
+void showOrRaise(QWidget* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+}  // namespace
+
+void ShadowgramApp::showInformationWindow() { showOrRaise(information_.get()); }
+void ShadowgramApp::showEditorWindow() { showOrRaise(editor_.get()); }
+void ShadowgramApp::showGettingStartedWindow() { showOrRaise(gettingStarted_.get()); }
+void ShadowgramApp::showFiguringWindow() { showOrRaise(figuring_.get()); }
+
+void ShadowgramApp::showAnalysisWindow(const std::string& inner, const std::string& outer) {
+    analysis_->setZoneCell(0, inner);
+    analysis_->setZoneCell(1, outer);
+    showOrRaise(analysis_.get());
+}
+
+void ShadowgramApp::showHelpWindow(const std::string& className) {
+    if (HelpWindow* h = helpWindow(className)) h->showHelp();
+}
+
+void ShadowgramApp::showWarning(const std::string& line1, const std::string& line2) {
+    warning_->showWarning(line1, line2);
+}
+
+}  // namespace sg

@@ -1,0 +1,71 @@
+#pragma once
+// The program's windows, created once in their order: the main window, the
+// warning window, the information, editor, getting-started, figuring and
+// analysis windows, and the 27 help windows. It owns the one shared model.
+
+#include "analysis_window.h"
+#include "error_reporter.h"
+#include "help_windows.h"
+#include "main_window.h"
+#include "mirror_model.h"
+#include "surface_editor_window.h"
+#include "warning_window.h"
+#include "window_catalogue.h"
+
+#include <QMetaObject>
+
+#include <memory>
+#include <vector>
+
+class QWindow;
+
+namespace sg {
+
+class ShadowgramApp : public WindowCatalogue {
+public:
+    explicit ShadowgramApp(ErrorReporter& errors);
+    ~ShadowgramApp() override;
+    ShadowgramApp(const ShadowgramApp&) = delete;
+    ShadowgramApp& operator=(const ShadowgramApp&) = delete;
+
+    // Shows the main window maximised and runs its activation once.
+    void start();
+
+    MirrorModel& model() { return model_; }
+    TForm1& mainWindow() { return *form1_; }
+    TRonchiWarningForm& warningWindow() { return *warning_; }
+    TInformation& informationWindow() { return *information_; }
+    TRonchiCustomSurfaceForm& editorWindow() { return *editor_; }
+    TGettingStartedForm& gettingStartedWindow() { return *gettingStarted_; }
+    TFiguring& figuringWindow() { return *figuring_; }
+    TAnalysis& analysisWindow() { return *analysis_; }
+    const std::vector<std::unique_ptr<HelpWindow>>& helpWindows() const { return help_; }
+    HelpWindow* helpWindow(const std::string& className) const;
+    // Every window in the order of creation.
+    std::vector<QWidget*> windows() const;
+
+    void showInformationWindow() override;
+    void showEditorWindow() override;
+    void showGettingStartedWindow() override;
+    void showFiguringWindow() override;
+    void showAnalysisWindow(const std::string& inner, const std::string& outer) override;
+    void showHelpWindow(const std::string& className) override;
+    void showWarning(const std::string& line1, const std::string& line2) override;
+
+private:
+    void focusChanged(QWindow* now);
+
+    MirrorModel model_;
+    std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<TRonchiWarningForm> warning_;
+    std::unique_ptr<TInformation> information_;
+    std::unique_ptr<TRonchiCustomSurfaceForm> editor_;
+    std::unique_ptr<TGettingStartedForm> gettingStarted_;
+    std::unique_ptr<TFiguring> figuring_;
+    std::unique_ptr<TAnalysis> analysis_;
+    std::vector<std::unique_ptr<HelpWindow>> help_;
+    QMetaObject::Connection focusConnection_;
+    QWindow* lastFocus_ = nullptr;  // the last of the program's windows that had the focus
+};
+
+}  // namespace sg

@@ -1,0 +1,46 @@
+#include "main_controls.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QTableWidget>
+
+namespace sg {
+
+namespace {
+
+std::string cellText(const QTableWidget* grid, int row, int column) {
+    const QTableWidgetItem* item = grid->item(row, column);
+    return item ? item->text().toStdString() : std::string();
+}
+
+void setCellText(QTableWidget* grid, int row, int column, const std::string& text) {
+    QTableWidgetItem* item = grid->item(row, column);
+    if (item == nullptr) {
+        item = new QTableWidgetItem();
+        grid->setItem(row, column, item);
+    }
+    item->setText(QString::fromStdString(text));
+}
+
+void select(QButtonGroup* group, int item) {
+    if (QAbstractButton* b = group->button(item)) b->setChecked(true);
+}
+
+}  // namespace
+
+std::string MainWindowControls::parameterCell(int row) const { return cellText(parameterGrid, row, 1); }
+void MainWindowControls::setParameterCell(int row, const std::string& text) { setCellText(parameterGrid, row, 1, text); }
+std::string MainWindowControls::moveCell(int row) const { return cellText(moveGrid, row, 0); }
+void MainWindowControls::setMoveCell(int row, const std::string& text) { setCellText(moveGrid, row, 0, text); }
+int MainWindowControls::testItem() const { return testGroup->checkedId(); }
+void MainWindowControls::setTestItem(int item) { select(testGroup, item); }
+int MainWindowControls::orientationItem() const { return orientationGroup->checkedId(); }
+void MainWindowControls::setOrientationItem(int item) { select(orientationGroup, item); }
+int MainWindowControls::surfaceItem() const { return surfaceGroup->checkedId(); }
+bool MainWindowControls::oddChecked() const { return oddBox->isChecked(); }
+void MainWindowControls::setOddChecked(bool checked) { oddBox->setChecked(checked); }
+bool MainWindowControls::gridChecked() const { return gridBox->isChecked(); }
+void MainWindowControls::setGridChecked(bool checked) { gridBox->setChecked(checked); }
+
+}  // namespace sg

@@ -1,0 +1,37 @@
+#pragma once
+// The main window's widgets as the model's controls.
+
+#include "model_controls.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QTableWidget;
+
+namespace sg {
+
+class MainWindowControls : public ModelControls {
+public:
+    QTableWidget* parameterGrid = nullptr;   // StringGrid1, values in column 1
+    QTableWidget* moveGrid = nullptr;        // StringGrid2, one column
+    QButtonGroup* testGroup = nullptr;       // RadioGroup4
+    QButtonGroup* orientationGroup = nullptr;  // RadioGroup1
+    QButtonGroup* surfaceGroup = nullptr;    // RadioGroup2
+    QCheckBox* oddBox = nullptr;             // CheckBox2
+    QCheckBox* gridBox = nullptr;            // CheckBox3
+
+    std::string parameterCell(int row) const override;
+    void setParameterCell(int row, const std::string& text) override;
+    std::string moveCell(int row) const override;
+    void setMoveCell(int row, const std::string& text) override;
+    int testItem() const override;
+    void setTestItem(int item) override;
+    int orientationItem() const override;
+    void setOrientationItem(int item) override;
+    int surfaceItem() const override;
+    bool oddChecked() const override;
+    void setOddChecked(bool checked) override;
+    bool gridChecked() const override;
+    void setGridChecked(bool checked) override;
+};
+
+}  // namespace sg

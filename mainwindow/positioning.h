@@ -1,0 +1,73 @@
+#pragma once
+// Moving the grating, knife or wire by clicking on the main window's drawing
+// area: the axial diagram (two converging rays, row 325 is the centre of
+// curvature), the transverse slider below it, the picture itself, and the
+// "Zero" button. Every accepted click erases and redraws the whole display.
+
+#include "simulator.h"
+
+#include <optional>
+#include <string>
+
+namespace sg {
+
+// What the positioning shows outside the drawing area: the axial read-out
+// (Label3) and the warning window.
+class PositionDisplay {
+public:
+    virtual ~PositionDisplay() = default;
+    virtual void setAxialReadout(const std::string& text) = 0;
+    virtual void showWarning(const std::string& line1, const std::string& line2) = 0;
+};
+
+// The warning about a Foucault knife moved off a sphere's centre line.
+inline constexpr const char* kFoucaultWarningLine1 =
+    "              Very Slight Foucault KE departure from the centreline for a SPHERE";
+inline constexpr const char* kFoucaultWarningLine2 = "                                            gives MEANINGLESS results";
+
+// (row - 325) * range / 100 mm, limited to -100..100; above the centre is
+// negative (inside the centre of curvature).
+double axialPositionFromRow(int row, double range);
+
+// (column - 25) * maxMove / 24, limited to -24..24; left of the tick is negative.
+double transverseOffsetFromColumn(int column, double maxMove);
+
+// The transverse read-out: fixed notation with 3 decimals.
+std::string transverseReadoutText(double transverseOffset);
+
+// The axial diagram in grey and the marker of the test the model names (three
+// strokes for Ronchi, a dot for Wire, a knife bar from the left to knifeX
+// for Foucault), 3 pixels wide in black; sets axialOffsetSetting from the
+// row and shows it.
+void drawAxialMarker(Simulator& s, PositionDisplay& display, int knifeX, int row);
+
+// The transverse slider with its marker (a bar from the left for Foucault,
+// a dot otherwise) and the read-out at (10, 485).
+void drawTransverseMarker(Simulator& s, int x);
+
+enum class ClickRegion { None, Picture, AxialDiagram, TransverseSlider };
+
+// Picture: x > 105. Axial: 15 < x < 35 and 215 < y < 435. Transverse:
+// 0 < x < 50 and 458 < y < 482. Bounds are excluded.
+ClickRegion clickRegion(int x, int y);
+
+// A position given directly instead of by a click, as the command-line
+// renderer takes it: the axial position in mm (no limit) and the transverse
+// offset; the markers are drawn at the nearest row and column of the
+// diagrams.
+struct PositionOverride {
+    std::optional<double> axial;
+    std::optional<double> transverse;
+};
+
+// The click sequences. A failure (a bad cell, a floating-point fault) stops
+// the sequence where it happens; what was drawn stays.
+void pictureClick(Simulator& s, PositionDisplay& display, const PositionOverride& position = {});
+void axialDiagramClick(Simulator& s, PositionDisplay& display, int y);
+void transverseSliderClick(Simulator& s, PositionDisplay& display, int x);
+void zeroClick(Simulator& s, PositionDisplay& display);
+
+// A press on the bare drawing area: the sequence of its region, or nothing.
+void formMouseDown(Simulator& s, PositionDisplay& display, int x, int y);
+
+}  // namespace sg

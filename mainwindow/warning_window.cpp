@@ -1,0 +1,66 @@
+#include "warning_window.h"
+
+#include "click_label.h"
+
+#include <QLabel>
+
+namespace sg {
+
+namespace {
+
+QFont sized(QFont f, int points, bool bold) {
+    f.setPointSize(points);
+    f.setBold(bold);
+    return f;
+}
+
+}  // namespace
+
+TRonchiWarningForm::TRonchiWarningForm(QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName("RonchiWarningForm");
+    setWindowTitle("Warning");
+    resize(869, 147);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(0, 128, 128));
+    setPalette(p);
+    setAutoFillBackground(true);
+
+    auto* title = new QLabel("W A R N I N G", this);
+    title->setObjectName("Label1");
+    title->setGeometry(360, 8, 116, 20);
+    title->setAlignment(Qt::AlignCenter);
+    title->setFont(sized(font(), 12, true));
+    title->setStyleSheet("background-color: rgb(255, 0, 0);");
+    title->setAttribute(Qt::WA_NoMousePropagation);
+
+    line1_ = new QLabel(this);
+    line1_->setObjectName("Line1");
+    line1_->move(20, 45);
+    line2_ = new QLabel(this);
+    line2_->setObjectName("Line2");
+    line2_->move(20, 80);
+
+    auto* ok = new ClickLabel(" O K ", this, [this] { Label2Click(); });
+    ok->setObjectName("Label2");
+    ok->setGeometry(400, 112, 48, 24);
+    ok->setFont(sized(font(), 14, true));
+    ok->setStyleSheet("background-color: rgb(255, 255, 255);");
+}
+
+void TRonchiWarningForm::showWarning(const std::string& line1, const std::string& line2) {
+    showMaximized();
+    raise();
+    line1_->setText(QString::fromStdString(line1));
+    line1_->adjustSize();
+    line2_->setText(QString::fromStdString(line2));
+    line2_->adjustSize();
+}
+
+void TRonchiWarningForm::Label2Click() { hide(); }
+
+QString TRonchiWarningForm::line1() const { return line1_->text(); }
+QString TRonchiWarningForm::line2() const { return line2_->text(); }
+
+}  // namespace sg

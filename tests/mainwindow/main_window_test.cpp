@@ -1,0 +1,395 @@
+// The main window driven with mouse events on the offscreen platform: the
+// model, the pixels of the drawing area and the recorded messages.
+#include "application.h"
+#include "picture_checks.h"
+#include "recording_reporter.h"
+
+#include <QAbstractButton>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace sg {
+namespace {
+
+using testing::countColour;
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app = std::make_unique<ShadowgramApp>(errors);
+        app->start();
+        form = &app->mainWindow();
+    }
+
+    // A press where the user would press: on the control under the point,
+    // or on the bare drawing area.
+    void clickAt(int x, int y) {
+        QWidget* target = form->childAt(x, y);
+        if (target == nullptr) target = form;
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(form, QPoint(x, y)));
+    }
+    void press(const char* name) {
+        auto* button = form->findChild<QAbstractButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    QTableWidget* grid(const char* name) { return form->findChild<QTableWidget*>(name); }
+    void setCell(int row, const char* text) { grid("StringGrid1")->item(row, 1)->setText(text); }
+    std::string cell(int row) { return grid("StringGrid1")->item(row, 1)->text().toStdString(); }
+    void selectCell(int row) { grid("StringGrid1")->setCurrentCell(row, 1); }
+    void setMoveCell(const char* text) { grid("StringGrid2")->item(2, 0)->setText(text); }
+    std::string readout() { return form->axialReadout()->text().toStdString(); }
+    const QImage& picture() { return form->canvas().image(); }
+    // Lets the window system's activation arrive.
+    static bool waitForFocus(QWidget* w) {
+        for (int i = 0; i < 200 && QGuiApplication::focusWindow() != w->windowHandle(); ++i) QTest::qWait(5);
+        return QGuiApplication::focusWindow() == w->windowHandle();
+    }
+    int redOnDisk() { return countColour(picture(), kRed, 135, 25, 685, 575); }
+    MirrorModel& model() { return app->model(); }
+
+    testing::RecordingReporter errors;
+    std::unique_ptr<ShadowgramApp> app;
+    TForm1* form = nullptr;
+};
+
+TEST_F(MainWindow, StartsEmptyWithTheDefaults) {
+    EXPECT_EQ(countColour(picture(), kSilver), 800 * 700);
+    EXPECT_EQ(readout(), " ");
+    EXPECT_EQ(form->windowTitle().toStdString(), "Ronchi ");
+    const char* values[] = {"200", "2000", "-1", "4", "20", "0.5", "0.55"};
+    const char* labels[] = {"D   (mm)", "R   (mm)", "Conic   ", "Line/mm ", "RANGE   ", "Zone Ht ", "WL   (u)"};
+    for (int r = 0; r < 7; ++r) {
+        EXPECT_EQ(cell(r), values[r]);
+        EXPECT_EQ(grid("StringGrid1")->item(r, 0)->text().toStdString(), labels[r]);
+    }
+    EXPECT_EQ(grid("StringGrid2")->item(0, 0)->text().toStdString(), "MaxMove ");
+    EXPECT_EQ(grid("StringGrid2")->item(1, 0)->text().toStdString(), " (bands)");
+    EXPECT_EQ(grid("StringGrid2")->item(2, 0)->text().toStdString(), "2");
+    EXPECT_EQ(form->controls().testItem(), kTestRonchi);
+    EXPECT_EQ(form->controls().orientationItem(), kOrientVertical);
+    EXPECT_EQ(form->controls().surfaceItem(), kSurfacePure);
+    EXPECT_FALSE(form->controls().oddChecked());
+    EXPECT_FALSE(form->controls().gridChecked());
+    EXPECT_EQ(form->findChild<QWidget*>("Notes")->toolTip().toStdString(),
+              "Write notes here.  This is saved with the mirror data.");
+}
+
+TEST_F(MainWindow, FirstClickDrawsWhatTheRendererDraws) {
+    clickAt(400, 300);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("click.png");
+    QProcess renderer;
+    renderer.start(SHADOWGRAM_RENDER, {"-o", file});
+    ASSERT_TRUE(renderer.waitForFinished(60000));
+    ASSERT_EQ(renderer.exitCode(), 0);
+    EXPECT_EQ(testing::firstDifference(QImage(file).convertToFormat(QImage::Format_RGB32), picture()), "");
+    EXPECT_EQ(readout(), "0");
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(MainWindow, AxialSliderClicks) {
+    clickAt(25, 225);
+    EXPECT_EQ(readout(), "-20");
+    clickAt(25, 434);
+    EXPECT_EQ(readout(), "21.8");
+    EXPECT_DOUBLE_EQ(model().axialOffsetSetting, 21.8);
+    clickAt(25, 325);
+    EXPECT_EQ(readout(), "0");
+    setCell(kRowRange, "200");
+    clickAt(25, 434);
+    EXPECT_EQ(readout(), "100");
+    clickAt(25, 216);
+    EXPECT_EQ(readout(), "-100");
+    EXPECT_DOUBLE_EQ(model().axialOffset, -100);
+}
+
+TEST_F(MainWindow, TransverseSliderClicks) {
+    struct Case {
+        const char* maxMove;
+        int x;
+        double offset;
+    };
+    for (const Case& c : {Case{"2", 49, 2}, Case{"2", 1, -2}, Case{"2", 37, 1}, Case{"30", 49, 24}}) {
+        setMoveCell(c.maxMove);
+        clickAt(c.x, 470);
+        EXPECT_DOUBLE_EQ(model().transverseOffset, c.offset) << c.maxMove << " " << c.x;
+        EXPECT_GT(redOnDisk(), 5000);
+    }
+}
+
+TEST_F(MainWindow, ExcludedBoundsDoNothingAndThePictureRegionRedraws) {
+    clickAt(400, 300);
+    const QImage before = picture().copy();
+    for (auto [x, y] : {std::pair{35, 300}, {15, 300}, {50, 470}, {20, 458}})
+        clickAt(x, y);
+    EXPECT_EQ(testing::firstDifference(before, picture()), "");
+    // (106, 10) lies under the "?" of the diameter row; the handler redraws.
+    form->FormMouseDown(106, 10);
+    EXPECT_NE(testing::firstDifference(before, picture()), "");
+    EXPECT_GT(redOnDisk(), 10000);
+}
+
+TEST_F(MainWindow, FoucaultWarningForASphere) {
+    press("RadioGroup4Item2");
+    setCell(kRowConic, "0");
+    setMoveCell("0.05");
+    clickAt(40, 470);
+    EXPECT_TRUE(app->warningWindow().isVisible());
+    EXPECT_EQ(app->warningWindow().line1().toStdString(), kFoucaultWarningLine1);
+    EXPECT_EQ(app->warningWindow().line2().toStdString(), kFoucaultWarningLine2);
+    // Drawn all the same: a sphere at its centre with the knife past the
+    // axis is dark all over, which is why the result is meaningless.
+    EXPECT_GT(countColour(picture(), kBlack, 135, 25, 685, 575), 100000);
+    EXPECT_EQ(redOnDisk(), 0);
+}
+
+TEST_F(MainWindow, NoWarningOnTheCentreLineOrForAParaboloid) {
+    press("RadioGroup4Item2");
+    setCell(kRowConic, "0");
+    setMoveCell("0.05");
+    clickAt(25, 470);
+    EXPECT_FALSE(app->warningWindow().isVisible());
+    setCell(kRowConic, "-1");
+    clickAt(40, 470);
+    EXPECT_FALSE(app->warningWindow().isVisible());
+}
+
+TEST_F(MainWindow, BrightenAddsTwoPassesAndAClickStartsAgain) {
+    clickAt(400, 300);
+    const int one = redOnDisk();
+    RandomGenerator g;
+    auto passes = [&g](int n) {
+        for (int i = 0; i < n * 2 * kRayCount; ++i) g.next();
+        return g.seed();
+    };
+    EXPECT_EQ(form->simulator().random.seed(), passes(1));
+    press("Button4");
+    EXPECT_EQ(form->simulator().random.seed(), passes(2));
+    const int three = redOnDisk();
+    EXPECT_GT(three, one * 3 / 2);
+    press("Button4");
+    EXPECT_EQ(form->simulator().random.seed(), passes(2));
+    EXPECT_GT(redOnDisk(), three);
+    clickAt(400, 300);
+    EXPECT_LT(redOnDisk(), one * 11 / 10);
+}
+
+TEST_F(MainWindow, ZeroInWhiteModeDrawsAWhiteDisk) {
+    clickAt(25, 250);
+    press("Button3");
+    EXPECT_TRUE(model().whiteMode);
+    press("Button2");
+    EXPECT_EQ(readout(), "0");
+    EXPECT_GT(countColour(picture(), kWhite, 135, 25, 685, 575), 50000);
+    EXPECT_EQ(countColour(picture(), kBlack, 200, 100, 620, 500), 0);
+}
+
+TEST_F(MainWindow, BadRulingCellTakesTheEarlierCellsAndReportsIt) {
+    setCell(kRowDiameter, "150");
+    setCell(kRowRadius, "1500");
+    setCell(kRowConic, "-0.5");
+    setCell(kRowLinesPerMm, "abc");
+    setCell(kRowRange, "40");
+    selectCell(kRowWavelength);
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "'abc' is not a valid floating point value");
+    EXPECT_EQ(model().mirrorDiameter, 150);
+    EXPECT_EQ(model().radiusOfCurvature, 1500);
+    EXPECT_EQ(model().conicConstant, -0.5);
+    EXPECT_EQ(model().linesPerMm, 4);
+    EXPECT_EQ(model().range, 20);
+    EXPECT_EQ(model().zoneHeight, 0.5);
+
+    // The program stays usable.
+    setCell(kRowLinesPerMm, "4");
+    clickAt(400, 300);
+    EXPECT_EQ(errors.messages.size(), 1u);
+    EXPECT_GT(redOnDisk(), 10000);
+}
+
+TEST_F(MainWindow, SelectingACellReadsRowsZeroToFiveOnly) {
+    setCell(kRowWavelength, "0.6");
+    setCell(kRowZoneHeight, "0");
+    selectCell(kRowDiameter);
+    EXPECT_EQ(model().wavelength, 0.55);
+    EXPECT_EQ(model().zoneHeight, 0);
+    press("Button4");  // the recompute takes all seven
+    EXPECT_EQ(model().wavelength, 0.6);
+    EXPECT_EQ(model().zoneHeight, 1e-7);
+
+    setMoveCell("7.5");
+    grid("StringGrid2")->setCurrentCell(2, 0);
+    EXPECT_EQ(model().maxMove, 7.5);
+}
+
+TEST_F(MainWindow, InvertTwice) {
+    press("Button6");
+    EXPECT_EQ(cell(kRowZoneHeight), "-0.5");
+    EXPECT_EQ(model().zoneHeight, -0.5);
+    press("Button6");
+    EXPECT_EQ(cell(kRowZoneHeight), "0.5");
+    EXPECT_EQ(model().zoneHeight, 0.5);
+}
+
+TEST_F(MainWindow, FoucaultReductionDoesNothing) {
+    clickAt(400, 300);
+    const QImage before = picture().copy();
+    press("Button11");
+    EXPECT_EQ(testing::firstDifference(before, picture()), "");
+    for (std::size_t i = 1; i < app->windows().size(); ++i) EXPECT_FALSE(app->windows()[i]->isVisible());
+    press("Button40");
+    EXPECT_TRUE(app->helpWindow("THelpFoucReductionRonchiForm")->isVisible());
+}
+
+TEST_F(MainWindow, WindowButtonsBlankTheDrawingArea) {
+    struct Case {
+        const char* button;
+        QWidget* window;
+    };
+    const Case cases[] = {{"Button7", &app->editorWindow()},
+                          {"Button8", &app->informationWindow()},
+                          {"Button10", &app->figuringWindow()},
+                          {"Panel1", &app->gettingStartedWindow()},
+                          {"Button5", &app->analysisWindow()}};
+    for (const Case& c : cases) {
+        clickAt(400, 300);
+        ASSERT_GT(redOnDisk(), 10000);
+        if (std::string(c.button) == "Panel1") {
+            model().exampleRequest = 3;
+            clickAt(800, 100);
+            EXPECT_EQ(model().exampleRequest, 0);
+        } else {
+            press(c.button);
+        }
+        if (std::string(c.button) == "Button7") {
+            EXPECT_TRUE(model().editorOpened);
+        }
+        EXPECT_TRUE(c.window->isVisible()) << c.button;
+        EXPECT_EQ(countColour(picture(), kSilver), 800 * 700) << c.button;
+    }
+    EXPECT_EQ(app->analysisWindow().zoneCell(0), "0");
+    EXPECT_EQ(app->analysisWindow().zoneCell(1), "20");
+}
+
+TEST_F(MainWindow, AnalyseSurfaceResetsTheZoneCells) {
+    app->analysisWindow().setZoneCell(0, "5");
+    app->analysisWindow().setZoneCell(1, "12");
+    model().analysisZoneFrom = 5;
+    press("Button5");
+    EXPECT_EQ(app->analysisWindow().zoneCell(0), "0");
+    EXPECT_EQ(app->analysisWindow().zoneCell(1), "20");
+    EXPECT_EQ(model().analysisZoneFrom, 0);
+    EXPECT_EQ(model().analysisZoneTo, 20);
+}
+
+TEST_F(MainWindow, HelpButtonsShowTheirWindowsAndKeepThePicture) {
+    const std::pair<const char*, const char*> buttons[] = {
+        {"Button35", "Help on D entry"},
+        {"Button36", "Help on R Entry"},
+        {"Button32", "Help on Conic Entry"},
+        {"Button33", "Help on Lines / mm  entry"},
+        {"Button34", "Help on Range Entry"},
+        {"Button29", "Help on Zone Ht. Entry"},
+        {"Button26", "Help on Wavelength entry"},
+        {"Button28", "Help on Wire - Fouc - Ronchi - Choice"},
+        {"Button20", "Help on White Option"},
+        {"Button22", "Help on Grid Option"},
+        {"Button24", "Help on Invert Option"},
+        {"Button27", "Help on Vertical - Horizontal - 2D Option"},
+        {"Button21", "Help on Odd Option"},
+        {"Button15", "Help on Zero Option"},
+        {"Button30", "Help on Setting Longitudinal Position of Ronch Grid"},
+        {"Button23", "Help on Bright Option"},
+        {"Button19", "Help on Centres Option"},
+        {"Button31", "Help on Setting X Position of Ronchi Grid"},
+        {"Button25", "Help on  Maximum X Movement Option"},
+        {"Button18", "Help on Conic Deformation and F:NO Information Display"},
+        {"Button16", "Help on Irregular Surface Option"},
+        {"Button38", "Help on Show Pure Conic Option"},
+        {"Button14", "Help on Retrieve - Save Option"},
+        {"Button41", "Help on Analyse Surface Option"},
+        {"Button40", "Help on Foucault Reduction Option"},
+        {"Button37", "Help on Height Display"},
+        {"Button17", "Help on Slope Display and Absolute Slope Option"},
+    };
+    clickAt(400, 300);
+    const QImage before = picture().copy();
+    for (const auto& [name, caption] : buttons) {
+        press(name);
+        bool shown = false;
+        for (const auto& h : app->helpWindows())
+            if (h->windowTitle().toStdString() == caption) shown = h->isVisible();
+        EXPECT_TRUE(shown) << name << " " << caption;
+        EXPECT_EQ(form->findChild<QPushButton*>(name)->text().toStdString(), "?");
+    }
+    EXPECT_EQ(testing::firstDifference(before, picture()), "");
+}
+
+TEST_F(MainWindow, ExampleChosenBeforeAClickAppliesAtThatClick) {
+    model().exampleRequest = 3;  // "Ronchi - Parabola - Hoizontal"
+    press("RadioGroup4Item0");
+    EXPECT_EQ(model().orientHorizontal, false);
+    clickAt(400, 300);
+    EXPECT_EQ(model().exampleRequest, 0);
+    EXPECT_TRUE(model().testRonchi);
+    EXPECT_TRUE(model().orientHorizontal);
+    EXPECT_EQ(form->controls().orientationItem(), kOrientHorizontal);
+    EXPECT_EQ(form->controls().testItem(), kTestRonchi);
+    EXPECT_TRUE(form->controls().oddChecked());
+}
+
+TEST_F(MainWindow, OptionControlsReachTheModel) {
+    press("CheckBox3");
+    EXPECT_TRUE(model().showGrid);
+    clickAt(400, 300);
+    EXPECT_EQ(picture().pixel(410, 690) & 0xffffff, toQRgb(kYellow) & 0xffffff);  // grid line below the disk
+    press("RadioGroup2Item1");
+    EXPECT_TRUE(model().useDistortedSurface);
+    press("RadioGroup2Item0");
+    EXPECT_FALSE(model().useDistortedSurface);
+    press("RadioGroup4Item0");
+    press("Button4");
+    EXPECT_EQ(grid("StringGrid2")->item(1, 0)->text().toStdString(), "(wire  W)");
+    EXPECT_EQ(model().linesPerMm, 12);
+    EXPECT_EQ(cell(kRowLinesPerMm), "4");
+    press("CheckBox2");
+    press("RadioGroup4Item1");
+    press("Button13");
+    EXPECT_FALSE(model().evenLines);
+}
+
+TEST_F(MainWindow, LabelsAndPanelsTakeTheirOwnClicks) {
+    clickAt(400, 300);
+    const QImage before = picture().copy();
+    clickAt(820, 596);  // "HEIGHT"
+    clickAt(110, 620);  // the "Click Mouse on" panel
+    EXPECT_EQ(testing::firstDifference(before, picture()), "");
+}
+
+TEST_F(MainWindow, ReturningFromAnotherWindowClearsWhiteAndTheEditorFlag) {
+    press("Button3");
+    press("Button7");
+    ASSERT_TRUE(model().whiteMode);
+    ASSERT_TRUE(model().editorOpened);
+    QWidget& editor = app->editorWindow();
+    editor.activateWindow();
+    ASSERT_TRUE(waitForFocus(&editor));
+    EXPECT_TRUE(model().whiteMode);
+    form->activateWindow();
+    ASSERT_TRUE(waitForFocus(form));
+    EXPECT_FALSE(model().whiteMode);
+    EXPECT_FALSE(model().editorOpened);
+}
+
+}  // namespace
+}  // namespace sg

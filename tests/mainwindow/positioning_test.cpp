@@ -1,0 +1,243 @@
+#include "failure.h"
+#include "picture_checks.h"
+#include "positioning.h"
+#include "redraw.h"
+#include "scene.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace sg {
+namespace {
+
+using testing::countColour;
+using testing::Scene;
+
+class RecordingDisplay : public PositionDisplay {
+public:
+    std::string readout = " ";
+    std::vector<std::pair<std::string, std::string>> warnings;
+    void setAxialReadout(const std::string& text) override { readout = text; }
+    void showWarning(const std::string& l1, const std::string& l2) override { warnings.emplace_back(l1, l2); }
+};
+
+TEST(Sliders, AxialRowsGiveMillimetresWithinTheLimit) {
+    struct Case {
+        int row;
+        double range, expected;
+    };
+    for (const Case& c : {Case{225, 20, -20}, Case{434, 20, 21.8}, Case{325, 20, 0}, Case{434, 200, 100},
+                          Case{216, 200, -100}, Case{400, 0, 0}, Case{300, -20, 5}}) {
+        EXPECT_DOUBLE_EQ(axialPositionFromRow(c.row, c.range), c.expected) << "row " << c.row << " range " << c.range;
+    }
+}
+
+TEST(Sliders, TransverseColumnsGiveOffsetsWithinTheLimit) {
+    struct Case {
+        int column;
+        double maxMove;
+        const char* text;
+    };
+    for (const Case& c : {Case{49, 2, "2.000"}, Case{1, 2, "-2.000"}, Case{37, 2, "1.000"}, Case{49, 30, "24.000"},
+                          Case{1, 30, "-24.000"}, Case{25, 2, "0.000"}, Case{31, 0.05, "0.013"}}) {
+        EXPECT_EQ(transverseReadoutText(transverseOffsetFromColumn(c.column, c.maxMove)), c.text)
+            << "column " << c.column << " maxMove " << c.maxMove;
+    }
+}
+
+TEST(ClickRegions, BoundsAreExcluded) {
+    struct Case {
+        int x, y;
+        ClickRegion region;
+    };
+    for (const Case& c : {Case{35, 300, ClickRegion::None}, Case{15, 300, ClickRegion::None},
+                          Case{50, 470, ClickRegion::None}, Case{20, 458, ClickRegion::None},
+                          Case{25, 215, ClickRegion::None}, Case{25, 435, ClickRegion::None},
+                          Case{0, 470, ClickRegion::None}, Case{25, 482, ClickRegion::None},
+                          Case{105, 300, ClickRegion::None}, Case{106, 10, ClickRegion::Picture},
+                          Case{34, 434, ClickRegion::AxialDiagram}, Case{16, 216, ClickRegion::AxialDiagram},
+                          Case{1, 459, ClickRegion::TransverseSlider}, Case{49, 481, ClickRegion::TransverseSlider}}) {
+        EXPECT_EQ(clickRegion(c.x, c.y), c.region) << c.x << "," << c.y;
+    }
+}
+
+TEST(Markers, EachTestHasItsShape) {
+    struct Case {
+        int test;
+        std::vector<int> blackColumns;  // on the marker row 300 (Foucault: row 302)
+    };
+    RecordingDisplay display;
+    for (const Case& c : {Case{kTestRonchi, {19, 20, 21, 22, 24, 25, 26, 28, 29, 30, 31}},
+                          Case{kTestWire, {24, 25, 26}},
+                          Case{kTestFoucault, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}}}) {
+        Scene sc;
+        sc.model.testRonchi = c.test == kTestRonchi;
+        sc.model.testWire = c.test == kTestWire;
+        sc.model.testFoucault = c.test == kTestFoucault;
+        drawAxialMarker(sc.sim, display, 10, 300);
+        const int row = c.test == kTestFoucault ? 302 : 300;
+        std::vector<int> black;
+        for (int x = 0; x < 50; ++x)
+            if (sc.canvas.pixel(x, row) == kBlack) black.push_back(x);
+        EXPECT_EQ(black, c.blackColumns) << "test " << c.test;
+        EXPECT_EQ(sc.canvas.pixel(13, 225), kGrey);
+        EXPECT_EQ(sc.canvas.pixel(37, 225), kGrey);
+        EXPECT_EQ(sc.canvas.penWidth(), 1);
+        EXPECT_DOUBLE_EQ(sc.model.axialOffsetSetting, -5);
+        EXPECT_EQ(display.readout, "-5");
+    }
+}
+
+TEST(Markers, TransverseSliderShowsItsMarkerAndReadout) {
+    for (bool foucault : {false, true}) {
+        Scene sc;
+        sc.model.testRonchi = !foucault;
+        sc.model.testFoucault = foucault;
+        sc.model.transverseOffset = -0.5;
+        drawTransverseMarker(sc.sim, 13);
+        EXPECT_EQ(sc.canvas.pixel(25, 458), kGrey);
+        EXPECT_EQ(sc.canvas.pixel(40, 470), kGrey);
+        EXPECT_EQ(sc.canvas.pixel(13, 470), kBlack);
+        EXPECT_EQ(sc.canvas.pixel(5, 470) == kBlack, foucault);  // the knife bar comes from the left
+        EXPECT_GT(countColour(sc.canvas.image(), kBlack, 10, 485, 60, 500), 10);  // "-0.500"
+    }
+}
+
+TEST(Clicks, PictureClickDrawsEverythingForTheMarkerRow) {
+    Scene sc;
+    RecordingDisplay display;
+    sc.model.axialMarkerY = 375;
+    sc.model.transverseOffset = 3;
+    formMouseDown(sc.sim, display, 400, 300);
+    EXPECT_EQ(sc.model.transverseOffset, 0);
+    EXPECT_DOUBLE_EQ(sc.model.axialOffsetSetting, 10);
+    EXPECT_DOUBLE_EQ(sc.model.axialOffset, 10);
+    EXPECT_EQ(display.readout, "10");
+    EXPECT_GT(countColour(sc.canvas.image(), kBlack, 135, 25, 685, 575), 100000);
+    EXPECT_GT(countColour(sc.canvas.image(), kRed, 135, 25, 685, 575), 10000);
+    EXPECT_EQ(sc.canvas.pixel(25, 375), kBlack);  // marker on its row
+    EXPECT_EQ(sc.canvas.pixel(25, 470), kBlack);  // transverse marker at the tick
+}
+
+TEST(Clicks, AxialClickMovesTheMarkerAndKeepsItsRow) {
+    Scene sc;
+    RecordingDisplay display;
+    formMouseDown(sc.sim, display, 25, 225);
+    EXPECT_DOUBLE_EQ(sc.model.axialOffsetSetting, -20);
+    EXPECT_EQ(display.readout, "-20");
+    EXPECT_EQ(sc.model.axialMarkerY, 225);
+    formMouseDown(sc.sim, display, 25, 434);
+    EXPECT_EQ(display.readout, "21.8");
+    // A new range moves the grating in mm while the marker keeps its row.
+    sc.controls.parameters[kRowRange] = "200";
+    formMouseDown(sc.sim, display, 500, 500);
+    EXPECT_EQ(display.readout, "100");
+    EXPECT_EQ(sc.model.axialMarkerY, 434);
+}
+
+TEST(Clicks, TransverseClickSetsTheOffsetAndExcludedBoundsDoNothing) {
+    Scene sc;
+    RecordingDisplay display;
+    formMouseDown(sc.sim, display, 37, 470);
+    EXPECT_DOUBLE_EQ(sc.model.transverseOffset, 1);
+    const QImage before = sc.canvas.image().copy();
+    const std::uint32_t seed = sc.sim.random.seed();
+    for (auto [x, y] : {std::pair{35, 300}, {15, 300}, {50, 470}, {20, 458}, {100, 600}})
+        formMouseDown(sc.sim, display, x, y);
+    EXPECT_EQ(testing::firstDifference(before, sc.canvas.image()), "");
+    EXPECT_EQ(sc.sim.random.seed(), seed);
+    // "Brighten" keeps the offset; the next picture click starts from 0.
+    brightenPicture(sc.sim);
+    EXPECT_DOUBLE_EQ(sc.model.transverseOffset, 1);
+    formMouseDown(sc.sim, display, 106, 10);
+    EXPECT_DOUBLE_EQ(sc.model.transverseOffset, 0);
+}
+
+TEST(Clicks, FoucaultWarningOnlyOffTheSpheresCentreLine) {
+    struct Case {
+        const char* conic;
+        int column;
+        bool warns;
+    };
+    for (const Case& c : {Case{"0", 40, true}, Case{"0", 25, false}, Case{"-1", 40, false}}) {
+        Scene sc;
+        RecordingDisplay display;
+        sc.controls.test = kTestFoucault;
+        sc.controls.parameters[kRowConic] = c.conic;
+        sc.controls.move[kMoveRowValue] = "0.05";
+        formMouseDown(sc.sim, display, c.column, 470);
+        ASSERT_EQ(display.warnings.size(), c.warns ? 1u : 0u) << c.conic << " " << c.column;
+        if (c.warns) {
+            EXPECT_EQ(display.warnings[0].first, kFoucaultWarningLine1);
+            EXPECT_EQ(display.warnings[0].second, kFoucaultWarningLine2);
+            EXPECT_EQ(std::string(kFoucaultWarningLine1).find_first_not_of(' '), 14u);
+            EXPECT_EQ(std::string(kFoucaultWarningLine2).find_first_not_of(' '), 44u);
+        }
+        // Drawn all the same: one pass has run.
+        EXPECT_GT(countColour(sc.canvas.image(), kBlack, 135, 25, 685, 575), 100000);
+        EXPECT_NE(sc.sim.random.seed(), 0u);
+    }
+}
+
+TEST(Clicks, ZeroRecentresAndDrawsTheLastTestsMarker) {
+    Scene sc;
+    RecordingDisplay display;
+    sc.controls.test = kTestWire;
+    formMouseDown(sc.sim, display, 25, 250);
+    formMouseDown(sc.sim, display, 45, 470);
+    sc.model.whiteMode = true;
+    zeroClick(sc.sim, display);
+    EXPECT_EQ(sc.model.axialMarkerY, 325);
+    EXPECT_EQ(sc.model.axialOffsetSetting, 0);
+    EXPECT_EQ(sc.model.transverseOffset, 0);
+    EXPECT_EQ(display.readout, "0");
+    EXPECT_GT(countColour(sc.canvas.image(), kWhite, 135, 25, 685, 575), 50000);
+    EXPECT_EQ(countColour(sc.canvas.image(), kBlack, 200, 100, 620, 500), 0);
+    EXPECT_EQ(sc.canvas.pixel(25, 325), kBlack);  // the wire dot
+    EXPECT_EQ(sc.canvas.pixel(21, 325), kSilver);
+}
+
+TEST(Clicks, ZeroAfterFoucaultDrawsTheKnifeToTheCentre) {
+    Scene sc;
+    RecordingDisplay display;
+    sc.controls.test = kTestFoucault;
+    formMouseDown(sc.sim, display, 400, 300);
+    zeroClick(sc.sim, display);
+    for (int x = 0; x <= 26; ++x) EXPECT_EQ(sc.canvas.pixel(x, 327), kBlack) << x;
+    EXPECT_EQ(sc.canvas.pixel(27, 327), kSilver);
+}
+
+TEST(Clicks, PendingExampleAppliesAfterTheMarkerRowIsTaken) {
+    Scene sc;
+    RecordingDisplay display;
+    sc.model.axialMarkerY = 400;
+    sc.model.exampleRequest = 2;
+    sc.controls.parameters[kRowConic] = "-3";
+    formMouseDown(sc.sim, display, 400, 300);
+    EXPECT_EQ(display.readout, "15");
+    EXPECT_DOUBLE_EQ(sc.model.axialOffset, 15);
+    EXPECT_EQ(sc.model.axialMarkerY, 325);
+    EXPECT_EQ(sc.model.conicConstant, 0);
+    formMouseDown(sc.sim, display, 400, 300);
+    EXPECT_EQ(display.readout, "0");
+}
+
+TEST(Clicks, BadRangeCellStopsAfterTheDisk) {
+    Scene sc;
+    RecordingDisplay display;
+    sc.controls.parameters[kRowRange] = "2O";
+    try {
+        formMouseDown(sc.sim, display, 400, 300);
+        FAIL() << "no error";
+    } catch (const ActionError& e) {
+        EXPECT_EQ(std::string(e.what()), "'2O' is not a valid floating point value");
+    }
+    EXPECT_GT(countColour(sc.canvas.image(), kBlack, 135, 25, 685, 575), 100000);
+    EXPECT_EQ(countColour(sc.canvas.image(), kRed), 0);
+    EXPECT_EQ(display.readout, " ");
+}
+
+}  // namespace
+}  // namespace sg

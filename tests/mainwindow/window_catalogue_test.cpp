@@ -1,0 +1,84 @@
+// The program's windows: created once in their order, hidden until shown,
+// hidden again when closed.
+#include "application.h"
+#include "recording_reporter.h"
+
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace sg {
+namespace {
+
+TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
+    testing::RecordingReporter errors;
+    ShadowgramApp app(errors);
+    const std::vector<QWidget*> all = app.windows();
+    ASSERT_EQ(all.size(), 34u);
+    const std::vector<std::string> captions = {"Ronchi ",
+                                               "Warning",
+                                               "I N F O R M A T I O N",
+                                               "Custom Surface",
+                                               "G E T T I N G   S T A R T E D",
+                                               "Figuring",
+                                               "Analysis",
+                                               "Help on Wire - Fouc - Ronchi - Choice"};
+    for (std::size_t i = 0; i < captions.size(); ++i)
+        EXPECT_EQ(all[i]->windowTitle().toStdString(), captions[i]) << "window " << i;
+    EXPECT_EQ(app.helpWindows().front()->className(), "THelpWireFoucRoncForm");
+    EXPECT_EQ(app.helpWindows().back()->className(), "THelpWLRonchiForm");
+    EXPECT_EQ(all.back()->windowTitle().toStdString(), "Help on Wavelength entry");
+    for (QWidget* w : all) EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString();
+
+    // Stay on top of the main window: the warning, information, editor,
+    // getting-started, figuring and analysis windows and the first help window.
+    for (std::size_t i = 1; i <= 7; ++i)
+        EXPECT_EQ(all[i]->parentWidget(), &app.mainWindow()) << all[i]->windowTitle().toStdString();
+    for (std::size_t i = 8; i < all.size(); ++i)
+        EXPECT_EQ(all[i]->parentWidget(), nullptr) << all[i]->windowTitle().toStdString();
+    EXPECT_TRUE(app.warningWindow().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(app.warningWindow().windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST(WindowCatalogue, StartShowsOnlyTheMainWindowAndClosingHides) {
+    testing::RecordingReporter errors;
+    ShadowgramApp app(errors);
+    app.start();
+    EXPECT_TRUE(app.mainWindow().isVisible());
+    for (std::size_t i = 1; i < app.windows().size(); ++i) EXPECT_FALSE(app.windows()[i]->isVisible());
+
+    // A help window closed and asked for again comes back.
+    auto* button = app.mainWindow().findChild<QPushButton*>("Button35");
+    ASSERT_NE(button, nullptr);
+    button->click();
+    HelpWindow* help = app.helpWindow("THelpDRonchiForm");
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->close());
+    EXPECT_FALSE(help->isVisible());
+    button->click();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowTitle().toStdString(), "Help on D entry");
+}
+
+TEST(WarningWindow, OnlyOkHidesIt) {
+    testing::RecordingReporter errors;
+    ShadowgramApp app(errors);
+    app.start();
+    TRonchiWarningForm& w = app.warningWindow();
+    w.showWarning("line one", "line two");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.line1().toStdString(), "line one");
+    EXPECT_EQ(w.line2().toStdString(), "line two");
+    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(100, 100));
+    QWidget* title = w.findChild<QWidget*>("Label1");
+    QTest::mouseClick(title, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(w.isVisible());
+    QWidget* ok = w.findChild<QWidget*>("Label2");
+    ASSERT_NE(ok, nullptr);
+    QTest::mouseClick(ok, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_FALSE(w.isVisible());
+}
+
+}  // namespace
+}  // namespace sg
