@@ -3,7 +3,9 @@
 #include "application.h"
 #include "recording_reporter.h"
 
+#include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -59,6 +61,23 @@ TEST(WindowCatalogue, StartShowsOnlyTheMainWindowAndClosingHides) {
     button->click();
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->windowTitle().toStdString(), "Help on D entry");
+}
+
+TEST(WindowCatalogue, ClosingTheMainWindowEndsTheProgram) {
+    testing::RecordingReporter errors;
+    ShadowgramApp app(errors);
+    app.start();
+    app.mainWindow().findChild<QPushButton*>("Button17")->click();  // a help window of its own
+    app.mainWindow().findChild<QPushButton*>("Button8")->click();   // a window over the main one
+    ASSERT_TRUE(app.helpWindow("THelpSlopeRonchiForm")->isVisible());
+    app.helpWindow("THelpSlopeRonchiForm")->close();
+    EXPECT_TRUE(app.mainWindow().isVisible());
+    app.helpWindow("THelpSlopeRonchiForm")->showHelp();
+    // The event loop ends when the main window closes, with the others open;
+    // 7 means something kept it running.
+    QTimer::singleShot(0, &app.mainWindow(), [&app] { app.mainWindow().close(); });
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(7); });
+    EXPECT_EQ(QApplication::exec(), 0);
 }
 
 TEST(WarningWindow, OnlyOkHidesIt) {
