@@ -21,8 +21,6 @@ void readRange(Simulator& s) { s.model.range = readParameterCell(s.controls, kRo
 
 void readMaxMove(Simulator& s) { s.model.maxMove = parseCellFloat(s.controls.moveCell(kMoveRowValue)); }
 
-void drawStroke(Canvas& c, int x1, int y1, int x2, int y2) { c.drawLine(x1, y1, x2, y2); }
-
 }  // namespace
 
 double axialPositionFromRow(int row, double range) {
@@ -42,18 +40,18 @@ void drawAxialMarker(Simulator& s, PositionDisplay& display, int knifeX, int row
     const MirrorModel& m = s.model;
     c.setPenColour(kGrey);
     c.setPenWidth(1);
-    drawStroke(c, 13, 225, 37, 425);
-    drawStroke(c, 37, 225, 13, 425);
+    c.drawLine(13, 225, 37, 425);
+    c.drawLine(37, 225, 13, 425);
     c.setPenColour(kBlack);
     c.setPenWidth(3);
     if (m.testRonchi) {
         // A grating seen edge-on.
-        drawStroke(c, 21, row, 20, row);
-        drawStroke(c, 25, row, 25, row);
-        drawStroke(c, 29, row, 30, row);
+        c.drawLine(21, row, 20, row);
+        c.drawLine(25, row, 25, row);
+        c.drawLine(29, row, 30, row);
     }
-    if (m.testWire) drawStroke(c, 25, row, 25, row);
-    if (m.testFoucault) drawStroke(c, 1, row + 2, knifeX, row + 2);  // the knife comes in from the left
+    if (m.testWire) c.drawLine(25, row, 25, row);
+    if (m.testFoucault) c.drawLine(1, row + 2, knifeX, row + 2);  // the knife comes in from the left
     c.setPenWidth(1);
     s.model.axialOffsetSetting = axialPositionFromRow(row, m.range);
     display.setAxialReadout(formatGeneral(s.model.axialOffsetSetting));
@@ -63,14 +61,14 @@ void drawTransverseMarker(Simulator& s, int x) {
     Canvas& c = s.canvas;
     c.setPenColour(kGrey);
     c.setPenWidth(1);
-    drawStroke(c, 1, 470, 49, 470);
-    drawStroke(c, 25, 458, 25, 482);
+    c.drawLine(1, 470, 49, 470);
+    c.drawLine(25, 458, 25, 482);
     c.setPenColour(kBlack);
     c.setPenWidth(3);
     if (s.model.testFoucault)
-        drawStroke(c, 1, 470, x, 470);
+        c.drawLine(1, 470, x, 470);
     else
-        drawStroke(c, x, 470, x, 470);
+        c.drawLine(x, 470, x, 470);
     c.setPenWidth(1);
     c.drawText(10, 485, transverseReadoutText(s.model.transverseOffset));
 }

@@ -13,8 +13,6 @@ namespace sg {
 
 inline constexpr int kRayBatch = 256;
 
-enum class RayFault : std::uint8_t { None = 0, DivisionByZero = 1, Invalid = 2 };
-
 struct RayBatch {
     int count = 0;
     double u[kRayBatch], v[kRayBatch], sq[kRayBatch], r[kRayBatch];
@@ -25,7 +23,5 @@ struct RayBatch {
 
 // Fills lit and fault for points 0..count-1.
 void decideBatch(const MirrorModel& m, const RaySetup& s, bool centres, RayBatch& b);
-
-[[noreturn]] void throwRayFault(RayFault f);
 
 }  // namespace sg

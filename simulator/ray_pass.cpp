@@ -16,14 +16,14 @@ RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor) {
     s.radius = m.radiusOfCurvature;
     s.conic = conicTerms(m.radiusOfCurvature, 2 * m.conicConstant);
     s.axialOffset = m.axialOffset;
-    s.transverse = m.transverseOffset;
     const double ruling = rulingFactor * m.linesPerMm;
     s.bandWidthFault = 2 * ruling == 0;
     s.bandWidth = s.bandWidthFault ? 0 : 1 / (2 * ruling);
     s.distorted = m.useDistortedSurface;
-    s.evenLines = m.evenLines;
-    s.test = m.testWire ? kTestWire : m.testFoucault ? kTestFoucault : kTestRonchi;
-    s.orientation = m.orientHorizontal ? kOrientHorizontal : m.orient2D ? kOrient2D : kOrientVertical;
+    s.bands.test = m.testWire ? kTestWire : m.testFoucault ? kTestFoucault : kTestRonchi;
+    s.bands.orientation = m.orientHorizontal ? kOrientHorizontal : m.orient2D ? kOrient2D : kOrientVertical;
+    s.bands.transverse = m.transverseOffset;
+    s.bands.evenLines = m.evenLines;
     return s;
 }
 
@@ -52,85 +52,38 @@ PlanePoint planePosition(const MirrorModel& m, const RaySetup& s, double u, doub
 
 namespace {
 
-// int(|z| + 0.5): the index of the band that z (in band widths) falls in.
-inline std::int64_t bandIndex(double z) { return truncToInt64(std::fabs(z) + 0.5); }
-
 inline double bandWidthOf(const RaySetup& s) {
     if (s.bandWidthFault) [[unlikely]]
         throwDivisionByZero();
     return s.bandWidth;
 }
 
-}  // namespace
-
-namespace {
-
-[[gnu::always_inline]] inline bool normalLit(const MirrorModel& m, const RaySetup& s, double u, double v, double sq,
-                                             double r) {
+template <bool Centres>
+[[gnu::always_inline]] inline bool decidePoint(const MirrorModel& m, const RaySetup& s, double u, double v,
+                                               double sq, double r) {
+    if (Centres && s.bands.test == kTestFoucault) return false;
     const double w = bandWidthOf(s);
     const PlanePoint p = planeFrom(m, s, u, v, sq, r);
-    const double along = s.orientation == kOrientHorizontal ? p.y : p.x;
-    const double t = s.transverse;
-    bool b;
-    switch (s.test) {
-    case kTestWire: {
-        std::int64_t h = bandIndex(fdiv(along, w) + 3 * t);
-        if (s.orientation == kOrient2D && h < 2) h = bandIndex(fdiv(p.y, w));
-        b = h >= 2;
-        break;
-    }
-    case kTestFoucault:
-        b = checkedOperand(fdiv(along, w) + t) <= 0;
-        break;
-    default: {
-        std::int64_t h = bandIndex(fdiv(along, w) + t);
-        if (s.orientation == kOrient2D && h % 2 == 0) h = bandIndex(fdiv(p.y, w));
-        b = h % 2 != 0;
-        break;
-    }
-    }
-    return b != s.evenLines;
-}
-
-[[gnu::always_inline]] inline bool centreLit(const MirrorModel& m, const RaySetup& s, double u, double v, double sq,
-                                             double r) {
-    if (s.test == kTestFoucault) return false;
-    const double w = bandWidthOf(s);
-    const PlanePoint p = planeFrom(m, s, u, v, sq, r);
-    const double along = s.orientation == kOrientHorizontal ? p.y : p.x;
-    const double t = s.transverse;
-    bool b;
-    if (s.test == kTestWire) {
-        std::int64_t h = bandIndex(fdiv(along, w) + 120 * t);
-        if (s.orientation == kOrient2D && h < 2) h = bandIndex(fdiv(p.y, w));
-        b = h >= 2;
-    } else {
-        std::int64_t h = bandIndex(fdiv(along, w) + 40 * t);
-        if (s.orientation == kOrient2D && h % 40 == 0) h = bandIndex(fdiv(p.y, w));
-        b = h % 40 != 0;
-    }
-    return !b;
+    const double along = s.orientation() == kOrientHorizontal ? p.y : p.x;
+    RayFault fault = RayFault::None;
+    const bool lit = decideBands(s.bands, Centres, fdiv(along, w), [&] { return fdiv(p.y, w); }, fault);
+    if (fault != RayFault::None) throwRayFault(fault);
+    return lit;
 }
 
 }  // namespace
 
 bool normalRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
     const double sq = u * u + v * v;
-    return normalLit(m, s, u, v, sq, std::sqrt(sq));
+    return decidePoint<false>(m, s, u, v, sq, std::sqrt(sq));
 }
 
 bool centreRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
     const double sq = u * u + v * v;
-    return centreLit(m, s, u, v, sq, std::sqrt(sq));
+    return decidePoint<true>(m, s, u, v, sq, std::sqrt(sq));
 }
 
 namespace {
-
-template <bool Centres>
-[[gnu::always_inline]] inline bool decide(const MirrorModel& m, const RaySetup& s, double u, double v, double sq,
-                                          double r) {
-    return Centres ? centreLit(m, s, u, v, sq, r) : normalLit(m, s, u, v, sq, r);
-}
 
 // The pass point by point, for a diameter of 0 or one that is not finite,
 // where the coordinates themselves may fault.
@@ -146,7 +99,7 @@ void runPassDirect(Simulator& sim, const RaySetup& setup) {
         const double sq = u * u + v * v;
         const double r = std::sqrt(sq);
         if (r > aperture) continue;  // outside the aperture
-        if (!decide<Centres>(m, setup, u, v, sq, r)) continue;
+        if (!decidePoint<Centres>(m, setup, u, v, sq, r)) continue;
         const int x = truncToInt(2 * (fdiv(275 * u, diameter) + 205));
         const int y = truncToInt(fdiv(550 * v, diameter) + 300);
         sim.canvas.setPixel(x, y, colour);

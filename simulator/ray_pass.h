@@ -3,6 +3,7 @@
 // followed to the plane of the grating, knife or wire and painted in the ray
 // colour when light passes there.
 
+#include "band_decision.h"
 #include "conic.h"
 #include "simulator.h"
 
@@ -20,13 +21,11 @@ struct RaySetup {
     double radius = 0;         // R, mm
     ConicTerms conic{};        // R with twice the conic constant, as the normal's intercept takes it
     double axialOffset = 0;    // mm
-    double transverse = 0;     // transverseOffset
     double bandWidth = 0;      // w = 1 / (2 * ruling), mm
     bool bandWidthFault = false;  // ruling of 0: the first decision divides by zero
     bool distorted = false;
-    bool evenLines = false;
-    int test = 1;              // TestItem
-    int orientation = 0;       // OrientationItem
+    BandRules bands{};         // test, orientation, transverse offset, parity
+    int orientation() const { return bands.orientation; }
 };
 
 RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor);
