@@ -1,6 +1,9 @@
 #include "main_window.h"
 
+#include "cell_grid.h"
 #include "click_label.h"
+#include "radio_group.h"
+#include "window_style.h"
 
 #include "cell_number.h"
 #include "failure.h"
@@ -8,21 +11,14 @@
 #include "picture.h"
 #include "redraw.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFontDatabase>
 #include <QFrame>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 #include <array>
@@ -30,136 +26,6 @@
 namespace sg {
 
 namespace {
-
-const QColor kWindowColour(192, 192, 192);
-
-// The window font of the controls: Liberation Sans at 11 pixels, the size
-// and width of the 8-point screen font the layout was made for.
-QFont windowFont() {
-    static const QFont font = [] {
-        const char* dir = "/usr/share/fonts/truetype/liberation2/";
-        const int id = QFontDatabase::addApplicationFont(QString(dir) + "LiberationSans-Regular.ttf");
-        QFontDatabase::addApplicationFont(QString(dir) + "LiberationSans-Bold.ttf");
-        const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
-        QFont f(families.isEmpty() ? QString("Sans Serif") : families.first());
-        f.setPixelSize(11);
-        return f;
-    }();
-    return font;
-}
-
-QFont withPixelSize(QFont f, int pixels, bool bold) {
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
-// Cells of the grids: text drawn 2 pixels from the left edge and never
-// elided, as in a narrow fixed-width grid; editors hand every keystroke to
-// the grid at once, so the cell's text is what the user sees in it.
-class GridDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QStyleOptionViewItem o = option;
-        initStyleOption(&o, index);
-        const QString text = o.text;
-        o.text.clear();
-        const QWidget* w = option.widget;
-        QStyle* style = w ? w->style() : QApplication::style();
-        style->drawControl(QStyle::CE_ItemViewItem, &o, painter, w);
-        painter->save();
-        painter->setClipRect(o.rect);
-        const bool selected = o.state & QStyle::State_Selected;
-        painter->setPen(o.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text));
-        painter->setFont(o.font);
-        painter->drawText(o.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
-        painter->restore();
-    }
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-            line->setTextMargins(0, 0, 0, 0);
-            auto* self = const_cast<GridDelegate*>(this);
-            QObject::connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
-        }
-        return editor;
-    }
-};
-
-QTableWidget* makeGrid(QWidget* parent, const char* name, int rows, int columns, int x, int y, int w, int h) {
-    auto* grid = new QTableWidget(rows, columns, parent);
-    grid->setObjectName(name);
-    grid->setGeometry(x, y, w, h);
-    grid->horizontalHeader()->hide();
-    grid->verticalHeader()->hide();
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setFrameShape(QFrame::NoFrame);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
-    grid->setItemDelegate(new GridDelegate(grid));
-    grid->verticalHeader()->setMinimumSectionSize(1);
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < columns; ++c) grid->setItem(r, c, new QTableWidgetItem());
-    return grid;
-}
-
-// A fixed label cell: not selectable, not editable.
-void makeFixed(QTableWidget* grid, int row, int column) {
-    QTableWidgetItem* item = grid->item(row, column);
-    item->setFlags(Qt::NoItemFlags);
-    item->setBackground(kWindowColour);
-    item->setForeground(Qt::black);
-}
-
-// A radio group: a framed box with its items spread evenly below the
-// caption, filling the columns one after the other.
-QButtonGroup* makeRadioGroup(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h,
-                             const std::vector<const char*>& items, int columns) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(name);
-    box->setGeometry(x, y, w, h);
-    box->setAttribute(Qt::WA_NoMousePropagation);
-    auto* group = new QButtonGroup(box);
-    group->setObjectName(QString(name) + "Buttons");
-    const int count = static_cast<int>(items.size());
-    const int rows = (count + columns - 1) / columns;
-    const int top = box->fontMetrics().height() / 2 + 3, left = 6;  // below the frame's top line
-    const double rowHeight = (h - top - 3) / static_cast<double>(rows);
-    const int columnWidth = (w - left - 2) / columns;
-    for (int i = 0; i < count; ++i) {
-        auto* button = new QRadioButton(items[static_cast<std::size_t>(i)], box);
-        button->setObjectName(QString(name) + "Item" + QString::number(i));
-        group->addButton(button, i);
-        const int row = i % rows, column = i / rows;
-        const int itemTop = top + static_cast<int>(row * rowHeight);
-        button->setGeometry(left + column * columnWidth, itemTop, columnWidth, static_cast<int>(rowHeight));
-    }
-    return group;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const char* text, int x, int y) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    label->setAttribute(Qt::WA_NoMousePropagation);
-    return label;
-}
-
-QFrame* makeBevel(QWidget* parent, int x, int y, int w, int h) {
-    auto* bevel = new QFrame(parent);
-    bevel->setFrameShape(QFrame::Box);
-    bevel->setFrameShadow(QFrame::Sunken);
-    bevel->setGeometry(x, y, w, h);
-    bevel->setAttribute(Qt::WA_NoMousePropagation);
-    bevel->lower();
-    return bevel;
-}
 
 const std::array<const char*, kParameterRows> kParameterLabels = {"D   (mm)", "R   (mm)", "Conic   ", "Line/mm ",
                                                                    "RANGE   ", "Zone Ht ", "WL   (u)"};
@@ -170,12 +36,7 @@ TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& erro
     : QWidget(nullptr), model_(model), windows_(windows), errors_(errors) {
     setObjectName("Form1");
     setWindowTitle("Ronchi ");
-    setFont(windowFont());
-    QPalette p = palette();
-    p.setColor(QPalette::Window, kWindowColour);
-    p.setColor(QPalette::Button, kWindowColour);
-    setPalette(p);
-    setAutoFillBackground(true);
+    applyWindowStyle(this);
     setFocusPolicy(Qt::ClickFocus);  // a click on the picture ends an edit in the grids
     resize(1024, 768);
     createControls();
@@ -201,7 +62,7 @@ void TForm1::createControls() {
     }
     grid1->setColumnWidth(0, 45);
     grid1->setColumnWidth(1, 45);
-    connect(grid1, &QTableWidget::currentCellChanged, this, [this] { StringGrid1Click(); });
+    connect(grid1, &CellGrid::cellSelected, this, [this] { StringGrid1Click(); });
     controls_.parameterGrid = grid1;
 
     controls_.testGroup = makeRadioGroup(this, "RadioGroup4", " ", 128, -8, 129, 49, {"Wire", "Ronchi", "Foucault"}, 2);
@@ -234,7 +95,7 @@ void TForm1::createControls() {
     grid2->setColumnWidth(0, 64);
     makeFixed(grid2, kMoveRowLabel, 0);
     makeFixed(grid2, kMoveRowUnit, 0);
-    connect(grid2, &QTableWidget::currentCellChanged, this, [this] { StringGrid2Click(); });
+    connect(grid2, &CellGrid::cellSelected, this, [this] { StringGrid2Click(); });
     controls_.moveGrid = grid2;
 
     auto* panel = new QFrame(this);

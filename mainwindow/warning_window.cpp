@@ -1,8 +1,11 @@
 #include "warning_window.h"
 
 #include "click_label.h"
+#include "window_style.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 
 namespace sg {
 
@@ -22,6 +25,7 @@ TRonchiWarningForm::TRonchiWarningForm(QWidget* mainWindow)
     setWindowTitle("Warning");
     resize(869, 147);
     setAttribute(Qt::WA_QuitOnClose, false);
+    setFont(windowFont());
     QPalette p = palette();
     p.setColor(QPalette::Window, QColor(0, 128, 128));
     setPalette(p);
@@ -31,7 +35,7 @@ TRonchiWarningForm::TRonchiWarningForm(QWidget* mainWindow)
     title->setObjectName("Label1");
     title->setGeometry(360, 8, 116, 20);
     title->setAlignment(Qt::AlignCenter);
-    title->setFont(sized(font(), 12, true));
+    title->setFont(fitFontToWidth(sized(font(), 12, true), title->text(), title->width() - 4));
     title->setStyleSheet("background-color: rgb(255, 0, 0);");
     title->setAttribute(Qt::WA_NoMousePropagation);
 
@@ -45,11 +49,16 @@ TRonchiWarningForm::TRonchiWarningForm(QWidget* mainWindow)
     auto* ok = new ClickLabel(" O K ", this, [this] { Label2Click(); });
     ok->setObjectName("Label2");
     ok->setGeometry(400, 112, 48, 24);
-    ok->setFont(sized(font(), 14, true));
+    ok->setFont(fitFontToWidth(sized(font(), 14, true), ok->text(), ok->width()));
     ok->setStyleSheet("background-color: rgb(255, 255, 255);");
 }
 
 void TRonchiWarningForm::showWarning(const std::string& line1, const std::string& line2) {
+    // Covering the screen also where no window manager maximises it.
+    const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    QRect cover = parentWidget() != nullptr ? parentWidget()->frameGeometry() : QRect();
+    if (screen != nullptr) cover = cover.united(screen->geometry());
+    if (!cover.isEmpty()) setGeometry(cover);
     showMaximized();
     raise();
     line1_->setText(QString::fromStdString(line1));

@@ -2,11 +2,15 @@
 // model, the pixels of the drawing area and the recorded messages.
 #include "application.h"
 #include "picture_checks.h"
+#include "radio_group.h"
 #include "recording_reporter.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStyle>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
@@ -389,6 +393,109 @@ TEST_F(MainWindow, ReturningFromAnotherWindowClearsWhiteAndTheEditorFlag) {
     ASSERT_TRUE(waitForFocus(form));
     EXPECT_FALSE(model().whiteMode);
     EXPECT_FALSE(model().editorOpened);
+}
+
+
+// Presses on the grids as the user makes them: each press on a cell reads
+// the grid again, the cell being edited included, and a press that moves to
+// another cell reads it once.
+class GridPresses : public MainWindow {
+protected:
+    void pressCell(QTableWidget* g, int row, int column) {
+        const QRect r = g->visualRect(g->model()->index(row, column));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    // Types into the cell's open editor and ends the edit with Enter.
+    void typeIntoEditor(QTableWidget* g, const char* text) {
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* e : g->findChildren<QLineEdit*>())
+            if (e->isVisible()) editor = e;
+        ASSERT_NE(editor, nullptr) << "no cell editor open";
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+};
+
+TEST_F(GridPresses, PressingTheEditedCellAgainReadsIt) {
+    QTableWidget* g = grid("StringGrid1");
+    pressCell(g, kRowDiameter, 1);
+    EXPECT_TRUE(errors.messages.empty());
+    typeIntoEditor(g, "abc");
+    EXPECT_EQ(cell(kRowDiameter), "abc");
+    pressCell(g, kRowDiameter, 1);
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "'abc' is not a valid floating point value");
+    pressCell(g, kRowDiameter, 1);
+    EXPECT_EQ(errors.messages.size(), 2u);
+
+    // A press on another cell moves there and reads the grid once.
+    pressCell(g, kRowRange, 1);
+    EXPECT_EQ(errors.messages.size(), 3u);
+    // A press on a label cell selects nothing and reads nothing.
+    pressCell(g, kRowRange, 0);
+    EXPECT_EQ(errors.messages.size(), 3u);
+    // A keyboard move reads it too.
+    QTest::keyClick(g, Qt::Key_Down);
+    EXPECT_EQ(g->currentRow(), kRowZoneHeight);
+    EXPECT_EQ(errors.messages.size(), 4u);
+
+    pressCell(g, kRowDiameter, 1);
+    typeIntoEditor(g, "150");
+    pressCell(g, kRowDiameter, 1);
+    EXPECT_EQ(errors.messages.size(), 5u);  // the press that opened the cell still saw abc
+    EXPECT_EQ(model().mirrorDiameter, 150);
+}
+
+TEST_F(GridPresses, PressingTheMaximumMovementCellAgainReadsIt) {
+    QTableWidget* g = grid("StringGrid2");
+    pressCell(g, kMoveRowValue, 0);
+    typeIntoEditor(g, "7.5");
+    pressCell(g, kMoveRowValue, 0);
+    EXPECT_EQ(model().maxMove, 7.5);
+    typeIntoEditor(g, "x1");
+    pressCell(g, kMoveRowValue, 0);
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "'x1' is not a valid floating point value");
+    EXPECT_EQ(model().maxMove, 7.5);
+    pressCell(g, kMoveRowLabel, 0);  // a fixed row
+    EXPECT_EQ(errors.messages.size(), 1u);
+}
+
+// Two points of the mouse regions lie under "?" buttons, so a real press
+// there opens the button's help window and leaves the picture alone.
+TEST_F(MainWindow, PressesUnderHelpButtonsReachTheButtons) {
+    clickAt(400, 300);
+    const QImage before = picture().copy();
+    clickAt(106, 10);
+    EXPECT_TRUE(app->helpWindow("THelpDRonchiForm")->isVisible());
+    clickAt(105, 300);
+    EXPECT_TRUE(app->helpWindow("THelpZeroRonchiForm")->isVisible());
+    EXPECT_EQ(testing::firstDifference(before, picture()), "");
+}
+
+// Every caption of the radio groups fits its column beside the indicator,
+// and every item lies below its group's frame line.
+TEST_F(MainWindow, RadioCaptionsFitTheirColumns) {
+    for (const char* name : {"RadioGroup4", "RadioGroup1", "RadioGroup2"}) {
+        auto* box = form->findChild<RadioGroupBox*>(name);
+        ASSERT_NE(box, nullptr) << name;
+        const auto buttons = box->findChildren<QRadioButton*>();
+        ASSERT_FALSE(buttons.empty());
+        for (QRadioButton* b : buttons) {
+            QStyle* st = b->style();
+            const int indicator = st->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, b) +
+                                  st->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, b);
+            EXPECT_LE(indicator + b->fontMetrics().horizontalAdvance(b->text()), b->width())
+                << name << " " << b->text().toStdString();
+            EXPECT_GT(b->y(), box->frameTop() + 1) << name << " " << b->text().toStdString();
+            EXPECT_LE(b->geometry().bottom(), box->height()) << name << " " << b->text().toStdString();
+            EXPECT_GE(b->fontInfo().pixelSize(), 9) << b->text().toStdString();
+        }
+    }
+    // The test choice still ends before its "?" button.
+    EXPECT_EQ(form->findChild<QWidget*>("RadioGroup4")->geometry(), QRect(128, -8, 129, 49));
+    EXPECT_EQ(form->findChild<QWidget*>("RadioGroup1")->geometry(), QRect(0, 124, 81, 55));
 }
 
 }  // namespace

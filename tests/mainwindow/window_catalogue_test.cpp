@@ -4,6 +4,7 @@
 #include "recording_reporter.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QTest>
@@ -95,6 +96,20 @@ TEST(WarningWindow, OnlyOkHidesIt) {
     EXPECT_TRUE(w.isVisible());
     QWidget* ok = w.findChild<QWidget*>("Label2");
     ASSERT_NE(ok, nullptr);
+
+    // It covers the main window, also without a window manager to maximise
+    // it, and keeps its items at their client positions, their captions whole.
+    EXPECT_TRUE(w.geometry().contains(app.mainWindow().frameGeometry())) << w.width() << "x" << w.height();
+    EXPECT_EQ(title->geometry(), QRect(360, 8, 116, 20));
+    EXPECT_EQ(ok->geometry(), QRect(400, 112, 48, 24));
+    EXPECT_EQ(w.findChild<QWidget*>("Line1")->pos(), QPoint(20, 45));
+    EXPECT_EQ(w.findChild<QWidget*>("Line2")->pos(), QPoint(20, 80));
+    for (QWidget* label : {title, ok}) {
+        auto* l = static_cast<QLabel*>(label);
+        EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->contentsRect().width()) << l->text().toStdString();
+        EXPECT_GE(l->fontInfo().pixelSize(), 12) << l->text().toStdString();
+    }
+
     QTest::mouseClick(ok, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FALSE(w.isVisible());
 }
