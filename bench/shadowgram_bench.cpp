@@ -4,8 +4,6 @@
 #include "ray_pass.h"
 #include "redraw.h"
 
-#include <QGuiApplication>
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -44,12 +42,3 @@ void BM_FullPicture(benchmark::State& state) {
 BENCHMARK(BM_FullPicture)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,16 +1,263 @@
 #include "surface_editor_window.h"
 
+#include "failure.h"
+#include "user_action.h"
+#include "window_style.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+#include <algorithm>
+
 namespace sg {
 
-TRonchiCustomSurfaceForm::TRonchiCustomSurfaceForm(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
+namespace {
+
+// The note beside the plot.
+const char* const kEditorNote[] = {
+    "The height of the plot shows only",
+    "the SHAPE of the zone. Its span,",
+    "peak to valley, always stands for",
+    "the Zone Ht set in the main",
+    "program, however large or small",
+    "the drawing is.",
+    "",
+    "The mean and RMS figures here are",
+    "measured from the DEFINED conic:",
+    "the zero line of this plot.",
+    "",
+    "Analyse Surface first fits the",
+    "BEST conic to the surface and",
+    "measures from that, so the",
+    "figures here are usually worse",
+    "than the mirror really is.",
+    "",
+    "All figures are in waves.",
+};
+
+// Where the text of a failed save or retrieve is drawn.
+constexpr int kSaveErrorX = 1, kSaveErrorY = 90;
+constexpr int kReadErrorX = 500, kReadErrorY = 550;
+
+// "Label9": the zone numbers, each centred over the knot line of its zone
+// (zone z lies on knots 22 - z and 22 + z).
+class ZoneNumbers : public QLabel {
+public:
+    ZoneNumbers(QWidget* parent, int x, int y, int width) : QLabel(parent) {
+        setObjectName("Label9");
+        setAttribute(Qt::WA_NoMousePropagation);
+        // At least the given width, and wide enough for the last number to
+        // stand whole over its line.
+        const int last = numberX(8) - x + fontMetrics().horizontalAdvance("20") / 2 + 1;
+        setGeometry(x, y, std::max(width, last), fontMetrics().height());
+    }
+
+    // The window x at which the number of the i-th of the nine stands.
+    static int numberX(int i) { return knotPlotX(2 + 5 * i); }
+    static int zoneOf(int i) { return std::abs(20 - 5 * i); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        for (int i = 0; i < 9; ++i) {
+            const QString text = QString::number(zoneOf(i));
+            const int w = fontMetrics().horizontalAdvance(text);
+            p.drawText(numberX(i) - x() - w / 2, fontMetrics().ascent(), text);
+        }
+    }
+};
+
+QPushButton* addButton(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(x, y, w, h);
+    return button;
+}
+
+QLabel* addNoticeLabel(QWidget* parent, const char* name, const char* text, int x, int y) {
+    QLabel* label = makeLabel(parent, name, text, x, y);
+    label->setFont(withPixelSize(parent->font(), 11, true));
+    label->setAutoFillBackground(true);
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    label->setPalette(p);
+    label->adjustSize();
+    return label;
+}
+
+}  // namespace
+
+TRonchiCustomSurfaceForm::TRonchiCustomSurfaceForm(QWidget* mainWindow, MirrorModel& model,
+                                                   const ModelControls& mainControls, ErrorReporter& errors,
+                                                   FileDialogs& dialogs, const QString& userFolder)
+    : QWidget(mainWindow, Qt::Window),
+      editor_(model, mainControls, *this),
+      errors_(errors),
+      dialogs_(dialogs),
+      folder_(userFolder, "Shape") {
     setObjectName("RonchiCustomSurfaceForm");
     setWindowTitle("Custom Surface");
+    applyWindowStyle(this);
     setGeometry(4, 146, 967, 357);
     setAttribute(Qt::WA_QuitOnClose, false);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, QColor(192, 192, 192));
-    setPalette(p);
-    setAutoFillBackground(true);
+    createControls();
+    FormCreate();
+}
+
+void TRonchiCustomSurfaceForm::createControls() {
+    const QFont bold = withPixelSize(font(), 11, true);
+    QPushButton* show = addButton(this, "Button2", "Show  surface", 184, 0, 161, 25);
+    show->setFont(bold);
+    connect(show, &QPushButton::clicked, this, [this] { Button2Click(); });
+    QPushButton* start = addButton(this, "Button1", "Start NEW surface", 376, 0, 161, 25);
+    start->setFont(bold);
+    start->setToolTip("Starts a zero deviation profile");
+    connect(start, &QPushButton::clicked, this, [this] { Button1Click(); });
+
+    addNoticeLabel(this, "Label1",
+                   "  Use the FULL PLOT SPAN for the smoothest curve when creating surface shapes.  ", 72, 24);
+    addNoticeLabel(this, "Label2",
+                   "  The drawn shape will be automatically adjusted so it corresponds to specified Zone Height  ",
+                   40, 40);
+    makeLabel(this, "Label3",
+              "Click above or below Nodes to change shape.  Edge slope may be adjusted using imaginary off mirror "
+              "nodes.",
+              112, 64);
+    new ZoneNumbers(this, 40, 88, 648);
+
+    auto* note = new QListWidget(this);
+    note->setObjectName("ListBox1");
+    note->setGeometry(728, 8, 233, 137);
+    note->setSelectionMode(QAbstractItemView::NoSelection);
+    note->setFocusPolicy(Qt::NoFocus);
+    for (const char* line : kEditorNote) note->addItem(line);
+
+    const std::array<std::pair<const char*, int>, 5> places = {
+        {{"Label6", 160}, {"Label7", 176}, {"Label4", 208}, {"Label5", 224}, {"Label8", 253}}};
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        QLabel* label = makeLabel(this, places[i].first, "", 752, places[i].second);
+        statistics_[i] = label;
+    }
+    QLabel* rmsArea = statistics_[3];
+    rmsArea->setAutoFillBackground(true);
+    QPalette p = rmsArea->palette();
+    p.setColor(QPalette::Window, Qt::yellow);
+    rmsArea->setPalette(p);
+
+    QPushButton* save = addButton(this, "Button3", "Save Shape", 144, 312, 91, 25);
+    connect(save, &QPushButton::clicked, this, [this] { Button3Click(); });
+    QPushButton* retrieve = addButton(this, "Button4", "Retrieve Shape", 464, 312, 97, 25);
+    connect(retrieve, &QPushButton::clicked, this, [this] { Button4Click(); });
+}
+
+std::string TRonchiCustomSurfaceForm::statisticsCaption(int line) const {
+    return statistics_.at(static_cast<std::size_t>(line))->text().toStdString();
+}
+
+void TRonchiCustomSurfaceForm::showStatistics(const StatisticsLines& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        statistics_[i]->setText(QString::fromStdString(lines[i]));
+        statistics_[i]->adjustSize();
+    }
+}
+
+void TRonchiCustomSurfaceForm::runAction(const std::function<void()>& action) { runUserAction(this, errors_, action); }
+
+void TRonchiCustomSurfaceForm::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, editor_.canvas().image());
+}
+
+void TRonchiCustomSurfaceForm::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    FormMouseDown(at.x(), at.y());
+}
+
+void TRonchiCustomSurfaceForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormCreate();
+}
+
+void TRonchiCustomSurfaceForm::FormCreate() {
+    runAction([this] { editor_.initialiseOnce(); });
+}
+
+void TRonchiCustomSurfaceForm::FormMouseDown(int x, int y) {
+    runAction([&] { editor_.pressAt(x, y); });
+}
+
+void TRonchiCustomSurfaceForm::Button1Click() {
+    runAction([this] {
+        editor_.state().editorNeedsInit = false;
+        editor_.startNewSurface();
+    });
+}
+
+void TRonchiCustomSurfaceForm::Button2Click() {
+    runAction([this] { editor_.redrawEditor(); });
+}
+
+FileDialogRequest TRonchiCustomSurfaceForm::shapeDialog(const char* caption) {
+    return FileDialogRequest{caption, folder_.start(), {"Shape Files (*.Shp)", "All Files (*)"}, "Shp"};
+}
+
+void TRonchiCustomSurfaceForm::clearFileMessages() {
+    Canvas& c = editor_.canvas();
+    const QFontMetrics metrics(canvasFont());
+    c.eraseRect(kSaveErrorX, kSaveErrorY, kSaveErrorX + metrics.horizontalAdvance("error saving"), 99);
+    c.eraseRect(kReadErrorX, kReadErrorY, kReadErrorX + metrics.horizontalAdvance("error"),
+                kReadErrorY + metrics.height());
+}
+
+void TRonchiCustomSurfaceForm::Button3Click() {
+    MirrorModel& m = editor_.model();
+    clearFileMessages();
+    shapeRecord_.fill(0.0);
+    std::copy_n(m.knotHeight.begin(), shapeRecord_.size(), shapeRecord_.begin());
+    std::optional<std::string> failure;
+    if (const std::optional<QString> chosen = dialogs_.askSave(this, shapeDialog("Save Shape"))) {
+        shapeFileName_ = withDefaultSuffix(*chosen, "Shp");
+        folder_.remember(shapeFileName_);
+        try {
+            writeShapeFile(shapeFileName_, shapeRecord_);
+        } catch (const ShapeFileError& e) {
+            editor_.canvas().setBrushColour(kSilver);
+            editor_.canvas().drawText(kSaveErrorX, kSaveErrorY, "error saving");
+            failure = e.what();
+        }
+    }
+    runAction([this, &failure] {
+        if (failure) errors_.showError(*failure);
+        editor_.redrawEditor();
+    });
+}
+
+void TRonchiCustomSurfaceForm::Button4Click() {
+    MirrorModel& m = editor_.model();
+    clearFileMessages();
+    std::copy_n(m.knotHeight.begin(), shapeRecord_.size(), shapeRecord_.begin());
+    std::optional<std::string> failure;
+    if (const std::optional<QString> chosen = dialogs_.askOpen(this, shapeDialog("Retrieve Shape"))) {
+        shapeFileName_ = *chosen;
+        folder_.remember(shapeFileName_);
+        try {
+            shapeRecord_ = readShapeFile(shapeFileName_);
+        } catch (const ShapeFileError& e) {
+            editor_.canvas().setBrushColour(kSilver);
+            editor_.canvas().drawText(kReadErrorX, kReadErrorY, "error");
+            failure = e.what();
+        }
+    }
+    std::copy(shapeRecord_.begin(), shapeRecord_.end(), m.knotHeight.begin());
+    runAction([this, &failure] {
+        if (failure) errors_.showError(*failure);
+        editor_.redrawEditor();
+    });
 }
 
 }  // namespace sg

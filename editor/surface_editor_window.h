@@ -1,15 +1,69 @@
 #pragma once
+// "Custom Surface": the window in which the zonal deviation is drawn. It
+// stays on top of the main window and is hidden until "Create Irregular
+// Surface" shows it; closing it only hides it.
+
+#include "error_reporter.h"
+#include "file_dialogs.h"
+#include "shape_file.h"
+#include "surface_editor.h"
 
 #include <QWidget>
 
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QLabel;
+
 namespace sg {
 
-// "Custom Surface": the window in which the zonal deviation is drawn. It
-// stays on top of the main window and is hidden until "Create Irregular
-// Surface" shows it.
-class TRonchiCustomSurfaceForm : public QWidget {
+class TRonchiCustomSurfaceForm : public QWidget, public StatisticsDisplay {
 public:
-    explicit TRonchiCustomSurfaceForm(QWidget* mainWindow);
+    // Creates the controls and runs FormCreate, which draws the flat
+    // surface and fills the statistics from the main window's grid.
+    TRonchiCustomSurfaceForm(QWidget* mainWindow, MirrorModel& model, const ModelControls& mainControls,
+                             ErrorReporter& errors, FileDialogs& dialogs, const QString& userFolder);
+
+    SurfaceEditor& editor() { return editor_; }
+    const Canvas& canvas() const { return editor_.canvas(); }
+    // The caption of statistics line 0..4 (Label6, Label7, Label4, Label5, Label8).
+    std::string statisticsCaption(int line) const;
+    const QString& shapeFileName() const { return shapeFileName_; }
+
+    // Event handlers, named after their controls.
+    void FormCreate();
+    void FormMouseDown(int x, int y);
+    void Button1Click();  // "Start NEW surface"
+    void Button2Click();  // "Show  surface"
+    void Button3Click();  // "Save Shape"
+    void Button4Click();  // "Retrieve Shape"
+
+    // StatisticsDisplay
+    void showStatistics(const StatisticsLines& lines) override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void createControls();
+    // Runs one action: a failure stops it and shows its message; what was
+    // drawn is shown either way.
+    void runAction(const std::function<void()>& action);
+    // Takes away the text an earlier failed save or retrieve drew.
+    void clearFileMessages();
+    FileDialogRequest shapeDialog(const char* caption);
+
+    SurfaceEditor editor_;
+    ErrorReporter& errors_;
+    FileDialogs& dialogs_;
+    DialogFolder folder_;
+    ShapeRecord shapeRecord_{};
+    QString shapeFileName_;
+    std::array<QLabel*, 5> statistics_{};
 };
 
 }  // namespace sg

@@ -8,11 +8,14 @@
 
 namespace sg {
 
-ShadowgramApp::ShadowgramApp(ErrorReporter& errors) {
+ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QString userFolder)
+    : dialogs_(dialogs != nullptr ? *dialogs : qtDialogs_),
+      userFolder_(userFolder.isEmpty() ? defaultUserFolder() : std::move(userFolder)) {
     form1_ = std::make_unique<TForm1>(model_, *this, errors);
     warning_ = std::make_unique<TRonchiWarningForm>(form1_.get());
     information_ = std::make_unique<TInformation>(form1_.get());
-    editor_ = std::make_unique<TRonchiCustomSurfaceForm>(form1_.get());
+    editor_ = std::make_unique<TRonchiCustomSurfaceForm>(form1_.get(), model_, form1_->controls(), errors, dialogs_,
+                                                         userFolder_);
     gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get());
     figuring_ = std::make_unique<TFiguring>(form1_.get());
     analysis_ = std::make_unique<TAnalysis>(form1_.get());

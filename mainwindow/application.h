@@ -5,6 +5,7 @@
 
 #include "analysis_window.h"
 #include "error_reporter.h"
+#include "file_dialogs.h"
 #include "help_windows.h"
 #include "main_window.h"
 #include "mirror_model.h"
@@ -23,7 +24,10 @@ namespace sg {
 
 class ShadowgramApp : public WindowCatalogue {
 public:
-    explicit ShadowgramApp(ErrorReporter& errors);
+    // Errors go to `errors`. The file dialogs are real ones unless `dialogs`
+    // is given, and the user's files live in `userFolder` (default: the
+    // "Shadowgram" folder in the user's documents).
+    explicit ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs = nullptr, QString userFolder = QString());
     ~ShadowgramApp() override;
     ShadowgramApp(const ShadowgramApp&) = delete;
     ShadowgramApp& operator=(const ShadowgramApp&) = delete;
@@ -56,6 +60,9 @@ private:
     void focusChanged(QWindow* now);
 
     MirrorModel model_;
+    QtFileDialogs qtDialogs_;
+    FileDialogs& dialogs_;
+    QString userFolder_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TRonchiWarningForm> warning_;
     std::unique_ptr<TInformation> information_;

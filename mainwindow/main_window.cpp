@@ -3,6 +3,7 @@
 #include "cell_grid.h"
 #include "click_label.h"
 #include "radio_group.h"
+#include "user_action.h"
 #include "window_style.h"
 
 #include "cell_number.h"
@@ -199,16 +200,7 @@ void TForm1::createHelpButtons() {
     }
 }
 
-void TForm1::runAction(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ActionError& e) {
-        update();
-        errors_.showError(e.what());
-        return;
-    }
-    update();
-}
+void TForm1::runAction(const std::function<void()>& action) { runUserAction(this, errors_, action); }
 
 void TForm1::FormCreate() {
     controls_.setTestItem(kTestRonchi);

@@ -6,7 +6,8 @@ namespace sg {
 
 double readParameterCell(const ModelControls& c, int row) { return parseCellFloat(c.parameterCell(row)); }
 
-void readParametersFromControls(MirrorModel& m, const ModelControls& c) {
+void readParametersFromControls(MirrorModel& m, const ModelControls& c,
+                                const std::function<void(MirrorModel&)>& afterZoneHeight) {
     m.mirrorDiameter = readParameterCell(c, kRowDiameter);
     m.radiusOfCurvature = readParameterCell(c, kRowRadius);
     m.conicConstant = readParameterCell(c, kRowConic);
@@ -15,6 +16,7 @@ void readParametersFromControls(MirrorModel& m, const ModelControls& c) {
     m.axialOffset = m.axialOffsetSetting;
     m.zoneHeight = readParameterCell(c, kRowZoneHeight);
     if (m.zoneHeight == 0.0) m.zoneHeight = 1e-7;
+    if (afterZoneHeight) afterZoneHeight(m);
     m.wavelength = readParameterCell(c, kRowWavelength);
 }
 

@@ -4,15 +4,20 @@
 #include "mirror_model.h"
 #include "model_controls.h"
 
+#include <functional>
+
 namespace sg {
 
 // Reads one parameter-grid cell as a number; a bad cell throws its message.
 double readParameterCell(const ModelControls& c, int row);
 
 // Grid rows 0..4, the axial position, rows 5 and 6 (a zone height of 0 is
-// stored as 1e-7): the numeric part that the recompute and the set-up file
-// share. A bad cell stops at that cell; earlier fields keep their new values.
-void readParametersFromControls(MirrorModel& m, const ModelControls& c);
+// stored as 1e-7): the numeric part that the recompute, the editor's
+// statistics and the set-up file share. `afterZoneHeight`, when given, runs
+// between the zone height and the wavelength. A bad cell stops at that
+// cell; earlier fields keep their new values.
+void readParametersFromControls(MirrorModel& m, const ModelControls& c,
+                                const std::function<void(MirrorModel&)>& afterZoneHeight = {});
 
 // The numbers above, then the test choice, the deviation sign, the pure
 // surface choice, the line parity and the tripled ruling of Wire and Foucault.

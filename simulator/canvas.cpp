@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -29,43 +30,52 @@ Canvas::Canvas(int width, int height) : image_(width, height, QImage::Format_RGB
     image_.fill(toQRgb(kSilver));
 }
 
-void Canvas::plot(int x, int y, QRgb c) {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-    row(y)[x] = c;
+Canvas::Pixels Canvas::pixels() {
+    return Pixels{image_.bits(), image_.bytesPerLine(), image_.width(), image_.height()};
 }
 
-void Canvas::setPixel(int x, int y, Rgb c) { plot(x, y, toQRgb(c)); }
+void Canvas::setPixel(int x, int y, Rgb c) { pixels().plot(x, y, toQRgb(c)); }
 
-void Canvas::fillSpan(int y, int x1, int x2, QRgb c) {
-    if (y < 0 || y >= image_.height()) return;
+void Canvas::Pixels::fillSpan(int y, int x1, int x2, QRgb c) const {
+    if (y < 0 || y >= height) return;
     x1 = std::max(x1, 0);
-    x2 = std::min(x2, image_.width() - 1);
+    x2 = std::min(x2, width - 1);
     if (x1 > x2) return;
-    QRgb* r = row(y);
+    QRgb* r = reinterpret_cast<QRgb*>(bits + y * bytesPerLine);
     std::fill(r + x1, r + x2 + 1, c);
 }
 
-void Canvas::stamp(int x, int y, QRgb c) {
+void Canvas::stamp(const Pixels& p, int x, int y, QRgb c) const {
     if (penWidth_ == 1) {
-        plot(x, y, c);
+        p.plot(x, y, c);
         return;
     }
     const int lo = -(penWidth_ - 1) / 2;
     const int hi = penWidth_ / 2;
     for (int dy = lo; dy <= hi; ++dy)
-        for (int dx = lo; dx <= hi; ++dx) plot(x + dx, y + dy, c);
+        for (int dx = lo; dx <= hi; ++dx) p.plot(x + dx, y + dy, c);
 }
 
 void Canvas::drawLine(int x1, int y1, int x2, int y2) {
     const QRgb c = toQRgb(penColour_);
     const bool wide = penWidth_ > 1;
+    // A line whose pen cannot touch the image draws nothing.
+    const std::int64_t reach = penWidth_;
+    if (std::max<std::int64_t>(x1, x2) + reach < 0 || std::min<std::int64_t>(x1, x2) - reach >= image_.width() ||
+        std::max<std::int64_t>(y1, y2) + reach < 0 || std::min<std::int64_t>(y1, y2) - reach >= image_.height())
+        return;
+    const Pixels p = pixels();
+    if (std::abs(static_cast<std::int64_t>(x2) - x1) <= 1) {
+        drawSteepLine(p, x1, y1, x2, y2, c);
+        return;
+    }
     // Bresenham from the first point towards the last.
     const int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
     const int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
     int err = dx + dy;
     int x = x1, y = y1;
     while (!(x == x2 && y == y2)) {
-        stamp(x, y, c);
+        stamp(p, x, y, c);
         const int e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -76,7 +86,29 @@ void Canvas::drawLine(int x1, int y1, int x2, int y2) {
             y += sy;
         }
     }
-    if (wide) stamp(x2, y2, c);  // a wide pen caps both ends
+    if (wide) stamp(p, x2, y2, c);  // a wide pen caps both ends
+}
+
+// The pixels the stepping below gives for a line that moves at most one
+// column, found without stepping, so that a line of any length costs only
+// its visible rows. With n = |y2 - y1| rows, the first (n - 1) / 2 + 1 rows
+// lie in the first column and the rest in the second; the last point is
+// left out, as always, and a wide pen caps it.
+void Canvas::drawSteepLine(const Pixels& p, int x1, int y1, int x2, int y2, QRgb c) {
+    const std::int64_t n = std::abs(static_cast<std::int64_t>(y2) - y1);
+    const int sy = y1 < y2 ? 1 : -1;
+    const std::int64_t split = x1 == x2 ? n : (n == 0 ? 0 : (n - 1) / 2);  // last row in the first column
+    // Only the rows whose pen square can meet the image.
+    const std::int64_t lo = -penWidth_, hi = static_cast<std::int64_t>(image_.height()) + penWidth_;
+    std::int64_t jFirst = 0, jLast = n - 1;
+    if (x1 != x2 && n == 0) jLast = 0;  // one step across: the first point only
+    const std::int64_t a = sy > 0 ? lo - y1 : y1 - hi;
+    const std::int64_t b = sy > 0 ? hi - y1 : y1 - lo;
+    jFirst = std::max(jFirst, a);
+    jLast = std::min(jLast, b);
+    for (std::int64_t j = jFirst; j <= jLast; ++j)
+        stamp(p, j <= split ? x1 : x2, static_cast<int>(y1 + sy * j), c);
+    if (penWidth_ > 1) stamp(p, x2, y2, c);
 }
 
 namespace {
@@ -115,6 +147,7 @@ EllipseSpans ellipseSpans(int x1, int y1, int x2, int y2) {
 
 void Canvas::drawEllipse(int x1, int y1, int x2, int y2) {
     const EllipseSpans s = ellipseSpans(x1, y1, x2, y2);
+    const Pixels p = pixels();
     const QRgb pen = toQRgb(penColour_), brush = toQRgb(brushColour_);
     const int rows = static_cast<int>(s.lo.size());
     auto lo = [&](int j) { return j >= 0 && j < rows ? s.lo[static_cast<std::size_t>(j)] : 1; };
@@ -128,12 +161,12 @@ void Canvas::drawEllipse(int x1, int y1, int x2, int y2) {
         const int innerLo = std::max({a + 1, lo(j - 1), lo(j + 1)});
         const int innerHi = std::min({b - 1, hi(j - 1), hi(j + 1)});
         if (innerLo > innerHi) {
-            fillSpan(y, a, b, pen);
+            p.fillSpan(y, a, b, pen);
             continue;
         }
-        fillSpan(y, a, innerLo - 1, pen);
-        fillSpan(y, innerHi + 1, b, pen);
-        if (!brushHollow_) fillSpan(y, innerLo, innerHi, brush);
+        p.fillSpan(y, a, innerLo - 1, pen);
+        p.fillSpan(y, innerHi + 1, b, pen);
+        if (!brushHollow_) p.fillSpan(y, innerLo, innerHi, brush);
     }
 }
 
@@ -148,13 +181,14 @@ void Canvas::drawRectangle(int x1, int y1, int x2, int y2) {
     if (x2 < x1) std::swap(x1, x2);
     if (y2 < y1) std::swap(y1, y2);
     const QRgb pen = toQRgb(penColour_), brush = toQRgb(brushColour_);
+    const Pixels p = pixels();
     for (int y = y1; y < y2; ++y)
         for (int x = x1; x < x2; ++x) {
             const bool rim = x == x1 || x == x2 - 1 || y == y1 || y == y2 - 1;
             if (rim)
-                plot(x, y, pen);
+                p.plot(x, y, pen);
             else if (!brushHollow_)
-                plot(x, y, brush);
+                p.plot(x, y, brush);
         }
 }
 
@@ -165,7 +199,8 @@ void Canvas::eraseRect(int x1, int y1, int x2, int y2) {
     if (x2 < x1) std::swap(x1, x2);
     if (y2 < y1) std::swap(y1, y2);
     const QRgb silver = toQRgb(kSilver);
-    for (int y = y1; y <= y2; ++y) fillSpan(y, x1, x2, silver);
+    const Pixels p = pixels();
+    for (int y = y1; y <= y2; ++y) p.fillSpan(y, x1, x2, silver);
 }
 
 void Canvas::drawText(int x, int y, const std::string& text) {

@@ -50,7 +50,8 @@ public:
     void setPixel(int x, int y, Rgb c);
     // Line with the current pen: the first point up to, not including, the
     // last. A wider pen (3 pixels for markers) paints a square of its width
-    // centred on every point, both ends included.
+    // centred on every point, both ends included. A line that moves at most
+    // one column costs only its visible rows, however long it is.
     void drawLine(int x1, int y1, int x2, int y2);
     void drawHLine(int y, int x1, int x2) { drawLine(x1, y, x2, y); }
     void drawVLine(int x, int y1, int y2) { drawLine(x, y1, x, y2); }
@@ -74,9 +75,21 @@ public:
     QRgb* row(int y) { return reinterpret_cast<QRgb*>(image_.scanLine(y)); }
 
 private:
-    void plot(int x, int y, QRgb c);
-    void fillSpan(int y, int x1, int x2, QRgb c);  // x1..x2 included, clipped
-    void stamp(int x, int y, QRgb c);
+    // The image's pixels for one drawing operation: taken once per
+    // operation, so that a picture shared with a copy is detached once.
+    struct Pixels {
+        uchar* bits;
+        qsizetype bytesPerLine;
+        int width, height;
+        void plot(int x, int y, QRgb c) const {
+            if (x < 0 || y < 0 || x >= width || y >= height) return;
+            reinterpret_cast<QRgb*>(bits + y * bytesPerLine)[x] = c;
+        }
+        void fillSpan(int y, int x1, int x2, QRgb c) const;  // x1..x2 included, clipped
+    };
+    Pixels pixels();
+    void stamp(const Pixels& p, int x, int y, QRgb c) const;
+    void drawSteepLine(const Pixels& p, int x1, int y1, int x2, int y2, QRgb c);
 
     QImage image_;
     Rgb penColour_ = kBlack;

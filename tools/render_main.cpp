@@ -5,9 +5,12 @@
 #include "positioning.h"
 #include "redraw.h"
 #include "render_options.h"
+#include "shape_file.h"
+#include "surface_editor.h"
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <iostream>
 #include <stdexcept>
 
@@ -40,6 +43,10 @@ int main(int argc, char** argv) {
         std::cout << sg::renderUsage();
         return 0;
     }
+    if (options.version) {
+        std::cout << "shadowgram-render " << SHADOWGRAM_VERSION << '\n';
+        return 0;
+    }
     if (options.output.empty()) {
         std::cerr << "shadowgram-render: no output file; give -o FILE\n\n" << sg::renderUsage();
         return 2;
@@ -55,6 +62,19 @@ int main(int argc, char** argv) {
     sg::Simulator sim(model, options.controls, canvas);
     model.showGrid = options.controls.grid;
     model.whiteMode = options.white;
+
+    if (!options.shapeFile.empty()) {
+        // The shape as the editor's Retrieve imposes it: knots, then the spline.
+        try {
+            const sg::ShapeRecord shape = sg::readShapeFile(QString::fromStdString(options.shapeFile));
+            std::copy(shape.begin(), shape.end(), model.knotHeight.begin());
+        } catch (const sg::ShapeFileError& e) {
+            std::cerr << "shadowgram-render: " << e.what() << '\n';
+            return 2;
+        }
+        sg::EditorState editor;
+        sg::fitEditorProfile(model, editor);
+    }
 
     try {
         // The picture of a click, at the position the options give.

@@ -23,10 +23,13 @@ std::string renderUsage() {
            "  --transverse T       transverse offset in the test's unit (default 0)\n"
            "  --grid               draw the reference grid\n"
            "  --white              White mode\n"
+           "  --shape FILE         impose the shape of a shape file (.Shp) on the mirror\n"
+           "  --distorted          \"Show distorted surface\" (default: the pure conic)\n"
            "  --brighten N         N presses of \"Brighten\" after the first picture\n"
            "  --centres N          N presses of \" Centres\" after the first picture\n"
            "  -o FILE              the PNG to write\n"
-           "  --help               this list\n";
+           "  --help               this list\n"
+           "  --version            the program's version\n";
 }
 
 RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
@@ -66,10 +69,13 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
         else if (a == "--transverse") o.transverse = parseCellFloat(value(i));
         else if (a == "--grid") o.controls.grid = true;
         else if (a == "--white") o.white = true;
+        else if (a == "--shape") o.shapeFile = value(i);
+        else if (a == "--distorted") o.controls.surface = kSurfaceDistorted;
         else if (a == "--brighten") o.brighten = parseCellInteger(value(i));
         else if (a == "--centres") o.centres = parseCellInteger(value(i));
         else if (a == "-o") o.output = value(i);
         else if (a == "--help" || a == "-h") o.help = true;
+        else if (a == "--version") o.version = true;
         else throw std::invalid_argument("unknown option '" + a + "'");
     }
     if (o.brighten < 0 || o.centres < 0) throw std::invalid_argument("--brighten and --centres take a count of 0 or more");

@@ -17,8 +17,10 @@ struct RenderOptions {
     double transverse = 0;  // in the test's own unit
     int brighten = 0;
     int centres = 0;
+    std::string shapeFile;  // a shape file to impose; empty for the flat surface
     std::string output;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the command line (without the program name). Throws ActionError with

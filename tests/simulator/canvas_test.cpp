@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace sg {
 namespace {
 
@@ -51,6 +53,53 @@ TEST(Canvas, WidePenCapsBothEndsAndDrawsADotForNoLength) {
     EXPECT_EQ(d.pixel(19, 10), kBlack);
     EXPECT_EQ(d.pixel(22, 10), kBlack);
     EXPECT_EQ(d.pixel(23, 10), kSilver);
+}
+
+// The stepping of a line, point by point, as the reference for lines that
+// move at most one column, which the canvas draws without stepping.
+void referenceLine(Canvas& c, int x1, int y1, int x2, int y2, int penWidth, Rgb colour) {
+    auto stamp = [&](int x, int y) {
+        for (int dy = -(penWidth - 1) / 2; dy <= penWidth / 2; ++dy)
+            for (int dx = -(penWidth - 1) / 2; dx <= penWidth / 2; ++dx) c.setPixel(x + dx, y + dy, colour);
+    };
+    const int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
+    const int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
+    int err = dx + dy, x = x1, y = y1;
+    while (!(x == x2 && y == y2)) {
+        stamp(x, y);
+        const int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; x += sx; }
+        if (e2 <= dx) { err += dx; y += sy; }
+    }
+    if (penWidth > 1) stamp(x2, y2);
+}
+
+TEST(Canvas, SteepLinesMatchTheSteppingOnAndOffTheImage) {
+    for (int width : {1, 2, 3})
+        for (int ddx = -1; ddx <= 1; ++ddx)
+            for (int ddy = -45; ddy <= 45; ++ddy)
+                for (int y1 : {-30, 2, 20, 38}) {
+                    Canvas drawn(30, 40), expected(30, 40);
+                    drawn.setPenColour(kRed);
+                    drawn.setPenWidth(width);
+                    drawn.drawLine(10, y1, 10 + ddx, y1 + ddy);
+                    referenceLine(expected, 10, y1, 10 + ddx, y1 + ddy, width, kRed);
+                    ASSERT_EQ(testing::firstDifference(expected.image(), drawn.image()), "")
+                        << "pen " << width << " from (10, " << y1 << ") by (" << ddx << ", " << ddy << ")";
+                }
+}
+
+TEST(Canvas, SteepLineOfAnyLengthDrawsItsVisibleRows) {
+    Canvas c(30, 40);
+    c.setPenColour(kRed);
+    // Half of two thousand million rows lie in the first column: all the visible ones.
+    c.drawLine(10, 5, 11, 2000000000);
+    EXPECT_EQ(countColour(c.image(), kRed, 10, 0, 11, 40), 35);
+    EXPECT_EQ(countColour(c.image(), kRed), 35);
+    // From far above to just below the top: the visible rows are in the second column.
+    c.drawLine(20, -2000000000, 21, 3);
+    EXPECT_EQ(countColour(c.image(), kRed, 21, 0, 22, 40), 3);
+    EXPECT_EQ(countColour(c.image(), kRed, 20, 0, 21, 40), 0);
 }
 
 TEST(Canvas, DiskBoxIsCoveredExactlyAndSymmetrically) {

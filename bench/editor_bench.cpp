@@ -1,0 +1,59 @@
+// The surface editor's press-to-redraw, and a full picture of a distorted
+// mirror with a drawn zone.
+#include "picture.h"
+#include "profile_graphs.h"
+#include "ray_pass.h"
+#include "redraw.h"
+#include "surface_editor.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class NoStatistics : public sg::StatisticsDisplay {
+public:
+    void showStatistics(const sg::StatisticsLines& lines) override { benchmark::DoNotOptimize(lines); }
+};
+
+// One knot press: the knot and its partner, the spline fit and samples, the
+// cleared grid with its markers, the profile and the five statistics lines.
+void BM_KnotPressToRedraw(benchmark::State& state) {
+    sg::MirrorModel model;
+    sg::PlainControls controls;
+    NoStatistics display;
+    sg::SurfaceEditor editor(model, controls, display);
+    editor.initialiseOnce();
+    int i = 0;
+    for (auto _ : state) {
+        editor.pressAt(13 + 16 * (i % 45), 130 + (i * 37) % 161);
+        ++i;
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_KnotPressToRedraw)->Unit(benchmark::kMicrosecond);
+
+// What a click on the picture costs with "Show distorted surface" and a
+// zone at 70 % of the radius: clear, disk, recompute with the resampling,
+// one pass through the distorted intercept, read-outs.
+void BM_DistortedFullPicture(benchmark::State& state) {
+    sg::MirrorModel model;
+    sg::setModelDefaults(model);
+    sg::PlainControls controls;
+    controls.surface = sg::kSurfaceDistorted;
+    model.knotHeight[8] = model.knotHeight[36] = -80;
+    sg::EditorState editor;
+    sg::fitEditorProfile(model, editor);
+    sg::Canvas canvas(sg::kPictureWidth, sg::kPictureHeight);
+    sg::Simulator sim(model, controls, canvas);
+    for (auto _ : state) {
+        sg::clearDrawingArea(canvas);
+        sg::drawMirrorDisk(canvas, model);
+        sg::recompute(sim);
+        sg::shadowgramPass(sim);
+        sg::drawConicReadout(sim);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_DistortedFullPicture)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

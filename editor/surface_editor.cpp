@@ -1,0 +1,135 @@
+#include "surface_editor.h"
+
+#include "failure.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sg {
+
+namespace {
+
+// Plot coordinates stay within a range that 32-bit pixel arithmetic
+// (differences of two coordinates included) can take.
+constexpr double kPlotLimit = 1 << 29;
+
+int plotY(double offset) { return kEditorZeroY + static_cast<int>(offset); }
+
+}  // namespace
+
+int plotYRounded(double height) {
+    if (std::isnan(height)) return kEditorZeroY;
+    const double limited = std::clamp(height, -kPlotLimit, kPlotLimit);
+    return plotY(static_cast<double>(roundHalfEven(limited)));
+}
+
+int plotYTruncated(double height) {
+    if (std::isnan(height)) return kEditorZeroY;
+    return plotY(std::trunc(std::clamp(height, -kPlotLimit, kPlotLimit)));
+}
+
+int knotForPressX(int x) {
+    const int clamped = std::clamp(x, kEditorLeftX, kEditorRightX);
+    return static_cast<int>(roundHalfEven((clamped - kEditorLeftX) / static_cast<double>(kEditorKnotSpacing)));
+}
+
+void resetSurface(MirrorModel& m, EditorState& state) {
+    m.knotX.fill(0.0);
+    m.knotHeight.fill(0.0);
+    m.editorSampleX.fill(0.0);
+    m.editorProfile.fill(0.0);
+    state.coefficients = SplineCoefficients{};
+    state.startSlope = state.endSlope = 0;
+    m.editorSampleCount = 0;
+    state.splineStatus = 0;
+
+    for (int k = 0; k < kKnotCount; ++k) m.knotX[k] = k;
+    m.editorSampleCount = kEditorSamples;
+    for (int i = 0; i <= kEditorSamples; ++i) m.editorSampleX[i] = i / 16.0;
+}
+
+void fitEditorProfile(MirrorModel& m, EditorState& state) {
+    // The arrays are 1-based for the spline: element k is knot k, so knot 0
+    // stays out of the fit.
+    state.splineStatus = fitClampedSpline(kKnotCount - 1, m.knotX, m.knotHeight, state.startSlope, state.endSlope,
+                                          m.editorSampleCount, m.editorSampleX, m.editorProfile, state.coefficients);
+}
+
+void drawEditorGrid(Canvas& canvas, const MirrorModel& m) {
+    canvas.setPenWidth(1);
+    canvas.setPenColour(kSilver);
+    for (int x = -17; x <= 747; ++x) canvas.drawVLine(x, 100, 320);
+
+    canvas.setPenColour(kGrey);
+    for (int j = -5; j <= 5; ++j) canvas.drawHLine(kEditorZeroY + 16 * j, kEditorLeftX, kEditorRightX);
+    for (int k = 0; k < kKnotCount; ++k) {
+        const bool edge = k == 2 || k == 42;  // the mirror's edges
+        canvas.setPenColour(edge ? kYellow : kGrey);
+        canvas.drawVLine(knotPlotX(k), kEditorZeroY - kEditorHalfSpan, kEditorZeroY + kEditorHalfSpan);
+    }
+
+    canvas.setPenColour(kYellow);
+    canvas.drawHLine(kEditorZeroY, kEditorLeftX, kEditorRightX);
+    canvas.drawVLine(kEditorCentreX, kEditorZeroY - kEditorHalfSpan, kEditorZeroY + kEditorHalfSpan);
+
+    canvas.setPenColour(kRed);
+    for (int r = 0; r <= 3; ++r)
+        for (int k = 0; k < kKnotCount; ++k) canvas.drawCircle(knotPlotX(k), plotYTruncated(m.knotHeight[k]), r);
+}
+
+void drawEditorProfile(Canvas& canvas, MirrorModel& m, EditorState& state) {
+    fitEditorProfile(m, state);
+    const int n = m.editorSampleCount;
+    auto at = [&m](int i) { return plotYRounded(m.editorProfile[i]); };
+    // A polyline from a start point through samples first..last.
+    auto polyline = [&](int startX, int startY, int first, int last) {
+        int x = startX, y = startY;
+        for (int i = first; i <= last; ++i) {
+            const int nx = i + kEditorLeftX, ny = at(i);
+            canvas.drawLine(x, y, nx, ny);
+            x = nx;
+            y = ny;
+        }
+    };
+
+    // Across the mirror, from the left edge (sample 32) to the right (n - 32).
+    canvas.setPenColour(kRed);
+    canvas.setPenWidth(2);
+    polyline(45, at(32), 32, n - 32);
+    // Beyond the edges, out to the outer knots 1 and 43.
+    canvas.setPenColour(kGrey);
+    canvas.setPenWidth(1);
+    polyline(685, at(672), 672, n - 16);
+    polyline(29, at(16), 16, 32);
+}
+
+SurfaceEditor::SurfaceEditor(MirrorModel& model, const ModelControls& controls, StatisticsDisplay& display)
+    : model_(model), controls_(controls), display_(display) {}
+
+void SurfaceEditor::startNewSurface() {
+    resetSurface(model_, state_);
+    redrawEditor();
+}
+
+void SurfaceEditor::redrawEditor() {
+    drawEditorGrid(canvas_, model_);
+    drawEditorProfile(canvas_, model_, state_);
+    display_.showStatistics(statisticsLines(refreshStatistics(model_, controls_)));
+}
+
+void SurfaceEditor::pressAt(int x, int y) {
+    const int k = knotForPressX(x);
+    const int height = std::clamp(y, kEditorZeroY - kEditorHalfSpan, kEditorZeroY + kEditorHalfSpan) - kEditorZeroY;
+    model_.knotHeight[k] = height;
+    model_.knotHeight[kKnotCount - 1 - k] = model_.knotHeight[k];
+    redrawEditor();
+}
+
+void SurfaceEditor::initialiseOnce() {
+    if (state_.editorNeedsInit) {
+        state_.editorNeedsInit = false;
+        startNewSurface();
+    }
+}
+
+}  // namespace sg

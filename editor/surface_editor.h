@@ -1,0 +1,104 @@
+#pragma once
+// The irregular surface editor without its window: the 45 knots, the
+// clamped spline through them, the plot drawn on the editor's canvas, mouse
+// editing and the statistics beside the plot. The window turns its events
+// into calls of this class and shows its canvas and statistics.
+
+#include "canvas.h"
+#include "clamped_spline.h"
+#include "mirror_model.h"
+#include "model_controls.h"
+#include "surface_statistics.h"
+
+#include <cstdint>
+
+namespace sg {
+
+// The editor window's drawing surface. The plot lies in x = -17..747,
+// y = 100..320; the canvas reaches down to y = 600 so that the text a
+// failed retrieve draws at y = 550 has room when the window is enlarged.
+inline constexpr int kEditorCanvasWidth = 967;
+inline constexpr int kEditorCanvasHeight = 600;
+
+// Plot geometry, in window pixels: knot k at x = 13 + 16 k, a height h at
+// y = 210 + h (positive below the zero line), h in -80..80 on the grid.
+inline constexpr int kEditorZeroY = 210;
+inline constexpr int kEditorLeftX = 13;
+inline constexpr int kEditorKnotSpacing = 16;
+inline constexpr int kEditorHalfSpan = 80;
+inline constexpr int kEditorRightX = kEditorLeftX + kEditorKnotSpacing * (kKnotCount - 1);  // 717
+inline constexpr int kEditorCentreX = kEditorLeftX + kEditorKnotSpacing * 22;               // 365
+
+inline int knotPlotX(int k) { return kEditorLeftX + kEditorKnotSpacing * k; }
+
+// The editor's own state beside the zonal deviation data of the model.
+struct EditorState {
+    bool editorNeedsInit = true;  // cleared by the first initialisation
+    double startSlope = 0;        // end slopes of the clamped spline
+    double endSlope = 0;
+    SplineCoefficients coefficients;
+    std::uint8_t splineStatus = 0;
+};
+
+// Where the statistics lines go: the window's labels, or plain strings.
+class StatisticsDisplay {
+public:
+    virtual ~StatisticsDisplay() = default;
+    virtual void showStatistics(const StatisticsLines& lines) = 0;
+};
+
+// Knot chosen by a press at x: the press clamped into 13..717, then the
+// nearest knot, halves to the even knot (x = 21 selects knot 0).
+int knotForPressX(int x);
+
+// The flat surface: every knot, sample and coefficient reset, knots at
+// 0..44 with height 0, 704 samples at i/16 with value 0.
+void resetSurface(MirrorModel& m, EditorState& state);
+
+// Fits the spline through knots 1..44 (knot 0 does not enter it) with the
+// end slopes, and evaluates it at samples 1..704 into editorProfile.
+void fitEditorProfile(MirrorModel& m, EditorState& state);
+
+// Erases the plot and draws the grid, the edges, the zero and centre
+// lines and the four red circles of every knot.
+void drawEditorGrid(Canvas& canvas, const MirrorModel& m);
+
+// Fits the profile and draws it: red, 2 pixels wide, across the mirror
+// (samples 32..672), grey beyond the edges (16..32 and 672..688).
+void drawEditorProfile(Canvas& canvas, MirrorModel& m, EditorState& state);
+
+// The plot coordinate of a height in editor pixels: 210 plus the height
+// rounded (halves to even) or truncated, limited to a range that any pixel
+// arithmetic can take. Heights beyond it are drawn at its end.
+int plotYRounded(double height);
+int plotYTruncated(double height);
+
+class SurfaceEditor {
+public:
+    SurfaceEditor(MirrorModel& model, const ModelControls& controls, StatisticsDisplay& display);
+
+    MirrorModel& model() { return model_; }
+    const Canvas& canvas() const { return canvas_; }
+    Canvas& canvas() { return canvas_; }
+    EditorState& state() { return state_; }
+
+    // Resets to the flat surface, then redraws.
+    void startNewSurface();
+    // Grid, profile, then the statistics. A statistics failure throws its
+    // message after the plot is drawn; the lines keep their last captions.
+    void redrawEditor();
+    // A press at (x, y) in window pixels: the nearest knot and its mirrored
+    // partner take the clamped height, then the editor redraws.
+    void pressAt(int x, int y);
+    // Runs the first initialisation once; later calls do nothing.
+    void initialiseOnce();
+
+private:
+    MirrorModel& model_;
+    const ModelControls& controls_;
+    StatisticsDisplay& display_;
+    Canvas canvas_{kEditorCanvasWidth, kEditorCanvasHeight};
+    EditorState state_;
+};
+
+}  // namespace sg

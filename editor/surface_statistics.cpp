@@ -1,0 +1,82 @@
+#include "surface_statistics.h"
+
+#include "cell_number.h"
+#include "failure.h"
+#include "model_io.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace sg {
+
+namespace {
+
+constexpr int kMirrorKnots = 41;  // knots 2..42: left edge, centre (22), right edge
+constexpr int kZones = 20;        // rings from the centre to the edge
+
+}  // namespace
+
+SurfaceStatistics computeSurfaceStatistics(const MirrorModel& m) {
+    // Heights of the mirror knots, scaled so that their peak-to-valley is the
+    // zone height, turned over with the deviation, in millimetres.
+    std::array<double, kMirrorKnots> node{};
+    for (int j = 0; j < kMirrorKnots; ++j) node[j] = -m.knotHeight[j + 2] * m.pvError;
+    const auto [lo, hi] = std::minmax_element(node.begin(), node.end());
+    double pv = checkedOperand(*hi) - checkedOperand(*lo);
+    if (pv == 0) pv = 1e-14;
+    const double sign = m.invertDeviation ? -1.0 : 1.0;
+    for (double& h : node) h = fdiv(sign * h, pv) + 1e-10;
+    for (double& h : node) h = h * m.zoneHeight * m.wavelength / 1000;
+
+    const double d = m.mirrorDiameter;
+    std::array<double, kZones + 1> zoneRadius{};
+    for (int k = 0; k <= kZones; ++k) zoneRadius[k] = k * d / 40;
+
+    double sum = 0;
+    for (double h : node) sum += h;
+    const double mean = sum / kMirrorKnots;
+
+    // Rings k = 1..20 between the knots 22 + k - 1 and 22 + k, each at the
+    // mean height of its two knots, weighted by its area.
+    const double pi = std::numbers::pi;
+    const double area = pi * d * d / 4;
+    std::array<double, kZones + 1> ringArea{}, ringHeight{};
+    double weighted = 0;
+    for (int k = 1; k <= kZones; ++k) {
+        ringArea[k] = pi * zoneRadius[k] * zoneRadius[k] - pi * zoneRadius[k - 1] * zoneRadius[k - 1];
+        ringHeight[k] = (node[k + 19] + node[k + 20]) / 2;
+        weighted += ringArea[k] * ringHeight[k];
+    }
+    const double meanArea = fdiv(weighted, area);
+
+    double squares = 0;
+    for (double h : node) squares += (mean - h) * (mean - h);
+    const double rmsLinear = std::sqrt(squares / kMirrorKnots);
+
+    double weightedSquares = 0;
+    for (int k = 1; k <= kZones; ++k)
+        weightedSquares += (meanArea - ringHeight[k]) * (meanArea - ringHeight[k]) * ringArea[k];
+    const double rmsArea = std::sqrt(fdiv(weightedSquares, area));
+
+    auto waves = [&m](double mm) { return fdiv(1000 * mm, m.wavelength); };
+    SurfaceStatistics s{waves(mean), waves(meanArea), waves(rmsLinear), waves(rmsArea), m.zoneHeight};
+    for (double v : {s.meanLinear, s.meanAreaWeighted, s.rmsLinear, s.rmsAreaWeighted, s.peakToValley})
+        if (!std::isfinite(v)) throwInvalidOperation();
+    return s;
+}
+
+SurfaceStatistics refreshStatistics(MirrorModel& m, const ModelControls& controls) {
+    // The editor works with the peak-to-valley the zone height gives.
+    readParametersFromControls(m, controls, [](MirrorModel& model) { model.pvError = model.zoneHeight; });
+    return computeSurfaceStatistics(m);
+}
+
+StatisticsLines statisticsLines(const SurfaceStatistics& s) {
+    auto fixed = [](double v) { return formatFixed(v, 15, 3); };
+    return {fixed(s.meanLinear) + " MEAN Ht - Linear", fixed(s.meanAreaWeighted) + " MEAN Ht Area Weighted",
+            fixed(s.rmsLinear) + " RMS - Linear", fixed(s.rmsAreaWeighted) + " RMS - Area Weighted ",
+            fixed(s.peakToValley) + " PV  (set from maim Program)"};
+}
+
+}  // namespace sg

@@ -1,0 +1,33 @@
+#pragma once
+// File dialogs that answer from a script: each question takes the next
+// answer, a path or a cancel, and is recorded.
+
+#include "file_dialogs.h"
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace sg::testing {
+
+class ScriptedDialogs : public FileDialogs {
+public:
+    std::deque<std::optional<QString>> answers;
+    std::vector<FileDialogRequest> asked;
+    std::vector<bool> askedToSave;
+
+    std::optional<QString> askOpen(QWidget*, const FileDialogRequest& request) override { return next(request, false); }
+    std::optional<QString> askSave(QWidget*, const FileDialogRequest& request) override { return next(request, true); }
+
+private:
+    std::optional<QString> next(const FileDialogRequest& request, bool save) {
+        asked.push_back(request);
+        askedToSave.push_back(save);
+        if (answers.empty()) return std::nullopt;
+        std::optional<QString> a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+}  // namespace sg::testing

@@ -1,0 +1,14 @@
+#include "error_reporter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace sg {
+
+void MessageBoxReporter::showError(const std::string& message) {
+    // Over the window the user is working in, which may stay above the main one.
+    QWidget* over = QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : parent_;
+    QMessageBox::critical(over, "Ronchi", QString::fromStdString(message));
+}
+
+}  // namespace sg

@@ -1,0 +1,20 @@
+#include "user_action.h"
+
+#include "failure.h"
+
+#include <QWidget>
+
+namespace sg {
+
+void runUserAction(QWidget* window, ErrorReporter& errors, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ActionError& e) {
+        window->update();
+        errors.showError(e.what());
+        return;
+    }
+    window->update();
+}
+
+}  // namespace sg

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "error_reporter.h"
+
+#include <functional>
+
+class QWidget;
+
+namespace sg {
+
+// Runs one user action of a window: a failure stops it where it happens and
+// its message is shown; what the action drew is shown either way.
+void runUserAction(QWidget* window, ErrorReporter& errors, const std::function<void()>& action);
+
+}  // namespace sg
