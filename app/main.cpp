@@ -1,13 +1,62 @@
-// Shadowgram: the main window and its companions.
+// Shadowgram: the main window and its companions. A test file named on the
+// command line is retrieved at start, as "Retrieve" would.
 #include "application.h"
 
 #include <QApplication>
+#include <QString>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: shadowgram [FILE.Ron]\n"
+    "Starts the simulator; with a test file, starts with that set-up retrieved.\n"
+    "\n"
+    "  --help     this text\n"
+    "  --version  the program's version\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    // Help and version need no display.
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("shadowgram %s\n", SHADOWGRAM_VERSION);
+            return 0;
+        }
+    }
+
+    // The toolkit takes its own options (-platform, -style ...) out of argv.
     QApplication app(argc, argv);
+    QString setup;
+    bool files = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (!files && std::strcmp(a, "--") == 0) {
+            files = true;
+            continue;
+        }
+        if (!files && a[0] == '-' && a[1] != '\0') {
+            std::fprintf(stderr, "shadowgram: unknown option '%s'\n\n%s", a, kUsage);
+            return 2;
+        }
+        if (!setup.isEmpty()) {
+            std::fprintf(stderr, "shadowgram: one file at a time\n\n%s", kUsage);
+            return 2;
+        }
+        setup = QString::fromLocal8Bit(a);
+    }
+
     sg::MessageBoxReporter errors;
     sg::ShadowgramApp windows(errors);
     errors.setParent(&windows.mainWindow());
     windows.start();
+    if (!setup.isEmpty()) windows.mainWindow().retrieveSetup(setup);
     return app.exec();
 }

@@ -1,7 +1,6 @@
 #include "shape_file.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "record_file.h"
 
 #include <bit>
 #include <cmath>
@@ -47,22 +46,14 @@ ShapeRecord decodeShapeRecord(std::span<const std::uint8_t> bytes) {
 }
 
 void writeShapeFile(const QString& path, const ShapeRecord& record) {
-    QSaveFile file(path);
-    // Unbuffered, so that a failing write is seen here: a buffered one would
-    // only fail in commit's flush, which this Qt commits all the same.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) failSave(path, file.errorString());
     const ShapeBytes bytes = encodeShapeRecord(record);
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), kShapeRecordSize) != kShapeRecordSize)
-        failSave(path, file.errorString());
-    if (!file.commit()) failSave(path, file.errorString());
+    if (const std::optional<QString> reason = saveRecordFile(path, bytes)) failSave(path, *reason);
 }
 
 ShapeRecord readShapeFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) failRead(path, file.errorString().toStdString());
-    // One record and one byte more is all a read needs to see.
-    const QByteArray data = file.read(kShapeRecordSize);
-    if (file.error() != QFileDevice::NoError) failRead(path, file.errorString().toStdString());
+    QByteArray data;
+    if (const std::optional<QString> reason = loadRecordFile(path, kShapeRecordSize, data))
+        failRead(path, reason->toStdString());
     try {
         return decodeShapeRecord(
             std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(data.constData()),

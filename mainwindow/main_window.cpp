@@ -11,6 +11,8 @@
 #include "model_io.h"
 #include "picture.h"
 #include "redraw.h"
+#include "setup_transfer.h"
+#include "test_record.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -33,8 +35,14 @@ const std::array<const char*, kParameterRows> kParameterLabels = {"D   (mm)", "R
 
 }  // namespace
 
-TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors)
-    : QWidget(nullptr), model_(model), windows_(windows), errors_(errors) {
+TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
+               const QString& userFolder)
+    : QWidget(nullptr),
+      model_(model),
+      windows_(windows),
+      errors_(errors),
+      dialogs_(dialogs),
+      testFolder_(userFolder, "Test") {
     setObjectName("Form1");
     setWindowTitle("Ronchi ");
     applyWindowStyle(this);
@@ -131,8 +139,9 @@ void TForm1::createControls() {
     information->setToolTip("Set up, Photos, Theory etc.");
 
     makeBevel(this, 760, 168, 113, 73);
-    for (auto [name, caption, y] : {std::tuple{"Button1", "Retrieve", 176}, std::tuple{"Button9", "Save", 208}}) {
-        QPushButton* b = addButton(name, caption, 768, y, 97, 25, nullptr);
+    for (auto [name, caption, y, handler] : {std::tuple{"Button1", "Retrieve", 176, &TForm1::Button1Click},
+                                             std::tuple{"Button9", "Save", 208, &TForm1::Button9Click}}) {
+        QPushButton* b = addButton(name, caption, 768, y, 97, 25, handler);
         b->setFont(withPixelSize(font(), 13, true));
     }
     makeBevel(this, 760, 264, 113, 105);
@@ -149,6 +158,7 @@ void TForm1::createControls() {
     notes_->document()->setDocumentMargin(2);
     notes_->setFont(withPixelSize(font(), 10, false));
     notes_->setPlainText(QStringLiteral("----- A NOTE OF 10 LINES WILL BE SAVED ------") + QString("\n").repeated(10));
+    notesLines_ = std::make_unique<NotesBoxLines>(notes_);
 
     makeLabel(this, "LabelHeight", "HEIGHT", 816, 592);
     makeLabel(this, "LabelSlope", "SLOPE", 816, 664);
@@ -308,6 +318,51 @@ void TForm1::Panel1Click() {
 
 void TForm1::RadioGroup2Click() {
     runAction([this] { recompute(sim_); });
+}
+
+FileDialogRequest TForm1::testDialog(const char* caption) {
+    return FileDialogRequest{caption, testFolder_.start(), {"Ronchi Test Files (*.Ron)", "All Files (*)"}, "Ron"};
+}
+
+void TForm1::Button9Click() {
+    clearDrawingArea(canvas_);
+    runAction([this] {
+        const SetupRecord record = storeSetupInRecord(model_, controls_, *notesLines_);
+        const std::optional<QString> chosen = dialogs_.askSave(this, testDialog("Save Test"));
+        if (!chosen) return;
+        const QString path = withDefaultSuffix(*chosen, "Ron");
+        testFolder_.remember(path);
+        try {
+            writeTestFile(path, record);
+        } catch (const TestFileError& e) {
+            errors_.showError(e.what());
+        }
+    });
+}
+
+void TForm1::retrieve(const std::function<std::optional<QString>()>& choose) {
+    clearDrawingArea(canvas_);
+    runAction([&] {
+        // The current set-up first: a cancelled or failed retrieve puts it back.
+        SetupRecord record = storeSetupInRecord(model_, controls_, *notesLines_);
+        if (const std::optional<QString> chosen = choose()) {
+            testFolder_.remember(*chosen);
+            try {
+                record = readTestFile(*chosen);
+            } catch (const TestFileError& e) {
+                errors_.showError(e.what());
+            }
+        }
+        applySetupRecord(record, model_, controls_, notesLines_.get());
+    });
+}
+
+void TForm1::Button1Click() {
+    retrieve([this] { return dialogs_.askOpen(this, testDialog("Retrieve Test")); });
+}
+
+void TForm1::retrieveSetup(const QString& path) {
+    retrieve([&path] { return std::optional<QString>(path); });
 }
 
 void TForm1::setAxialReadout(const std::string& text) {

@@ -6,6 +6,8 @@
 
 #include "canvas.h"
 #include "error_reporter.h"
+#include "file_dialogs.h"
+#include "notes_box.h"
 #include "main_controls.h"
 #include "positioning.h"
 #include "simulator.h"
@@ -14,6 +16,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -25,8 +29,10 @@ namespace sg {
 class TForm1 : public QWidget, public PositionDisplay {
     Q_OBJECT
 public:
-    // Creates the controls and runs FormCreate; nothing is drawn.
-    TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors);
+    // Creates the controls and runs FormCreate; nothing is drawn. Test files
+    // are chosen with `dialogs`, starting in <userFolder>/Test.
+    TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
+           const QString& userFolder);
 
     MirrorModel& model() { return model_; }
     Canvas& canvas() { return canvas_; }
@@ -51,8 +57,15 @@ public:
     void Button10Click();  // "Figuring Help"
     void Button11Click();  // "Foucault Reduction": no action
     void Button13Click();  // " Centres"
+    void Button1Click();   // "Retrieve"
+    void Button9Click();   // "Save"
     void Panel1Click();    // "GETTING STARTED"
     void RadioGroup2Click();
+
+    // Retrieve without the dialog: the set-up of the test file at `path`, as
+    // if the user had chosen it (used for a file named on the command line).
+    void retrieveSetup(const QString& path);
+    NotesLines& notes() { return *notesLines_; }
 
     // PositionDisplay
     void setAxialReadout(const std::string& text) override;
@@ -70,6 +83,9 @@ private:
     void runAction(const std::function<void()>& action);
     QPushButton* addButton(const char* name, const char* caption, int x, int y, int w, int h,
                            void (TForm1::*handler)());
+    // Retrieve with the file chosen, or the current set-up again when none is.
+    void retrieve(const std::function<std::optional<QString>()>& choose);
+    FileDialogRequest testDialog(const char* caption);
 
     MirrorModel& model_;
     WindowCatalogue& windows_;
@@ -79,6 +95,9 @@ private:
     Simulator sim_{model_, controls_, canvas_};
     QLabel* label3_ = nullptr;
     QPlainTextEdit* notes_ = nullptr;
+    std::unique_ptr<NotesBoxLines> notesLines_;
+    FileDialogs& dialogs_;
+    DialogFolder testFolder_;
 };
 
 }  // namespace sg

@@ -6,6 +6,7 @@
 #include "redraw.h"
 #include "render_options.h"
 #include "shape_file.h"
+#include "test_record.h"
 #include "surface_editor.h"
 
 #include <QGuiApplication>
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
         options = sg::parseRenderOptions(args);
     } catch (const sg::ActionError& e) {
         std::cerr << e.what() << '\n';
+        return 2;
+    } catch (const sg::TestFileError& e) {
+        std::cerr << "shadowgram-render: " << e.what() << '\n';
         return 2;
     } catch (const std::invalid_argument& e) {
         std::cerr << "shadowgram-render: " << e.what() << "\n\n" << sg::renderUsage();

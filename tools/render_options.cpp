@@ -1,6 +1,7 @@
 #include "render_options.h"
 
 #include "cell_number.h"
+#include "setup_transfer.h"
 
 #include <stdexcept>
 
@@ -10,6 +11,9 @@ std::string renderUsage() {
     return "Usage: shadowgram-render [options] -o FILE\n"
            "Draws the picture of a click on the main window into an 800 x 700 PNG.\n"
            "\n"
+           "  --setup FILE         start from a saved test set-up (.Ron): its mirror, test,\n"
+           "                       orientation, parity and axial position; options after it\n"
+           "                       override it\n"
            "  --diameter MM        mirror diameter (default 200)\n"
            "  --radius MM          radius of curvature (default 2000)\n"
            "  --conic K            conic constant (default -1)\n"
@@ -70,6 +74,14 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
         else if (a == "--grid") o.controls.grid = true;
         else if (a == "--white") o.white = true;
         else if (a == "--shape") o.shapeFile = value(i);
+        else if (a == "--setup") {
+            // As "Retrieve" applies it, onto the controls the picture reads.
+            const SetupRecord record = readTestFile(QString::fromStdString(value(i)));
+            MirrorModel scratch;
+            setModelDefaults(scratch);
+            applySetupRecord(record, scratch, o.controls, nullptr);
+            o.axial = record.axialOffset;
+        }
         else if (a == "--distorted") o.controls.surface = kSurfaceDistorted;
         else if (a == "--brighten") o.brighten = parseCellInteger(value(i));
         else if (a == "--centres") o.centres = parseCellInteger(value(i));

@@ -24,8 +24,9 @@ struct RenderOptions {
 };
 
 // Parses the command line (without the program name). Throws ActionError with
-// the cell's message for a value that is not a number, and
-// std::invalid_argument for an unknown option or choice.
+// the cell's message for a value that is not a number, TestFileError for a
+// set-up file that cannot be read, and std::invalid_argument for an unknown
+// option or choice.
 RenderOptions parseRenderOptions(const std::vector<std::string>& args);
 
 std::string renderUsage();

@@ -1,0 +1,318 @@
+// "Save" and "Retrieve" through the real main window, with file dialogs
+// that the test answers, and the set-up file from the command line.
+#include "application.h"
+#include "picture_checks.h"
+#include "recording_reporter.h"
+#include "scripted_dialogs.h"
+#include "test_record.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <limits>
+#include <memory>
+
+namespace sg {
+namespace {
+
+using testing::countColour;
+
+class TestFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
+        app->start();
+        form = &app->mainWindow();
+    }
+    void press(const char* name) {
+        auto* b = form->findChild<QAbstractButton*>(name);
+        ASSERT_NE(b, nullptr) << name;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    void clickPicture() { QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(400, 300)); }
+    QTableWidget* grid() { return form->findChild<QTableWidget*>("StringGrid1"); }
+    void setCell(int row, const char* text) { grid()->item(row, 1)->setText(text); }
+    std::string cell(int row) { return grid()->item(row, 1)->text().toStdString(); }
+    QPlainTextEdit* notes() { return form->findChild<QPlainTextEdit*>("Notes"); }
+    QString testFolder() { return QDir(home.path()).filePath("Test"); }
+    QString save(const QString& name) {
+        dialogs.answers = {testFolder() + "/" + name};
+        press("Button9");
+        return testFolder() + "/" + name;
+    }
+    void retrieve(const QString& path) {
+        dialogs.answers = {path};
+        press("Button1");
+    }
+    QByteArray bytes(const QString& path) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+        return f.readAll();
+    }
+    bool drawingAreaEmpty() { return countColour(form->canvas().image(), kSilver) == 800 * 700; }
+    ModelControls& controls() { return form->controls(); }
+
+    QTemporaryDir home;
+    testing::RecordingReporter errors;
+    testing::ScriptedDialogs dialogs;
+    std::unique_ptr<ShadowgramApp> app;
+    TForm1* form = nullptr;
+};
+
+TEST_F(TestFiles, DefaultsAfterOneClickAndBeforeAny) {
+    const QString before = save("before");  // typed without an extension
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_TRUE(dialogs.askedToSave[0]);
+    EXPECT_EQ(dialogs.asked[0].directory, testFolder());
+    EXPECT_TRUE(QDir(testFolder()).exists());
+    EXPECT_EQ(dialogs.asked[0].filters, (QStringList{"Ronchi Test Files (*.Ron)", "All Files (*)"}));
+    EXPECT_EQ(dialogs.asked[0].defaultSuffix, "Ron");
+    const QByteArray first = bytes(before + ".Ron");
+    ASSERT_EQ(first.size(), 2660);
+    EXPECT_EQ(first[16], 0);  // the parity before any drawing
+
+    clickPicture();
+    ASSERT_FALSE(drawingAreaEmpty());
+    const QByteArray b = bytes(save("after.Ron"));
+    EXPECT_TRUE(drawingAreaEmpty());  // Save clears the drawing area
+    ASSERT_EQ(b.size(), 2660);
+    const SetupRecord r = decodeTestRecord(std::span(reinterpret_cast<const std::uint8_t*>(b.constData()), 2660));
+    EXPECT_EQ(r.linesPerMm, 4);
+    EXPECT_EQ(r.axialOffset, 0);
+    EXPECT_EQ(b[16], 1);
+    EXPECT_EQ(b[17], 0);
+    EXPECT_EQ(b[19], 1);
+    EXPECT_EQ(b[20], 0);
+    EXPECT_EQ(r.range, 20);
+    EXPECT_EQ(b[56], 0);
+    EXPECT_EQ(b[57], 1);
+    EXPECT_EQ(b[58], 0);
+    EXPECT_EQ(r.conicConstant, -1);
+    EXPECT_EQ(r.wavelength, 0.55);
+    EXPECT_EQ(r.mirrorDiameter, 200);
+    EXPECT_EQ(r.radiusOfCurvature, 2000);
+    EXPECT_EQ(r.zoneHeight, 0.5);
+    EXPECT_EQ(r.notes, (std::array<std::string, 10>{}));
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
+    const char* values[] = {"150", "1200", "-0.7", "10", "40", "-0.25", "0.6328"};
+    for (int r = 0; r < 7; ++r) setCell(r, values[r]);
+    press("RadioGroup1Item1");  // Horizontal
+    press("CheckBox2");         // "Odd"
+    notes()->setPlainText(QString::fromUtf8("----- A NOTE OF 10 LINES WILL BE SAVED ------\n"
+                                            "f/8, 5µm slit\n20°C\ncafé\n\n\n\n\n\n\nline ten\nline eleven"));
+    clickPicture();  // the drawing sets the orientation and parity that Save stores
+    const QString file = save("mirror.Ron");
+
+    const char* others[] = {"250", "3000", "0", "4", "20", "0.5", "0.55"};
+    for (int r = 0; r < 7; ++r) setCell(r, others[r]);
+    press("RadioGroup4Item0");
+    press("RadioGroup1Item2");
+    press("CheckBox2");
+    notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\nx\ny\nz\n\n\n\n\n\n\nq\nr");
+    clickPicture();
+    retrieve(file);
+    EXPECT_TRUE(drawingAreaEmpty());
+    for (int r = 0; r < 7; ++r) EXPECT_EQ(cell(r), values[r]) << "row " << r;
+    EXPECT_EQ(controls().testItem(), kTestRonchi);
+    EXPECT_EQ(controls().orientationItem(), kOrientHorizontal);
+    EXPECT_TRUE(controls().oddChecked());
+    EXPECT_EQ(notes()->toPlainText(),
+              QString::fromUtf8("----- A NOTE OF 10 LINES WILL BE SAVED ------\n"
+                                "f/8, 5µm slit\n20°C\ncafé\n\n\n\n\n\n\nline ten\nr"));
+    // The notes went to the file as single bytes of the code page.
+    const QByteArray b = bytes(file);
+    EXPECT_EQ(b.mid(100, 14), QByteArray("\x0D" "f/8, 5\xB5m slit"));
+    EXPECT_EQ(b.mid(356, 5), QByteArray("\x04" "20\xB0" "C"));
+    EXPECT_EQ(b.mid(612, 5), QByteArray("\x04" "caf\xE9"));
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(TestFiles, HeaderStaysAndDeletedLinesAreNotCreated) {
+    notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\none\ntwo\nthree\nfour");
+    const QString file = save("notes.Ron");
+    notes()->setPlainText("my own header\n1\n2");
+    retrieve(file);
+    EXPECT_EQ(notes()->toPlainText(), "my own header\none\ntwo");
+
+    // A paragraph longer than the box is wide counts as several lines.
+    const QString longLine = "a long note about the mirror that runs on well beyond the width of the box";
+    notes()->setPlainText("header\n" + longLine + "\nnext");
+    const QString wrapped = save("wrapped.Ron");
+    const SetupRecord r = readTestFile(wrapped);
+    EXPECT_FALSE(r.notes[0].empty());
+    EXPECT_LT(r.notes[0].size(), static_cast<std::size_t>(longLine.size()));
+    EXPECT_EQ(decodeNote(r.notes[0]) + decodeNote(r.notes[1]), longLine);
+    EXPECT_EQ(r.notes[2], "next");
+}
+
+TEST_F(TestFiles, WireParityAndTheTestOfTheLastDrawing) {
+    press("RadioGroup4Item0");  // Wire, "Odd" unchecked
+    ASSERT_FALSE(controls().oddChecked());
+    clickPicture();
+    press("RadioGroup4Item2");  // Foucault chosen, not drawn
+    const QString file = save("wire.Ron");
+    const SetupRecord r = readTestFile(file);
+    EXPECT_EQ(r.linesPerMm, 4);  // as entered, not tripled
+    EXPECT_TRUE(r.testWire);
+    EXPECT_FALSE(r.testFoucault);
+    EXPECT_FALSE(r.evenLines);
+    press("RadioGroup4Item1");
+    retrieve(file);
+    EXPECT_EQ(controls().testItem(), kTestWire);
+    EXPECT_TRUE(controls().oddChecked());
+}
+
+TEST_F(TestFiles, CancelAndFailuresReapplyTheCurrentSetUp) {
+    setCell(kRowDiameter, "2e2");
+    setCell(kRowZoneHeight, "0");
+    press("RadioGroup4Item0");
+    clickPicture();               // a Wire drawing
+    press("RadioGroup4Item1");    // then Ronchi chosen, not drawn
+    notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\nkeep me");
+    dialogs.answers = {std::nullopt};
+    press("Button1");
+    EXPECT_TRUE(errors.messages.empty());
+    EXPECT_EQ(cell(kRowDiameter), "200");  // normalised
+    EXPECT_EQ(cell(kRowZoneHeight), "1E-7");
+    EXPECT_EQ(controls().testItem(), kTestWire);  // the last drawing's test
+    EXPECT_TRUE(controls().oddChecked());
+    EXPECT_EQ(notes()->toPlainText(), "----- A NOTE OF 10 LINES WILL BE SAVED ------\nkeep me");
+
+    // Damaged files: a message naming the file, then the same as a cancel.
+    QFile shortFile(home.filePath("short.Ron"));
+    ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
+    shortFile.write(QByteArray(100, '\x40'));
+    shortFile.close();
+    SetupRecord nan;
+    nan.linesPerMm = 4;
+    nan.mirrorDiameter = std::numeric_limits<double>::quiet_NaN();
+    const TestRecordBytes nanBytes = encodeTestRecord(nan);
+    QFile nanFile(home.filePath("nan.Ron"));
+    ASSERT_TRUE(nanFile.open(QIODevice::WriteOnly));
+    nanFile.write(reinterpret_cast<const char*>(nanBytes.data()), 2660);
+    nanFile.close();
+    struct Case {
+        QString path;
+        const char* reason;
+    };
+    for (const Case& c : {Case{shortFile.fileName(), "it holds 100 bytes; a test set-up needs 2660"},
+                          Case{nanFile.fileName(), "the diameter is not a finite number"},
+                          Case{home.filePath("missing.Ron"), "No such file"}}) {
+        errors.messages.clear();
+        const MirrorModel before = app->model();
+        retrieve(c.path);
+        ASSERT_EQ(errors.messages.size(), 1u) << c.path.toStdString();
+        EXPECT_EQ(errors.messages[0].rfind("Cannot read the test file \"" + c.path.toStdString() + "\": ", 0), 0u)
+            << errors.messages[0];
+        EXPECT_NE(errors.messages[0].find(c.reason), std::string::npos) << errors.messages[0];
+        EXPECT_EQ(app->model().mirrorDiameter, 200);
+        EXPECT_EQ(app->model().linesPerMm, before.linesPerMm);
+        EXPECT_EQ(cell(kRowLinesPerMm), "4");
+        EXPECT_EQ(notes()->toPlainText(), "----- A NOTE OF 10 LINES WILL BE SAVED ------\nkeep me");
+    }
+
+    // A cancelled save writes nothing; a bad cell stops before the dialog.
+    const std::size_t asked = dialogs.asked.size();
+    dialogs.answers = {std::nullopt};
+    press("Button9");
+    EXPECT_EQ(QDir(testFolder()).entryList(QDir::Files), QStringList{});
+    setCell(kRowRange, "far");
+    errors.messages.clear();
+    press("Button9");
+    press("Button1");
+    EXPECT_EQ(dialogs.asked.size(), asked + 1);
+    ASSERT_EQ(errors.messages.size(), 2u);
+    EXPECT_EQ(errors.messages[0], "'far' is not a valid floating point value");
+}
+
+TEST_F(TestFiles, SaveIntoAMissingFolderIsReportedAndTheLastFolderIsRemembered) {
+    const QString path = home.filePath("no/such/folder/x.Ron");
+    dialogs.answers = {path};
+    press("Button9");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0].rfind("Cannot save the test file \"" + path.toStdString() + "\": ", 0), 0u);
+
+    QDir(home.path()).mkpath("mirrors");
+    dialogs.answers = {home.filePath("mirrors/a.Ron")};
+    press("Button9");
+    dialogs.answers = {std::nullopt};
+    press("Button1");
+    EXPECT_EQ(dialogs.asked.back().directory, home.filePath("mirrors"));
+}
+
+TEST_F(TestFiles, FileNamedAtStartIsRetrieved) {
+    SetupRecord r;
+    r.linesPerMm = 2;
+    r.range = 20;
+    r.conicConstant = 0;
+    r.wavelength = 0.55;
+    r.mirrorDiameter = 300;
+    r.radiusOfCurvature = 3000;
+    r.zoneHeight = 0.5;
+    r.testFoucault = r.orient2D = true;
+    r.notes[0] = "from the file manager";
+    writeTestFile(home.filePath("start.Ron"), r);
+    form->retrieveSetup(home.filePath("start.Ron"));
+    EXPECT_EQ(cell(kRowDiameter), "300");
+    EXPECT_EQ(controls().testItem(), kTestFoucault);
+    EXPECT_EQ(controls().orientationItem(), kOrient2D);
+    EXPECT_EQ(notes()->toPlainText().split('\n').at(1), "from the file manager");
+    EXPECT_TRUE(dialogs.asked.empty());
+}
+
+// The renderer starts from a saved set-up, and options after it override it.
+TEST_F(TestFiles, RendererStartsFromASavedSetUp) {
+    setCell(kRowConic, "0");
+    setCell(kRowLinesPerMm, "8");
+    press("RadioGroup1Item1");
+    QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(25, 280));  // the axial diagram: the grating moves
+    const double axial = app->model().axialOffsetSetting;
+    ASSERT_NE(axial, 0);
+    const QString file = save("set.Ron");
+    auto render = [this](const QStringList& args, const QString& name) {
+        QProcess p;
+        p.start(SHADOWGRAM_RENDER, QStringList(args) << "-o" << home.filePath(name));
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return QImage(home.filePath(name)).convertToFormat(QImage::Format_RGB32);
+    };
+    const QString at = QString::number(axial, 'g', 17);
+    const QImage fromFile = render({"--setup", file}, "set.png");
+    const QImage asGiven = render({"--conic", "0", "--lines", "8", "--orientation", "horizontal", "--axial", at}, "given.png");
+    EXPECT_EQ(testing::firstDifference(fromFile, asGiven), "");
+    const QImage overridden = render({"--conic", "-1", "--setup", file, "--lines", "2"}, "over.png");
+    const QImage expected =
+        render({"--conic", "0", "--lines", "2", "--orientation", "horizontal", "--axial", at}, "expected.png");
+    EXPECT_EQ(testing::firstDifference(overridden, expected), "");
+    EXPECT_NE(testing::firstDifference(overridden, fromFile), "");
+
+    QFile shortFile(home.filePath("short.Ron"));
+    ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
+    shortFile.write(QByteArray(100, '\0'));
+    shortFile.close();
+    for (const QString& bad : {home.filePath("missing.Ron"), shortFile.fileName()}) {
+        QFile::remove(home.filePath("none.png"));
+        QProcess p;
+        p.start(SHADOWGRAM_RENDER, {"--setup", bad, "-o", home.filePath("none.png")});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 2);
+        EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains("Cannot read the test file"));
+        EXPECT_FALSE(QFile::exists(home.filePath("none.png")));
+    }
+}
+
+}  // namespace
+}  // namespace sg

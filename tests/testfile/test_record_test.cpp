@@ -1,0 +1,279 @@
+// The test file record on its own: its bytes, the notes' code page, the
+// way between model, controls and record, and files that must be refused.
+#include "model_io.h"
+#include "setup_transfer.h"
+#include "test_record.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <bit>
+#include <csignal>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace sg {
+namespace {
+
+class PlainNotes : public NotesLines {
+public:
+    std::vector<QString> lines{"----- A NOTE OF 10 LINES WILL BE SAVED ------"};
+    int lineCount() const override { return static_cast<int>(lines.size()); }
+    QString line(int i) const override { return lines.at(static_cast<std::size_t>(i)); }
+    void replaceLine(int i, const QString& text) override { lines.at(static_cast<std::size_t>(i)) = text; }
+};
+
+double doubleAt(const TestRecordBytes& b, int offset) {
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(b[offset + i]) << (8 * i);
+    return std::bit_cast<double>(bits);
+}
+
+std::string expectFileError(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const TestFileError& e) {
+        return e.what();
+    }
+    ADD_FAILURE() << "no TestFileError";
+    return {};
+}
+
+TEST(TestRecord, DefaultsAfterOneDrawingByteForByte) {
+    MirrorModel m;
+    setModelDefaults(m);
+    PlainControls c;
+    PlainNotes notes;
+    for (int i = 0; i < 10; ++i) notes.lines.push_back("");
+    readModelFromControls(m, c);  // what the first drawing's recompute leaves: "Odd" unchecked
+    readOrientation(m, c);
+    const TestRecordBytes b = encodeTestRecord(storeSetupInRecord(m, c, notes));
+    EXPECT_EQ(doubleAt(b, 0), 4.0);
+    EXPECT_EQ(doubleAt(b, 8), 0.0);
+    const std::pair<int, int> flags[] = {{16, 1}, {17, 0}, {19, 1}, {20, 0}, {56, 0}, {57, 1}, {58, 0}};
+    for (auto [offset, value] : flags) EXPECT_EQ(b[offset], value) << "offset " << offset;
+    EXPECT_EQ(doubleAt(b, 24), 20.0);
+    EXPECT_EQ(doubleAt(b, 60), -1.0);
+    EXPECT_EQ(doubleAt(b, 68), 0.55);
+    EXPECT_EQ(doubleAt(b, 76), 200.0);
+    EXPECT_EQ(doubleAt(b, 84), 2000.0);
+    EXPECT_EQ(doubleAt(b, 92), 0.5);
+    for (int offset : {18, 21, 22, 23, 59}) EXPECT_EQ(b[offset], 0) << offset;
+    for (int offset = 32; offset < 56; ++offset) EXPECT_EQ(b[offset], 0) << offset;
+    for (int offset = 100; offset < kTestRecordSize; ++offset) EXPECT_EQ(b[offset], 0) << offset;
+
+    // Before any drawing the parity is the model's default, and a zone height of 0 is stored as 1e-7.
+    MirrorModel fresh;
+    setModelDefaults(fresh);
+    c.parameters[kRowZoneHeight] = "0";
+    const TestRecordBytes before = encodeTestRecord(storeSetupInRecord(fresh, c, notes));
+    EXPECT_EQ(before[16], 0);
+    EXPECT_EQ(doubleAt(before, 92), 1e-7);
+}
+
+TEST(TestRecord, StoresTheTestOfTheLastDrawingAndTheEnteredRuling) {
+    MirrorModel m;
+    setModelDefaults(m);
+    PlainControls c;
+    PlainNotes notes;
+    c.test = kTestWire;
+    readModelFromControls(m, c);  // the drawing: Wire, ruling tripled, parity 0
+    EXPECT_EQ(m.linesPerMm, 12);
+    c.test = kTestFoucault;       // chosen afterwards, not drawn
+    const SetupRecord r = storeSetupInRecord(m, c, notes);
+    EXPECT_EQ(r.linesPerMm, 4);
+    EXPECT_TRUE(r.testWire);
+    EXPECT_FALSE(r.testFoucault);
+    EXPECT_FALSE(r.evenLines);
+
+    // Applied again, "Odd" comes back checked.
+    PlainControls back;
+    back.odd = false;
+    applySetupRecord(r, m, back, &notes);
+    EXPECT_TRUE(back.odd);
+    EXPECT_EQ(back.test, kTestWire);
+}
+
+TEST(TestRecord, LastSetFlagWinsAndNoneLeavesTheChoice) {
+    struct Case {
+        bool wire, ronchi, foucault;
+        int expected;
+    };
+    for (const Case& t : {Case{true, true, false, kTestRonchi}, Case{true, false, true, kTestFoucault},
+                          Case{true, true, true, kTestFoucault}, Case{true, false, false, kTestWire},
+                          Case{false, false, false, kTestRonchi}}) {
+        SetupRecord r;
+        r.testWire = t.wire;
+        r.testRonchi = t.ronchi;
+        r.testFoucault = t.foucault;
+        r.orientVertical = t.wire;
+        r.orientHorizontal = t.ronchi;
+        r.orient2D = t.foucault;
+        MirrorModel m;
+        PlainControls c;
+        c.test = kTestRonchi;
+        c.orientation = kOrientHorizontal;
+        applySetupRecord(r, m, c, nullptr);
+        EXPECT_EQ(c.test, t.expected) << t.wire << t.ronchi << t.foucault;
+        const int orientation = t.foucault ? kOrient2D : t.ronchi ? kOrientHorizontal : t.wire ? kOrientVertical
+                                                                                                : kOrientHorizontal;
+        EXPECT_EQ(c.orientation, orientation);
+    }
+}
+
+TEST(TestRecord, ApplyKeepsWhatTheFileDoesNotHold) {
+    SetupRecord r;
+    r.linesPerMm = 10;
+    r.axialOffset = 3.5;
+    r.range = 40;
+    r.conicConstant = 0;
+    r.wavelength = 0.6328;
+    r.mirrorDiameter = 150;
+    r.radiusOfCurvature = 1200;
+    r.zoneHeight = -0.25;
+    r.testRonchi = r.orientVertical = true;
+    MirrorModel m;
+    setModelDefaults(m);
+    m.axialOffsetSetting = -1.5;
+    m.axialMarkerY = 250;
+    m.transverseOffset = 0.75;
+    m.maxMove = 5;
+    m.showGrid = true;
+    PlainControls c;
+    c.grid = true;
+    c.surface = kSurfaceDistorted;
+    applySetupRecord(r, m, c, nullptr);
+    EXPECT_EQ(c.parameters, (std::array<std::string, 7>{"150", "1200", "0", "10", "40", "-0.25", "0.6328"}));
+    EXPECT_EQ(m.axialOffset, 3.5);
+    EXPECT_EQ(m.axialOffsetSetting, -1.5);  // the grating stays where the marker stands
+    EXPECT_EQ(m.axialMarkerY, 250);
+    EXPECT_EQ(m.transverseOffset, 0.75);
+    EXPECT_EQ(c.move[kMoveRowValue], "5");
+    EXPECT_TRUE(c.grid);
+    EXPECT_EQ(c.surface, kSurfaceDistorted);
+    readModelFromControls(m, c);
+    EXPECT_EQ(m.axialOffset, -1.5);
+}
+
+TEST(TestRecord, RoundTripAndRefusals) {
+    SetupRecord r;
+    r.linesPerMm = 3.25;
+    r.axialOffset = -0.0;
+    r.evenLines = r.testFoucault = r.orient2D = true;
+    r.range = std::numeric_limits<double>::denorm_min();
+    r.conicConstant = -1.0000000000000002;
+    r.wavelength = 0.55;
+    r.mirrorDiameter = 0;  // unusable but finite: accepted
+    r.radiusOfCurvature = -2000;
+    r.zoneHeight = 1e-7;
+    r.notes[0] = "first";
+    r.notes[9] = std::string(255, 'x');
+    TestRecordBytes b = encodeTestRecord(r);
+    EXPECT_EQ(decodeTestRecord(b), r);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(decodeTestRecord(b).axialOffset), std::bit_cast<std::uint64_t>(-0.0));
+
+    // A flag byte other than 0 or 1 reads as set.
+    b[17] = 7;
+    EXPECT_TRUE(decodeTestRecord(b).testWire);
+
+    std::vector<std::uint8_t> longer(b.begin(), b.end());
+    longer.resize(3000, 0xAB);
+    EXPECT_EQ(decodeTestRecord(longer).notes[0], "first");
+    std::vector<std::uint8_t> shorter(b.begin(), b.begin() + 100);
+    EXPECT_EQ(expectFileError([&] { decodeTestRecord(shorter); }), "it holds 100 bytes; a test set-up needs 2660");
+    for (auto [offset, name] : {std::pair{0, "lines per mm"}, {24, "range"}, {92, "zone height"}}) {
+        TestRecordBytes bad = encodeTestRecord(r);
+        const auto nan = std::bit_cast<std::uint64_t>(std::numeric_limits<double>::quiet_NaN());
+        for (int i = 0; i < 8; ++i) bad[offset + i] = static_cast<std::uint8_t>(nan >> (8 * i));
+        EXPECT_EQ(expectFileError([&] { decodeTestRecord(bad); }), std::string("the ") + name + " is not a finite number");
+    }
+}
+
+TEST(TestRecordNotes, WindowsCodePageOneBytePerCharacter) {
+    EXPECT_EQ(encodeNote(QString::fromUtf8("5µm 20°C café")), "5\xB5m 20\xB0" "C caf\xE9");
+    EXPECT_EQ(encodeNote(QString::fromUtf8("€ – “x”")), "\x80 \x96 \x93x\x94");
+    EXPECT_EQ(encodeNote(QString::fromUtf8("☃ 𝄞 Ω")), "? ? ?");  // not in the code page; one "?" each
+    EXPECT_EQ(decodeNote("\xB5\xB0\xE9\x80"), QString::fromUtf8("µ°é€"));
+    // The five bytes the code page leaves undefined come back as the control characters of the same number.
+    EXPECT_EQ(decodeNote("\x81\x8D\x8F\x90\x9D"), QString::fromUtf16(u"\u0081\u008D\u008F\u0090\u009D"));
+    for (int byte = 1; byte < 256; ++byte) {
+        const std::string one(1, static_cast<char>(byte));
+        EXPECT_EQ(encodeNote(decodeNote(one)), one) << byte;
+    }
+    EXPECT_EQ(encodeNote(QString(300, 'a')).size(), 255u);
+}
+
+TEST(TestRecordNotes, LinesOneToTenOnlyAndOnlyWhereTheBoxHasThem) {
+    PlainNotes notes;
+    for (int i = 1; i <= 11; ++i) notes.lines.push_back(QString("line %1").arg(i));
+    MirrorModel m;
+    PlainControls c;
+    const SetupRecord r = storeSetupInRecord(m, c, notes);
+    EXPECT_EQ(r.notes[0], "line 1");
+    EXPECT_EQ(r.notes[9], "line 10");  // the eleventh note line is never saved
+
+    PlainNotes shorter;
+    shorter.lines = {"my header", "a", "b", "c"};
+    applySetupRecord(r, m, c, &shorter);
+    EXPECT_EQ(shorter.lines, (std::vector<QString>{"my header", "line 1", "line 2", "line 3"}));
+
+    PlainNotes fewer;  // only the header: no note to save
+    EXPECT_EQ(storeSetupInRecord(m, c, fewer).notes, (std::array<std::string, 10>{}));
+}
+
+TEST(TestFile, WriteReadAndAFailedSaveLeavesTheEarlierFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("mirror.Ron");
+    SetupRecord r;
+    r.linesPerMm = 4;
+    r.mirrorDiameter = 250;
+    r.zoneHeight = 0.5;
+    r.notes[2] = "\xB5";
+    writeTestFile(path, r);
+    EXPECT_EQ(QFile(path).size(), kTestRecordSize);
+    EXPECT_EQ(readTestFile(path), r);
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    SetupRecord other = r;
+    other.mirrorDiameter = 300;
+    const std::string message = expectFileError([&] { writeTestFile(path, other); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(message.rfind("Cannot save the test file \"" + path.toStdString() + "\": ", 0), 0u) << message;
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"mirror.Ron"});
+    f.close();
+
+    // A read-only folder stops the save for any user but root, who may write anywhere.
+    if (geteuid() != 0) {
+        ASSERT_TRUE(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        expectFileError([&] { writeTestFile(path, other); });
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before);
+    }
+
+    EXPECT_EQ(expectFileError([&] { readTestFile(dir.filePath("missing.Ron")); })
+                  .rfind("Cannot read the test file \"" + dir.filePath("missing.Ron").toStdString() + "\": ", 0),
+              0u);
+}
+
+}  // namespace
+}  // namespace sg
