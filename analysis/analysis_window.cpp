@@ -1,31 +1,134 @@
 #include "analysis_window.h"
 
-#include <QHeaderView>
-#include <QTableWidget>
+#include "cell_grid.h"
+#include "user_action.h"
+#include "window_style.h"
+
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
 
 namespace sg {
 
-TAnalysis::TAnalysis(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
+namespace {
+
+const char* const kAnalysisNote[] = {
+    "This section is only partly finished: the tables above are there",
+    "to check the workings of the program and may be ignored.",
+    "",
+    "The results of general interest are the area weighted RMS",
+    "surface deviations and the new radius of curvature of best fit.",
+    "",
+    "The surface is fitted to a parabola and to a general conic.",
+    "The approximations used in the fits matter only for very deep",
+    "surfaces.",
+    "",
+    "The centre may be left out of the RMS only (Inner Zone Limit).",
+    "The outer zones are removed from both the fit and the RMS",
+    "(Outer Zone Limit).",
+    "",
+    "The RMS figure is an approximation: the surface is taken at the",
+    "21 zones of the drawing, from the centre to the edge, and",
+    "summed ring by ring.",
+    "",
+    "As a guide: an RMS error of 0.07 wave on the wavefront, that is",
+    "0.035 wave on the surface, is often accepted as diffraction",
+    "limited. 0.02 wave on the surface is an excellent target.",
+    "Refracting surfaces are about four times more tolerant: glass",
+    "of index 1.5 puts half its surface error into the wavefront,",
+    "where a mirror doubles it.",
+    "",
+    "The PV (peak to valley) error is usually about 3.5 times the",
+    "RMS error, so 0.02 wave RMS is roughly 1/14 wave PV.",
+    "",
+    "The Strehl ratio is the peak brightness of a star image as a",
+    "fraction of that of a perfect mirror; 0.8 or more is usually",
+    "called diffraction limited.",
+    "",
+    "Set the zone limits, then press Calculate Surface Performance.",
+    "An inner limit above 8 is taken as 8; the outer limit is kept",
+    "between 10 and 20. Both are written back as used.",
+    "",
+    "The mirror analysed is the conic of the main window with the",
+    "zone drawn in the irregular surface editor, scaled to the",
+    "Zone Ht and turned over when Zone Ht is negative.",
+    "",
+    "All RMS figures are in waves of the wavelength set in the main",
+    "window, measured on the surface.",
+    "",
+    "The Set values at the bottom repeat the conic constant, the",
+    "wavelength and the PV error the calculation used.",
+    "",
+    "Press the button again after changing the main window or the",
+    "drawing: nothing here follows those changes by itself.",
+};
+static_assert(std::size(kAnalysisNote) == 48);
+
+}  // namespace
+
+TAnalysis::TAnalysis(QWidget* mainWindow, MirrorModel& model, const ModelControls& mainControls,
+                     ErrorReporter& errors)
+    : QWidget(mainWindow, Qt::Window), model_(model), mainControls_(mainControls), errors_(errors) {
     setObjectName("Analysis");
     setWindowTitle("Analysis");
+    applyWindowStyle(this);
     setGeometry(19, 140, 992, 482);
     setAttribute(Qt::WA_QuitOnClose, false);
+    auto* calculate = new QPushButton("Calculate Surface Performance", this);
+    calculate->setObjectName("Button1");
+    calculate->setGeometry(24, 320, 225, 25);
+    connect(calculate, &QPushButton::clicked, this, [this] { Button1Click(); });
+    makeLabel(this, "Label4", "Inner Zone Limit for Analysis  (0 - 8)", 272, 320);
+    makeLabel(this, "Label3", "Outer Zone Limit for Analysis (11-20)", 272, 344);
 
-    zoneGrid_ = new QTableWidget(2, 1, this);
-    zoneGrid_->setObjectName("StringGrid1");
-    zoneGrid_->setGeometry(464, 312, 55, 55);
-    zoneGrid_->horizontalHeader()->hide();
-    zoneGrid_->verticalHeader()->hide();
-    zoneGrid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    zoneGrid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    zoneGrid_ = makeGrid(this, "StringGrid1", 2, 1, 464, 312, 55, 55);
     zoneGrid_->setColumnWidth(0, 50);
-    for (int row = 0; row < 2; ++row) zoneGrid_->setItem(row, 0, new QTableWidgetItem());
+    for (int row = 0; row < 2; ++row) zoneGrid_->setRowHeight(row, 24);
+
+    auto* note = new QListWidget(this);
+    note->setObjectName("ListBox1");
+    note->setGeometry(536, 312, 441, 129);
+    note->setSelectionMode(QAbstractItemView::NoSelection);
+    note->setFocusPolicy(Qt::NoFocus);
+    for (const char* line : kAnalysisNote) note->addItem(line);
 }
 
-std::string TAnalysis::zoneCell(int row) const { return zoneGrid_->item(row, 0)->text().toStdString(); }
+std::string TAnalysis::limitCell(int row) const { return zoneGrid_->item(row, 0)->text().toStdString(); }
 
-void TAnalysis::setZoneCell(int row, const std::string& text) {
+void TAnalysis::setLimitCell(int row, const std::string& text) {
     zoneGrid_->item(row, 0)->setText(QString::fromStdString(text));
+}
+
+void TAnalysis::drawText(int x, int y, Rgb colour, const std::string& text) {
+    // The columns of the tables stand 80 to 100 pixels apart: the window
+    // font at 10 pixels keeps their longest entries clear of the next column.
+    static const QFont tableFont = withPixelSize(windowFont(), 10, false);
+    static const QFont resultFont = windowFont();
+    canvas_.setTextFont(colour == kAnalysisTableColour ? tableFont : resultFont);
+    canvas_.setBrushColour(kSilver);
+    canvas_.setBrushHollow(false);
+    canvas_.setTextColour(colour);
+    canvas_.drawText(x, y, text);
+    canvas_.setTextColour(kBlack);
+    written_.push_back({x, y, colour, text});
+}
+
+std::string TAnalysis::textAt(int x, int y) const {
+    for (const Written& w : written_)
+        if (w.x == x && w.y == y) return w.text;
+    return {};
+}
+
+void TAnalysis::Button1Click() {
+    // Each calculation starts from a clean page.
+    canvas_.eraseRect(0, 0, canvas_.width(), canvas_.height());
+    written_.clear();
+    runUserAction(this, errors_, [this] { runAnalysis(model_, mainControls_, *this, workspace_, *this); });
+}
+
+void TAnalysis::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, canvas_.image());
 }
 
 }  // namespace sg

@@ -1,25 +1,61 @@
 #pragma once
+// "Analysis": compares the surface with the best-fit paraboloid and conic.
+// It stays on top of the main window and is hidden until "Analyse Surface"
+// shows it. What a calculation writes is drawn into an off-screen image, so
+// it stays when the window is covered or repainted.
+
+#include "canvas.h"
+#include "error_reporter.h"
+#include "surface_analysis.h"
 
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 class QTableWidget;
 
 namespace sg {
 
-// "Analysis": compares the surface with the best-fit paraboloid and conic.
-// It stays on top of the main window and is hidden until "Analyse Surface"
-// shows it.
-class TAnalysis : public QWidget {
+class TAnalysis : public QWidget, public ZoneLimitCells, public AnalysisOutput {
 public:
-    explicit TAnalysis(QWidget* mainWindow);
+    TAnalysis(QWidget* mainWindow, MirrorModel& model, const ModelControls& mainControls, ErrorReporter& errors);
 
     // The zone limits: row 0 the inner, row 1 the outer limit, as integer text.
-    std::string zoneCell(int row) const;
-    void setZoneCell(int row, const std::string& text);
+    std::string zoneCell(int row) const { return limitCell(row); }
+    void setZoneCell(int row, const std::string& text) { setLimitCell(row, text); }
+
+    // "Calculate Surface Performance".
+    void Button1Click();
+
+    // What the last calculation wrote, in order, beside the drawing.
+    struct Written {
+        int x, y;
+        Rgb colour;
+        std::string text;
+    };
+    const std::vector<Written>& written() const { return written_; }
+    // The text written at (x, y) by the last calculation, or "" when none was.
+    std::string textAt(int x, int y) const;
+    const Canvas& canvas() const { return canvas_; }
+    const AnalysisWorkspace& workspace() const { return workspace_; }
+
+    // ZoneLimitCells
+    std::string limitCell(int row) const override;
+    void setLimitCell(int row, const std::string& text) override;
+    // AnalysisOutput
+    void drawText(int x, int y, Rgb colour, const std::string& text) override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    MirrorModel& model_;
+    const ModelControls& mainControls_;
+    ErrorReporter& errors_;
+    Canvas canvas_{992, 482};
+    AnalysisWorkspace workspace_;
+    std::vector<Written> written_;
     QTableWidget* zoneGrid_;  // StringGrid1
 };
 

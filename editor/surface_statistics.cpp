@@ -68,7 +68,7 @@ SurfaceStatistics computeSurfaceStatistics(const MirrorModel& m) {
 
 SurfaceStatistics refreshStatistics(MirrorModel& m, const ModelControls& controls) {
     // The editor works with the peak-to-valley the zone height gives.
-    readParametersFromControls(m, controls, [](MirrorModel& model) { model.pvError = model.zoneHeight; });
+    readParametersFromControls(m, controls, 1e-7, [](MirrorModel& model) { model.pvError = model.zoneHeight; });
     return computeSurfaceStatistics(m);
 }
 

@@ -18,7 +18,7 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
                                                          userFolder_);
     gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get());
     figuring_ = std::make_unique<TFiguring>(form1_.get());
-    analysis_ = std::make_unique<TAnalysis>(form1_.get());
+    analysis_ = std::make_unique<TAnalysis>(form1_.get(), model_, form1_->controls(), errors);
     help_ = createHelpWindows(form1_.get());
     focusConnection_ = QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, form1_.get(),
                                         [this](QWindow* now) { focusChanged(now); });

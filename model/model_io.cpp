@@ -6,7 +6,7 @@ namespace sg {
 
 double readParameterCell(const ModelControls& c, int row) { return parseCellFloat(c.parameterCell(row)); }
 
-void readParametersFromControls(MirrorModel& m, const ModelControls& c,
+void readParametersFromControls(MirrorModel& m, const ModelControls& c, double zeroZoneHeight,
                                 const std::function<void(MirrorModel&)>& afterZoneHeight) {
     m.mirrorDiameter = readParameterCell(c, kRowDiameter);
     m.radiusOfCurvature = readParameterCell(c, kRowRadius);
@@ -15,7 +15,7 @@ void readParametersFromControls(MirrorModel& m, const ModelControls& c,
     m.range = readParameterCell(c, kRowRange);
     m.axialOffset = m.axialOffsetSetting;
     m.zoneHeight = readParameterCell(c, kRowZoneHeight);
-    if (m.zoneHeight == 0.0) m.zoneHeight = 1e-7;
+    if (m.zoneHeight == 0.0) m.zoneHeight = zeroZoneHeight;
     if (afterZoneHeight) afterZoneHeight(m);
     m.wavelength = readParameterCell(c, kRowWavelength);
 }

@@ -11,13 +11,17 @@ namespace sg {
 // Reads one parameter-grid cell as a number; a bad cell throws its message.
 double readParameterCell(const ModelControls& c, int row);
 
-// Grid rows 0..4, the axial position, rows 5 and 6 (a zone height of 0 is
-// stored as 1e-7): the numeric part that the recompute, the editor's
-// statistics and the set-up file share. `afterZoneHeight`, when given, runs
-// between the zone height and the wavelength. A bad cell stops at that
-// cell; earlier fields keep their new values.
-void readParametersFromControls(MirrorModel& m, const ModelControls& c,
-                                const std::function<void(MirrorModel&)>& afterZoneHeight = {});
+// Grid rows 0..4, the axial position, rows 5 and 6: the numeric part that
+// the recompute, the editor's statistics, the analysis and the set-up file
+// share. A zone height of exactly 0 is stored as `zeroZoneHeight` (1e-7
+// everywhere but the analysis's first reading). `afterZoneHeight`, when
+// given, runs between the zone height and the wavelength. A bad cell stops
+// at that cell; earlier fields keep their new values.
+void readParametersFromControls(MirrorModel& m, const ModelControls& c, double zeroZoneHeight,
+                                const std::function<void(MirrorModel&)>& afterZoneHeight);
+inline void readParametersFromControls(MirrorModel& m, const ModelControls& c) {
+    readParametersFromControls(m, c, 1e-7, {});
+}
 
 // The numbers above, then the test choice, the deviation sign, the pure
 // surface choice, the line parity and the tripled ruling of Wire and Foucault.

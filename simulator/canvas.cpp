@@ -26,6 +26,17 @@ QFont canvasFont() {
     return font;
 }
 
+const QFont& Canvas::canvasFontRef() {
+    static const QFont font = canvasFont();
+    return font;
+}
+
+void Canvas::setTextFont(const QFont& font) {
+    QFont f = font;
+    f.setStyleStrategy(QFont::NoAntialias);
+    textFont_ = f;
+}
+
 Canvas::Canvas(int width, int height) : image_(width, height, QImage::Format_RGB32) {
     image_.fill(toQRgb(kSilver));
 }
@@ -205,8 +216,8 @@ void Canvas::eraseRect(int x1, int y1, int x2, int y2) {
 
 void Canvas::drawText(int x, int y, const std::string& text) {
     const QString s = QString::fromStdString(text);
-    static const QFont font = canvasFont();
-    static const QFontMetrics metrics(font);
+    const QFont& font = textFont_ ? *textFont_ : canvasFontRef();
+    const QFontMetrics metrics(font);
     QPainter p(&image_);
     p.setFont(font);
     p.setRenderHint(QPainter::TextAntialiasing, false);

@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QRgb>
 
+#include <optional>
 #include <string>
 
 namespace sg {
@@ -46,6 +47,9 @@ public:
     void setBrushHollow(bool hollow) { brushHollow_ = hollow; }
     bool brushHollow() const { return brushHollow_; }
     void setTextColour(Rgb c) { textColour_ = c; }
+    // The font of drawText, drawn without anti-aliasing; the canvas font
+    // until set.
+    void setTextFont(const QFont& font);
 
     void setPixel(int x, int y, Rgb c);
     // Line with the current pen: the first point up to, not including, the
@@ -90,6 +94,7 @@ private:
     Pixels pixels();
     void stamp(const Pixels& p, int x, int y, QRgb c) const;
     void drawSteepLine(const Pixels& p, int x1, int y1, int x2, int y2, QRgb c);
+    static const QFont& canvasFontRef();
 
     QImage image_;
     Rgb penColour_ = kBlack;
@@ -97,6 +102,7 @@ private:
     Rgb brushColour_ = kSilver;
     bool brushHollow_ = false;
     Rgb textColour_ = kBlack;
+    std::optional<QFont> textFont_;
 };
 
 }  // namespace sg

@@ -7,11 +7,9 @@
 #include "render_options.h"
 #include "shape_file.h"
 #include "test_record.h"
-#include "surface_editor.h"
 
 #include <QGuiApplication>
 
-#include <algorithm>
 #include <iostream>
 #include <stdexcept>
 
@@ -63,21 +61,17 @@ int main(int argc, char** argv) {
     sg::MirrorModel model;
     sg::setModelDefaults(model);
     sg::Canvas canvas(sg::kPictureWidth, sg::kPictureHeight);
-    sg::Simulator sim(model, options.controls, canvas);
-    model.showGrid = options.controls.grid;
+    sg::Simulator sim(model, options.mirror.controls, canvas);
+    model.showGrid = options.mirror.controls.grid;
     model.whiteMode = options.white;
 
-    if (!options.shapeFile.empty()) {
-        // The shape as the editor's Retrieve imposes it: knots, then the spline.
+    if (!options.mirror.shapeFile.empty()) {
         try {
-            const sg::ShapeRecord shape = sg::readShapeFile(QString::fromStdString(options.shapeFile));
-            std::copy(shape.begin(), shape.end(), model.knotHeight.begin());
+            sg::loadShapeIntoModel(options.mirror.shapeFile, model);
         } catch (const sg::ShapeFileError& e) {
             std::cerr << "shadowgram-render: " << e.what() << '\n';
             return 2;
         }
-        sg::EditorState editor;
-        sg::fitEditorProfile(model, editor);
     }
 
     try {

@@ -2,8 +2,7 @@
 // Options of shadowgram-render, applied to the model and plain controls as
 // the main window's controls would apply them.
 
-#include "mirror_model.h"
-#include "model_controls.h"
+#include "mirror_options.h"
 
 #include <string>
 #include <vector>
@@ -11,13 +10,12 @@
 namespace sg {
 
 struct RenderOptions {
-    PlainControls controls;
+    MirrorOptions mirror;
     bool white = false;
-    double axial = 0;       // mm, taken as it is
+    double axial = 0;       // mm, taken as it is; a --setup file's position unless given after it
     double transverse = 0;  // in the test's own unit
     int brighten = 0;
     int centres = 0;
-    std::string shapeFile;  // a shape file to impose; empty for the flat surface
     std::string output;
     bool help = false;
     bool version = false;

@@ -1,0 +1,123 @@
+// shadowgram-analyse: the figures of the analysis window for a mirror, as
+// the window shows them after a click on the picture, one line each.
+
+#include "cell_number.h"
+#include "failure.h"
+#include "mirror_options.h"
+#include "model_io.h"
+#include "shape_file.h"
+#include "surface_analysis.h"
+#include "test_record.h"
+
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string usage() {
+    return "Usage: shadowgram-analyse [options]\n"
+           "Prints what \"Calculate Surface Performance\" shows: the three set values and\n"
+           "the six results against the best paraboloid and the best conic.\n"
+           "\n" +
+           sg::mirrorOptionsUsage() +
+           "  --inner N            inner zone limit (default 0; above 8 taken as 8)\n"
+           "  --outer N            outer zone limit (default 20; kept within 10..20)\n"
+           "  --tables             print the tables of the samples too\n"
+           "  --help               this text\n"
+           "  --version            the program's version\n";
+}
+
+struct Options {
+    sg::MirrorOptions mirror;
+    std::string inner = "0", outer = "20";
+    bool tables = false, help = false, version = false;
+};
+
+Options parse(const std::vector<std::string>& args) {
+    Options o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (sg::takeMirrorOption(args, i, o.mirror)) continue;
+        if (a == "--inner" || a == "--outer") {
+            const std::string& text = sg::optionValue(args, i);
+            sg::parseCellInteger(text);
+            (a == "--inner" ? o.inner : o.outer) = text;
+        } else if (a == "--tables") o.tables = true;
+        else if (a == "--help" || a == "-h") o.help = true;
+        else if (a == "--version") o.version = true;
+        else throw std::invalid_argument("unknown option '" + a + "'");
+    }
+    return o;
+}
+
+struct Limits : sg::ZoneLimitCells {
+    std::string cells[2];
+    std::string limitCell(int row) const override { return cells[row]; }
+    void setLimitCell(int row, const std::string& text) override { cells[row] = text; }
+};
+
+// Prints each line as it is written: the set values and results always,
+// the tables on request.
+struct Printer : sg::AnalysisOutput {
+    bool tables = false;
+    void drawText(int, int, sg::Rgb colour, const std::string& text) override {
+        if (tables || colour != sg::kAnalysisTableColour) std::cout << text << '\n';
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    try {
+        options = parse(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const sg::ActionError& e) {
+        std::cerr << e.what() << '\n';
+        return 2;
+    } catch (const sg::TestFileError& e) {
+        std::cerr << "shadowgram-analyse: " << e.what() << '\n';
+        return 2;
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "shadowgram-analyse: " << e.what() << "\n\n" << usage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << usage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "shadowgram-analyse " << SHADOWGRAM_VERSION << '\n';
+        return 0;
+    }
+
+    sg::MirrorModel model;
+    sg::setModelDefaults(model);
+    if (!options.mirror.shapeFile.empty()) {
+        try {
+            sg::loadShapeIntoModel(options.mirror.shapeFile, model);
+        } catch (const sg::ShapeFileError& e) {
+            std::cerr << "shadowgram-analyse: " << e.what() << '\n';
+            return 2;
+        }
+    }
+
+    Limits limits;
+    limits.cells[0] = options.inner;
+    limits.cells[1] = options.outer;
+    Printer printer;
+    printer.tables = options.tables;
+    sg::AnalysisWorkspace workspace;
+    try {
+        // The model as a click on the picture leaves it: a negative zone
+        // height turns the deviation over.
+        sg::readModelFromControls(model, options.mirror.controls);
+        sg::runAnalysis(model, options.mirror.controls, limits, workspace, printer);
+    } catch (const sg::ActionError& e) {
+        std::cout.flush();
+        std::cerr << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The options that shadowgram-render and shadowgram-analyse share: the
+// mirror's numbers as they would be typed into the grid, a saved set-up and
+// a shape file, applied to plain controls as the main window would.
+
+#include "mirror_model.h"
+#include "model_controls.h"
+
+#include <string>
+#include <vector>
+
+namespace sg {
+
+struct MirrorOptions {
+    PlainControls controls;
+    std::string shapeFile;        // empty for the flat surface
+    double setupAxialOffset = 0;  // mm, the axial position of the last --setup file
+};
+
+// The value after the option at args[i]; moves i onto it. A missing value
+// throws std::invalid_argument.
+const std::string& optionValue(const std::vector<std::string>& args, std::size_t& i);
+
+// Takes the option at args[i] when it is one of the mirror options
+// (--diameter, --radius, --conic, --lines, --zone-height, --wavelength,
+// --setup, --shape), with its value; returns false for any other. A value
+// that is not a number throws the grid's ActionError, a set-up file that
+// cannot be read TestFileError.
+bool takeMirrorOption(const std::vector<std::string>& args, std::size_t& i, MirrorOptions& o);
+
+// The lines of the usage text for these options.
+std::string mirrorOptionsUsage();
+
+// Imposes the shape file on the model as the editor's Retrieve does: the
+// knots, then the spline through them. Throws ShapeFileError.
+void loadShapeIntoModel(const std::string& file, MirrorModel& model);
+
+}  // namespace sg
