@@ -1,6 +1,14 @@
 #include "help_windows.h"
 
+#include "help_content.h"
+#include "help_widgets.h"
+#include "window_style.h"
+
+#include <QHBoxLayout>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace sg {
 
@@ -10,20 +18,39 @@ namespace {
 void setUpWindow(QWidget* w, const char* objectName, const char* caption, int x, int y, int width, int height) {
     w->setObjectName(objectName);
     w->setWindowTitle(caption);
+    applyWindowStyle(w);
     w->setGeometry(x, y, width, height);
     w->setAttribute(Qt::WA_QuitOnClose, false);
 }
 
+PictureFrame* makeFrame(QWidget* parent, const PicturePlace& place) {
+    auto* frame = new PictureFrame(parent, helpPicture(place.file), place.frameWidth, place.frameHeight);
+    frame->setObjectName(QString(place.file).section('.', 0, 0));
+    return frame;
+}
+
 }  // namespace
 
-HelpWindow::HelpWindow(QWidget* stayOnTopOf, const char* className, const char* caption, int width, int height)
+HelpWindow::HelpWindow(QWidget* stayOnTopOf, const char* className, const char* caption, int width, int height,
+                       const PicturePlace* picture)
     : QWidget(stayOnTopOf, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       className_(className) {
     // The instance is named after its class without the leading T.
     setUpWindow(this, className + 1, caption, 192, 107, width, height);
-    text_ = new QListWidget(this);
-    text_->setObjectName("ListBox1");
-    text_->setGeometry(0, 0, width, height);
+    text_ = makeTextList(this, helpTextLines(QString("help/") + className));
+    if (picture == nullptr) {
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(text_);
+        return;
+    }
+    picture_ = makeFrame(this, *picture);
+    // A narrow picture stands beside the text, a wide one above it.
+    QBoxLayout* layout = picture->frameWidth < 100 ? static_cast<QBoxLayout*>(new QHBoxLayout(this))
+                                                   : static_cast<QBoxLayout*>(new QVBoxLayout(this));
+    layout->setContentsMargins(4, 4, 0, 0);
+    layout->addWidget(picture_, 0, Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(text_, 1);
 }
 
 void HelpWindow::showHelp() {
@@ -35,64 +62,196 @@ void HelpWindow::showHelp() {
     showMaximized();
 }
 
+namespace {
+
+struct HelpEntry;
+using HelpMaker = std::unique_ptr<HelpWindow> (*)(QWidget*, const HelpEntry&);
+
+struct HelpEntry {
+    HelpMaker make;
+    const char* className;
+    const char* caption;
+    int height;
+    const PicturePlace* picture;
+    bool staysOnTop;
+};
+
+template <typename W>
+std::unique_ptr<HelpWindow> makeHelp(QWidget* mainWindow, const HelpEntry& e) {
+    return std::make_unique<W>(e.staysOnTop ? mainWindow : nullptr, e.className, e.caption, 696, e.height, e.picture);
+}
+
+constexpr PicturePlace kTestsPicture{"help_tests.bmp", 449, 143};
+constexpr PicturePlace kAxialPicture{"help_axial.bmp", 51, 208};
+constexpr PicturePlace kCentresPicture{"help_centres.bmp", 170, 167};
+constexpr PicturePlace kSliderPicture{"help_xposn.bmp", 55, 49};
+
+// In their order of creation; only the first stays on top of the main window.
+constexpr HelpEntry kHelpWindows[] = {
+    {makeHelp<THelpWireFoucRoncForm>, "THelpWireFoucRoncForm", "Help on Wire - Fouc - Ronchi - Choice", 611,
+     &kTestsPicture, true},
+    {makeHelp<THelpWhiteRonchiForm>, "THelpWhiteRonchiForm", "Help on White Option", 480, nullptr, false},
+    {makeHelp<THelpGridRonchiForm>, "THelpGridRonchiForm", "Help on Grid Option", 480, nullptr, false},
+    {makeHelp<THelpInvertRonchiForm>, "THelpInvertRonchiForm", "Help on Invert Option", 480, nullptr, false},
+    {makeHelp<THelpVertHoriz2DRonchiForm>, "THelpVertHoriz2DRonchiForm", "Help on Vertical - Horizontal - 2D Option",
+     480, nullptr, false},
+    {makeHelp<THelpOddRonchiForm>, "THelpOddRonchiForm", "Help on Odd Option", 480, nullptr, false},
+    {makeHelp<THelpZeroRonchiForm>, "THelpZeroRonchiForm", "Help on Zero Option", 480, nullptr, false},
+    {makeHelp<THelpChoosePosnRonchiForm>, "THelpChoosePosnRonchiForm",
+     "Help on Setting Longitudinal Position of Ronch Grid", 480, &kAxialPicture, false},
+    {makeHelp<THelpBrightenRonchiForm>, "THelpBrightenRonchiForm", "Help on Bright Option", 480, nullptr, false},
+    {makeHelp<THelpCentresRonchiForm>, "THelpCentresRonchiForm", "Help on Centres Option", 503, &kCentresPicture,
+     false},
+    {makeHelp<THelpXPosnRonchiForm>, "THelpXPosnRonchiForm", "Help on Setting X Position of Ronchi Grid", 480,
+     &kSliderPicture, false},
+    {makeHelp<THelpXMaxMoveRonchiForm>, "THelpXMaxMoveRonchiForm", "Help on  Maximum X Movement Option", 480, nullptr,
+     false},
+    {makeHelp<THelpIrregularSurfRonchiForm>, "THelpIrregularSurfRonchiForm", "Help on Irregular Surface Option", 480,
+     nullptr, false},
+    {makeHelp<THelpConicInfoRonchiForm>, "THelpConicInfoRonchiForm",
+     "Help on Conic Deformation and F:NO Information Display", 480, nullptr, false},
+    {makeHelp<THelpShowPureConicRonchiForm>, "THelpShowPureConicRonchiForm", "Help on Show Pure Conic Option", 480,
+     nullptr, false},
+    {makeHelp<THelpRetrieveRonchiForm>, "THelpRetrieveRonchiForm", "Help on Retrieve - Save Option", 480, nullptr,
+     false},
+    {makeHelp<THelpAnalyseRonchiForm>, "THelpAnalyseRonchiForm", "Help on Analyse Surface Option", 480, nullptr, false},
+    {makeHelp<THelpFoucReductionRonchiForm>, "THelpFoucReductionRonchiForm", "Help on Foucault Reduction Option", 480,
+     nullptr, false},
+    {makeHelp<THelpHeightRonchiForm>, "THelpHeightRonchiForm", "Help on Height Display", 480, nullptr, false},
+    {makeHelp<THelpSlopeRonchiForm>, "THelpSlopeRonchiForm", "Help on Slope Display and Absolute Slope Option", 480,
+     nullptr, false},
+    {makeHelp<THelpDRonchiForm>, "THelpDRonchiForm", "Help on D entry", 480, nullptr, false},
+    {makeHelp<THelpRRonchiForm>, "THelpRRonchiForm", "Help on R Entry", 480, nullptr, false},
+    {makeHelp<THelpConicRonchiForm>, "THelpConicRonchiForm", "Help on Conic Entry", 480, nullptr, false},
+    {makeHelp<THelpLinesmmRonchiForm>, "THelpLinesmmRonchiForm", "Help on Lines / mm  entry", 480, nullptr, false},
+    {makeHelp<THelpRangeRonchiForm>, "THelpRangeRonchiForm", "Help on Range Entry", 480, nullptr, false},
+    {makeHelp<THelpZoneHtRonchiForm>, "THelpZoneHtRonchiForm", "Help on Zone Ht. Entry", 480, nullptr, false},
+    {makeHelp<THelpWLRonchiForm>, "THelpWLRonchiForm", "Help on Wavelength entry", 480, nullptr, false},
+};
+
+// A page: its pictures above its text (or side by side in a row above it),
+// and the text as a list, or as a memo the user can type into.
+QWidget* makePage(const std::vector<PicturePlace>& pictures, bool sideBySide, const char* text, bool memo = false) {
+    auto* page = new QWidget;
+    page->setObjectName(QString("Page_") + text);
+    auto* layout = new QVBoxLayout(page);
+    // Side by side, the three pictures of " Slits" take all but a pixel of the page's width.
+    layout->setContentsMargins(sideBySide ? 0 : 4, 4, sideBySide ? 0 : 4, 4);
+    layout->setSpacing(4);
+    QHBoxLayout* row = nullptr;
+    if (sideBySide && !pictures.empty()) {
+        row = new QHBoxLayout;
+        row->setSpacing(0);
+        layout->addLayout(row);
+    }
+    for (const PicturePlace& place : pictures) {
+        PictureFrame* frame = makeFrame(page, place);
+        if (row != nullptr)
+            row->addWidget(frame, 0, Qt::AlignLeft | Qt::AlignTop);
+        else
+            layout->addWidget(frame, 0, Qt::AlignLeft | Qt::AlignTop);
+    }
+    if (row != nullptr) row->addStretch(1);
+    const QStringList lines = helpTextLines(text);
+    if (memo) {
+        auto* box = new QPlainTextEdit(page);
+        box->setObjectName("Memo1");
+        box->setPlainText(lines.join('\n'));
+        box->setLineWrapMode(QPlainTextEdit::NoWrap);
+        layout->addWidget(box, 1);
+    } else {
+        layout->addWidget(makeTextList(page, lines), 1);
+    }
+    return page;
+}
+
+}  // namespace
+
 std::vector<std::unique_ptr<HelpWindow>> createHelpWindows(QWidget* mainWindow) {
-    std::vector<std::unique_ptr<HelpWindow>> w;
-    w.push_back(std::make_unique<THelpWireFoucRoncForm>(mainWindow, "THelpWireFoucRoncForm",
-                                                        "Help on Wire - Fouc - Ronchi - Choice", 696, 611));
-    w.push_back(std::make_unique<THelpWhiteRonchiForm>(nullptr, "THelpWhiteRonchiForm", "Help on White Option", 696, 480));
-    w.push_back(std::make_unique<THelpGridRonchiForm>(nullptr, "THelpGridRonchiForm", "Help on Grid Option", 696, 480));
-    w.push_back(std::make_unique<THelpInvertRonchiForm>(nullptr, "THelpInvertRonchiForm", "Help on Invert Option", 696, 480));
-    w.push_back(std::make_unique<THelpVertHoriz2DRonchiForm>(nullptr, "THelpVertHoriz2DRonchiForm",
-                                                             "Help on Vertical - Horizontal - 2D Option", 696, 480));
-    w.push_back(std::make_unique<THelpOddRonchiForm>(nullptr, "THelpOddRonchiForm", "Help on Odd Option", 696, 480));
-    w.push_back(std::make_unique<THelpZeroRonchiForm>(nullptr, "THelpZeroRonchiForm", "Help on Zero Option", 696, 480));
-    w.push_back(std::make_unique<THelpChoosePosnRonchiForm>(
-        nullptr, "THelpChoosePosnRonchiForm", "Help on Setting Longitudinal Position of Ronch Grid", 696, 480));
-    w.push_back(std::make_unique<THelpBrightenRonchiForm>(nullptr, "THelpBrightenRonchiForm", "Help on Bright Option", 696, 480));
-    w.push_back(std::make_unique<THelpCentresRonchiForm>(nullptr, "THelpCentresRonchiForm", "Help on Centres Option", 696, 503));
-    w.push_back(std::make_unique<THelpXPosnRonchiForm>(nullptr, "THelpXPosnRonchiForm",
-                                                       "Help on Setting X Position of Ronchi Grid", 696, 480));
-    w.push_back(std::make_unique<THelpXMaxMoveRonchiForm>(nullptr, "THelpXMaxMoveRonchiForm",
-                                                          "Help on  Maximum X Movement Option", 696, 480));
-    w.push_back(std::make_unique<THelpIrregularSurfRonchiForm>(nullptr, "THelpIrregularSurfRonchiForm",
-                                                               "Help on Irregular Surface Option", 696, 480));
-    w.push_back(std::make_unique<THelpConicInfoRonchiForm>(
-        nullptr, "THelpConicInfoRonchiForm", "Help on Conic Deformation and F:NO Information Display", 696, 480));
-    w.push_back(std::make_unique<THelpShowPureConicRonchiForm>(nullptr, "THelpShowPureConicRonchiForm",
-                                                               "Help on Show Pure Conic Option", 696, 480));
-    w.push_back(std::make_unique<THelpRetrieveRonchiForm>(nullptr, "THelpRetrieveRonchiForm",
-                                                          "Help on Retrieve - Save Option", 696, 480));
-    w.push_back(std::make_unique<THelpAnalyseRonchiForm>(nullptr, "THelpAnalyseRonchiForm",
-                                                         "Help on Analyse Surface Option", 696, 480));
-    w.push_back(std::make_unique<THelpFoucReductionRonchiForm>(nullptr, "THelpFoucReductionRonchiForm",
-                                                               "Help on Foucault Reduction Option", 696, 480));
-    w.push_back(std::make_unique<THelpHeightRonchiForm>(nullptr, "THelpHeightRonchiForm", "Help on Height Display", 696, 480));
-    w.push_back(std::make_unique<THelpSlopeRonchiForm>(nullptr, "THelpSlopeRonchiForm",
-                                                       "Help on Slope Display and Absolute Slope Option", 696, 480));
-    w.push_back(std::make_unique<THelpDRonchiForm>(nullptr, "THelpDRonchiForm", "Help on D entry", 696, 480));
-    w.push_back(std::make_unique<THelpRRonchiForm>(nullptr, "THelpRRonchiForm", "Help on R Entry", 696, 480));
-    w.push_back(std::make_unique<THelpConicRonchiForm>(nullptr, "THelpConicRonchiForm", "Help on Conic Entry", 696, 480));
-    w.push_back(std::make_unique<THelpLinesmmRonchiForm>(nullptr, "THelpLinesmmRonchiForm", "Help on Lines / mm  entry", 696, 480));
-    w.push_back(std::make_unique<THelpRangeRonchiForm>(nullptr, "THelpRangeRonchiForm", "Help on Range Entry", 696, 480));
-    w.push_back(std::make_unique<THelpZoneHtRonchiForm>(nullptr, "THelpZoneHtRonchiForm", "Help on Zone Ht. Entry", 696, 480));
-    w.push_back(std::make_unique<THelpWLRonchiForm>(nullptr, "THelpWLRonchiForm", "Help on Wavelength entry", 696, 480));
-    return w;
+    std::vector<std::unique_ptr<HelpWindow>> windows;
+    for (const HelpEntry& e : kHelpWindows) windows.push_back(e.make(mainWindow, e));
+    return windows;
 }
 
 TInformation::TInformation(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
     setUpWindow(this, "Information", "I N F O R M A T I O N", 217, -1, 653, 700);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, QColor(192, 192, 192));
-    setPalette(p);
-    setAutoFillBackground(true);
+    pages_ = new PageControl(this);
+    pages_->setObjectName("PageControl1");
+    pages_->setGeometry(8, 0, 625, 641);
+
+    rigPages_ = new PageControl(nullptr);
+    rigPages_->setObjectName("PageControl2");
+    rigPages_->addPage("Simple Test Rig", makePage({{"rig_simple.bmp", 429, 279}}, false, "rig_simple"));
+    // Stacked, the two pictures would leave no room for the text: they stand side by side.
+    rigPages_->addPage("DeLuxe Rig Pictures",
+                       makePage({{"rig_deluxe_overall.jpg", 236, 217}, {"rig_deluxe_head.jpg", 253, 390}}, true,
+                                "rig_deluxe_pictures"));
+    rigPages_->addPage("DeLuxe Rig Drawings", makePage({{"rig_led_source.bmp", 272, 357}}, false, "rig_deluxe_drawings"));
+    rigPages_->addPage("Mirror Stand", makePage({{"mirror_stand.bmp", 324, 256}}, false, "rig_mirror_stand"));
+    // The inner control stands 8 pixels in, 585 wide, and as tall as the page lets it.
+    auto* rigs = new QWidget;
+    rigs->setObjectName("Page_rigs");
+    auto* rigLayout = new QVBoxLayout(rigs);
+    rigLayout->setContentsMargins(8, 8, 0, 4);
+    rigPages_->setFixedWidth(585);
+    rigPages_->setMaximumHeight(641);
+    rigLayout->addWidget(rigPages_, 1, Qt::AlignLeft);
+
+    pages_->addPage("Program", makePage({}, false, "info_program"));
+    pages_->addPage("History", makePage({}, false, "info_history"));
+    pages_->addPage(" Test", makePage({{"test_principle.bmp", 433, 409}}, false, "info_test"));
+    pages_->addPage("Analysis", makePage({{"analysis_patterns.bmp", 482, 88}}, false, "info_analysis"));
+    pages_->addPage("Correct", makePage({}, false, "info_correct"));
+    pages_->addPage("Images", makePage({{"images_positions.jpg", 467, 128},
+                                        {"images_gratings.jpg", 489, 193},
+                                        {"images_tests.jpg", 150, 99},
+                                        {"images_zone.jpg", 328, 98}},
+                                       false, "info_images"));
+    pages_->addPage("About", makePage({}, false, "info_about"));
+    pages_->addPage(" Nulls", makePage({{"null_tests.bmp", 367, 158}}, false, "info_nulls", true));
+    pages_->addPage("Gratings", makePage({{"gratings_materials.jpg", 233, 276}}, false, "info_gratings"));
+    pages_->addPage(" Slits", makePage({{"slit_two_blade.jpg", 359, 309},
+                                        {"slit_scribed.jpg", 182, 174},
+                                        {"slit_diffuser.jpg", 79, 87}},
+                                       true, "info_slits"));
+    pages_->addPage("Rigs", rigs);
+    pages_->addPage("Slope", makePage({{"slope_reading.bmp", 351, 419}}, false, "info_slope"));
+    pages_->addPage("Phase", makePage({{"phase_profiles.jpg", 199, 176}, {"phase_bands.jpg", 244, 161}}, true,
+                                      "info_phase"));
+    pages_->setCurrentIndex(0);
 }
 
-TGettingStartedForm::TGettingStartedForm(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
+TGettingStartedForm::TGettingStartedForm(QWidget* mainWindow, MirrorModel& model)
+    : QWidget(mainWindow, Qt::Window), model_(model) {
     setUpWindow(this, "GettingStartedForm", "G E T T I N G   S T A R T E D", 200, 43, 644, 545);
+    QListWidget* text = makeTextList(this, helpTextLines("getting_started"));
+    text->setGeometry(112, 8, 409, 353);
+    struct Example {
+        const char* name;
+        const char* caption;
+        void (TGettingStartedForm::*handler)();
+    };
+    static constexpr Example kExamples[] = {
+        {"Button1", "Ronchi - Parabola - Vertical", &TGettingStartedForm::Button1Click},
+        {"Button2", "Ronchi - Sphere  - Vertical", &TGettingStartedForm::Button2Click},
+        {"Button3", "Ronchi - Parabola - Hoizontal", &TGettingStartedForm::Button3Click},
+        {"Button4", "Foucault - Parabola - Vertical", &TGettingStartedForm::Button4Click},
+    };
+    int y = 384;
+    for (const Example& e : kExamples) {
+        auto* button = new QPushButton(e.caption, this);
+        button->setObjectName(e.name);
+        button->setGeometry(200, y, 241, 25);
+        connect(button, &QPushButton::clicked, this, [this, h = e.handler] { (this->*h)(); });
+        y += 32;
+    }
 }
 
 TFiguring::TFiguring(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
     setUpWindow(this, "Figuring", "Figuring", 108, 14, 707, 696);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(makeTextList(this, helpTextLines("figuring")));
 }
 
 }  // namespace sg

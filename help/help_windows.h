@@ -1,7 +1,10 @@
 #pragma once
 // The information, getting-started and figuring windows and the 27
 // single-topic help windows. Each exists once from start-up, hidden until a
-// control of the main window shows it; closing it only hides it.
+// control of the main window shows it; closing it only hides it, and it
+// opens again as it was left (page, scroll position, typed text).
+
+#include "mirror_model.h"
 
 #include <QWidget>
 
@@ -10,21 +13,36 @@
 #include <vector>
 
 class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
 
 namespace sg {
 
-// A help window: maximised when shown, with only a close box, a text list.
+class PageControl;
+class PictureFrame;
+
+// A picture of a window: its file and the frame it is shown in.
+struct PicturePlace {
+    const char* file;
+    int frameWidth, frameHeight;
+};
+
+// A help window: maximised when shown, with only a close box, its text and
+// in four of them a picture.
 class HelpWindow : public QWidget {
 public:
-    HelpWindow(QWidget* stayOnTopOf, const char* className, const char* caption, int width, int height);
+    HelpWindow(QWidget* stayOnTopOf, const char* className, const char* caption, int width, int height,
+               const PicturePlace* picture = nullptr);
     const std::string& className() const { return className_; }
     QListWidget* textList() const { return text_; }
+    PictureFrame* pictureFrame() const { return picture_; }
     // Shows the window maximised, or brings it to the front when it is open.
     void showHelp();
 
 private:
     std::string className_;
     QListWidget* text_;
+    PictureFrame* picture_ = nullptr;
 };
 
 #define SG_HELP_WINDOW(Name)                     \
@@ -67,16 +85,32 @@ SG_HELP_WINDOW(THelpWLRonchiForm)
 // window that THelpWireFoucRoncForm stays on top of.
 std::vector<std::unique_ptr<HelpWindow>> createHelpWindows(QWidget* mainWindow);
 
-// "I N F O R M A T I O N": thirteen pages on the test and on test equipment.
+// "I N F O R M A T I O N": thirteen pages on the test and on test
+// equipment; "Rigs" holds four pages of its own.
 class TInformation : public QWidget {
 public:
     explicit TInformation(QWidget* mainWindow);
+    PageControl* pages() const { return pages_; }
+    PageControl* rigPages() const { return rigPages_; }
+
+private:
+    PageControl* pages_;
+    PageControl* rigPages_;
 };
 
-// "G E T T I N G   S T A R T E D": a few tips and four example set-ups.
+// "G E T T I N G   S T A R T E D": a few tips and four example set-ups. A
+// button only records its example, which the main window applies at its
+// next recompute.
 class TGettingStartedForm : public QWidget {
 public:
-    explicit TGettingStartedForm(QWidget* mainWindow);
+    TGettingStartedForm(QWidget* mainWindow, MirrorModel& model);
+    void Button1Click() { model_.exampleRequest = 1; }
+    void Button2Click() { model_.exampleRequest = 2; }
+    void Button3Click() { model_.exampleRequest = 3; }
+    void Button4Click() { model_.exampleRequest = 4; }
+
+private:
+    MirrorModel& model_;
 };
 
 // "Figuring": suggestions for correcting a surface.

@@ -16,7 +16,7 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     information_ = std::make_unique<TInformation>(form1_.get());
     editor_ = std::make_unique<TRonchiCustomSurfaceForm>(form1_.get(), model_, form1_->controls(), errors, dialogs_,
                                                          userFolder_);
-    gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get());
+    gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get(), model_);
     figuring_ = std::make_unique<TFiguring>(form1_.get());
     analysis_ = std::make_unique<TAnalysis>(form1_.get(), model_, form1_->controls(), errors);
     help_ = createHelpWindows(form1_.get());

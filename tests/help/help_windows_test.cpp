@@ -1,0 +1,249 @@
+// The reference windows: their set-up, texts and pictures, the examples of
+// the getting-started window, and state kept between showings.
+#include "application.h"
+#include "cell_number.h"
+#include "help_content.h"
+#include "help_widgets.h"
+#include "jpeg_image.h"
+#include "recording_reporter.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace sg {
+namespace {
+
+QByteArray resource(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+class HelpWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app = std::make_unique<ShadowgramApp>(errors);
+        app->start();
+    }
+    testing::RecordingReporter errors;
+    std::unique_ptr<ShadowgramApp> app;
+};
+
+TEST_F(HelpWindows, InformationPagesInTabOrder) {
+    TInformation& info = app->informationWindow();
+    EXPECT_EQ(info.windowTitle(), "I N F O R M A T I O N");
+    EXPECT_EQ(info.size(), QSize(653, 700));
+    EXPECT_EQ(info.parentWidget(), &app->mainWindow());
+    const QStringList tabs = {"Program", "History", " Test",   "Analysis", "Correct", "Images", "About",
+                              " Nulls",  "Gratings", " Slits", "Rigs",     "Slope",   "Phase"};
+    ASSERT_EQ(info.pages()->count(), tabs.size());
+    for (int i = 0; i < tabs.size(); ++i) EXPECT_EQ(info.pages()->caption(i), tabs[i]) << i;
+    EXPECT_EQ(info.pages()->currentIndex(), 0);
+    EXPECT_EQ(info.pages()->geometry(), QRect(8, 0, 625, 641));
+    // Every tab shows whole within the control, in as many rows as it takes.
+    for (int i = 0; i < tabs.size(); ++i) {
+        auto* tab = info.pages()->findChild<QWidget*>("Tab" + tabs[i].trimmed());
+        ASSERT_NE(tab, nullptr) << i;
+        EXPECT_LE(tab->geometry().right(), info.pages()->width() - 1) << tabs[i].toStdString();
+        EXPECT_LT(tab->y(), 20 * info.pages()->tabRows());
+    }
+    const QStringList rigs = {"Simple Test Rig", "DeLuxe Rig Pictures", "DeLuxe Rig Drawings", "Mirror Stand"};
+    ASSERT_EQ(info.rigPages()->count(), rigs.size());
+    for (int i = 0; i < rigs.size(); ++i) EXPECT_EQ(info.rigPages()->caption(i), rigs[i]);
+    EXPECT_EQ(info.rigPages()->currentIndex(), 0);
+    // " Nulls" is a memo the user can type into; the other pages are lists.
+    auto* memo = info.pages()->page(7)->findChild<QPlainTextEdit*>("Memo1");
+    ASSERT_NE(memo, nullptr);
+    EXPECT_FALSE(memo->isReadOnly());
+    EXPECT_NE(info.pages()->page(0)->findChild<QListWidget*>("ListBox1"), nullptr);
+}
+
+TEST_F(HelpWindows, EveryPageAndWindowHasItsText) {
+    for (const char* name : {"info_program", "info_history", "info_test", "info_analysis", "info_correct",
+                             "info_images", "info_about", "info_nulls", "info_gratings", "info_slits", "rig_simple",
+                             "rig_deluxe_pictures", "rig_deluxe_drawings", "rig_mirror_stand", "info_slope",
+                             "info_phase", "getting_started", "figuring"})
+        EXPECT_GT(helpTextLines(name).size(), 10) << name;
+    for (const auto& h : app->helpWindows()) {
+        EXPECT_GE(h->textList()->count(), 3) << h->className();
+        EXPECT_EQ(h->windowFlags() & Qt::WindowMinimizeButtonHint, 0) << h->className();
+        EXPECT_EQ(h->windowFlags() & Qt::WindowMaximizeButtonHint, 0) << h->className();
+        EXPECT_TRUE(h->windowFlags() & Qt::WindowCloseButtonHint) << h->className();
+    }
+    // The About page shows the version the build defines.
+    const QStringList about = helpTextLines("info_about");
+    EXPECT_TRUE(about.contains("VERSION  " + programVersion())) << about.join('\n').left(200).toStdString();
+    EXPECT_FALSE(programVersion().isEmpty());
+    // The help on Foucault reduction says the section is disabled.
+    EXPECT_TRUE(helpTextLines("help/THelpFoucReductionRonchiForm").join(' ').contains("disabled"));
+}
+
+// The defaults quoted in the texts are the model's.
+TEST_F(HelpWindows, DefaultsInTheTextsMatchTheModel) {
+    MirrorModel m;
+    setModelDefaults(m);
+    struct Parameter {
+        const char* label;
+        double value;
+        const char* help;
+    };
+    const Parameter parameters[] = {
+        {"D   (mm)", m.mirrorDiameter, "THelpDRonchiForm"},      {"R   (mm)", m.radiusOfCurvature, "THelpRRonchiForm"},
+        {"Conic   ", m.conicConstant, "THelpConicRonchiForm"},   {"Line/mm ", m.linesPerMm, "THelpLinesmmRonchiForm"},
+        {"RANGE   ", m.range, "THelpRangeRonchiForm"},           {"Zone Ht ", m.zoneHeight, "THelpZoneHtRonchiForm"},
+        {"WL   (u)", m.wavelength, "THelpWLRonchiForm"},         {"MaxMove ", m.maxMove, "THelpXMaxMoveRonchiForm"},
+    };
+    const QStringList program = helpTextLines("info_program");
+    for (const Parameter& p : parameters) {
+        const QString value = QString::fromStdString(formatGeneral(p.value, '.'));
+        QStringList lines;
+        for (const QString& line : program)
+            if (line.startsWith(p.label)) lines << line;
+        ASSERT_EQ(lines.size(), 1) << p.label;
+        const QRegularExpression defaultValue("default (\\S+)");
+        const QRegularExpressionMatch match = defaultValue.match(lines[0]);
+        ASSERT_TRUE(match.hasMatch()) << lines[0].toStdString();
+        EXPECT_EQ(match.captured(1).remove(QRegularExpression("[,.;:)]+$")), value) << lines[0].toStdString();
+
+        QStringList quoted;
+        for (const QString& line : helpTextLines(QString("help/") + p.help))
+            if (line.startsWith("Default: ")) quoted << line;
+        ASSERT_EQ(quoted.size(), 1) << p.help;
+        EXPECT_EQ(quoted[0].mid(9).section(' ', 0, 0).remove(QRegularExpression("[,.;:)]+$")), value)
+            << quoted[0].toStdString();
+    }
+}
+
+TEST_F(HelpWindows, PicturesDecodeToTheirSizes) {
+    struct Picture {
+        const char* file;
+        int width, height;
+        int depth;  // of the stored bitmap; 0 for a photograph
+    };
+    const Picture pictures[] = {
+        {"test_principle.bmp", 429, 407, 1}, {"analysis_patterns.bmp", 482, 88, 1}, {"null_tests.bmp", 367, 158, 1},
+        {"rig_simple.bmp", 429, 279, 1},     {"rig_led_source.bmp", 272, 357, 1},   {"mirror_stand.bmp", 324, 256, 1},
+        {"slope_reading.bmp", 351, 419, 1},  {"help_centres.bmp", 170, 167, 1},     {"help_tests.bmp", 449, 143, 1},
+        {"help_xposn.bmp", 55, 49, 4},       {"help_axial.bmp", 51, 208, 4},
+        {"images_positions.jpg", 467, 128, 0}, {"images_gratings.jpg", 493, 192, 0}, {"images_tests.jpg", 150, 99, 0},
+        {"images_zone.jpg", 328, 98, 0},     {"gratings_materials.jpg", 233, 276, 0}, {"slit_two_blade.jpg", 359, 309, 0},
+        {"slit_scribed.jpg", 182, 174, 0},   {"slit_diffuser.jpg", 79, 87, 0},     {"rig_deluxe_overall.jpg", 236, 217, 0},
+        {"rig_deluxe_head.jpg", 253, 390, 0}, {"phase_profiles.jpg", 199, 176, 0}, {"phase_bands.jpg", 244, 161, 0},
+    };
+    for (const Picture& p : pictures) {
+        const QImage image = helpPicture(p.file);
+        ASSERT_FALSE(image.isNull()) << p.file;
+        EXPECT_EQ(image.size(), QSize(p.width, p.height)) << p.file;
+        const QByteArray bytes = resource(QString(":/help/pictures/") + p.file);
+        if (p.depth > 0) {
+            ASSERT_GT(bytes.size(), 30);
+            EXPECT_EQ(bytes.left(2), "BM") << p.file;
+            EXPECT_EQ(static_cast<unsigned char>(bytes[28]), p.depth) << p.file;  // bits per pixel
+        } else {
+            EXPECT_EQ(bytes.left(2), QByteArray("\xFF\xD8")) << p.file;
+        }
+    }
+    // The 493 x 192 photograph in its 489 x 193 frame loses its last 4 columns.
+    TInformation& info = app->informationWindow();
+    info.pages()->setCurrentIndex(5);
+    info.show();
+    auto* frame = info.findChild<PictureFrame*>("images_gratings");
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->size(), QSize(489, 193));
+    const QImage shown = frame->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage picture = frame->picture();
+    for (int y = 0; y < 192; y += 17)
+        for (int x = 0; x < 489; x += 23) ASSERT_EQ(shown.pixel(x, y), picture.pixel(x, y)) << x << "," << y;
+}
+
+TEST(JpegDecoding, DamagedFilesGiveNoPictureAndNoCrash) {
+    QFile f(":/help/pictures/images_zone.jpg");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray good = f.readAll();
+    ASSERT_FALSE(decodeJpeg(good).isNull());
+    for (int cut : {0, 1, 2, 20, 200, static_cast<int>(good.size() / 2), static_cast<int>(good.size() - 2)})
+        EXPECT_TRUE(decodeJpeg(good.left(cut)).isNull()) << "cut at " << cut;
+    // Corrupted: bytes flipped through the header and the scan.
+    for (int at = 2; at < good.size(); at += good.size() / 37 + 1) {
+        QByteArray bad = good;
+        bad[at] = static_cast<char>(bad[at] ^ 0x5A);
+        const QImage image = decodeJpeg(bad);
+        if (!image.isNull()) EXPECT_EQ(image.size(), QSize(328, 98)) << at;
+    }
+    EXPECT_TRUE(decodeJpeg(QByteArray(1000, '\xFF')).isNull());
+    EXPECT_TRUE(decodeJpeg("not a picture").isNull());
+    // A picture that does not decode leaves its frame empty.
+    QWidget parent;
+    PictureFrame empty(&parent, decodeJpeg("x"), 40, 30);
+    EXPECT_TRUE(empty.picture().isNull());
+    EXPECT_EQ(empty.size(), QSize(40, 30));
+}
+
+TEST_F(HelpWindows, GettingStartedRecordsTheExampleOnly) {
+    TGettingStartedForm& start = app->gettingStartedWindow();
+    EXPECT_EQ(start.windowTitle(), "G E T T I N G   S T A R T E D");
+    const QStringList captions = {"Ronchi - Parabola - Vertical", "Ronchi - Sphere  - Vertical",
+                                  "Ronchi - Parabola - Hoizontal", "Foucault - Parabola - Vertical"};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = start.findChild<QPushButton*>(QString("Button%1").arg(i + 1));
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(b->text(), captions[i]);
+        EXPECT_EQ(b->geometry(), QRect(200, 384 + 32 * i, 241, 25));
+    }
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Panel1"), Qt::LeftButton);
+    ASSERT_TRUE(start.isVisible());
+    const MirrorModel before = app->model();
+    QTest::mouseClick(start.findChild<QPushButton*>("Button4"), Qt::LeftButton);
+    QTest::mouseClick(start.findChild<QPushButton*>("Button2"), Qt::LeftButton);
+    EXPECT_EQ(app->model().exampleRequest, 2);  // only the second request stays
+    EXPECT_EQ(app->model().conicConstant, before.conicConstant);
+    EXPECT_TRUE(start.isVisible());
+    // Opening the window again cancels the example not yet applied.
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Panel1"), Qt::LeftButton);
+    EXPECT_EQ(app->model().exampleRequest, 0);
+    QTest::mouseClick(start.findChild<QPushButton*>("Button2"), Qt::LeftButton);
+    QTest::mouseClick(&app->mainWindow(), Qt::LeftButton, {}, QPoint(400, 300));
+    EXPECT_EQ(app->model().conicConstant, 0);  // the sphere, applied at the click
+    EXPECT_EQ(app->model().exampleRequest, 0);
+}
+
+TEST_F(HelpWindows, ReopenedWindowsKeepTheirPageScrollAndText) {
+    TInformation& info = app->informationWindow();
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Button8"), Qt::LeftButton);
+    ASSERT_TRUE(info.isVisible());
+    info.pages()->setCurrentIndex(1);
+    auto* history = info.pages()->page(1)->findChild<QListWidget*>("ListBox1");
+    ASSERT_NE(history, nullptr);
+    history->verticalScrollBar()->setValue(40);
+    auto* memo = info.pages()->page(7)->findChild<QPlainTextEdit*>("Memo1");
+    memo->appendPlainText("my own note");
+    info.rigPages()->setCurrentIndex(3);
+    info.close();
+    EXPECT_FALSE(info.isVisible());
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Button8"), Qt::LeftButton);
+    EXPECT_TRUE(info.isVisible());
+    EXPECT_EQ(info.pages()->currentIndex(), 1);
+    EXPECT_EQ(history->verticalScrollBar()->value(), 40);
+    EXPECT_TRUE(memo->toPlainText().endsWith("my own note"));
+    EXPECT_EQ(info.rigPages()->currentIndex(), 3);
+
+    HelpWindow* help = app->helpWindow("THelpIrregularSurfRonchiForm");
+    help->showHelp();
+    EXPECT_TRUE(help->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(help->normalGeometry().size(), QSize(696, 480));
+    help->close();
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Button16"), Qt::LeftButton);
+    EXPECT_TRUE(help->isVisible());
+}
+
+}  // namespace
+}  // namespace sg

@@ -1,0 +1,49 @@
+// The two 16-colour help pictures: the transverse slider and the axial ray
+// diagram cut out of a main-window picture as the positioning code draws
+// them, with the grating on the centre of curvature.
+
+#include "pictures.h"
+
+#include "positioning.h"
+
+#include <string>
+
+namespace hp {
+
+namespace {
+
+class NoReadout : public sg::PositionDisplay {
+public:
+    void setAxialReadout(const std::string&) override {}
+    void showWarning(const std::string&, const std::string&) override {}
+};
+
+// The main window's drawing area with the two diagrams drawn for the
+// default Ronchi set-up, grating at the centre of curvature.
+QImage diagrams() {
+    sg::MirrorModel model;
+    sg::setModelDefaults(model);
+    sg::PlainControls controls;
+    sg::Canvas canvas(sg::kPictureWidth, sg::kPictureHeight);
+    sg::Simulator sim(model, controls, canvas);
+    NoReadout display;
+    // Column 25 is the slider's centre tick, row 325 the centre of curvature.
+    sg::drawAxialMarker(sim, display, 25, 325);
+    sg::drawTransverseMarker(sim, 25);
+    return canvas.image();
+}
+
+}  // namespace
+
+QImage drawHelpTransverse() {
+    // The slider line (columns 1..48, row 470), its tick (rows 458..481) and
+    // the read-out under it.
+    return diagrams().copy(0, 455, 55, 49);
+}
+
+QImage drawHelpAxial() {
+    // The two rays from rows 225 to 425 crossing at row 325, with the marker.
+    return diagrams().copy(0, 221, 51, 208);
+}
+
+}  // namespace hp
