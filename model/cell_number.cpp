@@ -5,7 +5,9 @@
 #include <charconv>
 #include <clocale>
 #include <cmath>
+#include <algorithm>
 #include <limits>
+#include <string_view>
 #include <system_error>
 
 namespace sg {
@@ -184,12 +186,29 @@ std::string specialText(double v) {
     return v < 0 ? "-INF" : "INF";
 }
 
+// Rounding the largest doubles to fewer digits can carry them past the
+// largest double ("1.79769313486232E308"), which no reader takes back.
+bool beyondDoubleRange(const DecimalDigits& d) {
+    if (d.exponent < 309) return false;
+    if (d.exponent > 309) return true;
+    constexpr std::string_view kLargest = "17976931348623157";
+    return std::string_view(d.digits).substr(0, kLargest.size()) > kLargest;
+}
+
 }  // namespace
 
 std::string formatGeneral(double value, char separator, int precision) {
     if (!std::isfinite(value)) return specialText(value);
     DecimalDigits d = decimalOf(value);
-    roundToDigitCount(d, precision);
+    DecimalDigits rounded = d;
+    roundToDigitCount(rounded, precision);
+    if (beyondDoubleRange(rounded)) {
+        // Cut instead, so that the text reads back.
+        d.digits.resize(static_cast<std::size_t>(std::max(precision, 1)));
+        stripTrailingZeros(d);
+    } else {
+        d = rounded;
+    }
     if (d.digits.empty()) return "0";
     if (d.exponent > precision || d.exponent < -4) return scientificText(d, separator);
 

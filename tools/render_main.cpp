@@ -9,6 +9,7 @@
 #include "test_record.h"
 
 #include <QGuiApplication>
+#include <QSaveFile>
 
 #include <iostream>
 #include <stdexcept>
@@ -85,8 +86,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    if (!canvas.image().save(QString::fromStdString(options.output), "PNG")) {
-        std::cerr << "shadowgram-render: cannot write " << options.output << '\n';
+    // Through a temporary file that replaces the output only when complete:
+    // a full disk never leaves a truncated picture in place of a good one.
+    QSaveFile file(QString::fromStdString(options.output));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !canvas.image().save(&file, "PNG") ||
+        !file.commit()) {
+        std::cerr << "shadowgram-render: cannot write " << options.output << ": " << file.errorString().toStdString()
+                  << '\n';
         return 1;
     }
     return 0;

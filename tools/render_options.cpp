@@ -19,8 +19,8 @@ std::string renderUsage() {
            "  --transverse T       transverse offset in the test's unit (default 0)\n"
            "  --grid               draw the reference grid\n"
            "  --white              White mode\n"
-           "  --brighten N         N presses of \"Brighten\" after the first picture\n"
-           "  --centres N          N presses of \" Centres\" after the first picture\n"
+           "  --brighten N         N presses of \"Brighten\" after the first picture (0 to 10000)\n"
+           "  --centres N          N presses of \" Centres\" after the first picture (0 to 10000)\n"
            "  -o FILE              the PNG to write\n"
            "  --help               this list\n"
            "  --version            the program's version\n";
@@ -58,7 +58,9 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
         else if (a == "--version") o.version = true;
         else throw std::invalid_argument("unknown option '" + a + "'");
     }
-    if (o.brighten < 0 || o.centres < 0) throw std::invalid_argument("--brighten and --centres take a count of 0 or more");
+    // Each press costs a few milliseconds; more than this is a slip of the keyboard.
+    if (o.brighten < 0 || o.centres < 0 || o.brighten > kMaxPresses || o.centres > kMaxPresses)
+        throw std::invalid_argument("--brighten and --centres take a count from 0 to " + std::to_string(kMaxPresses));
     return o;
 }
 

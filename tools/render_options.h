@@ -9,6 +9,9 @@
 
 namespace sg {
 
+// The most presses of "Brighten" or " Centres" one run takes.
+inline constexpr int kMaxPresses = 10000;
+
 struct RenderOptions {
     MirrorOptions mirror;
     bool white = false;

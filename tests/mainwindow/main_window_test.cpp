@@ -236,6 +236,16 @@ TEST_F(MainWindow, SelectingACellReadsRowsZeroToFiveOnly) {
     EXPECT_EQ(model().maxMove, 7.5);
 }
 
+TEST_F(MainWindow, InvertOnTheLargestZoneHeightWritesATextThatReadsBack) {
+    setCell(kRowZoneHeight, "1.7976931348623157e308");
+    press("Button6");
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+    EXPECT_EQ(cell(kRowZoneHeight), "-1.79769313486231E308");
+    press("Button6");
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+    EXPECT_EQ(cell(kRowZoneHeight), "1.79769313486231E308");
+}
+
 TEST_F(MainWindow, InvertTwice) {
     press("Button6");
     EXPECT_EQ(cell(kRowZoneHeight), "-0.5");

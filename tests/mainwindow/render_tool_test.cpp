@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 namespace sg {
 namespace {
 
@@ -105,6 +109,8 @@ TEST(RenderTool, BadValuesFailWithTheCellMessageAndWriteNothing) {
         {{"--test", "laser", "-o", file}, 2, "--test takes ronchi, wire or foucault"},
         {{"--frobnicate", "-o", file}, 2, "unknown option"},
         {{"--radius", "0", "-o", file}, 1, "Floating point division by zero"},
+        {{"--brighten", "10001", "-o", file}, 2, "--brighten and --centres take a count from 0 to 10000"},
+        {{"--centres", "2147483647", "-o", file}, 2, "--brighten and --centres take a count from 0 to 10000"},
     };
     for (const Case& c : cases) {
         const RunResult r = runRenderer(c.args);
@@ -114,6 +120,35 @@ TEST(RenderTool, BadValuesFailWithTheCellMessageAndWriteNothing) {
     }
     const RunResult help = runRenderer({"--help"});
     EXPECT_EQ(help.exitCode, 0);
+}
+
+// A write that fails part-way (here a file-size limit below the size of the
+// picture) leaves the earlier picture as it was, and says so.
+TEST(RenderTool, FailedWriteKeepsTheEarlierPicture) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("keep.png");
+    ASSERT_EQ(runRenderer({"-o", file}).exitCode, 0);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    ASSERT_GT(before.size(), 4000);
+
+    QProcess p;
+    p.setChildProcessModifier([] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 2000;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    p.start(SHADOWGRAM_RENDER, {"--conic", "0", "-o", file});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains("cannot write"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.png"});
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+
+#include <cmath>
 #include <string>
 
 namespace sg {
@@ -91,6 +94,24 @@ INSTANTIATE_TEST_SUITE_P(Table, GeneralFormat,
         FormatCase{1e15, "1E15"}, FormatCase{0.1 + 0.2, "0.3"}, FormatCase{2.5e-10, "2.5E-10"},
         FormatCase{123456.789, "123456.789"}, FormatCase{1.0 / 3, "0.333333333333333"},
         FormatCase{999999999999999.9, "1E15"}, FormatCase{21.8, "21.8"}));
+
+// Whatever the writer puts into a cell must read back, the largest doubles
+// included, whose rounding to 15 digits would pass the largest double.
+TEST(GeneralFormat, EveryWrittenTextReadsBack) {
+    const double max = std::numeric_limits<double>::max();
+    EXPECT_EQ(formatGeneral(max, '.'), "1.79769313486231E308");
+    EXPECT_EQ(formatGeneral(-max, '.'), "-1.79769313486231E308");
+    EXPECT_EQ(formatGeneral(1.797693134862315e308, '.'), "1.79769313486231E308");
+    EXPECT_EQ(formatGeneral(1.79769313486231e308, '.'), "1.79769313486231E308");
+    EXPECT_EQ(formatGeneral(1.7976931348623e308, '.'), "1.7976931348623E308");
+    EXPECT_EQ(formatGeneral(9.99999999999999e307, '.'), "9.99999999999999E307");
+    for (double v : {max, std::nextafter(max, 0.0), 1.797693134862315e308, -max, 4.9406564584124654e-324,
+                     2.2250738585072014e-308, 1e-310, 9.999999999999999e22, 0.1, -1.0 / 3}) {
+        double back = 0;
+        EXPECT_TRUE(tryParseCellFloat(formatGeneral(v, '.'), '.', back)) << formatGeneral(v, '.');
+        EXPECT_EQ(formatGeneral(back, '.'), formatGeneral(v, '.'));
+    }
+}
 
 TEST(GeneralFormatLocale, UsesTheSeparator) {
     EXPECT_EQ(formatGeneral(0.55, ','), "0,55");

@@ -1,6 +1,8 @@
 #include "bitmap_writers.h"
 
-#include <QFile>
+#include <QSaveFile>
+
+#include <functional>
 #include <QRgb>
 
 #include <csetjmp>
@@ -59,7 +61,20 @@ QImage toSixteenColours(const QImage& drawing) {
     return indexed;
 }
 
-bool writeBmp(const QImage& image, const QString& path) { return image.save(path, "BMP"); }
+namespace {
+
+// Every file goes through a temporary one that replaces `path` only when
+// complete, so a failed run never leaves a truncated picture behind.
+bool saveAtomically(const QString& path, const std::function<bool(QIODevice&)>& write) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && write(file) && file.commit();
+}
+
+}  // namespace
+
+bool writeBmp(const QImage& image, const QString& path) {
+    return saveAtomically(path, [&image](QIODevice& out) { return image.save(&out, "BMP"); });
+}
 
 namespace {
 
@@ -121,14 +136,9 @@ bool writeJpeg(const QImage& image, const QString& path, int quality) {
     unsigned char* data = nullptr;
     unsigned long size = 0;
     const bool ok = compress(pixels, width, height, quality, &data, &size);
-    bool written = false;
-    if (ok) {
-        QFile file(path);
-        written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                  file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size)) ==
-                      static_cast<qint64>(size);
-        written = file.flush() && written;
-    }
+    const bool written = ok && saveAtomically(path, [data, size](QIODevice& out) {
+        return out.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size)) == static_cast<qint64>(size);
+    });
     std::free(data);
     return written;
 }
