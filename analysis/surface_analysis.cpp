@@ -16,9 +16,11 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-std::string setValue(double v) { return formatFixed(v, 8, 4); }
-std::string result(double v) { return formatFixed(v, 10, 5); }
-std::string tableValue(double v) { return formatFixed(v, 10, 7); }
+// A figure that is not finite (a sum or a fit that overflowed on extreme
+// entries) stops the calculation rather than show as a number.
+std::string setValue(double v) { return formatFixed(finiteResult(v), 8, 4); }
+std::string result(double v) { return formatFixed(finiteResult(v), 10, 5); }
+std::string tableValue(double v) { return formatFixed(finiteResult(v), 10, 7); }
 
 // A limit cell as a magnitude, within the range of an int.
 int limitValue(const ZoneLimitCells& limits, int row) {

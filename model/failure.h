@@ -47,6 +47,13 @@ std::string invalidIntegerMessage(const std::string& text);
     return v;
 }
 
+// A result about to be shown as a number: an infinity (an overflow on
+// extreme entries) or NaN is an invalid operation, never "INF" on screen.
+[[gnu::always_inline]] inline double finiteResult(double v) {
+    if (!std::isfinite(v)) [[unlikely]] throwInvalidOperation();
+    return v;
+}
+
 // Drops the fraction (toward zero). NaN, infinities and values outside the
 // 64-bit integer range are invalid operations, never undefined behaviour.
 [[gnu::always_inline]] inline std::int64_t truncToInt64(double v) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, and nothing
-# when they are all present already. Non-interactive; meant for Debian 12.
+# Installs the Debian packages that building and testing need (with --fuzz,
+# also what fuzzing needs), and nothing when they are all present already.
+# Non-interactive; meant for Debian 12.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
 )
+# With --fuzz, also clang and its libFuzzer runtime.
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

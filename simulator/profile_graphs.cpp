@@ -61,15 +61,18 @@ std::string conicReadoutText(double conicDeviation) {
 }
 
 std::string focalRatioText(const MirrorModel& m) {
-    return "F:" + formatFixed(fdiv(m.radiusOfCurvature / 2, m.mirrorDiameter), 7, 3);
+    return "F:" + formatFixed(finiteResult(fdiv(m.radiusOfCurvature / 2, m.mirrorDiameter)), 7, 3);
 }
 
 void drawConicReadout(Simulator& s) {
     const MirrorModel& m = s.model;
     // Computed with the conic constant itself, at the edge of the mirror.
-    s.conicDeviation = conicDeviationWaves(m, m.mirrorDiameter / 2, 0, m.radiusOfCurvature, m.conicConstant);
-    s.canvas.drawText(590, 10, conicReadoutText(s.conicDeviation));
-    s.canvas.drawText(640, 25, focalRatioText(m));
+    const double deviation =
+        finiteResult(conicDeviationWaves(m, m.mirrorDiameter / 2, 0, m.radiusOfCurvature, m.conicConstant));
+    const std::string focalRatio = focalRatioText(m);
+    s.conicDeviation = deviation;
+    s.canvas.drawText(590, 10, conicReadoutText(deviation));
+    s.canvas.drawText(640, 25, focalRatio);
 }
 
 std::string transverseUnitText(const MirrorModel& m) {

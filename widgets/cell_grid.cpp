@@ -55,7 +55,10 @@ public:
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
             line->setTextMargins(0, 0, 0, 0);
             auto* self = const_cast<GridDelegate*>(this);
-            QObject::connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
+            // Only while the editor is open: a closed one waits hidden for its deletion.
+            QObject::connect(line, &QLineEdit::textEdited, self, [self, line] {
+                if (line->isVisible()) emit self->commitData(line);
+            });
         }
         return editor;
     }

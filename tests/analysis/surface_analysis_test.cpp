@@ -158,6 +158,21 @@ TEST(SurfaceAnalysis, ZoneHeightZeroAndTheDrawnZone) {
     EXPECT_NEAR(zone.workspace.deviationSample[20], -0.55e-3, 1e-12);
 }
 
+// Extreme entries whose sums overflow stop the calculation; no figure is
+// ever written as "INF" or "NAN".
+TEST(SurfaceAnalysis, OverflowingFiguresAreRefusedNotShown) {
+    for (const char* zoneHeight : {"1e300", "-1e300", "1e200"}) {
+        Analysis a;
+        a.controls.parameters[kRowZoneHeight] = zoneHeight;
+        a.model.knotHeight[22] = -80;
+        EXPECT_EQ(a.message(), kInvalidOperationMessage) << zoneHeight;
+        for (const auto& [place, written] : a.out.at) {
+            EXPECT_EQ(written.second.find("INF"), std::string::npos) << written.second;
+            EXPECT_EQ(written.second.find("NAN"), std::string::npos) << written.second;
+        }
+    }
+}
+
 TEST(SurfaceAnalysis, FailuresStopWhereTheyHappen) {
     {
         Analysis a;

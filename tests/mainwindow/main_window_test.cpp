@@ -246,6 +246,19 @@ TEST_F(MainWindow, InvertOnTheLargestZoneHeightWritesATextThatReadsBack) {
     EXPECT_EQ(cell(kRowZoneHeight), "1.79769313486231E308");
 }
 
+// A wavelength so small that the conic's departure overflows: the read-out
+// is refused with the floating-point message, never drawn as "INF".
+TEST_F(MainWindow, OverflowingReadoutIsRefused) {
+    clickAt(400, 300);
+    const double shown = form->simulator().conicDeviation;
+    setCell(kRowWavelength, "1e-310");
+    clickAt(400, 300);
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "Invalid floating point operation");
+    EXPECT_EQ(form->simulator().conicDeviation, shown);
+    EXPECT_EQ(countColour(picture(), kBlack, 590, 10, 760, 40), 0);  // no read-out text drawn
+}
+
 TEST_F(MainWindow, InvertTwice) {
     press("Button6");
     EXPECT_EQ(cell(kRowZoneHeight), "-0.5");

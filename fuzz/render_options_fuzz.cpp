@@ -1,0 +1,43 @@
+// The renderer's option parsing: arguments separated by newlines; every
+// command line is taken or refused with one of the documented errors, and
+// what is taken lies within its bounds. Set-up files are left to their own
+// target, so no file is read here.
+#include "failure.h"
+#include "fuzz_check.h"
+#include "cell_number.h"
+#include "render_options.h"
+#include "test_record.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> args;
+    std::string current;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == '\n') {
+            args.push_back(current);
+            current.clear();
+        } else {
+            current.push_back(static_cast<char>(data[i]));
+        }
+    }
+    args.push_back(current);
+    for (std::size_t i = 0; i < args.size(); ++i)
+        if (args[i] == "--setup") args[i] = "--shape";
+    try {
+        const sg::RenderOptions o = sg::parseRenderOptions(args);
+        FUZZ_CHECK(o.brighten >= 0 && o.brighten <= sg::kMaxPresses);
+        FUZZ_CHECK(o.centres >= 0 && o.centres <= sg::kMaxPresses);
+        for (const std::string& cell : o.mirror.controls.parameters) {
+            double value = 0;
+            FUZZ_CHECK(sg::tryParseCellFloat(cell, sg::systemDecimalSeparator(), value));
+        }
+    } catch (const sg::ActionError&) {
+    } catch (const sg::TestFileError&) {
+    } catch (const std::invalid_argument&) {
+    }
+    return 0;
+}
