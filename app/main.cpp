@@ -1,5 +1,6 @@
-// Shadowgram: the main window and its companions. A test file named on the
-// command line is retrieved at start, as "Retrieve" would.
+// Shadowgram: the main window and its companions. A file named on the
+// command line is retrieved at start, as "Retrieve" would (a test file) or as
+// the editor's "Retrieve Shape" would (a shape file).
 #include "application.h"
 
 #include <QApplication>
@@ -11,8 +12,9 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: shadowgram [FILE.Ron]\n"
-    "Starts the simulator; with a test file, starts with that set-up retrieved.\n"
+    "Usage: shadowgram [FILE]\n"
+    "Starts the simulator. With a test file (.Ron), starts with that set-up\n"
+    "retrieved; with a shape file (.Shp), with that shape in the surface editor.\n"
     "\n"
     "  --help     this text\n"
     "  --version  the program's version\n";
@@ -57,6 +59,11 @@ int main(int argc, char** argv) {
     sg::ShadowgramApp windows(errors);
     errors.setParent(&windows.mainWindow());
     windows.start();
-    if (!setup.isEmpty()) windows.mainWindow().retrieveSetup(setup);
+    if (setup.endsWith(".shp", Qt::CaseInsensitive)) {
+        windows.showEditorWindow();
+        windows.editorWindow().retrieveShape(setup);
+    } else if (!setup.isEmpty()) {
+        windows.mainWindow().retrieveSetup(setup);
+    }
     return app.exec();
 }

@@ -238,11 +238,19 @@ void TRonchiCustomSurfaceForm::Button3Click() {
 }
 
 void TRonchiCustomSurfaceForm::Button4Click() {
+    retrieve([this] { return dialogs_.askOpen(this, shapeDialog("Retrieve Shape")); });
+}
+
+void TRonchiCustomSurfaceForm::retrieveShape(const QString& path) {
+    retrieve([&path] { return std::optional<QString>(path); });
+}
+
+void TRonchiCustomSurfaceForm::retrieve(const std::function<std::optional<QString>()>& choose) {
     MirrorModel& m = editor_.model();
     clearFileMessages();
     std::copy_n(m.knotHeight.begin(), shapeRecord_.size(), shapeRecord_.begin());
     std::optional<std::string> failure;
-    if (const std::optional<QString> chosen = dialogs_.askOpen(this, shapeDialog("Retrieve Shape"))) {
+    if (const std::optional<QString> chosen = choose()) {
         shapeFileName_ = *chosen;
         folder_.remember(shapeFileName_);
         try {

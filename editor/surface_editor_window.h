@@ -40,6 +40,10 @@ public:
     void Button3Click();  // "Save Shape"
     void Button4Click();  // "Retrieve Shape"
 
+    // Retrieve without the dialog: the shape file at `path`, as if the user
+    // had chosen it (used for a file named on the command line).
+    void retrieveShape(const QString& path);
+
     // StatisticsDisplay
     void showStatistics(const StatisticsLines& lines) override;
 
@@ -56,6 +60,8 @@ private:
     // Takes away the text an earlier failed save or retrieve drew.
     void clearFileMessages();
     FileDialogRequest shapeDialog(const char* caption);
+    // Retrieve with the file chosen, or the current knots again when none is.
+    void retrieve(const std::function<std::optional<QString>()>& choose);
 
     SurfaceEditor editor_;
     ErrorReporter& errors_;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need (with --fuzz,
-# also what fuzzing needs), and nothing when they are all present already.
+# also what fuzzing needs; with --package, what packaging needs), and nothing
+# when they are all present already.
 # Non-interactive; meant for Debian 12.
 set -euo pipefail
 
@@ -11,9 +12,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
 )
-# With --fuzz, also clang and its libFuzzer runtime.
+# With --fuzz, also clang and its libFuzzer runtime; with --package, the
+# tools that build and check the Debian package.
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
+elif [ "${1:-}" = "--package" ]; then
+  packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 fi
 
 missing=()

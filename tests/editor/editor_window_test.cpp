@@ -234,6 +234,22 @@ TEST_F(EditorWindow, FileFailuresAreReportedAndChangeNoKnot) {
     for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(knot(k), drawn.knotHeight[k]) << k;
 }
 
+// A shape file named on the command line is retrieved as the dialog's would be.
+TEST_F(EditorWindow, ShapeNamedAtStartIsRetrieved) {
+    ShapeRecord r{};
+    r[8] = r[36] = -80;
+    writeShapeFile(home.path() + "/start.Shp", r);
+    editor->retrieveShape(home.path() + "/start.Shp");
+    EXPECT_EQ(knot(8), -80);
+    EXPECT_EQ(knot(36), -80);
+    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_EQ(editor->shapeFileName(), home.path() + "/start.Shp");
+    EXPECT_NE(captions()[2], "0.000 RMS - Linear");
+    editor->retrieveShape(home.path() + "/missing.Shp");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(knot(8), -80);
+}
+
 TEST_F(EditorWindow, HugeRetrievedHeightsAreDrawnAndKept) {
     ShapeRecord r{};
     r[22] = 4e9;  // beyond any plot coordinate
