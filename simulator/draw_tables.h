@@ -25,10 +25,15 @@ public:
     int pixelX(int draw) const { return pixelX_[static_cast<std::size_t>(draw)]; }
     // trunc(550 * v / D + 300), or kFault
     int pixelY(int draw) const { return pixelY_[static_cast<std::size_t>(draw)]; }
+    // All coordinates, indexed by draw.
+    const double* coordinates() const { return coordinate_.data(); }
+    // Some draw's pixel is kFault (only for absurd diameters).
+    bool hasPixelFault() const { return pixelFault_; }
 
 private:
     std::uint64_t diameterBits_ = 0;
     bool ready_ = false;
+    bool pixelFault_ = false;
     std::array<double, kDraws> coordinate_{};
     std::array<int, kDraws> pixelX_{};
     std::array<int, kDraws> pixelY_{};

@@ -16,7 +16,7 @@ namespace {
 // then decides the batch again with the bookkeeping.
 bool decidePureFast(const RaySetup& s, bool centres, RayBatch& b) {
     const ConicTerms& c = s.conic;
-    if (c.radius == 0 || c.twoR == 0 || c.eightR3 == 0 || s.bandWidthFault) return false;
+    if (c.radius == 0 || c.twoR == 0 || c.eightR3 == 0 || s.bandWidthFault || s.bandWidth == 0) return false;
     const int n = b.count;
     const double w = s.bandWidth;
     const bool needY = s.orientation() != kOrientVertical;

@@ -1,6 +1,7 @@
 #include "ray_pass.h"
 
 #include "ray_batch.h"
+#include "ray_block_avx2.h"
 
 #include "conic.h"
 #include "failure.h"
@@ -106,65 +107,82 @@ void runPassDirect(Simulator& sim, const RaySetup& setup) {
     }
 }
 
-// The same points in batches: first the draws and the aperture test, which
-// keeps the points inside without a branch, then the decisions of the whole
-// batch, then the pixels in order. Pixels, faults and the generator's state
-// come out as in the direct pass.
-void runPassBatched(Simulator& sim, const RaySetup& setup, bool centres) {
-    MirrorModel& m = sim.model;
-    sim.drawTables.prepare(m.mirrorDiameter);
-    const DrawTables& tables = sim.drawTables;
-    const double aperture = m.mirrorDiameter / 2;
-    const QRgb colour = toQRgb(m.palette.rayColour);
-    Canvas& canvas = sim.canvas;
-    const unsigned width = static_cast<unsigned>(canvas.width());
-    const unsigned height = static_cast<unsigned>(canvas.height());
-    QRgb* const pixels = canvas.row(0);
-    const qsizetype stride = canvas.image().bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-    QRgb sink = 0;
-    RandomGenerator& random = sim.random;
+// Where the batched pass paints.
+struct PassContext {
+    const DrawTables& tables;
+    double aperture;
+    BlockTarget target;
+};
 
+// The next `count` points in one batch: first the draws and the aperture
+// test, which keeps the points inside without a branch, then the decisions
+// of the whole batch, then the pixels in order. Pixels, faults and the
+// generator's state come out as in the direct pass.
+void portableBlock(Simulator& sim, const RaySetup& setup, bool centres, int count, const PassContext& ctx) {
+    MirrorModel& m = sim.model;
+    const DrawTables& tables = ctx.tables;
+    RandomGenerator& random = sim.random;
+    QRgb sink = 0;
     RayBatch batch;
     int drawU[kRayBatch], drawV[kRayBatch];
     std::uint32_t seedAfter[kRayBatch];
+    int n = 0;
+    for (int i = 0; i < count; ++i) {
+        const int du = random.next();
+        const int dv = random.next();
+        const double u = tables.coordinate(du), v = tables.coordinate(dv);
+        const double sq = u * u + v * v;
+        const double r = std::sqrt(sq);
+        batch.u[n] = u;
+        batch.v[n] = v;
+        batch.sq[n] = sq;
+        batch.r[n] = r;
+        drawU[n] = du;
+        drawV[n] = dv;
+        seedAfter[n] = random.seed();
+        n += r > ctx.aperture ? 0 : 1;
+    }
+    if (n == 0) return;
+    if (setup.bandWidthFault) {  // the band width itself divides by zero
+        random.restore(seedAfter[0]);
+        throwDivisionByZero();
+    }
+    batch.count = n;
+    decideBatch(m, setup, centres, batch);
+    const BlockTarget& t = ctx.target;
+    for (int k = 0; k < n; ++k) {
+        const bool lit = batch.lit[k];
+        const int x = tables.pixelX(drawU[k]), y = tables.pixelY(drawV[k]);
+        const bool pixelFault = (x == DrawTables::kFault || y == DrawTables::kFault) && lit;
+        if ((batch.fault[k] != RayFault::None || pixelFault)) [[unlikely]] {
+            random.restore(seedAfter[k]);
+            throwRayFault(batch.fault[k] != RayFault::None ? batch.fault[k] : RayFault::Invalid);
+        }
+        const bool onImage = static_cast<unsigned>(x) < t.width && static_cast<unsigned>(y) < t.height;
+        QRgb* target = lit && onImage ? t.pixels + y * t.stride + x : &sink;
+        *target = t.colour;
+    }
+}
 
+// The pass in blocks of kRayBatch points; the normal pass over the pure
+// conic takes full blocks in AVX2 lanes where it can.
+void runPassBatched(Simulator& sim, const RaySetup& setup, bool centres) {
+    MirrorModel& m = sim.model;
+    sim.drawTables.prepare(m.mirrorDiameter);
+    Canvas& canvas = sim.canvas;
+    const PassContext ctx{sim.drawTables, m.mirrorDiameter / 2,
+                          BlockTarget{canvas.row(0), canvas.image().bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)),
+                                      static_cast<unsigned>(canvas.width()), static_cast<unsigned>(canvas.height()),
+                                      toQRgb(m.palette.rayColour)}};
+    const bool lanes = sim.vectorPass && !centres && cpuHasAvx2() && blockSetupUsable(setup) &&
+                       !sim.drawTables.hasPixelFault();
+    cleanUpperRegisters();
     for (int done = 0; done < m.rayCount; done += kRayBatch) {
         const int count = std::min(kRayBatch, m.rayCount - done);
-        int n = 0;
-        for (int i = 0; i < count; ++i) {
-            const int du = random.next();
-            const int dv = random.next();
-            const double u = tables.coordinate(du), v = tables.coordinate(dv);
-            const double sq = u * u + v * v;
-            const double r = std::sqrt(sq);
-            batch.u[n] = u;
-            batch.v[n] = v;
-            batch.sq[n] = sq;
-            batch.r[n] = r;
-            drawU[n] = du;
-            drawV[n] = dv;
-            seedAfter[n] = random.seed();
-            n += r > aperture ? 0 : 1;
-        }
-        if (n == 0) continue;
-        if (setup.bandWidthFault) {  // the band width itself divides by zero
-            random.restore(seedAfter[0]);
-            throwDivisionByZero();
-        }
-        batch.count = n;
-        decideBatch(m, setup, centres, batch);
-        for (int k = 0; k < n; ++k) {
-            const bool lit = batch.lit[k];
-            const int x = tables.pixelX(drawU[k]), y = tables.pixelY(drawV[k]);
-            const bool pixelFault = (x == DrawTables::kFault || y == DrawTables::kFault) && lit;
-            if ((batch.fault[k] != RayFault::None || pixelFault)) [[unlikely]] {
-                random.restore(seedAfter[k]);
-                throwRayFault(batch.fault[k] != RayFault::None ? batch.fault[k] : RayFault::Invalid);
-            }
-            const bool onImage = static_cast<unsigned>(x) < width && static_cast<unsigned>(y) < height;
-            QRgb* target = lit && onImage ? pixels + y * stride + x : &sink;
-            *target = colour;
-        }
+        if (lanes && count == kRayBatch &&
+            decidePureBlockAvx2(setup, ctx.tables, ctx.aperture, ctx.target, sim.random))
+            continue;
+        portableBlock(sim, setup, centres, count, ctx);
     }
 }
 

@@ -30,6 +30,9 @@ struct Simulator {
     RandomGenerator random;
     DrawTables drawTables;      // per-diameter lookups of the passes
     double conicDeviation = 0;  // waves, the last conic deviation shown
+    // The normal pass over the pure conic runs in AVX2 lanes where the CPU
+    // has them; false keeps every pass on the portable code.
+    bool vectorPass = true;
 };
 
 }  // namespace sg

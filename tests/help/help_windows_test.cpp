@@ -177,7 +177,9 @@ TEST(JpegDecoding, DamagedFilesGiveNoPictureAndNoCrash) {
         QByteArray bad = good;
         bad[at] = static_cast<char>(bad[at] ^ 0x5A);
         const QImage image = decodeJpeg(bad);
-        if (!image.isNull()) EXPECT_EQ(image.size(), QSize(328, 98)) << at;
+        if (!image.isNull()) {
+            EXPECT_EQ(image.size(), QSize(328, 98)) << at;
+        }
     }
     EXPECT_TRUE(decodeJpeg(QByteArray(1000, '\xFF')).isNull());
     EXPECT_TRUE(decodeJpeg("not a picture").isNull());

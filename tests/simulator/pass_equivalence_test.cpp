@@ -4,12 +4,14 @@
 #include "failure.h"
 #include "model_io.h"
 #include "picture_checks.h"
+#include "ray_block_avx2.h"
 #include "ray_pass.h"
 #include "redraw.h"
 #include "scene.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -46,13 +48,15 @@ struct Config {
     double axial, transverse;
     const char* conic;
     const char* diameter = "200";
+    const char* radius = "2000";
+    const char* lines = "4";
 };
 
 std::string describe(const Config& c) {
     std::ostringstream s;
     s << "test " << c.test << " orientation " << c.orientation << " surface " << c.surface << " odd " << c.odd
       << " centres " << c.centres << " axial " << c.axial << " transverse " << c.transverse << " conic " << c.conic
-      << " D " << c.diameter;
+      << " D " << c.diameter << " R " << c.radius << " lines " << c.lines;
     return s.str();
 }
 
@@ -64,7 +68,11 @@ struct Outcome {
     std::string error;
 };
 
-Outcome run(const Config& c, bool reference) {
+// The reference loop, the portable pass, or the pass in AVX2 lanes where the CPU has them.
+enum class Path { Reference, Portable, Lanes };
+
+Outcome run(const Config& c, Path path) {
+    const bool reference = path == Path::Reference;
     Scene sc;
     for (int i = 180; i <= 352; ++i) sc.model.editorProfile[i] = std::sin(i * 0.07) * 30;  // a wavy zone
     sc.controls.test = c.test;
@@ -73,8 +81,14 @@ Outcome run(const Config& c, bool reference) {
     sc.controls.odd = c.odd;
     sc.controls.parameters[kRowConic] = c.conic;
     sc.controls.parameters[kRowZoneHeight] = "1.5";
+    sc.controls.parameters[kRowRadius] = c.radius;
+    sc.controls.parameters[kRowLinesPerMm] = c.lines;
+    sc.sim.vectorPass = path == Path::Lanes;
     sc.model.axialOffsetSetting = c.axial;
-    recompute(sc.sim);
+    try {
+        recompute(sc.sim);  // a radius of 0 stops it after the numbers are read
+    } catch (const ActionError&) {
+    }
     sc.controls.parameters[kRowDiameter] = c.diameter;
     sc.model.mirrorDiameter = parseCellFloat(c.diameter);  // after the recompute, as a pass may meet it
     sc.model.transverseOffset = c.transverse;
@@ -98,12 +112,18 @@ Outcome run(const Config& c, bool reference) {
 
 class PassEquivalence : public ::testing::TestWithParam<Config> {};
 
+// Both the portable pass and the pass in lanes give the plain loop's
+// pixels, generator state and message.
 TEST_P(PassEquivalence, BatchedEqualsPointByPoint) {
     const Config& c = GetParam();
-    const Outcome batched = run(c, false), reference = run(c, true);
-    EXPECT_EQ(testing::firstDifference(batched.image, reference.image), "") << describe(c);
-    EXPECT_EQ(batched.seed, reference.seed) << describe(c);
-    EXPECT_EQ(batched.error, reference.error) << describe(c);
+    const Outcome reference = run(c, Path::Reference);
+    for (Path path : {Path::Portable, Path::Lanes}) {
+        const Outcome batched = run(c, path);
+        const char* name = path == Path::Portable ? "portable: " : "lanes: ";
+        EXPECT_EQ(testing::firstDifference(batched.image, reference.image), "") << name << describe(c);
+        EXPECT_EQ(batched.seed, reference.seed) << name << describe(c);
+        EXPECT_EQ(batched.error, reference.error) << name << describe(c);
+    }
 }
 
 std::vector<Config> configs() {
@@ -120,17 +140,125 @@ std::vector<Config> configs() {
     all.push_back({kTestRonchi, kOrientVertical, kSurfacePure, false, false, 0, 0, "1e308"});
     all.push_back({kTestWire, kOrient2D, kSurfaceDistorted, false, false, 0, 0, "1e308"});
     all.push_back({kTestRonchi, kOrientVertical, kSurfacePure, false, false, 0, 0, "-1", "0"});
+    // Other mirrors and parities, pure conic, normal pass.
+    for (const char* conic : {"0", "-1", "-1.7", "0.4"})
+        for (bool odd : {false, true})
+            for (int test : {kTestRonchi, kTestWire, kTestFoucault}) {
+                Config c{test, odd ? kOrient2D : kOrientVertical, kSurfacePure, odd, false, odd ? 3.5 : -6, 0.45, conic};
+                c.diameter = odd ? "150" : "310";
+                c.radius = odd ? "900" : "2500";
+                c.lines = odd ? "10" : "2.5";
+                all.push_back(c);
+            }
+    // Faults: a radius of 0, a ruling of 0, offsets far beyond any band.
+    Config zeroRadius{kTestRonchi, kOrientVertical, kSurfacePure, false, false, 0, 0, "-1"};
+    zeroRadius.radius = "0";
+    all.push_back(zeroRadius);
+    Config zeroRuling{kTestWire, kOrientHorizontal, kSurfacePure, false, false, 1, 0, "-1"};
+    zeroRuling.lines = "0";
+    all.push_back(zeroRuling);
+    all.push_back({kTestRonchi, kOrientVertical, kSurfacePure, false, false, 1e300, 0, "-1"});
+    all.push_back({kTestRonchi, kOrient2D, kSurfacePure, false, false, 0, 1e300, "-1"});
+    all.push_back({kTestFoucault, kOrientVertical, kSurfacePure, false, false, -1e300, 1e300, "0"});
+    all.push_back({kTestWire, kOrientVertical, kSurfacePure, false, false, 2, 1e300, "-1"});
     return all;
 }
 
 INSTANTIATE_TEST_SUITE_P(Configurations, PassEquivalence, ::testing::ValuesIn(configs()));
 
 TEST(PassEquivalenceFaults, OverflowingConicStopsWithTheMessage) {
-    const Outcome o = run({kTestRonchi, kOrientVertical, kSurfacePure, false, false, 0, 0, "1e308"}, false);
+    const Outcome o = run({kTestRonchi, kOrientVertical, kSurfacePure, false, false, 0, 0, "1e308"}, Path::Lanes);
     EXPECT_EQ(o.error, "Invalid floating point operation");
     RandomGenerator g;
     for (int i = 0; i < 4; ++i) g.next();  // stops at the second sample, the first inside
     EXPECT_EQ(o.seed, g.seed());
+}
+
+// The plane positions in band widths that the lanes decide on, bit for bit
+// those of the point-by-point code, over millions of points: an image can
+// hide a reordered multiplication that moves a value by one unit in the
+// last place without moving a pixel.
+TEST(PassLanes, PlanePositionsBitForBit) {
+    if (!cpuHasAvx2()) GTEST_SKIP() << "no AVX2 on this CPU";
+    std::uint64_t state = 12345;
+    auto uniform = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    struct Set {
+        int test, orientation;
+        double conic, diameter, radius, lines, axial, transverse;
+    };
+    const Set sets[] = {{kTestRonchi, kOrientVertical, -1, 200, 2000, 4, 1.25, 0.3},
+                        {kTestRonchi, kOrientHorizontal, 0, 150, 900, 10, -3, 0},
+                        {kTestWire, kOrient2D, -1.7, 310, 2500, 2.5, 6, -0.7},
+                        {kTestFoucault, kOrient2D, 0.4, 254, 3048, 6, -0.5, 0.2}};
+    int compared = 0;
+    for (const Set& set : sets) {
+        MirrorModel m;
+        setModelDefaults(m);
+        m.conicConstant = set.conic;
+        m.mirrorDiameter = set.diameter;
+        m.radiusOfCurvature = set.radius;
+        m.linesPerMm = set.lines;
+        m.axialOffset = set.axial;
+        m.transverseOffset = set.transverse;
+        m.testRonchi = set.test == kTestRonchi;
+        m.testWire = set.test == kTestWire;
+        m.testFoucault = set.test == kTestFoucault;
+        m.orientVertical = set.orientation == kOrientVertical;
+        m.orientHorizontal = set.orientation == kOrientHorizontal;
+        m.orient2D = set.orientation == kOrient2D;
+        const RaySetup setup = makeRaySetup(m, 1);
+        const double aperture = set.diameter / 2;
+        alignas(32) double u[kRayBatch], v[kRayBatch], zAlong[kRayBatch], zY[kRayBatch];
+        for (int block = 0; block < 4000; ++block) {
+            for (int k = 0; k < kRayBatch; ++k) {
+                // Points on the mirror, a few of them on its rim and its axes.
+                const double angle = 6.283185307179586 * uniform(), radius = aperture * std::sqrt(uniform());
+                u[k] = k % 97 == 1 ? 0 : radius * std::cos(angle);
+                v[k] = k % 89 == 0 ? 0 : k % 83 == 0 ? aperture : radius * std::sin(angle);
+            }
+            std::uint32_t lit[kRayBatch / 32] = {};
+            ASSERT_TRUE(decidePureLanes(setup, aperture, u, v, kRayBatch, lit, zAlong, zY));
+            for (int k = 0; k < kRayBatch; ++k) {
+                const PlanePoint p = planePosition(m, setup, u[k], v[k]);
+                const double along = set.orientation == kOrientHorizontal ? p.y : p.x;
+                const double expectedY = set.orientation == kOrient2D ? p.y / setup.bandWidth : 0;
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(zAlong[k]), std::bit_cast<std::uint64_t>(along / setup.bandWidth))
+                    << "u " << u[k] << " v " << v[k];
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(zY[k]), std::bit_cast<std::uint64_t>(expectedY))
+                    << "u " << u[k] << " v " << v[k];
+                const bool inside = !(std::sqrt(u[k] * u[k] + v[k] * v[k]) > aperture);
+                ASSERT_EQ(((lit[k / 32] >> (k % 32)) & 1) != 0, inside && normalRayLit(m, setup, u[k], v[k]))
+                    << "u " << u[k] << " v " << v[k];
+                ++compared;
+            }
+        }
+    }
+    EXPECT_EQ(compared, 4 * 4000 * kRayBatch);
+}
+
+// The lanes really decide the default picture's blocks, and a block that
+// might fault leaves the generator as it was for the careful code.
+TEST(PassLanes, TakeTheDefaultBlocksAndHandBackSuspectOnes) {
+    if (!cpuHasAvx2()) GTEST_SKIP() << "no AVX2 on this CPU";
+    Scene sc;
+    recompute(sc.sim);
+    readOrientation(sc.model, sc.controls);
+    sc.sim.drawTables.prepare(sc.model.mirrorDiameter);
+    const RaySetup setup = makeRaySetup(sc.model, 1);
+    ASSERT_TRUE(blockSetupUsable(setup));
+    const BlockTarget target{sc.canvas.row(0), sc.canvas.image().bytesPerLine() / 4, 800, 700, toQRgb(kRed)};
+    EXPECT_TRUE(decidePureBlockAvx2(setup, sc.sim.drawTables, 100, target, sc.sim.random));
+    EXPECT_NE(sc.sim.random.seed(), 0u);
+    EXPECT_GT(testing::countColour(sc.canvas.image(), kRed), 50);
+
+    sc.model.axialOffset = 1e300;  // every band index beyond the integer range
+    const RaySetup far = makeRaySetup(sc.model, 1);
+    const std::uint32_t before = sc.sim.random.seed();
+    EXPECT_FALSE(decidePureBlockAvx2(far, sc.sim.drawTables, 100, target, sc.sim.random));
+    EXPECT_EQ(sc.sim.random.seed(), before);
 }
 
 }  // namespace

@@ -99,9 +99,11 @@ public:
             for (QLabel* l : w->findChildren<QLabel*>()) ASSERT_FALSE(nonFinite(l->text())) << l->text().toStdString();
             for (QTableWidget* g : w->findChildren<QTableWidget*>())
                 for (int r = 0; r < g->rowCount(); ++r)
-                    for (int c = 0; c < g->columnCount(); ++c)
-                        if (g->item(r, c) != nullptr)
+                    for (int c = 0; c < g->columnCount(); ++c) {
+                        if (g->item(r, c) != nullptr) {
                             ASSERT_FALSE(nonFinite(g->item(r, c)->text())) << g->item(r, c)->text().toStdString();
+                        }
+                    }
         }
         for (const auto& written : app_.analysisWindow().written())
             ASSERT_FALSE(nonFinite(QString::fromStdString(written.text))) << written.text;

@@ -1,0 +1,94 @@
+// The normal pass over the default paraboloid three ways, each with the
+// upper halves of the vector registers clean and dirty at its start: the
+// plain scalar loop (the yardstick: one point at a time, as the pass was
+// first written), the portable pass, and the AVX2 pass the program uses
+// where the CPU has it. shadowgram_bench times a full picture.
+#include "failure.h"
+#include "model_io.h"
+#include "ray_block_avx2.h"
+#include "ray_pass.h"
+#include "redraw.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+struct Scene {
+    sg::MirrorModel model;
+    sg::PlainControls controls;
+    sg::Canvas canvas{sg::kPictureWidth, sg::kPictureHeight};
+    sg::Simulator sim{model, controls, canvas};
+    Scene() {
+        sg::setModelDefaults(model);
+        sg::recompute(sim);
+    }
+};
+
+// Leaves the upper half of a vector register dirty, as some library code
+// does before a pass starts.
+void dirtyUpperRegisters() {
+    if (sg::cpuHasAvx2()) asm volatile("vpcmpeqd %%ymm15, %%ymm15, %%ymm15" ::: "xmm15");
+}
+
+// The pass as a plain scalar loop, the yardstick: each point drawn,
+// tested, decided and painted before the next, in plain arithmetic (the
+// grating test, vertical bands, as the default set-up has it).
+void plainPass(Scene& sc) {
+    sg::MirrorModel& m = sc.model;
+    const double D = m.mirrorDiameter, R = m.radiusOfCurvature, k = 2 * m.conicConstant;
+    const double w = 1 / (2 * m.linesPerMm), t = m.transverseOffset;
+    const QRgb colour = sg::toQRgb(m.palette.rayColour);
+    QRgb* const pixels = sc.canvas.row(0);
+    const qsizetype stride = sc.canvas.image().bytesPerLine() / 4;
+    std::uint32_t seed = sc.sim.random.seed();
+    auto draw = [&seed] {
+        seed = seed * 134775813u + 1u;
+        return static_cast<int>((static_cast<std::uint64_t>(seed) * 10000u) >> 32);
+    };
+    for (int i = 0; i < m.rayCount; ++i) {
+        const double u = (draw() / 10000.0 - 0.5) * D;
+        const double v = (draw() / 10000.0 - 0.5) * D;
+        const double sq = u * u + v * v;
+        const double r = std::sqrt(sq);
+        if (r > D / 2) continue;
+        const double slope = r / R + 4 * (1 + k) * r * r * r / (8 * R * R * R);
+        const double sag = sq / (2 * R) + (1 + k) * sq * sq / (8 * R * R * R);
+        const double intercept = sag + r / slope;
+        const double x = (R - intercept + m.axialOffset) * u / intercept;
+        const auto band = static_cast<std::int64_t>(std::fabs(x / w + t) + 0.5);
+        if (((band & 1) != 0) == m.evenLines) continue;
+        const int px = static_cast<int>(2 * (275 * u / D + 205));
+        const int py = static_cast<int>(550 * v / D + 300);
+        pixels[py * stride + px] = colour;
+    }
+    sc.sim.random.restore(seed);
+}
+
+enum Kind { kPlain, kPortable, kLanes };
+
+void BM_Pass(benchmark::State& state) {
+    const Kind kind = static_cast<Kind>(state.range(0));
+    const bool dirty = state.range(1) != 0;
+    if (kind == kLanes && !sg::cpuHasAvx2()) {
+        state.SkipWithError("no AVX2 on this CPU");
+        return;
+    }
+    Scene sc;
+    sc.sim.vectorPass = kind == kLanes;
+    for (auto _ : state) {
+        if (dirty) dirtyUpperRegisters();
+        if (kind == kPlain)
+            plainPass(sc);
+        else
+            sg::shadowgramPass(sc.sim);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(std::string(kind == kPlain ? "plain loop" : kind == kPortable ? "portable" : "AVX2") +
+                   (dirty ? ", dirty" : ", clean"));
+}
+BENCHMARK(BM_Pass)->ArgsProduct({{kPlain, kPortable, kLanes}, {0, 1}})->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,225 @@
+#include "ray_block_avx2.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+namespace sg {
+
+#if defined(__x86_64__)
+
+bool cpuHasAvx2() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+namespace {
+
+bool cpuHasAvx() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx") != 0;
+    }();
+    return has;
+}
+
+[[gnu::target("avx")]] void zeroUpper() { _mm256_zeroupper(); }
+
+// The generator's step k times over: x(n + k) = a x(n) + c (mod 2^32).
+struct Jump {
+    std::uint32_t a, c;
+};
+constexpr Jump jumpOf(int k) {
+    Jump j{1, 0};
+    for (int i = 0; i < k; ++i) j = {j.a * 134775813u, j.c * 134775813u + 1u};
+    return j;
+}
+
+}  // namespace
+
+void cleanUpperRegisters() {
+    if (cpuHasAvx()) zeroUpper();
+}
+
+bool blockSetupUsable(const RaySetup& s) {
+    const ConicTerms& c = s.conic;
+    return c.radius != 0 && c.twoR != 0 && c.eightR3 != 0 && !s.bandWidthFault && s.bandWidth != 0 &&
+           std::isfinite(s.bandWidth) && !s.distorted;
+}
+
+namespace {
+
+constexpr int kDraws = 2 * kRayBatch;
+
+// The draws of the block: eight generator states in the lanes, each step of
+// the eight advancing them by eight, the draw the high word of 10000 x seed.
+// Points take draws in pairs: u from the even, v from the odd ones.
+[[gnu::target("avx2")]] std::uint32_t drawBlock(std::uint32_t seed, int* du, int* dv) {
+    constexpr Jump kEight = jumpOf(8);
+    alignas(32) std::uint32_t a[8], c[8];
+    for (int j = 0; j < 8; ++j) {
+        const Jump jump = jumpOf(j + 1);
+        a[j] = jump.a;
+        c[j] = jump.c;
+    }
+    __m256i state = _mm256_add_epi32(
+        _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int>(seed)), _mm256_load_si256(reinterpret_cast<const __m256i*>(a))),
+        _mm256_load_si256(reinterpret_cast<const __m256i*>(c)));
+    const __m256i stepA = _mm256_set1_epi32(static_cast<int>(kEight.a));
+    const __m256i stepC = _mm256_set1_epi32(static_cast<int>(kEight.c));
+    const __m256i scale = _mm256_set1_epi64x(10000);
+    const __m256i highWords = _mm256_set1_epi64x(static_cast<long long>(0xFFFFFFFF00000000ull));
+    const __m256i pairs = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+    std::uint32_t last = 0;
+    for (int step = 0; step < kDraws / 8; ++step) {
+        const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(state, scale), 32);
+        const __m256i odd = _mm256_and_si256(_mm256_mul_epu32(_mm256_srli_epi64(state, 32), scale), highWords);
+        const __m256i draws = _mm256_permutevar8x32_epi32(_mm256_or_si256(even, odd), pairs);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(du + 4 * step), _mm256_castsi256_si128(draws));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dv + 4 * step), _mm256_extracti128_si256(draws, 1));
+        if (step == kDraws / 8 - 1) last = static_cast<std::uint32_t>(_mm256_extract_epi32(state, 7));
+        state = _mm256_add_epi32(_mm256_mullo_epi32(state, stepA), stepC);
+    }
+    return last;
+}
+
+// |z| + 0.5 for the band index, |z| by clearing the sign bit.
+[[gnu::target("avx2")]] inline __m256d bandArgument(__m256d z, __m256d signMask, __m256d half) {
+    return _mm256_add_pd(_mm256_andnot_pd(signMask, z), half);
+}
+
+// floor(a) is odd: floor(a) != 2 floor(a / 2), exact for every a the range
+// screen lets through (0.5 <= a < 2^63).
+[[gnu::target("avx2")]] inline __m256d oddBand(__m256d a, __m256d half, __m256d two) {
+    const __m256d whole = _mm256_floor_pd(a);
+    const __m256d halfWhole = _mm256_floor_pd(_mm256_mul_pd(a, half));
+    return _mm256_cmp_pd(whole, _mm256_mul_pd(halfWhole, two), _CMP_NEQ_OQ);
+}
+
+}  // namespace
+
+[[gnu::target("avx2")]] bool decidePureLanes(const RaySetup& s, double aperture, const double* pu, const double* pv,
+                                             int n, std::uint32_t* litBits, double* zAlongOut, double* zYOut) {
+    const ConicTerms& c = s.conic;
+    const __m256d radius = _mm256_set1_pd(c.radius), twoR = _mm256_set1_pd(c.twoR);
+    const __m256d eightR3 = _mm256_set1_pd(c.eightR3), onePlusK = _mm256_set1_pd(c.onePlusK);
+    const __m256d fourOnePlusK = _mm256_set1_pd(c.fourOnePlusK), axial = _mm256_set1_pd(s.axialOffset);
+    const __m256d planeRadius = _mm256_set1_pd(s.radius), w = _mm256_set1_pd(s.bandWidth);
+    const __m256d limit = _mm256_set1_pd(aperture), zero = _mm256_setzero_pd();
+    const __m256d minusOne = _mm256_set1_pd(-1.0), half = _mm256_set1_pd(0.5), two = _mm256_set1_pd(2.0);
+    const __m256d signMask = _mm256_set1_pd(-0.0), bandLimit = _mm256_set1_pd(9223372036854775808.0);
+    const int test = s.bands.test;
+    const int orientation = s.orientation();
+    const bool twoD = orientation == kOrient2D;
+    const bool needY = orientation != kOrientVertical;
+    const bool horizontal = orientation == kOrientHorizontal;
+    // The transverse offset as the decision adds it: t for the grating and
+    // the knife, 3 t for the wire.
+    const __m256d shift = _mm256_set1_pd(test == kTestWire ? 3 * s.bands.transverse : s.bands.transverse);
+    const __m256d flip = s.bands.evenLines ? _mm256_castsi256_pd(_mm256_set1_epi64x(-1)) : zero;
+
+    for (int k = 0; k < n; k += 4) {
+        const __m256d u = _mm256_load_pd(pu + k);
+        const __m256d v = _mm256_load_pd(pv + k);
+        // The operations of the scalar code, one by one and in its order.
+        const __m256d sq = _mm256_add_pd(_mm256_mul_pd(u, u), _mm256_mul_pd(v, v));
+        const __m256d r = _mm256_sqrt_pd(sq);
+        const __m256d inside = _mm256_cmp_pd(r, limit, _CMP_NGT_UQ);
+        const __m256d slope = _mm256_add_pd(
+            _mm256_div_pd(r, radius),
+            _mm256_div_pd(_mm256_mul_pd(_mm256_mul_pd(_mm256_mul_pd(fourOnePlusK, r), r), r), eightR3));
+        const __m256d t = _mm256_div_pd(minusOne, slope);
+        const __m256d sag = _mm256_add_pd(_mm256_div_pd(sq, twoR),
+                                          _mm256_div_pd(_mm256_mul_pd(_mm256_mul_pd(onePlusK, sq), sq), eightR3));
+        const __m256d intercept = _mm256_sub_pd(sag, _mm256_mul_pd(t, r));
+        const __m256d d = _mm256_add_pd(_mm256_sub_pd(planeRadius, intercept), axial);
+        const __m256d x = _mm256_div_pd(_mm256_mul_pd(d, u), intercept);
+        const __m256d y = needY ? _mm256_div_pd(_mm256_mul_pd(d, v), intercept) : zero;
+        const __m256d zAlong = _mm256_div_pd(horizontal ? y : x, w);
+        const __m256d zY = twoD ? _mm256_div_pd(y, w) : zero;
+
+        // Anything that could fault, in a lane inside the aperture, sends the
+        // block back to the careful code: the centre, a zero divisor, NaN, a
+        // band index beyond the range of the integer conversion.
+        __m256d suspect = _mm256_or_pd(_mm256_cmp_pd(r, zero, _CMP_EQ_OQ), _mm256_cmp_pd(slope, zero, _CMP_EQ_OQ));
+        suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(intercept, zero, _CMP_EQ_UQ));
+        suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(x, x, _CMP_UNORD_Q));
+        suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(y, zY, _CMP_UNORD_Q));
+        __m256d dark;
+        if (test == kTestFoucault) {
+            const __m256d z = _mm256_add_pd(zAlong, shift);
+            suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(z, z, _CMP_UNORD_Q));
+            dark = _mm256_cmp_pd(z, zero, _CMP_LE_OQ);
+        } else {
+            const __m256d a1 = bandArgument(_mm256_add_pd(zAlong, shift), signMask, half);
+            const __m256d a2 = bandArgument(zY, signMask, half);
+            suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(a1, bandLimit, _CMP_NLT_UQ));
+            if (twoD) suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(a2, bandLimit, _CMP_NLT_UQ));
+            if (test == kTestWire) {
+                dark = _mm256_cmp_pd(a1, two, _CMP_GE_OQ);
+                if (twoD) dark = _mm256_or_pd(dark, _mm256_cmp_pd(a2, two, _CMP_GE_OQ));
+            } else {
+                dark = oddBand(a1, half, two);
+                if (twoD) dark = _mm256_or_pd(dark, oddBand(a2, half, two));
+            }
+        }
+        if (zAlongOut != nullptr) {
+            _mm256_storeu_pd(zAlongOut + k, zAlong);
+            _mm256_storeu_pd(zYOut + k, zY);
+        }
+        if (_mm256_movemask_pd(_mm256_and_pd(suspect, inside)) != 0) return false;
+        const int lit = _mm256_movemask_pd(_mm256_and_pd(_mm256_xor_pd(dark, flip), inside));
+        litBits[k / 32] |= static_cast<std::uint32_t>(lit) << (k % 32);
+    }
+    return true;
+}
+
+[[gnu::target("avx2")]] bool decidePureBlockAvx2(const RaySetup& s, const DrawTables& tables, double aperture,
+                                                 const BlockTarget& target, RandomGenerator& random) {
+    alignas(32) int du[kRayBatch], dv[kRayBatch];
+    const std::uint32_t seedAfter = drawBlock(random.seed(), du, dv);
+    // The coordinates of the draws, looked up one by one: cheaper than gathers.
+    const double* coordinate = tables.coordinates();
+    alignas(32) double pu[kRayBatch], pv[kRayBatch];
+    for (int k = 0; k < kRayBatch; ++k) {
+        pu[k] = coordinate[du[k]];
+        pv[k] = coordinate[dv[k]];
+    }
+    std::uint32_t litBits[kRayBatch / 32] = {};
+    if (!decidePureLanes(s, aperture, pu, pv, kRayBatch, litBits, nullptr, nullptr)) return false;
+
+    // The lit points, walked by their bits: no branch per point.
+    for (int word = 0; word < kRayBatch / 32; ++word) {
+        for (std::uint32_t bits = litBits[word]; bits != 0; bits &= bits - 1) {
+            const int k = 32 * word + std::countr_zero(bits);
+            const int px = tables.pixelX(du[k]), py = tables.pixelY(dv[k]);
+            if (static_cast<unsigned>(px) < target.width && static_cast<unsigned>(py) < target.height)
+                target.pixels[py * target.stride + px] = target.colour;
+        }
+    }
+    random.restore(seedAfter);
+    return true;
+}
+
+#else  // other processors: the portable pass only
+
+bool cpuHasAvx2() { return false; }
+void cleanUpperRegisters() {}
+bool blockSetupUsable(const RaySetup&) { return false; }
+bool decidePureLanes(const RaySetup&, double, const double*, const double*, int, std::uint32_t*, double*, double*) {
+    return false;
+}
+bool decidePureBlockAvx2(const RaySetup&, const DrawTables&, double, const BlockTarget&, RandomGenerator&) {
+    return false;
+}
+
+#endif
+
+}  // namespace sg

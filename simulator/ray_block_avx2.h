@@ -1,0 +1,54 @@
+#pragma once
+// The normal pass over the pure conic in AVX2 lanes: a block of kRayBatch
+// points (two draws each) decided four at a time and painted, with every
+// bit, pixel and generator state of the portable code. Chosen at run time:
+// only on a CPU with AVX2, and never for a block in which any point might
+// fault, which the portable code then decides again.
+
+#include "draw_tables.h"
+#include "random_generator.h"
+#include "ray_batch.h"
+#include "ray_pass.h"
+
+#include <QRgb>
+
+namespace sg {
+
+// The CPU has AVX2 (checked once).
+bool cpuHasAvx2();
+
+// Clears the upper halves of the vector registers where the CPU has them, so
+// that the portable code, compiled to legacy SSE, never pays the transition
+// from dirty AVX state. Nothing on other CPUs.
+void cleanUpperRegisters();
+
+// Where a block paints: the image's pixels and the ray colour.
+struct BlockTarget {
+    QRgb* pixels;
+    qsizetype stride;  // pixels per row
+    unsigned width, height;
+    QRgb colour;
+};
+
+// Decides and paints the next kRayBatch points of the generator. Returns
+// false, with nothing painted and the generator as it was, when a point of
+// the block might fault or leave the exact range; the caller then decides
+// the block with the portable code. Only for the normal pass over the pure
+// conic, with a usable band width, prepared tables without pixel faults,
+// and a set-up that passes `blockSetupUsable`.
+bool decidePureBlockAvx2(const RaySetup& s, const DrawTables& tables, double aperture, const BlockTarget& target,
+                         RandomGenerator& random);
+
+// The decisions of n points (a multiple of 4, n <= kRayBatch; u and v
+// aligned to 32 bytes) in lanes: bit k of litBits (cleared by the caller)
+// set where point k is inside the aperture and lit. Returns false as soon
+// as a point inside might fault. With zAlong and zY given, also writes the
+// plane positions in band widths, P / w and Y / w (0 where not needed).
+bool decidePureLanes(const RaySetup& s, double aperture, const double* u, const double* v, int n,
+                     std::uint32_t* litBits, double* zAlong = nullptr, double* zY = nullptr);
+
+// The set-up conditions of the block: a conic whose divisors are not zero
+// and a band width.
+bool blockSetupUsable(const RaySetup& s);
+
+}  // namespace sg
