@@ -91,4 +91,29 @@ void BM_Pass(benchmark::State& state) {
 }
 BENCHMARK(BM_Pass)->ArgsProduct({{kPlain, kPortable, kLanes}, {0, 1}})->Unit(benchmark::kMicrosecond);
 
+// The exact trace against the series model, same set-up, both testers.
+void BM_ExactPass(benchmark::State& state) {
+    Scene sc;
+    sc.controls.exactTrace = true;
+    sc.controls.movingSource = state.range(0) != 0;
+    sg::recompute(sc.sim);
+    for (auto _ : state) {
+        sg::shadowgramPass(sc.sim);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(state.range(0) != 0 ? "exact, moving source" : "exact, fixed source");
+}
+BENCHMARK(BM_ExactPass)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_SeriesMovingSource(benchmark::State& state) {
+    Scene sc;
+    sc.controls.movingSource = true;
+    sg::recompute(sc.sim);
+    for (auto _ : state) {
+        sg::shadowgramPass(sc.sim);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_SeriesMovingSource)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -127,6 +127,9 @@ constexpr HelpEntry kHelpWindows[] = {
     {makeHelp<THelpRangeRonchiForm>, "THelpRangeRonchiForm", "Help on Range Entry", 480, nullptr, false},
     {makeHelp<THelpZoneHtRonchiForm>, "THelpZoneHtRonchiForm", "Help on Zone Ht. Entry", 480, nullptr, false},
     {makeHelp<THelpWLRonchiForm>, "THelpWLRonchiForm", "Help on Wavelength entry", 480, nullptr, false},
+    {makeHelp<THelpMovingSourceForm>, "THelpMovingSourceForm", "Help on Source Moves with Grating Option", 480, nullptr,
+     false},
+    {makeHelp<THelpExactTraceForm>, "THelpExactTraceForm", "Help on Exact Ray Trace Option", 480, nullptr, false},
 };
 
 // A page: its pictures above its text (or side by side in a row above it),

@@ -78,10 +78,13 @@ SG_HELP_WINDOW(THelpLinesmmRonchiForm)
 SG_HELP_WINDOW(THelpRangeRonchiForm)
 SG_HELP_WINDOW(THelpZoneHtRonchiForm)
 SG_HELP_WINDOW(THelpWLRonchiForm)
+SG_HELP_WINDOW(THelpMovingSourceForm)
+SG_HELP_WINDOW(THelpExactTraceForm)
 
 #undef SG_HELP_WINDOW
 
-// The 27 help windows in their order of creation. `mainWindow` is the
+// The help windows in their order of creation: the 27 of the main window's
+// first controls, then those of the tester's source and the ray model. `mainWindow` is the
 // window that THelpWireFoucRoncForm stays on top of.
 std::vector<std::unique_ptr<HelpWindow>> createHelpWindows(QWidget* mainWindow);
 

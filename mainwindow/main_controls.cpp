@@ -42,5 +42,7 @@ bool MainWindowControls::oddChecked() const { return oddBox->isChecked(); }
 void MainWindowControls::setOddChecked(bool checked) { oddBox->setChecked(checked); }
 bool MainWindowControls::gridChecked() const { return gridBox->isChecked(); }
 void MainWindowControls::setGridChecked(bool checked) { gridBox->setChecked(checked); }
+bool MainWindowControls::movingSourceChecked() const { return movingSourceBox->isChecked(); }
+bool MainWindowControls::exactTraceChecked() const { return exactTraceBox->isChecked(); }
 
 }  // namespace sg

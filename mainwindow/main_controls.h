@@ -18,6 +18,8 @@ public:
     QButtonGroup* surfaceGroup = nullptr;    // RadioGroup2
     QCheckBox* oddBox = nullptr;             // CheckBox2
     QCheckBox* gridBox = nullptr;            // CheckBox3
+    QCheckBox* movingSourceBox = nullptr;    // "Source moves with grating"
+    QCheckBox* exactTraceBox = nullptr;      // "Exact ray trace"
 
     std::string parameterCell(int row) const override;
     void setParameterCell(int row, const std::string& text) override;
@@ -32,6 +34,8 @@ public:
     void setOddChecked(bool checked) override;
     bool gridChecked() const override;
     void setGridChecked(bool checked) override;
+    bool movingSourceChecked() const override;
+    bool exactTraceChecked() const override;
 };
 
 }  // namespace sg

@@ -160,6 +160,17 @@ void TForm1::createControls() {
     notes_->setPlainText(QStringLiteral("----- A NOTE OF 10 LINES WILL BE SAVED ------") + QString("\n").repeated(10));
     notesLines_ = std::make_unique<NotesBoxLines>(notes_);
 
+    // The tester and the ray model, off by default: below the notes, clear
+    // of the picture, the graphs and their captions.
+    auto* moving = new QCheckBox("Source moves with grating", this);
+    moving->setObjectName("CheckBoxMovingSource");
+    moving->setGeometry(768, 550, 200, 17);
+    controls_.movingSourceBox = moving;
+    auto* exact = new QCheckBox("Exact ray trace", this);
+    exact->setObjectName("CheckBoxExactTrace");
+    exact->setGeometry(768, 570, 200, 17);
+    controls_.exactTraceBox = exact;
+
     makeLabel(this, "LabelHeight", "HEIGHT", 816, 592);
     makeLabel(this, "LabelSlope", "SLOPE", 816, 664);
 }
@@ -198,6 +209,8 @@ void TForm1::createHelpButtons() {
         {"Button40", 872, 304, "THelpFoucReductionRonchiForm"},
         {"Button37", 864, 592, "THelpHeightRonchiForm"},
         {"Button17", 864, 664, "THelpSlopeRonchiForm"},
+        {"ButtonMovingSourceHelp", 990, 550, "THelpMovingSourceForm"},
+        {"ButtonExactTraceHelp", 990, 570, "THelpExactTraceForm"},
     };
     const QFont bold = withPixelSize(font(), 11, true);
     for (const HelpButton& h : kButtons) {

@@ -73,6 +73,13 @@ struct MirrorModel {
     bool whiteMode = false;
     bool editorOpened = false;
     int exampleRequest = 0;          // 0, or a getting-started example 1..4 pending
+    // The tester: false for a source fixed at the centre of curvature while
+    // the grating moves, true for a source that travels with the grating,
+    // wire or knife. And the ray model: the two-term series (false) or an
+    // exact trace of the conic. Both read from their check boxes at every
+    // recompute; off by default.
+    bool sourceMoves = false;
+    bool exactTrace = false;
     int analysisZoneFrom = 0;
     int analysisZoneTo = 20;
 

@@ -48,6 +48,8 @@ public:
     virtual void setOddChecked(bool checked) = 0;
     virtual bool gridChecked() const = 0;     // CheckBox3 "Grid"
     virtual void setGridChecked(bool checked) = 0;
+    virtual bool movingSourceChecked() const = 0;  // "Source moves with grating"
+    virtual bool exactTraceChecked() const = 0;    // "Exact ray trace"
 };
 
 // Controls held as plain values, in the state the main window starts in.
@@ -60,6 +62,8 @@ public:
     int surface = kSurfacePure;
     bool odd = false;
     bool grid = false;
+    bool movingSource = false;
+    bool exactTrace = false;
 
     std::string parameterCell(int row) const override { return parameters.at(static_cast<std::size_t>(row)); }
     void setParameterCell(int row, const std::string& text) override { parameters.at(static_cast<std::size_t>(row)) = text; }
@@ -74,6 +78,8 @@ public:
     void setOddChecked(bool checked) override { odd = checked; }
     bool gridChecked() const override { return grid; }
     void setGridChecked(bool checked) override { grid = checked; }
+    bool movingSourceChecked() const override { return movingSource; }
+    bool exactTraceChecked() const override { return exactTrace; }
 };
 
 }  // namespace sg

@@ -32,6 +32,8 @@ void readModelFromControls(MirrorModel& m, const ModelControls& c) {
 
     m.invertDeviation = m.zoneHeight < 0;
     if (c.surfaceItem() == kSurfacePure) m.useDistortedSurface = false;
+    m.sourceMoves = c.movingSourceChecked();
+    m.exactTrace = c.exactTraceChecked();
 
     m.evenLines = !c.oddChecked();
     // Wire and Foucault work on a third of the entered period.

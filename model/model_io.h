@@ -24,7 +24,8 @@ inline void readParametersFromControls(MirrorModel& m, const ModelControls& c) {
 }
 
 // The numbers above, then the test choice, the deviation sign, the pure
-// surface choice, the line parity and the tripled ruling of Wire and Foucault.
+// surface choice, the tester's source and the ray model, the line parity
+// and the tripled ruling of Wire and Foucault.
 void readModelFromControls(MirrorModel& m, const ModelControls& c);
 
 // Grid rows 0..6 and the maximum movement, in the general number format.

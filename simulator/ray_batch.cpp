@@ -33,16 +33,17 @@ bool decidePureFast(const RaySetup& s, bool centres, RayBatch& b) {
         intercept[k] = sag - t * r[k];
         d[k] = s.radius - intercept[k] + s.axialOffset;
     }
-    for (int k = 0; k < n; ++k) x[k] = d[k] * u[k] / intercept[k];
+    const double shift = s.sourceShift;
+    for (int k = 0; k < n; ++k) x[k] = d[k] * u[k] / (intercept[k] - shift);
     if (needY)
-        for (int k = 0; k < n; ++k) y[k] = d[k] * v[k] / intercept[k];
+        for (int k = 0; k < n; ++k) y[k] = d[k] * v[k] / (intercept[k] - shift);
     const double* along = s.orientation() == kOrientHorizontal ? y : x;
     for (int k = 0; k < n; ++k) zAlong[k] = along[k] / w;
     if (needY)
         for (int k = 0; k < n; ++k) zY[k] = y[k] / w;
     // A fault shows as a zero divisor, or as a NaN that runs on to the end.
     for (int k = 0; k < n; ++k) {
-        const bool ok = slope[k] != 0 && intercept[k] != 0 && x[k] == x[k] && zAlong[k] == zAlong[k] &&
+        const bool ok = slope[k] != 0 && intercept[k] - shift != 0 && x[k] == x[k] && zAlong[k] == zAlong[k] &&
                         (!needY || zY[k] == zY[k]) && r[k] != 0;
         if (!ok) return false;
     }
@@ -96,8 +97,9 @@ void decideBatch(const MirrorModel& m, const RaySetup& s, bool centres, RayBatch
     const bool needY = s.orientation() != kOrientVertical;
     for (int k = 0; k < n; ++k) {
         const double d = s.radius - intercept[k] + s.axialOffset;
-        x[k] = tdiv(d * b.u[k], intercept[k], b.fault[k]);
-        y[k] = needY ? tdiv(d * b.v[k], intercept[k], b.fault[k]) : 0;
+        const double crossing = intercept[k] - s.sourceShift;
+        x[k] = tdiv(d * b.u[k], crossing, b.fault[k]);
+        y[k] = needY ? tdiv(d * b.v[k], crossing, b.fault[k]) : 0;
     }
 
     const double w = s.bandWidth;

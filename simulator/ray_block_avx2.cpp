@@ -51,7 +51,7 @@ void cleanUpperRegisters() {
 bool blockSetupUsable(const RaySetup& s) {
     const ConicTerms& c = s.conic;
     return c.radius != 0 && c.twoR != 0 && c.eightR3 != 0 && !s.bandWidthFault && s.bandWidth != 0 &&
-           std::isfinite(s.bandWidth) && !s.distorted;
+           std::isfinite(s.bandWidth) && !s.distorted && !s.exact && s.sourceShift == 0;
 }
 
 namespace {
@@ -103,6 +103,37 @@ constexpr int kDraws = 2 * kRayBatch;
     return _mm256_cmp_pd(whole, _mm256_mul_pd(halfWhole, two), _CMP_NEQ_OQ);
 }
 
+// The band rules in lanes, from P / w and Y / w: dark where the grating,
+// wire or knife stops the light, and `outside` where the decision leaves
+// the exact range (a NaN at the knife, a band index of 2^63 or more).
+struct LaneBands {
+    __m256d dark, outside;
+};
+
+[[gnu::target("avx2")]] inline LaneBands laneBands(int test, bool twoD, __m256d zAlong, __m256d zY, __m256d shift) {
+    const __m256d zero = _mm256_setzero_pd(), half = _mm256_set1_pd(0.5), two = _mm256_set1_pd(2.0);
+    const __m256d signMask = _mm256_set1_pd(-0.0), bandLimit = _mm256_set1_pd(9223372036854775808.0);
+    LaneBands b;
+    if (test == kTestFoucault) {
+        const __m256d z = _mm256_add_pd(zAlong, shift);
+        b.outside = _mm256_cmp_pd(z, z, _CMP_UNORD_Q);
+        b.dark = _mm256_cmp_pd(z, zero, _CMP_LE_OQ);
+        return b;
+    }
+    const __m256d a1 = bandArgument(_mm256_add_pd(zAlong, shift), signMask, half);
+    const __m256d a2 = bandArgument(zY, signMask, half);
+    b.outside = _mm256_cmp_pd(a1, bandLimit, _CMP_NLT_UQ);
+    if (twoD) b.outside = _mm256_or_pd(b.outside, _mm256_cmp_pd(a2, bandLimit, _CMP_NLT_UQ));
+    if (test == kTestWire) {
+        b.dark = _mm256_cmp_pd(a1, two, _CMP_GE_OQ);
+        if (twoD) b.dark = _mm256_or_pd(b.dark, _mm256_cmp_pd(a2, two, _CMP_GE_OQ));
+    } else {
+        b.dark = oddBand(a1, half, two);
+        if (twoD) b.dark = _mm256_or_pd(b.dark, oddBand(a2, half, two));
+    }
+    return b;
+}
+
 }  // namespace
 
 [[gnu::target("avx2")]] bool decidePureLanes(const RaySetup& s, double aperture, const double* pu, const double* pv,
@@ -113,8 +144,7 @@ constexpr int kDraws = 2 * kRayBatch;
     const __m256d fourOnePlusK = _mm256_set1_pd(c.fourOnePlusK), axial = _mm256_set1_pd(s.axialOffset);
     const __m256d planeRadius = _mm256_set1_pd(s.radius), w = _mm256_set1_pd(s.bandWidth);
     const __m256d limit = _mm256_set1_pd(aperture), zero = _mm256_setzero_pd();
-    const __m256d minusOne = _mm256_set1_pd(-1.0), half = _mm256_set1_pd(0.5), two = _mm256_set1_pd(2.0);
-    const __m256d signMask = _mm256_set1_pd(-0.0), bandLimit = _mm256_set1_pd(9223372036854775808.0);
+    const __m256d minusOne = _mm256_set1_pd(-1.0);
     const int test = s.bands.test;
     const int orientation = s.orientation();
     const bool twoD = orientation == kOrient2D;
@@ -152,24 +182,9 @@ constexpr int kDraws = 2 * kRayBatch;
         suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(intercept, zero, _CMP_EQ_UQ));
         suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(x, x, _CMP_UNORD_Q));
         suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(y, zY, _CMP_UNORD_Q));
-        __m256d dark;
-        if (test == kTestFoucault) {
-            const __m256d z = _mm256_add_pd(zAlong, shift);
-            suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(z, z, _CMP_UNORD_Q));
-            dark = _mm256_cmp_pd(z, zero, _CMP_LE_OQ);
-        } else {
-            const __m256d a1 = bandArgument(_mm256_add_pd(zAlong, shift), signMask, half);
-            const __m256d a2 = bandArgument(zY, signMask, half);
-            suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(a1, bandLimit, _CMP_NLT_UQ));
-            if (twoD) suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(a2, bandLimit, _CMP_NLT_UQ));
-            if (test == kTestWire) {
-                dark = _mm256_cmp_pd(a1, two, _CMP_GE_OQ);
-                if (twoD) dark = _mm256_or_pd(dark, _mm256_cmp_pd(a2, two, _CMP_GE_OQ));
-            } else {
-                dark = oddBand(a1, half, two);
-                if (twoD) dark = _mm256_or_pd(dark, oddBand(a2, half, two));
-            }
-        }
+        const LaneBands bands = laneBands(test, twoD, zAlong, zY, shift);
+        suspect = _mm256_or_pd(suspect, bands.outside);
+        const __m256d dark = bands.dark;
         if (zAlongOut != nullptr) {
             _mm256_storeu_pd(zAlongOut + k, zAlong);
             _mm256_storeu_pd(zYOut + k, zY);
@@ -179,6 +194,49 @@ constexpr int kDraws = 2 * kRayBatch;
         litBits[k / 32] |= static_cast<std::uint32_t>(lit) << (k % 32);
     }
     return true;
+}
+
+// The exact trace and the normal pass's decision of n points (a multiple of
+// 4) in lanes: the operations of tracePoint and decideExactBatch, one by
+// one and in their order, so the same bits.
+[[gnu::target("avx2")]] void decideExactLanes(const RaySetup& s, const double* pu, const double* pv, const double* psq,
+                                             const double* pr, const double* ptilt, int n, bool* lit) {
+    const __m256d R = _mm256_set1_pd(s.radius), onePlusK = _mm256_set1_pd(1 + s.conicConstant);
+    const __m256d q = _mm256_set1_pd(s.sourceZ), p = _mm256_set1_pd(s.planeZ), zero = _mm256_setzero_pd();
+    const __m256d one = _mm256_set1_pd(1.0), two = _mm256_set1_pd(2.0);
+    const __m256d w = _mm256_set1_pd(s.bandWidth), signMask = _mm256_set1_pd(-0.0);
+    const int test = s.bands.test;
+    const bool twoD = s.orientation() == kOrient2D, horizontal = s.orientation() == kOrientHorizontal;
+    const __m256d shift = _mm256_set1_pd(test == kTestWire ? 3 * s.bands.transverse : s.bands.transverse);
+    const __m256d flip = s.bands.evenLines ? _mm256_castsi256_pd(_mm256_set1_epi64x(-1)) : zero;
+    const __m256d RR = _mm256_mul_pd(R, R);
+    for (int k = 0; k < n; k += 4) {
+        const __m256d u = _mm256_loadu_pd(pu + k), v = _mm256_loadu_pd(pv + k);
+        const __m256d sq = _mm256_loadu_pd(psq + k), r = _mm256_loadu_pd(pr + k), tilt = _mm256_loadu_pd(ptilt + k);
+        const __m256d square = _mm256_sub_pd(RR, _mm256_mul_pd(onePlusK, sq));
+        // fmax(square, 0): 0 where square is below 0 or NaN.
+        const __m256d root = _mm256_sqrt_pd(_mm256_and_pd(square, _mm256_cmp_pd(square, zero, _CMP_GT_OQ)));
+        const __m256d sag = _mm256_div_pd(sq, _mm256_add_pd(R, root));
+        const __m256d c = _mm256_sub_pd(root, _mm256_mul_pd(tilt, r));
+        const __m256d toMirror = _mm256_sub_pd(sag, q);
+        const __m256d bounce = _mm256_div_pd(_mm256_mul_pd(two, _mm256_sub_pd(_mm256_mul_pd(toMirror, c), sq)),
+                                             _mm256_add_pd(sq, _mm256_mul_pd(c, c)));
+        const __m256d oz = _mm256_sub_pd(toMirror, _mm256_mul_pd(bounce, c));
+        const __m256d scale = _mm256_add_pd(one, bounce);
+        const __m256d reach = _mm256_div_pd(_mm256_sub_pd(p, sag), oz);
+        const __m256d x = _mm256_xor_pd(_mm256_add_pd(u, _mm256_mul_pd(reach, _mm256_mul_pd(u, scale))), signMask);
+        const __m256d y = _mm256_xor_pd(_mm256_add_pd(v, _mm256_mul_pd(reach, _mm256_mul_pd(v, scale))), signMask);
+        __m256d valid = _mm256_and_pd(_mm256_cmp_pd(square, zero, _CMP_GE_OQ), _mm256_cmp_pd(oz, zero, _CMP_GT_OQ));
+        valid = _mm256_and_pd(valid, _mm256_cmp_pd(reach, zero, _CMP_GE_OQ));
+        valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(x, x), zero, _CMP_EQ_OQ));
+        valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(y, y), zero, _CMP_EQ_OQ));
+        const __m256d along = _mm256_div_pd(horizontal ? y : x, w);
+        const LaneBands bands = laneBands(test, twoD, along, _mm256_div_pd(y, w), shift);
+        valid = _mm256_andnot_pd(bands.outside, valid);
+        const __m256d dark = bands.dark;
+        const int bits = _mm256_movemask_pd(_mm256_and_pd(_mm256_xor_pd(dark, flip), valid));
+        for (int j = 0; j < 4; ++j) lit[k + j] = (bits >> j) & 1;
+    }
 }
 
 [[gnu::target("avx2")]] bool decidePureBlockAvx2(const RaySetup& s, const DrawTables& tables, double aperture,
@@ -219,6 +277,8 @@ bool decidePureLanes(const RaySetup&, double, const double*, const double*, int,
 bool decidePureBlockAvx2(const RaySetup&, const DrawTables&, double, const BlockTarget&, RandomGenerator&) {
     return false;
 }
+void decideExactLanes(const RaySetup&, const double*, const double*, const double*, const double*, const double*, int,
+                      bool*) {}
 
 #endif
 

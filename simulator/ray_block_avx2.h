@@ -47,6 +47,12 @@ bool decidePureBlockAvx2(const RaySetup& s, const DrawTables& tables, double ape
 bool decidePureLanes(const RaySetup& s, double aperture, const double* u, const double* v, int n,
                      std::uint32_t* litBits, double* zAlong = nullptr, double* zY = nullptr);
 
+// The exact trace of n points (a multiple of 4) and the normal pass's
+// decision in lanes: lit[k] as traceExactBatch and decideExactBatch give it.
+// Only where the CPU has AVX2.
+void decideExactLanes(const RaySetup& s, const double* u, const double* v, const double* sq, const double* r,
+                      const double* tilt, int n, bool* lit);
+
 // The set-up conditions of the block: a conic whose divisors are not zero
 // and a band width.
 bool blockSetupUsable(const RaySetup& s);

@@ -1,6 +1,7 @@
 #include "ray_pass.h"
 
 #include "ray_batch.h"
+#include "exact_trace.h"
 #include "ray_block_avx2.h"
 
 #include "conic.h"
@@ -12,11 +13,34 @@
 
 namespace sg {
 
+namespace {
+bool exactPointLit(const MirrorModel& m, const RaySetup& s, bool centres, double u, double v, double r);
+}  // namespace
+
 RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor) {
     RaySetup s;
     s.radius = m.radiusOfCurvature;
     s.conic = conicTerms(m.radiusOfCurvature, 2 * m.conicConstant);
-    s.axialOffset = m.axialOffset;
+    // The series model for a source on the axis at distance q from the
+    // vertex and the plane of the grating at p = R + a. Reflection about the
+    // normal of a zone whose normal meets the axis at N sends a ray from the
+    // axis point N + e to N - e, to first order, so the reflected ray
+    // crosses the axis at 2 N - q; and the conic constant doubled in the
+    // series gives exactly that crossing for q = R: L = 2 N - R. The ray from
+    // the mirror at height u to the axis at 2 N - q stands at
+    // u (2 N - q - p) / (2 N - q) in the plane, which the program draws with
+    // the opposite sign.
+    //  - Source fixed at the centre of curvature, q = R: (R - L + a) u / L.
+    //  - Source moving with the grating, q = p = R + a:
+    //    2 N - 2 p = L - R - 2 a and 2 N - q = L - a, so
+    //    (R - L + 2 a) u / (L - a): the picture of the fixed source at twice
+    //    the offset, up to a in a denominator of about R.
+    s.axialOffset = m.sourceMoves ? 2 * m.axialOffset : m.axialOffset;
+    s.sourceShift = m.sourceMoves ? m.axialOffset : 0;
+    s.exact = m.exactTrace;
+    s.conicConstant = m.conicConstant;
+    s.planeZ = m.radiusOfCurvature + m.axialOffset;
+    s.sourceZ = m.sourceMoves ? s.planeZ : m.radiusOfCurvature;
     const double ruling = rulingFactor * m.linesPerMm;
     s.bandWidthFault = 2 * ruling == 0;
     s.bandWidth = s.bandWidthFault ? 0 : 1 / (2 * ruling);
@@ -41,7 +65,8 @@ namespace {
                                 : interceptFromRadius(s.conic, sq, r);
     // Distance from the ray's axis crossing to the plane of the grating.
     const double d = s.radius - intercept + s.axialOffset;
-    return {fdiv(d * u, intercept), fdiv(d * v, intercept)};
+    const double crossing = intercept - s.sourceShift;
+    return {fdiv(d * u, crossing), fdiv(d * v, crossing)};
 }
 
 }  // namespace
@@ -79,12 +104,32 @@ bool normalRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
     return decidePoint<false>(m, s, u, v, sq, std::sqrt(sq));
 }
 
+bool exactRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
+    return exactPointLit(m, s, false, u, v, std::sqrt(u * u + v * v));
+}
+
 bool centreRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
     const double sq = u * u + v * v;
     return decidePoint<true>(m, s, u, v, sq, std::sqrt(sq));
 }
 
 namespace {
+
+double exactNormalTilt(const MirrorModel& m, double u, double v, double r);
+
+// One point with the exact trace: a miss, or a band index beyond the
+// conversion's range, is dark.
+bool exactPointLit(const MirrorModel& m, const RaySetup& s, bool centres, double u, double v, double r) {
+    if (s.bandWidthFault) throwDivisionByZero();
+    const double tilt = s.distorted ? exactNormalTilt(m, u, v, r) : 0;
+    const ExactHit h = traceExact(ExactMirror{s.radius, s.conicConstant}, u, v, tilt, s.sourceZ, s.planeZ);
+    if (!h.hit) return false;
+    RayFault fault = RayFault::None;
+    const double across = h.y / s.bandWidth;
+    const bool lit = decideBands(s.bands, centres, (s.orientation() == kOrientHorizontal ? h.y : h.x) / s.bandWidth,
+                                 [across] { return across; }, fault);
+    return lit && fault == RayFault::None;
+}
 
 // The pass point by point, for a diameter of 0 or one that is not finite,
 // where the coordinates themselves may fault.
@@ -100,7 +145,8 @@ void runPassDirect(Simulator& sim, const RaySetup& setup) {
         const double sq = u * u + v * v;
         const double r = std::sqrt(sq);
         if (r > aperture) continue;  // outside the aperture
-        if (!decidePoint<Centres>(m, setup, u, v, sq, r)) continue;
+        if (setup.exact ? !exactPointLit(m, setup, Centres, u, v, r) : !decidePoint<Centres>(m, setup, u, v, sq, r))
+            continue;
         const int x = truncToInt(2 * (fdiv(275 * u, diameter) + 205));
         const int y = truncToInt(fdiv(550 * v, diameter) + 300);
         sim.canvas.setPixel(x, y, colour);
@@ -164,6 +210,86 @@ void portableBlock(Simulator& sim, const RaySetup& setup, bool centres, int coun
     }
 }
 
+// The drawn zone's term of the normal for the exact trace, weighted by the
+// orientation as in the series model: the tilt of the nearest radial slope
+// sample times |x| / r (Vertical) or |y| / r (Horizontal); none in "2 D".
+double exactNormalTilt(const MirrorModel& m, double u, double v, double r) {
+    if (r == 0 || m.orient2D) return 0;
+    const std::int64_t j = roundHalfEven(fdiv(275 * r, m.mirrorDiameter / 2));
+    if (j < 0 || j >= kProfileSamples) return 0;
+    const double slope = m.slopeDeviation[static_cast<std::size_t>(j)];
+    return slope * (m.orientVertical ? std::fabs(u) : std::fabs(v)) / r;
+}
+
+// The next `count` points with the exact trace. A ray that misses is dark,
+// and so is one whose band index leaves the range of the conversion: the
+// exact model never faults on a ray.
+void exactBlock(Simulator& sim, const RaySetup& setup, bool centres, int count, const PassContext& ctx, bool lanes) {
+    MirrorModel& m = sim.model;
+    const DrawTables& tables = ctx.tables;
+    RandomGenerator& random = sim.random;
+    double u[kRayBatch], v[kRayBatch], sq[kRayBatch], r[kRayBatch], tilt[kRayBatch], x[kRayBatch], y[kRayBatch];
+    int drawU[kRayBatch], drawV[kRayBatch];
+    bool hit[kRayBatch];
+    std::uint32_t seedAfter[kRayBatch];
+    int n = 0;
+    for (int i = 0; i < count; ++i) {
+        const int du = random.next();
+        const int dv = random.next();
+        u[n] = tables.coordinate(du);
+        v[n] = tables.coordinate(dv);
+        sq[n] = u[n] * u[n] + v[n] * v[n];
+        r[n] = std::sqrt(sq[n]);
+        drawU[n] = du;
+        drawV[n] = dv;
+        seedAfter[n] = random.seed();
+        n += r[n] > ctx.aperture ? 0 : 1;
+    }
+    if (n == 0) return;
+    if (setup.bandWidthFault) {  // the band width itself divides by zero
+        random.restore(seedAfter[0]);
+        throwDivisionByZero();
+    }
+    for (int k = 0; k < n; ++k) tilt[k] = setup.distorted ? exactNormalTilt(m, u[k], v[k], r[k]) : 0.0;
+    bool lit[kRayBatch];
+    if (lanes && !centres) {
+        // Copies of the last point fill the last lanes.
+        const int whole = (n + 3) / 4 * 4;
+        for (int k = n; k < whole; ++k) {
+            u[k] = u[n - 1], v[k] = v[n - 1], sq[k] = sq[n - 1], r[k] = r[n - 1], tilt[k] = tilt[n - 1];
+        }
+        decideExactLanes(setup, u, v, sq, r, tilt, whole, lit);
+    } else {
+        traceExactBatch(ExactMirror{setup.radius, setup.conicConstant}, setup.sourceZ, setup.planeZ, u, v, sq, r,
+                        tilt, n, x, y, hit);
+        if (!centres) {
+            decideExactBatch(setup.bands, setup.bandWidth, x, y, hit, n, lit);
+        } else {
+            const double w = setup.bandWidth;
+            const bool horizontal = setup.orientation() == kOrientHorizontal;
+            for (int k = 0; k < n; ++k) {
+                RayFault fault = RayFault::None;
+                const double across = y[k] / w;
+                lit[k] = hit[k] &&
+                         decideBands(setup.bands, true, (horizontal ? y[k] : x[k]) / w, [across] { return across; },
+                                     fault) &&
+                         fault == RayFault::None;
+            }
+        }
+    }
+    const BlockTarget& t = ctx.target;
+    for (int k = 0; k < n; ++k) {
+        if (!lit[k]) continue;
+        const int px = tables.pixelX(drawU[k]), py = tables.pixelY(drawV[k]);
+        if (px == DrawTables::kFault || py == DrawTables::kFault) [[unlikely]] {
+            random.restore(seedAfter[k]);
+            throwInvalidOperation();
+        }
+        if (static_cast<unsigned>(px) < t.width && static_cast<unsigned>(py) < t.height)
+            t.pixels[py * t.stride + px] = t.colour;
+    }
+}
+
 // The pass in blocks of kRayBatch points; the normal pass over the pure
 // conic takes full blocks in AVX2 lanes where it can.
 void runPassBatched(Simulator& sim, const RaySetup& setup, bool centres) {
@@ -179,6 +305,10 @@ void runPassBatched(Simulator& sim, const RaySetup& setup, bool centres) {
     cleanUpperRegisters();
     for (int done = 0; done < m.rayCount; done += kRayBatch) {
         const int count = std::min(kRayBatch, m.rayCount - done);
+        if (setup.exact) {
+            exactBlock(sim, setup, centres, count, ctx, sim.vectorPass && cpuHasAvx2());
+            continue;
+        }
         if (lanes && count == kRayBatch &&
             decidePureBlockAvx2(setup, ctx.tables, ctx.aperture, ctx.target, sim.random))
             continue;

@@ -20,10 +20,22 @@ struct PlanePoint {
 struct RaySetup {
     double radius = 0;         // R, mm
     ConicTerms conic{};        // R with twice the conic constant, as the normal's intercept takes it
+    // The plane position of the series model: X = (R - L + axialOffset) u /
+    // (L - sourceShift), L the axis crossing of the reflected ray. With the
+    // source fixed at the centre of curvature, axialOffset is the grating's
+    // offset a and sourceShift 0; with the source moving with the grating,
+    // 2 a and a (see makeRaySetup).
     double axialOffset = 0;    // mm
+    double sourceShift = 0;    // mm
     double bandWidth = 0;      // w = 1 / (2 * ruling), mm
     bool bandWidthFault = false;  // ruling of 0: the first decision divides by zero
     bool distorted = false;
+    // The exact trace instead of the series model: the conic constant as
+    // it is, the axial positions of the source and of the plane.
+    bool exact = false;
+    double conicConstant = 0;
+    double sourceZ = 0;        // mm from the vertex
+    double planeZ = 0;         // mm from the vertex
     BandRules bands{};         // test, orientation, transverse offset, parity
     int orientation() const { return bands.orientation; }
 };
@@ -39,6 +51,11 @@ PlanePoint planePosition(const MirrorModel& m, const RaySetup& s, double u, doub
 // True when the point (u, v) is lit in the normal pass, using the model's
 // orientation flags as they stand.
 bool normalRayLit(const MirrorModel& m, const RaySetup& s, double u, double v);
+
+// The same with the exact trace (for a set-up made with exactTrace): a ray
+// that misses, or whose band index leaves the range of the conversion, is
+// dark, never a fault.
+bool exactRayLit(const MirrorModel& m, const RaySetup& s, double u, double v);
 
 // True when the point lies on the centre line of a band (within 1/80 of a
 // band) or of the wire's shadow. The knife edge has no centre line: Foucault

@@ -25,6 +25,8 @@ std::string usage() {
            "  --inner N            inner zone limit (default 0; above 8 taken as 8)\n"
            "  --outer N            outer zone limit (default 20; kept within 10..20)\n"
            "  --tables             print the tables of the samples too\n"
+           "The tester's source and the exact ray trace change only the pictures: the\n"
+           "analysis compares surfaces, whatever the tester, so it takes no such option.\n"
            "  --help               this text\n"
            "  --version            the program's version\n";
 }

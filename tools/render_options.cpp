@@ -12,6 +12,10 @@ std::string renderUsage() {
            "\n" +
            mirrorOptionsUsage() +
            "  --distorted          \"Show distorted surface\" (default: the pure conic)\n"
+           "  --source fixed|moving\n"
+           "                       the tester's source: fixed at the centre of curvature (default)\n"
+           "                       or moving with the grating, wire or knife\n"
+           "  --exact              trace the exact conic instead of the two-term series\n"
            "  --test ronchi|wire|foucault\n"
            "  --orientation vertical|horizontal|2d\n"
            "  --odd                check \"Odd\" (a dark band at the centre)\n"
@@ -45,7 +49,13 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
             else if (t == "horizontal") controls.orientation = kOrientHorizontal;
             else if (t == "2d") controls.orientation = kOrient2D;
             else throw std::invalid_argument("--orientation takes vertical, horizontal or 2d, not '" + t + "'");
-        } else if (a == "--odd") controls.odd = true;
+        } else if (a == "--source") {
+            const std::string& t = optionValue(args, i);
+            if (t == "fixed") controls.movingSource = false;
+            else if (t == "moving") controls.movingSource = true;
+            else throw std::invalid_argument("--source takes fixed or moving, not '" + t + "'");
+        } else if (a == "--exact") controls.exactTrace = true;
+        else if (a == "--odd") controls.odd = true;
         else if (a == "--distorted") controls.surface = kSurfaceDistorted;
         else if (a == "--axial") o.axial = parseCellFloat(optionValue(args, i));
         else if (a == "--transverse") o.transverse = parseCellFloat(optionValue(args, i));

@@ -94,6 +94,36 @@ TEST(RenderTool, EveryOptionReachesThePicture) {
     EXPECT_EQ(testing::firstDifference(QImage(odd).convertToFormat(QImage::Format_RGB32), expectedOdd), "");
 }
 
+// The tester's source and the exact trace reach the picture as the check boxes would.
+TEST(RenderTool, SourceAndExactTraceOptions) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("tester.png");
+    const RunResult r =
+        runRenderer({"--conic", "0", "--radius", "1200", "--lines", "10", "--source", "moving", "--exact", "--axial", "0.5",
+                     "-o", file});
+    ASSERT_EQ(r.exitCode, 0) << r.stdErr.toStdString();
+    const QImage expected = libraryPicture(
+        [](testing::Scene& sc) {
+            sc.controls.parameters[kRowConic] = "0";
+            sc.controls.parameters[kRowRadius] = "1200";
+            sc.controls.parameters[kRowLinesPerMm] = "10";
+            sc.controls.movingSource = true;
+            sc.controls.exactTrace = true;
+        },
+        0.5, 0, 0, 0);
+    EXPECT_EQ(testing::firstDifference(QImage(file).convertToFormat(QImage::Format_RGB32), expected), "");
+    const QImage series = libraryPicture(
+        [](testing::Scene& sc) {
+            sc.controls.parameters[kRowConic] = "0";
+            sc.controls.parameters[kRowRadius] = "1200";
+            sc.controls.parameters[kRowLinesPerMm] = "10";
+            sc.controls.movingSource = true;
+        },
+        0.5, 0, 0, 0);
+    EXPECT_NE(testing::firstDifference(series, expected), "");
+    EXPECT_EQ(runRenderer({"--source", "sideways", "-o", file}).exitCode, 2);
+}
+
 TEST(RenderTool, BadValuesFailWithTheCellMessageAndWriteNothing) {
     QTemporaryDir dir;
     const QString file = dir.filePath("bad.png");

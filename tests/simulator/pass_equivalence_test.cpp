@@ -32,7 +32,9 @@ void referencePass(Scene& sc, bool centres) {
         const double u = sc.sim.random.coordinate(D);
         const double v = sc.sim.random.coordinate(D);
         if (std::sqrt(u * u + v * v) > D / 2) continue;
-        const bool lit = centres ? centreRayLit(m, setup, u, v) : normalRayLit(m, setup, u, v);
+        const bool lit = centres        ? centreRayLit(m, setup, u, v)
+                         : setup.exact ? exactRayLit(m, setup, u, v)
+                                       : normalRayLit(m, setup, u, v);
         if (!lit) continue;
         const int x = truncToInt(2 * (fdiv(275 * u, D) + 205));
         const int y = truncToInt(fdiv(550 * v, D) + 300);
@@ -50,13 +52,15 @@ struct Config {
     const char* diameter = "200";
     const char* radius = "2000";
     const char* lines = "4";
+    bool exact = false, moving = false;
 };
 
 std::string describe(const Config& c) {
     std::ostringstream s;
     s << "test " << c.test << " orientation " << c.orientation << " surface " << c.surface << " odd " << c.odd
       << " centres " << c.centres << " axial " << c.axial << " transverse " << c.transverse << " conic " << c.conic
-      << " D " << c.diameter << " R " << c.radius << " lines " << c.lines;
+      << " D " << c.diameter << " R " << c.radius << " lines " << c.lines << " exact " << c.exact << " moving "
+      << c.moving;
     return s.str();
 }
 
@@ -84,6 +88,8 @@ Outcome run(const Config& c, Path path) {
     sc.controls.parameters[kRowRadius] = c.radius;
     sc.controls.parameters[kRowLinesPerMm] = c.lines;
     sc.sim.vectorPass = path == Path::Lanes;
+    sc.controls.exactTrace = c.exact;
+    sc.controls.movingSource = c.moving;
     sc.model.axialOffsetSetting = c.axial;
     try {
         recompute(sc.sim);  // a radius of 0 stops it after the numbers are read
@@ -150,6 +156,25 @@ std::vector<Config> configs() {
                 c.lines = odd ? "10" : "2.5";
                 all.push_back(c);
             }
+    // The tester whose source moves, and the exact trace (normal pass; the
+    // centre-line pass of the exact trace checks the lit rule in the
+    // reference loop's way only for the normal pass).
+    for (int test : {kTestRonchi, kTestWire, kTestFoucault})
+        for (int orientation : {kOrientVertical, kOrientHorizontal, kOrient2D})
+            for (bool exact : {false, true}) {
+                Config c{test, orientation, kSurfacePure, orientation == kOrient2D, false, -1.75, 0.2, "-1"};
+                c.exact = exact;
+                c.moving = true;
+                all.push_back(c);
+                c.moving = false;
+                c.surface = kSurfaceDistorted;
+                c.conic = orientation == kOrientVertical ? "0" : "-4";
+                if (exact) all.push_back(c);
+            }
+    Config hyperbolicRim{kTestRonchi, kOrientVertical, kSurfacePure, false, false, 3, 0, "5"};
+    hyperbolicRim.exact = true;
+    hyperbolicRim.radius = "150";
+    all.push_back(hyperbolicRim);
     // Faults: a radius of 0, a ruling of 0, offsets far beyond any band.
     Config zeroRadius{kTestRonchi, kOrientVertical, kSurfacePure, false, false, 0, 0, "-1"};
     zeroRadius.radius = "0";
