@@ -203,6 +203,13 @@ void Canvas::drawRectangle(int x1, int y1, int x2, int y2) {
         }
 }
 
+void Canvas::fillRect(int x1, int y1, int x2, int y2, Rgb c) {
+    if (x2 < x1) std::swap(x1, x2);
+    if (y2 < y1) std::swap(y1, y2);
+    const Pixels p = pixels();
+    for (int y = y1; y <= y2; ++y) p.fillSpan(y, x1, x2, toQRgb(c));
+}
+
 void Canvas::eraseRect(int x1, int y1, int x2, int y2) {
     penColour_ = kSilver;
     brushColour_ = kSilver;

@@ -67,6 +67,9 @@ public:
     void drawCircle(int cx, int cy, int radius);
     // Rectangle: pen rim and brush fill of [x1, x2) x [y1, y2).
     void drawRectangle(int x1, int y1, int x2, int y2);
+    // Fills x1..x2, y1..y2 (both borders included) with the colour; the pen
+    // and brush stay as they are.
+    void fillRect(int x1, int y1, int x2, int y2, Rgb c);
     // Fills the rectangle with silver, its right and bottom border included
     // (x1..x2, y1..y2), so that a graph reaching its box's lower edge is
     // erased too; the pen and brush are silver afterwards.

@@ -56,7 +56,9 @@ TEST(EditorPresses, ChooseTheNearestKnotHalvesToEvenAndItsPartner) {
         EXPECT_EQ(e.knot(c.knot), c.height) << "press at " << c.x << ", " << c.y;
         EXPECT_EQ(e.knot(c.partner), c.height) << "press at " << c.x << ", " << c.y;
         for (int k = 0; k < kKnotCount; ++k)
-            if (k != c.knot && k != c.partner) EXPECT_EQ(e.knot(k), 0) << "knot " << k << " after " << c.x;
+            if (k != c.knot && k != c.partner) {
+                EXPECT_EQ(e.knot(k), 0) << "knot " << k << " after " << c.x;
+            }
         EXPECT_EQ(e.display.shown, 2);  // the first initialisation and the press
     }
 }
