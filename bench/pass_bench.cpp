@@ -91,9 +91,16 @@ void BM_Pass(benchmark::State& state) {
 }
 BENCHMARK(BM_Pass)->ArgsProduct({{kPlain, kPortable, kLanes}, {0, 1}})->Unit(benchmark::kMicrosecond);
 
-// The exact trace against the series model, same set-up, both testers.
+// The exact trace against the series model, same set-up, both testers,
+// portable and in AVX2 lanes.
 void BM_ExactPass(benchmark::State& state) {
+    const Kind kind = static_cast<Kind>(state.range(1));
+    if (kind == kLanes && !sg::cpuHasAvx2()) {
+        state.SkipWithError("no AVX2 on this CPU");
+        return;
+    }
     Scene sc;
+    sc.sim.vectorPass = kind == kLanes;
     sc.controls.exactTrace = true;
     sc.controls.movingSource = state.range(0) != 0;
     sg::recompute(sc.sim);
@@ -101,9 +108,10 @@ void BM_ExactPass(benchmark::State& state) {
         sg::shadowgramPass(sc.sim);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(state.range(0) != 0 ? "exact, moving source" : "exact, fixed source");
+    state.SetLabel(std::string(state.range(0) != 0 ? "exact, moving source" : "exact, fixed source") +
+                   (kind == kLanes ? ", AVX2" : ", portable"));
 }
-BENCHMARK(BM_ExactPass)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExactPass)->ArgsProduct({{0, 1}, {kPortable, kLanes}})->Unit(benchmark::kMicrosecond);
 
 void BM_SeriesMovingSource(benchmark::State& state) {
     Scene sc;

@@ -214,11 +214,7 @@ void Canvas::eraseRect(int x1, int y1, int x2, int y2) {
     penColour_ = kSilver;
     brushColour_ = kSilver;
     brushHollow_ = false;
-    if (x2 < x1) std::swap(x1, x2);
-    if (y2 < y1) std::swap(y1, y2);
-    const QRgb silver = toQRgb(kSilver);
-    const Pixels p = pixels();
-    for (int y = y1; y <= y2; ++y) p.fillSpan(y, x1, x2, silver);
+    fillRect(x1, y1, x2, y2, kSilver);
 }
 
 void Canvas::drawText(int x, int y, const std::string& text) {

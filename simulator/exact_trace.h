@@ -5,8 +5,6 @@
 // drawn zone, on the distorted surface, tilts the normal the way it does in
 // the series model: it is added to the normal's axial-per-radial ratio.
 
-#include "ray_pass.h"
-
 namespace sg {
 
 // Where the reflected ray crosses the plane, in the program's sign (as the
@@ -40,17 +38,5 @@ struct ExactDirection {
     bool valid = false;
 };
 ExactDirection reflectExact(const ExactMirror& mirror, double u, double v, double normalTilt, double sourceZ);
-
-// The trace for n points at once, for the passes, each with its normal's
-// tilt (0 for the pure conic). Written for the vectoriser; each lane gives
-// the bits of traceExact.
-void traceExactBatch(const ExactMirror& mirror, double sourceZ, double planeZ, const double* u, const double* v,
-                     const double* sq, const double* r, const double* tilt, int n, double* x, double* y, bool* hit);
-
-// The normal pass's decisions on the points traced: lit where the ray hits
-// and passes the grating, wire or knife by the rules of the series model; a
-// miss, or a band index beyond the conversion's range, is dark.
-void decideExactBatch(const BandRules& bands, double bandWidth, const double* x, const double* y, const bool* hit,
-                      int n, bool* lit);
 
 }  // namespace sg

@@ -105,7 +105,8 @@ constexpr int kDraws = 2 * kRayBatch;
 
 // The band rules in lanes, from P / w and Y / w: dark where the grating,
 // wire or knife stops the light, and `outside` where the decision leaves
-// the exact range (a NaN at the knife, a band index of 2^63 or more).
+// the exact range (a NaN at the knife, a band index of 2^63 or more). In
+// "2 D" the band across is read only where the band along lets light by.
 struct LaneBands {
     __m256d dark, outside;
 };
@@ -122,14 +123,14 @@ struct LaneBands {
     }
     const __m256d a1 = bandArgument(_mm256_add_pd(zAlong, shift), signMask, half);
     const __m256d a2 = bandArgument(zY, signMask, half);
+    const bool wire = test == kTestWire;
+    const __m256d darkAlong = wire ? _mm256_cmp_pd(a1, two, _CMP_GE_OQ) : oddBand(a1, half, two);
     b.outside = _mm256_cmp_pd(a1, bandLimit, _CMP_NLT_UQ);
-    if (twoD) b.outside = _mm256_or_pd(b.outside, _mm256_cmp_pd(a2, bandLimit, _CMP_NLT_UQ));
-    if (test == kTestWire) {
-        b.dark = _mm256_cmp_pd(a1, two, _CMP_GE_OQ);
-        if (twoD) b.dark = _mm256_or_pd(b.dark, _mm256_cmp_pd(a2, two, _CMP_GE_OQ));
-    } else {
-        b.dark = oddBand(a1, half, two);
-        if (twoD) b.dark = _mm256_or_pd(b.dark, oddBand(a2, half, two));
+    b.dark = darkAlong;
+    if (twoD) {
+        const __m256d a2Outside = _mm256_cmp_pd(a2, bandLimit, _CMP_NLT_UQ);
+        b.outside = _mm256_or_pd(b.outside, _mm256_andnot_pd(darkAlong, a2Outside));
+        b.dark = _mm256_or_pd(b.dark, wire ? _mm256_cmp_pd(a2, two, _CMP_GE_OQ) : oddBand(a2, half, two));
     }
     return b;
 }
@@ -197,8 +198,8 @@ struct LaneBands {
 }
 
 // The exact trace and the normal pass's decision of n points (a multiple of
-// 4) in lanes: the operations of tracePoint and decideExactBatch, one by
-// one and in their order, so the same bits.
+// 4) in lanes: the operations of the exact trace and of the band rules, one
+// by one and in their order, so the same bits.
 [[gnu::target("avx2")]] void decideExactLanes(const RaySetup& s, const double* pu, const double* pv, const double* psq,
                                              const double* pr, const double* ptilt, int n, bool* lit) {
     const __m256d R = _mm256_set1_pd(s.radius), onePlusK = _mm256_set1_pd(1 + s.conicConstant);

@@ -48,7 +48,7 @@ bool decidePureLanes(const RaySetup& s, double aperture, const double* u, const 
                      std::uint32_t* litBits, double* zAlong = nullptr, double* zY = nullptr);
 
 // The exact trace of n points (a multiple of 4) and the normal pass's
-// decision in lanes: lit[k] as traceExactBatch and decideExactBatch give it.
+// decision in lanes: lit[k] as the point-by-point exact trace gives it.
 // Only where the CPU has AVX2.
 void decideExactLanes(const RaySetup& s, const double* u, const double* v, const double* sq, const double* r,
                       const double* tilt, int n, bool* lit);

@@ -117,11 +117,9 @@ namespace {
 
 double exactNormalTilt(const MirrorModel& m, double u, double v, double r);
 
-// One point with the exact trace: a miss, or a band index beyond the
-// conversion's range, is dark.
-bool exactPointLit(const MirrorModel& m, const RaySetup& s, bool centres, double u, double v, double r) {
-    if (s.bandWidthFault) throwDivisionByZero();
-    const double tilt = s.distorted ? exactNormalTilt(m, u, v, r) : 0;
+// One point with the exact trace, its normal tilted by `tilt`: a miss, or a
+// band index beyond the conversion's range, is dark.
+bool exactTraceLit(const RaySetup& s, bool centres, double u, double v, double tilt) {
     const ExactHit h = traceExact(ExactMirror{s.radius, s.conicConstant}, u, v, tilt, s.sourceZ, s.planeZ);
     if (!h.hit) return false;
     RayFault fault = RayFault::None;
@@ -129,6 +127,11 @@ bool exactPointLit(const MirrorModel& m, const RaySetup& s, bool centres, double
     const bool lit = decideBands(s.bands, centres, (s.orientation() == kOrientHorizontal ? h.y : h.x) / s.bandWidth,
                                  [across] { return across; }, fault);
     return lit && fault == RayFault::None;
+}
+
+bool exactPointLit(const MirrorModel& m, const RaySetup& s, bool centres, double u, double v, double r) {
+    if (s.bandWidthFault) throwDivisionByZero();
+    return exactTraceLit(s, centres, u, v, s.distorted ? exactNormalTilt(m, u, v, r) : 0);
 }
 
 // The pass point by point, for a diameter of 0 or one that is not finite,
@@ -228,9 +231,8 @@ void exactBlock(Simulator& sim, const RaySetup& setup, bool centres, int count, 
     MirrorModel& m = sim.model;
     const DrawTables& tables = ctx.tables;
     RandomGenerator& random = sim.random;
-    double u[kRayBatch], v[kRayBatch], sq[kRayBatch], r[kRayBatch], tilt[kRayBatch], x[kRayBatch], y[kRayBatch];
+    double u[kRayBatch], v[kRayBatch], sq[kRayBatch], r[kRayBatch], tilt[kRayBatch];
     int drawU[kRayBatch], drawV[kRayBatch];
-    bool hit[kRayBatch];
     std::uint32_t seedAfter[kRayBatch];
     int n = 0;
     for (int i = 0; i < count; ++i) {
@@ -260,22 +262,7 @@ void exactBlock(Simulator& sim, const RaySetup& setup, bool centres, int count, 
         }
         decideExactLanes(setup, u, v, sq, r, tilt, whole, lit);
     } else {
-        traceExactBatch(ExactMirror{setup.radius, setup.conicConstant}, setup.sourceZ, setup.planeZ, u, v, sq, r,
-                        tilt, n, x, y, hit);
-        if (!centres) {
-            decideExactBatch(setup.bands, setup.bandWidth, x, y, hit, n, lit);
-        } else {
-            const double w = setup.bandWidth;
-            const bool horizontal = setup.orientation() == kOrientHorizontal;
-            for (int k = 0; k < n; ++k) {
-                RayFault fault = RayFault::None;
-                const double across = y[k] / w;
-                lit[k] = hit[k] &&
-                         decideBands(setup.bands, true, (horizontal ? y[k] : x[k]) / w, [across] { return across; },
-                                     fault) &&
-                         fault == RayFault::None;
-            }
-        }
+        for (int k = 0; k < n; ++k) lit[k] = exactTraceLit(setup, centres, u[k], v[k], tilt[k]);
     }
     const BlockTarget& t = ctx.target;
     for (int k = 0; k < n; ++k) {

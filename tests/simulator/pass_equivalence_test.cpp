@@ -175,6 +175,15 @@ std::vector<Config> configs() {
     hyperbolicRim.exact = true;
     hyperbolicRim.radius = "150";
     all.push_back(hyperbolicRim);
+    // A ruling so fine that the band index across the pattern leaves the
+    // conversion's range near the rim while the one along it does not: the
+    // wire's band along the pattern already decides, as in the series model.
+    for (bool odd : {false, true}) {
+        Config fineRuling{kTestWire, kOrient2D, kSurfacePure, odd, false, 1, 0, "-1"};
+        fineRuling.exact = true;
+        fineRuling.lines = "1e19";
+        all.push_back(fineRuling);
+    }
     // Faults: a radius of 0, a ruling of 0, offsets far beyond any band.
     Config zeroRadius{kTestRonchi, kOrientVertical, kSurfacePure, false, false, 0, 0, "-1"};
     zeroRadius.radius = "0";
