@@ -15,4 +15,11 @@ else
   "$top/scripts/build.sh"
   cd "$top/build"
 fi
-ctest --output-on-failure --parallel "$(nproc)"
+status=0
+ctest --output-on-failure --parallel "$(nproc)" || status=$?
+# Tests that cannot run on this machine say so, whatever the outcome.
+if grep -q "^\[  SKIPPED \] [A-Za-z]" Testing/Temporary/LastTest.log 2>/dev/null; then
+  echo "Skipped on this machine (the reasons are in $PWD/Testing/Temporary/LastTest.log):"
+  grep -h "^\[  SKIPPED \] [A-Za-z]" Testing/Temporary/LastTest.log | sort -u
+fi
+exit "$status"

@@ -2,8 +2,10 @@
 // command line is retrieved at start, as "Retrieve" would (a test file) or as
 // the editor's "Retrieve Shape" would (a shape file).
 #include "application.h"
+#include "record_file.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QString>
 
 #include <cstdio>
@@ -52,7 +54,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "shadowgram: one file at a time\n\n%s", kUsage);
             return 2;
         }
-        setup = QString::fromLocal8Bit(a);
+        // A name that is not UTF-8 would reach the file system as another name.
+        if (!sg::isFaithfulFileName(a)) {
+            std::fprintf(stderr, "shadowgram: the file name '%s' is not valid UTF-8; rename the file or give a link to it\n",
+                         sg::printableFileName(a).c_str());
+            return 2;
+        }
+        setup = QFile::decodeName(a);
     }
 
     sg::MessageBoxReporter errors;

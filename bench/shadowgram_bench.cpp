@@ -3,6 +3,7 @@
 #include "profile_graphs.h"
 #include "ray_pass.h"
 #include "redraw.h"
+#include "render_options.h"
 
 #include <benchmark/benchmark.h>
 
@@ -40,5 +41,27 @@ void BM_FullPicture(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FullPicture)->Unit(benchmark::kMicrosecond);
+
+// The longest run shadowgram-render accepts: a picture, then the most
+// presses of " Centres" (argument 1) or "Brighten" (0) it takes, in the
+// slowest settings (Wire, 2 D, the exact trace, the moving source).
+void BM_MostPresses(benchmark::State& state) {
+    const bool centres = state.range(0) == 1;
+    for (auto _ : state) {
+        Scene sc;
+        sc.controls.test = sg::kTestWire;
+        sc.controls.orientation = sg::kOrient2D;
+        sc.controls.exactTrace = true;
+        sc.controls.movingSource = true;
+        sg::recompute(sc.sim);
+        sg::shadowgramPass(sc.sim);
+        for (int i = 0; i < sg::kMaxPresses; ++i) {
+            if (centres) sg::drawCentreLines(sc.sim);
+            else sg::brightenPicture(sc.sim);
+        }
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_MostPresses)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

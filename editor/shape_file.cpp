@@ -47,12 +47,12 @@ ShapeRecord decodeShapeRecord(std::span<const std::uint8_t> bytes) {
 
 void writeShapeFile(const QString& path, const ShapeRecord& record) {
     const ShapeBytes bytes = encodeShapeRecord(record);
-    if (const std::optional<QString> reason = saveRecordFile(path, bytes)) failSave(path, *reason);
+    if (const std::optional<QString> reason = saveWholeFile(path, QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())))) failSave(path, *reason);
 }
 
 ShapeRecord readShapeFile(const QString& path) {
     QByteArray data;
-    if (const std::optional<QString> reason = loadRecordFile(path, kShapeRecordSize, data))
+    if (const std::optional<QString> reason = readFileStart(path, kShapeRecordSize, data))
         failRead(path, reason->toStdString());
     try {
         return decodeShapeRecord(

@@ -94,7 +94,7 @@ QLabel* addNoticeLabel(QWidget* parent, const char* name, const char* text, int 
 
 TRonchiCustomSurfaceForm::TRonchiCustomSurfaceForm(QWidget* mainWindow, MirrorModel& model,
                                                    const ModelControls& mainControls, ErrorReporter& errors,
-                                                   FileDialogs& dialogs, const QString& userFolder)
+                                                   FileDialogs& dialogs, UserFolder& userFolder)
     : QWidget(mainWindow, Qt::Window),
       editor_(model, mainControls, *this),
       errors_(errors),

@@ -24,7 +24,7 @@ public:
     // Creates the controls and runs FormCreate, which draws the flat
     // surface and fills the statistics from the main window's grid.
     TRonchiCustomSurfaceForm(QWidget* mainWindow, MirrorModel& model, const ModelControls& mainControls,
-                             ErrorReporter& errors, FileDialogs& dialogs, const QString& userFolder);
+                             ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder);
 
     SurfaceEditor& editor() { return editor_; }
     const Canvas& canvas() const { return editor_.canvas(); }

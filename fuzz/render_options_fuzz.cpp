@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(o.centres >= 0 && o.centres <= sg::kMaxPresses);
         for (const std::string& cell : o.mirror.controls.parameters) {
             double value = 0;
-            FUZZ_CHECK(sg::tryParseCellFloat(cell, sg::systemDecimalSeparator(), value));
+            FUZZ_CHECK(sg::tryParseCellFloat(cell, sg::kDecimalSeparator, value));
         }
     } catch (const sg::ActionError&) {
     } catch (const sg::TestFileError&) {

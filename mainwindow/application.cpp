@@ -10,7 +10,7 @@ namespace sg {
 
 ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QString userFolder)
     : dialogs_(dialogs != nullptr ? *dialogs : qtDialogs_),
-      userFolder_(userFolder.isEmpty() ? defaultUserFolder() : std::move(userFolder)) {
+      userFolder_(userFolder.isEmpty() ? defaultUserFolder() : std::move(userFolder), errors) {
     form1_ = std::make_unique<TForm1>(model_, *this, errors, dialogs_, userFolder_);
     warning_ = std::make_unique<TRonchiWarningForm>(form1_.get());
     information_ = std::make_unique<TInformation>(form1_.get());

@@ -62,7 +62,7 @@ private:
     MirrorModel model_;
     QtFileDialogs qtDialogs_;
     FileDialogs& dialogs_;
-    QString userFolder_;
+    UserFolder userFolder_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TRonchiWarningForm> warning_;
     std::unique_ptr<TInformation> information_;

@@ -36,7 +36,7 @@ const std::array<const char*, kParameterRows> kParameterLabels = {"D   (mm)", "R
 }  // namespace
 
 TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
-               const QString& userFolder)
+               UserFolder& userFolder)
     : QWidget(nullptr),
       model_(model),
       windows_(windows),

@@ -32,7 +32,7 @@ public:
     // Creates the controls and runs FormCreate; nothing is drawn. Test files
     // are chosen with `dialogs`, starting in <userFolder>/Test.
     TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
-           const QString& userFolder);
+           UserFolder& userFolder);
 
     MirrorModel& model() { return model_; }
     Canvas& canvas() { return canvas_; }

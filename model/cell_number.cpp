@@ -3,7 +3,6 @@
 #include "failure.h"
 
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <algorithm>
 #include <limits>
@@ -11,13 +10,6 @@
 #include <system_error>
 
 namespace sg {
-
-char systemDecimalSeparator() {
-    const std::lconv* lc = std::localeconv();
-    if (lc != nullptr && lc->decimal_point != nullptr && lc->decimal_point[0] != '\0')
-        return lc->decimal_point[0];
-    return '.';
-}
 
 namespace {
 

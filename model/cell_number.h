@@ -8,8 +8,9 @@
 
 namespace sg {
 
-// The decimal separator of the user's locale (LC_NUMERIC), '.' when unset.
-char systemDecimalSeparator();
+// The decimal separator of every number the program reads or writes, in
+// the grids, the files and on the command line, whatever the user's locale.
+inline constexpr char kDecimalSeparator = '.';
 
 // Reads a cell: surrounding blanks, an optional sign, digits with at most one
 // decimal separator, an optional exponent ("E" or "e", optional sign,
@@ -17,7 +18,7 @@ char systemDecimalSeparator();
 // range of a double throw "'<text>' is not a valid floating point value".
 double parseCellFloat(const std::string& text, char separator);
 inline double parseCellFloat(const std::string& text) {
-    return parseCellFloat(text, systemDecimalSeparator());
+    return parseCellFloat(text, kDecimalSeparator);
 }
 // Same syntax without throwing; false when the text is not a number.
 bool tryParseCellFloat(std::string_view text, char separator, double& out);
@@ -32,7 +33,7 @@ int parseCellInteger(const std::string& text);
 // 1.23456789012346E17).
 std::string formatGeneral(double value, char separator, int precision = 15);
 inline std::string formatGeneral(double value) {
-    return formatGeneral(value, systemDecimalSeparator());
+    return formatGeneral(value, kDecimalSeparator);
 }
 
 // Fixed notation with `decimals` decimals and at most `precision`
@@ -41,7 +42,7 @@ inline std::string formatGeneral(double value) {
 // window (8, 4), (10, 5) and (10, 7).
 std::string formatFixed(double value, int precision, int decimals, char separator);
 inline std::string formatFixed(double value, int precision, int decimals) {
-    return formatFixed(value, precision, decimals, systemDecimalSeparator());
+    return formatFixed(value, precision, decimals, kDecimalSeparator);
 }
 
 }  // namespace sg

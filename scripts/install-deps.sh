@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need (with --fuzz,
 # also what fuzzing needs; with --package, what packaging needs), and nothing
-# when they are all present already.
+# when they are all present already; then the two comma-decimal locales that
+# the tests run the programs in.
 # Non-interactive; meant for Debian 12.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
   libjpeg-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
+  locales xvfb xauth
 )
 # With --fuzz, also clang and its libFuzzer runtime; with --package, the
 # tools that build and check the Debian package.
@@ -27,20 +29,35 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "Installing missing packages: ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
   sudo_cmd=()
 elif command -v sudo >/dev/null 2>&1; then
   sudo_cmd=(sudo)
 else
-  echo "These packages are missing and this user cannot install them: ${missing[*]}" >&2
-  echo "Run this script as root once." >&2
-  exit 1
+  sudo_cmd=(false)
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  if [ "${sudo_cmd[0]:-}" = false ]; then
+    echo "These packages are missing and this user cannot install them: ${missing[*]}" >&2
+    echo "Run this script as root once." >&2
+    exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# German and French write 0,5 for 0.5: the tests check that the programs
+# still read and write 0.5 there. Without them those tests say they skipped.
+for l in de_DE fr_FR; do
+  if ! locale -a 2>/dev/null | grep -qix "$l.utf-\?8"; then
+    if [ "${sudo_cmd[0]:-}" = false ]; then
+      echo "The locale $l.UTF-8 is missing and this user cannot make it; its tests will be skipped." >&2
+    else
+      echo "Making the locale $l.UTF-8"
+      "${sudo_cmd[@]}" localedef -i "$l" -f UTF-8 "$l.UTF-8"
+    fi
+  fi
+done

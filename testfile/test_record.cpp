@@ -88,7 +88,7 @@ SetupRecord decodeTestRecord(std::span<const std::uint8_t> bytes) {
 
 void writeTestFile(const QString& path, const SetupRecord& record) {
     const TestRecordBytes bytes = encodeTestRecord(record);
-    if (const std::optional<QString> reason = saveRecordFile(path, bytes))
+    if (const std::optional<QString> reason = saveWholeFile(path, QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()))))
         throw TestFileError("Cannot save the test file " + quoted(path) + ": " + reason->toStdString());
 }
 
@@ -97,7 +97,7 @@ SetupRecord readTestFile(const QString& path) {
         throw TestFileError("Cannot read the test file " + quoted(path) + ": " + reason);
     };
     QByteArray data;
-    if (const std::optional<QString> reason = loadRecordFile(path, kTestRecordSize, data))
+    if (const std::optional<QString> reason = readFileStart(path, kTestRecordSize, data))
         fail(reason->toStdString());
     try {
         return decodeTestRecord(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(data.constData()),

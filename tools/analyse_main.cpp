@@ -81,6 +81,9 @@ int main(int argc, char** argv) {
     } catch (const sg::TestFileError& e) {
         std::cerr << "shadowgram-analyse: " << e.what() << '\n';
         return 2;
+    } catch (const sg::FileNameError& e) {
+        std::cerr << "shadowgram-analyse: " << e.what() << '\n';
+        return 2;
     } catch (const std::invalid_argument& e) {
         std::cerr << "shadowgram-analyse: " << e.what() << "\n\n" << usage();
         return 2;

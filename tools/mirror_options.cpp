@@ -1,6 +1,7 @@
 #include "mirror_options.h"
 
 #include "cell_number.h"
+#include "record_file.h"
 #include "setup_transfer.h"
 #include "shape_file.h"
 #include "surface_editor.h"
@@ -13,6 +14,17 @@ namespace sg {
 const std::string& optionValue(const std::vector<std::string>& args, std::size_t& i) {
     if (i + 1 >= args.size()) throw std::invalid_argument("option " + args[i] + " needs a value");
     return args[++i];
+}
+
+const std::string& fileOptionValue(const std::vector<std::string>& args, std::size_t& i) {
+    const std::string& option = args[i];
+    const std::string& name = optionValue(args, i);
+    if (name.empty()) throw FileNameError("option " + option + " needs a file name");
+    // A name that is not UTF-8 would reach the file system as another name.
+    if (!isFaithfulFileName(name))
+        throw FileNameError("the file name '" + printableFileName(name) +
+                            "' is not valid UTF-8; rename the file or give a link to it");
+    return name;
 }
 
 bool takeMirrorOption(const std::vector<std::string>& args, std::size_t& i, MirrorOptions& o) {
@@ -30,12 +42,12 @@ bool takeMirrorOption(const std::vector<std::string>& args, std::size_t& i, Mirr
         return true;
     }
     if (a == "--shape") {
-        o.shapeFile = optionValue(args, i);
+        o.shapeFile = fileOptionValue(args, i);
         return true;
     }
     if (a == "--setup") {
         // As "Retrieve" applies it, onto the controls that the programs read.
-        const SetupRecord record = readTestFile(QString::fromStdString(optionValue(args, i)));
+        const SetupRecord record = readTestFile(QString::fromStdString(fileOptionValue(args, i)));
         MirrorModel scratch;
         setModelDefaults(scratch);
         applySetupRecord(record, scratch, o.controls, nullptr);

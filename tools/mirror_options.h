@@ -6,6 +6,7 @@
 #include "mirror_model.h"
 #include "model_controls.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,18 @@ struct MirrorOptions {
 // The value after the option at args[i]; moves i onto it. A missing value
 // throws std::invalid_argument.
 const std::string& optionValue(const std::vector<std::string>& args, std::size_t& i);
+
+// A file name on the command line that cannot be used as given; the
+// programs say why without their usage text.
+class FileNameError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+// The file name after the option at args[i], as optionValue. An empty name,
+// or one that is not valid UTF-8 (it would name another file once it is a
+// QString), throws FileNameError.
+const std::string& fileOptionValue(const std::vector<std::string>& args, std::size_t& i);
 
 // Takes the option at args[i] when it is one of the mirror options
 // (--diameter, --radius, --conic, --lines, --zone-height, --wavelength,

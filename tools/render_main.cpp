@@ -3,13 +3,15 @@
 
 #include "failure.h"
 #include "positioning.h"
+#include "record_file.h"
 #include "redraw.h"
 #include "render_options.h"
 #include "shape_file.h"
+#include "surface_profile.h"
 #include "test_record.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
-#include <QSaveFile>
 
 #include <iostream>
 #include <stdexcept>
@@ -36,6 +38,9 @@ int main(int argc, char** argv) {
         std::cerr << e.what() << '\n';
         return 2;
     } catch (const sg::TestFileError& e) {
+        std::cerr << "shadowgram-render: " << e.what() << '\n';
+        return 2;
+    } catch (const sg::FileNameError& e) {
         std::cerr << "shadowgram-render: " << e.what() << '\n';
         return 2;
     } catch (const std::invalid_argument& e) {
@@ -73,6 +78,18 @@ int main(int argc, char** argv) {
             std::cerr << "shadowgram-render: " << e.what() << '\n';
             return 2;
         }
+        // Heights that no profile can be scaled from fail here, named,
+        // rather than as a bare message of the drawing.
+        if (options.mirror.controls.surface == sg::kSurfaceDistorted) {
+            try {
+                sg::MirrorModel probe = model;
+                sg::resampleDeviation(probe);
+            } catch (const sg::ActionError& e) {
+                std::cerr << "shadowgram-render: cannot use the shape file " << options.mirror.shapeFile << ": "
+                          << e.what() << '\n';
+                return 2;
+            }
+        }
     }
 
     try {
@@ -86,13 +103,18 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // Through a temporary file that replaces the output only when complete:
-    // a full disk never leaves a truncated picture in place of a good one.
-    QSaveFile file(QString::fromStdString(options.output));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !canvas.image().save(&file, "PNG") ||
-        !file.commit()) {
-        std::cerr << "shadowgram-render: cannot write " << options.output << ": " << file.errorString().toStdString()
-                  << '\n';
+    // Encoded whole first, then written through a temporary file that
+    // replaces the output only when complete: a full disk never leaves a
+    // truncated picture in place of a good one, and says so in its words.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!canvas.image().save(&buffer, "PNG")) {
+        std::cerr << "shadowgram-render: cannot encode the picture as PNG\n";
+        return 1;
+    }
+    if (const std::optional<QString> reason = sg::saveWholeFile(QString::fromStdString(options.output), png)) {
+        std::cerr << "shadowgram-render: cannot write " << options.output << ": " << reason->toStdString() << '\n';
         return 1;
     }
     return 0;

@@ -23,8 +23,10 @@ std::string renderUsage() {
            "  --transverse T       transverse offset in the test's unit (default 0)\n"
            "  --grid               draw the reference grid\n"
            "  --white              White mode\n"
-           "  --brighten N         N presses of \"Brighten\" after the first picture (0 to 10000)\n"
-           "  --centres N          N presses of \" Centres\" after the first picture (0 to 10000)\n"
+           "  --brighten N         N presses of \"Brighten\" after the first picture (0 to " +
+           std::to_string(kMaxPresses) + ")\n"
+           "  --centres N          N presses of \" Centres\" after the first picture (0 to " +
+           std::to_string(kMaxPresses) + ")\n"
            "  -o FILE              the PNG to write\n"
            "  --help               this list\n"
            "  --version            the program's version\n";
@@ -63,12 +65,12 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
         else if (a == "--white") o.white = true;
         else if (a == "--brighten") o.brighten = parseCellInteger(optionValue(args, i));
         else if (a == "--centres") o.centres = parseCellInteger(optionValue(args, i));
-        else if (a == "-o") o.output = optionValue(args, i);
+        else if (a == "-o") o.output = fileOptionValue(args, i);
         else if (a == "--help" || a == "-h") o.help = true;
         else if (a == "--version") o.version = true;
         else throw std::invalid_argument("unknown option '" + a + "'");
     }
-    // Each press costs a few milliseconds; more than this is a slip of the keyboard.
+    // Each press costs up to 4 ms; more than this is a slip of the keyboard.
     if (o.brighten < 0 || o.centres < 0 || o.brighten > kMaxPresses || o.centres > kMaxPresses)
         throw std::invalid_argument("--brighten and --centres take a count from 0 to " + std::to_string(kMaxPresses));
     return o;

@@ -9,8 +9,10 @@
 
 namespace sg {
 
-// The most presses of "Brighten" or " Centres" one run takes.
-inline constexpr int kMaxPresses = 10000;
+// The most presses of "Brighten" or " Centres" one run takes: the slowest
+// picture finishes within a second or two even then, and the picture has
+// long stopped changing.
+inline constexpr int kMaxPresses = 250;
 
 struct RenderOptions {
     MirrorOptions mirror;

@@ -1,9 +1,19 @@
 #include "file_dialogs.h"
 
+#include "error_reporter.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace sg {
 
@@ -39,13 +49,68 @@ QString withDefaultSuffix(const QString& path, const QString& suffix) {
     return path + "." + suffix;
 }
 
-DialogFolder::DialogFolder(QString userFolder, QString kind) : userFolder_(std::move(userFolder)), kind_(std::move(kind)) {}
+std::optional<QString> makeUserFolders(const QString& path) {
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // The deepest folder that exists, and the names to make below it.
+    QString existing = absolute;
+    QStringList missing;
+    while (!QFileInfo::exists(existing) && !QDir(existing).isRoot()) {
+        missing.prepend(QFileInfo(existing).fileName());
+        existing = QFileInfo(existing).path();
+    }
+    if (!missing.isEmpty() && QDir(existing).isRoot())
+        return QStringLiteral("it would be made at the top of the file system");
+    QString at = existing;
+    for (const QString& name : missing) {
+        at = QDir(at).filePath(name);
+        if (::mkdir(QFile::encodeName(at).constData(), 0777) != 0 && errno != EEXIST)
+            return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    if (!QFileInfo(absolute).isDir()) return QStringLiteral("it is not a folder");
+    return std::nullopt;
+}
+
+UserFolder::UserFolder(QString folder, ErrorReporter& errors) : folder_(std::move(folder)), errors_(errors) {}
+
+QString UserFolder::folderFor(const QString& kind) {
+    const QString wanted = QDir(folder_).filePath(kind);
+    const std::optional<QString> problem = makeUserFolders(wanted);
+    if (!problem) return wanted;
+    const QString instead = fallback();
+    if (!told_) {
+        told_ = true;
+        errors_.showError("There is no usable folder for your files: \"" + QDir::toNativeSeparators(wanted).toStdString() +
+                          "\" cannot be made (" + problem->toStdString() + "). The file dialogs start in \"" +
+                          QDir::toNativeSeparators(instead).toStdString() + "\".");
+    }
+    return instead;
+}
+
+QString UserFolder::fallback() {
+    auto owned = [](const QString& folder) {
+        struct stat st {};
+        return !folder.isEmpty() && ::stat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+               st.st_uid == ::geteuid();
+    };
+    QStringList candidates;
+    // The home folder of the user's account, also when HOME is unset.
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    std::array<char, 4096> buffer{};
+    if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr)
+        candidates << QFile::decodeName(found->pw_dir);
+    candidates << qEnvironmentVariable("HOME") << QDir::currentPath();
+    for (const QString& c : candidates)
+        if (QFileInfo(c).isAbsolute() && owned(c)) return QDir::cleanPath(c);
+    return QDir::tempPath();
+}
+
+DialogFolder::DialogFolder(UserFolder& userFolder, QString kind) : userFolder_(userFolder), kind_(std::move(kind)) {}
 
 QString DialogFolder::start() {
     if (!last_.isEmpty() && QFileInfo(last_).isDir()) return last_;
-    const QString folder = QDir(userFolder_).filePath(kind_);
-    QDir().mkpath(folder);
-    return folder;
+    return userFolder_.folderFor(kind_);
 }
 
 void DialogFolder::remember(const QString& chosenPath) { last_ = QFileInfo(chosenPath).absolutePath(); }

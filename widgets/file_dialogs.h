@@ -43,18 +43,45 @@ QString defaultUserFolder();
 // The path with ".<suffix>" added when its name has no extension.
 QString withDefaultSuffix(const QString& path, const QString& suffix);
 
-// Where one kind of dialog starts: first in <userFolder>/<kind>, created on
-// first use; then in the folder of the last file chosen.
+class ErrorReporter;
+
+// The user's folder and its kinds of files (<folder>/Test, <folder>/Shape),
+// shared by every dialog of the program.
+class UserFolder {
+public:
+    UserFolder(QString folder, ErrorReporter& errors);
+
+    // <folder>/<kind>, made on first use. Folders are made only below an
+    // existing folder other than the file system's root. Where the folder
+    // cannot be had, the dialogs start in a folder that exists and that the
+    // user owns (the home folder, else the working folder, else the
+    // temporary one), and the first time the user hears why.
+    QString folderFor(const QString& kind);
+
+private:
+    QString fallback();
+
+    QString folder_;
+    ErrorReporter& errors_;
+    bool told_ = false;
+};
+
+// Where one kind of dialog starts: first in the user folder's <kind>; then
+// in the folder of the last file chosen.
 class DialogFolder {
 public:
-    DialogFolder(QString userFolder, QString kind);
+    DialogFolder(UserFolder& userFolder, QString kind);
     QString start();
     void remember(const QString& chosenPath);
 
 private:
-    QString userFolder_;
+    UserFolder& userFolder_;
     QString kind_;
     QString last_;
 };
+
+// Makes `path` and the folders missing above it, only below an existing
+// folder that is not the root. Returns the reason when it cannot.
+std::optional<QString> makeUserFolders(const QString& path);
 
 }  // namespace sg

@@ -1,5 +1,6 @@
 // Shape files: the 360-byte record, bit for bit both ways, and the files
 // that must be refused without touching the knots or an earlier file.
+#include "file_size_limit.h"
 #include "shape_file.h"
 
 #include <QFile>
@@ -127,15 +128,12 @@ TEST(ShapeFile, FailedSaveLeavesTheEarlierFile) {
     const QByteArray before = fileBytes(path);
 
     // A file size limit below one record makes the write fail, for any user.
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::string message = expectThrow([&] { writeShapeFile(path, ShapeRecord{}); });
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    std::string message;
+    {
+        testing::FileSizeLimit limit(100);
+        ASSERT_TRUE(limit.ok());
+        message = expectThrow([&] { writeShapeFile(path, ShapeRecord{}); });
+    }
 
     EXPECT_NE(message.find("Cannot save the shape file \"" + path.toStdString() + "\""), std::string::npos) << message;
     EXPECT_EQ(fileBytes(path), before);

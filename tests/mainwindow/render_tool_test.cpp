@@ -15,7 +15,9 @@
 
 #include <sys/resource.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 namespace sg {
 namespace {
@@ -139,8 +141,8 @@ TEST(RenderTool, BadValuesFailWithTheCellMessageAndWriteNothing) {
         {{"--test", "laser", "-o", file}, 2, "--test takes ronchi, wire or foucault"},
         {{"--frobnicate", "-o", file}, 2, "unknown option"},
         {{"--radius", "0", "-o", file}, 1, "Floating point division by zero"},
-        {{"--brighten", "10001", "-o", file}, 2, "--brighten and --centres take a count from 0 to 10000"},
-        {{"--centres", "2147483647", "-o", file}, 2, "--brighten and --centres take a count from 0 to 10000"},
+        {{"--brighten", "251", "-o", file}, 2, "--brighten and --centres take a count from 0 to 250"},
+        {{"--centres", "2147483647", "-o", file}, 2, "--brighten and --centres take a count from 0 to 250"},
     };
     for (const Case& c : cases) {
         const RunResult r = runRenderer(c.args);
@@ -153,7 +155,8 @@ TEST(RenderTool, BadValuesFailWithTheCellMessageAndWriteNothing) {
 }
 
 // A write that fails part-way (here a file-size limit below the size of the
-// picture) leaves the earlier picture as it was, and says so.
+// picture) leaves the earlier picture as it was, and says so in the
+// system's words.
 TEST(RenderTool, FailedWriteKeepsTheEarlierPicture) {
     QTemporaryDir dir;
     const QString file = dir.filePath("keep.png");
@@ -175,7 +178,9 @@ TEST(RenderTool, FailedWriteKeepsTheEarlierPicture) {
     p.start(SHADOWGRAM_RENDER, {"--conic", "0", "-o", file});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 1);
-    EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains("cannot write"));
+    const QString message = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(message.contains("cannot write " + file + ": " + QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << message.toStdString();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.png"});

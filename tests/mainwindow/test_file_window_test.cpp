@@ -1,12 +1,16 @@
 // "Save" and "Retrieve" through the real main window, with file dialogs
 // that the test answers, and the set-up file from the command line.
 #include "application.h"
+#include "cell_number.h"
+#include "comma_locales.h"
 #include "picture_checks.h"
 #include "recording_reporter.h"
 #include "scripted_dialogs.h"
 #include "test_record.h"
 
 #include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
 #include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -20,6 +24,9 @@
 #include <bit>
 #include <limits>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace sg {
 namespace {
@@ -208,9 +215,13 @@ TEST_F(TestFiles, CancelAndFailuresReapplyTheCurrentSetUp) {
         QString path;
         const char* reason;
     };
+    // A pipe is refused at once instead of waited on.
+    const QString pipe = home.filePath("pipe.Ron");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
     for (const Case& c : {Case{shortFile.fileName(), "it holds 100 bytes; a test set-up needs 2660"},
                           Case{nanFile.fileName(), "the diameter is not a finite number"},
-                          Case{home.filePath("missing.Ron"), "No such file"}}) {
+                          Case{home.filePath("missing.Ron"), "No such file"}, Case{pipe, "not a regular file"},
+                          Case{home.path(), "not a regular file"}}) {
         errors.messages.clear();
         const MirrorModel before = app->model();
         retrieve(c.path);
@@ -265,6 +276,13 @@ TEST_F(TestFiles, FileNamedAtStartIsRetrieved) {
     r.testFoucault = r.orient2D = true;
     r.notes[0] = "from the file manager";
     writeTestFile(home.filePath("start.Ron"), r);
+    // A pipe named at start is refused at once, named.
+    const QString pipe = home.filePath("pipe.Ron");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    form->retrieveSetup(pipe);
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "Cannot read the test file \"" + pipe.toStdString() + "\": not a regular file");
+
     form->retrieveSetup(home.filePath("start.Ron"));
     EXPECT_EQ(cell(kRowDiameter), "300");
     EXPECT_EQ(controls().testItem(), kTestFoucault);
@@ -311,6 +329,118 @@ TEST_F(TestFiles, RendererStartsFromASavedSetUp) {
         EXPECT_EQ(p.exitCode(), 2);
         EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains("Cannot read the test file"));
         EXPECT_FALSE(QFile::exists(home.filePath("none.png")));
+    }
+}
+
+// In a comma-decimal locale the grids still show and read points, and a
+// set-up comes back from its file with them.
+class TestFilesInCommaLocale : public TestFiles, public ::testing::WithParamInterface<const char*> {
+protected:
+    void pressCell(int row) {
+        const QRect r = grid()->visualRect(grid()->model()->index(row, 1));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, r.center());
+    }
+};
+
+TEST_P(TestFilesInCommaLocale, PointsInTheCellsAndTheFiles) {
+    if (!testing::commaLocaleInstalled(GetParam())) GTEST_SKIP() << "the locale " << GetParam() << " is not installed";
+    testing::ScopedLocale locale(GetParam());
+    ASSERT_TRUE(locale.ok());
+
+    setCell(kRowConic, "-1.5");
+    setCell(kRowZoneHeight, "0.25");
+    pressCell(kRowConic);
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+    EXPECT_EQ(app->model().conicConstant, -1.5);
+    EXPECT_EQ(app->model().zoneHeight, 0.25);
+    QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(25, 280));  // the grating moves: a read-out
+    clickPicture();
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+    const QString readout = form->findChild<QLabel*>("Label3")->text();
+    EXPECT_FALSE(readout.contains(',')) << readout.toStdString();
+    EXPECT_NO_THROW(parseCellFloat(readout.trimmed().toStdString())) << readout.toStdString();
+
+    const QString file = save("comma.Ron");
+    setCell(kRowConic, "0");
+    setCell(kRowWavelength, "0.633");
+    retrieve(file);
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+    EXPECT_EQ(cell(kRowConic), "-1.5");
+    EXPECT_EQ(cell(kRowZoneHeight), "0.25");
+    EXPECT_EQ(cell(kRowWavelength), "0.55");
+
+    // A comma is what it is in every locale: not a number.
+    setCell(kRowRange, "1,5");
+    pressCell(kRowRange);
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "'1,5' is not a valid floating point value");
+}
+
+INSTANTIATE_TEST_SUITE_P(CommaLocales, TestFilesInCommaLocale, ::testing::ValuesIn(testing::kCommaLocales));
+
+// Where the user's folder cannot be made, the dialogs start in a folder that
+// exists and that the user owns, the user hears why once, and nothing is
+// made at the top of the file system.
+TEST(UserFolders, NoUsableFolderIsSaidOnceAndNothingIsMadeAtTheRoot) {
+    const QString atRoot = "/shadowgram-test-" + QString::number(::getpid());
+    struct Case {
+        QString userFolder;
+        const char* reason;
+    };
+    for (const Case& c : {Case{atRoot + "/Documents/Shadowgram", "it would be made at the top of the file system"},
+                          Case{"/proc/version/Shadowgram", "Not a directory"}}) {
+        testing::RecordingReporter errors;
+        testing::ScriptedDialogs dialogs;
+        ShadowgramApp app(errors, &dialogs, c.userFolder);
+        app.start();
+        dialogs.answers = {std::nullopt, std::nullopt};
+        QTest::mouseClick(app.mainWindow().findChild<QAbstractButton*>("Button9"), Qt::LeftButton);
+        QTest::mouseClick(app.mainWindow().findChild<QAbstractButton*>("Button1"), Qt::LeftButton);
+        app.editorWindow().show();
+        QTest::mouseClick(app.editorWindow().findChild<QAbstractButton*>("Button4"), Qt::LeftButton);
+        const bool madeAtRoot = QFileInfo::exists(atRoot);
+        if (madeAtRoot) QDir(atRoot).removeRecursively();
+        EXPECT_FALSE(madeAtRoot) << c.userFolder.toStdString();
+        ASSERT_EQ(errors.messages.size(), 1u) << c.userFolder.toStdString();
+        const std::string& m = errors.messages[0];
+        EXPECT_EQ(m.rfind("There is no usable folder for your files: \"" + c.userFolder.toStdString() + "/Test\" cannot be made (" +
+                              c.reason + ").",
+                          0),
+                  0u)
+            << m;
+        ASSERT_EQ(dialogs.asked.size(), 3u);
+        for (const FileDialogRequest& r : dialogs.asked) {
+            struct stat st {};
+            ASSERT_EQ(::stat(QFile::encodeName(r.directory).constData(), &st), 0) << r.directory.toStdString();
+            EXPECT_TRUE(S_ISDIR(st.st_mode));
+            EXPECT_EQ(st.st_uid, ::geteuid()) << r.directory.toStdString();
+            EXPECT_NE(m.find("The file dialogs start in \"" + r.directory.toStdString() + "\"."), std::string::npos) << m;
+        }
+    }
+}
+
+// With HOME unset the documents folder is sought at the top of the file
+// system: nothing is made there.
+TEST(UserFolders, NoHomeMakesNothingAtTheRoot) {
+    const QByteArray home = qgetenv("HOME");
+    qunsetenv("HOME");
+    const QString folder = defaultUserFolder();
+    qputenv("HOME", home);
+    const QString top = "/" + QDir(folder).absolutePath().section('/', 1, 1);
+    const bool existedBefore = QFileInfo::exists(top);
+    testing::RecordingReporter errors;
+    testing::ScriptedDialogs dialogs;
+    ShadowgramApp app(errors, &dialogs, folder);
+    app.start();
+    dialogs.answers = {std::nullopt};
+    QTest::mouseClick(app.mainWindow().findChild<QAbstractButton*>("Button1"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_TRUE(QFileInfo(dialogs.asked[0].directory).isDir());
+    if (!existedBefore) {
+        const bool made = QFileInfo::exists(top);
+        if (made) QDir(top).removeRecursively();
+        EXPECT_FALSE(made) << top.toStdString() << " was made";
+        EXPECT_EQ(errors.messages.size(), 1u);
     }
 }
 

@@ -1,12 +1,11 @@
 #include "cell_number.h"
+#include "comma_locales.h"
 #include "failure.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include <cmath>
 #include <string>
 
 namespace sg {
@@ -58,6 +57,24 @@ INSTANTIATE_TEST_SUITE_P(Syntax, CellFloatRejects,
 TEST(CellFloat, CommaLocaleRejectsThePoint) {
     EXPECT_THROW(parseCellFloat("0.55", ','), ActionError);
 }
+
+// The cells, files and command line read and write a point whatever the
+// user's locale, also once the process has switched to it.
+class CellNumbersInLocale : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(CellNumbersInLocale, APointAsEverywhere) {
+    const char* name = GetParam();
+    if (!testing::commaLocaleInstalled(name)) GTEST_SKIP() << "the locale " << name << " is not installed";
+    testing::ScopedLocale locale(name);
+    ASSERT_TRUE(locale.ok());
+    EXPECT_EQ(parseCellFloat("0.5"), 0.5);
+    EXPECT_EQ(parseCellFloat("-1.25E1"), -12.5);
+    EXPECT_THROW(parseCellFloat("0,5"), ActionError);
+    EXPECT_EQ(formatGeneral(0.55), "0.55");
+    EXPECT_EQ(formatFixed(-1, 8, 4), "-1.0000");
+}
+
+INSTANTIATE_TEST_SUITE_P(CommaLocales, CellNumbersInLocale, ::testing::ValuesIn(testing::kCommaLocales));
 
 TEST(CellInteger, ReadsAndRejects) {
     EXPECT_EQ(parseCellInteger("20"), 20);

@@ -1,5 +1,6 @@
 // The test file record on its own: its bytes, the notes' code page, the
 // way between model, controls and record, and files that must be refused.
+#include "file_size_limit.h"
 #include "model_io.h"
 #include "setup_transfer.h"
 #include "test_record.h"
@@ -244,17 +245,14 @@ TEST(TestFile, WriteReadAndAFailedSaveLeavesTheEarlierFile) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray before = f.readAll();
     f.close();
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     SetupRecord other = r;
     other.mirrorDiameter = 300;
-    const std::string message = expectFileError([&] { writeTestFile(path, other); });
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    std::string message;
+    {
+        testing::FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.ok());
+        message = expectFileError([&] { writeTestFile(path, other); });
+    }
     EXPECT_EQ(message.rfind("Cannot save the test file \"" + path.toStdString() + "\": ", 0), 0u) << message;
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), before);
