@@ -249,12 +249,25 @@ TEST_F(TestFiles, CancelAndFailuresReapplyTheCurrentSetUp) {
     EXPECT_EQ(errors.messages[0], "'far' is not a valid floating point value");
 }
 
-TEST_F(TestFiles, SaveIntoAMissingFolderIsReportedAndTheLastFolderIsRemembered) {
+TEST_F(TestFiles, SaveIntoAMissingFolderOrAPipeIsReportedAndTheLastFolderIsRemembered) {
     const QString path = home.filePath("no/such/folder/x.Ron");
     dialogs.answers = {path};
     press("Button9");
     ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(errors.messages[0].rfind("Cannot save the test file \"" + path.toStdString() + "\": ", 0), 0u);
+
+    // A pipe chosen for the set-up is written into or refused, never replaced.
+    const QString pipe = home.filePath("pipe.Ron");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+    errors.messages.clear();
+    dialogs.answers = {pipe};
+    press("Button9");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0],
+              "Cannot save the test file \"" + pipe.toStdString() + "\": it is a pipe that no program is reading");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 
     QDir(home.path()).mkpath("mirrors");
     dialogs.answers = {home.filePath("mirrors/a.Ron")};
