@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
 
     // The toolkit takes its own options (-platform, -style ...) out of argv.
     QApplication app(argc, argv);
+    // Where QSettings keeps what is remembered between runs.
+    QCoreApplication::setOrganizationName("Shadowgram");
+    QCoreApplication::setApplicationName("shadowgram");
     QString setup;
     bool files = false;
     for (int i = 1; i < argc; ++i) {

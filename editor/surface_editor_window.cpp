@@ -94,12 +94,15 @@ QLabel* addNoticeLabel(QWidget* parent, const char* name, const char* text, int 
 
 TRonchiCustomSurfaceForm::TRonchiCustomSurfaceForm(QWidget* mainWindow, MirrorModel& model,
                                                    const ModelControls& mainControls, ErrorReporter& errors,
-                                                   FileDialogs& dialogs, UserFolder& userFolder)
+                                                   FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings,
+                                                   Questions& questions)
     : QWidget(mainWindow, Qt::Window),
       editor_(model, mainControls, *this),
       errors_(errors),
       dialogs_(dialogs),
-      folder_(userFolder, "Shape") {
+      settings_(settings),
+      questions_(questions),
+      folder_(userFolder, "Shape", &settings) {
     setObjectName("RonchiCustomSurfaceForm");
     setWindowTitle("Custom Surface");
     applyWindowStyle(this);

@@ -5,6 +5,7 @@
 
 #include "error_reporter.h"
 #include "file_dialogs.h"
+#include "questions.h"
 #include "shape_file.h"
 #include "surface_editor.h"
 
@@ -16,6 +17,7 @@
 #include <string>
 
 class QLabel;
+class QSettings;
 
 namespace sg {
 
@@ -24,7 +26,8 @@ public:
     // Creates the controls and runs FormCreate, which draws the flat
     // surface and fills the statistics from the main window's grid.
     TRonchiCustomSurfaceForm(QWidget* mainWindow, MirrorModel& model, const ModelControls& mainControls,
-                             ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder);
+                             ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings,
+                             Questions& questions);
 
     SurfaceEditor& editor() { return editor_; }
     const Canvas& canvas() const { return editor_.canvas(); }
@@ -66,6 +69,8 @@ private:
     SurfaceEditor editor_;
     ErrorReporter& errors_;
     FileDialogs& dialogs_;
+    QSettings& settings_;
+    Questions& questions_;
     DialogFolder folder_;
     ShapeRecord shapeRecord_{};
     QString shapeFileName_;

@@ -8,14 +8,15 @@
 
 namespace sg {
 
-ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QString userFolder)
+ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QString userFolder, Questions* questions)
     : dialogs_(dialogs != nullptr ? *dialogs : qtDialogs_),
+      questions_(questions != nullptr ? *questions : boxQuestions_),
       userFolder_(userFolder.isEmpty() ? defaultUserFolder() : std::move(userFolder), errors) {
-    form1_ = std::make_unique<TForm1>(model_, *this, errors, dialogs_, userFolder_);
+    form1_ = std::make_unique<TForm1>(model_, *this, errors, dialogs_, userFolder_, settings_);
     warning_ = std::make_unique<TRonchiWarningForm>(form1_.get());
     information_ = std::make_unique<TInformation>(form1_.get());
     editor_ = std::make_unique<TRonchiCustomSurfaceForm>(form1_.get(), model_, form1_->controls(), errors, dialogs_,
-                                                         userFolder_);
+                                                         userFolder_, settings_, questions_);
     gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get(), model_);
     figuring_ = std::make_unique<TFiguring>(form1_.get());
     analysis_ = std::make_unique<TAnalysis>(form1_.get(), model_, form1_->controls(), errors);

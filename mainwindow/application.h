@@ -9,11 +9,13 @@
 #include "help_windows.h"
 #include "main_window.h"
 #include "mirror_model.h"
+#include "questions.h"
 #include "surface_editor_window.h"
 #include "warning_window.h"
 #include "window_catalogue.h"
 
 #include <QMetaObject>
+#include <QSettings>
 
 #include <memory>
 #include <vector>
@@ -24,10 +26,13 @@ namespace sg {
 
 class ShadowgramApp : public WindowCatalogue {
 public:
-    // Errors go to `errors`. The file dialogs are real ones unless `dialogs`
-    // is given, and the user's files live in `userFolder` (default: the
-    // "Shadowgram" folder in the user's documents).
-    explicit ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs = nullptr, QString userFolder = QString());
+    // Errors go to `errors`. The file dialogs and questions are real ones
+    // unless `dialogs` and `questions` are given, and the user's files live
+    // in `userFolder` (default: the "Shadowgram" folder in the user's
+    // documents). What is kept between runs goes to the application's
+    // QSettings.
+    explicit ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs = nullptr, QString userFolder = QString(),
+                           Questions* questions = nullptr);
     ~ShadowgramApp() override;
     ShadowgramApp(const ShadowgramApp&) = delete;
     ShadowgramApp& operator=(const ShadowgramApp&) = delete;
@@ -36,6 +41,7 @@ public:
     void start();
 
     MirrorModel& model() { return model_; }
+    QSettings& settings() { return settings_; }
     TForm1& mainWindow() { return *form1_; }
     TRonchiWarningForm& warningWindow() { return *warning_; }
     TInformation& informationWindow() { return *information_; }
@@ -62,6 +68,9 @@ private:
     MirrorModel model_;
     QtFileDialogs qtDialogs_;
     FileDialogs& dialogs_;
+    MessageBoxQuestions boxQuestions_;
+    Questions& questions_;
+    QSettings settings_;
     UserFolder userFolder_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TRonchiWarningForm> warning_;

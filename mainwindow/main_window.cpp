@@ -36,13 +36,14 @@ const std::array<const char*, kParameterRows> kParameterLabels = {"D   (mm)", "R
 }  // namespace
 
 TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
-               UserFolder& userFolder)
+               UserFolder& userFolder, QSettings& settings)
     : QWidget(nullptr),
       model_(model),
       windows_(windows),
       errors_(errors),
       dialogs_(dialogs),
-      testFolder_(userFolder, "Test") {
+      settings_(settings),
+      testFolder_(userFolder, "Test", &settings) {
     setObjectName("Form1");
     setWindowTitle("Ronchi ");
     applyWindowStyle(this);

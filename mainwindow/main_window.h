@@ -21,6 +21,7 @@
 #include <string>
 
 class QLabel;
+class QSettings;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -32,7 +33,7 @@ public:
     // Creates the controls and runs FormCreate; nothing is drawn. Test files
     // are chosen with `dialogs`, starting in <userFolder>/Test.
     TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
-           UserFolder& userFolder);
+           UserFolder& userFolder, QSettings& settings);
 
     MirrorModel& model() { return model_; }
     Canvas& canvas() { return canvas_; }
@@ -97,6 +98,7 @@ private:
     QPlainTextEdit* notes_ = nullptr;
     std::unique_ptr<NotesBoxLines> notesLines_;
     FileDialogs& dialogs_;
+    QSettings& settings_;
     DialogFolder testFolder_;
 };
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include <array>
@@ -106,13 +107,19 @@ QString UserFolder::fallback() {
     return QDir::tempPath();
 }
 
-DialogFolder::DialogFolder(UserFolder& userFolder, QString kind) : userFolder_(userFolder), kind_(std::move(kind)) {}
+DialogFolder::DialogFolder(UserFolder& userFolder, QString kind, QSettings* settings)
+    : userFolder_(userFolder), kind_(std::move(kind)), settings_(settings) {
+    if (settings_ != nullptr) last_ = settings_->value("folders/" + kind_).toString();
+}
 
 QString DialogFolder::start() {
     if (!last_.isEmpty() && QFileInfo(last_).isDir()) return last_;
     return userFolder_.folderFor(kind_);
 }
 
-void DialogFolder::remember(const QString& chosenPath) { last_ = QFileInfo(chosenPath).absolutePath(); }
+void DialogFolder::remember(const QString& chosenPath) {
+    last_ = QFileInfo(chosenPath).absolutePath();
+    if (settings_ != nullptr) settings_->setValue("folders/" + kind_, last_);
+}
 
 }  // namespace sg

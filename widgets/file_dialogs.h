@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class QSettings;
 class QWidget;
 
 namespace sg {
@@ -67,16 +68,18 @@ private:
 };
 
 // Where one kind of dialog starts: first in the user folder's <kind>; then
-// in the folder of the last file chosen.
+// in the folder of the last file chosen, also in later runs when `settings`
+// are given (kept under "folders/<kind>").
 class DialogFolder {
 public:
-    DialogFolder(UserFolder& userFolder, QString kind);
+    DialogFolder(UserFolder& userFolder, QString kind, QSettings* settings = nullptr);
     QString start();
     void remember(const QString& chosenPath);
 
 private:
     UserFolder& userFolder_;
     QString kind_;
+    QSettings* settings_;
     QString last_;
 };
 
