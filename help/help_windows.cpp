@@ -237,7 +237,7 @@ TGettingStartedForm::TGettingStartedForm(QWidget* mainWindow, MirrorModel& model
     static constexpr Example kExamples[] = {
         {"Button1", "Ronchi - Parabola - Vertical", &TGettingStartedForm::Button1Click},
         {"Button2", "Ronchi - Sphere  - Vertical", &TGettingStartedForm::Button2Click},
-        {"Button3", "Ronchi - Parabola - Hoizontal", &TGettingStartedForm::Button3Click},
+        {"Button3", "Ronchi - Parabola - Horizontal", &TGettingStartedForm::Button3Click},
         {"Button4", "Foucault - Parabola - Vertical", &TGettingStartedForm::Button4Click},
     };
     int y = 384;

@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,13 +109,22 @@ private:
 class TGettingStartedForm : public QWidget {
 public:
     TGettingStartedForm(QWidget* mainWindow, MirrorModel& model);
-    void Button1Click() { model_.exampleRequest = 1; }
-    void Button2Click() { model_.exampleRequest = 2; }
-    void Button3Click() { model_.exampleRequest = 3; }
-    void Button4Click() { model_.exampleRequest = 4; }
+    // Who shows an example at once; without one, the example waits for the
+    // next drawing's recompute.
+    void setExampleShower(std::function<void(int)> show) { show_ = std::move(show); }
+    void Button1Click() { choose(1); }
+    void Button2Click() { choose(2); }
+    void Button3Click() { choose(3); }
+    void Button4Click() { choose(4); }
 
 private:
+    void choose(int n) {
+        if (show_) show_(n);
+        else model_.exampleRequest = n;
+    }
+
     MirrorModel& model_;
+    std::function<void(int)> show_;
 };
 
 // "Figuring": suggestions for correcting a surface.

@@ -18,6 +18,7 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     editor_ = std::make_unique<TRonchiCustomSurfaceForm>(form1_.get(), model_, form1_->controls(), errors, dialogs_,
                                                          userFolder_, settings_, questions_);
     gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get(), model_);
+    gettingStarted_->setExampleShower([this](int n) { form1_->showExample(n); });
     figuring_ = std::make_unique<TFiguring>(form1_.get());
     analysis_ = std::make_unique<TAnalysis>(form1_.get(), model_, form1_->controls(), errors);
     help_ = createHelpWindows(form1_.get());

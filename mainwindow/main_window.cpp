@@ -10,20 +10,32 @@
 #include "failure.h"
 #include "model_io.h"
 #include "picture.h"
+#include "picture_caption.h"
+#include "record_file.h"
 #include "redraw.h"
 #include "setup_transfer.h"
 #include "test_record.h"
 
+#include <QBuffer>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <array>
 
 namespace sg {
@@ -32,6 +44,8 @@ namespace {
 
 const std::array<const char*, kParameterRows> kParameterLabels = {"D   (mm)", "R   (mm)", "Conic   ", "Line/mm ",
                                                                    "RANGE   ", "Zone Ht ", "WL   (u)"};
+
+const char* const kMainTitle = "Shadowgram";
 
 }  // namespace
 
@@ -43,15 +57,17 @@ TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& erro
       errors_(errors),
       dialogs_(dialogs),
       settings_(settings),
-      testFolder_(userFolder, "Test", &settings) {
+      testFolder_(userFolder, "Test", &settings),
+      pictureFolder_(userFolder, "Pictures", &settings) {
     setObjectName("Form1");
-    setWindowTitle("Ronchi ");
+    setWindowTitle(kMainTitle);
     applyWindowStyle(this);
     setFocusPolicy(Qt::ClickFocus);  // a click on the picture ends an edit in the grids
     resize(1024, 768);
     createControls();
     createHelpButtons();
     FormCreate();
+    keepOptionsBetweenRuns();
 }
 
 QPushButton* TForm1::addButton(const char* name, const char* caption, int x, int y, int w, int h,
@@ -95,8 +111,15 @@ void TForm1::createControls() {
     controls_.oddBox = odd;
 
     addButton("Button2", "Zero", 48, 288, 49, 25, &TForm1::Button2Click);
-    label3_ = makeLabel(this, "Label3", " ", 40, 320);
-    label3_->setFont(withPixelSize(font(), 11, true));
+    // The axial read-out, which also takes a typed position.
+    axialEdit_ = new QLineEdit(this);
+    axialEdit_->setObjectName("AxialPosition");
+    axialEdit_->setGeometry(40, 317, 42, 19);
+    axialEdit_->setFont(withPixelSize(font(), 11, true));
+    axialEdit_->setTextMargins(0, 0, 0, 0);
+    axialEdit_->setToolTip("Axial position in mm from the centre of curvature: type one and press Enter");
+    connect(axialEdit_, &QLineEdit::returnPressed, this, [this] { axialPositionEntered(); });
+    makeLabel(this, "LabelAxialUnit", "mm", 84, 320);
     addButton("Button4", "Brighten", 48, 360, 49, 25, &TForm1::Button4Click);
     addButton("Button13", " Centres", 48, 392, 49, 25, &TForm1::Button13Click);
 
@@ -250,7 +273,45 @@ void TForm1::paintEvent(QPaintEvent*) {
 
 void TForm1::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
+    // The right button on the picture opens its menu instead.
+    if (event->button() == Qt::RightButton && clickRegion(at.x(), at.y()) == ClickRegion::Picture) return;
+    draggingAxial_ = event->button() == Qt::LeftButton && clickRegion(at.x(), at.y()) == ClickRegion::AxialDiagram;
     FormMouseDown(at.x(), at.y());
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* event) {
+    if (!draggingAxial_ || !(event->buttons() & Qt::LeftButton)) return;
+    // The marker follows the pointer's row, within the rows a click reaches;
+    // each new row is drawn as a click on it.
+    const int row = std::clamp(event->position().toPoint().y(), kFirstAxialRow, kLastAxialRow);
+    if (row == model_.axialMarkerY) return;
+    runAction([this, row] { axialDiagramClick(sim_, *this, row); });
+    repaint();
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent*) { draggingAxial_ = false; }
+
+void TForm1::contextMenuEvent(QContextMenuEvent* event) {
+    if (clickRegion(event->pos().x(), event->pos().y()) != ClickRegion::Picture) return;
+    QMenu menu(this);
+    menu.setObjectName("PictureMenu");
+    menu.addAction("Save Picture…", this, [this] { savePicture(); });
+    menu.addAction("Copy Picture", this, [this] { copyPicture(); });
+    menu.exec(event->globalPos());
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    // The arrows move the grating, wire or knife: up and down along the
+    // axis by one row of the ray diagram, left and right across by one
+    // column of the slider.
+    switch (event->key()) {
+    case Qt::Key_Up: runAction([this] { stepAxialMarker(sim_, *this, -1); }); break;
+    case Qt::Key_Down: runAction([this] { stepAxialMarker(sim_, *this, 1); }); break;
+    case Qt::Key_Left: runAction([this] { stepTransverseMarker(sim_, *this, -1); }); break;
+    case Qt::Key_Right: runAction([this] { stepTransverseMarker(sim_, *this, 1); }); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
 }
 
 void TForm1::FormMouseDown(int x, int y) {
@@ -290,8 +351,6 @@ void TForm1::Button5Click() {
     model_.analysisZoneFrom = 0;
     model_.analysisZoneTo = 20;
     windows_.showAnalysisWindow("0", "20");
-    clearDrawingArea(canvas_);
-    update();
 }
 
 void TForm1::Button6Click() {
@@ -301,21 +360,11 @@ void TForm1::Button6Click() {
 void TForm1::Button7Click() {
     windows_.showEditorWindow();
     model_.editorOpened = true;
-    clearDrawingArea(canvas_);
-    update();
 }
 
-void TForm1::Button8Click() {
-    windows_.showInformationWindow();
-    clearDrawingArea(canvas_);
-    update();
-}
+void TForm1::Button8Click() { windows_.showInformationWindow(); }
 
-void TForm1::Button10Click() {
-    windows_.showFiguringWindow();
-    clearDrawingArea(canvas_);
-    update();
-}
+void TForm1::Button10Click() { windows_.showFiguringWindow(); }
 
 void TForm1::Button11Click() {}
 
@@ -326,8 +375,15 @@ void TForm1::Button13Click() {
 void TForm1::Panel1Click() {
     model_.exampleRequest = 0;
     windows_.showGettingStartedWindow();
-    clearDrawingArea(canvas_);
-    update();
+}
+
+void TForm1::showExample(int n) {
+    runAction([this, n] {
+        controls_.surfaceGroup->button(kSurfacePure)->setChecked(true);
+        applyExample(model_, controls_, n);
+        // At the example's marker row, the centre of curvature.
+        pictureClick(sim_, *this);
+    });
 }
 
 void TForm1::RadioGroup2Click() {
@@ -338,10 +394,15 @@ FileDialogRequest TForm1::testDialog(const char* caption) {
     return FileDialogRequest{caption, testFolder_.start(), {"Ronchi Test Files (*.Ron)", "All Files (*)"}, "Ron"};
 }
 
+void TForm1::showSetupFileName(const QString& path) {
+    setWindowTitle(QString(kMainTitle) + " — " + QFileInfo(path).fileName());
+}
+
 void TForm1::Button9Click() {
-    clearDrawingArea(canvas_);
     runAction([this] {
+        // What the controls show, the test, orientation and "Odd" included.
         const SetupRecord record = storeSetupInRecord(model_, controls_, *notesLines_);
+        const std::vector<int> cut = notesTooLong(*notesLines_);
         const std::optional<QString> chosen = dialogs_.askSave(this, testDialog("Save Test"));
         if (!chosen) return;
         const QString path = withDefaultSuffix(*chosen, "Ron");
@@ -349,25 +410,35 @@ void TForm1::Button9Click() {
         try {
             writeTestFile(path, record);
         } catch (const TestFileError& e) {
-            errors_.showError(e.what());
+            throw ActionError(e.what());
+        }
+        showSetupFileName(path);
+        if (!cut.empty()) {
+            std::string which;
+            for (int k : cut) which += (which.empty() ? "" : ", ") + std::to_string(k);
+            errors_.showError("Saved, but a note holds at most " + std::to_string(kNoteBytes) +
+                              " characters: note " + which + " was cut to its first " + std::to_string(kNoteBytes) +
+                              ".");
         }
     });
 }
 
 void TForm1::retrieve(const std::function<std::optional<QString>()>& choose) {
-    clearDrawingArea(canvas_);
     runAction([&] {
-        // The current set-up first: a cancelled or failed retrieve puts it back.
-        SetupRecord record = storeSetupInRecord(model_, controls_, *notesLines_);
-        if (const std::optional<QString> chosen = choose()) {
-            testFolder_.remember(*chosen);
-            try {
-                record = readTestFile(*chosen);
-            } catch (const TestFileError& e) {
-                errors_.showError(e.what());
-            }
+        // A cancelled dialog or a refused file changes nothing at all.
+        const std::optional<QString> chosen = choose();
+        if (!chosen) return;
+        testFolder_.remember(*chosen);
+        SetupRecord record;
+        try {
+            record = readTestFile(*chosen);
+        } catch (const TestFileError& e) {
+            throw ActionError(e.what());
         }
         applySetupRecord(record, model_, controls_, notesLines_.get());
+        showSetupFileName(*chosen);
+        // The retrieved set-up, drawn at once at its own axial position.
+        axialDiagramClick(sim_, *this, rowForPosition(record.axialOffset, record.range));
     });
 }
 
@@ -379,10 +450,50 @@ void TForm1::retrieveSetup(const QString& path) {
     retrieve([&path] { return std::optional<QString>(path); });
 }
 
-void TForm1::setAxialReadout(const std::string& text) {
-    label3_->setText(QString::fromStdString(text));
-    label3_->adjustSize();
+void TForm1::axialPositionEntered() {
+    runAction([this] {
+        const std::string text = axialEdit_->text().toStdString();
+        try {
+            typedAxialPosition(sim_, *this, parseCellFloat(text));
+        } catch (const ActionError&) {
+            // The read-out shows the position the picture is drawn at again.
+            setAxialReadout(formatGeneral(model_.axialOffsetSetting));
+            throw;
+        }
+    });
 }
+
+QImage TForm1::keptPicture() const { return pictureWithCaption(canvas_.image(), model_); }
+
+void TForm1::savePicture() {
+    runAction([this] {
+        const std::optional<QString> chosen = dialogs_.askSave(
+            this, FileDialogRequest{"Save Picture", pictureFolder_.start(), {"PNG Pictures (*.png)", "All Files (*)"},
+                                    "png"});
+        if (!chosen) return;
+        const QString path = withDefaultSuffix(*chosen, "png");
+        pictureFolder_.remember(path);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!keptPicture().save(&buffer, "PNG")) throw ActionError("Cannot encode the picture as PNG.");
+        if (const std::optional<QString> reason = saveWholeFile(path, png))
+            throw ActionError("Cannot save the picture \"" + path.toStdString() + "\": " + reason->toStdString());
+    });
+}
+
+void TForm1::copyPicture() { QGuiApplication::clipboard()->setImage(keptPicture()); }
+
+void TForm1::keepOptionsBetweenRuns() {
+    const std::pair<QCheckBox*, const char*> options[] = {{controls_.movingSourceBox, "options/sourceMovesWithGrating"},
+                                                           {controls_.exactTraceBox, "options/exactRayTrace"}};
+    for (const auto& [box, key] : options) {
+        box->setChecked(settings_.value(key, false).toBool());
+        connect(box, &QCheckBox::toggled, this, [this, k = QString(key)](bool on) { settings_.setValue(k, on); });
+    }
+}
+
+void TForm1::setAxialReadout(const std::string& text) { axialEdit_->setText(QString::fromStdString(text)); }
 
 void TForm1::showWarning(const std::string& line1, const std::string& line2) { windows_.showWarning(line1, line2); }
 

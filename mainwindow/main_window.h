@@ -1,8 +1,9 @@
 #pragma once
-// The main window "Ronchi ": the parameter grid, the test and display
+// The main window "Shadowgram": the parameter grid, the test and display
 // options, the buttons that open the other windows, the notes, and the
 // drawing area behind the controls, where the shadowgram, the position
-// diagrams and the profile graphs are drawn.
+// diagrams and the profile graphs are drawn. The picture stays until a
+// drawing action replaces it.
 
 #include "canvas.h"
 #include "error_reporter.h"
@@ -21,6 +22,7 @@
 #include <string>
 
 class QLabel;
+class QLineEdit;
 class QSettings;
 class QPlainTextEdit;
 class QPushButton;
@@ -39,7 +41,9 @@ public:
     Canvas& canvas() { return canvas_; }
     Simulator& simulator() { return sim_; }
     ModelControls& controls() { return controls_; }
-    QLabel* axialReadout() const { return label3_; }
+    // The axial position in mm beside the ray diagram: shown after every
+    // drawing, and typed to move the marker (Enter).
+    QLineEdit* axialReadout() const { return axialEdit_; }
 
     // Event handlers, named after their controls.
     void FormCreate();
@@ -68,6 +72,18 @@ public:
     void retrieveSetup(const QString& path);
     NotesLines& notes() { return *notesLines_; }
 
+    // A getting-started example: "Show pure Conic", the example's settings,
+    // and its picture at once.
+    void showExample(int n);
+    // The axial position typed beside the ray diagram (Enter in it).
+    void axialPositionEntered();
+    // The picture as kept: the drawing area with the caption strip below.
+    QImage keptPicture() const;
+    // "Save Picture...": a PNG of the kept picture, through a save dialog.
+    void savePicture();
+    // "Copy Picture": the kept picture on the clipboard.
+    void copyPicture();
+
     // PositionDisplay
     void setAxialReadout(const std::string& text) override;
     void showWarning(const std::string& line1, const std::string& line2) override;
@@ -75,6 +91,10 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void createControls();
@@ -87,6 +107,10 @@ private:
     // Retrieve with the file chosen, or the current set-up again when none is.
     void retrieve(const std::function<std::optional<QString>()>& choose);
     FileDialogRequest testDialog(const char* caption);
+    // The title with the set-up file's name once one is saved or retrieved.
+    void showSetupFileName(const QString& path);
+    // The two choices kept between runs, restored at start and kept on change.
+    void keepOptionsBetweenRuns();
 
     MirrorModel& model_;
     WindowCatalogue& windows_;
@@ -94,12 +118,14 @@ private:
     Canvas canvas_{kPictureWidth, kPictureHeight};
     MainWindowControls controls_;
     Simulator sim_{model_, controls_, canvas_};
-    QLabel* label3_ = nullptr;
+    QLineEdit* axialEdit_ = nullptr;
+    bool draggingAxial_ = false;  // a press on the ray diagram, held
     QPlainTextEdit* notes_ = nullptr;
     std::unique_ptr<NotesBoxLines> notesLines_;
     FileDialogs& dialogs_;
     QSettings& settings_;
     DialogFolder testFolder_;
+    DialogFolder pictureFolder_;
 };
 
 }  // namespace sg

@@ -9,6 +9,7 @@
 #include "redraw.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace sg {
 
@@ -32,8 +33,6 @@ double transverseOffsetFromColumn(int column, double maxMove) {
     const double t = (column - kMarkerColumn) * maxMove / 24;
     return std::clamp(checkedOperand(t), -24.0, 24.0);
 }
-
-std::string transverseReadoutText(double transverseOffset) { return formatFixed(transverseOffset, 7, 3); }
 
 void drawAxialMarker(Simulator& s, PositionDisplay& display, int knifeX, int row) {
     Canvas& c = s.canvas;
@@ -70,7 +69,7 @@ void drawTransverseMarker(Simulator& s, int x) {
     else
         c.drawLine(x, 470, x, 470);
     c.setPenWidth(1);
-    c.drawText(10, 485, transverseReadoutText(s.model.transverseOffset));
+    c.drawText(10, 485, transverseReadoutText(s.model));
 }
 
 ClickRegion clickRegion(int x, int y) {
@@ -80,22 +79,17 @@ ClickRegion clickRegion(int x, int y) {
     return ClickRegion::None;
 }
 
-namespace {
-
-// The diagram row and slider column nearest to a given position.
 int rowForPosition(double axial, double range) {
     if (range == 0) return kAxialCentreRow;
-    const double row = kAxialCentreRow + std::clamp(axial * 100 / range, -109.0, 109.0);
-    return roundToInt(checkedOperand(row));
+    const double row = kAxialCentreRow + std::clamp(checkedOperand(axial * 100 / range), -109.0, 109.0);
+    return roundToInt(row);
 }
 
 int columnForOffset(double t, double maxMove) {
     if (maxMove == 0) return kMarkerColumn;
-    const double column = kMarkerColumn + std::clamp(t * 24 / maxMove, -24.0, 24.0);
-    return roundToInt(checkedOperand(column));
+    const double column = kMarkerColumn + std::clamp(checkedOperand(t * 24 / maxMove), -24.0, 24.0);
+    return roundToInt(column);
 }
-
-}  // namespace
 
 void pictureClick(Simulator& s, PositionDisplay& display, const PositionOverride& position) {
     MirrorModel& m = s.model;
@@ -172,6 +166,24 @@ void formMouseDown(Simulator& s, PositionDisplay& display, int x, int y) {
     case ClickRegion::TransverseSlider: transverseSliderClick(s, display, x); break;
     case ClickRegion::None: break;
     }
+}
+
+void typedAxialPosition(Simulator& s, PositionDisplay& display, double axial) {
+    readRange(s);
+    const double range = std::fabs(s.model.range);
+    if (!(std::fabs(checkedOperand(axial)) <= range))
+        throw ActionError("The axial position " + formatGeneral(axial) + " mm lies beyond the RANGE of " +
+                          formatGeneral(range) + " mm either side of the centre of curvature.");
+    axialDiagramClick(s, display, rowForPosition(axial, s.model.range));
+}
+
+void stepAxialMarker(Simulator& s, PositionDisplay& display, int rows) {
+    axialDiagramClick(s, display, std::clamp(s.model.axialMarkerY + rows, kFirstAxialRow, kLastAxialRow));
+}
+
+void stepTransverseMarker(Simulator& s, PositionDisplay& display, int columns) {
+    const int column = columnForOffset(s.model.transverseOffset, s.model.maxMove) + columns;
+    transverseSliderClick(s, display, std::clamp(column, kFirstSliderColumn, kLastSliderColumn));
 }
 
 }  // namespace sg

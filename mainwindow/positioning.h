@@ -32,9 +32,6 @@ double axialPositionFromRow(int row, double range);
 // (column - 25) * maxMove / 24, limited to -24..24; left of the tick is negative.
 double transverseOffsetFromColumn(int column, double maxMove);
 
-// The transverse read-out: fixed notation with 3 decimals.
-std::string transverseReadoutText(double transverseOffset);
-
 // The axial diagram in grey and the marker of the test the model names (three
 // strokes for Ronchi, a dot for Wire, a knife bar from the left to knifeX
 // for Foucault), 3 pixels wide in black; sets axialOffsetSetting from the
@@ -60,6 +57,17 @@ struct PositionOverride {
     std::optional<double> transverse;
 };
 
+// The diagram row nearest to an axial position in mm (325 when range is 0),
+// within the rows a click can reach (216..434); the slider column nearest
+// to a transverse offset (25 when maxMove is 0), within 1..49.
+int rowForPosition(double axial, double range);
+int columnForOffset(double transverse, double maxMove);
+
+// The rows of the axial diagram and the columns of the transverse slider
+// that a click can reach.
+inline constexpr int kFirstAxialRow = 216, kLastAxialRow = 434;
+inline constexpr int kFirstSliderColumn = 1, kLastSliderColumn = 49;
+
 // The click sequences. A failure (a bad cell, a floating-point fault) stops
 // the sequence where it happens; what was drawn stays.
 void pictureClick(Simulator& s, PositionDisplay& display, const PositionOverride& position = {});
@@ -69,5 +77,16 @@ void zeroClick(Simulator& s, PositionDisplay& display);
 
 // A press on the bare drawing area: the sequence of its region, or nothing.
 void formMouseDown(Simulator& s, PositionDisplay& display, int x, int y);
+
+// An axial position typed in mm: the marker goes to the nearest row and the
+// picture is drawn as a click on that row draws it. A position beyond the
+// RANGE cell's value either way is refused with a message, nothing drawn.
+void typedAxialPosition(Simulator& s, PositionDisplay& display, double axial);
+
+// The axial marker moved by `rows` rows (negative: up, towards the mirror),
+// or the transverse marker by `columns` columns, within the rows and
+// columns a click can reach, the picture drawn as that click draws it.
+void stepAxialMarker(Simulator& s, PositionDisplay& display, int rows);
+void stepTransverseMarker(Simulator& s, PositionDisplay& display, int columns);
 
 }  // namespace sg

@@ -83,4 +83,9 @@ std::string transverseUnitText(const MirrorModel& m) {
 
 void showTransverseUnit(Simulator& s) { s.controls.setMoveCell(kMoveRowUnit, transverseUnitText(s.model)); }
 
+std::string transverseReadoutText(const MirrorModel& m) {
+    const char* unit = m.testWire ? " W" : m.testFoucault ? " P/6" : " bands";
+    return formatFixed(m.transverseOffset, 7, 3) + unit;
+}
+
 }  // namespace sg

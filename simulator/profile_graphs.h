@@ -31,4 +31,10 @@ void drawConicReadout(Simulator& s);
 std::string transverseUnitText(const MirrorModel& m);
 void showTransverseUnit(Simulator& s);
 
+// The transverse read-out under the slider: the offset in fixed notation
+// with 3 decimals and the unit of the test as the model's flags name it:
+// "bands" (Ronchi), "W" (wire widths), "P/6" (sixths of the grating period,
+// Foucault), as in "-0.500 bands".
+std::string transverseReadoutText(const MirrorModel& m);
+
 }  // namespace sg

@@ -2,21 +2,28 @@
 
 #include "model_io.h"
 
+#include <QList>
+
 namespace sg {
 
 SetupRecord storeSetupInRecord(MirrorModel& m, const ModelControls& controls, const NotesLines& notes) {
     readParametersFromControls(m, controls);
+    // The choices as the controls show them, read as the recompute reads
+    // them, on a copy: the model keeps the last drawing's.
+    MirrorModel shown = m;
+    readModelFromControls(shown, controls);
+    readOrientation(shown, controls);
     SetupRecord r;
     r.linesPerMm = m.linesPerMm;
     r.axialOffset = m.axialOffset;
-    r.evenLines = m.evenLines;
-    r.testWire = m.testWire;
-    r.testRonchi = m.testRonchi;
-    r.orient2D = m.orient2D;
+    r.evenLines = shown.evenLines;
+    r.testWire = shown.testWire;
+    r.testRonchi = shown.testRonchi;
+    r.orient2D = shown.orient2D;
     r.range = m.range;
-    r.orientHorizontal = m.orientHorizontal;
-    r.orientVertical = m.orientVertical;
-    r.testFoucault = m.testFoucault;
+    r.orientHorizontal = shown.orientHorizontal;
+    r.orientVertical = shown.orientVertical;
+    r.testFoucault = shown.testFoucault;
     r.conicConstant = m.conicConstant;
     r.wavelength = m.wavelength;
     r.mirrorDiameter = m.mirrorDiameter;
@@ -45,8 +52,15 @@ void applySetupRecord(const SetupRecord& r, MirrorModel& m, ModelControls& contr
     m.zoneHeight = r.zoneHeight;
     publishModelToControls(m, controls);
     if (notes == nullptr) return;
-    for (int k = 1; k <= kNoteCount; ++k)
-        if (k < notes->lineCount()) notes->replaceLine(k, decodeNote(r.notes[k - 1]));
+    if (notes->lineCount() == 0 || notes->line(0).isEmpty()) notes->setLine(0, kNotesHeader);
+    for (int k = 1; k <= kNoteCount; ++k) notes->setLine(k, decodeNote(r.notes[k - 1]));
+}
+
+std::vector<int> notesTooLong(const NotesLines& notes) {
+    std::vector<int> cut;
+    for (int k = 1; k <= kNoteCount && k < notes.lineCount(); ++k)
+        if (notes.line(k).toUcs4().size() > kNoteBytes) cut.push_back(k);
+    return cut;
 }
 
 }  // namespace sg

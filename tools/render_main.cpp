@@ -1,7 +1,8 @@
 // shadowgram-render: the picture of a click on the main window, without the
-// window, written as an 800 x 700 PNG.
+// window, written as an 800 x 700 PNG (800 x 740 with its caption strip).
 
 #include "failure.h"
+#include "picture_caption.h"
 #include "positioning.h"
 #include "record_file.h"
 #include "redraw.h"
@@ -109,7 +110,8 @@ int main(int argc, char** argv) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!canvas.image().save(&buffer, "PNG")) {
+    const QImage picture = options.caption ? sg::pictureWithCaption(canvas.image(), model) : canvas.image();
+    if (!picture.save(&buffer, "PNG")) {
         std::cerr << "shadowgram-render: cannot encode the picture as PNG\n";
         return 1;
     }

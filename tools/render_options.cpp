@@ -27,6 +27,7 @@ std::string renderUsage() {
            std::to_string(kMaxPresses) + ")\n"
            "  --centres N          N presses of \" Centres\" after the first picture (0 to " +
            std::to_string(kMaxPresses) + ")\n"
+           "  --caption            a strip below the picture saying what it shows (800 x 740)\n"
            "  -o FILE              the PNG to write\n"
            "  --help               this list\n"
            "  --version            the program's version\n";
@@ -63,6 +64,7 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
         else if (a == "--transverse") o.transverse = parseCellFloat(optionValue(args, i));
         else if (a == "--grid") controls.grid = true;
         else if (a == "--white") o.white = true;
+        else if (a == "--caption") o.caption = true;
         else if (a == "--brighten") o.brighten = parseCellInteger(optionValue(args, i));
         else if (a == "--centres") o.centres = parseCellInteger(optionValue(args, i));
         else if (a == "-o") o.output = fileOptionValue(args, i);

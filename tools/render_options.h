@@ -17,6 +17,7 @@ inline constexpr int kMaxPresses = 250;
 struct RenderOptions {
     MirrorOptions mirror;
     bool white = false;
+    bool caption = false;  // the caption strip below the picture
     double axial = 0;       // mm, taken as it is; a --setup file's position unless given after it
     double transverse = 0;  // in the test's own unit
     int brighten = 0;

@@ -8,7 +8,7 @@ namespace sg {
 void MessageBoxReporter::showError(const std::string& message) {
     // Over the window the user is working in, which may stay above the main one.
     QWidget* over = QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : parent_;
-    QMessageBox::critical(over, "Ronchi", QString::fromStdString(message));
+    QMessageBox::critical(over, "Shadowgram", QString::fromStdString(message));
 }
 
 }  // namespace sg

@@ -4,8 +4,10 @@
 #include "picture_checks.h"
 #include "radio_group.h"
 #include "recording_reporter.h"
+#include "scripted_dialogs.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,7 +31,8 @@ using testing::countColour;
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        app = std::make_unique<ShadowgramApp>(errors);
+        ASSERT_TRUE(home.isValid());
+        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
         app->start();
         form = &app->mainWindow();
     }
@@ -61,15 +64,17 @@ protected:
     int redOnDisk() { return countColour(picture(), kRed, 135, 25, 685, 575); }
     MirrorModel& model() { return app->model(); }
 
+    QTemporaryDir home;
     testing::RecordingReporter errors;
+    testing::ScriptedDialogs dialogs;
     std::unique_ptr<ShadowgramApp> app;
     TForm1* form = nullptr;
 };
 
 TEST_F(MainWindow, StartsEmptyWithTheDefaults) {
     EXPECT_EQ(countColour(picture(), kSilver), 800 * 700);
-    EXPECT_EQ(readout(), " ");
-    EXPECT_EQ(form->windowTitle().toStdString(), "Ronchi ");
+    EXPECT_EQ(readout(), "");
+    EXPECT_EQ(form->windowTitle().toStdString(), "Shadowgram");
     const char* values[] = {"200", "2000", "-1", "4", "20", "0.5", "0.55"};
     const char* labels[] = {"D   (mm)", "R   (mm)", "Conic   ", "Line/mm ", "RANGE   ", "Zone Ht ", "WL   (u)"};
     for (int r = 0; r < 7; ++r) {
@@ -278,34 +283,38 @@ TEST_F(MainWindow, FoucaultReductionDoesNothing) {
     EXPECT_TRUE(app->helpWindow("THelpFoucReductionRonchiForm")->isVisible());
 }
 
-TEST_F(MainWindow, WindowButtonsBlankTheDrawingArea) {
+// The buttons that open windows, Save and every "?" leave the picture as it is.
+TEST_F(MainWindow, WindowButtonsSaveAndHelpKeepThePicture) {
     struct Case {
         const char* button;
         QWidget* window;
     };
-    const Case cases[] = {{"Button7", &app->editorWindow()},
-                          {"Button8", &app->informationWindow()},
-                          {"Button10", &app->figuringWindow()},
-                          {"Panel1", &app->gettingStartedWindow()},
-                          {"Button5", &app->analysisWindow()}};
+    const Case cases[] = {{"Button7", &app->editorWindow()},      {"Button8", &app->informationWindow()},
+                          {"Button10", &app->figuringWindow()},    {"Panel1", &app->gettingStartedWindow()},
+                          {"Button5", &app->analysisWindow()},     {"Button9", nullptr}};
+    clickAt(400, 300);
+    ASSERT_GT(redOnDisk(), 10000);
+    const QImage drawn = picture().copy();
     for (const Case& c : cases) {
-        clickAt(400, 300);
-        ASSERT_GT(redOnDisk(), 10000);
-        if (std::string(c.button) == "Panel1") {
-            model().exampleRequest = 3;
-            clickAt(800, 100);
-            EXPECT_EQ(model().exampleRequest, 0);
-        } else {
-            press(c.button);
-        }
-        if (std::string(c.button) == "Button7") {
-            EXPECT_TRUE(model().editorOpened);
-        }
-        EXPECT_TRUE(c.window->isVisible()) << c.button;
-        EXPECT_EQ(countColour(picture(), kSilver), 800 * 700) << c.button;
+        dialogs.answers = {home.filePath("kept.Ron")};
+        if (std::string(c.button) == "Panel1") clickAt(800, 100);
+        else press(c.button);
+        if (c.window != nullptr) EXPECT_TRUE(c.window->isVisible()) << c.button;
+        EXPECT_EQ(testing::firstDifference(picture(), drawn), "") << c.button;
     }
+    EXPECT_TRUE(model().editorOpened);
+    EXPECT_TRUE(QFile::exists(home.filePath("kept.Ron")));
     EXPECT_EQ(app->analysisWindow().zoneCell(0), "0");
     EXPECT_EQ(app->analysisWindow().zoneCell(1), "20");
+    int helpButtons = 0;
+    for (QPushButton* b : form->findChildren<QPushButton*>()) {
+        if (b->text() != "?") continue;
+        QTest::mouseClick(b, Qt::LeftButton);
+        EXPECT_EQ(testing::firstDifference(picture(), drawn), "") << b->objectName().toStdString();
+        ++helpButtons;
+    }
+    EXPECT_GE(helpButtons, 27);
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
 TEST_F(MainWindow, AnalyseSurfaceResetsTheZoneCells) {

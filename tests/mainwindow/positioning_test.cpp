@@ -1,6 +1,7 @@
 #include "failure.h"
 #include "picture_checks.h"
 #include "positioning.h"
+#include "profile_graphs.h"
 #include "redraw.h"
 #include "scene.h"
 
@@ -40,11 +41,30 @@ TEST(Sliders, TransverseColumnsGiveOffsetsWithinTheLimit) {
         double maxMove;
         const char* text;
     };
-    for (const Case& c : {Case{49, 2, "2.000"}, Case{1, 2, "-2.000"}, Case{37, 2, "1.000"}, Case{49, 30, "24.000"},
-                          Case{1, 30, "-24.000"}, Case{25, 2, "0.000"}, Case{31, 0.05, "0.013"}}) {
-        EXPECT_EQ(transverseReadoutText(transverseOffsetFromColumn(c.column, c.maxMove)), c.text)
-            << "column " << c.column << " maxMove " << c.maxMove;
+    for (const Case& c : {Case{49, 2, "2.000 bands"}, Case{1, 2, "-2.000 bands"}, Case{37, 2, "1.000 bands"},
+                          Case{49, 30, "24.000 bands"}, Case{1, 30, "-24.000 bands"}, Case{25, 2, "0.000 bands"},
+                          Case{31, 0.05, "0.013 bands"}}) {
+        MirrorModel m;
+        m.transverseOffset = transverseOffsetFromColumn(c.column, c.maxMove);
+        EXPECT_EQ(transverseReadoutText(m), c.text) << "column " << c.column << " maxMove " << c.maxMove;
     }
+    // The column an offset came from is found again from it, and the row a
+    // position came from, so that keys step from where the marker stands.
+    for (double maxMove : {2.0, 0.05, -3.0})
+        for (int column = kFirstSliderColumn; column <= kLastSliderColumn; ++column)
+            EXPECT_EQ(columnForOffset(transverseOffsetFromColumn(column, maxMove), maxMove), column) << maxMove;
+    for (double range : {20.0, 7.5, -20.0})
+        for (int row = kFirstAxialRow; row <= kLastAxialRow; ++row)
+            EXPECT_EQ(rowForPosition(axialPositionFromRow(row, range), range), row) << range;
+    // Each test says its own unit.
+    MirrorModel m;
+    m.transverseOffset = -0.5;
+    m.testRonchi = false;
+    m.testWire = true;
+    EXPECT_EQ(transverseReadoutText(m), "-0.500 W");
+    m.testWire = false;
+    m.testFoucault = true;
+    EXPECT_EQ(transverseReadoutText(m), "-0.500 P/6");
 }
 
 TEST(ClickRegions, BoundsAreExcluded) {

@@ -1,5 +1,6 @@
 // The command-line renderer draws what the library draws for the same settings.
 #include "failure.h"
+#include "picture_caption.h"
 #include "picture_checks.h"
 #include "positioning.h"
 #include "redraw.h"
@@ -184,6 +185,38 @@ TEST(RenderTool, FailedWriteKeepsTheEarlierPicture) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.png"});
+}
+
+// --caption adds the strip the window's "Save Picture..." adds, below the
+// same picture.
+TEST(RenderTool, CaptionStripBelowThePicture) {
+    QTemporaryDir dir;
+    const QString plain = dir.filePath("plain.png"), captioned = dir.filePath("captioned.png");
+    const QStringList args = {"--conic", "0", "--test", "wire", "--axial", "-2.5", "--exact", "--source", "moving"};
+    ASSERT_EQ(runRenderer(QStringList(args) << "-o" << plain).exitCode, 0);
+    ASSERT_EQ(runRenderer(QStringList(args) << "--caption" << "-o" << captioned).exitCode, 0);
+    const QImage a = QImage(plain).convertToFormat(QImage::Format_RGB32);
+    const QImage b = QImage(captioned).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(b.size(), QSize(800, 740));
+    EXPECT_EQ(testing::firstDifference(b.copy(0, 0, 800, 700), a), "");
+    const QImage strip = b.copy(0, 700, 800, 40);
+    EXPECT_GT(testing::countColour(strip, kBlack), 200);
+
+    // The same strip as the library writes for the same drawing.
+    testing::Scene sc;
+    sc.controls.parameters[kRowConic] = "0";
+    sc.controls.test = kTestWire;
+    sc.controls.exactTrace = true;
+    sc.controls.movingSource = true;
+    NoDisplay display;
+    pictureClick(sc.sim, display, PositionOverride{-2.5, std::nullopt});
+    EXPECT_EQ(testing::firstDifference(strip, pictureWithCaption(sc.canvas.image(), sc.model)
+                                                  .convertToFormat(QImage::Format_RGB32)
+                                                  .copy(0, 700, 800, 40)),
+              "");
+    const auto lines = pictureCaptionLines(sc.model);
+    EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic 0   Wire   4 lines/mm");
+    EXPECT_EQ(lines[1], "axial -2.5 mm   transverse 0.000 W   source moving with the wire   exact ray trace");
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton);
     }
     void clickPicture() { QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(400, 300)); }
+    void clickAt(int x, int y) { QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(x, y)); }
     QTableWidget* grid() { return form->findChild<QTableWidget*>("StringGrid1"); }
     void setCell(int row, const char* text) { grid()->item(row, 1)->setText(text); }
     std::string cell(int row) { return grid()->item(row, 1)->text().toStdString(); }
@@ -69,6 +70,45 @@ protected:
     bool drawingAreaEmpty() { return countColour(form->canvas().image(), kSilver) == 800 * 700; }
     ModelControls& controls() { return form->controls(); }
 
+    // Everything the main window shows that a retrieve could change.
+    struct Shown {
+        std::vector<std::string> cells;
+        std::string moveCell;
+        int test, orientation, surface;
+        bool odd, grid;
+        QString notes, title, readout;
+        QImage picture;
+    };
+    Shown shown() {
+        Shown s;
+        for (int r = 0; r < kParameterRows; ++r) s.cells.push_back(cell(r));
+        s.moveCell = controls().moveCell(kMoveRowValue);
+        s.test = controls().testItem();
+        s.orientation = controls().orientationItem();
+        s.surface = controls().surfaceItem();
+        s.odd = controls().oddChecked();
+        s.grid = controls().gridChecked();
+        s.notes = notes()->toPlainText();
+        s.title = form->windowTitle();
+        s.readout = form->axialReadout()->text();
+        s.picture = form->canvas().image().copy();
+        return s;
+    }
+    void expectUnchanged(const Shown& before, const std::string& what) {
+        const Shown now = shown();
+        EXPECT_EQ(now.cells, before.cells) << what;
+        EXPECT_EQ(now.moveCell, before.moveCell) << what;
+        EXPECT_EQ(now.test, before.test) << what;
+        EXPECT_EQ(now.orientation, before.orientation) << what;
+        EXPECT_EQ(now.surface, before.surface) << what;
+        EXPECT_EQ(now.odd, before.odd) << what;
+        EXPECT_EQ(now.grid, before.grid) << what;
+        EXPECT_EQ(now.notes, before.notes) << what;
+        EXPECT_EQ(now.title, before.title) << what;
+        EXPECT_EQ(now.readout, before.readout) << what;
+        EXPECT_EQ(testing::firstDifference(now.picture, before.picture), "") << what;
+    }
+
     QTemporaryDir home;
     testing::RecordingReporter errors;
     testing::ScriptedDialogs dialogs;
@@ -86,12 +126,15 @@ TEST_F(TestFiles, DefaultsAfterOneClickAndBeforeAny) {
     EXPECT_EQ(dialogs.asked[0].defaultSuffix, "Ron");
     const QByteArray first = bytes(before + ".Ron");
     ASSERT_EQ(first.size(), 2660);
-    EXPECT_EQ(first[16], 0);  // the parity before any drawing
+    EXPECT_EQ(first[16], 1);  // the parity "Odd" shows, unchecked, before any drawing
+    EXPECT_EQ(form->windowTitle(), "Shadowgram \u2014 before.Ron");
 
     clickPicture();
     ASSERT_FALSE(drawingAreaEmpty());
+    const QImage drawn = form->canvas().image().copy();
     const QByteArray b = bytes(save("after.Ron"));
-    EXPECT_TRUE(drawingAreaEmpty());  // Save clears the drawing area
+    EXPECT_EQ(testing::firstDifference(form->canvas().image(), drawn), "");  // Save keeps the picture
+    EXPECT_EQ(form->windowTitle(), "Shadowgram \u2014 after.Ron");
     ASSERT_EQ(b.size(), 2660);
     const SetupRecord r = decodeTestRecord(std::span(reinterpret_cast<const std::uint8_t*>(b.constData()), 2660));
     EXPECT_EQ(r.linesPerMm, 4);
@@ -120,7 +163,8 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     press("CheckBox2");         // "Odd"
     notes()->setPlainText(QString::fromUtf8("----- A NOTE OF 10 LINES WILL BE SAVED ------\n"
                                             "f/8, 5µm slit\n20°C\ncafé\n\n\n\n\n\n\nline ten\nline eleven"));
-    clickPicture();  // the drawing sets the orientation and parity that Save stores
+    clickAt(25, 280);  // the grating 18 mm inside at a RANGE of 40
+    ASSERT_EQ(app->model().axialOffsetSetting, -18);
     const QString file = save("mirror.Ron");
 
     const char* others[] = {"250", "3000", "0", "4", "20", "0.5", "0.55"};
@@ -129,9 +173,17 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     press("RadioGroup1Item2");
     press("CheckBox2");
     notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\nx\ny\nz\n\n\n\n\n\n\nq\nr");
-    clickPicture();
+    clickAt(25, 400);
+    form->canvas().fillRect(0, 0, 799, 699, kSilver);
     retrieve(file);
-    EXPECT_TRUE(drawingAreaEmpty());
+    // Drawn at once, at the set-up's own position and with its settings.
+    EXPECT_FALSE(drawingAreaEmpty());
+    EXPECT_EQ(app->model().axialMarkerY, 280);
+    EXPECT_EQ(app->model().axialOffsetSetting, -18);
+    EXPECT_EQ(form->axialReadout()->text(), "-18");
+    EXPECT_TRUE(app->model().orientHorizontal);
+    EXPECT_EQ(app->model().mirrorDiameter, 150);
+    EXPECT_EQ(form->windowTitle(), "Shadowgram \u2014 mirror.Ron");
     for (int r = 0; r < 7; ++r) EXPECT_EQ(cell(r), values[r]) << "row " << r;
     EXPECT_EQ(controls().testItem(), kTestRonchi);
     EXPECT_EQ(controls().orientationItem(), kOrientHorizontal);
@@ -147,58 +199,83 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     EXPECT_TRUE(errors.messages.empty());
 }
 
-TEST_F(TestFiles, HeaderStaysAndDeletedLinesAreNotCreated) {
-    notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\none\ntwo\nthree\nfour");
+TEST_F(TestFiles, NotesAreParagraphsAndAllTenComeBack) {
+    notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\none\ntwo\nthree\nfour\n\n\n\n\n\nten");
     const QString file = save("notes.Ron");
     notes()->setPlainText("my own header\n1\n2");
     retrieve(file);
-    EXPECT_EQ(notes()->toPlainText(), "my own header\none\ntwo");
+    EXPECT_EQ(notes()->toPlainText(), "my own header\none\ntwo\nthree\nfour\n\n\n\n\n\nten");
+    // A cleared box gets the header and every note back.
+    notes()->clear();
+    retrieve(file);
+    EXPECT_EQ(notes()->toPlainText(),
+              "----- A NOTE OF 10 LINES WILL BE SAVED ------\none\ntwo\nthree\nfour\n\n\n\n\n\nten");
 
-    // A paragraph longer than the box is wide counts as several lines.
+    // A paragraph longer than the box is wide is one note, as typed.
     const QString longLine = "a long note about the mirror that runs on well beyond the width of the box";
     notes()->setPlainText("header\n" + longLine + "\nnext");
     const QString wrapped = save("wrapped.Ron");
-    const SetupRecord r = readTestFile(wrapped);
-    EXPECT_FALSE(r.notes[0].empty());
-    EXPECT_LT(r.notes[0].size(), static_cast<std::size_t>(longLine.size()));
-    EXPECT_EQ(decodeNote(r.notes[0]) + decodeNote(r.notes[1]), longLine);
-    EXPECT_EQ(r.notes[2], "next");
+    SetupRecord r = readTestFile(wrapped);
+    EXPECT_EQ(decodeNote(r.notes[0]), longLine);
+    EXPECT_EQ(r.notes[1], "next");
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+
+    // A note beyond 255 characters is cut, and the user hears of it.
+    notes()->setPlainText("header\nshort\n" + QString(300, 'x'));
+    r = readTestFile(save("long.Ron"));
+    EXPECT_EQ(r.notes[1], std::string(255, 'x'));
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0],
+              "Saved, but a note holds at most 255 characters: note 2 was cut to its first 255.");
 }
 
-TEST_F(TestFiles, WireParityAndTheTestOfTheLastDrawing) {
+// Save stores the choices as the controls show them, drawn or not.
+TEST_F(TestFiles, SaveStoresTheChoicesShown) {
     press("RadioGroup4Item0");  // Wire, "Odd" unchecked
     ASSERT_FALSE(controls().oddChecked());
     clickPicture();
     press("RadioGroup4Item2");  // Foucault chosen, not drawn
+    press("RadioGroup1Item2");  // and "2 D"
     const QString file = save("wire.Ron");
-    const SetupRecord r = readTestFile(file);
+    SetupRecord r = readTestFile(file);
     EXPECT_EQ(r.linesPerMm, 4);  // as entered, not tripled
-    EXPECT_TRUE(r.testWire);
-    EXPECT_FALSE(r.testFoucault);
-    EXPECT_FALSE(r.evenLines);
+    EXPECT_FALSE(r.testWire);
+    EXPECT_TRUE(r.testFoucault);
+    EXPECT_TRUE(r.orient2D);
+    EXPECT_FALSE(r.orientVertical);
+    EXPECT_FALSE(r.evenLines);  // no parity for Foucault
     press("RadioGroup4Item1");
+    press("RadioGroup1Item0");
     retrieve(file);
-    EXPECT_EQ(controls().testItem(), kTestWire);
+    EXPECT_EQ(controls().testItem(), kTestFoucault);
+    EXPECT_EQ(controls().orientationItem(), kOrient2D);
     EXPECT_TRUE(controls().oddChecked());
+
+    // Ronchi drawn with "Odd" checked, then unchecked: the parity shown is stored.
+    press("RadioGroup4Item1");
+    clickPicture();
+    ASSERT_FALSE(app->model().evenLines);
+    press("CheckBox2");
+    ASSERT_FALSE(controls().oddChecked());
+    r = readTestFile(save("odd.Ron"));
+    EXPECT_TRUE(r.testRonchi);
+    EXPECT_TRUE(r.evenLines);
 }
 
-TEST_F(TestFiles, CancelAndFailuresReapplyTheCurrentSetUp) {
+TEST_F(TestFiles, CancelAndRefusedFilesChangeNothing) {
     setCell(kRowDiameter, "2e2");
     setCell(kRowZoneHeight, "0");
     press("RadioGroup4Item0");
     clickPicture();               // a Wire drawing
     press("RadioGroup4Item1");    // then Ronchi chosen, not drawn
     notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\nkeep me");
+    Shown before = shown();
     dialogs.answers = {std::nullopt};
     press("Button1");
     EXPECT_TRUE(errors.messages.empty());
-    EXPECT_EQ(cell(kRowDiameter), "200");  // normalised
-    EXPECT_EQ(cell(kRowZoneHeight), "1E-7");
-    EXPECT_EQ(controls().testItem(), kTestWire);  // the last drawing's test
-    EXPECT_TRUE(controls().oddChecked());
-    EXPECT_EQ(notes()->toPlainText(), "----- A NOTE OF 10 LINES WILL BE SAVED ------\nkeep me");
+    expectUnchanged(before, "a cancelled retrieve");
 
-    // Damaged files: a message naming the file, then the same as a cancel.
+    // Damaged files: a message naming the file, and nothing else changes.
     QFile shortFile(home.filePath("short.Ron"));
     ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
     shortFile.write(QByteArray(100, '\x40'));
@@ -223,16 +300,15 @@ TEST_F(TestFiles, CancelAndFailuresReapplyTheCurrentSetUp) {
                           Case{home.filePath("missing.Ron"), "No such file"}, Case{pipe, "not a regular file"},
                           Case{home.path(), "not a regular file"}}) {
         errors.messages.clear();
-        const MirrorModel before = app->model();
+        const MirrorModel model = app->model();
         retrieve(c.path);
         ASSERT_EQ(errors.messages.size(), 1u) << c.path.toStdString();
         EXPECT_EQ(errors.messages[0].rfind("Cannot read the test file \"" + c.path.toStdString() + "\": ", 0), 0u)
             << errors.messages[0];
         EXPECT_NE(errors.messages[0].find(c.reason), std::string::npos) << errors.messages[0];
-        EXPECT_EQ(app->model().mirrorDiameter, 200);
-        EXPECT_EQ(app->model().linesPerMm, before.linesPerMm);
-        EXPECT_EQ(cell(kRowLinesPerMm), "4");
-        EXPECT_EQ(notes()->toPlainText(), "----- A NOTE OF 10 LINES WILL BE SAVED ------\nkeep me");
+        expectUnchanged(before, c.path.toStdString());
+        EXPECT_EQ(app->model().linesPerMm, model.linesPerMm);
+        EXPECT_EQ(app->model().testWire, model.testWire);
     }
 
     // A cancelled save writes nothing; a bad cell stops before the dialog.
@@ -243,9 +319,8 @@ TEST_F(TestFiles, CancelAndFailuresReapplyTheCurrentSetUp) {
     setCell(kRowRange, "far");
     errors.messages.clear();
     press("Button9");
-    press("Button1");
     EXPECT_EQ(dialogs.asked.size(), asked + 1);
-    ASSERT_EQ(errors.messages.size(), 2u);
+    ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(errors.messages[0], "'far' is not a valid floating point value");
 }
 
@@ -369,7 +444,7 @@ TEST_P(TestFilesInCommaLocale, PointsInTheCellsAndTheFiles) {
     QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(25, 280));  // the grating moves: a read-out
     clickPicture();
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
-    const QString readout = form->findChild<QLabel*>("Label3")->text();
+    const QString readout = form->axialReadout()->text();
     EXPECT_FALSE(readout.contains(',')) << readout.toStdString();
     EXPECT_NO_THROW(parseCellFloat(readout.trimmed().toStdString())) << readout.toStdString();
 

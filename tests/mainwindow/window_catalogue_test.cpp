@@ -19,7 +19,7 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
     ShadowgramApp app(errors);
     const std::vector<QWidget*> all = app.windows();
     ASSERT_EQ(all.size(), 36u);
-    const std::vector<std::string> captions = {"Ronchi ",
+    const std::vector<std::string> captions = {"Shadowgram",
                                                "Warning",
                                                "I N F O R M A T I O N",
                                                "Custom Surface",

@@ -28,7 +28,10 @@ public:
     std::vector<QString> lines{"----- A NOTE OF 10 LINES WILL BE SAVED ------"};
     int lineCount() const override { return static_cast<int>(lines.size()); }
     QString line(int i) const override { return lines.at(static_cast<std::size_t>(i)); }
-    void replaceLine(int i, const QString& text) override { lines.at(static_cast<std::size_t>(i)) = text; }
+    void setLine(int i, const QString& text) override {
+        if (lines.size() <= static_cast<std::size_t>(i)) lines.resize(static_cast<std::size_t>(i) + 1);
+        lines.at(static_cast<std::size_t>(i)) = text;
+    }
 };
 
 double doubleAt(const TestRecordBytes& b, int offset) {
@@ -70,36 +73,59 @@ TEST(TestRecord, DefaultsAfterOneDrawingByteForByte) {
     for (int offset = 32; offset < 56; ++offset) EXPECT_EQ(b[offset], 0) << offset;
     for (int offset = 100; offset < kTestRecordSize; ++offset) EXPECT_EQ(b[offset], 0) << offset;
 
-    // Before any drawing the parity is the model's default, and a zone height of 0 is stored as 1e-7.
+    // Before any drawing the parity is what "Odd" shows too, and a zone height of 0 is stored as 1e-7.
     MirrorModel fresh;
     setModelDefaults(fresh);
     c.parameters[kRowZoneHeight] = "0";
     const TestRecordBytes before = encodeTestRecord(storeSetupInRecord(fresh, c, notes));
-    EXPECT_EQ(before[16], 0);
+    EXPECT_EQ(before[16], 1);
     EXPECT_EQ(doubleAt(before, 92), 1e-7);
 }
 
-TEST(TestRecord, StoresTheTestOfTheLastDrawingAndTheEnteredRuling) {
-    MirrorModel m;
-    setModelDefaults(m);
-    PlainControls c;
-    PlainNotes notes;
-    c.test = kTestWire;
-    readModelFromControls(m, c);  // the drawing: Wire, ruling tripled, parity 0
-    EXPECT_EQ(m.linesPerMm, 12);
-    c.test = kTestFoucault;       // chosen afterwards, not drawn
-    const SetupRecord r = storeSetupInRecord(m, c, notes);
-    EXPECT_EQ(r.linesPerMm, 4);
-    EXPECT_TRUE(r.testWire);
-    EXPECT_FALSE(r.testFoucault);
-    EXPECT_FALSE(r.evenLines);
+// Save stores the choices the controls show, read as a drawing reads them,
+// whatever the last drawing was; the model keeps the last drawing's.
+TEST(TestRecord, StoresWhatTheControlsShowAndTheEnteredRuling) {
+    struct Case {
+        int test, orientation;
+        bool odd;
+        bool wire, ronchi, foucault, vertical, horizontal, twoD, evenLines;
+    };
+    const Case cases[] = {
+        {kTestFoucault, kOrient2D, false, false, false, true, false, false, true, false},
+        {kTestRonchi, kOrientHorizontal, false, false, true, false, false, true, false, true},
+        {kTestRonchi, kOrientVertical, true, false, true, false, true, false, false, false},
+        {kTestWire, kOrientVertical, false, true, false, false, true, false, false, false},  // no parity for Wire
+    };
+    for (const Case& t : cases) {
+        MirrorModel m;
+        setModelDefaults(m);
+        PlainControls c;
+        PlainNotes notes;
+        c.test = kTestWire;
+        readModelFromControls(m, c);  // the drawing: Wire, ruling tripled, parity 0
+        readOrientation(m, c);
+        ASSERT_EQ(m.linesPerMm, 12);
+        c.test = t.test;  // chosen afterwards, not drawn
+        c.orientation = t.orientation;
+        c.odd = t.odd;
+        const SetupRecord r = storeSetupInRecord(m, c, notes);
+        EXPECT_EQ(r.linesPerMm, 4);
+        EXPECT_EQ(r.testWire, t.wire) << t.test;
+        EXPECT_EQ(r.testRonchi, t.ronchi) << t.test;
+        EXPECT_EQ(r.testFoucault, t.foucault) << t.test;
+        EXPECT_EQ(r.orientVertical, t.vertical) << t.orientation;
+        EXPECT_EQ(r.orientHorizontal, t.horizontal) << t.orientation;
+        EXPECT_EQ(r.orient2D, t.twoD) << t.orientation;
+        EXPECT_EQ(r.evenLines, t.evenLines) << t.test << t.odd;
+        EXPECT_TRUE(m.testWire) << "the model keeps the last drawing's test";
 
-    // Applied again, "Odd" comes back checked.
-    PlainControls back;
-    back.odd = false;
-    applySetupRecord(r, m, back, &notes);
-    EXPECT_TRUE(back.odd);
-    EXPECT_EQ(back.test, kTestWire);
+        // Applied again, the controls show what was saved.
+        PlainControls back;
+        applySetupRecord(r, m, back, &notes);
+        EXPECT_EQ(back.test, t.test);
+        EXPECT_EQ(back.orientation, t.orientation);
+        EXPECT_EQ(back.odd, t.test != kTestRonchi || t.odd);
+    }
 }
 
 TEST(TestRecord, LastSetFlagWinsAndNoneLeavesTheChoice) {
@@ -211,7 +237,7 @@ TEST(TestRecordNotes, WindowsCodePageOneBytePerCharacter) {
     EXPECT_EQ(encodeNote(QString(300, 'a')).size(), 255u);
 }
 
-TEST(TestRecordNotes, LinesOneToTenOnlyAndOnlyWhereTheBoxHasThem) {
+TEST(TestRecordNotes, LinesOneToTenAllComeBack) {
     PlainNotes notes;
     for (int i = 1; i <= 11; ++i) notes.lines.push_back(QString("line %1").arg(i));
     MirrorModel m;
@@ -220,13 +246,30 @@ TEST(TestRecordNotes, LinesOneToTenOnlyAndOnlyWhereTheBoxHasThem) {
     EXPECT_EQ(r.notes[0], "line 1");
     EXPECT_EQ(r.notes[9], "line 10");  // the eleventh note line is never saved
 
+    // A box with fewer lines gets all ten back, under its own header.
     PlainNotes shorter;
     shorter.lines = {"my header", "a", "b", "c"};
     applySetupRecord(r, m, c, &shorter);
-    EXPECT_EQ(shorter.lines, (std::vector<QString>{"my header", "line 1", "line 2", "line 3"}));
+    ASSERT_EQ(shorter.lines.size(), 11u);
+    EXPECT_EQ(shorter.lines[0], "my header");
+    for (int k = 1; k <= 10; ++k) EXPECT_EQ(shorter.lines[k], QString("line %1").arg(k));
+
+    // A cleared box gets its header back too.
+    PlainNotes cleared;
+    cleared.lines = {""};
+    applySetupRecord(r, m, c, &cleared);
+    ASSERT_EQ(cleared.lines.size(), 11u);
+    EXPECT_EQ(cleared.lines[0], kNotesHeader);
+    EXPECT_EQ(cleared.lines[10], "line 10");
 
     PlainNotes fewer;  // only the header: no note to save
     EXPECT_EQ(storeSetupInRecord(m, c, fewer).notes, (std::array<std::string, 10>{}));
+
+    // Notes longer than a record holds are named, by their number.
+    PlainNotes longOnes;
+    longOnes.lines = {"h", QString(255, 'a'), QString(256, 'b'), "c", QString(300, 'd')};
+    EXPECT_EQ(notesTooLong(longOnes), (std::vector<int>{2, 4}));
+    EXPECT_EQ(storeSetupInRecord(m, c, longOnes).notes[1], std::string(255, 'b'));
 }
 
 TEST(TestFile, WriteReadAndAFailedSaveLeavesTheEarlierFile) {

@@ -1,0 +1,252 @@
+// Working at the test stand: positions typed, stepped with the arrow keys
+// and dragged on the ray diagram; the picture kept as a PNG or on the
+// clipboard; the choices and folders remembered between runs.
+#include "application.h"
+#include "picture_caption.h"
+#include "picture_checks.h"
+#include "positioning.h"
+#include "recording_reporter.h"
+#include "scripted_dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace sg {
+namespace {
+
+using testing::countColour;
+
+class Comfort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        startApp();
+    }
+    void startApp() {
+        app.reset();
+        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
+        app->start();
+        form = &app->mainWindow();
+    }
+    void clickAt(int x, int y) { QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(x, y)); }
+    void type(const QString& text) {
+        QLineEdit* edit = form->axialReadout();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    void key(Qt::Key k) {
+        form->setFocus();
+        QTest::keyClick(form, k);
+    }
+    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, at, form->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(form, &e);
+    }
+    // Where the marker stands and what position it gives.
+    struct Place {
+        int row;
+        double axial, transverse;
+        std::string readout;
+        friend bool operator==(const Place&, const Place&) = default;
+    };
+    Place place() {
+        const MirrorModel& m = app->model();
+        return {m.axialMarkerY, m.axialOffsetSetting, m.transverseOffset, form->axialReadout()->text().toStdString()};
+    }
+    // The place a click on the ray diagram at `row` gives, in a window of its own.
+    Place clickedPlace(int row, const char* range = "20") {
+        testing::RecordingReporter otherErrors;
+        ShadowgramApp other(otherErrors, &dialogs, home.path());
+        other.mainWindow().controls().setParameterCell(kRowRange, range);
+        QTest::mouseClick(&other.mainWindow(), Qt::LeftButton, {}, QPoint(25, row));
+        const MirrorModel& m = other.model();
+        return {m.axialMarkerY, m.axialOffsetSetting, m.transverseOffset,
+                other.mainWindow().axialReadout()->text().toStdString()};
+    }
+    // Chooses an entry of the picture's menu, opened with the right button at `at`.
+    void chooseFromPictureMenu(QPoint at, int entry) {
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) return;
+            shown = true;
+            menu->actions().at(entry)->trigger();
+            menu->close();
+        });
+        QContextMenuEvent e(QContextMenuEvent::Mouse, at, form->mapToGlobal(at));
+        QApplication::sendEvent(form, &e);
+        EXPECT_TRUE(shown) << "no menu at " << at.x() << ", " << at.y();
+    }
+
+    QTemporaryDir home;
+    testing::RecordingReporter errors;
+    testing::ScriptedDialogs dialogs;
+    std::unique_ptr<ShadowgramApp> app;
+    TForm1* form = nullptr;
+};
+
+TEST_F(Comfort, TypedPositionsLandWhereClicksDo) {
+    clickAt(400, 300);
+    struct Case {
+        const char* typed;
+        int row;  // the row a click gives the same position at
+    };
+    // -7.5 mm lies between rows 287 and 288: the nearest row, halves to even.
+    for (const Case& c : {Case{"-20", 225}, Case{"4.2", 346}, Case{"-7.4", 288}, Case{"-7.5", 288}, Case{"0", 325},
+                          Case{"20", 425}}) {
+        type(c.typed);
+        EXPECT_TRUE(errors.messages.empty()) << c.typed << ": " << errors.messages.front();
+        EXPECT_EQ(place(), clickedPlace(c.row)) << c.typed;
+    }
+    // Beyond the RANGE, or not a number: refused, the marker stays and the
+    // read-out shows where it stands again.
+    const Place before = place();
+    const QImage drawn = form->canvas().image().copy();
+    type("21");
+    type("abc");
+    ASSERT_EQ(errors.messages.size(), 2u);
+    EXPECT_EQ(errors.messages[0],
+              "The axial position 21 mm lies beyond the RANGE of 20 mm either side of the centre of curvature.");
+    EXPECT_EQ(errors.messages[1], "'abc' is not a valid floating point value");
+    EXPECT_EQ(place(), before);
+    EXPECT_EQ(testing::firstDifference(form->canvas().image(), drawn), "");
+}
+
+TEST_F(Comfort, ArrowKeysStepOneRowOrColumn) {
+    clickAt(25, 300);
+    const QImage drawn = form->canvas().image().copy();
+    key(Qt::Key_Up);
+    EXPECT_EQ(place(), clickedPlace(299));
+    EXPECT_NE(testing::firstDifference(form->canvas().image(), drawn), "") << "no new picture";
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    EXPECT_EQ(place(), clickedPlace(301));
+    // At the ends of the diagram the marker stays.
+    clickAt(25, kFirstAxialRow);
+    key(Qt::Key_Up);
+    EXPECT_EQ(app->model().axialMarkerY, kFirstAxialRow);
+
+    // Across: one column of the slider, as a click on that column.
+    clickAt(25, 300);
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    EXPECT_EQ(app->model().transverseOffset, transverseOffsetFromColumn(27, 2));
+    EXPECT_EQ(app->model().axialMarkerY, 300);
+    key(Qt::Key_Left);
+    EXPECT_EQ(app->model().transverseOffset, transverseOffsetFromColumn(26, 2));
+    clickAt(kLastSliderColumn, 470);
+    key(Qt::Key_Right);
+    EXPECT_EQ(app->model().transverseOffset, 2);
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+}
+
+TEST_F(Comfort, DraggingOnTheRayDiagramFollowsThePointer) {
+    mouse(QEvent::MouseButtonPress, {25, 325}, Qt::LeftButton, Qt::LeftButton);
+    for (const int y : {320, 300, 260, 231}) {
+        // The pointer may leave the diagram's box sideways while held.
+        form->canvas().fillRect(0, 0, 799, 699, kSilver);
+        mouse(QEvent::MouseMove, {y % 2 == 0 ? 60 : 25, y}, Qt::NoButton, Qt::LeftButton);
+        EXPECT_EQ(place(), clickedPlace(y)) << y;
+        EXPECT_GT(countColour(form->canvas().image(), kRed, 135, 25, 685, 575), 1000) << "not redrawn at " << y;
+    }
+    mouse(QEvent::MouseMove, {25, 600}, Qt::NoButton, Qt::LeftButton);  // below the diagram: its last row
+    EXPECT_EQ(place(), clickedPlace(kLastAxialRow));
+    mouse(QEvent::MouseButtonRelease, {25, 600}, Qt::LeftButton, Qt::NoButton);
+    // Released, a move does nothing; a drag begun on the picture moves nothing.
+    mouse(QEvent::MouseMove, {25, 300}, Qt::NoButton, Qt::NoButton);
+    mouse(QEvent::MouseButtonPress, {400, 300}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, {25, 250}, Qt::NoButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, {25, 250}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(app->model().axialMarkerY, kLastAxialRow);
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+}
+
+TEST_F(Comfort, ThePictureIsKeptWithItsCaption) {
+    clickAt(25, 300);
+    const QImage drawn = form->canvas().image().copy();
+    // The right button on the picture opens its menu and draws nothing.
+    QTest::mouseClick(form, Qt::RightButton, {}, QPoint(400, 300));
+    EXPECT_EQ(testing::firstDifference(form->canvas().image(), drawn), "");
+
+    dialogs.answers = {home.filePath("shot")};
+    chooseFromPictureMenu({400, 300}, 0);
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].caption, "Save Picture");
+    EXPECT_EQ(dialogs.asked[0].directory, QDir(home.path()).filePath("Pictures"));
+    const QImage saved = QImage(home.filePath("shot.png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(saved.size(), QSize(800, 700 + kCaptionHeight));
+    EXPECT_EQ(testing::firstDifference(saved.copy(0, 0, 800, 700), drawn), "");
+    // The strip: white, with the caption's text in black.
+    const QImage strip = saved.copy(0, 700, 800, kCaptionHeight);
+    EXPECT_GT(countColour(strip, kBlack), 200);
+    EXPECT_EQ(countColour(strip, kBlack) + countColour(strip, Rgb{255, 255, 255}), 800 * kCaptionHeight);
+    EXPECT_EQ(testing::firstDifference(saved, form->keptPicture().convertToFormat(QImage::Format_RGB32)), "");
+    const auto lines = pictureCaptionLines(app->model());
+    EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic -1   Ronchi   4 lines/mm");
+    EXPECT_EQ(lines[1], "axial -5 mm   transverse 0.000 bands   source fixed at the centre of curvature   "
+                        "two-term series");
+
+    chooseFromPictureMenu({400, 300}, 1);
+    EXPECT_EQ(testing::firstDifference(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                                       form->keptPicture().convertToFormat(QImage::Format_RGB32)),
+              "");
+    // The menu belongs to the picture only.
+    bool menu = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            menu = true;
+            popup->close();
+        }
+    });
+    QContextMenuEvent beside(QContextMenuEvent::Mouse, {25, 300}, form->mapToGlobal(QPoint(25, 300)));
+    QApplication::sendEvent(form, &beside);
+    EXPECT_FALSE(menu);
+}
+
+TEST_F(Comfort, ChoicesAndFoldersAreRememberedButNotTheParameters) {
+    auto* moving = form->findChild<QCheckBox*>("CheckBoxMovingSource");
+    auto* exact = form->findChild<QCheckBox*>("CheckBoxExactTrace");
+    ASSERT_FALSE(moving->isChecked());
+    // On the box itself: the check boxes reach beyond their captions.
+    QTest::mouseClick(moving, Qt::LeftButton, {}, QPoint(6, 8));
+    QTest::mouseClick(exact, Qt::LeftButton, {}, QPoint(6, 8));
+    ASSERT_TRUE(moving->isChecked());
+    ASSERT_TRUE(exact->isChecked());
+    form->controls().setParameterCell(kRowConic, "0");
+    QDir(home.path()).mkpath("mirrors");
+    dialogs.answers = {home.filePath("mirrors/a.Ron")};
+    QTest::mouseClick(form->findChild<QAbstractButton*>("Button9"), Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(home.filePath("mirrors/a.Ron")));
+
+    startApp();
+    EXPECT_TRUE(form->findChild<QCheckBox*>("CheckBoxMovingSource")->isChecked());
+    EXPECT_TRUE(form->findChild<QCheckBox*>("CheckBoxExactTrace")->isChecked());
+    EXPECT_EQ(form->controls().parameterCell(kRowConic), "-1");
+    dialogs.answers = {std::nullopt};
+    QTest::mouseClick(form->findChild<QAbstractButton*>("Button1"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.asked.back().directory, home.filePath("mirrors"));
+    // Unchecked, it stays unchecked the next time.
+    QTest::mouseClick(form->findChild<QCheckBox*>("CheckBoxExactTrace"), Qt::LeftButton, {}, QPoint(6, 8));
+    startApp();
+    EXPECT_FALSE(form->findChild<QCheckBox*>("CheckBoxExactTrace")->isChecked());
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+}
+
+}  // namespace
+}  // namespace sg
