@@ -1,5 +1,6 @@
 // One shadowgram pass and one full picture at the defaults.
 #include "picture.h"
+#include "positioning.h"
 #include "profile_graphs.h"
 #include "ray_pass.h"
 #include "redraw.h"
@@ -63,5 +64,24 @@ void BM_MostPresses(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MostPresses)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// One step of a drag on the ray diagram: the whole picture redrawn for the
+// next row, as each move of the held pointer draws it. Items are pictures,
+// so the rate is the drag's redraws per second.
+void BM_DragOnTheRayDiagram(benchmark::State& state) {
+    struct NoDisplay : sg::PositionDisplay {
+        void setAxialReadout(const std::string&) override {}
+        void showWarning(const std::string&, const std::string&) override {}
+    } display;
+    Scene sc;
+    int row = 250;
+    for (auto _ : state) {
+        sg::axialDiagramClick(sc.sim, display, row);
+        row = row == 400 ? 250 : row + 1;
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DragOnTheRayDiagram)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace sg {
@@ -98,7 +100,7 @@ constexpr HelpEntry kHelpWindows[] = {
     {makeHelp<THelpOddRonchiForm>, "THelpOddRonchiForm", "Help on Odd Option", 480, nullptr, false},
     {makeHelp<THelpZeroRonchiForm>, "THelpZeroRonchiForm", "Help on Zero Option", 480, nullptr, false},
     {makeHelp<THelpChoosePosnRonchiForm>, "THelpChoosePosnRonchiForm",
-     "Help on Setting Longitudinal Position of Ronch Grid", 480, &kAxialPicture, false},
+     "Help on Setting Longitudinal Position of Ronchi Grid", 480, &kAxialPicture, false},
     {makeHelp<THelpBrightenRonchiForm>, "THelpBrightenRonchiForm", "Help on Bright Option", 480, nullptr, false},
     {makeHelp<THelpCentresRonchiForm>, "THelpCentresRonchiForm", "Help on Centres Option", 503, &kCentresPicture,
      false},
@@ -132,11 +134,16 @@ constexpr HelpEntry kHelpWindows[] = {
     {makeHelp<THelpExactTraceForm>, "THelpExactTraceForm", "Help on Exact Ray Trace Option", 480, nullptr, false},
 };
 
+// The least of a page's text that shows beside its pictures, in lines.
+constexpr int kLeastTextLines = 20;
+
 // A page: its pictures above its text (or side by side in a row above it),
-// and the text as a list, or as a memo the user can type into.
+// and the text as a list, or as a memo the user can type into. Pictures
+// never squeeze the text below kLeastTextLines: where the window is too low
+// for both, the whole page scrolls.
 QWidget* makePage(const std::vector<PicturePlace>& pictures, bool sideBySide, const char* text, bool memo = false) {
     auto* page = new QWidget;
-    page->setObjectName(QString("Page_") + text);
+    page->setObjectName(QString(pictures.empty() ? "Page_" : "PageContent_") + text);
     auto* layout = new QVBoxLayout(page);
     // Side by side, the three pictures of " Slits" take all but a pixel of the page's width.
     layout->setContentsMargins(sideBySide ? 0 : 4, 4, sideBySide ? 0 : 4, 4);
@@ -156,16 +163,28 @@ QWidget* makePage(const std::vector<PicturePlace>& pictures, bool sideBySide, co
     }
     if (row != nullptr) row->addStretch(1);
     const QStringList lines = helpTextLines(text);
+    QAbstractScrollArea* textBox = nullptr;
     if (memo) {
         auto* box = new QPlainTextEdit(page);
         box->setObjectName("Memo1");
         box->setPlainText(lines.join('\n'));
         box->setLineWrapMode(QPlainTextEdit::NoWrap);
-        layout->addWidget(box, 1);
+        textBox = box;
     } else {
-        layout->addWidget(makeTextList(page, lines), 1);
+        textBox = makeTextList(page, lines);
     }
-    return page;
+    layout->addWidget(textBox, 1);
+    if (pictures.empty()) return page;
+
+    textBox->setMinimumHeight(kLeastTextLines * textBox->fontMetrics().lineSpacing() + 2 * textBox->frameWidth() +
+                              textBox->horizontalScrollBar()->sizeHint().height());
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QString("Page_") + text);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(page);
+    return scroll;
 }
 
 }  // namespace

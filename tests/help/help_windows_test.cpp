@@ -9,6 +9,8 @@
 #include "recording_reporter.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -236,6 +238,33 @@ TEST_F(HelpWindows, GettingStartedShowsTheExampleAtOnce) {
     const int red = countColour(form.canvas().image(), kRed, 310, 200, 510, 400);
     EXPECT_TRUE(red == 0 || red > 5000) << red << " lit points in the middle of the disk";
     EXPECT_TRUE(start.isVisible());
+}
+
+// However tall its pictures, every page shows at least twenty lines of its
+// text at the window's size, which fits a 1024 x 768 screen; the page
+// scrolls to show the rest.
+TEST_F(HelpWindows, EveryPageShowsItsText) {
+    TInformation& info = app->informationWindow();
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Button8"), Qt::LeftButton);
+    ASSERT_TRUE(info.isVisible());
+    EXPECT_LE(info.height(), 768 - 40);
+    int checked = 0;
+    for (PageControl* pages : {info.pages(), info.rigPages()}) {
+        for (int i = 0; i < pages->count(); ++i) {
+            if (pages == info.rigPages()) info.pages()->setCurrentIndex(10);  // "Rigs"
+            pages->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            for (QAbstractScrollArea* text : pages->page(i)->findChildren<QAbstractScrollArea*>()) {
+                const bool isText = qobject_cast<QListWidget*>(text) != nullptr ||
+                                    qobject_cast<QPlainTextEdit*>(text) != nullptr;
+                if (!isText || !text->isVisible()) continue;
+                EXPECT_GE(text->viewport()->height(), 20 * text->fontMetrics().lineSpacing())
+                    << pages->caption(i).toStdString();
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GE(checked, 16);
 }
 
 TEST_F(HelpWindows, ReopenedWindowsKeepTheirPageScrollAndText) {

@@ -344,7 +344,7 @@ TEST_F(MainWindow, HelpButtonsShowTheirWindowsAndKeepThePicture) {
         {"Button27", "Help on Vertical - Horizontal - 2D Option"},
         {"Button21", "Help on Odd Option"},
         {"Button15", "Help on Zero Option"},
-        {"Button30", "Help on Setting Longitudinal Position of Ronch Grid"},
+        {"Button30", "Help on Setting Longitudinal Position of Ronchi Grid"},
         {"Button23", "Help on Bright Option"},
         {"Button19", "Help on Centres Option"},
         {"Button31", "Help on Setting X Position of Ronchi Grid"},
