@@ -3,6 +3,7 @@
 // plain scalar loop (the yardstick: one point at a time, as the pass was
 // first written), the portable pass, and the AVX2 pass the program uses
 // where the CPU has it. shadowgram_bench times a full picture.
+#include "clamped_spline.h"
 #include "failure.h"
 #include "model_io.h"
 #include "ray_block_avx2.h"
@@ -112,6 +113,34 @@ void BM_ExactPass(benchmark::State& state) {
                    (kind == kLanes ? ", AVX2" : ", portable"));
 }
 BENCHMARK(BM_ExactPass)->ArgsProduct({{0, 1}, {kPortable, kLanes}})->Unit(benchmark::kMicrosecond);
+
+// The exact pass with the drawn zone at its true height (a raised 70 %
+// zone, 0.5 wave) and a source slit of 0.2 mm, against the plain exact pass
+// above: each alone and both. The zone keeps the AVX2 lanes; the slit takes
+// the portable trace.
+void BM_ExactPassZoneAndSlit(benchmark::State& state) {
+    const bool zone = state.range(0) != 0, slit = state.range(1) != 0;
+    Scene sc;
+    sc.controls.exactTrace = true;
+    sc.controls.test = sg::kTestFoucault;
+    sc.model.axialOffsetSetting = 2.45;
+    if (zone) {
+        sg::resetZonalDeviation(sc.model);
+        for (int k : {7, 8, 36, 37}) sc.model.knotHeight[k] = -40;
+        sg::SplineCoefficients coefficients;
+        sg::fitClampedSpline(sg::kKnotCount - 1, sc.model.knotX, sc.model.knotHeight, 0, 0,
+                             sc.model.editorSampleCount, sc.model.editorSampleX, sc.model.editorProfile, coefficients);
+        sc.controls.surface = sg::kSurfaceDistorted;
+    }
+    if (slit) sc.controls.sourceWidth = "0.2";
+    sg::recompute(sc.sim);
+    for (auto _ : state) {
+        sg::shadowgramPass(sc.sim);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(std::string(zone ? "zone" : "no zone") + (slit ? ", slit 0.2 mm" : ", point source"));
+}
+BENCHMARK(BM_ExactPassZoneAndSlit)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMicrosecond);
 
 void BM_SeriesMovingSource(benchmark::State& state) {
     Scene sc;

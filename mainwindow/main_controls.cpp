@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QTableWidget>
 
 namespace sg {
@@ -43,6 +44,12 @@ void MainWindowControls::setOddChecked(bool checked) { oddBox->setChecked(checke
 bool MainWindowControls::gridChecked() const { return gridBox->isChecked(); }
 void MainWindowControls::setGridChecked(bool checked) { gridBox->setChecked(checked); }
 bool MainWindowControls::movingSourceChecked() const { return movingSourceBox->isChecked(); }
+void MainWindowControls::setMovingSourceChecked(bool checked) { movingSourceBox->setChecked(checked); }
 bool MainWindowControls::exactTraceChecked() const { return exactTraceBox->isChecked(); }
+void MainWindowControls::setExactTraceChecked(bool checked) { exactTraceBox->setChecked(checked); }
+std::string MainWindowControls::sourceWidthText() const { return slitEdit->text().toStdString(); }
+void MainWindowControls::setSourceWidthText(const std::string& text) {
+    slitEdit->setText(QString::fromStdString(text));
+}
 
 }  // namespace sg

@@ -5,6 +5,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QLineEdit;
 class QTableWidget;
 
 namespace sg {
@@ -20,6 +21,7 @@ public:
     QCheckBox* gridBox = nullptr;            // CheckBox3
     QCheckBox* movingSourceBox = nullptr;    // "Source moves with grating"
     QCheckBox* exactTraceBox = nullptr;      // "Exact ray trace"
+    QLineEdit* slitEdit = nullptr;           // "Slit (mm)"
 
     std::string parameterCell(int row) const override;
     void setParameterCell(int row, const std::string& text) override;
@@ -35,7 +37,11 @@ public:
     bool gridChecked() const override;
     void setGridChecked(bool checked) override;
     bool movingSourceChecked() const override;
+    void setMovingSourceChecked(bool checked) override;
     bool exactTraceChecked() const override;
+    void setExactTraceChecked(bool checked) override;
+    std::string sourceWidthText() const override;
+    void setSourceWidthText(const std::string& text) override;
 };
 
 }  // namespace sg

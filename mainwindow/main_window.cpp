@@ -192,8 +192,22 @@ void TForm1::createControls() {
     controls_.movingSourceBox = moving;
     auto* exact = new QCheckBox("Exact ray trace", this);
     exact->setObjectName("CheckBoxExactTrace");
-    exact->setGeometry(768, 570, 200, 17);
+    exact->setGeometry(768, 570, 108, 17);
     controls_.exactTraceBox = exact;
+    // The source's width, for the exact trace only.
+    QLabel* slitLabel = makeLabel(this, "LabelSlit", "Slit (mm)", 880, 572);
+    auto* slit = new QLineEdit("0", this);
+    slit->setObjectName("EditSlit");
+    slit->setGeometry(932, 569, 52, 19);
+    slit->setTextMargins(0, 0, 0, 0);
+    slit->setToolTip("Width of the source slit in mm (0: a point source); with the exact ray trace");
+    controls_.slitEdit = slit;
+    const auto enableSlit = [slit, slitLabel](bool exactOn) {
+        slit->setEnabled(exactOn);
+        slitLabel->setEnabled(exactOn);
+    };
+    enableSlit(false);
+    connect(exact, &QCheckBox::toggled, this, enableSlit);
 
     makeLabel(this, "LabelHeight", "HEIGHT", 816, 592);
     makeLabel(this, "LabelSlope", "SLOPE", 816, 664);

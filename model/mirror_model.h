@@ -80,6 +80,9 @@ struct MirrorModel {
     // recompute; off by default.
     bool sourceMoves = false;
     bool exactTrace = false;
+    // The source's width across the grating lines, knife edge or wire, mm:
+    // 0 a point source. Read with the exact trace only (0 without it).
+    double sourceWidth = 0;
     int analysisZoneFrom = 0;
     int analysisZoneTo = 20;
 

@@ -49,7 +49,11 @@ public:
     virtual bool gridChecked() const = 0;     // CheckBox3 "Grid"
     virtual void setGridChecked(bool checked) = 0;
     virtual bool movingSourceChecked() const = 0;  // "Source moves with grating"
+    virtual void setMovingSourceChecked(bool checked) = 0;
     virtual bool exactTraceChecked() const = 0;    // "Exact ray trace"
+    virtual void setExactTraceChecked(bool checked) = 0;
+    virtual std::string sourceWidthText() const = 0;  // "Slit (mm)"
+    virtual void setSourceWidthText(const std::string& text) = 0;
 };
 
 // Controls held as plain values, in the state the main window starts in.
@@ -64,6 +68,7 @@ public:
     bool grid = false;
     bool movingSource = false;
     bool exactTrace = false;
+    std::string sourceWidth = "0";
 
     std::string parameterCell(int row) const override { return parameters.at(static_cast<std::size_t>(row)); }
     void setParameterCell(int row, const std::string& text) override { parameters.at(static_cast<std::size_t>(row)) = text; }
@@ -79,7 +84,11 @@ public:
     bool gridChecked() const override { return grid; }
     void setGridChecked(bool checked) override { grid = checked; }
     bool movingSourceChecked() const override { return movingSource; }
+    void setMovingSourceChecked(bool checked) override { movingSource = checked; }
     bool exactTraceChecked() const override { return exactTrace; }
+    void setExactTraceChecked(bool checked) override { exactTrace = checked; }
+    std::string sourceWidthText() const override { return sourceWidth; }
+    void setSourceWidthText(const std::string& text) override { sourceWidth = text; }
 };
 
 }  // namespace sg

@@ -1,6 +1,7 @@
 #include "model_io.h"
 
 #include "cell_number.h"
+#include "failure.h"
 
 namespace sg {
 
@@ -34,6 +35,12 @@ void readModelFromControls(MirrorModel& m, const ModelControls& c) {
     if (c.surfaceItem() == kSurfacePure) m.useDistortedSurface = false;
     m.sourceMoves = c.movingSourceChecked();
     m.exactTrace = c.exactTraceChecked();
+    m.sourceWidth = 0;
+    if (m.exactTrace) {
+        const double width = parseCellFloat(c.sourceWidthText());
+        if (width < 0) throw ActionError(kNegativeSlitMessage);
+        m.sourceWidth = width;
+    }
 
     m.evenLines = !c.oddChecked();
     // Wire and Foucault work on a third of the entered period.

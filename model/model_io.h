@@ -24,9 +24,13 @@ inline void readParametersFromControls(MirrorModel& m, const ModelControls& c) {
 }
 
 // The numbers above, then the test choice, the deviation sign, the pure
-// surface choice, the tester's source and the ray model, the line parity
-// and the tripled ruling of Wire and Foucault.
+// surface choice, the tester's source and the ray model with its slit
+// width (only with the exact trace; a negative width throws
+// kNegativeSlitMessage), the line parity and the tripled ruling of Wire and
+// Foucault.
 void readModelFromControls(MirrorModel& m, const ModelControls& c);
+
+inline constexpr const char* kNegativeSlitMessage = "The slit width cannot be negative.";
 
 // Grid rows 0..6 and the maximum movement, in the general number format.
 void publishParametersToControls(const MirrorModel& m, ModelControls& c);

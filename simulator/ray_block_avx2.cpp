@@ -201,7 +201,8 @@ struct LaneBands {
 // 4) in lanes: the operations of the exact trace and of the band rules, one
 // by one and in their order, so the same bits.
 [[gnu::target("avx2")]] void decideExactLanes(const RaySetup& s, const double* pu, const double* pv, const double* psq,
-                                             const double* pr, const double* ptilt, int n, bool* lit) {
+                                             const double* pr, const double* pzoneSag, const double* pzoneSlope,
+                                             const double* psourceX, const double* psourceY, int n, bool* lit) {
     const __m256d R = _mm256_set1_pd(s.radius), onePlusK = _mm256_set1_pd(1 + s.conicConstant);
     const __m256d q = _mm256_set1_pd(s.sourceZ), p = _mm256_set1_pd(s.planeZ), zero = _mm256_setzero_pd();
     const __m256d one = _mm256_set1_pd(1.0), two = _mm256_set1_pd(2.0);
@@ -213,20 +214,39 @@ struct LaneBands {
     const __m256d RR = _mm256_mul_pd(R, R);
     for (int k = 0; k < n; k += 4) {
         const __m256d u = _mm256_loadu_pd(pu + k), v = _mm256_loadu_pd(pv + k);
-        const __m256d sq = _mm256_loadu_pd(psq + k), r = _mm256_loadu_pd(pr + k), tilt = _mm256_loadu_pd(ptilt + k);
+        const __m256d sq = _mm256_loadu_pd(psq + k), r = _mm256_loadu_pd(pr + k);
+        const __m256d zoneSag = _mm256_loadu_pd(pzoneSag + k), zoneSlope = _mm256_loadu_pd(pzoneSlope + k);
         const __m256d square = _mm256_sub_pd(RR, _mm256_mul_pd(onePlusK, sq));
         // fmax(square, 0): 0 where square is below 0 or NaN.
         const __m256d root = _mm256_sqrt_pd(_mm256_and_pd(square, _mm256_cmp_pd(square, zero, _CMP_GT_OQ)));
-        const __m256d sag = _mm256_div_pd(sq, _mm256_add_pd(R, root));
-        const __m256d c = _mm256_sub_pd(root, _mm256_mul_pd(tilt, r));
+        const __m256d sag = _mm256_add_pd(_mm256_div_pd(sq, _mm256_add_pd(R, root)), zoneSag);
+        // normalAxialPart: root itself where the zone has no slope or at the vertex.
+        const __m256d tilted = _mm256_div_pd(_mm256_mul_pd(r, root), _mm256_add_pd(r, _mm256_mul_pd(zoneSlope, root)));
+        const __m256d keepRoot =
+            _mm256_or_pd(_mm256_cmp_pd(zoneSlope, zero, _CMP_EQ_OQ), _mm256_cmp_pd(r, zero, _CMP_EQ_OQ));
+        const __m256d c = _mm256_blendv_pd(tilted, root, keepRoot);
         const __m256d toMirror = _mm256_sub_pd(sag, q);
         const __m256d bounce = _mm256_div_pd(_mm256_mul_pd(two, _mm256_sub_pd(_mm256_mul_pd(toMirror, c), sq)),
                                              _mm256_add_pd(sq, _mm256_mul_pd(c, c)));
-        const __m256d oz = _mm256_sub_pd(toMirror, _mm256_mul_pd(bounce, c));
+        __m256d oz = _mm256_sub_pd(toMirror, _mm256_mul_pd(bounce, c));
         const __m256d scale = _mm256_add_pd(one, bounce);
+        __m256d ox = _mm256_mul_pd(u, scale), oy = _mm256_mul_pd(v, scale);
+        if (psourceX != nullptr) {
+            // From a point of the slit, where it is not on the axis itself.
+            const __m256d sx = _mm256_loadu_pd(psourceX + k), sy = _mm256_loadu_pd(psourceY + k);
+            const __m256d ix = _mm256_sub_pd(u, sx), iy = _mm256_sub_pd(v, sy);
+            const __m256d dot = _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(toMirror, c), _mm256_mul_pd(u, ix)),
+                                              _mm256_mul_pd(v, iy));
+            const __m256d offBounce = _mm256_div_pd(_mm256_mul_pd(two, dot), _mm256_add_pd(sq, _mm256_mul_pd(c, c)));
+            const __m256d onAxis =
+                _mm256_and_pd(_mm256_cmp_pd(sx, zero, _CMP_EQ_OQ), _mm256_cmp_pd(sy, zero, _CMP_EQ_OQ));
+            ox = _mm256_blendv_pd(_mm256_add_pd(ix, _mm256_mul_pd(offBounce, u)), ox, onAxis);
+            oy = _mm256_blendv_pd(_mm256_add_pd(iy, _mm256_mul_pd(offBounce, v)), oy, onAxis);
+            oz = _mm256_blendv_pd(_mm256_sub_pd(toMirror, _mm256_mul_pd(offBounce, c)), oz, onAxis);
+        }
         const __m256d reach = _mm256_div_pd(_mm256_sub_pd(p, sag), oz);
-        const __m256d x = _mm256_xor_pd(_mm256_add_pd(u, _mm256_mul_pd(reach, _mm256_mul_pd(u, scale))), signMask);
-        const __m256d y = _mm256_xor_pd(_mm256_add_pd(v, _mm256_mul_pd(reach, _mm256_mul_pd(v, scale))), signMask);
+        const __m256d x = _mm256_xor_pd(_mm256_add_pd(u, _mm256_mul_pd(reach, ox)), signMask);
+        const __m256d y = _mm256_xor_pd(_mm256_add_pd(v, _mm256_mul_pd(reach, oy)), signMask);
         __m256d valid = _mm256_and_pd(_mm256_cmp_pd(square, zero, _CMP_GE_OQ), _mm256_cmp_pd(oz, zero, _CMP_GT_OQ));
         valid = _mm256_and_pd(valid, _mm256_cmp_pd(reach, zero, _CMP_GE_OQ));
         valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(x, x), zero, _CMP_EQ_OQ));
@@ -278,8 +298,8 @@ bool decidePureLanes(const RaySetup&, double, const double*, const double*, int,
 bool decidePureBlockAvx2(const RaySetup&, const DrawTables&, double, const BlockTarget&, RandomGenerator&) {
     return false;
 }
-void decideExactLanes(const RaySetup&, const double*, const double*, const double*, const double*, const double*, int,
-                      bool*) {}
+void decideExactLanes(const RaySetup&, const double*, const double*, const double*, const double*, const double*,
+                      const double*, const double*, const double*, int, bool*) {}
 
 #endif
 

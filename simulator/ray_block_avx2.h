@@ -47,11 +47,14 @@ bool decidePureBlockAvx2(const RaySetup& s, const DrawTables& tables, double ape
 bool decidePureLanes(const RaySetup& s, double aperture, const double* u, const double* v, int n,
                      std::uint32_t* litBits, double* zAlong = nullptr, double* zY = nullptr);
 
-// The exact trace of n points (a multiple of 4) and the normal pass's
-// decision in lanes: lit[k] as the point-by-point exact trace gives it.
-// Only where the CPU has AVX2.
+// The exact trace of n points (a multiple of 4), with the drawn zone's sag
+// and slope at each point, from the points of the source (sourceX and
+// sourceY, or nullptr for the point source on the axis), and the normal
+// pass's decision in lanes: lit[k] as the point-by-point exact trace gives
+// it. Only where the CPU has AVX2.
 void decideExactLanes(const RaySetup& s, const double* u, const double* v, const double* sq, const double* r,
-                      const double* tilt, int n, bool* lit);
+                      const double* zoneSag, const double* zoneSlope, const double* sourceX, const double* sourceY,
+                      int n, bool* lit);
 
 // The set-up conditions of the block: a conic whose divisors are not zero
 // and a band width.

@@ -14,7 +14,8 @@
 namespace sg {
 
 namespace {
-bool exactPointLit(const MirrorModel& m, const RaySetup& s, bool centres, double u, double v, double r);
+bool exactTraceLit(const RaySetup& s, bool centres, double u, double v, const ZonePoint& zone,
+                   const ExactSource& source);
 }  // namespace
 
 RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor) {
@@ -49,7 +50,21 @@ RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor) {
     s.bands.orientation = m.orientHorizontal ? kOrientHorizontal : m.orient2D ? kOrient2D : kOrientVertical;
     s.bands.transverse = m.transverseOffset;
     s.bands.evenLines = m.evenLines;
+    if (s.exact) {
+        if (s.distorted) s.zone = makeDrawnZone(m);
+        s.slitWidth = m.sourceWidth;
+    }
     return s;
+}
+
+ExactSource sourcePoint(const RaySetup& s, RandomGenerator& slit) {
+    ExactSource p{0, 0, s.sourceZ};
+    if (!(s.slitWidth > 0)) return p;
+    // Across the lines: x for vertical lines, y for horizontal ones.
+    const int orientation = s.orientation();
+    if (orientation != kOrientHorizontal) p.x = slit.coordinate(s.slitWidth);
+    if (orientation != kOrientVertical) p.y = slit.coordinate(s.slitWidth);
+    return p;
 }
 
 namespace {
@@ -104,8 +119,9 @@ bool normalRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
     return decidePoint<false>(m, s, u, v, sq, std::sqrt(sq));
 }
 
-bool exactRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
-    return exactPointLit(m, s, false, u, v, std::sqrt(u * u + v * v));
+bool exactRayLit(const MirrorModel&, const RaySetup& s, double u, double v, const ExactSource& source) {
+    if (s.bandWidthFault) throwDivisionByZero();
+    return exactTraceLit(s, false, u, v, zoneAt(s.zone, std::sqrt(u * u + v * v)), source);
 }
 
 bool centreRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
@@ -115,12 +131,12 @@ bool centreRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
 
 namespace {
 
-double exactNormalTilt(const MirrorModel& m, double u, double v, double r);
-
-// One point with the exact trace, its normal tilted by `tilt`: a miss, or a
-// band index beyond the conversion's range, is dark.
-bool exactTraceLit(const RaySetup& s, bool centres, double u, double v, double tilt) {
-    const ExactHit h = traceExact(ExactMirror{s.radius, s.conicConstant}, u, v, tilt, s.sourceZ, s.planeZ);
+// One point with the exact trace, the zone's sag and slope at its radius,
+// from a point of the source: a miss, or a band index beyond the
+// conversion's range, is dark.
+bool exactTraceLit(const RaySetup& s, bool centres, double u, double v, const ZonePoint& zone,
+                   const ExactSource& source) {
+    const ExactHit h = traceExact(ExactMirror{s.radius, s.conicConstant}, u, v, zone, source, s.planeZ);
     if (!h.hit) return false;
     RayFault fault = RayFault::None;
     const double across = h.y / s.bandWidth;
@@ -129,9 +145,9 @@ bool exactTraceLit(const RaySetup& s, bool centres, double u, double v, double t
     return lit && fault == RayFault::None;
 }
 
-bool exactPointLit(const MirrorModel& m, const RaySetup& s, bool centres, double u, double v, double r) {
+bool exactPointLit(const RaySetup& s, bool centres, double u, double v, double r, RandomGenerator& slit) {
     if (s.bandWidthFault) throwDivisionByZero();
-    return exactTraceLit(s, centres, u, v, s.distorted ? exactNormalTilt(m, u, v, r) : 0);
+    return exactTraceLit(s, centres, u, v, zoneAt(s.zone, r), sourcePoint(s, slit));
 }
 
 // The pass point by point, for a diameter of 0 or one that is not finite,
@@ -148,7 +164,8 @@ void runPassDirect(Simulator& sim, const RaySetup& setup) {
         const double sq = u * u + v * v;
         const double r = std::sqrt(sq);
         if (r > aperture) continue;  // outside the aperture
-        if (setup.exact ? !exactPointLit(m, setup, Centres, u, v, r) : !decidePoint<Centres>(m, setup, u, v, sq, r))
+        if (setup.exact ? !exactPointLit(setup, Centres, u, v, r, sim.slitRandom)
+                        : !decidePoint<Centres>(m, setup, u, v, sq, r))
             continue;
         const int x = truncToInt(2 * (fdiv(275 * u, diameter) + 205));
         const int y = truncToInt(fdiv(550 * v, diameter) + 300);
@@ -213,25 +230,14 @@ void portableBlock(Simulator& sim, const RaySetup& setup, bool centres, int coun
     }
 }
 
-// The drawn zone's term of the normal for the exact trace, weighted by the
-// orientation as in the series model: the tilt of the nearest radial slope
-// sample times |x| / r (Vertical) or |y| / r (Horizontal); none in "2 D".
-double exactNormalTilt(const MirrorModel& m, double u, double v, double r) {
-    if (r == 0 || m.orient2D) return 0;
-    const std::int64_t j = roundHalfEven(fdiv(275 * r, m.mirrorDiameter / 2));
-    if (j < 0 || j >= kProfileSamples) return 0;
-    const double slope = m.slopeDeviation[static_cast<std::size_t>(j)];
-    return slope * (m.orientVertical ? std::fabs(u) : std::fabs(v)) / r;
-}
-
 // The next `count` points with the exact trace. A ray that misses is dark,
 // and so is one whose band index leaves the range of the conversion: the
 // exact model never faults on a ray.
 void exactBlock(Simulator& sim, const RaySetup& setup, bool centres, int count, const PassContext& ctx, bool lanes) {
-    MirrorModel& m = sim.model;
     const DrawTables& tables = ctx.tables;
     RandomGenerator& random = sim.random;
-    double u[kRayBatch], v[kRayBatch], sq[kRayBatch], r[kRayBatch], tilt[kRayBatch];
+    double u[kRayBatch], v[kRayBatch], sq[kRayBatch], r[kRayBatch], zoneSag[kRayBatch], zoneSlope[kRayBatch];
+    double sourceX[kRayBatch], sourceY[kRayBatch];
     int drawU[kRayBatch], drawV[kRayBatch];
     std::uint32_t seedAfter[kRayBatch];
     int n = 0;
@@ -252,17 +258,31 @@ void exactBlock(Simulator& sim, const RaySetup& setup, bool centres, int count, 
         random.restore(seedAfter[0]);
         throwDivisionByZero();
     }
-    for (int k = 0; k < n; ++k) tilt[k] = setup.distorted ? exactNormalTilt(m, u[k], v[k], r[k]) : 0.0;
+    // Each point of the aperture takes its place on the slit in turn.
+    const bool slit = setup.slitWidth > 0;
+    for (int k = 0; k < n; ++k) {
+        const ZonePoint z = zoneAt(setup.zone, r[k]);
+        zoneSag[k] = z.sag;
+        zoneSlope[k] = z.slope;
+        const ExactSource source = sourcePoint(setup, sim.slitRandom);
+        sourceX[k] = source.x;
+        sourceY[k] = source.y;
+    }
     bool lit[kRayBatch];
     if (lanes && !centres) {
         // Copies of the last point fill the last lanes.
         const int whole = (n + 3) / 4 * 4;
         for (int k = n; k < whole; ++k) {
-            u[k] = u[n - 1], v[k] = v[n - 1], sq[k] = sq[n - 1], r[k] = r[n - 1], tilt[k] = tilt[n - 1];
+            u[k] = u[n - 1], v[k] = v[n - 1], sq[k] = sq[n - 1], r[k] = r[n - 1];
+            zoneSag[k] = zoneSag[n - 1], zoneSlope[k] = zoneSlope[n - 1];
+            sourceX[k] = sourceX[n - 1], sourceY[k] = sourceY[n - 1];
         }
-        decideExactLanes(setup, u, v, sq, r, tilt, whole, lit);
+        decideExactLanes(setup, u, v, sq, r, zoneSag, zoneSlope, slit ? sourceX : nullptr, slit ? sourceY : nullptr,
+                         whole, lit);
     } else {
-        for (int k = 0; k < n; ++k) lit[k] = exactTraceLit(setup, centres, u[k], v[k], tilt[k]);
+        for (int k = 0; k < n; ++k)
+            lit[k] = exactTraceLit(setup, centres, u[k], v[k], ZonePoint{zoneSag[k], zoneSlope[k]},
+                                   ExactSource{sourceX[k], sourceY[k], setup.sourceZ});
     }
     const BlockTarget& t = ctx.target;
     for (int k = 0; k < n; ++k) {

@@ -5,6 +5,8 @@
 
 #include "band_decision.h"
 #include "conic.h"
+#include "drawn_zone.h"
+#include "exact_trace.h"
 #include "simulator.h"
 
 namespace sg {
@@ -36,6 +38,13 @@ struct RaySetup {
     double conicConstant = 0;
     double sourceZ = 0;        // mm from the vertex
     double planeZ = 0;         // mm from the vertex
+    // The drawn zone at its true height (the exact trace on the distorted
+    // surface; flat otherwise).
+    DrawnZone zone{};
+    // The source's width across the grating lines, knife edge or wire (mm;
+    // 0 a point): a slit along the lines, a square pinhole for "2 D". Only
+    // the exact trace has one.
+    double slitWidth = 0;
     BandRules bands{};         // test, orientation, transverse offset, parity
     int orientation() const { return bands.orientation; }
 };
@@ -52,10 +61,19 @@ PlanePoint planePosition(const MirrorModel& m, const RaySetup& s, double u, doub
 // orientation flags as they stand.
 bool normalRayLit(const MirrorModel& m, const RaySetup& s, double u, double v);
 
-// The same with the exact trace (for a set-up made with exactTrace): a ray
-// that misses, or whose band index leaves the range of the conversion, is
-// dark, never a fault.
-bool exactRayLit(const MirrorModel& m, const RaySetup& s, double u, double v);
+// The same with the exact trace (for a set-up made with exactTrace), from a
+// point of the source (the point source by default): a ray that misses, or
+// whose band index leaves the range of the conversion, is dark, never a
+// fault.
+bool exactRayLit(const MirrorModel& m, const RaySetup& s, double u, double v, const ExactSource& source);
+inline bool exactRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
+    return exactRayLit(m, s, u, v, ExactSource{0, 0, s.sourceZ});
+}
+
+// The point of the source a ray leaves from: the point source on the axis,
+// or a point drawn uniformly across the slit (both ways for "2 D") from the
+// slit's own generator, which nothing else draws from.
+ExactSource sourcePoint(const RaySetup& s, RandomGenerator& slit);
 
 // True when the point lies on the centre line of a band (within 1/80 of a
 // band) or of the wire's shadow. The knife edge has no centre line: Foucault

@@ -28,6 +28,10 @@ struct Simulator {
     ModelControls& controls;
     Canvas& canvas;
     RandomGenerator random;
+    // Where across a slit each ray of the exact trace leaves from: a
+    // generator of its own, so that a point source leaves the points of the
+    // pictures and the state of `random` as they have always been.
+    RandomGenerator slitRandom;
     DrawTables drawTables;      // per-diameter lookups of the passes
     double conicDeviation = 0;  // waves, the last conic deviation shown
     // The normal pass over the pure conic runs in AVX2 lanes where the CPU

@@ -1,5 +1,6 @@
 #include "setup_transfer.h"
 
+#include "cell_number.h"
 #include "model_io.h"
 
 #include <QList>
@@ -29,6 +30,11 @@ SetupRecord storeSetupInRecord(MirrorModel& m, const ModelControls& controls, co
     r.mirrorDiameter = m.mirrorDiameter;
     r.radiusOfCurvature = m.radiusOfCurvature;
     r.zoneHeight = m.zoneHeight;
+    r.sourceMoves = controls.movingSourceChecked();
+    r.exactTrace = controls.exactTraceChecked();
+    // The slit as a drawing reads it: with the exact trace a bad or negative
+    // width stops the save; without it the width does not count.
+    r.slitWidth = r.exactTrace ? shown.sourceWidth : 0;
     for (int k = 1; k <= kNoteCount; ++k)
         if (k < notes.lineCount()) r.notes[k - 1] = encodeNote(notes.line(k));
     return r;
@@ -51,6 +57,9 @@ void applySetupRecord(const SetupRecord& r, MirrorModel& m, ModelControls& contr
     m.radiusOfCurvature = r.radiusOfCurvature;
     m.zoneHeight = r.zoneHeight;
     publishModelToControls(m, controls);
+    controls.setMovingSourceChecked(r.sourceMoves);
+    controls.setExactTraceChecked(r.exactTrace);
+    controls.setSourceWidthText(formatGeneral(r.slitWidth));
     if (notes == nullptr) return;
     if (notes->lineCount() == 0 || notes->line(0).isEmpty()) notes->setLine(0, kNotesHeader);
     for (int k = 1; k <= kNoteCount; ++k) notes->setLine(k, decodeNote(r.notes[k - 1]));

@@ -30,9 +30,11 @@ inline constexpr const char* kNotesHeader = "----- A NOTE OF 10 LINES WILL BE SA
 // Reads the grid's numbers into the model as the recompute does (rows 0..4,
 // the axial position, the zone height with 0 kept as 1e-7, the wavelength),
 // then copies the model's numbers and notes lines 1..10 into a record. The
-// test, orientation and parity flags are those the controls show, read as
-// the recompute reads them (no parity for Wire and Foucault); the model's
-// flags stay those of the last drawing. A bad cell throws its message.
+// test, orientation and parity flags, the tester, the ray model and the
+// slit are those the controls show, read as the recompute reads them (no
+// parity for Wire and Foucault, no slit without the exact trace); the
+// model's flags stay those of the last drawing. A bad cell throws its
+// message.
 SetupRecord storeSetupInRecord(MirrorModel& m, const ModelControls& controls, const NotesLines& notes);
 
 // The numbers (1..10) of the notes that are longer than a note can hold
@@ -40,7 +42,8 @@ SetupRecord storeSetupInRecord(MirrorModel& m, const ModelControls& controls, co
 std::vector<int> notesTooLong(const NotesLines& notes);
 
 // Copies the record into the model and publishes it to the controls (the
-// last set test and orientation flag wins; none set leaves the choice),
+// last set test and orientation flag wins; none set leaves the choice; the
+// tester, ray model and slit as stored),
 // then sets notes lines 1..10, adding the lines the box does not have; an
 // emptied header line gets the header back. The axial marker, the
 // transverse position, the maximum movement, "Grid", "White", the surface

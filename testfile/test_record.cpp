@@ -29,6 +29,7 @@ constexpr Field kNumbers[] = {
     {76, &SetupRecord::mirrorDiameter, "diameter"},
     {84, &SetupRecord::radiusOfCurvature, "radius of curvature"},
     {92, &SetupRecord::zoneHeight, "zone height"},
+    {32, &SetupRecord::slitWidth, "slit width"},
 };
 
 struct Flag {
@@ -39,7 +40,7 @@ struct Flag {
 constexpr Flag kFlags[] = {
     {16, &SetupRecord::evenLines},       {17, &SetupRecord::testWire},     {19, &SetupRecord::testRonchi},
     {20, &SetupRecord::orient2D},        {56, &SetupRecord::orientHorizontal}, {57, &SetupRecord::orientVertical},
-    {58, &SetupRecord::testFoucault},
+    {58, &SetupRecord::testFoucault},        {21, &SetupRecord::sourceMoves},  {22, &SetupRecord::exactTrace},
 };
 
 constexpr int kNotesOffset = 100;

@@ -15,7 +15,11 @@ std::string renderUsage() {
            "  --source fixed|moving\n"
            "                       the tester's source: fixed at the centre of curvature (default)\n"
            "                       or moving with the grating, wire or knife\n"
-           "  --exact              trace the exact conic instead of the two-term series\n"
+           "  --exact              trace the exact conic instead of the two-term series; with\n"
+           "                       --distorted the drawn zone at its true height\n"
+           "  --source-width MM    with --exact: a source slit of this width along the grating\n"
+           "                       lines, knife or wire (a square pinhole for 2d); default 0,\n"
+           "                       a point source\n"
            "  --test ronchi|wire|foucault\n"
            "  --orientation vertical|horizontal|2d\n"
            "  --odd                check \"Odd\" (a dark band at the centre)\n"
@@ -36,6 +40,7 @@ std::string renderUsage() {
 RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
     RenderOptions o;
     PlainControls& controls = o.mirror.controls;
+    bool widthGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (takeMirrorOption(args, i, o.mirror)) {
@@ -57,6 +62,11 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
             if (t == "fixed") controls.movingSource = false;
             else if (t == "moving") controls.movingSource = true;
             else throw std::invalid_argument("--source takes fixed or moving, not '" + t + "'");
+        } else if (a == "--source-width") {
+            const std::string& t = optionValue(args, i);
+            if (parseCellFloat(t) < 0) throw std::invalid_argument("--source-width takes a width of 0 mm or more");
+            controls.sourceWidth = t;
+            widthGiven = true;
         } else if (a == "--exact") controls.exactTrace = true;
         else if (a == "--odd") controls.odd = true;
         else if (a == "--distorted") controls.surface = kSurfaceDistorted;
@@ -72,6 +82,9 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
         else if (a == "--version") o.version = true;
         else throw std::invalid_argument("unknown option '" + a + "'");
     }
+    // The slit belongs to the exact trace.
+    if (widthGiven && !controls.exactTrace)
+        throw std::invalid_argument("--source-width needs --exact: only the exact ray trace has a source of real width");
     // Each press costs up to 4 ms; more than this is a slip of the keyboard.
     if (o.brighten < 0 || o.centres < 0 || o.brighten > kMaxPresses || o.centres > kMaxPresses)
         throw std::invalid_argument("--brighten and --centres take a count from 0 to " + std::to_string(kMaxPresses));

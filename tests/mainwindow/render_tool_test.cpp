@@ -219,5 +219,36 @@ TEST(RenderTool, CaptionStripBelowThePicture) {
     EXPECT_EQ(lines[1], "axial -2.5 mm   transverse 0.000 W   source moving with the wire   exact ray trace");
 }
 
+// A source of real width: only with the exact trace, never negative, and
+// what the library draws with it.
+TEST(RenderTool, SourceWidthOption) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("slit.png");
+    for (const QStringList& bad : {QStringList{"--source-width", "0.2"}, QStringList{"--exact", "--source-width", "-0.1"},
+                                   QStringList{"--exact", "--source-width", "wide"}}) {
+        const RunResult r = runRenderer(QStringList(bad) << "-o" << file);
+        EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
+        EXPECT_FALSE(QFile::exists(file));
+    }
+    EXPECT_TRUE(runRenderer({"--source-width", "0.2", "-o", file}).stdErr.contains("--source-width needs --exact"));
+
+    const RunResult r = runRenderer({"--exact", "--test", "foucault", "--conic", "0", "--source-width", "0.2",
+                                     "--transverse", "0.3", "-o", file});
+    ASSERT_EQ(r.exitCode, 0) << r.stdErr.toStdString();
+    const QImage expected = libraryPicture(
+        [](testing::Scene& sc) {
+            sc.controls.exactTrace = true;
+            sc.controls.test = kTestFoucault;
+            sc.controls.parameters[kRowConic] = "0";
+            sc.controls.sourceWidth = "0.2";
+        },
+        0, 0.3, 0, 0);
+    EXPECT_EQ(testing::firstDifference(QImage(file).convertToFormat(QImage::Format_RGB32), expected), "");
+    // A sphere at its centre with the knife partly in: shaded, neither all lit nor all dark.
+    const int lit = testing::countColour(expected, kRed, 310, 200, 510, 400);
+    EXPECT_GT(lit, 1000);
+    EXPECT_LT(lit, 20000);
+}
+
 }  // namespace
 }  // namespace sg

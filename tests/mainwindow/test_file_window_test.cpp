@@ -3,12 +3,14 @@
 #include "application.h"
 #include "cell_number.h"
 #include "comma_locales.h"
+#include "model_io.h"
 #include "picture_checks.h"
 #include "recording_reporter.h"
 #include "scripted_dialogs.h"
 #include "test_record.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QDir>
@@ -418,6 +420,42 @@ TEST_F(TestFiles, RendererStartsFromASavedSetUp) {
         EXPECT_TRUE(QString::fromLocal8Bit(p.readAllStandardError()).contains("Cannot read the test file"));
         EXPECT_FALSE(QFile::exists(home.filePath("none.png")));
     }
+}
+
+// The tester, the ray model and the slit go with the set-up; the slit's
+// entry is open only with the exact trace.
+TEST_F(TestFiles, TheTesterTheRayModelAndTheSlitGoWithTheSetUp) {
+    auto* moving = form->findChild<QCheckBox*>("CheckBoxMovingSource");
+    auto* exact = form->findChild<QCheckBox*>("CheckBoxExactTrace");
+    auto* slit = form->findChild<QLineEdit*>("EditSlit");
+    ASSERT_TRUE(moving && exact && slit);
+    EXPECT_FALSE(slit->isEnabled());
+    exact->setChecked(true);
+    EXPECT_TRUE(slit->isEnabled());
+    moving->setChecked(true);
+    slit->setText("0.3");
+    const QString file = save("slit.Ron");
+    const SetupRecord r = readTestFile(file);
+    EXPECT_TRUE(r.sourceMoves);
+    EXPECT_TRUE(r.exactTrace);
+    EXPECT_EQ(r.slitWidth, 0.3);
+
+    moving->setChecked(false);
+    exact->setChecked(false);
+    slit->setText("0");
+    retrieve(file);
+    EXPECT_TRUE(moving->isChecked());
+    EXPECT_TRUE(exact->isChecked());
+    EXPECT_TRUE(slit->isEnabled());
+    EXPECT_EQ(slit->text(), "0.3");
+    EXPECT_EQ(app->model().sourceWidth, 0.3);  // drawn with it at once
+
+    // A negative slit stops the drawing with a message.
+    slit->setText("-1");
+    errors.messages.clear();
+    clickPicture();
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], kNegativeSlitMessage);
 }
 
 // In a comma-decimal locale the grids still show and read points, and a

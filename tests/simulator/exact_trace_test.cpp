@@ -16,7 +16,7 @@ constexpr double kTolerance = 1e-9;
 
 // Where the reflected ray of (u, v) crosses the axis, mm from the vertex.
 double axisCrossing(const ExactMirror& mirror, double u, double sourceZ) {
-    const ExactDirection d = reflectExact(mirror, u, 0, 0, sourceZ);
+    const ExactDirection d = reflectExact(mirror, u, 0, {}, {0, 0, sourceZ});
     EXPECT_TRUE(d.valid);
     return d.sag + (-u / d.x) * d.z;
 }
@@ -26,7 +26,7 @@ TEST(ExactTrace, ConicsSendRaysFromOneFocusToTheOther) {
     // A paraboloid returns the rays of its focus parallel to the axis.
     for (double u : {5.0, 40.0, 99.0})
         for (double v : {0.0, -30.0}) {
-            const ExactDirection d = reflectExact({R, -1}, u, v, 0, R / 2);
+            const ExactDirection d = reflectExact({R, -1}, u, v, {}, {0, 0, R / 2});
             ASSERT_TRUE(d.valid);
             EXPECT_NEAR(d.x / d.z, 0, kTolerance) << u << ", " << v;
             EXPECT_NEAR(d.y / d.z, 0, kTolerance) << u << ", " << v;
@@ -38,7 +38,7 @@ TEST(ExactTrace, ConicsSendRaysFromOneFocusToTheOther) {
     for (double u : {10.0, 60.0, 120.0}) {
         EXPECT_NEAR(axisCrossing({R, -0.5}, u, nearFocus), farFocus, kTolerance * farFocus) << u;
         EXPECT_NEAR(axisCrossing({R, 0}, u, R), R, kTolerance * R) << u;
-        const ExactHit back = traceExact({R, 0}, u, 0.3 * u, 0, R, R);
+        const ExactHit back = traceExact({R, 0}, u, 0.3 * u, {}, {0, 0, R}, R);
         ASSERT_TRUE(back.hit);
         EXPECT_NEAR(back.x, 0, kTolerance * R);
         EXPECT_NEAR(back.y, 0, kTolerance * R);
@@ -56,7 +56,7 @@ TEST(ExactTrace, NullOfAParaboloidZoneForEachTester) {
     // r^2 / 2R, where its rays come back to the source.
     const double null = R + r * r / (2 * R);
     for (double angle : {0.0, 1.0, 2.5}) {
-        const ExactHit h = traceExact({R, -1}, r * std::cos(angle), r * std::sin(angle), 0, null, null);
+        const ExactHit h = traceExact({R, -1}, r * std::cos(angle), r * std::sin(angle), {}, {0, 0, null}, null);
         ASSERT_TRUE(h.hit);
         EXPECT_NEAR(h.x, 0, 1e-10);
         EXPECT_NEAR(h.y, 0, 1e-10);
@@ -64,10 +64,10 @@ TEST(ExactTrace, NullOfAParaboloidZoneForEachTester) {
 }
 
 TEST(ExactTrace, RaysThatCannotReachThePlaneMiss) {
-    // A hyperboloid's rim beyond the conic's validity, and a plane behind the mirror.
-    EXPECT_FALSE(traceExact({100, 3}, 90, 0, 0, 100, 100).hit);
-    EXPECT_FALSE(traceExact({2000, -1}, 50, 0, 0, 2000, -5).hit);
-    EXPECT_FALSE(traceExact({0, -1}, 50, 0, 0, 0, 0).hit);
+    // An ellipsoid's rim beyond the conic's validity ((1 + K) r^2 > R^2), and a plane behind the mirror.
+    EXPECT_FALSE(traceExact({100, 3}, 90, 0, {}, {0, 0, 100}, 100).hit);
+    EXPECT_FALSE(traceExact({2000, -1}, 50, 0, {}, {0, 0, 2000}, -5).hit);
+    EXPECT_FALSE(traceExact({0, -1}, 50, 0, {}, {0, 0, 0}, 0).hit);
 }
 
 // A model of the default mirror with the given changes, its set-up for the pass.
@@ -131,7 +131,7 @@ TEST(ExactTrace, AgreesWithTheSeriesWhereTheSeriesHolds) {
 double bandEdge(const Setting& s, double v, double edge) {
     auto along = [&](double u) {
         if (s.model.exactTrace) {
-            const ExactHit h = traceExact({s.setup.radius, s.setup.conicConstant}, u, v, 0, s.setup.sourceZ, s.setup.planeZ);
+            const ExactHit h = traceExact({s.setup.radius, s.setup.conicConstant}, u, v, {}, {0, 0, s.setup.sourceZ}, s.setup.planeZ);
             return h.x / s.setup.bandWidth;
         }
         return planePosition(s.model, s.setup, u, v).x / s.setup.bandWidth;

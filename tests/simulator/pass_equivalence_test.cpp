@@ -33,7 +33,7 @@ void referencePass(Scene& sc, bool centres) {
         const double v = sc.sim.random.coordinate(D);
         if (std::sqrt(u * u + v * v) > D / 2) continue;
         const bool lit = centres        ? centreRayLit(m, setup, u, v)
-                         : setup.exact ? exactRayLit(m, setup, u, v)
+                         : setup.exact ? exactRayLit(m, setup, u, v, sourcePoint(setup, sc.sim.slitRandom))
                                        : normalRayLit(m, setup, u, v);
         if (!lit) continue;
         const int x = truncToInt(2 * (fdiv(275 * u, D) + 205));
@@ -53,6 +53,7 @@ struct Config {
     const char* radius = "2000";
     const char* lines = "4";
     bool exact = false, moving = false;
+    double slit = 0;  // mm, the exact trace's source width
 };
 
 std::string describe(const Config& c) {
@@ -60,7 +61,7 @@ std::string describe(const Config& c) {
     s << "test " << c.test << " orientation " << c.orientation << " surface " << c.surface << " odd " << c.odd
       << " centres " << c.centres << " axial " << c.axial << " transverse " << c.transverse << " conic " << c.conic
       << " D " << c.diameter << " R " << c.radius << " lines " << c.lines << " exact " << c.exact << " moving "
-      << c.moving;
+      << c.moving << " slit " << c.slit;
     return s.str();
 }
 
@@ -68,7 +69,7 @@ void PrintTo(const Config& c, std::ostream* os) { *os << describe(c); }
 
 struct Outcome {
     QImage image;
-    std::uint32_t seed = 0;
+    std::uint32_t seed = 0, slitSeed = 0;
     std::string error;
 };
 
@@ -78,7 +79,9 @@ enum class Path { Reference, Portable, Lanes };
 Outcome run(const Config& c, Path path) {
     const bool reference = path == Path::Reference;
     Scene sc;
-    for (int i = 180; i <= 352; ++i) sc.model.editorProfile[i] = std::sin(i * 0.07) * 30;  // a wavy zone
+    // A wavy zone: the series model's sampled profile, the exact trace's knots.
+    for (int i = 180; i <= 352; ++i) sc.model.editorProfile[i] = std::sin(i * 0.07) * 30;
+    for (int k = 0; k <= 22; ++k) sc.model.knotHeight[k] = sc.model.knotHeight[44 - k] = std::sin(k * 0.7) * 30;
     sc.controls.test = c.test;
     sc.controls.orientation = c.orientation;
     sc.controls.surface = c.surface;
@@ -90,6 +93,7 @@ Outcome run(const Config& c, Path path) {
     sc.sim.vectorPass = path == Path::Lanes;
     sc.controls.exactTrace = c.exact;
     sc.controls.movingSource = c.moving;
+    sc.controls.sourceWidth = formatGeneral(c.slit);
     sc.model.axialOffsetSetting = c.axial;
     try {
         recompute(sc.sim);  // a radius of 0 stops it after the numbers are read
@@ -113,6 +117,7 @@ Outcome run(const Config& c, Path path) {
     }
     o.image = sc.canvas.image().copy();
     o.seed = sc.sim.random.seed();
+    o.slitSeed = sc.sim.slitRandom.seed();
     return o;
 }
 
@@ -128,6 +133,7 @@ TEST_P(PassEquivalence, BatchedEqualsPointByPoint) {
         const char* name = path == Path::Portable ? "portable: " : "lanes: ";
         EXPECT_EQ(testing::firstDifference(batched.image, reference.image), "") << name << describe(c);
         EXPECT_EQ(batched.seed, reference.seed) << name << describe(c);
+        EXPECT_EQ(batched.slitSeed, reference.slitSeed) << name << describe(c);
         EXPECT_EQ(batched.error, reference.error) << name << describe(c);
     }
 }
@@ -171,10 +177,22 @@ std::vector<Config> configs() {
                 c.conic = orientation == kOrientVertical ? "0" : "-4";
                 if (exact) all.push_back(c);
             }
-    Config hyperbolicRim{kTestRonchi, kOrientVertical, kSurfacePure, false, false, 3, 0, "5"};
-    hyperbolicRim.exact = true;
-    hyperbolicRim.radius = "150";
-    all.push_back(hyperbolicRim);
+    // The exact trace from a slit (a square pinhole for "2 D"), on the pure
+    // conic and with the zone at its true height.
+    for (int test : {kTestRonchi, kTestWire, kTestFoucault})
+        for (int orientation : {kOrientVertical, kOrientHorizontal, kOrient2D})
+            for (int surface : {kSurfacePure, kSurfaceDistorted}) {
+                Config c{test, orientation, surface, false, false, 0.75, 0.1, "0"};
+                c.exact = true;
+                c.slit = 0.15;
+                c.moving = orientation == kOrientHorizontal;
+                all.push_back(c);
+            }
+    // An oblate ellipsoid whose rim lies beyond the conic: (1 + K) r^2 > R^2.
+    Config ellipsoidRim{kTestRonchi, kOrientVertical, kSurfacePure, false, false, 3, 0, "5"};
+    ellipsoidRim.exact = true;
+    ellipsoidRim.radius = "150";
+    all.push_back(ellipsoidRim);
     // A ruling so fine that the band index across the pattern leaves the
     // conversion's range near the rim while the one along it does not: the
     // wire's band along the pattern already decides, as in the series model.

@@ -1,5 +1,6 @@
 // The test file record on its own: its bytes, the notes' code page, the
 // way between model, controls and record, and files that must be refused.
+#include "failure.h"
 #include "file_size_limit.h"
 #include "model_io.h"
 #include "setup_transfer.h"
@@ -215,12 +216,56 @@ TEST(TestRecord, RoundTripAndRefusals) {
     EXPECT_EQ(decodeTestRecord(longer).notes[0], "first");
     std::vector<std::uint8_t> shorter(b.begin(), b.begin() + 100);
     EXPECT_EQ(expectFileError([&] { decodeTestRecord(shorter); }), "it holds 100 bytes; a test set-up needs 2660");
-    for (auto [offset, name] : {std::pair{0, "lines per mm"}, {24, "range"}, {92, "zone height"}}) {
+    for (auto [offset, name] : {std::pair{0, "lines per mm"}, {24, "range"}, {92, "zone height"}, {32, "slit width"}}) {
         TestRecordBytes bad = encodeTestRecord(r);
         const auto nan = std::bit_cast<std::uint64_t>(std::numeric_limits<double>::quiet_NaN());
         for (int i = 0; i < 8; ++i) bad[offset + i] = static_cast<std::uint8_t>(nan >> (8 * i));
         EXPECT_EQ(expectFileError([&] { decodeTestRecord(bad); }), std::string("the ") + name + " is not a finite number");
     }
+}
+
+// The tester, the ray model and the slit sit in bytes that older files
+// wrote as zeros: such a file brings back the defaults.
+TEST(TestRecord, TheTesterTheRayModelAndTheSlitAreKept) {
+    PlainControls shown;
+    shown.movingSource = true;
+    shown.exactTrace = true;
+    shown.sourceWidth = "0.125";
+    MirrorModel m;
+    setModelDefaults(m);
+    PlainNotes notes;
+    const SetupRecord r = storeSetupInRecord(m, shown, notes);
+    const TestRecordBytes b = encodeTestRecord(r);
+    EXPECT_EQ(b[21], 1);
+    EXPECT_EQ(b[22], 1);
+    EXPECT_EQ(doubleAt(b, 32), 0.125);
+    for (int offset : {18, 23, 59}) EXPECT_EQ(b[offset], 0) << offset;
+    for (int offset = 40; offset < 56; ++offset) EXPECT_EQ(b[offset], 0) << offset;
+
+    PlainControls back;
+    applySetupRecord(decodeTestRecord(b), m, back, nullptr);
+    EXPECT_TRUE(back.movingSource);
+    EXPECT_TRUE(back.exactTrace);
+    EXPECT_EQ(back.sourceWidth, "0.125");
+
+    // An older file: zeros there.
+    TestRecordBytes older = b;
+    older[21] = older[22] = 0;
+    for (int i = 32; i < 40; ++i) older[i] = 0;
+    applySetupRecord(decodeTestRecord(older), m, back, nullptr);
+    EXPECT_FALSE(back.movingSource);
+    EXPECT_FALSE(back.exactTrace);
+    EXPECT_EQ(back.sourceWidth, "0");
+
+    // Without the exact trace the slit does not count, and is kept as none.
+    shown.exactTrace = false;
+    shown.sourceWidth = "junk";
+    EXPECT_EQ(storeSetupInRecord(m, shown, notes).slitWidth, 0);
+    // With it, a bad width stops the save as a bad cell does.
+    shown.exactTrace = true;
+    EXPECT_THROW(storeSetupInRecord(m, shown, notes), ActionError);
+    shown.sourceWidth = "-0.1";
+    EXPECT_THROW(storeSetupInRecord(m, shown, notes), ActionError);
 }
 
 TEST(TestRecordNotes, WindowsCodePageOneBytePerCharacter) {

@@ -1,0 +1,44 @@
+#pragma once
+// The drawn zone as a real surface: the deviation d(r) that the mirror's sag
+// gains, in mm, and its radial slope, as the exact ray trace takes it.
+//
+// d follows the editor's curve, the clamped cubic spline through knots
+// 1..44 with level ends, read from the centre knot (22) outward: radius r
+// stands at knot 22 + 20 r / (D / 2), so the mirror's edge at knot 42. Its
+// scale and sign are those the surface analysis gives the drawn shape: the
+// peak-to-valley over the 41 mirror knots (2..42) is |Zone Ht| waves of the
+// wavelength, on the surface; a knot drawn above the zero line raises the
+// glass; Invert and a negative Zone Ht turn it over. The slope is the
+// spline's own derivative, scaled the same way.
+
+#include "mirror_model.h"
+
+#include <array>
+
+namespace sg {
+
+struct DrawnZone {
+    // d = 0 everywhere: a flat drawing, a zone height of 0 (held as 1E-7),
+    // or no mirror to draw it on.
+    bool flat = true;
+    double knotsPerMm = 0;  // knot units per mm of radius, 20 / (D / 2)
+    double mmPerPixel = 0;  // sag in mm per editor pixel of knot height, signed
+    // The spline's cubics on intervals 22..43 (between knots j and j + 1):
+    // a + w (b + w (c + w e)), w = knot units beyond knot j.
+    std::array<double, 44> a{}, b{}, c{}, e{};
+};
+
+struct ZonePoint {
+    double sag = 0;    // mm, added to the conic's sag
+    double slope = 0;  // dd/dr, added to the conic's slope
+};
+
+// The zone of the model's knots for its diameter, zone height, wavelength
+// and the deviation's sign (invertDeviation), as the last recompute left
+// them.
+DrawnZone makeDrawnZone(const MirrorModel& m);
+
+// d and its slope at radius r (mm, 0 to the rim); 0 for a flat zone.
+ZonePoint zoneAt(const DrawnZone& zone, double r);
+
+}  // namespace sg
