@@ -94,7 +94,7 @@ TEST_F(EditorWindow, LayoutCaptionsAndTheFirstStatistics) {
     // The statistics of the flat surface, filled when the window was created.
     EXPECT_EQ(captions(), (std::array<std::string, 5>{"0.000 MEAN Ht - Linear", "0.000 MEAN Ht Area Weighted",
                                                        "0.000 RMS - Linear", "0.000 RMS - Area Weighted ",
-                                                       "0.500 PV  (set from maim Program)"}));
+                                                       "0.500 PV  (set from main Program)"}));
     const std::pair<const char*, int> lines[] = {{"Label6", 160}, {"Label7", 176}, {"Label4", 208}, {"Label5", 224},
                                                  {"Label8", 253}};
     for (const auto& [name, y] : lines) {
