@@ -5,11 +5,13 @@
 #include "window_style.h"
 
 #include <QEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -38,6 +40,9 @@ const char* const kEditorNote[] = {
     "",
     "All figures are in waves.",
 };
+
+// The question asked before "Start NEW surface" discards a shape.
+const char* const kDiscardQuestion = "Discard the shape drawn since it was last saved?";
 
 // Where the text of a failed save or retrieve is drawn.
 constexpr int kSaveErrorX = 1, kSaveErrorY = 90;
@@ -156,6 +161,13 @@ void TRonchiCustomSurfaceForm::createControls() {
     connect(save, &QPushButton::clicked, this, [this] { Button3Click(); });
     QPushButton* retrieve = addButton(this, "Button4", "Retrieve Shape", 464, 312, 97, 25);
     connect(retrieve, &QPushButton::clicked, this, [this] { Button4Click(); });
+
+    const auto addShortcut = [this](const char* keys, void (TRonchiCustomSurfaceForm::*action)()) {
+        connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this, action);
+    };
+    addShortcut("Ctrl+Z", &TRonchiCustomSurfaceForm::undoEdit);
+    addShortcut("Ctrl+Shift+Z", &TRonchiCustomSurfaceForm::redoEdit);
+    addShortcut("Ctrl+Y", &TRonchiCustomSurfaceForm::redoEdit);
 }
 
 std::string TRonchiCustomSurfaceForm::statisticsCaption(int line) const {
@@ -191,10 +203,12 @@ void TRonchiCustomSurfaceForm::FormCreate() {
 }
 
 void TRonchiCustomSurfaceForm::FormMouseDown(int x, int y) {
+    if (!pressOnPlot(x, y)) return;
     runAction([&] { editor_.pressAt(x, y); });
 }
 
 void TRonchiCustomSurfaceForm::Button1Click() {
+    if (editor_.hasUnsavedShape() && !questions_.confirm(this, kDiscardQuestion)) return;
     runAction([this] {
         editor_.state().editorNeedsInit = false;
         editor_.startNewSurface();
@@ -228,6 +242,7 @@ void TRonchiCustomSurfaceForm::Button3Click() {
         folder_.remember(shapeFileName_);
         try {
             writeShapeFile(shapeFileName_, shapeRecord_);
+            editor_.markSaved();
         } catch (const ShapeFileError& e) {
             editor_.canvas().setBrushColour(kSilver);
             editor_.canvas().drawText(kSaveErrorX, kSaveErrorY, "error saving");
@@ -249,26 +264,34 @@ void TRonchiCustomSurfaceForm::retrieveShape(const QString& path) {
 }
 
 void TRonchiCustomSurfaceForm::retrieve(const std::function<std::optional<QString>()>& choose) {
-    MirrorModel& m = editor_.model();
     clearFileMessages();
-    std::copy_n(m.knotHeight.begin(), shapeRecord_.size(), shapeRecord_.begin());
+    // The buffer holds the knots as they are unless a file is read whole.
+    shapeRecord_ = editor_.knots();
     std::optional<std::string> failure;
     if (const std::optional<QString> chosen = choose()) {
         shapeFileName_ = *chosen;
         folder_.remember(shapeFileName_);
         try {
             shapeRecord_ = readShapeFile(shapeFileName_);
+            editor_.takeRetrievedShape(shapeRecord_);
         } catch (const ShapeFileError& e) {
             editor_.canvas().setBrushColour(kSilver);
             editor_.canvas().drawText(kReadErrorX, kReadErrorY, "error");
             failure = e.what();
         }
     }
-    std::copy(shapeRecord_.begin(), shapeRecord_.end(), m.knotHeight.begin());
     runAction([this, &failure] {
         if (failure) errors_.showError(*failure);
         editor_.redrawEditor();
     });
+}
+
+void TRonchiCustomSurfaceForm::undoEdit() {
+    runAction([this] { editor_.undo(); });
+}
+
+void TRonchiCustomSurfaceForm::redoEdit() {
+    runAction([this] { editor_.redo(); });
 }
 
 }  // namespace sg

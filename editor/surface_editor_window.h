@@ -47,6 +47,11 @@ public:
     // had chosen it (used for a file named on the command line).
     void retrieveShape(const QString& path);
 
+    // Ctrl+Z: back to the knots before the latest edit (a press, "Start NEW
+    // surface" or "Retrieve Shape"). Ctrl+Shift+Z and Ctrl+Y: forward again.
+    void undoEdit();
+    void redoEdit();
+
     // StatisticsDisplay
     void showStatistics(const StatisticsLines& lines) override;
 
