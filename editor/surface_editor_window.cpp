@@ -1,16 +1,20 @@
 #include "surface_editor_window.h"
 
+#include "editor_placement.h"
 #include "failure.h"
 #include "user_action.h"
 #include "window_style.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 
 #include <algorithm>
@@ -43,6 +47,10 @@ const char* const kEditorNote[] = {
 
 // The question asked before "Start NEW surface" discards a shape.
 const char* const kDiscardQuestion = "Discard the shape drawn since it was last saved?";
+
+// Where the user or the window manager last put the window: its client
+// area, a QRect in screen pixels.
+const char* const kPlaceKey = "editor/geometry";
 
 // Where the text of a failed save or retrieve is drawn.
 constexpr int kSaveErrorX = 1, kSaveErrorY = 90;
@@ -292,6 +300,22 @@ void TRonchiCustomSurfaceForm::undoEdit() {
 
 void TRonchiCustomSurfaceForm::redoEdit() {
     runAction([this] { editor_.redo(); });
+}
+
+void TRonchiCustomSurfaceForm::placeWindow(QPoint place) {
+    const QRect remembered = settings_.value(kPlaceKey).toRect();
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->geometry());
+    if (remembered.isValid() && placeOnScreens(QRect(remembered.topLeft(), size()), screens))
+        place = remembered.topLeft();
+    setGeometry(QRect(place, size()));
+}
+
+void TRonchiCustomSurfaceForm::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // While hidden the window only moves where the program puts it.
+    if (!isVisible()) return;
+    settings_.setValue(kPlaceKey, geometry());
 }
 
 }  // namespace sg
