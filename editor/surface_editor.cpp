@@ -28,6 +28,12 @@ int plotYTruncated(double height) {
     return plotY(std::trunc(std::clamp(height, -kPlotLimit, kPlotLimit)));
 }
 
+bool pressOnPlot(int x, int y) {
+    const int reach = kEditorKnotSpacing / 2;
+    return x >= kEditorLeftX - reach && x <= kEditorRightX + reach && y >= kEditorZeroY - kEditorHalfSpan &&
+           y <= kEditorZeroY + kEditorHalfSpan;
+}
+
 int knotForPressX(int x) {
     const int clamped = std::clamp(x, kEditorLeftX, kEditorRightX);
     return static_cast<int>(roundHalfEven((clamped - kEditorLeftX) / static_cast<double>(kEditorKnotSpacing)));
@@ -110,7 +116,9 @@ SurfaceEditor::SurfaceEditor(MirrorModel& model, const ModelControls& controls, 
     : model_(model), controls_(controls), display_(display) {}
 
 void SurfaceEditor::startNewSurface() {
+    const KnotHeights before = knots();
     resetSurface(model_, state_);
+    recordIfChanged(before);
     redrawEditor();
 }
 
@@ -120,19 +128,68 @@ void SurfaceEditor::redrawEditor() {
     display_.showStatistics(statisticsLines(refreshStatistics(model_, controls_)));
 }
 
-void SurfaceEditor::pressAt(int x, int y) {
+bool SurfaceEditor::pressAt(int x, int y) {
+    if (!pressOnPlot(x, y)) return false;
+    const KnotHeights before = knots();
     const int k = knotForPressX(x);
-    const int height = std::clamp(y, kEditorZeroY - kEditorHalfSpan, kEditorZeroY + kEditorHalfSpan) - kEditorZeroY;
-    model_.knotHeight[k] = height;
+    model_.knotHeight[k] = y - kEditorZeroY;
     model_.knotHeight[kKnotCount - 1 - k] = model_.knotHeight[k];
+    recordIfChanged(before);
     redrawEditor();
+    return true;
 }
 
 void SurfaceEditor::initialiseOnce() {
     if (state_.editorNeedsInit) {
         state_.editorNeedsInit = false;
-        startNewSurface();
+        resetSurface(model_, state_);
+        redrawEditor();
     }
+}
+
+KnotHeights SurfaceEditor::knots() const {
+    KnotHeights heights;
+    std::copy_n(model_.knotHeight.begin(), heights.size(), heights.begin());
+    return heights;
+}
+
+void SurfaceEditor::setKnots(const KnotHeights& heights) {
+    std::copy(heights.begin(), heights.end(), model_.knotHeight.begin());
+}
+
+void SurfaceEditor::recordIfChanged(const KnotHeights& before) {
+    if (!sameHeights(before, knots())) history_.record(before);
+}
+
+void SurfaceEditor::takeRetrievedShape(const KnotHeights& heights) {
+    const KnotHeights before = knots();
+    setKnots(heights);
+    recordIfChanged(before);
+    markSaved();
+}
+
+void SurfaceEditor::markSaved() { saved_ = knots(); }
+
+bool SurfaceEditor::hasUnsavedShape() const {
+    const KnotHeights now = knots();
+    const bool flat = std::all_of(now.begin(), now.end(), [](double h) { return h == 0; });
+    return !flat && !(saved_ && sameHeights(*saved_, now));
+}
+
+bool SurfaceEditor::undo() {
+    const std::optional<KnotHeights> before = history_.undo(knots());
+    if (!before) return false;
+    setKnots(*before);
+    redrawEditor();
+    return true;
+}
+
+bool SurfaceEditor::redo() {
+    const std::optional<KnotHeights> after = history_.redo(knots());
+    if (!after) return false;
+    setKnots(*after);
+    redrawEditor();
+    return true;
 }
 
 }  // namespace sg

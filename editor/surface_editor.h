@@ -6,11 +6,13 @@
 
 #include "canvas.h"
 #include "clamped_spline.h"
+#include "edit_history.h"
 #include "mirror_model.h"
 #include "model_controls.h"
 #include "surface_statistics.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace sg {
 
@@ -47,6 +49,10 @@ public:
     virtual void showStatistics(const StatisticsLines& lines) = 0;
 };
 
+// True for a press on the plot: within half a knot spacing of the outer
+// knot columns (x in 5..725) and on the plot rows (y in 130..290).
+bool pressOnPlot(int x, int y);
+
 // Knot chosen by a press at x: the press clamped into 13..717, then the
 // nearest knot, halves to the even knot (x = 21 selects knot 0).
 int knotForPressX(int x);
@@ -82,23 +88,50 @@ public:
     Canvas& canvas() { return canvas_; }
     EditorState& state() { return state_; }
 
-    // Resets to the flat surface, then redraws.
+    // Resets to the flat surface, then redraws. An undo step when a knot
+    // changes.
     void startNewSurface();
     // Grid, profile, then the statistics. A statistics failure throws its
     // message after the plot is drawn; the lines keep their last captions.
     void redrawEditor();
-    // A press at (x, y) in window pixels: the nearest knot and its mirrored
-    // partner take the clamped height, then the editor redraws.
-    void pressAt(int x, int y);
+    // A press at (x, y) in window pixels. On the plot (pressOnPlot) the
+    // nearest knot and its mirrored partner take the height y - 210, the
+    // editor redraws and true is returned; an undo step when a knot changes.
+    // A press beyond the plot changes and draws nothing and returns false.
+    bool pressAt(int x, int y);
     // Runs the first initialisation once; later calls do nothing.
     void initialiseOnce();
 
+    // The heights of knots 0..44 as they are.
+    KnotHeights knots() const;
+    // Heights read from a shape file become the knots (an undo step when a
+    // knot changes) and count as saved. The caller redraws.
+    void takeRetrievedShape(const KnotHeights& heights);
+    // The knots as they are were written to a shape file.
+    void markSaved();
+    // True when the knots hold a shape that is neither flat (every height
+    // 0) nor the one last saved or retrieved.
+    bool hasUnsavedShape() const;
+
+    // Back to the knots before the latest edit, or forward again to those
+    // the latest undo left; the editor redraws. False, drawing nothing, when
+    // there is no such step.
+    bool undo();
+    bool redo();
+    const EditHistory& history() const { return history_; }
+
 private:
+    void setKnots(const KnotHeights& heights);
+    // The edit's heights `before`, if a knot differs now, as an undo step.
+    void recordIfChanged(const KnotHeights& before);
+
     MirrorModel& model_;
     const ModelControls& controls_;
     StatisticsDisplay& display_;
     Canvas canvas_{kEditorCanvasWidth, kEditorCanvasHeight};
     EditorState state_;
+    EditHistory history_;
+    std::optional<KnotHeights> saved_;  // the knots last saved or retrieved
 };
 
 }  // namespace sg

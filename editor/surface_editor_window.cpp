@@ -1,15 +1,21 @@
 #include "surface_editor_window.h"
 
+#include "editor_placement.h"
 #include "failure.h"
 #include "user_action.h"
 #include "window_style.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -38,6 +44,13 @@ const char* const kEditorNote[] = {
     "",
     "All figures are in waves.",
 };
+
+// The question asked before "Start NEW surface" discards a shape.
+const char* const kDiscardQuestion = "Discard the shape drawn since it was last saved?";
+
+// Where the user or the window manager last put the window: its client
+// area, a QRect in screen pixels.
+const char* const kPlaceKey = "editor/geometry";
 
 // Where the text of a failed save or retrieve is drawn.
 constexpr int kSaveErrorX = 1, kSaveErrorY = 90;
@@ -156,6 +169,13 @@ void TRonchiCustomSurfaceForm::createControls() {
     connect(save, &QPushButton::clicked, this, [this] { Button3Click(); });
     QPushButton* retrieve = addButton(this, "Button4", "Retrieve Shape", 464, 312, 97, 25);
     connect(retrieve, &QPushButton::clicked, this, [this] { Button4Click(); });
+
+    const auto addShortcut = [this](const char* keys, void (TRonchiCustomSurfaceForm::*action)()) {
+        connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this, action);
+    };
+    addShortcut("Ctrl+Z", &TRonchiCustomSurfaceForm::undoEdit);
+    addShortcut("Ctrl+Shift+Z", &TRonchiCustomSurfaceForm::redoEdit);
+    addShortcut("Ctrl+Y", &TRonchiCustomSurfaceForm::redoEdit);
 }
 
 std::string TRonchiCustomSurfaceForm::statisticsCaption(int line) const {
@@ -191,10 +211,12 @@ void TRonchiCustomSurfaceForm::FormCreate() {
 }
 
 void TRonchiCustomSurfaceForm::FormMouseDown(int x, int y) {
+    if (!pressOnPlot(x, y)) return;
     runAction([&] { editor_.pressAt(x, y); });
 }
 
 void TRonchiCustomSurfaceForm::Button1Click() {
+    if (editor_.hasUnsavedShape() && !questions_.confirm(this, kDiscardQuestion)) return;
     runAction([this] {
         editor_.state().editorNeedsInit = false;
         editor_.startNewSurface();
@@ -228,6 +250,7 @@ void TRonchiCustomSurfaceForm::Button3Click() {
         folder_.remember(shapeFileName_);
         try {
             writeShapeFile(shapeFileName_, shapeRecord_);
+            editor_.markSaved();
         } catch (const ShapeFileError& e) {
             editor_.canvas().setBrushColour(kSilver);
             editor_.canvas().drawText(kSaveErrorX, kSaveErrorY, "error saving");
@@ -249,26 +272,50 @@ void TRonchiCustomSurfaceForm::retrieveShape(const QString& path) {
 }
 
 void TRonchiCustomSurfaceForm::retrieve(const std::function<std::optional<QString>()>& choose) {
-    MirrorModel& m = editor_.model();
     clearFileMessages();
-    std::copy_n(m.knotHeight.begin(), shapeRecord_.size(), shapeRecord_.begin());
+    // The buffer holds the knots as they are unless a file is read whole.
+    shapeRecord_ = editor_.knots();
     std::optional<std::string> failure;
     if (const std::optional<QString> chosen = choose()) {
         shapeFileName_ = *chosen;
         folder_.remember(shapeFileName_);
         try {
             shapeRecord_ = readShapeFile(shapeFileName_);
+            editor_.takeRetrievedShape(shapeRecord_);
         } catch (const ShapeFileError& e) {
             editor_.canvas().setBrushColour(kSilver);
             editor_.canvas().drawText(kReadErrorX, kReadErrorY, "error");
             failure = e.what();
         }
     }
-    std::copy(shapeRecord_.begin(), shapeRecord_.end(), m.knotHeight.begin());
     runAction([this, &failure] {
         if (failure) errors_.showError(*failure);
         editor_.redrawEditor();
     });
+}
+
+void TRonchiCustomSurfaceForm::undoEdit() {
+    runAction([this] { editor_.undo(); });
+}
+
+void TRonchiCustomSurfaceForm::redoEdit() {
+    runAction([this] { editor_.redo(); });
+}
+
+void TRonchiCustomSurfaceForm::placeWindow(QPoint place) {
+    const QRect remembered = settings_.value(kPlaceKey).toRect();
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->geometry());
+    if (remembered.isValid() && placeOnScreens(QRect(remembered.topLeft(), size()), screens))
+        place = remembered.topLeft();
+    setGeometry(QRect(place, size()));
+}
+
+void TRonchiCustomSurfaceForm::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // While hidden the window only moves where the program puts it.
+    if (!isVisible()) return;
+    settings_.setValue(kPlaceKey, geometry());
 }
 
 }  // namespace sg

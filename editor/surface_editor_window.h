@@ -47,6 +47,16 @@ public:
     // had chosen it (used for a file named on the command line).
     void retrieveShape(const QString& path);
 
+    // Ctrl+Z: back to the knots before the latest edit (a press, "Start NEW
+    // surface" or "Retrieve Shape"). Ctrl+Shift+Z and Ctrl+Y: forward again.
+    void undoEdit();
+    void redoEdit();
+
+    // Puts the window, before it is shown, at the place remembered from the
+    // last time the user or the window manager moved it, when that place
+    // still lies on the screens; otherwise its client's top left at `place`.
+    void placeWindow(QPoint place);
+
     // StatisticsDisplay
     void showStatistics(const StatisticsLines& lines) override;
 
@@ -54,6 +64,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void createControls();

@@ -76,7 +76,7 @@ StatisticsLines statisticsLines(const SurfaceStatistics& s) {
     auto fixed = [](double v) { return formatFixed(v, 15, 3); };
     return {fixed(s.meanLinear) + " MEAN Ht - Linear", fixed(s.meanAreaWeighted) + " MEAN Ht Area Weighted",
             fixed(s.rmsLinear) + " RMS - Linear", fixed(s.rmsAreaWeighted) + " RMS - Area Weighted ",
-            fixed(s.peakToValley) + " PV  (set from maim Program)"};
+            fixed(s.peakToValley) + " PV  (set from main Program)"};
 }
 
 }  // namespace sg

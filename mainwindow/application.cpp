@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "editor_placement.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -75,7 +77,27 @@ void showOrRaise(QWidget* w) {
 }  // namespace
 
 void ShadowgramApp::showInformationWindow() { showOrRaise(information_.get()); }
-void ShadowgramApp::showEditorWindow() { showOrRaise(editor_.get()); }
+
+// A hidden editor opens where it covers the least of the main window's
+// picture, or where the user last moved it; a shown one is only raised.
+void ShadowgramApp::showEditorWindow() {
+    if (!editor_->isVisible()) {
+        // Before it is first shown its frame is not known yet: take the main window's.
+        const auto margins = [](const QWidget* w) {
+            const QRect outer = w->frameGeometry(), inner = w->geometry();
+            return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                            outer.bottom() - inner.bottom());
+        };
+        QMargins frame = margins(editor_.get());
+        if (frame.isNull()) frame = margins(form1_.get());
+        const QScreen* screen = form1_->screen();
+        const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+        editor_->placeWindow(
+            editorWindowPlace(form1_->mapToGlobal(QPoint(0, 0)), available, editor_->size(), frame));
+    }
+    showOrRaise(editor_.get());
+}
+
 void ShadowgramApp::showGettingStartedWindow() { showOrRaise(gettingStarted_.get()); }
 void ShadowgramApp::showFiguringWindow() { showOrRaise(figuring_.get()); }
 

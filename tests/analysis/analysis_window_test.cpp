@@ -92,7 +92,7 @@ TEST_F(AnalysisWindow, ADrawnZoneFromTheEditorAndItsShapeFile) {
     // A raised zone at 70 % of the radius, one wave high.
     setMainCell(kRowZoneHeight, "1");
     app->showEditorWindow();
-    QTest::mouseClick(&app->editorWindow(), Qt::LeftButton, {}, QPoint(141, 120));
+    QTest::mouseClick(&app->editorWindow(), Qt::LeftButton, {}, QPoint(141, 130));
     dialogs.answers = {home.filePath("zone.Shp")};
     app->editorWindow().Button3Click();
     calculate();

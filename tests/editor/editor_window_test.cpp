@@ -1,73 +1,24 @@
-// The surface editor window driven with mouse presses and scripted file
-// dialogs on the offscreen platform, and the drawn surface through the
-// main window's picture.
-#include "application.h"
+// The surface editor window driven with mouse presses, keys, scripted file
+// dialogs and questions on the offscreen platform, and the drawn surface
+// through the main window's picture.
+#include "editor_window_fixture.h"
 #include "picture_checks.h"
-#include "recording_reporter.h"
-#include "scripted_dialogs.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <limits>
-#include <memory>
 
 namespace sg {
 namespace {
 
 using testing::countColour;
 
-class EditorWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(home.isValid());
-        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
-        app->start();
-        app->showEditorWindow();
-        editor = &app->editorWindow();
-    }
-
-    // A press where the user would press: on the control under the point,
-    // or on the window's own surface.
-    void pressAt(int x, int y) {
-        QWidget* target = editor->childAt(x, y);
-        if (target == nullptr) target = editor;
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(editor, QPoint(x, y)));
-    }
-    void press(const char* button) {
-        auto* b = editor->findChild<QPushButton*>(button);
-        ASSERT_NE(b, nullptr) << button;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    double knot(int k) { return app->model().knotHeight[k]; }
-    void setMainCell(int row, const char* text) {
-        app->mainWindow().findChild<QTableWidget*>("StringGrid1")->item(row, 1)->setText(text);
-    }
-    std::array<std::string, 5> captions() {
-        std::array<std::string, 5> c;
-        for (int i = 0; i < 5; ++i) c[static_cast<std::size_t>(i)] = editor->statisticsCaption(i);
-        return c;
-    }
-    QString shapeFolder() { return QDir(home.path()).filePath("Shape"); }
-
-    QTemporaryDir home;
-    testing::RecordingReporter errors;
-    testing::ScriptedDialogs dialogs;
-    std::unique_ptr<ShadowgramApp> app;
-    TRonchiCustomSurfaceForm* editor = nullptr;
-};
-
 TEST_F(EditorWindow, LayoutCaptionsAndTheFirstStatistics) {
     EXPECT_EQ(editor->windowTitle().toStdString(), "Custom Surface");
+    // The test screen (800 x 600) is too short to open it below the picture.
     EXPECT_EQ(editor->geometry(), QRect(4, 146, 967, 357));
     EXPECT_EQ(editor->parentWidget(), &app->mainWindow());
     struct Control {
@@ -94,7 +45,7 @@ TEST_F(EditorWindow, LayoutCaptionsAndTheFirstStatistics) {
     // The statistics of the flat surface, filled when the window was created.
     EXPECT_EQ(captions(), (std::array<std::string, 5>{"0.000 MEAN Ht - Linear", "0.000 MEAN Ht Area Weighted",
                                                        "0.000 RMS - Linear", "0.000 RMS - Area Weighted ",
-                                                       "0.500 PV  (set from maim Program)"}));
+                                                       "0.500 PV  (set from main Program)"}));
     const std::pair<const char*, int> lines[] = {{"Label6", 160}, {"Label7", 176}, {"Label4", 208}, {"Label5", 224},
                                                  {"Label8", 253}};
     for (const auto& [name, y] : lines) {
@@ -132,16 +83,19 @@ TEST_F(EditorWindow, ZoneNumbersStandOverTheirKnotLines) {
     }
 }
 
-TEST_F(EditorWindow, PressesOnTheSurfaceSetKnotsAndControlsTakeTheirOwn) {
-    pressAt(100, 20);
+TEST_F(EditorWindow, PressesOnThePlotSetKnotsAndControlsTakeTheirOwn) {
+    pressAt(100, 130);
     EXPECT_EQ(knot(5), -80);
     EXPECT_EQ(knot(39), -80);
-    pressAt(100, 340);
+    pressAt(100, 290);
     EXPECT_EQ(knot(5), 80);
     EXPECT_EQ(knot(39), 80);
-    pressAt(900, 300);
-    EXPECT_EQ(knot(44), 80);
-    EXPECT_EQ(knot(0), 80);
+    pressAt(725, 250);  // half a spacing right of the last knot column
+    EXPECT_EQ(knot(44), 40);
+    EXPECT_EQ(knot(0), 40);
+    pressAt(5, 170);  // half a spacing left of the first
+    EXPECT_EQ(knot(0), -40);
+    EXPECT_EQ(knot(44), -40);
     EXPECT_NE(captions()[2], "0.000 RMS - Linear");
     const MirrorModel before = app->model();
     for (auto [x, y] : {std::pair{200, 30}, {300, 45}, {300, 68}, {800, 60}, {760, 164}})  // labels and the note
@@ -149,9 +103,39 @@ TEST_F(EditorWindow, PressesOnTheSurfaceSetKnotsAndControlsTakeTheirOwn) {
     for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(knot(k), before.knotHeight[k]) << k;
     EXPECT_TRUE(errors.messages.empty());
 
+    questions.answers = {true};
     press("Button1");  // "Start NEW surface"
     for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(knot(k), 0) << k;
     EXPECT_EQ(captions()[2], "0.000 RMS - Linear");
+}
+
+// Beyond half a knot spacing from the outer knot columns, and above or below
+// the plot's rows, a press changes no knot and draws nothing.
+TEST_F(EditorWindow, PressesBeyondThePlotChangeNothing) {
+    pressAt(365, 150);
+    const KnotHeights drawn = editor->editor().knots();
+    const auto shown = captions();
+    editor->editor().canvas().setPixel(500, 200, kBlue);  // a redraw would clear it
+    struct Place {
+        int x, y;
+        const char* where;
+    };
+    for (const Place& p : {Place{4, 150, "left of the first column"}, Place{-30, 210, "off the window's left"},
+                           Place{726, 150, "right of the last column"}, Place{900, 300, "beside the statistics"},
+                           Place{365, 129, "above the top row"}, Place{100, 20, "by the buttons"},
+                           Place{365, 291, "below the bottom row"}, Place{100, 340, "by the lower buttons"},
+                           Place{4, 129, "beyond both corners"}, Place{726, 291, "beyond the other corner"}}) {
+        pressAt(p.x, p.y);
+        EXPECT_TRUE(sameHeights(editor->editor().knots(), drawn)) << p.where;
+        EXPECT_EQ(editor->canvas().pixel(500, 200), kBlue) << p.where;
+    }
+    EXPECT_EQ(captions(), shown);
+    EXPECT_TRUE(errors.messages.empty());
+    // Nothing to undo but the one press on the plot.
+    undoKey();
+    EXPECT_EQ(knot(22), 0);
+    undoKey();
+    EXPECT_EQ(editor->canvas().pixel(500, 200), kSilver);
 }
 
 TEST_F(EditorWindow, SaveAndRetrieveAShape) {
@@ -170,7 +154,8 @@ TEST_F(EditorWindow, SaveAndRetrieveAShape) {
     EXPECT_EQ(editor->shapeFileName(), file);
     EXPECT_EQ(QFile(file).size(), 360);
 
-    press("Button1");
+    press("Button1");  // the shape is saved: no question
+    EXPECT_TRUE(questions.asked.empty());
     pressAt(500, 280);
     dialogs.answers = {file};
     press("Button4");
@@ -310,7 +295,7 @@ TEST(DrawnSurface, MainWindowPictureEqualsTheRenderersForTheSavedShape) {
         app.start();
         app.showEditorWindow();
         TRonchiCustomSurfaceForm& editor = app.editorWindow();
-        QTest::mouseClick(&editor, Qt::LeftButton, {}, QPoint(141, 120));  // the zone at 70 % of the radius, raised
+        QTest::mouseClick(&editor, Qt::LeftButton, {}, QPoint(141, 130));  // the zone at 70 % of the radius, raised
         dialogs.answers = {file};
         editor.Button3Click();
 

@@ -43,12 +43,10 @@ TEST(EditorPresses, ChooseTheNearestKnotHalvesToEvenAndItsPartner) {
         {21, 150, 0, 44, -60},    // X - 13 = 8, halfway between knots 0 and 1
         {37, 260, 2, 42, 50},     // X - 13 = 24, halfway between 1 and 2
         {365, 140, 22, 22, -70},  // the centre line: knot 22 alone
-        {100, 20, 5, 39, -80},    // above the plot on free surface
-        {100, 340, 5, 39, 80},    // below it
-        {900, 300, 44, 0, 80},    // right of the plot
-        {-40, 210, 0, 44, 0},     // left of it
-        {29, 130, 1, 43, -80},
+        {29, 130, 1, 43, -80},    // the top and bottom rows of the plot
         {45, 290, 2, 42, 80},
+        {5, 170, 0, 44, -40},     // half a spacing left of knot 0
+        {725, 250, 44, 0, 40},    // half a spacing right of knot 44
     };
     for (const Case& c : cases) {
         Editor e;
@@ -61,6 +59,23 @@ TEST(EditorPresses, ChooseTheNearestKnotHalvesToEvenAndItsPartner) {
             }
         EXPECT_EQ(e.display.shown, 2);  // the first initialisation and the press
     }
+}
+
+TEST(EditorPresses, BeyondThePlotChangeAndDrawNothing) {
+    Editor e;
+    e.editor.pressAt(365, 150);
+    const MirrorModel before = e.model;
+    e.editor.canvas().setPixel(500, 200, kBlue);
+    for (auto [x, y] : {std::pair{4, 170}, {726, 170}, {100, 129}, {100, 291}, {-40, 210}, {900, 300}, {100, 20},
+                        {100, 340}, {4, 129}}) {
+        EXPECT_FALSE(pressOnPlot(x, y)) << x << ", " << y;
+        EXPECT_FALSE(e.editor.pressAt(x, y)) << x << ", " << y;
+    }
+    EXPECT_EQ(e.model.knotHeight, before.knotHeight);
+    EXPECT_EQ(e.display.shown, 2);
+    EXPECT_EQ(e.editor.canvas().pixel(500, 200), kBlue);
+    EXPECT_EQ(e.editor.history().undoSteps(), 1u);
+    for (auto [x, y] : {std::pair{5, 130}, {725, 130}, {5, 290}, {725, 290}}) EXPECT_TRUE(pressOnPlot(x, y));
 }
 
 TEST(EditorPlot, FlatSurfaceGridAndProfile) {
@@ -115,7 +130,7 @@ TEST(EditorPlot, FlatSurfaceGridAndProfile) {
 
 TEST(EditorPlot, RaisedCentreKnot) {
     Editor e;
-    e.editor.pressAt(365, 100);  // knot 22 to -80
+    e.editor.pressAt(365, 130);  // knot 22 to -80
     const Canvas& c = e.editor.canvas();
     EXPECT_EQ(e.model.editorProfile[352], -80);
     // Its marker on the top grid line, the profile rising to it.

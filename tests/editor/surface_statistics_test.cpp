@@ -24,7 +24,7 @@ TEST(SurfaceStatistics, FlatShapeShowsZerosAndTheZoneHeight) {
     EXPECT_EQ(l[1], "0.000 MEAN Ht Area Weighted");
     EXPECT_EQ(l[2], "0.000 RMS - Linear");
     EXPECT_EQ(l[3], "0.000 RMS - Area Weighted ");
-    EXPECT_EQ(l[4], "0.500 PV  (set from maim Program)");
+    EXPECT_EQ(l[4], "0.500 PV  (set from main Program)");
 }
 
 TEST(SurfaceStatistics, CentreKnotRaisedByOneWave) {
@@ -41,7 +41,7 @@ TEST(SurfaceStatistics, CentreKnotRaisedByOneWave) {
     EXPECT_EQ(l[1], "0.001 MEAN Ht Area Weighted");
     EXPECT_EQ(l[2], "0.154 RMS - Linear");
     EXPECT_EQ(l[3], "0.025 RMS - Area Weighted ");
-    EXPECT_EQ(l[4], "1.000 PV  (set from maim Program)");
+    EXPECT_EQ(l[4], "1.000 PV  (set from main Program)");
 
     // The span of the drawing does not matter, only its shape.
     Mirror half;
@@ -64,7 +64,7 @@ TEST(SurfaceStatistics, InvertedZoneHeightFlipsTheMeansOnly) {
     EXPECT_NEAR(down.meanAreaWeighted, -up.meanAreaWeighted, 1e-12);
     EXPECT_NEAR(down.rmsLinear, up.rmsLinear, 1e-12);
     EXPECT_NEAR(down.rmsAreaWeighted, up.rmsAreaWeighted, 1e-12);
-    EXPECT_EQ(statisticsLines(down)[4], "-0.500 PV  (set from maim Program)");
+    EXPECT_EQ(statisticsLines(down)[4], "-0.500 PV  (set from main Program)");
 }
 
 TEST(SurfaceStatistics, WavelengthAloneChangesNoLine) {
@@ -93,7 +93,7 @@ TEST(SurfaceStatistics, ReadsTheGridIntoTheModelAsItStands) {
     EXPECT_EQ(s.model.pvError, 1e-7);
     EXPECT_EQ(s.model.wavelength, 0.6);
     EXPECT_EQ(s.model.axialOffset, 1.25);
-    EXPECT_EQ(l[4], "0.000 PV  (set from maim Program)");
+    EXPECT_EQ(l[4], "0.000 PV  (set from main Program)");
 }
 
 TEST(SurfaceStatistics, BadCellStopsThereAndKeepsTheEarlierCells) {

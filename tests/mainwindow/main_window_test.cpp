@@ -299,7 +299,9 @@ TEST_F(MainWindow, WindowButtonsSaveAndHelpKeepThePicture) {
         dialogs.answers = {home.filePath("kept.Ron")};
         if (std::string(c.button) == "Panel1") clickAt(800, 100);
         else press(c.button);
-        if (c.window != nullptr) EXPECT_TRUE(c.window->isVisible()) << c.button;
+        if (c.window != nullptr) {
+            EXPECT_TRUE(c.window->isVisible()) << c.button;
+        }
         EXPECT_EQ(testing::firstDifference(picture(), drawn), "") << c.button;
     }
     EXPECT_TRUE(model().editorOpened);

@@ -1,6 +1,7 @@
 // A soak of the whole program: seeded pseudo-random presses, clicks, keys
 // and typed text over every window, the file dialogs answered by a double
-// that saves into a temporary folder, retrieves from it or cancels. After
+// that saves into a temporary folder, retrieves from it or cancels, and
+// questions answered Yes or No at random. After
 // every event nothing the program wrote shows "nan" or "inf", exactly one
 // test and one orientation are chosen, and every knot is finite.
 // SOAK_EVENTS (default 3000) and SOAK_SEED (default 1) choose the run.
@@ -64,9 +65,19 @@ private:
     std::mt19937& random_;
 };
 
+class SoakQuestions : public Questions {
+public:
+    explicit SoakQuestions(std::mt19937& random) : random_(random) {}
+    bool confirm(QWidget*, const std::string&) override { return std::bernoulli_distribution(0.5)(random_); }
+
+private:
+    std::mt19937& random_;
+};
+
 class Soak {
 public:
-    explicit Soak(unsigned seed) : random_(seed), dialogs_(random_), app_(errors_, &dialogs_, home_.path()) {
+    explicit Soak(unsigned seed)
+        : random_(seed), dialogs_(random_), questions_(random_), app_(errors_, &dialogs_, home_.path(), &questions_) {
         app_.start();
     }
 
@@ -199,6 +210,11 @@ private:
                                        Qt::Key_Return, Qt::Key_Tab, Qt::Key_Up, Qt::Key_Down, Qt::Key_A,
                                        Qt::Key_Left, Qt::Key_Space, Qt::Key_9, Qt::Key_Delete};
         for (int i = pick(4); i >= 0; --i) QTest::keyClick(target, keys[pick(std::size(keys))]);
+        // Undo and redo, wherever the focus is.
+        if (pick(3) == 0) {
+            const Qt::KeyboardModifiers shift = pick(2) == 0 ? Qt::ShiftModifier : Qt::NoModifier;
+            QTest::keyClick(target, pick(3) == 0 ? Qt::Key_Y : Qt::Key_Z, Qt::ControlModifier | shift);
+        }
     }
 
     void closeWindow() {
@@ -210,6 +226,7 @@ private:
     QTemporaryDir home_;
     testing::RecordingReporter errors_;
     SoakDialogs dialogs_;
+    SoakQuestions questions_;
     ShadowgramApp app_;
     std::size_t errorCount_ = 0;
 };

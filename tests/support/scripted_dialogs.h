@@ -24,9 +24,11 @@ private:
         asked.push_back(request);
         askedToSave.push_back(save);
         if (answers.empty()) return std::nullopt;
-        std::optional<QString> a = answers.front();
+        const bool cancel = !answers.front().has_value();
+        const QString path = cancel ? QString() : *answers.front();
         answers.pop_front();
-        return a;
+        if (cancel) return std::nullopt;
+        return path;
     }
 };
 

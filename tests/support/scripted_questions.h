@@ -1,0 +1,27 @@
+#pragma once
+// Questions answered from a script: each question takes the next answer, or
+// No when the script has run out, and is recorded.
+
+#include "questions.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace sg::testing {
+
+class ScriptedQuestions : public Questions {
+public:
+    std::deque<bool> answers;
+    std::vector<std::string> asked;
+
+    bool confirm(QWidget*, const std::string& question) override {
+        asked.push_back(question);
+        if (answers.empty()) return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+}  // namespace sg::testing
