@@ -157,6 +157,33 @@ TEST(SimulatedImages, FinerRulingsShowMoreBandsAndTheCutColumnsStayPlain) {
         for (int yy = 0; yy < 192; ++yy) ASSERT_EQ(row.pixel(x, yy), background) << x << "," << yy;
 }
 
+// The knife picture of the "Images" page stands where its caption says: at
+// the axis crossing of the 70 % zone, so that along the centre row the
+// changeover between lit and dark lies at 70 % of the radius, the left half
+// lit inside that circle and the right half lit outside it.
+TEST(SimulatedImages, TheKnifeChangesOverAtTheSeventyPercentZone) {
+    const QImage row = hp::drawImagesTests();
+    const int diameter = 72, top = 5, radius = diameter / 2;
+    const int left = int(std::lround(150.0 / 2 * 0.5 - diameter / 2.0));
+    const int middle = left + radius, cy = top + radius;
+    // Lit where most of five neighbouring rows are red.
+    auto lit = [&](int x) {
+        int red = 0;
+        for (int y = cy - 2; y <= cy + 2; ++y) red += redness(row.pixel(x, y)) > 100;
+        return red >= 3;
+    };
+    EXPECT_FALSE(lit(middle - int(0.85 * radius)));
+    EXPECT_TRUE(lit(middle - int(0.35 * radius)));
+    EXPECT_FALSE(lit(middle + int(0.35 * radius)));
+    EXPECT_TRUE(lit(middle + int(0.85 * radius)));
+    int x = middle - 3;
+    while (x > left && lit(x)) --x;
+    EXPECT_NEAR(double(middle - x) / radius, 0.70, 0.07);
+    x = middle + 3;
+    while (x < left + diameter && !lit(x)) ++x;
+    EXPECT_NEAR(double(x - middle) / radius, 0.70, 0.07);
+}
+
 TEST(HelpBitmaps, TheCutOutsHoldTheWholeDiagrams) {
     const QRgb grey = qRgb(128, 128, 128), black = qRgb(0, 0, 0), silver = qRgb(192, 192, 192);
     // The slider: its line on row 470 of the window (15 here) from column 1

@@ -138,8 +138,8 @@ QImage drawImagesTests() {
     // of the entered ruling): the 1/8 mm wire of the default 4 lines/mm would
     // hide nearly the whole mirror there.
     std::vector<Shot> shots(2);
-    shots[0] = Shot{sg::kTestFoucault, 2.5, "4", false, "KNIFE"};
-    shots[1] = Shot{sg::kTestWire, 2.5, "12", false, "WIRE"};
+    shots[0] = Shot{sg::kTestFoucault, 2.45, "4", false, "KNIFE"};
+    shots[1] = Shot{sg::kTestWire, 2.45, "12", false, "WIRE"};
     return shadowgramRow(150, 99, 150, 72, 5, shots);
 }
 
