@@ -160,6 +160,7 @@ TEST(RingConicFit, TwoRingsTakeTheZeroFigureConicNearestTheSamples) {
     const auto r9 = row(9), r10 = row(10);
     std::array<double, 3> free{r9[1] * r10[2] - r9[2] * r10[1], r9[2] * r10[0] - r9[0] * r10[2],
                                r9[0] * r10[1] - r9[1] * r10[0]};
+    // Scaled so that a step moves the surface by at most about `step` mm within 100 mm of the centre.
     const double toEdge = std::fabs(free[0]) + std::fabs(free[1]) * 1e4 + std::fabs(free[2]) * 1e8;
     const double squares = sampleSquares(c, x, y);
     for (double step : {-1e-6, -1e-8, 1e-8, 1e-6}) {
