@@ -4,6 +4,8 @@
 #include "conic.h"
 #include "failure.h"
 #include "model_io.h"
+#include "ring_conic_fit.h"
+#include "ring_figure.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,19 +40,23 @@ void drawColumn(AnalysisOutput& out, int leftX, int rightX, const AnalysisArray&
     }
 }
 
-void drawTables(AnalysisOutput& out, const MirrorModel& m, const AnalysisWorkspace& w) {
+// The tables of the sampled surface; the residual column follows the fits.
+void drawSampleTables(AnalysisOutput& out, const MirrorModel& m, const AnalysisWorkspace& w) {
     for (int i = 22; i <= 42; ++i)
         out.drawText(5, 15 * i - 330, kAnalysisTableColour, tableValue(-m.knotHeight[i] * m.pvError));
     drawColumn(out, 100, 195, w.deviationSample, " Dev ");
     drawColumn(out, 330, 420, w.sampleX, " X ");
     drawColumn(out, 550, 630, w.sampleY, " Y ");
-    drawColumn(out, 750, 850, w.residual, " Resid ");
 }
 
-// The central 2 outer + 1 samples, renumbered from 0.
+// The central 2 outer + 1 samples, renumbered from 0, and their residuals
+// against the latest fit.
 struct Selection {
-    std::array<double, kAnalysisSamples> x{}, y{};
+    std::array<double, kAnalysisSamples> x{}, y{}, residual{};
     int count = 0;
+    std::span<const double> xs() const { return {x.data(), static_cast<std::size_t>(count)}; }
+    std::span<const double> ys() const { return {y.data(), static_cast<std::size_t>(count)}; }
+    std::span<double> residuals() { return {residual.data(), static_cast<std::size_t>(count)}; }
 };
 
 Selection centralSamples(const AnalysisWorkspace& w, int outer) {
@@ -63,10 +69,11 @@ Selection centralSamples(const AnalysisWorkspace& w, int outer) {
     return s;
 }
 
-// Area of ring m, between the renumbered samples outer + m - 1 and outer + m.
-double ringArea(const Selection& s, int outer, int m) {
-    const double r1 = s.x[outer + m], r0 = s.x[outer + m - 1];
-    return kPi * r1 * r1 - kPi * r0 * r0;
+// Surface RMS in mm: 0.915 brings the sum of rings closer to the integral
+// over the disc of area `area`.
+double ringRms(const Selection& s, int inner, int outer, double area) {
+    const std::span<const double> residual(s.residual.data(), static_cast<std::size_t>(s.count));
+    return 0.915 * std::sqrt(fdiv(ringFigureSum(s.xs(), residual, inner, outer), area));
 }
 
 }  // namespace
@@ -115,50 +122,41 @@ void runAnalysis(MirrorModel& m, const ModelControls& controls, ZoneLimitCells& 
 
     // First pass: the best paraboloid.
     sampleSurface(m, controls, w);
-    drawTables(out, m, w);
+    drawSampleTables(out, m, w);
     Selection s = centralSamples(w, outer);
-    fitParabola(std::span(s.x.data(), s.count), std::span(s.y.data(), s.count), w.fitCoefficient,
-                std::span(w.residual.data(), s.count));
+    fitParabola(s.xs(), s.ys(), w.fitCoefficient, s.residuals());
 
     const double analysedDiameter = outer * m.mirrorDiameter / 20;
     const double area = kPi * analysedDiameter * analysedDiameter / 4;
-    // Each ring at the mean residual of its two edges; 0.915 brings the
-    // sum of rings closer to the integral over the disc.
-    double sum = 0;
-    for (int ring = inner + 1; ring <= outer; ++ring) {
-        const double e = (w.residual[outer + ring - 1] + w.residual[outer + ring]) / 2;
-        sum += e * e * ringArea(s, outer, ring);
-    }
-    const double rmsParabola = 0.915 * std::sqrt(fdiv(sum, area));
+    const double rmsParabola = ringRms(s, inner, outer, area);
 
     // Strehl ratio from the wavefront RMS in waves, twice the surface's.
     const double wavefront = fdiv(2000 * rmsParabola, m.wavelength);
     w.strehlRatio = wavefront > 20 ? 0 : std::exp(-(2 * kPi * wavefront) * (2 * kPi * wavefront));
+    w.rmsParabola = fdiv(rmsParabola * 1000, m.wavelength);
 
-    out.drawText(13, 350, kAnalysisResultColour,
-                 result(fdiv(rmsParabola * 1000, m.wavelength)) + " SURFACE RMS Area Weighted - Parabola");
+    out.drawText(13, 350, kAnalysisResultColour, result(w.rmsParabola) + " SURFACE RMS Area Weighted - Parabola");
     out.drawText(90, 365, kAnalysisResultColour, result(w.strehlRatio) + "  Strehl       ");
     out.drawText(35, 380, kAnalysisResultColour,
                  result(fdiv(0.5, w.fitCoefficient[2])) + " Best Vertex Radius - Parabola");
 
-    // Second pass: the best general conic.
+    // Second pass: the best general conic, fitted to minimise the same ring
+    // figure. On a surface symmetric about the centre, as the editor draws
+    // it, the paraboloid has no tilt and belongs to the conic's family, so
+    // the conic's RMS is never the larger.
     sampleSurface(m, controls, w);
     s = centralSamples(w, outer);
-    fitEvenConic(std::span(s.x.data(), s.count), std::span(s.y.data(), s.count), w.fitCoefficient,
-                 std::span(w.residual.data(), s.count));
-    sum = 0;
-    for (int ring = inner + 1; ring <= outer; ++ring) {
-        const double e = w.residual[outer + ring - 1];
-        sum += e * e * ringArea(s, outer, ring);
-    }
-    const double rmsConic = std::sqrt(fdiv(sum, area));
+    fitEvenConicToRings(s.xs(), s.ys(), inner, outer, w.fitCoefficient, s.residuals());
+    w.rmsConic = fdiv(ringRms(s, inner, outer, area) * 1000, m.wavelength);
+    w.residual.fill(0);
+    for (int i = 0; i < s.count; ++i) w.residual[20 - outer + i] = s.residual[i];
 
     w.bestConicRadius = fdiv(0.5, w.fitCoefficient[1]);
     w.bestConicConstant = 8 * w.fitCoefficient[2] * w.bestConicRadius * w.bestConicRadius * w.bestConicRadius - 1;
-    out.drawText(5, 400, kAnalysisResultColour,
-                 result(fdiv(rmsConic * 1000, m.wavelength)) + " SURFACE RMS AREA Weighted - Best Conic");
+    out.drawText(5, 400, kAnalysisResultColour, result(w.rmsConic) + " SURFACE RMS AREA Weighted - Best Conic");
     out.drawText(43, 415, kAnalysisResultColour, result(w.bestConicRadius) + "  Vertex Radius - Best Conic");
     out.drawText(64, 430, kAnalysisResultColour, result(w.bestConicConstant) + "  Best Conic Constant ");
+    drawColumn(out, 750, 850, w.residual, " Resid ");
 }
 
 }  // namespace sg

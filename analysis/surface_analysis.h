@@ -17,15 +17,19 @@ namespace sg {
 inline constexpr int kAnalysisSamples = 41;  // sample 20 is the centre, 0 and 40 the edges
 using AnalysisArray = std::array<double, kAnalysisSamples>;
 
-// The analysis's working state, kept from one calculation to the next (the
-// residual table shows the previous calculation's residuals).
+// The analysis's working state, kept from one calculation to the next. The
+// tables and figures of a calculation come from that calculation alone.
 struct AnalysisWorkspace {
     AnalysisArray sampleX{};          // mm across the full diameter
     AnalysisArray sampleY{};          // mm, conic sag plus deviation
     AnalysisArray deviationSample{};  // mm, the scaled zonal deviation
-    AnalysisArray residual{};         // mm, fitted minus sampled, renumbered from the centre selection
-    NormalVector fitCoefficient{};    // of the latest fit
-    double bestConicRadius = 0;       // mm
+    // mm, the best conic minus the sampled surface at each sample; 0 at the
+    // samples beyond the outer limit, which the fit leaves out.
+    AnalysisArray residual{};
+    NormalVector fitCoefficient{};  // of the latest fit
+    double rmsParabola = 0;         // waves on the surface, as shown
+    double rmsConic = 0;            // waves on the surface, as shown
+    double bestConicRadius = 0;     // mm
     double bestConicConstant = 0;
     double strehlRatio = 0;
 };
@@ -55,10 +59,12 @@ inline constexpr Rgb kAnalysisTableColour = kBlack;   // the tables
 void sampleSurface(MirrorModel& m, const ModelControls& controls, AnalysisWorkspace& w);
 
 // The whole calculation: the set values, the limits (clamped and written
-// back), the tables, the paraboloid pass with its RMS and Strehl ratio, the
-// conic pass with its RMS, radius and conic constant. A bad cell or a
-// floating-point fault throws its message where it happens; what was
-// written before stays.
+// back), the tables of the sampled surface, the paraboloid pass with its RMS
+// and Strehl ratio, the conic pass with its RMS, radius and conic constant,
+// and last the best conic's residuals. Both RMS figures are the ring figure
+// of ring_figure.h over the rings inner + 1 .. outer, times 0.915; the conic
+// is fitted to minimise its figure. A bad cell or a floating-point fault
+// throws its message where it happens; what was written before stays.
 void runAnalysis(MirrorModel& m, const ModelControls& controls, ZoneLimitCells& limits, AnalysisWorkspace& w,
                  AnalysisOutput& out);
 

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace sg {
@@ -106,6 +107,43 @@ TEST_F(AnalysisWindow, ADrawnZoneFromTheEditorAndItsShapeFile) {
     calculate();
     EXPECT_EQ(shown()[3], lines[3]);
     EXPECT_EQ(shown(), analyse({"--zone-height", "-1", "--shape", home.filePath("zone.Shp")}));
+}
+
+// A second calculation with other settings leaves nothing of the first on
+// the window: its picture is that of a window that only ever ran the second.
+TEST_F(AnalysisWindow, ASecondCalculationShowsNothingOfTheFirst) {
+    setMainCell(kRowConic, "0");
+    setMainCell(kRowRadius, "1500");
+    app->model().knotHeight[22] = -80;
+    calculate();
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages[0];
+    std::vector<std::string> first;
+    for (const auto& w : window->written()) first.push_back(w.text);
+
+    setMainCell(kRowConic, "-1");
+    setMainCell(kRowRadius, "2400");
+    setMainCell(kRowZoneHeight, "1");
+    app->model().knotHeight[22] = 0;
+    app->model().knotHeight[12] = app->model().knotHeight[32] = -80;
+    window->setZoneCell(0, "3");
+    window->setZoneCell(1, "12");
+    calculate();
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages[0];
+    ASSERT_EQ(window->written().size(), 9u + 21 + 4 * 41);
+    for (const auto& w : window->written()) {
+        if (w.colour == kAnalysisResultColour || w.x >= 750) {
+            EXPECT_EQ(std::count(first.begin(), first.end(), w.text), 0) << w.text;
+        }
+    }
+    EXPECT_EQ(window->textAt(750, 15), "0.0000000 Resid 1");  // beyond the outer limit of 12
+
+    TAnalysis fresh(&app->mainWindow(), app->model(), app->mainWindow().controls(), errors);
+    fresh.setZoneCell(0, "3");
+    fresh.setZoneCell(1, "12");
+    fresh.Button1Click();
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages[0];
+    EXPECT_EQ(fresh.written().size(), window->written().size());
+    EXPECT_TRUE(fresh.canvas().image() == window->canvas().image());
 }
 
 TEST_F(AnalysisWindow, FailuresAreShownAndTheWindowStaysUsable) {

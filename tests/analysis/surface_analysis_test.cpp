@@ -1,11 +1,15 @@
 // The analysis sequence with the worked figures, the limits, the tables and
 // the failures, read back from what it writes.
+#include "cell_number.h"
 #include "failure.h"
 #include "surface_analysis.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <random>
 
 namespace sg {
 namespace {
@@ -28,6 +32,11 @@ struct Written : AnalysisOutput {
         return it == at.end() ? std::string("(nothing)") : it->second.second;
     }
 };
+
+std::string tableValue(double v) { return formatFixed(v, 10, 7); }
+
+// The number at the start of a result line.
+double shownNumber(const std::string& line) { return std::strtod(line.c_str(), nullptr); }
 
 struct Analysis {
     MirrorModel model;
@@ -106,29 +115,123 @@ TEST(SurfaceAnalysis, LimitsAreClampedAndWrittenBack) {
     }
 }
 
-TEST(SurfaceAnalysis, TablesShowTheFullDiameterAndThePreviousResiduals) {
+// A pure conic is fitted exactly whatever the limits, two rings included.
+TEST(SurfaceAnalysis, PureConicsKeepTheirFiguresAtTheNarrowestLimits) {
+    Analysis a;
+    a.controls.parameters[kRowConic] = "0";
+    a.limits.cells = {"8", "10"};
+    a.run();
+    EXPECT_EQ(a.out.text(13, 350), "0.00657 SURFACE RMS Area Weighted - Parabola");
+    EXPECT_EQ(a.out.text(90, 365), "0.99321  Strehl       ");
+    EXPECT_EQ(a.out.text(35, 380), "1999.70763 Best Vertex Radius - Parabola");
+    EXPECT_EQ(a.out.text(5, 400), "0.00000 SURFACE RMS AREA Weighted - Best Conic");
+    EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic");
+    EXPECT_EQ(a.out.text(64, 430), "0.00000  Best Conic Constant ");
+
+    Analysis b;
+    b.controls.parameters = {"300", "3000", "-1.5", "4", "20", "0.5", "0.55"};
+    b.limits.cells = {"2", "17"};
+    b.run();
+    EXPECT_EQ(b.out.text(13, 350), "0.08212 SURFACE RMS Area Weighted - Parabola");
+    EXPECT_EQ(b.out.text(90, 365), "0.34477  Strehl       ");
+    EXPECT_EQ(b.out.text(35, 380), "3000.61318 Best Vertex Radius - Parabola");
+    EXPECT_EQ(b.out.text(5, 400), "0.00000 SURFACE RMS AREA Weighted - Best Conic");
+    EXPECT_EQ(b.out.text(43, 415), "3000.00000  Vertex Radius - Best Conic");
+    EXPECT_EQ(b.out.text(64, 430), "-1.50000  Best Conic Constant ");
+}
+
+// A zone raised at half the radius (knots 12 and 32 at the top of the
+// editor's plot) on a paraboloid of R 2400: the paraboloid's figures stay,
+// and the best conic, whose family holds that paraboloid, does better.
+TEST(SurfaceAnalysis, RaisedZoneAtHalfTheRadius) {
+    Analysis a;
+    a.controls.parameters[kRowRadius] = "2400";
+    a.model.knotHeight[12] = a.model.knotHeight[32] = -80;
+    a.run();
+    EXPECT_EQ(a.out.text(13, 350), "0.06716 SURFACE RMS Area Weighted - Parabola");
+    EXPECT_EQ(a.out.text(90, 365), "0.49056  Strehl       ");
+    EXPECT_EQ(a.out.text(35, 380), "2400.01580 Best Vertex Radius - Parabola");
+    EXPECT_LT(shownNumber(a.out.text(5, 400)), 0.06716);
+    EXPECT_EQ(a.out.text(5, 400), "0.06540 SURFACE RMS AREA Weighted - Best Conic");
+    EXPECT_EQ(a.out.text(43, 415), "2399.98397  Vertex Radius - Best Conic");
+    EXPECT_EQ(a.out.text(64, 430), "-1.06078  Best Conic Constant ");
+}
+
+// Drawn shapes as the editor makes them (knot k and 44 - k alike, whole
+// numbers in -80..80) on varied mirrors and limits.
+TEST(SurfaceAnalysis, BestConicIsNeverWorseThanTheParaboloid) {
+    std::mt19937 random(7321);
+    std::uniform_int_distribution<int> knot(-80, 80), inner(0, 8), outer(10, 20);
+    std::uniform_real_distribution<double> zone(0.02, 3), conic(-3, 1), radius(1000, 5000), diameter(100, 300);
+    Analysis a;
+    for (int trial = 0; trial < 300; ++trial) {
+        for (int k = 0; k <= 22; ++k) a.model.knotHeight[k] = a.model.knotHeight[44 - k] = knot(random);
+        char text[32];
+        const double height = zone(random) * (trial % 3 == 0 ? -1 : 1);
+        std::snprintf(text, sizeof text, "%.3f", height);
+        a.controls.parameters[kRowZoneHeight] = text;
+        a.model.invertDeviation = height < 0;
+        std::snprintf(text, sizeof text, "%.3f", conic(random));
+        a.controls.parameters[kRowConic] = text;
+        std::snprintf(text, sizeof text, "%.1f", radius(random));
+        a.controls.parameters[kRowRadius] = text;
+        std::snprintf(text, sizeof text, "%.1f", diameter(random));
+        a.controls.parameters[kRowDiameter] = text;
+        a.limits.cells = {std::to_string(inner(random)), std::to_string(outer(random))};
+        a.run();
+        const std::string setting = a.limits.cells[0] + " " + a.limits.cells[1] + " D " +
+                                    a.controls.parameters[kRowDiameter] + " R " + a.controls.parameters[kRowRadius];
+        EXPECT_LE(a.workspace.rmsConic, a.workspace.rmsParabola) << setting;
+        EXPECT_LE(shownNumber(a.out.text(5, 400)), shownNumber(a.out.text(13, 350))) << setting;
+        EXPECT_GT(a.workspace.rmsParabola, 0) << setting;
+    }
+}
+
+std::string residualEntry(const Written& out, int n) {
+    const bool left = n <= 20;
+    return out.text(left ? 750 : 850, left ? 15 * n : 15 * n - 315);
+}
+
+TEST(SurfaceAnalysis, TablesShowTheFullDiameterAndThisCalculationsResiduals) {
     Analysis a;
     a.model.knotHeight[22] = -80;
+    a.limits.cells = {"0", "20"};
+    a.run();
+    const AnalysisArray first = a.workspace.residual;
+    for (int n = 1; n <= 41; ++n) {
+        if (std::abs(n - 21) > 12) {
+            ASSERT_NE(tableValue(first[n - 1]), "0.0000000") << n;
+        }
+    }
+
+    // A narrower analysis: its residuals are the best conic's at the samples
+    // it fitted, in the rows of their abscissae, and 0 beyond the outer
+    // limit, never the first calculation's.
     a.limits.cells = {"0", "12"};
     a.run();
+    const NormalVector c = a.workspace.fitCoefficient;
     for (int n = 1; n <= 41; ++n) {
         const bool left = n <= 20;
         const std::string x = a.out.text(left ? 330 : 420, left ? 15 * n : 15 * n - 315);
         char expected[40];
         std::snprintf(expected, sizeof expected, "%.7f X %d", (n - 21) * 5.0, n);
         EXPECT_EQ(x, expected);
-        EXPECT_EQ(a.out.text(left ? 750 : 850, left ? 15 * n : 15 * n - 315), "0.0000000 Resid " + std::to_string(n));
+
+        const double sx = a.workspace.sampleX[n - 1];
+        const double conicMinusSurface = c[0] + c[1] * sx * sx + c[2] * sx * sx * sx * sx - a.workspace.sampleY[n - 1];
+        const double shown = std::abs(n - 21) <= 12 ? conicMinusSurface : 0.0;
+        EXPECT_NEAR(a.workspace.residual[n - 1], shown, 1e-15) << n;
+        EXPECT_EQ(residualEntry(a.out, n), tableValue(a.workspace.residual[n - 1]) + " Resid " + std::to_string(n));
+        if (std::abs(n - 21) > 12) {
+            EXPECT_EQ(residualEntry(a.out, n), "0.0000000 Resid " + std::to_string(n));
+            EXPECT_NE(residualEntry(a.out, n), tableValue(first[n - 1]) + " Resid " + std::to_string(n));
+        }
     }
+    EXPECT_NE(residualEntry(a.out, 21), "0.0000000 Resid 21");  // the raised centre stands off the conic
     EXPECT_EQ(a.out.text(420, 0), "0.0000000 X 21");
     EXPECT_EQ(a.out.text(5, 0), "40.0000000");  // -knotHeight[22] x pvError
     EXPECT_EQ(a.out.text(5, 300), "0.0000000");
     EXPECT_EQ(a.out.text(195, 0), "0.0002750 Dev 21");  // one zone height of 0.5 waves at 0.55 um
-    // The second calculation shows the residuals the first one left.
-    const AnalysisArray left = a.workspace.residual;
-    a.run();
-    char expected[40];
-    std::snprintf(expected, sizeof expected, "%.7f Resid 13", left[12]);
-    EXPECT_EQ(a.out.text(750, 15 * 13), expected);
     EXPECT_EQ(a.out.count, 3 + 21 + 4 * 41 + 6);
 }
 
@@ -198,7 +301,7 @@ TEST(SurfaceAnalysis, FailuresStopWhereTheyHappen) {
         a.controls.parameters[kRowWavelength] = "0";
         a.controls.parameters[kRowConic] = "0";
         EXPECT_EQ(a.message(), kDivisionByZeroMessage);
-        EXPECT_EQ(a.out.count, 3 + 21 + 4 * 41);  // stopped before the results
+        EXPECT_EQ(a.out.count, 3 + 21 + 3 * 41);  // stopped before the results and the residuals
     }
     {
         Analysis a;
