@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins
-  libjpeg-dev
+  libjpeg-dev libeigen3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   locales xvfb xauth
