@@ -187,7 +187,8 @@ void setHeaderValue(ReductionInput& input, HeaderKey key, std::string_view value
 ReductionInput parseReadingText(std::string_view text) {
     ReductionInput input;
     int lineNumber = 0;
-    std::size_t at = 0;
+    // A spreadsheet may begin its UTF-8 export with a byte order mark.
+    std::size_t at = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     while (at <= text.size()) {
         std::size_t end = text.find('\n', at);
         if (end == std::string_view::npos) end = text.size();

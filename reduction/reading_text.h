@@ -1,10 +1,11 @@
 #pragma once
 // The reading file as text: plain lines, '#' starts a comment, blank lines
 // are ignored, ',' ';' and TAB count as spaces (a spreadsheet's CSV export
-// reads too). First the header lines `key value` (keys in any case, each at
-// most once; the bare word `reverse`), then one line per zone, numbered
-// 1..N in order: `zone inner outer set1 set2 ...`, or after `zones N`
-// `zone set1 set2 ...`. Every zone has the same number of readings.
+// reads too, a UTF-8 byte order mark at its start included). First the
+// header lines `key value` (keys in any case, each at most once; the bare
+// word `reverse`), then one line per zone, numbered 1..N in order:
+// `zone inner outer set1 set2 ...`, or after `zones N` `zone set1 set2 ...`.
+// Every zone has the same number of readings.
 
 #include "reduction_input.h"
 

@@ -37,7 +37,7 @@ std::string reduceError(const std::string& text) {
 
 TEST(ReadingText, CommentsSeparatorsAndCaseAreTakenAsThePageSays) {
     const std::string text =
-        "# a zonal mask\r\n"
+        "\xEF\xBB\xBF# a zonal mask\r\n"
         "\n"
         "DIAMETER\t200   # mm\r\n"
         "Radius,2000\n"
