@@ -11,7 +11,9 @@
 namespace sg {
 
 ReductionInput readReadingFile(const QString& path) {
-    const std::string name = "'" + path.toStdString() + "'";
+    std::string name(1, '\'');
+    name += path.toStdString();
+    name += '\'';
     QByteArray bytes;
     // One byte more than allowed tells a file that is too large.
     if (const std::optional<QString> reason = readFileStart(path, kMaxReadingFileBytes + 1, bytes))
