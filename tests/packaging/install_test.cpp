@@ -51,7 +51,7 @@ protected:
 QTemporaryDir* Installed::prefix = nullptr;
 
 TEST_F(Installed, ProgramsRunFromTheirPlaceWithTheProjectVersion) {
-    for (const char* program : {"shadowgram", "shadowgram-render", "shadowgram-analyse"}) {
+    for (const char* program : {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce"}) {
         const QString exe = path(QString("bin/") + program);
         ASSERT_TRUE(QFile::exists(exe)) << program;
         // Ran from elsewhere, so nothing is found next to the sources.

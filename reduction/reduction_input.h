@@ -1,0 +1,97 @@
+#pragma once
+// What the mirror maker gives the reduction: the mirror, the tester, the
+// zones of the mask and the readings of the knife, as typed (lengths in the
+// input's units, readings on the input's scale). The reading file, the
+// command's options and a window's fields all fill this one record.
+
+#include <array>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace sg {
+
+// Input that cannot be reduced: a bad line, a missing value, zones that
+// break a rule. The message names the line, the zone or the option and
+// what is wrong. The command exits with 2.
+class ReductionInputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A fit that did not reach its minimum in 100 steps. The command exits
+// with 1.
+class ReductionFitError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where the light comes from: a source that moves with the knife (its null
+// is where the zone's normals cross the axis), or one fixed at a distance
+// from the mirror while the knife alone moves (its null is where the
+// reflected rays cross the axis).
+enum class SourceKind { Moving, Fixed };
+
+// The radius that stands for a zone [a, b]: sqrt((a^2 + b^2) / 2) ("rms")
+// or (a + b) / 2 ("mid").
+enum class ZoneRadiusRule { Rms, Mid };
+
+enum class LengthUnit { Millimetre, Inch };
+
+inline constexpr double kMillimetresPerInch = 25.4;
+inline constexpr int kMaxZones = 100;        // zones of one mask
+inline constexpr int kMaxReadingSets = 100;  // readings per zone
+
+// The header keys of the reading file, in the order a saved file lists them.
+enum class HeaderKey {
+    Diameter,
+    Radius,
+    Conic,
+    Wavelength,
+    Source,
+    SourceDistance,
+    ZoneRadius,
+    Obstruction,
+    Units,
+    Zones,
+    Reverse,
+};
+inline constexpr int kHeaderKeyCount = 11;
+
+// The key as the file writes it ("source-distance").
+const char* headerKeyName(HeaderKey key);
+
+struct ZoneEntry {
+    // Inner and outer radius of the zone, input units; not used when the
+    // mask is given as a zone count.
+    double inner = 0;
+    double outer = 0;
+    // One reading per set, input units, as read off the scale (before
+    // `reverse` turns them over).
+    std::vector<double> readings;
+    int line = 0;  // the file line that gave the zone, 0 for none
+};
+
+struct ReductionInput {
+    std::optional<double> diameter;        // input units; required
+    std::optional<double> radius;          // input units, knife at reading 0; required
+    double conic = -1;                     // the wanted conic
+    double wavelength = 0.55;              // micrometres, whatever the units
+    SourceKind source = SourceKind::Moving;
+    std::optional<double> sourceDistance;  // input units, fixed source; the radius when not given
+    ZoneRadiusRule zoneRadius = ZoneRadiusRule::Rms;
+    double obstruction = 0;                // diameter, input units
+    LengthUnit units = LengthUnit::Millimetre;
+    int zoneCount = 0;                     // `zones N`: equal-area zones; 0 when every zone gives its edges
+    bool reverse = false;                  // the scale counts toward the mirror
+    std::vector<ZoneEntry> zones;
+    // The file line of each header key, 0 when the file did not give it or
+    // an option replaced it: messages about the value name that line.
+    std::array<int, kHeaderKeyCount> keyLine{};
+
+    int& lineOf(HeaderKey key) { return keyLine[static_cast<std::size_t>(key)]; }
+    int lineOf(HeaderKey key) const { return keyLine[static_cast<std::size_t>(key)]; }
+};
+
+}  // namespace sg

@@ -1,0 +1,129 @@
+#include "simulator_zone.h"
+
+#include "clamped_spline.h"
+#include "drawn_zone.h"
+#include "exact_null.h"
+#include "wavefront.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sg {
+
+namespace {
+
+constexpr int kCentreKnot = 22;
+constexpr int kRimKnot = 42;
+constexpr int kKnotsToRim = kRimKnot - kCentreKnot;
+constexpr double kLargestKnotPixels = 80;
+
+Wavefront wavefrontOf(const ReductionResult& r) {
+    std::vector<double> u, delta;
+    for (const ZoneResult& z : r.zones) {
+        u.push_back(z.h * z.h);
+        delta.push_back(z.departure / r.kappa);
+    }
+    const double a = r.diameter / 2, ho = r.obstruction / 2;
+    return Wavefront(u, delta, r.radius, ho * ho, a * a);
+}
+
+}  // namespace
+
+SimulatorZone simulatorZoneFor(const ReductionResult& r) {
+    SimulatorZone out;
+    out.wavelength = r.wavelength;
+    out.diameter = r.diameter;
+    out.radius = r.referenceRadius;
+    out.conic = r.wantedConic;
+
+    const Wavefront w = wavefrontOf(r);
+    const double a = r.diameter / 2;
+    const double mm = a / kKnotsToRim;  // radius per knot
+    // s in mm at knots 22..42, mirrored onto 2..22.
+    std::array<double, kKnotCount> s{};
+    for (int k = kCentreKnot; k <= kRimKnot; ++k) {
+        const double radius = (k - kCentreKnot) * mm;
+        s[static_cast<std::size_t>(k)] = (w.at(radius * radius) - w.mean()) / 2;
+        s[static_cast<std::size_t>(2 * kCentreKnot - k)] = s[static_cast<std::size_t>(k)];
+    }
+    // The surface's slope at the rim in mm per knot: ds/dh = h W'(h^2) =
+    // -h delta(h^2) / R^2.
+    const double rimSlope = -a * w.deltaAt(a * a) / (r.radius * r.radius) * mm;
+    // The spline through the mirror's knots 2..42 with that slope at both
+    // rims (mirrored), for its slope at knot 41.
+    SplineArray x{}, y{}, none{};
+    const int mirrorKnots = kRimKnot - 2 + 1;
+    for (int j = 1; j <= mirrorKnots; ++j) {
+        x[static_cast<std::size_t>(j)] = j + 1;
+        y[static_cast<std::size_t>(j)] = s[static_cast<std::size_t>(j + 1)];
+    }
+    SplineCoefficients c;
+    SplineArray values{};
+    double slope41 = 0;
+    if (fitClampedSpline(mirrorKnots, x, y, -rimSlope, rimSlope, 0, none, values, c) == kSplineFitted)
+        slope41 = c.b[static_cast<std::size_t>(mirrorKnots - 1)];
+    // With slopes 0 at knots 43 and 44 (and 1 on the other side), the
+    // spline's equations m[j-1] + 4 m[j] + m[j+1] = 3 (y[j+1] - y[j-1]) at
+    // knots 42 and 43 (and 2) give these heights; then the spline through
+    // 1..44 keeps the slopes of the mirror's spline at every knot 2..42.
+    s[43] = s[41] + (slope41 + 4 * rimSlope) / 3;
+    s[44] = s[42] + rimSlope / 3;
+    s[1] = s[43];
+    s[0] = s[44];
+
+    double largest = 0;
+    for (const double v : s) largest = std::max(largest, std::fabs(v));
+    const auto [low, high] = std::minmax_element(s.begin() + 2, s.begin() + kRimKnot + 1);
+    out.zoneHeight = (*high - *low) / (r.wavelength / 1000);
+    if (largest > 0 && std::isfinite(largest))
+        for (std::size_t k = 0; k < s.size(); ++k) out.knotHeight[k] = -s[k] * (kLargestKnotPixels / largest);
+    return out;
+}
+
+void applySimulatorZone(const SimulatorZone& zone, MirrorModel& m) {
+    for (int k = 0; k < kKnotCount; ++k) {
+        m.knotX[static_cast<std::size_t>(k)] = k;
+        m.knotHeight[static_cast<std::size_t>(k)] = zone.knotHeight[static_cast<std::size_t>(k)];
+    }
+    m.zoneHeight = zone.zoneHeight;
+    m.wavelength = zone.wavelength;
+    m.mirrorDiameter = zone.diameter;
+    m.radiusOfCurvature = zone.radius;
+    m.conicConstant = zone.conic;
+    m.invertDeviation = false;
+    m.useDistortedSurface = true;
+}
+
+std::vector<double> roundTripReadings(const ReductionResult& r, const SimulatorZone& zone) {
+    MirrorModel model;
+    applySimulatorZone(zone, model);
+    const DrawnZone drawn = makeDrawnZone(model);
+    const Tester tester{r.source, r.sourceDistance};
+    const double R = zone.radius, onePlusK = 1 + zone.conic;
+    std::vector<double> readings;
+    for (const ZoneResult& z : r.zones) {
+        const double h = z.h;
+        const ZonePoint d = zoneAt(drawn, h);
+        double null = 0;
+        if (h > 0) {
+            const double q = std::sqrt(R * R - onePlusK * h * h);
+            null = surfaceNull(h, h * h / (R + q) + d.sag, h / q + d.slope, tester);
+        } else {
+            // The vertex: the sphere of the surface's curvature there, its
+            // vertex moved by d(0).
+            const double curvature =
+                drawn.flat ? 0.0 : drawn.mmPerPixel * 2 * drawn.c[kCentreKnot] * drawn.knotsPerMm * drawn.knotsPerMm;
+            const double local = 1 / (1 / R + curvature);
+            if (tester.source == SourceKind::Moving) {
+                null = d.sag + local;
+            } else {
+                const double s = tester.sourceDistance - d.sag;
+                null = d.sag + local * s / (2 * s - local);
+            }
+        }
+        readings.push_back(null - r.radius);
+    }
+    return readings;
+}
+
+}  // namespace sg

@@ -1,0 +1,50 @@
+#pragma once
+// The reduced surface handed to the simulator as its drawn zone, and the
+// round trip back: each zone's null of that mirror in the simulator's exact
+// model, to set beside the reading it came from.
+//
+// The surface is s(h) = (W(h^2) - <W>) / 2 in mm, high positive, on the
+// wanted conic K_t at the reference radius R_ref (the simulator's radius is
+// the vertex radius of its conic, and R_ref is one). The simulator draws a
+// zone from 45 editor knots (knot 22 the centre, radius r at knot
+// 22 + 20 r / (D/2), heights in editor pixels positive below the zero line),
+// through the clamped spline of knots 1..44 with level ends, scaled so that
+// its peak-to-valley over knots 2..42 is the zone height in waves.
+
+#include "mirror_model.h"
+#include "reduction.h"
+
+#include <array>
+#include <vector>
+
+namespace sg {
+
+struct SimulatorZone {
+    // Knot k = knot 44 - k. Knots 2..42 are -s at their radii times one
+    // scale (largest knot 80 pixels, the editor's grid); the knots beyond
+    // the rim are placed so that the spline through 1..44 with level ends
+    // is, across the mirror, the spline through the mirror's knots with
+    // the surface's own slope at the rim, and levels off outside.
+    std::array<double, kKnotCount> knotHeight{};
+    double zoneHeight = 0;  // waves: the peak-to-valley of s over knots 2..42, in wavelengths
+    double wavelength = 0;  // micrometres
+    double diameter = 0;    // mm
+    double radius = 0;      // mm, vertex radius: R_ref
+    double conic = 0;       // K_t
+};
+
+// The simulator's terms for the reduced surface of `result`.
+SimulatorZone simulatorZoneFor(const ReductionResult& result);
+
+// Puts the zone into the model: the knots (at x = 0..44), zone height,
+// wavelength, diameter, radius and conic, the deviation not inverted, the
+// distorted surface chosen. The editor's sampled profile is not refitted.
+void applySimulatorZone(const SimulatorZone& zone, MirrorModel& model);
+
+// The reading (N - R, mm) of each zone of `result` on the mirror
+// conic(R_ref, K_t) + d(r), d and its slope as the simulator's exact trace
+// takes them (makeDrawnZone, zoneAt), nulled with the result's tester. A
+// zone at h = 0 takes the limit: the vertex's curvature 1/R_ref + d''(0).
+std::vector<double> roundTripReadings(const ReductionResult& result, const SimulatorZone& zone);
+
+}  // namespace sg

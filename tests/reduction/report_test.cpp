@@ -1,0 +1,308 @@
+// The printed report to the digit on cases worked by hand, the number
+// layout against printf's, the verdict's sentences, and the JSON document.
+#include "number_text.h"
+#include "reading_text.h"
+#include "reduction.h"
+#include "reduction_report.h"
+#include "verdict.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <numbers>
+#include <sstream>
+
+namespace sg {
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// printf's layout in the C locale (the test never changes its locale).
+std::string cFormat(const char* format, double v) {
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, format, v);
+    return buffer;
+}
+
+TEST(NumberText, FixedLayoutIsPrintfsWithoutANegativeZero) {
+    const double values[] = {0.0, 1.0, -1.0, 0.125, 0.375, 2.5, -2.5, 1998.7492, 1e-9, 123456.789, 0.049999999,
+                             0.0005, 0.00050000001, 0.3125, 2.675, -0.00004, -0.00005, -0.0006, 1.0 / 3};
+    for (const double v : values) {
+        for (int decimals = 0; decimals <= 5; ++decimals) {
+            std::string expected = cFormat(("%." + std::to_string(decimals) + "f").c_str(), v);
+            if (expected.front() == '-' && expected.find_first_of("123456789") == std::string::npos)
+                expected.erase(0, 1);
+            EXPECT_EQ(fixedText(v, decimals), expected) << v << " at " << decimals;
+        }
+        EXPECT_EQ(fixedText(v, 3, 9), cFormat("%9.3f", v == 0 || std::fabs(v) >= 0.0005 ? v : 0.0)) << v;
+    }
+    EXPECT_EQ(fixedText(-0.0, 2), "0.00");
+    EXPECT_EQ(fixedText(-1e-7, 5, 9), "  0.00000");
+}
+
+TEST(NumberText, DecimalsReadStrictlyAndWriteExactly) {
+    EXPECT_EQ(parseDecimal("+.5"), 0.5);
+    EXPECT_EQ(parseDecimal("5."), 5.0);
+    EXPECT_EQ(parseDecimal("-2.5E-3"), -0.0025);
+    for (const char* bad : {"", "+", ".", "1e", "1..2", "1,5", " 1", "0x1p3", "inf", "1e400", "--1", "1e+"})
+        EXPECT_FALSE(parseDecimal(bad).has_value()) << bad;
+    for (const double v : {0.1 + 0.2, 1e-7, -123.456, 5e-324, 1.7976931348623157e308, 2000.0})
+        EXPECT_EQ(parseDecimal(exactDecimalText(v)), v) << v;
+    EXPECT_EQ(exactDecimalText(-0.0), "0");
+    EXPECT_EQ(exactDecimalText(1e-7), "0.0000001");
+}
+
+const char* const kPerfectParaboloid =
+    "Mirror: D 200.00 mm, R 2000.00 mm, f/5.00, wanted conic -1.0000, source moving, lambda 0.5500 um\n"
+    "Zones: 4 (zone radius rms), reading sets: 1\n"
+    "zone  inner_mm  outer_mm      h_mm  expected_mm  measured_mm    dev_mm    TA_um  TA/rho  surface_nm\n"
+    "   1      0.00     50.00    35.355      0.31250      0.31250   0.00000    0.000   0.000         0.0\n"
+    "   2     50.00     70.71    61.237      0.93750      0.93750   0.00000    0.000   0.000         0.0\n"
+    "   3     70.71     86.60    79.057      1.56250      1.56250   0.00000    0.000   0.000         0.0\n"
+    "   4     86.60    100.00    93.541      2.18750      2.18750   0.00000    0.000   0.000         0.0\n"
+    "Reference radius (conic -1.0000): 2000.000 mm\n"
+    "Reference centre at reading: 0.0000 mm\n"
+    "Best-fit conic: -1.0000\n"
+    "Best-fit conic radius: 2000.000 mm\n"
+    "RMS wavefront vs best-fit conic: 0.0000 wave\n"
+    "PV wavefront: 0.000 wave\n"
+    "RMS wavefront: 0.0000 wave\n"
+    "Strehl (Marechal): 1.000\n"
+    "Airy radius: 3.355 um\n"
+    "Couder max |TA|/rho: 0.000 at shift 0.0000 mm (pass)\n"
+    "Correction error: 0.000 wave\n"
+    "Verdict: Diffraction limited: Strehl >= 0.80 and Couder criterion met.\n"
+    "Verdict: Correction within 0.05 wave of the wanted conic.\n"
+    "Verdict: No zone stands out (zone heights within 0.05 wave).\n";
+
+TEST(Report, APerfectParaboloidPrintsExactly) {
+    // Equal-area zones of a 200 mm f/5 mirror: h^2 = 1250, 3750, 6250,
+    // 8750 and the nulls h^2 / 4000 mm beyond the centre.
+    const ReductionInput in =
+        parseReadingText("diameter 200\nradius 2000\nzones 4\n1 0.3125\n2 0.9375\n3 1.5625\n4 2.1875\n");
+    EXPECT_EQ(reportText(reduce(in), {}), kPerfectParaboloid);
+}
+
+// Minimises a convex function of one variable on [a, b].
+double argmin(const std::function<double(double)>& f, double a, double b) {
+    for (int i = 0; i < 300; ++i) {
+        const double m1 = a + (b - a) / 3, m2 = b - (b - a) / 3;
+        if (f(m1) < f(m2)) b = m2;
+        else a = m1;
+    }
+    return (a + b) / 2;
+}
+
+TEST(Report, ASphereReadAsAParaboloidPrintsTheFiguresWorkedByHand) {
+    // A sphere of radius R nulls every zone at 0 with a moving source; the
+    // paraboloid of radius R' wants -(R' - R) - u / (2R'). Departures are
+    // linear in u = h^2, so on t = u / L (L = A^2) the wavefront is
+    // W = alpha t + beta t^2 exactly, alpha = (R' - R) L / R^2,
+    // beta = L^2 / (4 R' R^2), with variance (alpha + beta)^2 / 12 +
+    // beta^2 / 180 and mean alpha / 2 + beta / 3.
+    const double R = 2000, L = 10000, lambda = 0.00055, rho = 1.22 * lambda * (R / 2) / 200;
+    auto alphaOf = [&](double r) { return (r - R) * L / (R * R); };
+    auto betaOf = [&](double r) { return L * L / (4 * r * R * R); };
+    auto variance = [&](double r) {
+        const double a = alphaOf(r), b = betaOf(r);
+        return (a + b) * (a + b) / 12 + b * b / 180;
+    };
+    const double ref = argmin(variance, R - 5, R + 5);
+    const double alpha = alphaOf(ref), beta = betaOf(ref), mean = alpha / 2 + beta / 3;
+    const double rms = std::sqrt(variance(ref)) / lambda;
+    // W falls to its lowest at t = -alpha / (2 beta) and is highest at an end.
+    const double tLow = -alpha / (2 * beta);
+    const double pv = (std::max(0.0, alpha + beta) - (alpha * tLow + beta * tLow * tLow)) / lambda;
+    const double correction = 1 * L * L / (16 * R * R * R * lambda);
+    const double u[] = {1250, 3750, 6250, 8750}, edges[] = {0, 50, std::sqrt(5000.0), std::sqrt(7500.0), 100};
+    std::vector<double> d(4);
+    std::vector<std::string> expected = {
+        "Mirror: D 200.00 mm, R 2000.00 mm, f/5.00, wanted conic -1.0000, source moving, lambda 0.5500 um",
+        "Zones: 4 (zone radius rms), reading sets: 1",
+        "zone  inner_mm  outer_mm      h_mm  expected_mm  measured_mm    dev_mm    TA_um  TA/rho  surface_nm"};
+    for (int i = 0; i < 4; ++i) {
+        const double h = std::sqrt(u[i]), t = u[i] / L;
+        d[static_cast<std::size_t>(i)] = -(ref - R) - u[i] / (2 * ref);
+        const double ta = d[static_cast<std::size_t>(i)] * h / R;
+        char line[200];
+        std::snprintf(line, sizeof line, "%4d %9.2f %9.2f %9.3f %12.5f %12.5f %9.5f %8.3f %7.3f %11.1f", i + 1,
+                      edges[i], edges[i + 1], h, u[i] / (2 * R), 0.0, d[static_cast<std::size_t>(i)], ta * 1000,
+                      ta / rho, (alpha * t + beta * t * t - mean) / 2 * 1e6);
+        expected.push_back(line);
+    }
+    // Couder: the knife position that minimises the worst |TA|.
+    auto worst = [&](double c) {
+        double w = 0;
+        for (int i = 0; i < 4; ++i) w = std::max(w, std::fabs(d[static_cast<std::size_t>(i)] - c) * std::sqrt(u[i]) / R);
+        return w;
+    };
+    const double shift = argmin(worst, -2, 2);
+    expected.push_back(cFormat("Reference radius (conic -1.0000): %.3f mm", ref));
+    expected.push_back(cFormat("Reference centre at reading: %.4f mm", ref - R));
+    expected.push_back("Best-fit conic: 0.0000");
+    expected.push_back("Best-fit conic radius: 2000.000 mm");
+    expected.push_back("RMS wavefront vs best-fit conic: 0.0000 wave");
+    expected.push_back(cFormat("PV wavefront: %.3f wave", pv));
+    expected.push_back(cFormat("RMS wavefront: %.4f wave", rms));
+    expected.push_back(cFormat("Strehl (Marechal): %.3f", std::exp(-std::pow(2 * std::numbers::pi * rms, 2))));
+    expected.push_back("Airy radius: 3.355 um");
+    expected.push_back(cFormat("Couder max |TA|/rho: %.3f", worst(shift) / rho) + cFormat(" at shift %.4f mm (fail)", shift));
+    expected.push_back(cFormat("Correction error: %.3f wave", correction));
+    expected.push_back("Verdict: Not diffraction limited: Strehl < 0.80.");
+    expected.push_back(cFormat("Verdict: Under-corrected by %.3f wave (best-fit conic 0.0000).", correction));
+    // W = beta (t^2 - t) nearly: the centre and the edge stand high.
+    expected.push_back("Verdict: High zones (polish here): 1 (h 35.4 mm), 4 (h 93.5 mm).");
+
+    const ReductionInput in = parseReadingText("diameter 200\nradius 2000\nzones 4\n1 0\n2 0\n3 0\n4 0\n");
+    EXPECT_EQ(linesOf(reportText(reduce(in), {})), expected);
+    EXPECT_EQ(expected[17], "Correction error: 1.420 wave");
+}
+
+TEST(Report, FixedSourceProfileAndRoundTripColumns) {
+    // A perfect paraboloid before a fixed source at R: nulls at
+    // h^2 / R + h^4 / (2 R^3).
+    const double R = 2000;
+    std::string text = "diameter 200\nradius 2000\nsource fixed\nzones 4\n";
+    for (int i = 0; i < 4; ++i) {
+        const double u = 10000 * (2 * i + 1) / 8.0;
+        text += std::to_string(i + 1) + " " + exactDecimalText(u / R + u * u / (2 * R * R * R)) + "\n";
+    }
+    const ReductionResult r = reduce(parseReadingText(text));
+    const std::vector<std::string> lines = linesOf(reportText(r, {true, true}));
+    EXPECT_EQ(lines[0], "Mirror: D 200.00 mm, R 2000.00 mm, f/5.00, wanted conic -1.0000, source fixed, lambda 0.5500 um");
+    EXPECT_EQ(lines[2], "zone  inner_mm  outer_mm      h_mm  expected_mm  measured_mm    dev_mm    TA_um  TA/rho  "
+                        "surface_nm  round_trip_mm");
+    // 1250 / 2000 + 1250^2 / (2 2000^3) = 0.62509765625, back unchanged.
+    EXPECT_EQ(lines[3], "   1      0.00     50.00    35.355      0.62510      0.62510   0.00000    0.000   0.000  "
+                        "       0.0        0.62510");
+    const auto header = std::find(lines.begin(), lines.end(), "h_mm  surface_nm");
+    ASSERT_NE(header, lines.end());
+    ASSERT_GE(lines.end() - header, 22);
+    EXPECT_EQ(header[1], "0.00 0.0");
+    EXPECT_EQ(header[2], "5.00 0.0");
+    EXPECT_EQ(header[21], "100.00 0.0");
+    EXPECT_EQ(header[22], "Verdict: Diffraction limited: Strehl >= 0.80 and Couder criterion met.");
+}
+
+TEST(Report, SeveralSetsPrintTheirSpreadAndFigures) {
+    const ReductionResult r = reduce(parseReadingText(
+        "diameter 200\nradius 2000\nzones 4\n1 0.3125 0.3145\n2 0.9375 0.9375\n3 1.5625 1.5605\n4 2.1875 2.1875\n"));
+    const std::vector<std::string> lines = linesOf(reportText(r, {}));
+    // Two readings 0.002 apart: a sample deviation of 0.002 / sqrt(2).
+    EXPECT_EQ(lines[18], "Reading spread (std dev, mm): 0.0014 0.0000 0.0014 0.0000");
+    EXPECT_EQ(lines[19], "Set 1: PV 0.000 wave, RMS 0.0000 wave, Strehl 1.000, conic -1.0000");
+    EXPECT_EQ(lines[20].substr(0, 10), "Set 2: PV ");
+    EXPECT_EQ(lines[21].substr(0, 9), "Verdict: ");
+}
+
+struct VerdictCase {
+    VerdictFigures figures;
+    std::vector<std::string> lines;
+};
+
+VerdictFigures figures(double strehl, double couder, double e, double rms, double rmsConic, double k,
+                       std::vector<double> s) {
+    VerdictFigures f;
+    f.strehl = strehl;
+    f.couderRatio = couder;
+    f.correctionError = e;
+    f.rms = rms;
+    f.rmsVsConic = rmsConic;
+    f.bestFitConic = k;
+    f.wavelengthNm = 550;
+    f.surfaceNm = s;
+    for (std::size_t i = 0; i < s.size(); ++i) f.h.push_back(20.0 * static_cast<double>(i + 1));
+    return f;
+}
+
+TEST(Verdict, EveryBranchInItsOrder) {
+    const std::string dl = "Diffraction limited: Strehl >= 0.80 and Couder criterion met.";
+    const std::string within = "Correction within 0.05 wave of the wanted conic.";
+    const std::string calm = "No zone stands out (zone heights within 0.05 wave).";
+    const VerdictCase cases[] = {
+        {figures(0.80, 1.0, 0.05, 0.05, 0.01, -1, {1, 2, 3}), {dl, within, calm}},
+        {figures(0.85, 1.2, -0.05, 0.05, 0.01, -1, {1, 2, 3}),
+         {"Strehl >= 0.80 but the Couder criterion is not met (max |TA|/rho > 1).", within, calm}},
+        {figures(0.7999, 0.5, 0.2, 0.1, 0.06, -0.95, {1, 2, 3}),
+         {"Not diffraction limited: Strehl < 0.80.",
+          "Zonal errors dominate: the best-fit conic (-0.9500) leaves 60% of the RMS.", calm}},
+        {figures(0.9, 0.5, 0.2, 0.1, 0.05, -0.95, {1, 2, 3}),
+         {dl, "Under-corrected by 0.200 wave (best-fit conic -0.9500).", calm}},
+        {figures(0.9, 0.5, -0.1234, 0.1, 0.02, -1.04, {1, 2, 3}),
+         {dl, "Over-corrected by 0.123 wave (best-fit conic -1.0400).", calm}},
+        // 2 x 15 nm of 550: above 0.05 wave; only zone 1 is more than half
+        // the spread above the lowest.
+        {figures(0.9, 0.5, 0, 0.1, 0.02, -1, {10, -5, 2, 0}),
+         {dl, within, "High zones (polish here): 1 (h 20.0 mm)."}},
+        // The edge 23 nm below its neighbour and the lowest of all.
+        {figures(0.9, 0.5, 0, 0.1, 0.02, -1, {5, 10, 3, -20}),
+         {dl, within, "High zones (polish here): 1 (h 20.0 mm), 2 (h 40.0 mm), 3 (h 60.0 mm).",
+          "The outermost zone is the lowest: turned-down edge."}},
+        // Lowest, but only 1 nm below its neighbour.
+        {figures(0.9, 0.5, 0, 0.1, 0.02, -1, {20, 0, -1, -2}),
+         {dl, within, "High zones (polish here): 1 (h 20.0 mm)."}},
+        // 23 nm down, but another zone is lower still.
+        {figures(0.9, 0.5, 0, 0.1, 0.02, -1, {-30, 10, 3, -20}),
+         {dl, within, "High zones (polish here): 2 (h 40.0 mm), 3 (h 60.0 mm)."}},
+    };
+    for (const VerdictCase& c : cases) EXPECT_EQ(verdictLines(c.figures), c.lines);
+}
+
+TEST(ReportJson, EveryFigureUnderItsKey) {
+    // A pin at the centre (no tolerance there), three sets.
+    const ReductionResult r = reduce(parseReadingText("diameter 150\nradius 1200\nsource fixed\n"
+                                                      "1 0 0 0.001 0.002 0\n2 20 40 0.7 0.71 0.69\n"
+                                                      "3 50 60 3.6 3.58 3.62\n4 70 75 7.01 7.0 7.02\n"));
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(reportJson(r, "9.9")), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonObject o = doc.object();
+    EXPECT_EQ(o["program"].toString(), "shadowgram-reduce");
+    EXPECT_EQ(o["version"].toString(), "9.9");
+    EXPECT_EQ(o["mirror"]["source"].toString(), "fixed");
+    EXPECT_EQ(o["mirror"]["source_distance_mm"].toDouble(), 1200);
+    EXPECT_EQ(o["reading_sets"].toInt(), 3);
+    const QJsonArray zones = o["zones"].toArray();
+    ASSERT_EQ(zones.size(), 4);
+    EXPECT_TRUE(zones[0]["tolerance_mm"].isNull());
+    for (qsizetype i = 0; i < 4; ++i) {
+        const ZoneResult& z = r.zones[static_cast<std::size_t>(i)];
+        const QJsonObject j = zones[i].toObject();
+        EXPECT_EQ(j["zone"].toInt(), z.number);
+        EXPECT_EQ(j["h_mm"].toDouble(), z.h);
+        EXPECT_EQ(j["departure_mm"].toDouble(), z.departure);
+        EXPECT_EQ(j["surface_nm"].toDouble(), z.surfaceNm);
+        EXPECT_EQ(j["spread_mm"].toDouble(), z.spread);
+        EXPECT_EQ(j["round_trip_mm"].toDouble(), z.roundTrip);
+        EXPECT_EQ(j["readings_mm"].toArray().size(), 3);
+    }
+    EXPECT_EQ(o["reference"]["radius_mm"].toDouble(), r.referenceRadius);
+    EXPECT_EQ(o["best_fit_conic"]["conic"].toDouble(), r.bestFitConic);
+    EXPECT_EQ(o["pv_wave"].toDouble(), r.pv);
+    EXPECT_EQ(o["rms_wave"].toDouble(), r.rms);
+    EXPECT_EQ(o["strehl"].toDouble(), r.strehl);
+    EXPECT_EQ(o["couder"]["shift_mm"].toDouble(), r.couderShift);
+    EXPECT_EQ(o["couder"]["pass"].toBool(), r.couderPass);
+    EXPECT_EQ(o["correction_error_wave"].toDouble(), r.correctionError);
+    EXPECT_EQ(o["sets"].toArray().size(), 3);
+    EXPECT_EQ(o["sets"][2]["conic"].toDouble(), r.sets[2].conic);
+    EXPECT_EQ(o["profile"].toArray().size(), 21);
+    EXPECT_EQ(o["simulator"]["knot_heights_px"].toArray().size(), 45);
+    EXPECT_EQ(o["simulator"]["radius_mm"].toDouble(), r.referenceRadius);
+    ASSERT_EQ(o["verdict"].toArray().size(), static_cast<qsizetype>(r.verdict.size()));
+    EXPECT_EQ(o["verdict"][0].toString().toStdString(), r.verdict[0]);
+}
+
+}  // namespace
+}  // namespace sg

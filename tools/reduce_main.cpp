@@ -1,0 +1,58 @@
+// shadowgram-reduce: the Foucault reduction of a reading file, as text or
+// JSON. Nothing reaches standard output unless the whole reduction
+// succeeded; every failure is one line "error: ..." on standard error.
+
+#include "reading_file.h"
+#include "reduce_options.h"
+#include "reduction.h"
+#include "reduction_report.h"
+
+#include <QString>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    sg::ReduceOptions options;
+    try {
+        options = sg::parseReduceOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const sg::ReductionInputError& e) {
+        std::cerr << "error: " << e.what() << '\n';
+        return 2;
+    }
+    if (options.help) {
+        std::cout << sg::reduceUsage();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "shadowgram-reduce " << SHADOWGRAM_VERSION << '\n';
+        return 0;
+    }
+    if (options.file.empty()) {
+        std::cerr << "error: no reading file given (see shadowgram-reduce --help)\n";
+        return 2;
+    }
+
+    std::string output;
+    try {
+        sg::ReductionInput input = sg::readReadingFile(QString::fromStdString(options.file));
+        sg::applyOverrides(options, input);
+        const sg::ReductionResult result = sg::reduce(input);
+        output = options.json ? sg::reportJson(result, SHADOWGRAM_VERSION)
+                              : sg::reportText(result, {options.profile, options.roundTrip});
+    } catch (const sg::ReductionInputError& e) {
+        std::cerr << "error: " << e.what() << '\n';
+        return 2;
+    } catch (const sg::ReductionFitError& e) {
+        std::cerr << "error: " << e.what() << '\n';
+        return 1;
+    }
+    std::cout << output;
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "error: cannot write the report to standard output\n";
+        return 1;
+    }
+    return 0;
+}
