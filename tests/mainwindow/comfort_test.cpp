@@ -79,17 +79,28 @@ protected:
                 other.mainWindow().axialReadout()->text().toStdString()};
     }
     // Chooses an entry of the picture's menu, opened with the right button at `at`.
+    // The menu runs its own event loop; the entry is chosen from there as
+    // soon as the menu shows (a slow build may take a while).
     void chooseFromPictureMenu(QPoint at, int entry) {
         bool shown = false;
-        QTimer::singleShot(0, [&] {
+        int waits = 0;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (menu == nullptr) return;
+            if (menu == nullptr) {
+                if (++waits > 500) poll.stop();
+                return;
+            }
+            poll.stop();
             shown = true;
             menu->actions().at(entry)->trigger();
             menu->close();
         });
+        poll.start();
         QContextMenuEvent e(QContextMenuEvent::Mouse, at, form->mapToGlobal(at));
         QApplication::sendEvent(form, &e);
+        poll.stop();
         EXPECT_TRUE(shown) << "no menu at " << at.x() << ", " << at.y();
     }
 
