@@ -1,6 +1,7 @@
 // Shadowgram: the main window and its companions. A file named on the
-// command line is retrieved at start, as "Retrieve" would (a test file) or as
-// the editor's "Retrieve Shape" would (a shape file).
+// command line is retrieved at start, as "Retrieve" would (a test file), as
+// the editor's "Retrieve Shape" would (a shape file), or as the Foucault
+// reduction's Open would (a reading file).
 #include "application.h"
 #include "record_file.h"
 
@@ -16,7 +17,8 @@ namespace {
 const char* const kUsage =
     "Usage: shadowgram [FILE]\n"
     "Starts the simulator. With a test file (.Ron), starts with that set-up\n"
-    "retrieved; with a shape file (.Shp), with that shape in the surface editor.\n"
+    "retrieved; with a shape file (.Shp), with that shape in the surface editor;\n"
+    "with a reading file (.fou), with those readings in the Foucault reduction.\n"
     "\n"
     "  --help     this text\n"
     "  --version  the program's version\n";
@@ -73,6 +75,9 @@ int main(int argc, char** argv) {
     if (setup.endsWith(".shp", Qt::CaseInsensitive)) {
         windows.showEditorWindow();
         windows.editorWindow().retrieveShape(setup);
+    } else if (setup.endsWith(".fou", Qt::CaseInsensitive)) {
+        windows.showReductionWindow();
+        windows.reductionWindow().openFile(setup);
     } else if (!setup.isEmpty()) {
         windows.mainWindow().retrieveSetup(setup);
     }

@@ -168,6 +168,12 @@ void SurfaceEditor::takeRetrievedShape(const KnotHeights& heights) {
     markSaved();
 }
 
+void SurfaceEditor::takeShape(const KnotHeights& heights) {
+    const KnotHeights before = knots();
+    setKnots(heights);
+    recordIfChanged(before);
+}
+
 void SurfaceEditor::markSaved() { saved_ = knots(); }
 
 bool SurfaceEditor::hasUnsavedShape() const {

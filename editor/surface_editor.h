@@ -107,6 +107,10 @@ public:
     // Heights read from a shape file become the knots (an undo step when a
     // knot changes) and count as saved. The caller redraws.
     void takeRetrievedShape(const KnotHeights& heights);
+    // Heights given by another window (the reduced surface) become the
+    // knots, an undo step when a knot changes; not counted as saved. The
+    // caller redraws.
+    void takeShape(const KnotHeights& heights);
     // The knots as they are were written to a shape file.
     void markSaved();
     // True when the knots hold a shape that is neither flat (every height

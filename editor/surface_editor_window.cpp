@@ -318,4 +318,11 @@ void TRonchiCustomSurfaceForm::moveEvent(QMoveEvent* event) {
     settings_.setValue(kPlaceKey, geometry());
 }
 
+void TRonchiCustomSurfaceForm::showShape(const KnotHeights& knotHeights) {
+    runAction([&] {
+        editor_.takeShape(knotHeights);
+        editor_.redrawEditor();
+    });
+}
+
 }  // namespace sg

@@ -46,6 +46,9 @@ public:
     // Retrieve without the dialog: the shape file at `path`, as if the user
     // had chosen it (used for a file named on the command line).
     void retrieveShape(const QString& path);
+    // A shape given by another window (the reduced surface of the Foucault
+    // reduction): the knots take it, as an undo step, and the plot shows it.
+    void showShape(const KnotHeights& knotHeights);
 
     // Ctrl+Z: back to the knots before the latest edit (a press, "Start NEW
     // surface" or "Retrieve Shape"). Ctrl+Shift+Z and Ctrl+Y: forward again.

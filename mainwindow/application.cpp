@@ -10,6 +10,14 @@
 
 namespace sg {
 
+namespace {
+void showOrRaise(QWidget* w) {
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+}  // namespace
+
 ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QString userFolder, Questions* questions)
     : dialogs_(dialogs != nullptr ? *dialogs : qtDialogs_),
       questions_(questions != nullptr ? *questions : boxQuestions_),
@@ -24,6 +32,15 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     figuring_ = std::make_unique<TFiguring>(form1_.get());
     analysis_ = std::make_unique<TAnalysis>(form1_.get(), model_, form1_->controls(), errors);
     help_ = createHelpWindows(form1_.get());
+    reduction_ = std::make_unique<TReductionForm>(errors, dialogs_, userFolder_, settings_);
+    // The editor takes the shape first (an undo step there, and the profile
+    // the series model reads), then the main window draws it.
+    reduction_->setSimulatorShower([this](const SimulatorZone& zone) {
+        editor_->showShape(zone.knotHeight);
+        form1_->showReducedSurface(zone);
+        editor_->Button2Click();  // its statistics with the new zone height
+        showOrRaise(form1_.get());
+    });
     focusConnection_ = QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, form1_.get(),
                                         [this](QWindow* now) { focusChanged(now); });
 }
@@ -47,6 +64,7 @@ std::vector<QWidget*> ShadowgramApp::windows() const {
     std::vector<QWidget*> all{form1_.get(),    warning_.get(),  information_.get(), editor_.get(),
                               gettingStarted_.get(), figuring_.get(), analysis_.get()};
     for (const auto& h : help_) all.push_back(h.get());
+    all.push_back(reduction_.get());
     return all;
 }
 
@@ -67,14 +85,6 @@ void ShadowgramApp::focusChanged(QWindow* now) {
     if (now == form1_->windowHandle() && lastFocus_ != nullptr && lastFocus_ != now) form1_->FormActivate();
     lastFocus_ = now;
 }
-
-namespace {
-void showOrRaise(QWidget* w) {
-    w->show();
-    w->raise();
-    w->activateWindow();
-}
-}  // namespace
 
 void ShadowgramApp::showInformationWindow() { showOrRaise(information_.get()); }
 
@@ -106,6 +116,8 @@ void ShadowgramApp::showAnalysisWindow(const std::string& inner, const std::stri
     analysis_->setZoneCell(1, outer);
     showOrRaise(analysis_.get());
 }
+
+void ShadowgramApp::showReductionWindow() { showOrRaise(reduction_.get()); }
 
 void ShadowgramApp::showHelpWindow(const std::string& className) {
     if (HelpWindow* h = helpWindow(className)) h->showHelp();

@@ -10,6 +10,7 @@
 #include "main_window.h"
 #include "mirror_model.h"
 #include "questions.h"
+#include "reduction_window.h"
 #include "surface_editor_window.h"
 #include "warning_window.h"
 #include "window_catalogue.h"
@@ -49,6 +50,7 @@ public:
     TGettingStartedForm& gettingStartedWindow() { return *gettingStarted_; }
     TFiguring& figuringWindow() { return *figuring_; }
     TAnalysis& analysisWindow() { return *analysis_; }
+    TReductionForm& reductionWindow() { return *reduction_; }
     const std::vector<std::unique_ptr<HelpWindow>>& helpWindows() const { return help_; }
     HelpWindow* helpWindow(const std::string& className) const;
     // Every window in the order of creation.
@@ -59,6 +61,7 @@ public:
     void showGettingStartedWindow() override;
     void showFiguringWindow() override;
     void showAnalysisWindow(const std::string& inner, const std::string& outer) override;
+    void showReductionWindow() override;
     void showHelpWindow(const std::string& className) override;
     void showWarning(const std::string& line1, const std::string& line2) override;
 
@@ -80,6 +83,7 @@ private:
     std::unique_ptr<TFiguring> figuring_;
     std::unique_ptr<TAnalysis> analysis_;
     std::vector<std::unique_ptr<HelpWindow>> help_;
+    std::unique_ptr<TReductionForm> reduction_;
     QMetaObject::Connection focusConnection_;
     QWindow* lastFocus_ = nullptr;  // the last of the program's windows that had the focus
 };

@@ -380,7 +380,21 @@ void TForm1::Button8Click() { windows_.showInformationWindow(); }
 
 void TForm1::Button10Click() { windows_.showFiguringWindow(); }
 
-void TForm1::Button11Click() {}
+void TForm1::Button11Click() { windows_.showReductionWindow(); }
+
+void TForm1::showReducedSurface(const SimulatorZone& zone) {
+    runAction([this, &zone] {
+        applySimulatorZone(zone, model_);
+        controls_.setParameterCell(kRowDiameter, formatGeneral(zone.diameter));
+        controls_.setParameterCell(kRowRadius, formatGeneral(zone.radius));
+        controls_.setParameterCell(kRowConic, formatGeneral(zone.conic));
+        controls_.setParameterCell(kRowZoneHeight, formatGeneral(zone.zoneHeight));
+        controls_.setParameterCell(kRowWavelength, formatGeneral(zone.wavelength));
+        controls_.surfaceGroup->button(kSurfaceDistorted)->setChecked(true);
+        controls_.exactTraceBox->setChecked(true);
+        pictureClick(sim_, *this);
+    });
+}
 
 void TForm1::Button13Click() {
     runAction([this] { drawCentreLines(sim_); });

@@ -12,6 +12,7 @@
 #include "main_controls.h"
 #include "positioning.h"
 #include "simulator.h"
+#include "simulator_zone.h"
 #include "window_catalogue.h"
 
 #include <QWidget>
@@ -60,7 +61,7 @@ public:
     void Button7Click();   // "Create Irregular Surface"
     void Button8Click();   // "INFORMATION"
     void Button10Click();  // "Figuring Help"
-    void Button11Click();  // "Foucault Reduction": no action
+    void Button11Click();  // "Foucault Reduction"
     void Button13Click();  // " Centres"
     void Button1Click();   // "Retrieve"
     void Button9Click();   // "Save"
@@ -75,6 +76,11 @@ public:
     // A getting-started example: "Show pure Conic", the example's settings,
     // and its picture at once.
     void showExample(int n);
+    // The reduced surface of the Foucault reduction: the mirror's diameter,
+    // radius and conic and the zone's height and wavelength in the grid, the
+    // drawn zone at its true height ("Show distorted surface" and "Exact ray
+    // trace"), and the picture.
+    void showReducedSurface(const SimulatorZone& zone);
     // The axial position typed beside the ray diagram (Enter in it).
     void axialPositionEntered();
     // The picture as kept: the drawing area with the caption strip below.

@@ -14,6 +14,7 @@ public:
     virtual void showFiguringWindow() = 0;
     // Writes the zone limit cells of the analysis window, then shows it.
     virtual void showAnalysisWindow(const std::string& inner, const std::string& outer) = 0;
+    virtual void showReductionWindow() = 0;
     // The help window of the given class, e.g. "THelpDRonchiForm".
     virtual void showHelpWindow(const std::string& className) = 0;
     virtual void showWarning(const std::string& line1, const std::string& line2) = 0;

@@ -90,8 +90,8 @@ TEST_F(HelpWindows, EveryPageAndWindowHasItsText) {
     const QStringList about = helpTextLines("info_about");
     EXPECT_TRUE(about.contains("VERSION  " + programVersion())) << about.join('\n').left(200).toStdString();
     EXPECT_FALSE(programVersion().isEmpty());
-    // The help on Foucault reduction says the section is disabled.
-    EXPECT_TRUE(helpTextLines("help/THelpFoucReductionRonchiForm").join(' ').contains("disabled"));
+    // The help on Foucault reduction describes its window.
+    EXPECT_TRUE(helpTextLines("help/THelpFoucReductionRonchiForm").join(' ').contains("Show in simulator"));
 }
 
 // The defaults quoted in the texts are the model's.

@@ -273,12 +273,13 @@ TEST_F(MainWindow, InvertTwice) {
     EXPECT_EQ(model().zoneHeight, 0.5);
 }
 
-TEST_F(MainWindow, FoucaultReductionDoesNothing) {
+TEST_F(MainWindow, FoucaultReductionOpensItsWindow) {
     clickAt(400, 300);
     const QImage before = picture().copy();
     press("Button11");
     EXPECT_EQ(testing::firstDifference(before, picture()), "");
-    for (std::size_t i = 1; i < app->windows().size(); ++i) EXPECT_FALSE(app->windows()[i]->isVisible());
+    EXPECT_TRUE(app->reductionWindow().isVisible());
+    EXPECT_EQ(app->reductionWindow().windowTitle(), "Foucault Reduction");
     press("Button40");
     EXPECT_TRUE(app->helpWindow("THelpFoucReductionRonchiForm")->isVisible());
 }

@@ -18,7 +18,7 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
     testing::RecordingReporter errors;
     ShadowgramApp app(errors);
     const std::vector<QWidget*> all = app.windows();
-    ASSERT_EQ(all.size(), 36u);
+    ASSERT_EQ(all.size(), 37u);
     const std::vector<std::string> captions = {"Shadowgram",
                                                "Warning",
                                                "I N F O R M A T I O N",
@@ -33,6 +33,7 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
     EXPECT_EQ(app.helpWindows()[26]->className(), "THelpWLRonchiForm");
     EXPECT_EQ(all[33]->windowTitle().toStdString(), "Help on Wavelength entry");
     EXPECT_EQ(app.helpWindows().back()->className(), "THelpExactTraceForm");
+    EXPECT_EQ(all.back()->windowTitle().toStdString(), "Foucault Reduction");
     for (QWidget* w : all) EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString();
 
     // Stay on top of the main window: the warning, information, editor,

@@ -75,7 +75,8 @@ TEST_F(Installed, DesktopEntryIconAndDescription) {
     const QString text = QString::fromUtf8(entry.readAll());
     EXPECT_TRUE(text.contains("\nExec=shadowgram %f\n"));
     EXPECT_TRUE(text.contains("\nIcon=shadowgram\n"));
-    EXPECT_TRUE(text.contains("MimeType=application/x-shadowgram-test;application/x-shadowgram-shape;"));
+    EXPECT_TRUE(text.contains(
+        "MimeType=application/x-shadowgram-test;application/x-shadowgram-shape;application/x-shadowgram-readings;"));
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
     if (!validator.isEmpty()) {
         const Ran v = run(validator, {desktop});
@@ -110,6 +111,7 @@ TEST_F(Installed, FileTypesNameBothPatterns) {
     }
     ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_EQ(globs["application/x-shadowgram-test"], (QStringList{"*.Ron", "*.ron"}));
+    EXPECT_EQ(globs["application/x-shadowgram-readings"], (QStringList{"*.fou", "*.FOU"}));
     EXPECT_EQ(globs["application/x-shadowgram-shape"], (QStringList{"*.Shp"}));
     EXPECT_FALSE(comments["application/x-shadowgram-test"].isEmpty());
     EXPECT_FALSE(comments["application/x-shadowgram-shape"].isEmpty());

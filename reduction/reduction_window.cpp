@@ -1,0 +1,390 @@
+#include "reduction_window.h"
+
+#include "cell_number.h"
+#include "failure.h"
+#include "reading_file.h"
+#include "reading_text.h"
+#include "reduction_plots.h"
+#include "reduction_report.h"
+#include "user_action.h"
+#include "window_style.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+
+#include <cmath>
+
+namespace sg {
+
+namespace {
+
+constexpr int kFieldX = 150, kFieldWidth = 90, kRowStep = 24;
+
+std::string cellText(const QTableWidget* table, int row, int column) {
+    const QTableWidgetItem* item = table->item(row, column);
+    return item == nullptr ? std::string() : item->text().trimmed().toStdString();
+}
+
+QString numberText(double v) { return QString::fromStdString(formatGeneral(v, kDecimalSeparator, 6)); }
+
+}  // namespace
+
+TReductionForm::TReductionForm(ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder,
+                               QSettings& settings)
+    : QWidget(nullptr, Qt::Window), errors_(errors), dialogs_(dialogs), folder_(userFolder, "Reduction", &settings) {
+    setObjectName("ReductionForm");
+    setWindowTitle("Foucault Reduction");
+    applyWindowStyle(this);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // Whole on a 1024 x 768 screen, also without a window manager.
+    setGeometry(12, 30, 1000, 690);
+    createControls();
+    filling_ = true;
+    setZoneRows(5, 1);
+    filling_ = false;
+    standardMaskClick();
+}
+
+QLineEdit* TReductionForm::addField(const char* name, const char* label, int y, const char* text) {
+    makeLabel(this, (std::string("Label") + name).c_str(), label, 8, y + 3);
+    auto* edit = new QLineEdit(text, this);
+    edit->setObjectName(name);
+    edit->setGeometry(kFieldX, y, kFieldWidth, 20);
+    connect(edit, &QLineEdit::textChanged, this, [this] {
+        if (!filling_) recompute();
+    });
+    return edit;
+}
+
+void TReductionForm::createControls() {
+    int y = 8;
+    diameter_ = addField("Diameter", "Diameter (mm)", y, "200");
+    radius_ = addField("Radius", "Radius of curvature (mm)", y += kRowStep, "2000");
+    conic_ = addField("Conic", "Wanted conic", y += kRowStep, "-1");
+    wavelength_ = addField("Wavelength", "Wavelength (um)", y += kRowStep, "0.55");
+    auto addChoice = [this](const char* name, const char* label, int at, std::initializer_list<const char*> items) {
+        makeLabel(this, (std::string("Label") + name).c_str(), label, 8, at + 3);
+        auto* box = new QComboBox(this);
+        box->setObjectName(name);
+        for (const char* item : items) box->addItem(item);
+        box->setGeometry(kFieldX, at, kFieldWidth, 20);
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            if (!filling_) recompute();
+        });
+        return box;
+    };
+    source_ = addChoice("Source", "Source", y += kRowStep, {"moving", "fixed"});
+    sourceDistance_ = addField("SourceDistance", "Fixed source at (mm)", y += kRowStep, "");
+    sourceDistance_->setPlaceholderText("R");
+    zoneRadius_ = addChoice("ZoneRadius", "Zone radius", y += kRowStep, {"rms", "mid"});
+    obstruction_ = addField("Obstruction", "Obstruction (mm)", y += kRowStep, "0");
+    units_ = addChoice("Units", "Units", y += kRowStep, {"mm", "in"});
+    reverse_ = new QCheckBox("Reverse scale (counts toward the mirror)", this);
+    reverse_->setObjectName("Reverse");
+    reverse_->setGeometry(8, y += kRowStep, 240, 20);
+    connect(reverse_, &QCheckBox::toggled, this, [this] {
+        if (!filling_) recompute();
+    });
+
+    auto addButton = [this](const char* name, const char* caption, QRect place, void (TReductionForm::*handler)()) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setGeometry(place);
+        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        return b;
+    };
+    addButton("ButtonOpen", "Open...", {260, 8, 70, 24}, &TReductionForm::openClick);
+    addButton("ButtonSave", "Save...", {338, 8, 70, 24}, &TReductionForm::saveClick);
+    makeLabel(this, "LabelMask", "Zones of the mask:", 260, 46);
+    maskZones_ = new QSpinBox(this);
+    maskZones_->setObjectName("MaskZones");
+    maskZones_->setRange(2, 30);
+    maskZones_->setValue(5);
+    maskZones_->setGeometry(360, 43, 48, 20);
+    addButton("ButtonMask", "Standard mask", {260, 68, 148, 24}, &TReductionForm::standardMaskClick);
+    addButton("ButtonAddSet", "Add set", {260, 104, 70, 24}, &TReductionForm::addSetClick);
+    addButton("ButtonRemoveSet", "Remove set", {338, 104, 70, 24}, &TReductionForm::removeSetClick);
+    addButton("ButtonAddZone", "Add zone", {260, 132, 70, 24}, &TReductionForm::addZoneClick);
+    addButton("ButtonRemoveZone", "Remove zone", {338, 132, 70, 24}, &TReductionForm::removeZoneClick);
+    QPushButton* show = addButton("ButtonShow", "Show in simulator", {260, 176, 148, 28},
+                                  &TReductionForm::showInSimulatorClick);
+    show->setFont(withPixelSize(font(), 11, true));
+
+    table_ = new QTableWidget(this);
+    table_->setObjectName("ZoneTable");
+    table_->setGeometry(8, 258, 402, 340);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setMinimumSectionSize(30);
+    connect(table_, &QTableWidget::itemChanged, this, [this] {
+        if (!filling_) recompute();
+    });
+
+    message_ = new QLabel(this);
+    message_->setObjectName("Message");
+    message_->setGeometry(8, 604, 402, 80);
+    message_->setWordWrap(true);
+    message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette red = message_->palette();
+    red.setColor(QPalette::WindowText, QColor(180, 0, 0));
+    message_->setPalette(red);
+
+    plots_ = new ReductionPlots(this);
+    plots_->setGeometry(420, 8, 572, 440);
+    figures_ = new QPlainTextEdit(this);
+    figures_->setObjectName("Figures");
+    figures_->setReadOnly(true);
+    figures_->setGeometry(420, 456, 572, 228);
+    figures_->setLineWrapMode(QPlainTextEdit::NoWrap);
+}
+
+int TReductionForm::setCount() const { return table_->columnCount() - kFirstSetColumn - 1; }
+
+void TReductionForm::setZoneRows(int zones, int sets) {
+    const bool was = filling_;
+    filling_ = true;
+    table_->setRowCount(zones);
+    table_->setColumnCount(kFirstSetColumn + sets + 1);
+    QStringList headers{"Zone", "Inner", "Outer"};
+    for (int s = 1; s <= sets; ++s) headers << QString("Set %1").arg(s);
+    headers << "Round trip";
+    table_->setHorizontalHeaderLabels(headers);
+    for (int c = 0; c < table_->columnCount(); ++c) table_->setColumnWidth(c, c == 0 ? 40 : 62);
+    for (int r = 0; r < zones; ++r) {
+        for (int c = 0; c < table_->columnCount(); ++c)
+            if (table_->item(r, c) == nullptr) table_->setItem(r, c, new QTableWidgetItem());
+        QTableWidgetItem* number = table_->item(r, 0);
+        number->setText(QString::number(r + 1));
+        number->setFlags(Qt::ItemIsEnabled);
+        table_->item(r, table_->columnCount() - 1)->setFlags(Qt::ItemIsEnabled);
+    }
+    filling_ = was;
+}
+
+ReductionInput TReductionForm::input() const {
+    ReductionInput in;
+    auto header = [&in](HeaderKey key, const QLineEdit* edit, const char* label, bool required) {
+        const std::string text = edit->text().trimmed().toStdString();
+        if (text.empty()) {
+            if (required) throw ReductionInputError(std::string(label) + ": no value");
+            return;
+        }
+        try {
+            setHeaderValue(in, key, text);
+        } catch (const ReductionInputError& e) {
+            throw ReductionInputError(std::string(label) + ": " + e.what());
+        }
+    };
+    header(HeaderKey::Diameter, diameter_, "Diameter", true);
+    header(HeaderKey::Radius, radius_, "Radius of curvature", true);
+    header(HeaderKey::Conic, conic_, "Wanted conic", true);
+    header(HeaderKey::Wavelength, wavelength_, "Wavelength", true);
+    setHeaderValue(in, HeaderKey::Source, source_->currentText().toStdString());
+    header(HeaderKey::SourceDistance, sourceDistance_, "Fixed source at", false);
+    setHeaderValue(in, HeaderKey::ZoneRadius, zoneRadius_->currentText().toStdString());
+    header(HeaderKey::Obstruction, obstruction_, "Obstruction", false);
+    setHeaderValue(in, HeaderKey::Units, units_->currentText().toStdString());
+    in.reverse = reverse_->isChecked();
+
+    auto number = [this](int row, int column, const std::string& what) {
+        const std::string text = cellText(table_, row, column);
+        if (text.empty()) throw ReductionInputError("zone " + std::to_string(row + 1) + ", " + what + ": no value");
+        double v = 0;
+        if (!tryParseCellFloat(text, kDecimalSeparator, v))
+            throw ReductionInputError("zone " + std::to_string(row + 1) + ", " + what + ": '" + text +
+                                      "' is not a number");
+        return v;
+    };
+    for (int r = 0; r < table_->rowCount(); ++r) {
+        ZoneEntry z;
+        z.inner = number(r, 1, "inner");
+        z.outer = number(r, 2, "outer");
+        for (int s = 0; s < setCount(); ++s)
+            z.readings.push_back(number(r, kFirstSetColumn + s, "set " + std::to_string(s + 1)));
+        in.zones.push_back(z);
+    }
+    return in;
+}
+
+QString TReductionForm::message() const { return message_->text(); }
+
+void TReductionForm::recompute() {
+    try {
+        const ReductionResult r = reduce(input());
+        result_ = r;
+        message_->clear();
+    } catch (const ReductionInputError& e) {
+        message_->setText(QString::fromStdString(e.what()) + (result_ ? "\n(the last good result stays shown)" : ""));
+    } catch (const ReductionFitError& e) {
+        message_->setText(QString::fromStdString(e.what()) + (result_ ? "\n(the last good result stays shown)" : ""));
+    }
+    showResult();
+}
+
+void TReductionForm::showResult() {
+    plots_->setResult(result_);
+    if (!result_) {
+        figures_->clear();
+        return;
+    }
+    QStringList lines;
+    for (const std::string& line : figureLines(*result_)) lines << QString::fromStdString(line);
+    for (const std::string& line : result_->verdict) lines << QString::fromStdString("Verdict: " + line);
+    figures_->setPlainText(lines.join('\n'));
+    // The round trip beside the readings, where the table still has those zones.
+    const bool was = filling_;
+    filling_ = true;
+    const int column = table_->columnCount() - 1;
+    for (int r = 0; r < table_->rowCount(); ++r) {
+        QTableWidgetItem* item = table_->item(r, column);
+        const bool known = r < static_cast<int>(result_->zones.size());
+        item->setText(known ? QString::fromStdString(formatFixed(result_->zones[static_cast<std::size_t>(r)].roundTrip,
+                                                                 10, 4))
+                            : QString());
+    }
+    filling_ = was;
+}
+
+void TReductionForm::show(const ReductionInput& in) {
+    filling_ = true;
+    diameter_->setText(in.diameter ? numberText(*in.diameter) : QString());
+    radius_->setText(in.radius ? numberText(*in.radius) : QString());
+    conic_->setText(numberText(in.conic));
+    wavelength_->setText(numberText(in.wavelength));
+    source_->setCurrentIndex(in.source == SourceKind::Fixed ? 1 : 0);
+    sourceDistance_->setText(in.sourceDistance ? numberText(*in.sourceDistance) : QString());
+    zoneRadius_->setCurrentIndex(in.zoneRadius == ZoneRadiusRule::Mid ? 1 : 0);
+    obstruction_->setText(numberText(in.obstruction));
+    units_->setCurrentIndex(in.units == LengthUnit::Inch ? 1 : 0);
+    reverse_->setChecked(in.reverse);
+    const int zones = static_cast<int>(in.zones.size());
+    const int sets = zones == 0 ? 1 : static_cast<int>(in.zones.front().readings.size());
+    table_->clearContents();
+    setZoneRows(zones, sets);
+    maskZones_->setValue(std::max(zones, maskZones_->minimum()));
+    // A mask given as a count of equal-area zones is written out as edges.
+    const double a = in.diameter ? *in.diameter / 2 : 0;
+    for (int r = 0; r < zones; ++r) {
+        const ZoneEntry& z = in.zones[static_cast<std::size_t>(r)];
+        const double inner = in.zoneCount > 0 ? a * std::sqrt(static_cast<double>(r) / in.zoneCount) : z.inner;
+        const double outer = in.zoneCount > 0 ? a * std::sqrt(static_cast<double>(r + 1) / in.zoneCount) : z.outer;
+        table_->item(r, 1)->setText(numberText(inner));
+        table_->item(r, 2)->setText(numberText(outer));
+        for (int s = 0; s < sets && s < static_cast<int>(z.readings.size()); ++s)
+            table_->item(r, kFirstSetColumn + s)->setText(numberText(z.readings[static_cast<std::size_t>(s)]));
+    }
+    filling_ = false;
+    recompute();
+}
+
+void TReductionForm::runAction(const std::function<void()>& action) {
+    runUserAction(this, errors_, [&] {
+        try {
+            action();
+        } catch (const ReductionInputError& e) {
+            throw ActionError(e.what());
+        } catch (const ReductionFitError& e) {
+            throw ActionError(e.what());
+        }
+    });
+}
+
+FileDialogRequest TReductionForm::readingDialog(const char* caption) {
+    return FileDialogRequest{caption, folder_.start(), {"Foucault Readings (*.fou)", "All Files (*)"}, "fou"};
+}
+
+void TReductionForm::openClick() {
+    runAction([this] {
+        if (const std::optional<QString> chosen = dialogs_.askOpen(this, readingDialog("Open Readings"))) {
+            folder_.remember(*chosen);
+            show(readReadingFile(*chosen));
+        }
+    });
+}
+
+void TReductionForm::openFile(const QString& path) {
+    runAction([&] {
+        folder_.remember(path);
+        show(readReadingFile(path));
+    });
+}
+
+void TReductionForm::saveClick() {
+    runAction([this] {
+        const ReductionInput in = input();
+        if (const std::optional<QString> chosen = dialogs_.askSave(this, readingDialog("Save Readings"))) {
+            const QString path = withDefaultSuffix(*chosen, "fou");
+            folder_.remember(path);
+            writeReadingFile(path, in);
+        }
+    });
+}
+
+void TReductionForm::standardMaskClick() {
+    runAction([this] {
+        double diameter = 0;
+        if (!tryParseCellFloat(diameter_->text().trimmed().toStdString(), kDecimalSeparator, diameter) ||
+            !(diameter > 0))
+            throw ActionError("Diameter: '" + diameter_->text().toStdString() + "' is not a diameter above 0");
+        const int n = maskZones_->value();
+        filling_ = true;
+        setZoneRows(n, std::max(setCount(), 1));
+        for (int r = 0; r < n; ++r) {
+            table_->item(r, 1)->setText(numberText(diameter / 2 * std::sqrt(static_cast<double>(r) / n)));
+            table_->item(r, 2)->setText(numberText(diameter / 2 * std::sqrt(static_cast<double>(r + 1) / n)));
+        }
+        filling_ = false;
+        recompute();
+    });
+}
+
+void TReductionForm::addSetClick() {
+    const int sets = setCount() + 1;
+    // The round trip column moves one to the right: its texts go with it.
+    filling_ = true;
+    table_->insertColumn(kFirstSetColumn + sets - 1);
+    setZoneRows(table_->rowCount(), sets);
+    filling_ = false;
+    recompute();
+}
+
+void TReductionForm::removeSetClick() {
+    if (setCount() <= 1) return;
+    filling_ = true;
+    table_->removeColumn(kFirstSetColumn + setCount() - 1);
+    setZoneRows(table_->rowCount(), setCount());
+    filling_ = false;
+    recompute();
+}
+
+void TReductionForm::addZoneClick() {
+    filling_ = true;
+    setZoneRows(table_->rowCount() + 1, setCount());
+    filling_ = false;
+    recompute();
+}
+
+void TReductionForm::removeZoneClick() {
+    if (table_->rowCount() <= 2) return;
+    filling_ = true;
+    table_->removeRow(table_->rowCount() - 1);
+    filling_ = false;
+    recompute();
+}
+
+void TReductionForm::showInSimulatorClick() {
+    runAction([this] {
+        if (!result_) throw ActionError("Nothing to show yet: " + message_->text().toStdString());
+        if (!message_->text().isEmpty())
+            throw ActionError("The entries cannot be reduced as they stand: " + message_->text().toStdString());
+        if (showInSimulator_) showInSimulator_(simulatorZoneFor(*result_));
+    });
+}
+
+}  // namespace sg

@@ -1,0 +1,211 @@
+// The "Foucault Reduction" window driven as a user drives it: readings typed
+// and opened, the results recomputed on every edit with the last good one
+// kept, the mask and the sets, and the reduced surface shown in the
+// simulator, whose nulls give the readings back.
+#include "application.h"
+#include "drawn_zone.h"
+#include "exact_null.h"
+#include "reading_file.h"
+#include "picture_checks.h"
+#include "recording_reporter.h"
+#include "reduction_fixtures.h"
+#include "reduction_plots.h"
+#include "scripted_dialogs.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+namespace sg {
+namespace {
+
+class ReductionWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
+        app->start();
+        QTest::mouseClick(app->mainWindow().findChild<QAbstractButton*>("Button11"), Qt::LeftButton);
+        form = &app->reductionWindow();
+        ASSERT_TRUE(form->isVisible());
+    }
+    void press(const char* name) {
+        auto* b = form->findChild<QAbstractButton*>(name);
+        ASSERT_NE(b, nullptr) << name;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    // Types into a cell as a user would: the edit ends with Enter.
+    void typeCell(int row, int column, const QString& text) {
+        QTableWidget* t = form->zoneTable();
+        t->setCurrentCell(row, column);
+        t->editItem(t->item(row, column));
+        QLineEdit* editor = nullptr;  // the open one: closed ones wait hidden for their deletion
+        for (QLineEdit* e : t->findChildren<QLineEdit*>())
+            if (e->isVisible()) editor = e;
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();  // the editor's queued commit, as the event loop runs it
+    }
+    void typeField(const char* name, const QString& text) {
+        auto* e = form->findChild<QLineEdit*>(name);
+        ASSERT_NE(e, nullptr) << name;
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+    // Types the readings of a true conic for the window's mask of `zones`.
+    void typeConicReadings(double radius, double conic, int zones) {
+        const testing::MirrorCase c{200, 2000, -1, SourceKind::Moving, zones};
+        const Tester t{SourceKind::Moving, 2000};
+        for (int i = 0; i < zones; ++i)
+            typeCell(i, TReductionForm::kFirstSetColumn,
+                     QString::number(conicNull(radius, conic, testing::zoneRadiusOf(c, i), t) - 2000, 'f', 4));
+    }
+
+    QTemporaryDir home;
+    testing::RecordingReporter errors;
+    testing::ScriptedDialogs dialogs;
+    std::unique_ptr<ShadowgramApp> app;
+    TReductionForm* form = nullptr;
+};
+
+TEST_F(ReductionWindow, RecomputesOnEveryEditAndKeepsTheLastGoodResult) {
+    // A standard mask of 5 zones and no readings yet: nothing to show.
+    EXPECT_EQ(form->zoneTable()->rowCount(), 5);
+    EXPECT_FALSE(form->result().has_value());
+    EXPECT_EQ(form->message(), "zone 1, set 1: no value");
+
+    typeConicReadings(2000, -1, 5);
+    ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+    EXPECT_TRUE(form->message().isEmpty());
+    EXPECT_NEAR(form->result()->pv, 0, 5e-3);  // readings rounded to 0.1 micrometre
+    EXPECT_TRUE(form->figures()->toPlainText().contains("Verdict: Diffraction limited"))
+        << form->figures()->toPlainText().toStdString();
+    // The round trip beside each reading.
+    const int roundTrip = form->zoneTable()->columnCount() - 1;
+    for (int r = 0; r < 5; ++r)
+        EXPECT_NEAR(form->zoneTable()->item(r, roundTrip)->text().toDouble(),
+                    form->zoneTable()->item(r, TReductionForm::kFirstSetColumn)->text().toDouble(), 0.001);
+
+    // A sphere read for a paraboloid: the figures change at once.
+    typeField("Conic", "0");
+    ASSERT_TRUE(form->result().has_value());
+    EXPECT_GT(form->result()->pv, 0.5);
+    const double sphere = form->result()->pv;
+    EXPECT_TRUE(form->figures()->toPlainText().contains("Over-corrected")) << form->figures()->toPlainText().toStdString();
+
+    // A bad entry shows its message; the last good result stays shown.
+    const QImage plots = form->plots()->picture();
+    typeCell(2, TReductionForm::kFirstSetColumn, "abc");
+    EXPECT_TRUE(form->message().startsWith("zone 3, set 1: 'abc' is not a number")) << form->message().toStdString();
+    ASSERT_TRUE(form->result().has_value());
+    EXPECT_EQ(form->result()->pv, sphere);
+    EXPECT_EQ(form->plots()->picture(), plots);
+    typeField("Diameter", "-5");
+    EXPECT_TRUE(form->message().startsWith("Diameter: ")) << form->message().toStdString();
+    EXPECT_TRUE(errors.messages.empty()) << "a typing slip is not an error box";
+}
+
+TEST_F(ReductionWindow, MaskSetsOpenAndSave) {
+    form->findChild<QSpinBox*>("MaskZones")->setValue(3);
+    press("ButtonMask");
+    ASSERT_EQ(form->zoneTable()->rowCount(), 3);
+    // Equal areas: edges at 100 sqrt(i / 3).
+    EXPECT_EQ(form->zoneTable()->item(0, 2)->text(), "57.735");
+    EXPECT_EQ(form->zoneTable()->item(2, 2)->text(), "100");
+    press("ButtonAddSet");
+    EXPECT_EQ(form->setCount(), 2);
+    const double readings[3][2] = {{0.84, 0.86}, {2.52, 2.48}, {4.2, 4.18}};
+    for (int r = 0; r < 3; ++r)
+        for (int s = 0; s < 2; ++s)
+            typeCell(r, TReductionForm::kFirstSetColumn + s, QString::number(readings[r][s]));
+    ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+    EXPECT_EQ(form->result()->setCount, 2);
+    EXPECT_NEAR(form->result()->zones[1].measured, 2.5, 1e-12);
+    EXPECT_NEAR(form->result()->zones[1].spread, std::sqrt(0.0008), 1e-12);
+
+    // Saved as a reading file in the Reduction folder, and opened again.
+    dialogs.answers = {QDir(home.path()).filePath("Reduction/mirror")};
+    press("ButtonSave");
+    ASSERT_EQ(dialogs.asked.back().directory, QDir(home.path()).filePath("Reduction"));
+    EXPECT_EQ(dialogs.asked.back().defaultSuffix, "fou");
+    const QString file = QDir(home.path()).filePath("Reduction/mirror.fou");
+    const ReductionInput saved = readReadingFile(file);
+    ASSERT_EQ(saved.zones.size(), 3u);
+    EXPECT_EQ(saved.zones[2].readings, (std::vector<double>{4.2, 4.18}));
+
+    press("ButtonRemoveSet");
+    press("ButtonAddZone");
+    EXPECT_EQ(form->setCount(), 1);
+    EXPECT_EQ(form->zoneTable()->rowCount(), 4);
+    dialogs.answers = {file};
+    press("ButtonOpen");
+    EXPECT_EQ(form->setCount(), 2);
+    EXPECT_EQ(form->zoneTable()->rowCount(), 3);
+    ASSERT_TRUE(form->result().has_value());
+    EXPECT_NEAR(form->result()->zones[2].measured, 4.19, 1e-12);
+
+    // A file with a bad line is refused with its message; nothing changes.
+    QFile bad(QDir(home.path()).filePath("bad.fou"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("diameter 200\nradius 2000\n1 0 50 x\n");
+    bad.close();
+    dialogs.answers = {bad.fileName()};
+    press("ButtonOpen");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_NE(errors.messages[0].find("line 3"), std::string::npos) << errors.messages[0];
+    EXPECT_EQ(form->zoneTable()->rowCount(), 3);
+}
+
+// The reduced surface of a smooth mirror, shown in the simulator, nulls in
+// the simulator's own exact model where the knife read it.
+TEST_F(ReductionWindow, ShowInSimulatorAndTheRoundTrip) {
+    form->findChild<QSpinBox*>("MaskZones")->setValue(6);
+    press("ButtonMask");
+    typeConicReadings(2000.3, -0.8, 6);  // an under-corrected mirror
+    ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+    press("ButtonShow");
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
+
+    const MirrorModel& m = app->model();
+    EXPECT_TRUE(m.exactTrace);
+    EXPECT_TRUE(m.useDistortedSurface);
+    EXPECT_EQ(m.conicConstant, -1);
+    EXPECT_NEAR(m.radiusOfCurvature, form->result()->referenceRadius, 1e-9);
+    EXPECT_EQ(app->mainWindow().controls().surfaceItem(), kSurfaceDistorted);
+    EXPECT_TRUE(app->mainWindow().controls().exactTraceChecked());
+    // The editor holds the shape, one undo step away from the flat one.
+    EXPECT_EQ(app->editorWindow().editor().history().undoSteps(), 1u);
+    EXPECT_NE(m.knotHeight[5], 0);
+
+    // Each zone's null on the simulator's surface: the exact conic of the
+    // model plus its drawn zone, as the exact trace takes it.
+    const DrawnZone zone = makeDrawnZone(m);
+    ASSERT_FALSE(zone.flat);
+    const Tester t{SourceKind::Moving, 0};
+    for (const ZoneResult& z : form->result()->zones) {
+        const double q = std::sqrt(m.radiusOfCurvature * m.radiusOfCurvature - (1 + m.conicConstant) * z.h * z.h);
+        const ZonePoint d = zoneAt(zone, z.h);
+        const double sag = z.h * z.h / (m.radiusOfCurvature + q) + d.sag;
+        const double slope = z.h / q + d.slope;
+        EXPECT_NEAR(surfaceNull(z.h, sag, slope, t) - 2000, z.measured, 0.001) << "zone " << z.number;
+    }
+    // And the picture of that mirror is drawn.
+    EXPECT_GT(testing::countColour(app->mainWindow().canvas().image(), kRed, 135, 25, 685, 575), 10000);
+}
+
+}  // namespace
+}  // namespace sg
