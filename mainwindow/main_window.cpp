@@ -305,13 +305,17 @@ void TForm1::mouseMoveEvent(QMouseEvent* event) {
 
 void TForm1::mouseReleaseEvent(QMouseEvent*) { draggingAxial_ = false; }
 
-void TForm1::contextMenuEvent(QContextMenuEvent* event) {
-    if (clickRegion(event->pos().x(), event->pos().y()) != ClickRegion::Picture) return;
-    QMenu menu(this);
+bool TForm1::fillPictureMenu(QMenu& menu, QPoint at) {
+    if (clickRegion(at.x(), at.y()) != ClickRegion::Picture) return false;
     menu.setObjectName("PictureMenu");
     menu.addAction("Save Picture…", this, [this] { savePicture(); });
     menu.addAction("Copy Picture", this, [this] { copyPicture(); });
-    menu.exec(event->globalPos());
+    return true;
+}
+
+void TForm1::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    if (fillPictureMenu(menu, event->pos())) menu.exec(event->globalPos());
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {

@@ -24,6 +24,7 @@
 
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QSettings;
 class QPlainTextEdit;
 class QPushButton;
@@ -89,6 +90,9 @@ public:
     void savePicture();
     // "Copy Picture": the kept picture on the clipboard.
     void copyPicture();
+    // The picture's menu (the right button) at a point of the window: its
+    // two entries, or false where the point is not on the picture.
+    bool fillPictureMenu(QMenu& menu, QPoint at);
 
     // PositionDisplay
     void setAxialReadout(const std::string& text) override;
