@@ -1,6 +1,7 @@
 #include "photo_fit.h"
 
 #include "coarse_search.h"
+#include "failure.h"
 
 #include <algorithm>
 #include <chrono>
@@ -288,9 +289,18 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-}  // namespace
+// A fault of the model's arithmetic (a ray the model cannot follow for the
+// parameters tried) ends the fit as one that failed, with its message.
+template <class Fit>
+FitResult guarded(Fit&& fit) {
+    try {
+        return fit();
+    } catch (const ActionError& e) {
+        throw PhotoError(PhotoFailure::NoFit, std::string("no fit: ") + e.what());
+    }
+}
 
-FitResult fitPhoto(const PhotoAlignment& photo, const FitRequest& request, const FitControl& control) {
+FitResult fitOne(const PhotoAlignment& photo, const FitRequest& request, const FitControl& control) {
     const auto started = std::chrono::steady_clock::now();
     FitProblem problem;
     problem.mirror = effectiveMirror(request);
@@ -333,8 +343,8 @@ FitResult fitPhoto(const PhotoAlignment& photo, const FitRequest& request, const
     return result;
 }
 
-FitResult fitPhotoPair(const PhotoAlignment& first, const PhotoAlignment& second, double separation,
-                       const FitRequest& request, const FitControl& control) {
+FitResult fitPair(const PhotoAlignment& first, const PhotoAlignment& second, double separation,
+                  const FitRequest& request, const FitControl& control) {
     const auto started = std::chrono::steady_clock::now();
     if (!(separation != 0) || !std::isfinite(separation))
         throw PhotoError(PhotoFailure::BadInput, "the two photos need a separation other than 0 mm");
@@ -442,6 +452,17 @@ FitResult fitPhotoPair(const PhotoAlignment& first, const PhotoAlignment& second
                                 "and the conic (" + fixed(p.conic, 3) + ") is too near the sphere to tell"});
     result.seconds = secondsSince(started);
     return result;
+}
+
+}  // namespace
+
+FitResult fitPhoto(const PhotoAlignment& photo, const FitRequest& request, const FitControl& control) {
+    return guarded([&] { return fitOne(photo, request, control); });
+}
+
+FitResult fitPhotoPair(const PhotoAlignment& first, const PhotoAlignment& second, double separation,
+                       const FitRequest& request, const FitControl& control) {
+    return guarded([&] { return fitPair(first, second, separation, request, control); });
 }
 
 std::vector<std::uint8_t> fittedEdgeMask(const FitResult& result) {

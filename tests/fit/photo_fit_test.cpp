@@ -267,23 +267,26 @@ TEST(MovingSource, TheOffsetIsTheGratingsOwn) {
     EXPECT_NEAR(f.conic.value, m.conic.value, 0.01);
 }
 
-// A turned edge given its start: its height in waves on the surface, and
-// the conic of the rest of the mirror.
-TEST(Zone, ATurnedEdgeIsMeasured) {
-    for (const double height : {-0.3, 0.15}) {
+// A zone where the user places it (a turned edge from a radius, a central
+// zone out to one): its height in waves on the surface, and the conic of
+// the rest of the mirror.
+TEST(Zone, AZoneWhereTheUserPlacesItIsMeasured) {
+    const std::pair<ZoneShape, double> zones[] = {
+        {{ZoneKind::Edge, 0.78}, -0.3}, {{ZoneKind::Edge, 0.78}, 0.15}, {{ZoneKind::Centre, 0.4}, 0.25}};
+    for (const auto& [zone, height] : zones) {
         PhotoTruth t = mirror(200, 1800, 4, -0.95, 9);
         t.mirror.exact = true;
-        t.zone = {ZoneKind::Edge, 0.78};
+        t.zone = zone;
         t.parameters.zoneHeight = height;
         FitRequest r = requestFor(t, Side::Outside);
         r.mirror.exact = false;  // a zone is fitted with the exact trace regardless
-        r.zone = t.zone;
+        r.zone = zone;
         const FitResult f = fitPhoto(aligned(t, camera(240, -4, 2, 1.3, 75, 9)), r);
         ASSERT_TRUE(f.zoneHeight.has_value());
         EXPECT_TRUE(f.mirror.exact);
-        EXPECT_NEAR(f.zoneHeight->value, height, 0.06);
+        EXPECT_NEAR(f.zoneHeight->value, height, 0.06) << int(zone.kind);
         EXPECT_GT(f.zoneHeight->sigma, 0);
-        EXPECT_NEAR(f.conic.value, -0.95, 0.08);
+        EXPECT_NEAR(f.conic.value, -0.95, 0.08) << int(zone.kind);
     }
 }
 
