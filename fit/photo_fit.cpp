@@ -30,7 +30,20 @@ std::string fixed(double v, int decimals) {
     return std::string(text, end);
 }
 
+// The request describes a mirror and a test the model can draw.
+void checkRequest(const FitRequest& r) {
+    const FitMirror& m = r.mirror;
+    const bool finite = std::isfinite(m.diameter) && std::isfinite(m.radius) && std::isfinite(m.linesPerMm) &&
+                        std::isfinite(m.wavelength);
+    if (!finite || !(m.diameter > 0) || !(m.radius > m.diameter / 2) || !(m.linesPerMm > 0) || !(m.wavelength > 0))
+        throw PhotoError(PhotoFailure::BadInput, "the mirror needs a diameter, a radius of curvature beyond half the "
+                                                 "diameter, a grating ruling and a wavelength, all above 0");
+    if (r.zone.kind != ZoneKind::None && !(r.zone.start > 0.05 && r.zone.start < 0.97))
+        throw PhotoError(PhotoFailure::BadInput, "a zone needs a start within the mirror's radius");
+}
+
 FitMirror effectiveMirror(const FitRequest& r) {
+    checkRequest(r);
     FitMirror m = r.mirror;
     // A zone's height is a real height only in the exact trace.
     if (r.zone.kind != ZoneKind::None) m.exact = true;

@@ -99,7 +99,9 @@ struct FitResult {
     std::vector<FitEdge> edges;  // every edge with its residual and weight, for the overlay
 };
 
-// Throws PhotoError: NoBands when the disk has too few edges or no band
+// Throws PhotoError: BadInput for a mirror the model cannot draw (sizes not
+// above 0, a radius of curvature within half the diameter, a zone's start
+// outside the mirror), NoBands when the disk has too few edges or no band
 // pattern the model follows, NoFit when the least squares fail, Cancelled.
 FitResult fitPhoto(const PhotoAlignment& photo, const FitRequest& request, const FitControl& control = {});
 

@@ -36,6 +36,7 @@ GreyImage toGrey(const PhotoView& photo) {
 }
 
 float sampleBilinear(const GreyImage& image, double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y) || image.empty()) return NAN;
     // Pixel centres sit at half-integers.
     const double fx = std::clamp(x - 0.5, 0.0, double(image.width - 1));
     const double fy = std::clamp(y - 0.5, 0.0, double(image.height - 1));
@@ -49,6 +50,7 @@ float sampleBilinear(const GreyImage& image, double x, double y) {
 }
 
 float sampleBilinear(const PhotoView& photo, int channel, double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y) || photo.width <= 0 || photo.height <= 0) return NAN;
     const int channels = channelsOf(photo.format);
     channel = std::clamp(channel, 0, channels - 1);
     const double fx = std::clamp(x - 0.5, 0.0, double(photo.width - 1));

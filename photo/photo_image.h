@@ -55,7 +55,8 @@ struct RgbImage {
 GreyImage toGrey(const PhotoView& photo);
 
 // The image at a continuous point, interpolated between the four nearest
-// pixel centres; points beyond the outermost centres take the edge's value.
+// pixel centres; points beyond the outermost centres take the edge's value,
+// a point that is not finite (or an empty image) gives NaN.
 float sampleBilinear(const GreyImage& image, double x, double y);
 
 // The same for one channel of an RGB view (0 red, 1 green, 2 blue; a grey

@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
+#include <thread>
 #include <cmath>
 #include <random>
 
@@ -290,8 +292,10 @@ TEST(Zone, AZoneWhereTheUserPlacesItIsMeasured) {
     }
 }
 
-// The window's thread sees the stages in order and can stop the fit.
-TEST(FitControl, ProgressComesInStagesAndCancelStops) {
+// The fit runs off the window's thread: it reports its stages in order,
+// two fits at once give the same figures as one alone, and the window's
+// thread can stop it.
+TEST(FitControl, FitsRunOnOtherThreadsAndStopWhenAsked) {
     const PhotoTruth t = mirror(200, 2000, 4, -1, 7);
     const PhotoAlignment a = aligned(t, camera(200, 0, 1.5, 1, 0, 10));
     std::vector<FitStage> stages;
@@ -301,18 +305,33 @@ TEST(FitControl, ProgressComesInStagesAndCancelStops) {
         EXPECT_LE(fraction, 1);
         if (stages.empty() || stages.back() != s) stages.push_back(s);
     };
-    fitPhoto(a, requestFor(t, Side::Outside), watch);
+    const FitResult alone = fitPhoto(a, requestFor(t, Side::Outside), watch);
     const std::vector<FitStage> expected = {FitStage::Edges, FitStage::Search, FitStage::Fit, FitStage::Uncertainty};
     EXPECT_EQ(stages, expected);
 
-    std::atomic<bool> cancel{false};
+    auto run = [&] { return fitPhoto(a, requestFor(t, Side::Outside)); };
+    auto first = std::async(std::launch::async, run), second = std::async(std::launch::async, run);
+    for (const FitResult& r : {first.get(), second.get()}) {
+        EXPECT_EQ(r.conic.value, alone.conic.value);
+        EXPECT_EQ(r.offset.value, alone.offset.value);
+        EXPECT_EQ(r.conic.sigma, alone.conic.sigma);
+    }
+
+    std::atomic<bool> cancel{false}, searching{false};
     FitControl stop;
     stop.cancel = &cancel;
+    // The fit waits in its report until the flag is set, as a slow window
+    // thread would leave it running.
     stop.progress = [&](FitStage s, double) {
-        if (s == FitStage::Fit) cancel = true;
+        if (s != FitStage::Search) return;
+        searching = true;
+        while (!cancel) std::this_thread::yield();
     };
+    auto stopped = std::async(std::launch::async, [&] { return fitPhoto(a, requestFor(t, Side::Outside), stop); });
+    while (!searching) std::this_thread::yield();
+    cancel = true;
     try {
-        fitPhoto(a, requestFor(t, Side::Outside), stop);
+        stopped.get();
         ADD_FAILURE() << "the fit ran to its end";
     } catch (const PhotoError& e) {
         EXPECT_EQ(e.kind(), PhotoFailure::Cancelled);

@@ -8,6 +8,7 @@
 #include "synthetic_photo.h"
 
 #include <QFile>
+#include <QBuffer>
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -163,6 +164,41 @@ TEST_F(FitTool, TheRendererDrawsThePhotoAtTheFittedOffset) {
     EXPECT_GT(lit, 30000);
     // Only the blurred pixels along the band edges may read dark.
     EXPECT_LT(inDark, lit / 50) << inDark << " of " << lit;
+}
+
+// A phone stores a portrait photo on its side with an orientation tag: the
+// photo is fitted as it is seen, turned upright.
+TEST_F(FitTool, APhotoIsTurnedUprightByItsOrientationTag) {
+    const testing::PhotoTruth t = paraboloid();
+    const testing::SyntheticPhoto stored = testing::makeSyntheticPhoto(t, camera(2, 5));
+    const QImage image(stored.pixels.data(), stored.width, stored.height, stored.width * 3, QImage::Format_RGB888);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "JPEG", 90));
+    // An EXIF segment after the start of the image: one entry, the
+    // orientation (0x0112), 6: turn a quarter clockwise to show.
+    const char exif[] = {'\xFF', '\xE1', 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
+                         1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};
+    jpeg.insert(2, QByteArray(exif, sizeof exif));
+    QFile file(QString::fromStdString(path("portrait.jpg")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(jpeg);
+    file.close();
+    std::vector<std::string> args = {path("portrait.jpg"), "--outside", "--json"};
+    const std::vector<std::string> mirror = mirrorArgs(t);
+    args.insert(args.end(), mirror.begin(), mirror.end());
+    const testing::RawRun run = fit(args);
+    ASSERT_EQ(run.exitCode, 0) << run.standardError;
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(run.standardOutput)).object();
+    // Turned a quarter clockwise: (x, y) of the stored photo is seen at
+    // (height - y, x), and the upright bands lie level.
+    const QJsonObject disk = o["disk"].toObject();
+    EXPECT_NEAR(disk["cx"].toDouble(), stored.height - 318.7, 0.5);
+    EXPECT_NEAR(disk["cy"].toDouble(), 351.2, 0.5);
+    EXPECT_NEAR(disk["band_normal_deg"].toDouble(), 2 + 90 - 180, 0.5);
+    EXPECT_NEAR(o["conic"].toDouble(), -1, 0.03);
+    EXPECT_NEAR(o["offset_mm"].toDouble(), 8, 0.25);
 }
 
 // What cannot be a photo of a mirror is refused, saying why: a file that
