@@ -91,7 +91,11 @@ MirrorPoint mirrorPoint(double x, double y, BandAxis axis, double diameter);
 // shadowgram-render: mirror, grating, tester, ray model, the axial and
 // transverse position, the orientation of the bands and "Odd" unchecked,
 // and for a zone the knots, zone height and wavelength with "Show
-// distorted surface". Other fields are left as they are.
+// distorted surface". Other fields are left as they are. The main window
+// reads its model from its controls at every recompute, so it publishes
+// the model to them (publishModelToControls, the axial position and the
+// ray model's check boxes) and, for a zone, fits the editor's profile to
+// the knots as "Retrieve Shape" does, before it draws.
 void applyToModel(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p, BandAxis axis,
                   MirrorModel& m);
 

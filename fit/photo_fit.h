@@ -107,11 +107,15 @@ FitResult fitPhoto(const PhotoAlignment& photo, const FitRequest& request, const
 
 // Two photos, the second taken with the grating `separation` mm farther
 // from the mirror than the first (negative: nearer), on the tester's scale.
-// The pair decides the side: the wrong side raises the joint error many
-// times. Throws PhotoError(BadInput) when the pair contradicts the side
-// given, or, without a side given, would make the mirror an oblate
-// ellipsoid (K > 0.275): the photos are then in the wrong order for the
-// separation, or the separation's sign is wrong.
+// The pair decides the side when the other side fits clearly worse (its
+// truncated mean square residual three times the chosen one's or more; 20
+// to 200 times for synthetic pairs 1 mm apart); otherwise the side given or
+// the conic decides, as for one photo. Throws PhotoError(BadInput) when the
+// pair contradicts the side given, or, without a side given, would make the
+// mirror an oblate ellipsoid (K > 0.275): the photos are then in the wrong
+// order for the separation, or the separation's sign is wrong. (Swapping
+// two photos is the same as moving to the other side with the conic's sign
+// turned over, so near the sphere a swapped pair cannot be told.)
 FitResult fitPhotoPair(const PhotoAlignment& first, const PhotoAlignment& second, double separation,
                        const FitRequest& request, const FitControl& control = {});
 

@@ -26,7 +26,7 @@ struct EdgeOptions {
     int lineStep = 3;            // every lineStep-th scan line
     double maxRadius = 0.97;     // of the disk's radius: the rim's blur stays out
     double maxGrazingDeg = 60;   // largest angle between the brightness gradient and the scan line
-    double minContrast = 0.3;    // of the median local contrast
+    double minContrast = 0.3;    // of the typical local contrast (the median, at least half the disk's)
 };
 
 std::vector<BandEdge> extractEdges(const GreyImage& frame, BandAxis axis, const EdgeOptions& options = {});
