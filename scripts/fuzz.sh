@@ -18,7 +18,7 @@ fi
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(cell_number test_record shape_record jpeg_picture render_options reading_file)
+  targets=(cell_number test_record shape_record jpeg_picture render_options reading_file fit_options photo_alignment)
 fi
 
 "$top/scripts/install-deps.sh" --fuzz

@@ -1,5 +1,5 @@
 // The installed tree: `cmake --install` into a temporary prefix puts the
-// three programs, the desktop entry, the icon, the file types and the
+// four programs, the desktop entry, the icon, the file types and the
 // AppStream description in their places, and the programs run from there.
 #include <QDir>
 #include <QFile>
@@ -51,7 +51,8 @@ protected:
 QTemporaryDir* Installed::prefix = nullptr;
 
 TEST_F(Installed, ProgramsRunFromTheirPlaceWithTheProjectVersion) {
-    for (const char* program : {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce"}) {
+    for (const char* program :
+         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit"}) {
         const QString exe = path(QString("bin/") + program);
         ASSERT_TRUE(QFile::exists(exe)) << program;
         // Ran from elsewhere, so nothing is found next to the sources.

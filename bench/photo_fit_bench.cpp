@@ -1,0 +1,114 @@
+// The photo fit's time on one core, for synthetic photos with the faults of
+// a camera: aligning a photo (disk, band direction, resampling onto the
+// frame) at three sizes up to a 12-megapixel phone photo, then the fit of
+// a pure conic, of a turned edge (the exact trace), and of two photos.
+#include "photo_fit.h"
+#include "synthetic_photo.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+namespace {
+
+using namespace sg;
+
+testing::PhotoTruth conic() {
+    testing::PhotoTruth t;
+    t.mirror.diameter = 200;
+    t.mirror.radius = 2000;
+    t.mirror.linesPerMm = 4;
+    t.parameters.conic = -1;
+    t.parameters.offset = 8;
+    t.parameters.transverse = 0.3;
+    return t;
+}
+
+testing::PhotoTruth turnedEdge() {
+    testing::PhotoTruth t = conic();
+    t.mirror.exact = true;
+    t.zone = {ZoneKind::Edge, 0.8};
+    t.parameters.zoneHeight = -0.25;
+    return t;
+}
+
+testing::Camera camera(double radius, int width, int height) {
+    testing::Camera c;
+    c.width = width, c.height = height, c.cx = width / 2.0 + 13.7, c.cy = height / 2.0 - 8.2, c.radius = radius;
+    c.rotationDeg = 4, c.blur = 2, c.gamma = 1.2, c.noise = 0.015, c.vignetting = 0.3, c.jpegQuality = 80;
+    return c;
+}
+
+// The photos, made once: 0 small (disk radius 140 px), 1 large (550 px),
+// 2 a phone's 4032 x 3024 (1100 px).
+const testing::SyntheticPhoto& photo(int size, bool zone) {
+    static std::map<int, testing::SyntheticPhoto> made;
+    const int key = size * 2 + zone;
+    auto it = made.find(key);
+    if (it != made.end()) return it->second;
+    const testing::Camera c = size == 0 ? camera(140, 400, 360) : size == 1 ? camera(550, 1450, 1300)
+                                                                           : camera(1100, 4032, 3024);
+    return made.emplace(key, testing::makeSyntheticPhoto(zone ? turnedEdge() : conic(), c)).first->second;
+}
+
+const PhotoAlignment& aligned(int size, bool zone) {
+    static std::map<int, PhotoAlignment> done;
+    const int key = size * 2 + zone;
+    auto it = done.find(key);
+    if (it != done.end()) return it->second;
+    return done.emplace(key, alignPhoto(photo(size, zone).view())).first->second;
+}
+
+const char* sizeName(int size) { return size == 0 ? "400 x 360" : size == 1 ? "1450 x 1300" : "4032 x 3024"; }
+
+void BM_AlignPhoto(benchmark::State& state) {
+    const int size = int(state.range(0));
+    const testing::SyntheticPhoto& p = photo(size, false);
+    for (auto _ : state) benchmark::DoNotOptimize(alignPhoto(p.view()));
+    state.SetLabel(sizeName(size));
+}
+BENCHMARK(BM_AlignPhoto)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_FitConic(benchmark::State& state) {
+    const int size = int(state.range(0));
+    const PhotoAlignment& a = aligned(size, false);
+    FitRequest r;
+    r.mirror = conic().mirror;
+    r.side = Side::Outside;
+    for (auto _ : state) benchmark::DoNotOptimize(fitPhoto(a, r));
+    state.SetLabel(sizeName(size));
+}
+BENCHMARK(BM_FitConic)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_FitConicSideUnknown(benchmark::State& state) {
+    const PhotoAlignment& a = aligned(1, false);
+    FitRequest r;
+    r.mirror = conic().mirror;
+    for (auto _ : state) benchmark::DoNotOptimize(fitPhoto(a, r));
+}
+BENCHMARK(BM_FitConicSideUnknown)->Unit(benchmark::kMillisecond);
+
+void BM_FitTurnedEdge(benchmark::State& state) {
+    const int size = int(state.range(0));
+    const PhotoAlignment& a = aligned(size, true);
+    FitRequest r;
+    r.mirror = turnedEdge().mirror;
+    r.side = Side::Outside;
+    r.zone = turnedEdge().zone;
+    for (auto _ : state) benchmark::DoNotOptimize(fitPhoto(a, r));
+    state.SetLabel(sizeName(size));
+}
+BENCHMARK(BM_FitTurnedEdge)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_FitPair(benchmark::State& state) {
+    testing::PhotoTruth second = conic();
+    second.parameters.offset += 2;
+    static const PhotoAlignment b = alignPhoto(testing::makeSyntheticPhoto(second, camera(400, 1100, 1000)).view());
+    const PhotoAlignment& a = aligned(1, false);
+    FitRequest r;
+    r.mirror = conic().mirror;
+    for (auto _ : state) benchmark::DoNotOptimize(fitPhotoPair(a, b, 2, r));
+}
+BENCHMARK(BM_FitPair)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,102 @@
+#pragma once
+// The band pattern of the program's own ray models, evaluated where it is
+// asked for instead of at random points: a band phase z whose integer
+// crossings of z + 1/2 are the band edges, and whose even bands are bright.
+//
+// z = X / w + t, X the position in the grating's plane of the ray reflected
+// at the mirror point (the series model's or the exact trace's, as the
+// passes compute it), w = 1 / (2 lines per mm) the band width and t the
+// transverse offset in bands. The Ronchi pass lights a point when
+// int(|z| + 1/2) is even with "Odd" unchecked, which is this rule.
+//
+// Mirror coordinates: `across` runs across the bands (the grating's ruling
+// direction), `along` along them, both mm from the mirror's centre. The
+// mirror is round, so which frame axis is which only swaps the two.
+
+#include "drawn_zone.h"
+#include "exact_trace.h"
+#include "mirror_model.h"
+#include "picture_frame.h"
+#include "ray_pass.h"
+
+namespace sg {
+
+// What the fit knows before the photo.
+struct FitMirror {
+    double diameter = 200;     // mm
+    double radius = 2000;      // mm, vertex radius of curvature
+    double linesPerMm = 4;     // the grating's ruling as entered
+    double wavelength = 0.55;  // micrometres: zone heights are in waves of it
+    bool sourceMoves = false;  // the tester's source travels with the grating
+    bool exact = false;        // the exact ray trace instead of the two-term series
+};
+
+// A zone the user places: none, a turned edge from `start` to the rim, or
+// a central zone from the centre out to `start` (a fraction of the mirror's
+// radius, 0 < start < 1). Its profile is the editor's spline through knots
+// that follow (rho - start)^2 / (1 - start)^2 beyond the start (edge) or
+// (1 - (rho / start)^2)^2 inside it (centre): height 1 at the rim or the
+// centre, level where it joins the conic.
+enum class ZoneKind { None, Edge, Centre };
+struct ZoneShape {
+    ZoneKind kind = ZoneKind::None;
+    double start = 0.8;
+};
+
+// The knot heights of the zone's profile on the editor's 45 knots (knot 22
+// the centre, 42 and 2 the rim), in editor pixels: -100 at the zone's peak,
+// as a drawing that raises the glass by the zone height. All 0 for no zone.
+std::array<double, kKnotCount> zoneKnots(const ZoneShape& zone);
+
+// The fitted quantities.
+struct BandParameters {
+    double offset = 0;      // mm: the grating from the centre of curvature, positive farther from the mirror
+    double conic = 0;       // conic constant
+    double transverse = 0;  // bands
+    double edgeShift = 0;   // frame pixels: the photo's edges lie this far toward their bright side
+    double zoneHeight = 0;  // waves on the surface, positive raised
+};
+
+// The model for one set of parameters; cheap to make, safe to share
+// between threads once made.
+class BandPhase {
+public:
+    BandPhase(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p);
+
+    // z at a mirror point, mm; NaN where the exact trace misses the plane.
+    double atMirror(double across, double along) const;
+    // z at a frame point (continuous frame pixels) for bands lying on `axis`.
+    double atFrame(double x, double y, BandAxis axis) const;
+    // Bright: the band of z (the nearest integer) is even.
+    bool brightAtFrame(double x, double y, BandAxis axis) const;
+
+    double bandWidth() const { return setup_.bandWidth; }  // mm in the grating's plane
+
+private:
+    MirrorModel model_;
+    RaySetup setup_;
+    DrawnZone unitZone_;  // the zone's profile for a height of one wave
+    double zoneHeight_ = 0;
+    double transverse_ = 0;
+    bool exact_ = false;
+};
+
+// The mirror coordinates (mm) of a frame point, for bands lying on `axis`.
+struct MirrorPoint {
+    double across = 0, along = 0;
+};
+MirrorPoint mirrorPoint(double x, double y, BandAxis axis, double diameter);
+
+// The model that draws the fitted picture in the main window or with
+// shadowgram-render: mirror, grating, tester, ray model, the axial and
+// transverse position, the orientation of the bands and "Odd" unchecked,
+// and for a zone the knots, zone height and wavelength with "Show
+// distorted surface". Other fields are left as they are. The main window
+// reads its model from its controls at every recompute, so it publishes
+// the model to them (publishModelToControls, the axial position and the
+// ray model's check boxes) and, for a zone, fits the editor's profile to
+// the knots as "Retrieve Shape" does, before it draws.
+void applyToModel(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p, BandAxis axis,
+                  MirrorModel& m);
+
+}  // namespace sg

@@ -1,0 +1,510 @@
+#include "photo_fit.h"
+
+#include "coarse_search.h"
+#include "failure.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <charconv>
+
+namespace sg {
+
+static_assert(PictureFrame::kWidth == kPictureWidth && PictureFrame::kHeight == kPictureHeight &&
+                  PictureFrame::kCentreX == kDiskCentreX && PictureFrame::kCentreY == kDiskCentreY &&
+                  PictureFrame::kRadius == kDiskRadius,
+              "the photo's frame is the main window's picture");
+
+namespace {
+
+constexpr int kMinEdges = 24;            // fewer band edges than this: no bands
+constexpr double kMinExplained = 0.04;   // the cosine explains at least this share of the disk's variance
+constexpr double kZoneStep = 0.05;       // of the radius: the fit grows into a zone in these steps
+constexpr double kWeakZoneShare = 0.6;   // a zone explains at least this share of its edges within 1 px
+constexpr int kMinZoneEdges = 20;
+
+// Fixed notation with a point whatever the locale.
+std::string fixed(double v, int decimals) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, decimals).ptr;
+    return std::string(text, end);
+}
+
+// The request describes a mirror and a test the model can draw.
+void checkRequest(const FitRequest& r) {
+    const FitMirror& m = r.mirror;
+    const bool finite = std::isfinite(m.diameter) && std::isfinite(m.radius) && std::isfinite(m.linesPerMm) &&
+                        std::isfinite(m.wavelength);
+    if (!finite || !(m.diameter > 0) || !(m.radius > m.diameter / 2) || !(m.linesPerMm > 0) || !(m.wavelength > 0))
+        throw PhotoError(PhotoFailure::BadInput, "the mirror needs a diameter, a radius of curvature beyond half the "
+                                                 "diameter, a grating ruling and a wavelength, all above 0");
+    if (r.zone.kind != ZoneKind::None && !(r.zone.start > 0.05 && r.zone.start < 0.97))
+        throw PhotoError(PhotoFailure::BadInput, "a zone needs a start within the mirror's radius");
+}
+
+FitMirror effectiveMirror(const FitRequest& r) {
+    checkRequest(r);
+    FitMirror m = r.mirror;
+    // A zone's height is a real height only in the exact trace.
+    if (r.zone.kind != ZoneKind::None) m.exact = true;
+    return m;
+}
+
+std::vector<FitEdge> edgesOf(const PhotoAlignment& a, const FitRequest& r, int photo, const FitControl& control) {
+    control.check();
+    control.report(FitStage::Edges, photo == 0 ? 0.0 : 0.5);
+    const std::vector<BandEdge> raw = extractEdges(a.frame, a.mapping.bands, r.edges);
+    if (int(raw.size()) < kMinEdges)
+        throw PhotoError(PhotoFailure::NoBands, "no bands: only " + std::to_string(raw.size()) +
+                                                    " band edges were found on the mirror");
+    return fitEdges(raw, a.mapping.bands, r.mirror.diameter, photo, std::max(2, r.jackknifeBlocks));
+}
+
+FitParameters startFrom(const CoarseResult& c) {
+    FitParameters p;
+    p.offset = c.parameters.offset;
+    p.conic = c.parameters.conic;
+    p.transverse[0] = c.parameters.transverse;
+    return p;
+}
+
+constexpr int kCandidates = 3;  // regions of the coarse search the edge fit tries
+
+EdgeRegion everything() { return {}; }
+
+// The start for the edge fit: each region the coarse search found, fitted
+// to the edges as a pure conic in a few rounds, and the one that explains
+// most edges within a pixel kept (a square wave can lead the cosine to a
+// wrong region). The parameters are those of the edges' fit, on the branch
+// the search found (offset >= 0 or near it).
+FitParameters bestStart(const std::vector<FitEdge>& edges, const FitProblem& problem, const PhotoAlignment& a,
+                        const FitControl& control) {
+    const std::vector<CoarseResult> candidates =
+        coarseCandidates(a.frame, a.mapping.bands, problem.mirror, kCandidates, control);
+    if (candidates.front().explained < kMinExplained)
+        throw PhotoError(PhotoFailure::NoBands, "no bands: the disk's brightness follows no band pattern of the "
+                                                "mirror described");
+    FitProblem conic = problem;
+    conic.fitZone = false;
+    FitParameters best = startFrom(candidates.front());
+    int bestWithin = -1;
+    double bestCost = 0;
+    for (const CoarseResult& c : candidates) {
+        std::vector<FitEdge> trial = edges;
+        FitParameters p;
+        try {
+            p = fitEdgeRounds(trial, conic, startFrom(c), everything(), {3, true, false, -1}, control);
+        } catch (const PhotoError& e) {
+            if (e.kind() == PhotoFailure::Cancelled) throw;
+            continue;
+        }
+        const EdgeStatistics s = edgeStatistics(trial, everything());
+        if (s.within > bestWithin || (s.within == bestWithin && s.cost < bestCost))
+            best = p, bestWithin = s.within, bestCost = s.cost;
+    }
+    if (bestWithin < 0)
+        throw PhotoError(PhotoFailure::NoFit, "no fit: too few band edges agree with any model of the mirror");
+    return best;
+}
+
+// The region where the surface is taken as the conic, and the steps that
+// grow it into the zone.
+std::vector<EdgeRegion> zoneGrowth(const ZoneShape& zone) {
+    std::vector<EdgeRegion> steps;
+    if (zone.kind == ZoneKind::Edge) {
+        for (double r = zone.start; r < 1; r += kZoneStep) steps.push_back({0, r});
+    } else if (zone.kind == ZoneKind::Centre) {
+        for (double r = zone.start; r > 0; r -= kZoneStep) steps.push_back({r, 2});
+    }
+    steps.push_back(everything());
+    return steps;
+}
+
+EdgeRegion zoneRegion(const ZoneShape& zone) {
+    if (zone.kind == ZoneKind::Edge) return {zone.start, 2};
+    if (zone.kind == ZoneKind::Centre) return {0, zone.start};
+    return {0, -1};
+}
+
+// The fit from a start on one branch: the conic alone, or the conic where
+// the surface is conic and then, step by step, into the zone; for a zone
+// the run that explains more edges within a pixel is kept, the grown one
+// or one fitted on every edge at once.
+FitParameters fitBranch(std::vector<FitEdge>& edges, const FitProblem& problem, const FitParameters& start,
+                        const FitControl& control) {
+    control.report(FitStage::Fit, 0);
+    if (!problem.fitZone) {
+        const FitParameters p = fitEdgeRounds(edges, problem, start, everything(), {6, true, false, -1}, control);
+        control.report(FitStage::Fit, 1);
+        return p;
+    }
+    const std::vector<EdgeRegion> steps = zoneGrowth(problem.zone);
+    FitParameters grown = fitEdgeRounds(edges, problem, start, steps.front(), {4, true, false, -1}, control);
+    for (std::size_t i = 1; i < steps.size(); ++i) {
+        control.report(FitStage::Zone, double(i) / double(steps.size()));
+        grown = fitEdgeRounds(edges, problem, grown, steps[i], {2, true, true, -1}, control);
+    }
+    grown = fitEdgeRounds(edges, problem, grown, everything(), {3, true, true, -1}, control);
+    const EdgeStatistics grownStats = edgeStatistics(edges, everything());
+    std::vector<FitEdge> direct = edges;
+    FitParameters whole = fitEdgeRounds(direct, problem, start, everything(), {6, true, true, -1}, control);
+    const EdgeStatistics wholeStats = edgeStatistics(direct, everything());
+    control.report(FitStage::Zone, 1);
+    if (wholeStats.within > grownStats.within) {
+        edges = std::move(direct);
+        return whole;
+    }
+    return grown;
+}
+
+double sideValue(Side s) { return s == Side::Inside ? -1 : s == Side::Outside ? 1 : 0; }
+Side sideOf(double offset) { return offset < 0 ? Side::Inside : Side::Outside; }
+
+// The edges as if the rim lay `shift` photo pixels farther out: the frame
+// shrinks about its centre.
+void moveRim(std::vector<FitEdge>& edges, const double radius[2], double shift, const FitProblem& problem) {
+    for (FitEdge& e : edges) {
+        const double k = radius[e.photo] / (radius[e.photo] + shift);
+        e.x = PictureFrame::kCentreX + (e.x - PictureFrame::kCentreX) * k;
+        e.y = PictureFrame::kCentreY + (e.y - PictureFrame::kCentreY) * k;
+        const MirrorPoint m = mirrorPoint(e.x, e.y, problem.axis[e.photo], problem.mirror.diameter);
+        e.across = m.across;
+        e.along = m.along;
+        e.rho = std::hypot(m.across, m.along) / (problem.mirror.diameter / 2);
+    }
+}
+
+struct Sigmas {
+    double offset = 0, conic = 0, zone = 0;
+};
+
+Sigmas uncertainties(const std::vector<FitEdge>& edges, const FitProblem& problem, const FitParameters& p,
+                     const PhotoAlignment* photos[2], const FitRequest& request, const FitControl& control) {
+    const int blocks = std::max(2, request.jackknifeBlocks);
+    std::vector<FitParameters> runs;
+    for (int b = 0; b < blocks; ++b) {
+        control.report(FitStage::Uncertainty, double(b) / (blocks + 1));
+        std::vector<FitEdge> copy = edges;
+        runs.push_back(fitEdgeRounds(copy, problem, p, everything(), {2, false, problem.fitZone, b}, control));
+    }
+    auto spread = [&](auto get) {
+        double mean = 0;
+        for (const FitParameters& r : runs) mean += get(r);
+        mean /= double(runs.size());
+        double sum = 0;
+        for (const FitParameters& r : runs) sum += (get(r) - mean) * (get(r) - mean);
+        return (double(runs.size()) - 1) / double(runs.size()) * sum;
+    };
+    Sigmas s;
+    const double jackOffset = spread([](const FitParameters& r) { return r.offset; });
+    const double jackConic = spread([](const FitParameters& r) { return r.conic; });
+    const double jackZone = spread([](const FitParameters& r) { return r.zoneHeight; });
+
+    control.report(FitStage::Uncertainty, double(blocks) / (blocks + 1));
+    std::vector<FitEdge> moved = edges;
+    const double radius[2] = {photos[0]->disk.radius, photos[1] ? photos[1]->disk.radius : 1};
+    moveRim(moved, radius, request.rimShift, problem);
+    const FitParameters rim = fitEdgeRounds(moved, problem, p, everything(), {2, false, problem.fitZone, -1}, control);
+    s.offset = std::sqrt(jackOffset + (rim.offset - p.offset) * (rim.offset - p.offset));
+    s.conic = std::sqrt(jackConic + (rim.conic - p.conic) * (rim.conic - p.conic));
+    s.zone = std::sqrt(jackZone + (rim.zoneHeight - p.zoneHeight) * (rim.zoneHeight - p.zoneHeight));
+    control.report(FitStage::Uncertainty, 1);
+    return s;
+}
+
+// Band pairs across the disk under the model: half the range of the phase.
+double bandPairs(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p) {
+    const BandPhase phase(mirror, zone, p);
+    double lo = INFINITY, hi = -INFINITY;
+    const double r = 0.99 * mirror.diameter / 2;
+    for (int j = -20; j <= 20; ++j)
+        for (int i = -20; i <= 20; ++i) {
+            const double u = r * i / 20, v = r * j / 20;
+            if (u * u + v * v > r * r) continue;
+            const double z = phase.atMirror(u, v);
+            if (!std::isfinite(z)) continue;
+            lo = std::min(lo, z), hi = std::max(hi, z);
+        }
+    return hi > lo ? (hi - lo) / 2 : 0;
+}
+
+void addWarnings(FitResult& result, const std::vector<FitEdge>& edges, const FitRequest& request) {
+    if (result.bandPairs < 1)
+        result.warnings.push_back({FitWarningKind::FewBands, "a near-null picture (" + fixed(result.bandPairs, 1) +
+                                                                 " band pairs): the offset and the conic are weak"});
+    else if (result.bandPairs < 2)
+        result.warnings.push_back({FitWarningKind::FewBands, "fewer than 2 band pairs (" + fixed(result.bandPairs, 1) +
+                                                                 "): the offset and the conic are weak"});
+    if (result.edgeRmsPhoto > 1)
+        result.warnings.push_back({FitWarningKind::LargeResidual, "the edges lie " + fixed(result.edgeRmsPhoto, 2) +
+                                                                      " pixels RMS from the model: the model may not "
+                                                                      "describe this mirror or photo"});
+    if (request.zone.kind != ZoneKind::None) {
+        const EdgeRegion region = zoneRegion(request.zone);
+        int inZone = 0, within = 0;
+        for (const FitEdge& e : edges)
+            if (region.contains(e)) {
+                ++inZone;
+                within += std::isfinite(e.residual) && std::fabs(e.residual) <= 1;
+            }
+        if (inZone < kMinZoneEdges || within < kWeakZoneShare * inZone)
+            result.warnings.push_back(
+                {FitWarningKind::WeakZone, "the zone explains only " + std::to_string(within) + " of the " +
+                                               std::to_string(inZone) +
+                                               " edges in it within a pixel: its height is doubtful"});
+    }
+}
+
+FitResult assemble(const FitProblem& problem, const FitParameters& p, const Sigmas& s, std::vector<FitEdge> edges,
+                   const PhotoAlignment& first, const FitRequest& request) {
+    FitResult result;
+    result.mirror = problem.mirror;
+    result.zone = problem.zone;
+    result.axis = problem.axis[0];
+    result.parameters = photoParameters(problem, p, 0);
+    if (problem.photos == 2) {
+        result.secondParameters = photoParameters(problem, p, 1);
+        result.secondAxis = problem.axis[1];
+    }
+    result.offset = {p.offset, s.offset};
+    result.conic = {p.conic, s.conic};
+    result.correctionPercent = -100 * p.conic;
+    if (problem.fitZone) result.zoneHeight = Estimate{p.zoneHeight, s.zone};
+    const EdgeStatistics stats = edgeStatistics(edges, everything());
+    result.edgesFound = int(edges.size());
+    result.edgesUsed = stats.used;
+    result.edgeRms = stats.rms;
+    result.edgeRmsPhoto = stats.rms * first.mapping.scale;
+    result.bandPairs = bandPairs(problem.mirror, problem.zone, result.parameters);
+    addWarnings(result, edges, request);
+    result.edges = std::move(edges);
+    return result;
+}
+
+// The side when only the conic can tell it: the branch with K <= 0.
+FitParameters sideFromConic(std::vector<FitEdge>& edges, const FitProblem& problem, FitParameters p, FitResult& result,
+                            const FitControl& control) {
+    if (p.conic > 0) {
+        p = otherSide(p, problem);
+        p = fitEdgeRounds(edges, problem, p, everything(), {3, true, problem.fitZone, -1}, control);
+    }
+    if (std::fabs(p.conic) >= kSideConicLimit) {
+        result.side = sideOf(p.offset);
+        result.sideFrom = SideFrom::Conic;
+    } else {
+        result.side = Side::Unknown;
+        result.sideFrom = SideFrom::Undecided;
+    }
+    return p;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A fault of the model's arithmetic (a ray the model cannot follow for the
+// parameters tried) ends the fit as one that failed, with its message.
+template <class Fit>
+FitResult guarded(Fit&& fit) {
+    try {
+        return fit();
+    } catch (const ActionError& e) {
+        throw PhotoError(PhotoFailure::NoFit, std::string("no fit: ") + e.what());
+    }
+}
+
+FitResult fitOne(const PhotoAlignment& photo, const FitRequest& request, const FitControl& control) {
+    const auto started = std::chrono::steady_clock::now();
+    FitProblem problem;
+    problem.mirror = effectiveMirror(request);
+    problem.zone = request.zone;
+    problem.fitZone = request.zone.kind != ZoneKind::None;
+    problem.axis[0] = problem.axis[1] = photo.mapping.bands;
+
+    std::vector<FitEdge> edges = edgesOf(photo, request, 0, control);
+    FitParameters start = bestStart(edges, problem, photo, control);
+    // The side given picks the branch.
+    if (sideValue(request.side) * start.offset < 0) start = otherSide(start, problem);
+    FitParameters p = fitBranch(edges, problem, start, control);
+    if (sideValue(request.side) * p.offset < 0) {
+        p = otherSide(p, problem);
+        p = fitEdgeRounds(edges, problem, p, everything(), {3, true, problem.fitZone, -1}, control);
+    }
+
+    FitResult decided;
+    if (request.side != Side::Unknown) {
+        decided.side = request.side;
+        decided.sideFrom = SideFrom::Given;
+    } else {
+        p = sideFromConic(edges, problem, p, decided, control);
+    }
+    const PhotoAlignment* photos[2] = {&photo, nullptr};
+    const Sigmas s = uncertainties(edges, problem, p, photos, request, control);
+    FitResult result = assemble(problem, p, s, std::move(edges), photo, request);
+    result.side = decided.side;
+    result.sideFrom = decided.sideFrom;
+    if (result.sideFrom == SideFrom::Undecided)
+        result.warnings.insert(result.warnings.begin(),
+                               {FitWarningKind::SideUndecided,
+                                "the side of the centre of curvature is undecided: the conic (" + fixed(p.conic, 3) +
+                                    ") is too near the sphere to tell; the offset's sign may be the other one"});
+    if (result.sideFrom == SideFrom::Given && p.conic > kSideConicLimit)
+        result.warnings.push_back({FitWarningKind::PositiveConic,
+                                   "on the side given the mirror is an oblate ellipsoid (K = " + fixed(p.conic, 3) +
+                                       "); on the other side it would be K = " + fixed(-p.conic, 3)});
+    result.seconds = secondsSince(started);
+    return result;
+}
+
+FitResult fitPair(const PhotoAlignment& first, const PhotoAlignment& second, double separation,
+                  const FitRequest& request, const FitControl& control) {
+    const auto started = std::chrono::steady_clock::now();
+    if (!(separation != 0) || !std::isfinite(separation))
+        throw PhotoError(PhotoFailure::BadInput, "the two photos need a separation other than 0 mm");
+    const FitMirror mirror = effectiveMirror(request);
+    FitProblem single[2];
+    for (int i = 0; i < 2; ++i) {
+        single[i].mirror = mirror;
+        single[i].axis[0] = single[i].axis[1] = (i == 0 ? first : second).mapping.bands;
+    }
+    std::vector<FitEdge> edges[2] = {edgesOf(first, request, 0, control), edgesOf(second, request, 1, control)};
+    // Each photo alone, as a pure conic, on the branch the search found.
+    FitParameters alone[2];
+    for (int i = 0; i < 2; ++i) {
+        std::vector<FitEdge> own = edges[i];
+        for (FitEdge& e : own) e.photo = 0;
+        const FitParameters start = bestStart(own, single[i], i == 0 ? first : second, control);
+        alone[i] = fitEdgeRounds(own, single[i], start, everything(), {3, true, false, -1}, control);
+    }
+    // The same branch for both: the conic's sign agrees.
+    if ((alone[0].conic > 0) != (alone[1].conic > 0)) alone[1] = otherSide(alone[1], single[1]);
+
+    FitProblem problem;
+    problem.mirror = mirror;
+    problem.zone = request.zone;
+    problem.fitZone = request.zone.kind != ZoneKind::None;
+    problem.photos = 2;
+    problem.separation = separation;
+    problem.axis[0] = first.mapping.bands;
+    problem.axis[1] = second.mapping.bands;
+    std::vector<FitEdge> both = edges[0];
+    both.insert(both.end(), edges[1].begin(), edges[1].end());
+
+    // Both sides, jointly: the second's offset is the first's plus the
+    // separation only on the true side.
+    control.report(FitStage::SecondPhoto, 0);
+    FitParameters branch[2];
+    branch[0].offset = alone[0].offset;
+    branch[0].conic = 0.5 * (alone[0].conic + alone[1].conic);
+    branch[0].transverse[0] = alone[0].transverse[0];
+    branch[0].transverse[1] = alone[1].transverse[0];
+    branch[0].edgeShift[0] = alone[0].edgeShift[0];
+    branch[0].edgeShift[1] = alone[1].edgeShift[0];
+    branch[1] = branch[0];
+    branch[1].offset = -alone[0].offset;
+    branch[1].conic = -branch[0].conic;
+    branch[1].transverse[0] = -branch[0].transverse[0];
+    branch[1].transverse[1] = -branch[0].transverse[1];
+    std::vector<FitEdge> joint[2] = {both, both};
+    double score[2];
+    FitProblem conicOnly = problem;
+    conicOnly.fitZone = false;
+    for (int b = 0; b < 2; ++b) {
+        control.report(FitStage::SecondPhoto, 0.1 + 0.4 * b);
+        branch[b] = fitEdgeRounds(joint[b], conicOnly, branch[b], everything(), {6, true, false, -1}, control);
+        // A truncated square: a wrong side leaves many edges bands away.
+        double sum = 0;
+        for (const FitEdge& e : joint[b]) sum += std::isfinite(e.residual) ? std::min(e.residual * e.residual, 4.0) : 4;
+        score[b] = sum / double(joint[b].size());
+    }
+    control.report(FitStage::SecondPhoto, 1);
+    const int best = score[0] <= score[1] ? 0 : 1;
+    FitParameters p = branch[best];
+    both = std::move(joint[best]);
+    // The pair decides when the other side fits clearly worse.
+    const bool decisive = score[1 - best] > 3 * score[best];
+    if (problem.fitZone) p = fitBranch(both, problem, p, control);
+
+    FitResult decided;
+    if (decisive) {
+        const Side pairSide = sideOf(p.offset);
+        if (request.side != Side::Unknown && request.side != pairSide)
+            throw PhotoError(PhotoFailure::BadInput,
+                             std::string("the two photos put the first one's grating ") +
+                                 (pairSide == Side::Inside ? "inside" : "outside") +
+                                 " the centre of curvature, not " +
+                                 (request.side == Side::Inside ? "inside" : "outside") +
+                                 " as given: are the photos in the order of the separation?");
+        if (request.side == Side::Unknown && p.conic > kSideConicLimit)
+            throw PhotoError(PhotoFailure::BadInput,
+                             "the two photos, taken in this order " + fixed(separation, 2) +
+                                 " mm apart, would make the mirror an oblate ellipsoid (K = " + fixed(p.conic, 3) +
+                                 "): are the photos in the order of the separation?");
+        decided.side = pairSide;
+        decided.sideFrom = SideFrom::SecondPhoto;
+    } else if (request.side != Side::Unknown) {
+        if (sideValue(request.side) * p.offset < 0) {
+            p = otherSide(p, problem);
+            p = fitEdgeRounds(both, problem, p, everything(), {3, true, problem.fitZone, -1}, control);
+        }
+        decided.side = request.side;
+        decided.sideFrom = SideFrom::Given;
+    } else {
+        p = sideFromConic(both, problem, p, decided, control);
+    }
+
+    const PhotoAlignment* photos[2] = {&first, &second};
+    const Sigmas s = uncertainties(both, problem, p, photos, request, control);
+    FitResult result = assemble(problem, p, s, std::move(both), first, request);
+    result.side = decided.side;
+    result.sideFrom = decided.sideFrom;
+    if (result.sideFrom == SideFrom::Undecided)
+        result.warnings.insert(result.warnings.begin(),
+                               {FitWarningKind::SideUndecided,
+                                "the side of the centre of curvature is undecided: the two photos fit either side, "
+                                "and the conic (" + fixed(p.conic, 3) + ") is too near the sphere to tell"});
+    result.seconds = secondsSince(started);
+    return result;
+}
+
+}  // namespace
+
+FitResult fitPhoto(const PhotoAlignment& photo, const FitRequest& request, const FitControl& control) {
+    return guarded([&] { return fitOne(photo, request, control); });
+}
+
+FitResult fitPhotoPair(const PhotoAlignment& first, const PhotoAlignment& second, double separation,
+                       const FitRequest& request, const FitControl& control) {
+    return guarded([&] { return fitPair(first, second, separation, request, control); });
+}
+
+std::vector<std::uint8_t> fittedEdgeMask(const FitResult& result) {
+    const int w = PictureFrame::kWidth, h = PictureFrame::kHeight;
+    std::vector<std::uint8_t> mask(std::size_t(w) * std::size_t(h), 0);
+    const BandPhase phase(result.mirror, result.zone, result.parameters);
+    std::vector<double> band(mask.size(), NAN);
+    const double r = PictureFrame::kRadius;
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const double x = i + 0.5, y = j + 0.5;
+            const double d = std::hypot(x - PictureFrame::kCentreX, y - PictureFrame::kCentreY);
+            if (std::fabs(d - r) < 0.5) mask[std::size_t(j) * std::size_t(w) + std::size_t(i)] = 1;
+            if (d >= r) continue;
+            const double z = phase.atFrame(x, y, result.axis);
+            if (std::isfinite(z)) band[std::size_t(j) * std::size_t(w) + std::size_t(i)] = std::floor(z + 0.5);
+        }
+    for (int j = 0; j + 1 < h; ++j)
+        for (int i = 0; i + 1 < w; ++i) {
+            const std::size_t k = std::size_t(j) * std::size_t(w) + std::size_t(i);
+            if (std::isnan(band[k])) continue;
+            const double right = band[k + 1], below = band[k + std::size_t(w)];
+            if ((!std::isnan(right) && right != band[k]) || (!std::isnan(below) && below != band[k])) mask[k] = 1;
+        }
+    return mask;
+}
+
+void applyFitToModel(const FitResult& result, MirrorModel& m) {
+    applyToModel(result.mirror, result.zone, result.parameters, result.axis, m);
+}
+
+}  // namespace sg

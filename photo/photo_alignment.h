@@ -1,0 +1,27 @@
+#pragma once
+// A photo laid onto the program's picture frame in one call: the disk, the
+// band direction, the mapping and the resampled brightness.
+
+#include "band_direction.h"
+#include "disk_detection.h"
+#include "photo_image.h"
+#include "picture_frame.h"
+
+namespace sg {
+
+struct PhotoAlignment {
+    int photoWidth = 0, photoHeight = 0;  // pixels
+    DiskFit disk;
+    BandDirection direction;
+    FrameMapping mapping;
+    GreyImage frame;  // 800 x 700, NaN where the photo does not reach
+};
+
+// Throws PhotoError (Unusable, NoMirror, NoBands) with a message for the
+// user; std::invalid_argument for a view without pixels.
+PhotoAlignment alignPhoto(const GreyImage& photo, const DiskOptions& options = {});
+inline PhotoAlignment alignPhoto(const PhotoView& photo, const DiskOptions& options = {}) {
+    return alignPhoto(toGrey(photo), options);
+}
+
+}  // namespace sg

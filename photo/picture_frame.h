@@ -1,0 +1,57 @@
+#pragma once
+// The program's own picture frame and the mapping of a photo onto it. The
+// main window draws an 800 x 700 picture with the mirror's disk centred at
+// (410, 300) and 275 pixels in radius: the mirror point (u, v) mm of a
+// mirror of diameter D lies at X = 410 + 550 u / D, Y = 300 + 550 v / D in
+// continuous pixels (pixel (i, j) covers [i, i + 1) x [j, j + 1)). A photo
+// resampled onto this frame lies under the simulation pixel for pixel, and
+// the fit works in its coordinates.
+
+#include "band_direction.h"
+#include "disk_detection.h"
+#include "photo_image.h"
+
+namespace sg {
+
+struct PictureFrame {
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 700;
+    static constexpr double kCentreX = 410;
+    static constexpr double kCentreY = 300;
+    static constexpr double kRadius = 275;
+};
+
+// How the bands lie in the frame: upright (their normal along X, as the
+// main window's "vertical" orientation draws them) or level (normal along Y).
+enum class BandAxis { Vertical, Horizontal };
+
+struct FramePoint {
+    double x = 0, y = 0;
+};
+
+// Photo point = disk centre + scale * rotation(rotationDeg) * (frame point -
+// frame centre); the rotation turns from +x toward +y.
+struct FrameMapping {
+    double cx = 0, cy = 0;     // the disk's centre in the photo, photo pixels
+    double scale = 1;          // photo pixels per frame pixel: the disk's radius / 275
+    double rotationDeg = 0;    // within [-45, 45]
+    BandAxis bands = BandAxis::Vertical;
+
+    FramePoint toPhoto(FramePoint frame) const;
+    FramePoint toFrame(FramePoint photo) const;
+};
+
+// The mapping that puts the disk on the frame's disk and turns the bands
+// onto the nearer of the two axes.
+FrameMapping frameMapping(const DiskFit& disk, const BandDirection& direction);
+
+// The photo's brightness on the frame, 800 x 700: each frame pixel takes
+// the photo at its centre, interpolated (from a halved copy where the photo
+// is more than 1.5 times larger, so that detail finer than a frame pixel
+// averages out). Frame pixels that fall outside the photo are NaN.
+GreyImage resampleToFrame(const GreyImage& photo, const FrameMapping& mapping);
+
+// The same for the photo's colours, for showing it; outside the photo black.
+RgbImage resampleToFrame(const PhotoView& photo, const FrameMapping& mapping);
+
+}  // namespace sg

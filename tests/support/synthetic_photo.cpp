@@ -1,0 +1,183 @@
+#include "synthetic_photo.h"
+
+#include "ray_pass.h"
+
+#include <QBuffer>
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+
+namespace sg::testing {
+
+namespace {
+
+// The model the program draws the truth with, and whether a mirror point is lit.
+class Decision {
+public:
+    explicit Decision(const PhotoTruth& t) {
+        setModelDefaults(m_);
+        MirrorModel fitted;
+        setModelDefaults(fitted);
+        applyToModel(t.mirror, t.zone, t.parameters, BandAxis::Vertical, fitted);
+        m_ = fitted;
+        setup_ = makeRaySetup(m_, 1);
+        aperture_ = m_.mirrorDiameter / 2;
+    }
+    // 0 outside the mirror, 1 dark, 2 lit.
+    int at(double u, double v) const {
+        if (u * u + v * v > aperture_ * aperture_) return 0;
+        const bool lit = m_.exactTrace ? exactRayLit(m_, setup_, u, v) : normalRayLit(m_, setup_, u, v);
+        return lit ? 2 : 1;
+    }
+
+private:
+    MirrorModel m_;
+    RaySetup setup_;
+    double aperture_ = 0;
+};
+
+}  // namespace
+
+SyntheticPhoto makeSyntheticPhoto(const PhotoTruth& truth, const Camera& cam) {
+    const Decision decision(truth);
+    const double a = cam.rotationDeg * std::numbers::pi / 180;
+    const double scale = cam.radius / PictureFrame::kRadius;
+    const double mmPerFramePixel = truth.mirror.diameter / (2 * PictureFrame::kRadius);
+    // Photo point -> mirror point (u, v) in mm through the frame.
+    auto classAt = [&](double x, double y) {
+        const double dx = (x - cam.cx) / scale, dy = (y - cam.cy) / scale;
+        const double fx = dx * std::cos(a) + dy * std::sin(a), fy = -dx * std::sin(a) + dy * std::cos(a);
+        return decision.at(fx * mmPerFramePixel, fy * mmPerFramePixel);
+    };
+    const double levels[3] = {cam.background, cam.dark, cam.bright};
+    const int w = cam.width, h = cam.height;
+    std::vector<std::uint8_t> centre(std::size_t(w) * std::size_t(h));
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) centre[std::size_t(j) * std::size_t(w) + std::size_t(i)] = std::uint8_t(classAt(i + 0.5, j + 0.5));
+    GreyImage image(w, h);
+    const int n = std::max(1, cam.supersample);
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const int c = centre[std::size_t(j) * std::size_t(w) + std::size_t(i)];
+            bool uniform = true;
+            for (int dj = -1; dj <= 1 && uniform; ++dj)
+                for (int di = -1; di <= 1; ++di) {
+                    const int x = std::clamp(i + di, 0, w - 1), y = std::clamp(j + dj, 0, h - 1);
+                    if (centre[std::size_t(y) * std::size_t(w) + std::size_t(x)] != c) uniform = false;
+                }
+            if (uniform) {
+                image.at(i, j) = float(levels[c]);
+                continue;
+            }
+            double sum = 0;
+            for (int q = 0; q < n; ++q)
+                for (int p = 0; p < n; ++p) sum += levels[classAt(i + (p + 0.5) / n, j + (q + 0.5) / n)];
+            image.at(i, j) = float(sum / (n * n));
+        }
+
+    image = gaussianBlur(image, cam.blur);
+    std::mt19937 random(cam.seed);
+    std::normal_distribution<double> gauss(0, 1);
+    const double corner = std::hypot(w / 2.0, h / 2.0);
+    SyntheticPhoto photo;
+    photo.width = w;
+    photo.height = h;
+    photo.format = cam.colour ? PixelFormat::Rgb8 : PixelFormat::Grey8;
+    const int channels = cam.colour ? 3 : 1;
+    const double tint[3] = {1.0, 0.55, 0.35};  // a red source
+    photo.pixels.resize(std::size_t(w) * std::size_t(h) * std::size_t(channels));
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const double d = std::hypot(i + 0.5 - w / 2.0, j + 0.5 - h / 2.0) / corner;
+            const double lit = std::pow(std::max(0.0, image.at(i, j) * (1 - cam.vignetting * d * d)), cam.gamma);
+            for (int c = 0; c < channels; ++c) {
+                const double v = (cam.colour ? tint[c] : 1.0) * lit + cam.noise * gauss(random);
+                photo.pixels[(std::size_t(j) * std::size_t(w) + std::size_t(i)) * std::size_t(channels) + std::size_t(c)] =
+                    std::uint8_t(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+            }
+        }
+    if (cam.jpegQuality > 0) {
+        const QImage::Format format = cam.colour ? QImage::Format_RGB888 : QImage::Format_Grayscale8;
+        const QImage picture(photo.pixels.data(), w, h, w * channels, format);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "JPEG", cam.jpegQuality);
+        QImage decoded = QImage::fromData(bytes, "JPEG").convertToFormat(format);
+        for (int j = 0; j < h; ++j)
+            std::copy_n(decoded.constScanLine(j), w * channels, photo.pixels.begin() + std::ptrdiff_t(j) * w * channels);
+    }
+    return photo;
+}
+
+Camera randomCamera(std::uint32_t seed) {
+    std::mt19937 random(seed * 7919u + 17u);
+    std::uniform_real_distribution<double> unit(0, 1);
+    auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    Camera c;
+    c.radius = PictureFrame::kRadius * std::exp(between(std::log(0.5), std::log(2.0)));
+    c.width = int(2 * c.radius * between(1.2, 1.6)) + 16;
+    c.height = int(2 * c.radius * between(1.15, 1.5)) + 16;
+    c.cx = c.width / 2.0 + between(-0.7, 0.7) * (c.width / 2.0 - c.radius - 6);
+    c.cy = c.height / 2.0 + between(-0.7, 0.7) * (c.height / 2.0 - c.radius - 6);
+    c.rotationDeg = (unit(random) < 0.5 ? 0 : 90) + between(-10, 10);
+    c.blur = between(1, 3);
+    c.gamma = between(0.6, 1.6);
+    c.vignetting = between(0, 0.4);
+    c.noise = between(0.005, 0.03);
+    c.jpegQuality = int(between(50, 90.99));
+    c.colour = unit(random) < 0.7;
+    c.bright = between(0.6, 0.95);
+    c.dark = between(0.03, 0.1);
+    c.background = between(0.01, c.dark);
+    c.seed = seed;
+    return c;
+}
+
+PhotoTruth randomConic(std::uint32_t seed) {
+    std::mt19937 random(seed * 104729u + 3u);
+    std::uniform_real_distribution<double> unit(0, 1);
+    auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
+    PhotoTruth t;
+    t.mirror.diameter = between(150, 300);
+    t.mirror.radius = 2 * between(4, 8) * t.mirror.diameter;
+    t.mirror.linesPerMm = between(2, 6);
+    t.parameters.conic = between(-1.5, 0.2);
+    t.parameters.transverse = between(-1, 1);
+    // The offset that gives the band pairs wanted along the diameter
+    // across the bands: the phase there is linear in the offset.
+    const double pairs = between(3, 6);
+    const double sign = unit(random) < 0.5 ? -1 : 1;
+    auto rimPhase = [&](double offset) {
+        const BandPhase p(t.mirror, {}, {offset, t.parameters.conic, 0, 0, 0});
+        const double rim = 0.999 * t.mirror.diameter / 2;
+        return (p.atMirror(rim, 0) - p.atMirror(-rim, 0)) / 2;
+    };
+    const double at0 = rimPhase(0), perMm = rimPhase(1) - at0;
+    t.parameters.offset = (sign * pairs - at0) / perMm;
+    return t;
+}
+
+PhotoTruth randomTurnedEdge(std::uint32_t seed) {
+    PhotoTruth t = randomConic(seed);
+    std::mt19937 random(seed * 15485863u + 11u);
+    std::uniform_real_distribution<double> unit(0, 1);
+    t.mirror.exact = true;
+    t.zone.kind = ZoneKind::Edge;
+    t.zone.start = 0.7 + 0.15 * unit(random);
+    t.parameters.zoneHeight = -0.5 + 0.8 * unit(random);
+    return t;
+}
+
+bool savePhoto(const SyntheticPhoto& photo, const std::string& path) {
+    const bool colour = photo.format == PixelFormat::Rgb8;
+    const QImage picture(photo.pixels.data(), photo.width, photo.height, photo.width * (colour ? 3 : 1),
+                         colour ? QImage::Format_RGB888 : QImage::Format_Grayscale8);
+    const QString name = QString::fromStdString(path);
+    return picture.save(name, name.endsWith(".jpg") ? "JPEG" : "PNG", name.endsWith(".jpg") ? 85 : -1);
+}
+
+}  // namespace sg::testing

@@ -1,0 +1,133 @@
+// shadowgram-fit: the simulated grating test fitted to a photo of it; the
+// offset, the conic and a zone with their uncertainties, as text or JSON,
+// and the photo on the program's frame with the fitted edges over it.
+
+#include "fit_options.h"
+#include "fit_report.h"
+#include "mirror_options.h"
+#include "photo_file.h"
+#include "record_file.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QImage>
+
+#include <chrono>
+#include <iostream>
+
+namespace {
+
+constexpr const char* kName = "shadowgram-fit";
+
+// Exit statuses: done, failed while working (no mirror, no bands, no fit),
+// bad usage or input.
+constexpr int kDone = 0, kFailed = 1, kBadInput = 2;
+
+int failure(const std::string& message, int status) {
+    std::cerr << kName << ": " << message << '\n';
+    return status;
+}
+
+int statusOf(sg::PhotoFailure kind) {
+    switch (kind) {
+    case sg::PhotoFailure::Unusable:
+    case sg::PhotoFailure::BadInput: return kBadInput;
+    case sg::PhotoFailure::NoMirror:
+    case sg::PhotoFailure::NoBands:
+    case sg::PhotoFailure::NoFit:
+    case sg::PhotoFailure::Cancelled: break;
+    }
+    return kFailed;
+}
+
+// The first photo on the frame, the fitted edges and the rim drawn over it
+// in green, as PNG bytes.
+QByteArray overlayPng(const sg::LoadedPhoto& photo, const sg::PhotoAlignment& alignment, const sg::FitResult& result) {
+    const sg::RgbImage frame = sg::resampleToFrame(photo.view(), alignment.mapping);
+    QImage image(frame.width, frame.height, QImage::Format_RGB888);
+    for (int y = 0; y < frame.height; ++y)
+        std::copy_n(frame.rgb.data() + std::size_t(y) * std::size_t(frame.width) * 3, frame.width * 3, image.scanLine(y));
+    const std::vector<std::uint8_t> mask = sg::fittedEdgeMask(result);
+    for (int y = 0; y < frame.height; ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < frame.width; ++x)
+            if (mask[std::size_t(y) * std::size_t(frame.width) + std::size_t(x)]) {
+                row[3 * x] = 0;
+                row[3 * x + 1] = 255;
+                row[3 * x + 2] = 0;
+            }
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return {};
+    return png;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto started = std::chrono::steady_clock::now();
+    sg::FitOptions options;
+    try {
+        options = sg::parseFitOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const sg::FileNameError& e) {
+        return failure(e.what(), kBadInput);
+    } catch (const std::invalid_argument& e) {
+        std::cerr << kName << ": " << e.what() << "\n\n" << sg::fitUsage();
+        return kBadInput;
+    }
+    if (options.help) {
+        std::cout << sg::fitUsage();
+        return kDone;
+    }
+    if (options.version) {
+        std::cout << kName << " " << SHADOWGRAM_VERSION << '\n';
+        return kDone;
+    }
+    // The image plug-ins are found through the application object.
+    QCoreApplication app(argc, argv);
+
+    sg::LoadedPhoto photos[2];
+    sg::PhotoAlignment alignments[2];
+    const std::string names[2] = {options.photo, options.secondPhoto};
+    const int count = options.secondPhoto.empty() ? 1 : 2;
+    for (int i = 0; i < count; ++i) {
+        try {
+            photos[i] = sg::loadPhoto(names[i]);
+        } catch (const sg::PhotoFileError& e) {
+            return failure("cannot read the photo \"" + names[i] + "\": " + e.what(), kBadInput);
+        }
+        try {
+            alignments[i] = sg::alignPhoto(photos[i].view());
+        } catch (const sg::PhotoError& e) {
+            return failure("\"" + names[i] + "\": " + e.what(), statusOf(e.kind()));
+        }
+    }
+
+    sg::FitResult result;
+    try {
+        result = count == 1 ? sg::fitPhoto(alignments[0], options.request)
+                            : sg::fitPhotoPair(alignments[0], alignments[1], *options.separation, options.request);
+    } catch (const sg::PhotoError& e) {
+        return failure((count == 1 ? "\"" + names[0] + "\": " : std::string()) + e.what(), statusOf(e.kind()));
+    }
+
+    if (!options.overlay.empty()) {
+        const QByteArray png = overlayPng(photos[0], alignments[0], result);
+        if (png.isEmpty()) return failure("cannot encode the overlay as PNG", kFailed);
+        if (const std::optional<QString> reason = sg::saveWholeFile(QString::fromStdString(options.overlay), png))
+            return failure("cannot write " + options.overlay + ": " + reason->toStdString(), kFailed);
+    }
+
+    sg::FitReportInput report;
+    report.photo = names[0];
+    report.secondPhoto = names[1];
+    report.first = &alignments[0];
+    report.second = count == 2 ? &alignments[1] : nullptr;
+    report.separation = options.separation.value_or(0);
+    report.result = &result;
+    report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::cout << (options.json ? sg::fitReportJson(report) : sg::fitReportText(report));
+    return kDone;
+}

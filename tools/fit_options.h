@@ -1,0 +1,32 @@
+#pragma once
+// Options of shadowgram-fit.
+
+#include "photo_fit.h"
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace sg {
+
+struct FitOptions {
+    std::string photo;                  // the photo to fit
+    FitRequest request;                 // mirror, side, zone and tester as given
+    std::string secondPhoto;            // empty without a second photo
+    std::optional<double> separation;   // mm, the second photo's grating minus the first's
+    bool json = false;
+    std::string overlay;                // empty: no overlay
+    bool help = false;
+    bool version = false;
+};
+
+// Parses the command line (without the program name). Throws
+// std::invalid_argument for an unknown option, a missing or bad value, a
+// missing required option or options that do not go together, and
+// FileNameError (mirror_options.h) for a file name that cannot be used.
+FitOptions parseFitOptions(const std::vector<std::string>& args);
+
+std::string fitUsage();
+
+}  // namespace sg

@@ -1,0 +1,27 @@
+#pragma once
+// What shadowgram-fit prints: lines of text, or the same as JSON under
+// stable keys. Numbers are written with a point whatever the locale.
+
+#include "photo_fit.h"
+
+#include <string>
+
+namespace sg {
+
+struct FitReportInput {
+    std::string photo;         // the first photo's name as given
+    std::string secondPhoto;   // empty for one photo
+    const PhotoAlignment* first = nullptr;
+    const PhotoAlignment* second = nullptr;
+    double separation = 0;     // mm, with a second photo
+    const FitResult* result = nullptr;
+    double seconds = 0;        // the whole run's
+};
+
+std::string fitReportText(const FitReportInput& in);
+std::string fitReportJson(const FitReportInput& in);
+
+// Fixed notation with `decimals` decimals and a point.
+std::string fixedPoint(double value, int decimals);
+
+}  // namespace sg

@@ -1,0 +1,36 @@
+#include "photo_file.h"
+
+#include "record_file.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace sg {
+
+LoadedPhoto loadPhoto(const std::string& path) {
+    // Only as much room as the file needs; anything but a regular file is
+    // refused by the reading itself.
+    const QFileInfo info(QString::fromStdString(path));
+    const qint64 room = info.isFile() ? std::min(info.size() + 1, kMaxPhotoBytes + 1) : 1;
+    QByteArray bytes;
+    if (const std::optional<QString> reason = readFileStart(QString::fromStdString(path), room, bytes))
+        throw PhotoFileError(reason->toStdString());
+    if (bytes.size() > kMaxPhotoBytes) throw PhotoFileError("the file is larger than 256 MB");
+    if (bytes.isEmpty()) throw PhotoFileError("the file is empty");
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    if (format != "jpeg" && format != "png") throw PhotoFileError("not a JPEG or PNG picture");
+    // A phone's portrait photo is stored on its side with an orientation tag.
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull()) throw PhotoFileError("the " + format.toUpper().toStdString() + " data cannot be decoded (" +
+                                             reader.errorString().toStdString() + ")");
+    return {image.convertToFormat(QImage::Format_RGB888)};
+}
+
+}  // namespace sg

@@ -1,0 +1,35 @@
+#pragma once
+// A photo read from a file for the fit: JPEG or PNG, turned upright by its
+// EXIF orientation, as RGB bytes that the photo library views.
+
+#include "photo_image.h"
+
+#include <QImage>
+
+#include <stdexcept>
+#include <string>
+
+namespace sg {
+
+// The largest photo file read, bytes.
+inline constexpr qint64 kMaxPhotoBytes = 256LL * 1024 * 1024;
+
+class PhotoFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct LoadedPhoto {
+    QImage image;  // Format_RGB888
+    PhotoView view() const {
+        return {image.constBits(), image.width(), image.height(), std::ptrdiff_t(image.bytesPerLine()),
+                PixelFormat::Rgb8};
+    }
+};
+
+// Reads the whole file (a regular file only, never a pipe waited on) and
+// decodes it. Throws PhotoFileError with the reason: the system's, "not a
+// JPEG or PNG picture", or the decoder's.
+LoadedPhoto loadPhoto(const std::string& path);
+
+}  // namespace sg
