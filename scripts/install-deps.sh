@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   locales xvfb xauth
+  help2man man-db
 )
 # With --fuzz, also clang and its libFuzzer runtime; with --package, the
 # tools that build and check the Debian package.

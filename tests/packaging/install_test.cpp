@@ -1,6 +1,7 @@
 // The installed tree: `cmake --install` into a temporary prefix puts the
-// four programs, the desktop entry, the icon, the file types and the
-// AppStream description in their places, and the programs run from there.
+// five programs with their manual pages, the desktop entry, the icon, the
+// file types, the AppStream description and the copyright file in their
+// places, and the programs run from there.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 namespace {
@@ -116,6 +118,81 @@ TEST_F(Installed, FileTypesNameBothPatterns) {
     EXPECT_EQ(globs["application/x-shadowgram-shape"], (QStringList{"*.Shp"}));
     EXPECT_FALSE(comments["application/x-shadowgram-test"].isEmpty());
     EXPECT_FALSE(comments["application/x-shadowgram-shape"].isEmpty());
+}
+
+// A free-software package: the licence in the machine-readable copyright
+// file, a manual page for every program, and no placeholder addresses.
+TEST_F(Installed, LicenceManualPagesAndNoPlaceholders) {
+    QFile copyright(path("share/doc/shadowgram/copyright"));
+    ASSERT_TRUE(copyright.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(copyright.readAll()).split('\n');
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines[0], "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/");
+    // Paragraphs of "Field: value" lines, continued by lines that start with a blank.
+    int filesStar = -1, paragraph = 0;
+    std::map<QString, int> licences;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (line.isEmpty()) {
+            ++paragraph;
+            continue;
+        }
+        if (line.startsWith(' ')) continue;
+        const int colon = line.indexOf(':');
+        ASSERT_GT(colon, 0) << "line " << i + 1 << " is no field: " << line.toStdString();
+        const QString field = line.left(colon);
+        EXPECT_FALSE(field.contains(' ')) << line.toStdString();
+        if (line == "Files: *") filesStar = paragraph;
+        if (field == "License") ++licences[line.mid(colon + 1).trimmed()];
+    }
+    EXPECT_GE(filesStar, 1) << "no Files: * stanza after the header";
+    EXPECT_GE(licences["GPL-3+"], 2);  // the parts, and the licence's own text
+    // The licence's paragraph points at the full text every Debian system carries.
+    const QString text = lines.join('\n');
+    EXPECT_TRUE(text.contains("License: GPL-3+\n This program is free software")) << "no GPL-3+ licence paragraph";
+    EXPECT_TRUE(text.contains("/usr/share/common-licenses/GPL-3"));
+    // The source carries the licence's full text.
+    QFile licence(QString(SOURCE_DIR) + "/LICENSE");
+    ASSERT_TRUE(licence.open(QIODevice::ReadOnly));
+    const QByteArray full = licence.readAll();
+    EXPECT_TRUE(full.contains("GNU GENERAL PUBLIC LICENSE") && full.contains("Version 3, 29 June 2007"));
+
+    for (const char* program :
+         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit"}) {
+        const QString page = path(QString("share/man/man1/") + program + ".1.gz");
+        ASSERT_TRUE(QFile::exists(page)) << program;
+        // man renders it without a warning.
+        QProcess man;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("MANWIDTH", "80");
+        man.setProcessEnvironment(env);
+        man.start("man", {"--warnings", "-E", "UTF-8", "-l", page});
+        ASSERT_TRUE(man.waitForFinished(60000)) << program;
+        EXPECT_EQ(man.exitCode(), 0) << program;
+        const QString shown = QString::fromUtf8(man.readAllStandardOutput());
+        EXPECT_TRUE(man.readAllStandardError().isEmpty()) << program;
+        for (const char* section : {"NAME", "SYNOPSIS", "DESCRIPTION", "FILES", "EXIT STATUS", "EXAMPLES"})
+            EXPECT_TRUE(shown.contains(QString("\n") + section + "\n")) << program << " has no " << section;
+        EXPECT_FALSE(shown.contains("example.org") || shown.contains("example.com")) << program;
+    }
+
+    // No file of the installed tree points at a placeholder address.
+    QStringList files;
+    std::function<void(const QString&)> walk = [&](const QString& folder) {
+        for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (f.isDir()) walk(f.filePath());
+            else files << f.filePath();
+        }
+    };
+    walk(prefix->path());
+    ASSERT_GT(files.size(), 20);
+    for (const QString& file : files) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+        const QByteArray bytes = f.readAll();
+        EXPECT_FALSE(bytes.contains("example.org")) << file.toStdString();
+        EXPECT_FALSE(bytes.contains("example.com")) << file.toStdString();
+    }
 }
 
 }  // namespace
