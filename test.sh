@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test headless.
 # With --sanitize, builds a second tree with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs the whole suite there, failing on any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Analysis": compares the surface with the best-fit paraboloid and conic.
 // It stays on top of the main window and is hidden until "Analyse Surface"

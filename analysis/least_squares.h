@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small linear least-squares kit: normal equations of an unweighted fit
 // with up to three basis functions, Gauss-Jordan elimination with full

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The best even conic for the ring figure: a + b x^2 + c x^4 fitted so that
 // ringFigureSum of its residuals is as small as it can be. Each ring

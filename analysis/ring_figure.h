@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The area-weighted ring figure of the analysis. The analysed disc is cut
 // into rings at the samples on one side of the centre; each ring counts with

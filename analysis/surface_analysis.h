@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The surface analysis: the mirror of the model (the conic of the parameter
 // grid plus the drawn zonal deviation) compared with the best-fit

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shadowgram: the main window and its companions. A file named on the
 // command line is retrieved at start, as "Retrieve" would (a test file), as
 // the editor's "Retrieve Shape" would (a shape file), or as the Foucault

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The surface editor's press-to-redraw, and a full picture of a distorted
 // mirror with a drawn zone.
 #include "picture.h"

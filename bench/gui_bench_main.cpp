@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry of the benchmarks that draw text: a QGuiApplication on the
 // offscreen platform around the benchmark run.
 #include <QGuiApplication>

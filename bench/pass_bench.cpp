@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The normal pass over the default paraboloid three ways, each with the
 // upper halves of the vector registers clean and dirty at its start: the
 // plain scalar loop (the yardstick: one point at a time, as the pass was

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The photo fit's time on one core, for synthetic photos with the faults of
 // a camera: aligning a photo (disk, band direction, resampling onto the
 // frame) at three sizes up to a 12-megapixel phone photo, then the fit of

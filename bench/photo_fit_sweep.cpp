@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The accuracy sweep of the photo fit: synthetic photos of random mirrors
 // (f/4..f/8, 3..6 band pairs, either side of the centre of curvature) taken
 // by random cameras (scale 0.5..2, rotation within 10 degrees, blur 1..3

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One reduction as the window makes it on every edit and the command once:
 // a mask of 12 zones read three times, both fits for the mean and for each
 // set, the figures, the verdict and the round trip into the drawn zone.

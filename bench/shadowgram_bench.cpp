@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One shadowgram pass and one full picture at the defaults.
 #include "picture.h"
 #include "positioning.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spline fit and evaluation as the surface editor calls it on every click.
 #include "clamped_spline.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The undo and redo steps of the editor: each step keeps all 45 knot heights
 // as they were before an edit, so that going back restores them bit for bit.

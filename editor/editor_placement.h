@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the editor window opens on the screen, decided from rectangles alone
 // so that it can be checked without a screen. All places are screen pixels.

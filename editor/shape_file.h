@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shape files: one record of 360 bytes, the 45 knot heights (editor plot
 // pixels, positive below the zero line) as little-endian IEEE 754 doubles,

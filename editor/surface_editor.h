@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The irregular surface editor without its window: the 45 knots, the
 // clamped spline through them, the plot drawn on the editor's canvas, mouse

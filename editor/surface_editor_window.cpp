@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "surface_editor_window.h"
 
 #include "editor_placement.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Custom Surface": the window in which the zonal deviation is drawn. It
 // stays on top of the main window and is hidden until "Create Irregular

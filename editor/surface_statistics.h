@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Statistics of the drawn profile: its mean height and RMS over the 41
 // mirror knots, plain and weighted by the area of the annular zones, after

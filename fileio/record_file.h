@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files the program writes whole and reads from the start: set-ups, shapes
 // and pictures.

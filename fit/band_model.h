@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The band pattern of the program's own ray models, evaluated where it is
 // asked for instead of at random points: a band phase z whose integer

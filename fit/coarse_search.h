@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The coarse search that finds the region of the offset and the conic and
 // so labels the bands. The frame's brightness is compared with a cosine of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "edge_fit.h"
 
 #include <unsupported/Eigen/LevenbergMarquardt>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Robust least squares on band edges: Levenberg-Marquardt over the offset,
 // the conic, the transverse phase of each photo, a shift of every edge

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Progress and cancellation of a fit that runs off the user-interface
 // thread. The fit calls `progress` from its own thread (the caller passes

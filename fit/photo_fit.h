@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fitting the program's model to a photo of the grating test: the
 // grating's offset from the centre of curvature, the conic constant and,

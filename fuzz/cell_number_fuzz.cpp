@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cell-number reader and writer. The first byte chooses the decimal
 // separator; the rest is a cell's text, and, read as a double, a value to
 // write.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option parsing of shadowgram-fit: arguments separated by newlines;
 // every command line is taken or refused with std::invalid_argument, and
 // what is taken describes a mirror the fit can work on.

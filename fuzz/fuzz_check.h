@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A property of a fuzz target that must hold for every input: a failure
 // stops the run with a message, so that the fuzzer keeps the input.

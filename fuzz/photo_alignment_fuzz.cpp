@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Laying a photo onto the frame: any grey picture (the first two bytes give
 // its size, 64 to 319 pixels each way; the rest its pixels, repeated as
 // needed) is refused with a PhotoError or aligned to a disk inside the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading file's text: any bytes are refused with a ReductionInputError,
 // or give an input whose written text reads back to the same input; and
 // such an input reduces, or stops with one of the reduction's two errors,

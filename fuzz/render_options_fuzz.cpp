@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The renderer's option parsing: arguments separated by newlines; every
 // command line is taken or refused with one of the documented errors, and
 // what is taken lies within its bounds. Set-up files are left to their own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays the inputs of a fuzz target's corpus folders as an ordinary
 // program, so that the known inputs run in every build, without clang.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shape-file record reader: any bytes either are refused with a
 // ShapeFileError or give 45 finite heights that write back to the first
 // 360 bytes exactly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test-file record reader: any bytes either are refused with a
 // TestFileError or give a record with finite numbers that writes back to
 // the same record; and every note's bytes come back from the characters

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed texts and pictures of the reference windows, compiled into the
 // program as resources.

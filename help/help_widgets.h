@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pieces the reference windows are made of: a picture frame, a text
 // list, and a page control whose tabs wrap into several rows.

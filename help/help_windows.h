@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The information, getting-started and figuring windows and the 27
 // single-topic help windows. Each exists once from start-up, hidden until a

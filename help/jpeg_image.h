@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decoding of the reference pages' photographs: baseline JPEG files with
 // three colour components, through libjpeg.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's windows, created once in their order: the main window, the
 // warning window, the information, editor, getting-started, figuring and

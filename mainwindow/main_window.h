@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window "Shadowgram": the parameter grid, the test and display
 // options, the buttons that open the other windows, the notes, and the

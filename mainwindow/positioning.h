@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Moving the grating, knife or wire by clicking on the main window's drawing
 // area: the axial diagram (two converging rays, row 325 is the centre of

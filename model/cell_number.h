@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numbers as the grid cells and read-outs show them. Every window reads and
 // writes cell texts through these functions, so that one syntax and one

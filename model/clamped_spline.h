@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The clamped cubic spline through the editor's knots: a piecewise cubic with
 // prescribed first derivatives at both ends, evaluated at a list of query

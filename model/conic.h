@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ideal conic mirror and the normal of its surface. Points (x, y) are in
 // mm from the mirror centre on the mirror face, R is the vertex radius of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The drawn zone as a real surface: the deviation d(r) that the mirror's sag
 // gains, in mm, and its radial slope, as the exact ray trace takes it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One failure mechanism for the whole program. An action (a click, a button,
 // a cell selection) stops where an ActionError is thrown; the action's entry

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The mirror and test model: the one shared state of the simulator. The
 // application creates one MirrorModel and hands it by reference to every

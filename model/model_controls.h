@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's controls as the model sees them: the cell texts of the
 // parameter grid and the maximum-movement box, the selected items of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The zonal deviation as three radial profiles of 276 samples, from the
 // mirror centre (0) to the edge (275), radial step mirrorDiameter / 550.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The direction of the bands: the structure tensor (the mean outer product
 // of the brightness gradient) over the disk's interior. Its leading

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding the mirror's disk in a photo of the grating test: the bright disk
 // crossed by bands on a darker background.

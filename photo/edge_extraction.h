@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Band edges on the frame: along each scan line across the bands (rows for
 // upright bands, columns for level ones), the points where the brightness

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A photo laid onto the program's picture frame in one call: the disk, the
 // band direction, the mapping and the resampled brightness.

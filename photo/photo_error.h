@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Why a photo cannot be aligned or fitted, with a message for the user.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Photos as plain buffers: a view of the decoded bytes as the caller holds
 // them (grey or RGB, any row stride), and the grey image of floats that

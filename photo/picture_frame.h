@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's own picture frame and the mapping of a photo onto it. The
 // main window draws an 800 x 700 picture with the mirror's disk centred at

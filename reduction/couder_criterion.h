@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The classical tolerances of a zonal reading: transverse aberration
 // against the Airy disc (Millies-Lacroix), and the Couder criterion, which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the knife finds a zone's null, without any series. Lengths in mm;
 // axial positions are measured from the plane of the mirror's vertex

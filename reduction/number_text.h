@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numbers as the reduction reads and writes them: '.' as the decimal point
 // whatever the locale, fixed layouts for the printed report, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reading file on disk: read whole (a regular file only, at most
 // kMaxReadingFileBytes) and written atomically, so that a failed save leaves

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reading file as text: plain lines, '#' starts a comment, blank lines
 // are ignored, ',' ';' and TAB count as spaces (a spreadsheet's CSV export

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Foucault reduction: from the zones' null readings to the state of the
 // mirror. Everything the command prints and a window shows, with the data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The least-squares fits of the reduction: the reference radius of the
 // wanted conic, and the best-fit conic. Both minimise the wavefront's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the mirror maker gives the reduction: the mirror, the tester, the
 // zones of the mask and the readings of the knife, as typed (lengths in the

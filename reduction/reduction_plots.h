@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reduction's two plots: the surface across the whole diameter (nm, the
 // glass high upward; the zone edges and zone points marked; the residual

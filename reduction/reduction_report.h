@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reduction as the command prints it: the text report (fixed layout,
 // '.' as the decimal point in every locale) and the JSON document.

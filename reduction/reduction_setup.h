@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The input made ready for the reduction: every rule of the reading file
 // checked, lengths in mm, the zones' radii chosen, the readings turned over

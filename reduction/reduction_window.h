@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Foucault Reduction": the mirror's fields, the zones of the mask with the
 // knife's readings (one column per reading set), and the state of the

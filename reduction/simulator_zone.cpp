@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "simulator_zone.h"
 
 #include "clamped_spline.h"

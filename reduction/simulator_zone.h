@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reduced surface handed to the simulator as its drawn zone, and the
 // round trip back: each zone's null of that mirror in the simulator's exact

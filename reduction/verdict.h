@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The plain verdict under the figures: three or four sentences, in order
 // (a) the diffraction limit, (b) the correction, (c) the high zones,

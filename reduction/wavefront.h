@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wavefront of the mirror from the zones' departures. Lengths in mm,
 // u = h^2 in mm^2.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Configures (once) and builds a tree: build/ in Release, or with --sanitize
 # build-sanitize/ with AddressSanitizer and UndefinedBehaviorSanitizer.
 # Other arguments go to the build tool.

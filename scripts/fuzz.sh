@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang (in build-fuzz/) and runs each for
 # SECONDS (default 60), or for RUNS executions with --runs, starting from its
 # seed corpus in fuzz/corpus/. New inputs go to build-fuzz/corpus/, never into

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building and testing need (with --fuzz,
 # also what fuzzing needs; with --package, what packaging needs), and nothing
 # when they are all present already; then the two comma-decimal locales that

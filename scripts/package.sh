@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package in build/ and checks it: its control data with
 # dpkg-deb, its contents, the desktop entry and AppStream description with
 # their validators, the whole package with lintian (no error and no

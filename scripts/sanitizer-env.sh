@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the sanitized build and test runs: stop at the first report of
 # AddressSanitizer, LeakSanitizer or UndefinedBehaviorSanitizer, and ignore
 # only the reports listed in asan.supp and lsan.supp (from inside system

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the GUI soak with N seeded random events (default 100000) on the
 # offscreen platform and prints the event count and the resident memory.
 #   scripts/soak.sh [N] [SEED]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether light passes the grating, wire or knife at a point of its plane,
 // given in band widths. One definition serves the point-by-point decision and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An off-screen drawing surface with the pen and brush state and the
 // primitives that the program's windows draw with. Coordinates are pixels,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The mirror coordinate and the pixel of each of the generator's 10,000 draw
 // values for one mirror diameter. A pass looks them up instead of dividing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The exact ray model: a ray from a source point to a point of the mirror,
 // reflected by the exact conic (its sag and its normal, without any series)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The caption strip under a kept picture: what the picture shows (the
 // mirror, the test, where the grating, wire or knife stands, the tester's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The height and slope profiles below the shadowgram, the conic and focal
 // ratio read-outs at the top right and the unit of the transverse offset.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The decisions of a batch of points inside the aperture, computed step by
 // step across the batch so that the long division chains of neighbouring

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ray_block_avx2.h"
 
 #if defined(__x86_64__)

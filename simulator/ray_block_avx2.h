@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The normal pass over the pure conic in AVX2 lanes: a block of kRayBatch
 // points (two draws each) decided four at a time and painted, with every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Monte Carlo shadowgram: points drawn at random on the mirror, each
 // followed to the plane of the grating, knife or wire and painted in the ray

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recompute at the centre of every drawing action, and the actions that
 // add to the picture without erasing it.

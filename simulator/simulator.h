@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every drawing action of the main window works on: the shared model,
 // the controls it reads, the picture's canvas and the shadowgram's random

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Moving a test set-up between the main window (model, controls, notes box)
 // and the test file record.

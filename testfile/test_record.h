@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test files: one record of 2660 bytes holding a test set-up, little-endian
 // on every host, with no header. Doubles are IEEE 754 binary64; a flag is

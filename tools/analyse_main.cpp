@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // shadowgram-analyse: the figures of the analysis window for a mirror, as
 // the window shows them after a click on the picture, one line each.
 

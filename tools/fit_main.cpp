@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // shadowgram-fit: the simulated grating test fitted to a photo of it; the
 // offset, the conic and a zone with their uncertainties, as text or JSON,
 // and the photo on the program's frame with the fitted edges over it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What shadowgram-fit prints: lines of text, or the same as JSON under
 // stable keys. Numbers are written with a point whatever the locale.

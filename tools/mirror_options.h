@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The options that shadowgram-render and shadowgram-analyse share: the
 // mirror's numbers as they would be typed into the grid, a saved set-up and

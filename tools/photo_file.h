@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A photo read from a file for the fit: JPEG or PNG, turned upright by its
 // EXIF orientation, as RGB bytes that the photo library views.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // shadowgram-reduce: the Foucault reduction of a reading file, as text or
 // JSON. Nothing reaches standard output unless the whole reduction
 // succeeded; every failure is one line "error: ..." on standard error.

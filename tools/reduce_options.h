@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command line of shadowgram-reduce: one reading file and the options
 // that override its header values.

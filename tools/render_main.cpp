@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // shadowgram-render: the picture of a click on the main window, without the
 // window, written as an 800 x 700 PNG (800 x 740 with its caption strip).
 

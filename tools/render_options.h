@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Options of shadowgram-render, applied to the model and plain controls as
 // the main window's controls would apply them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where an action's failure message goes: the program shows an error box,
 // a test records the message.

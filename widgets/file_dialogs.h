@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file dialogs of Save and Retrieve, and the folders they start in.
 // The program asks real dialogs; a test answers with a path or a cancel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Questions the user answers before an action goes on ("discard the
 // shape?"): the program asks in a message box, a test answers from a script.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The look every window of the program shares: the silver window colour,
 // the window font, and fitting a caption into the box the layout gives it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis window through its button, and shadowgram-analyse printing
 // the same lines.
 #include "application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ring figure and the conic fitted to it, checked against the figure's
 // definition rather than against the fit's own arithmetic.
 #include "least_squares.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo of the editor's knots without its window: the steps kept
 // and dropped, the heights restored bit for bit, the redraw of a step, and
 // when a shape counts as unsaved.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program opens the editor window, and the place a move by the
 // user or the window manager leaves for the next time. These need a screen
 // tall enough to open the editor below the picture: the test run

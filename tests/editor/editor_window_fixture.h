@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's windows with the editor shown and active, its file dialogs
 // and questions answered from scripts, and the ways a user works in it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The surface editor window driven with mouse presses, keys, scripted file
 // dialogs and questions on the offscreen platform, and the drawn surface
 // through the main window's picture.

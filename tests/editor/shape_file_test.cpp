@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shape files: the 360-byte record, bit for bit both ways, and the files
 // that must be refused without touching the knots or an earlier file.
 #include "file_size_limit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor without its window: knot choice, the plot's pixels, the
 // profile through the knots and heights too large to draw.
 #include "picture_checks.h"

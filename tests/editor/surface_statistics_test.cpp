@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics beside the editor's plot: worked figures, how the zone
 // height, its sign and the wavelength enter, and the refusals.
 #include "failure.h"

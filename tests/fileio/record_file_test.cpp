@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and reading whole files where the file system is hostile: pipes,
 // devices, folders and links as targets and sources, a size limit part-way,
 // a save killed half-way, and file names that are not UTF-8.

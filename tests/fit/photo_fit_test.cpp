@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fit of the program's band model to photos: the band phase against
 // the passes' own decision, the fit on degraded photos of known truth, the
 // side of the centre of curvature (one photo, two photos, the conic), the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference windows: their set-up, texts and pictures, the examples of
 // the getting-started window, and state kept between showings.
 #include "application.h"

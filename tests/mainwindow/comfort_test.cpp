@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Working at the test stand: positions typed, stepped with the arrow keys
 // and dragged on the ray diagram; the picture kept as a PNG or on the
 // clipboard; the choices and folders remembered between runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven with mouse events on the offscreen platform: the
 // model, the pixels of the drawing area and the recorded messages.
 #include "application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line renderer draws what the library draws for the same settings.
 #include "failure.h"
 #include "picture_caption.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Save" and "Retrieve" through the real main window, with file dialogs
 // that the test answers, and the set-up file from the command line.
 #include "application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's windows: created once in their order, hidden until shown,
 // hidden again when closed.
 #include "application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cell_number.h"
 #include "failure.h"
 #include "mirror_model.h"

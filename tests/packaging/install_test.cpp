@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installed tree: `cmake --install` into a temporary prefix puts the
 // five programs with their manual pages, the desktop entry, the icon, the
 // file types, the AppStream description and the copyright file in their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Laying a photo of the grating test onto the program's frame: the disk,
 // the band direction, the resampling and the band edges, on synthetic
 // photos whose truth is known, and the photos that must be refused.

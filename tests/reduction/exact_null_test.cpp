@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact nulls against their closed forms, their limits at the centre,
 // and their derivatives against differences.
 #include "exact_null.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reading file: what it accepts, every rule it enforces with the
 // message that names the place, writing and reading back, and saves that
 // fail without harm.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading files made from a known mirror: each zone's reading is the exact
 // null of a conic (R, K) for the tester, read on a scale whose zero stands

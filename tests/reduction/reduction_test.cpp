@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reduction of readings made from known mirrors: conics come back as
 // themselves, the reference takes up what only moves the focus, the
 // direction check, several sets, the zone radius rules and the units.

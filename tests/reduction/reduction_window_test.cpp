@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Foucault Reduction" window driven as a user drives it: readings typed
 // and opened, the results recomputed on every edit with the last good one
 // kept, the mask and the sets, and the reduced surface shown in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printed report to the digit on cases worked by hand, the number
 // layout against printf's, the verdict's sentences, and the JSON document.
 #include "number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reduced surface as the simulator's drawn zone, checked with the
 // simulator's own functions, and the round trip of smooth mirrors back to
 // their readings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wavefront from zonal aberrations: closed forms for lines, the carried
 // end segments, the annulus, and the integrals against a plain numerical
 // integration.

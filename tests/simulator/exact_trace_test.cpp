@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact ray model against the geometry of conics, the two testers'
 // null positions, and the series model where the series holds.
 #include "exact_trace.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batched passes give exactly what the plain point-by-point loop gives:
 // the same pixels, the same fault and the same generator state afterwards.
 #include "cell_number.h"

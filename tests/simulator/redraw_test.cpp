@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "failure.h"
 #include "picture.h"
 #include "picture_checks.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A source of real width in the exact ray trace: the knife-edge picture
 // shades as at the test stand, Ronchi bands soften as the slit nears the
 // grating's period, and a point source draws what it always drew.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A soak of the whole program: seeded pseudo-random presses, clicks, keys
 // and typed text over every window, the file dialogs answered by a double
 // that saves into a temporary folder, retrieves from it or cancels, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The locales that write 0,5 for 0.5, in which the programs must still read
 // and write 0.5. scripts/install-deps.sh makes them where they are missing;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A limit on the size of the files this process writes, for a scope: a
 // write past it fails with EFBIG ("File too large") instead of raising

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test entry for programs that draw text or drive widgets: a QApplication on
 // the offscreen platform around the GoogleTest run. What the program keeps
 // between runs (QSettings) goes to a folder of this run and starts empty

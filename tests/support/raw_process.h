@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs one of the programs with arguments and environment given as bytes
 // (file names that are not UTF-8 included, which QProcess cannot pass), and

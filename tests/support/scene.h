@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A model, plain controls, a picture canvas and a simulator over them, in the
 // state the program starts in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File dialogs that answer from a script: each question takes the next
 // answer, a path or a cancel, and is recorded.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Questions answered from a script: each question takes the next answer, or
 // No when the script has run out, and is recorded.

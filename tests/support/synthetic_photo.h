@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Synthetic photos of the grating test with known truth: the program's own
 // ray decision (the series model or the exact trace, the drawn zone at its

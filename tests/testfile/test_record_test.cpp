@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test file record on its own: its bytes, the notes' code page, the
 // way between model, controls and record, and files that must be refused.
 #include "failure.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line programs in a hostile environment: comma-decimal
 // locales, pipes and devices for files, names that are not UTF-8, empty
 // names, heights no profile can take, and press counts beyond reason.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // shadowgram-fit as users run it: a photo in, the figures out as text or
 // JSON, the overlay written; the fitted offset is the one the renderer
 // draws the photo's picture at; photos that are unreadable, tiny, blank or

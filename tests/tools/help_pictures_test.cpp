@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the help pictures: the band geometry behind the drawn patterns,
 // the two bitmap conversions, the placing of the simulated and cut-out
 // pictures, and the files the generator writes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // shadowgram-reduce as a user runs it: the report, options over the file,
 // every input rule with its message and exit status, files that are not
 // files, names that are not UTF-8, JSON, and comma-decimal locales.

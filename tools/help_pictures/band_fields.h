@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Schematic band patterns for the drawings, worked out from the same ray
 // geometry as the shadowgram but without random points: each zone of radius

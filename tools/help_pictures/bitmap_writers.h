@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The three file formats of the help pictures: 1-bit BMP, 4-bit BMP with at
 // most 16 colours, and baseline JPEG.

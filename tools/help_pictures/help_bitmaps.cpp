@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two 16-colour help pictures: the transverse slider and the axial ray
 // diagram cut out of a main-window picture as the positioning code draws
 // them, with the grating on the centre of curvature.

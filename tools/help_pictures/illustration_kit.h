@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shading for the illustrations: a paper backdrop, metal, wood and glass
 // fills, screw heads, knurled knobs, soft shadows and call-out labels,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shaded illustrations of gratings and slits: three kinds of grating, a
 // two-blade adjustable slit, a scribed slit and an LED behind a diffuser.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shaded illustrations of a de-luxe test stand and its head, and two
 // schematic pictures comparing amplitude and phase gratings.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // shadowgram-help-pictures: writes the pictures of the information and help
 // windows into a folder. The build runs it and compiles the files into the
 // program, so every run writes the same bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawings made of band patterns: the five typical patterns of the
 // "Analysis" page, reading slope from band spacing, and what " Centres"
 // draws. The patterns come from band_fields, so a paraboloid's bands bow

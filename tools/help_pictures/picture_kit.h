@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the help pictures share: the program's font at other sizes, blank
 // sheets, pens, arrows, labels with leader lines, hatching and dimension

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The list of the help pictures: file name, exact size, file format and the
 // function that draws each.

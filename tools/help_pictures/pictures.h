@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every picture of the information and help windows, each drawn at its
 // final size on a 32-bit sheet; main.cpp turns them into their files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mechanical drawings of test equipment: a simple test rig, a red LED
 // source with fine tilt adjustment, and a mirror stand. Side views in plain
 // outline, sections hatched.

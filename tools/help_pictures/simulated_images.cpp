@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Images" pictures: the program's own shadowgrams of the default
 // 200 mm f/5 paraboloid, made as a click on the main window makes them,
 // brightened, cut out round the disk, scaled down and laid out in a row with

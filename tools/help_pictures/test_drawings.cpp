@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line drawings of the test itself: the principle of the grating test, two
 // null-test arrangements, and the wire, knife and grating side by side.
 

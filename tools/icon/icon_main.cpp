@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // shadowgram-icon: draws the program's icon, a mirror disk crossed by the
 // bowed bands of a paraboloid in the grating test, as an SVG file and as
 // PNG files of the usual sizes, from one description of its shapes.
