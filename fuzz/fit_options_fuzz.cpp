@@ -12,17 +12,7 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::vector<std::string> args;
-    std::string current;
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == '\n') {
-            args.push_back(current);
-            current.clear();
-        } else {
-            current.push_back(static_cast<char>(data[i]));
-        }
-    }
-    args.push_back(current);
+    std::vector<std::string> args = fuzzArguments(data, size);
     try {
         const sg::FitOptions o = sg::parseFitOptions(args);
         if (o.help || o.version) return 0;

@@ -3,6 +3,7 @@
 // and dropped, the heights restored bit for bit, the redraw of a step, and
 // when a shape counts as unsaved.
 #include "edit_history.h"
+#include "plain_editor.h"
 #include "surface_editor.h"
 
 #include <gtest/gtest.h>
@@ -15,23 +16,7 @@
 namespace sg {
 namespace {
 
-class PlainStatistics : public StatisticsDisplay {
-public:
-    StatisticsLines lines{};
-    int shown = 0;
-    void showStatistics(const StatisticsLines& l) override {
-        lines = l;
-        ++shown;
-    }
-};
-
-struct Editor {
-    MirrorModel model;
-    PlainControls controls;
-    PlainStatistics display;
-    SurfaceEditor editor{model, controls, display};
-    Editor() { editor.initialiseOnce(); }
-};
+using Editor = testing::PlainEditor;
 
 // "" when every height has the same bits, else the first knot that differs.
 std::string knotDifference(const KnotHeights& got, const KnotHeights& expected) {

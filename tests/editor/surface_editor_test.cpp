@@ -2,6 +2,7 @@
 // The editor without its window: knot choice, the plot's pixels, the
 // profile through the knots and heights too large to draw.
 #include "picture_checks.h"
+#include "plain_editor.h"
 #include "surface_editor.h"
 
 #include <gtest/gtest.h>
@@ -14,24 +15,7 @@ namespace {
 
 using testing::countColour;
 
-class PlainStatistics : public StatisticsDisplay {
-public:
-    StatisticsLines lines{};
-    int shown = 0;
-    void showStatistics(const StatisticsLines& l) override {
-        lines = l;
-        ++shown;
-    }
-};
-
-struct Editor {
-    MirrorModel model;
-    PlainControls controls;
-    PlainStatistics display;
-    SurfaceEditor editor{model, controls, display};
-    Editor() { editor.initialiseOnce(); }
-    double knot(int k) const { return model.knotHeight[k]; }
-};
+using Editor = testing::PlainEditor;
 
 TEST(EditorPresses, ChooseTheNearestKnotHalvesToEvenAndItsPartner) {
     struct Case {
