@@ -163,7 +163,7 @@ FitDialog::FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialog
     right->addWidget(text_, 1);
     map_ = new QLabel(this);
     map_->setObjectName("ResidualMap");
-    map_->setFixedSize(300, 300);
+    map_->setFixedSize(260, 260);
     map_->setAlignment(Qt::AlignCenter);
     map_->setStyleSheet("background: black");
     right->addWidget(map_, 0, Qt::AlignHCenter);
@@ -189,7 +189,7 @@ FitDialog::FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialog
     }
     setRunning(false);
     applyButton_->setEnabled(false);
-    resize(780, 590);
+    resize(600, 590);
 }
 
 FitDialog::~FitDialog() {

@@ -440,6 +440,7 @@ void TForm1::showFittedModel(const FitResult& result) {
         // The marker at the nearest row; the picture at the fitted position itself.
         model_.axialMarkerY = rowForPosition(model_.axialOffsetSetting, model_.range);
         pictureClick(sim_, *this, PositionOverride{model_.axialOffsetSetting, model_.transverseOffset});
+        axialEdit_->setCursorPosition(0);  // the fitted offset's leading digits in view
     });
 }
 

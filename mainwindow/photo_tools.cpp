@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -393,9 +394,13 @@ void PhotoTools::showFitDialog() {
         };
         fitDialog_ = std::make_unique<FitDialog>(&window_, errors_, dialogs_, photoFolder_, std::move(hooks),
                                                  controls_.movingSourceChecked());
-        // Placed by the program, over the picture's left part, also where
-        // no window manager places it.
-        fitDialog_->move(window_.mapToGlobal(QPoint(110, 40)));
+        // Placed by the program, also where no window manager places it: at
+        // the window's right below the photo's controls, where it hides the
+        // least of the mirror and leaves the views at hand, as far as the
+        // window's size allows.
+        const int x = std::max(110, window_.width() - fitDialog_->width() - 4);
+        const int y = std::max(0, std::min(320, window_.height() - fitDialog_->height() - 4));
+        fitDialog_->move(window_.mapToGlobal(QPoint(x, y)));
     }
     fitDialog_->show();
     fitDialog_->raise();
