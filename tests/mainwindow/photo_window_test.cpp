@@ -757,5 +757,47 @@ TEST_F(PhotoFit, AFittedZoneGoesToTheEditorAndTheSimulation) {
     EXPECT_NE(m.knotHeight[2], knots[2]);
 }
 
+// A near-sphere whose side only a second photo can tell: chosen in the
+// dialog (a file that is no photo refused first), its separation typed,
+// and the side comes from the pair.
+TEST_F(PhotoFit, ASecondPhotoTellsTheSide) {
+    testing::PhotoTruth first = paraboloid(8);
+    first.parameters.conic = -0.1;
+    testing::PhotoTruth second = first;
+    second.parameters.offset = 9;
+    open(write("first.png", testing::makeSyntheticPhoto(first, upright(2))));
+    const QString secondPath = write("second.png", testing::makeSyntheticPhoto(second, upright(-3)));
+    QFile text(home.filePath("notes.png"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("no photo");
+    text.close();
+    FitDialog* d = openDialog();
+    ASSERT_NE(d, nullptr);
+    auto* name = d->findChild<QLabel*>("SecondPhotoName");
+
+    dialogs.answers = {home.filePath("notes.png")};
+    pressIn(d, "SecondPhoto");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0].rfind("Cannot read the photo \"notes.png\"", 0), 0u) << errors.messages[0];
+    EXPECT_EQ(name->text(), "none");
+    errors.messages.clear();
+
+    dialogs.answers = {secondPath};
+    pressIn(d, "SecondPhoto");
+    EXPECT_EQ(dialogs.asked.back().caption, "Open Second Photo");
+    EXPECT_EQ(name->text(), "second.png");
+    typeIn(d, "Separation", "1");
+    pressIn(d, "FitButton");
+    ASSERT_TRUE(waitForFit(d));
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
+    ASSERT_TRUE(d->result().has_value());
+    const FitResult& r = *d->result();
+    EXPECT_EQ(r.sideFrom, SideFrom::SecondPhoto);
+    EXPECT_EQ(r.side, Side::Outside);
+    EXPECT_NEAR(r.offset.value, 8, 0.25);
+    EXPECT_NEAR(r.conic.value, -0.1, 0.03);
+    EXPECT_TRUE(d->findChild<QPlainTextEdit*>("FitResultText")->toPlainText().contains("mm for the second photo"));
+}
+
 }  // namespace
 }  // namespace sg
