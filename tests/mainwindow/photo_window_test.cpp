@@ -573,7 +573,7 @@ protected:
         press("ButtonFitPhoto");
         FitDialog* d = tools->fitDialog();
         EXPECT_NE(d, nullptr);
-        if (d != nullptr) EXPECT_TRUE(d->isVisible());
+        EXPECT_TRUE(d != nullptr && d->isVisible());
         return d;
     }
     void pressIn(FitDialog* d, const char* name) {
@@ -682,8 +682,12 @@ TEST_F(PhotoFit, FitsThePhotoAndAppliesIt) {
 TEST_F(PhotoFit, CancelStopsTheFit) {
     clickAt(25, 290);
     open(write("paraboloid.png", testing::makeSyntheticPhoto(paraboloid(8), upright())));
+    // The tester's source as the main window's box says.
+    form->controls().setMovingSourceChecked(true);
     FitDialog* d = openDialog();
     ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->findChild<QRadioButton*>("SourceMoving")->isChecked());
+    EXPECT_TRUE(d->request().mirror.sourceMoves);
     pressIn(d, "FitButton");
     ASSERT_TRUE(d->running());
     pressIn(d, "CancelButton");
