@@ -133,6 +133,8 @@ constexpr HelpEntry kHelpWindows[] = {
     {makeHelp<THelpMovingSourceForm>, "THelpMovingSourceForm", "Help on Source Moves with Grating Option", 480, nullptr,
      false},
     {makeHelp<THelpExactTraceForm>, "THelpExactTraceForm", "Help on Exact Ray Trace Option", 480, nullptr, false},
+    {makeHelp<THelpPhotoFitForm>, "THelpPhotoFitForm", "Help on Photos of the Test and their Fit", 480, nullptr,
+     false},
 };
 
 // The least of a page's text that shows beside its pictures, in lines.

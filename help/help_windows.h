@@ -83,11 +83,13 @@ SG_HELP_WINDOW(THelpZoneHtRonchiForm)
 SG_HELP_WINDOW(THelpWLRonchiForm)
 SG_HELP_WINDOW(THelpMovingSourceForm)
 SG_HELP_WINDOW(THelpExactTraceForm)
+SG_HELP_WINDOW(THelpPhotoFitForm)
 
 #undef SG_HELP_WINDOW
 
 // The help windows in their order of creation: the 27 of the main window's
-// first controls, then those of the tester's source and the ray model. `mainWindow` is the
+// first controls, then those of the tester's source, the ray model and the
+// photo. `mainWindow` is the
 // window that THelpWireFoucRoncForm stays on top of.
 std::vector<std::unique_ptr<HelpWindow>> createHelpWindows(QWidget* mainWindow);
 

@@ -2,6 +2,7 @@
 #include "application.h"
 
 #include "editor_placement.h"
+#include "photo_fit.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -41,6 +42,13 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
         form1_->showReducedSurface(zone);
         editor_->Button2Click();  // its statistics with the new zone height
         showOrRaise(form1_.get());
+    });
+    // A fitted zone goes the same way: the editor takes its knots first.
+    form1_->setFitShower([this](const FitResult& result) {
+        const bool zone = result.zone.kind != ZoneKind::None;
+        if (zone) editor_->showShape(zoneKnots(result.zone));
+        form1_->showFittedModel(result);
+        if (zone) editor_->Button2Click();
     });
     focusConnection_ = QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, form1_.get(),
                                         [this](QWindow* now) { focusChanged(now); });

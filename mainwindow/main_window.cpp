@@ -2,6 +2,8 @@
 #include "main_window.h"
 
 #include "cell_grid.h"
+#include "photo_fit.h"
+#include "photo_tools.h"
 #include "click_label.h"
 #include "radio_group.h"
 #include "user_action.h"
@@ -67,9 +69,17 @@ TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& erro
     resize(1024, 768);
     createControls();
     createHelpButtons();
+    photoTools_ = std::make_unique<PhotoTools>(*this, model_, controls_, windows_, errors_, dialogs_, userFolder,
+                                               settings_);
+    photoTools_->setFitApplier([this](const FitResult& r) {
+        if (fitShower_) fitShower_(r);
+        else showFittedModel(r);
+    });
     FormCreate();
     keepOptionsBetweenRuns();
 }
+
+TForm1::~TForm1() = default;
 
 QPushButton* TForm1::addButton(const char* name, const char* caption, int x, int y, int w, int h,
                                void (TForm1::*handler)()) {
@@ -284,9 +294,11 @@ void TForm1::FormActivate() {
 void TForm1::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, canvas_.image());
+    photoTools_->paint(p, canvas_.image());
 }
 
 void TForm1::mousePressEvent(QMouseEvent* event) {
+    if (photoTools_->mousePress(event)) return;
     const QPoint at = event->position().toPoint();
     // The right button on the picture opens its menu instead.
     if (event->button() == Qt::RightButton && clickRegion(at.x(), at.y()) == ClickRegion::Picture) return;
@@ -295,6 +307,7 @@ void TForm1::mousePressEvent(QMouseEvent* event) {
 }
 
 void TForm1::mouseMoveEvent(QMouseEvent* event) {
+    if (photoTools_->mouseMove(event)) return;
     if (!draggingAxial_ || !(event->buttons() & Qt::LeftButton)) return;
     // The marker follows the pointer's row, within the rows a click reaches;
     // each new row is drawn as a click on it.
@@ -304,7 +317,10 @@ void TForm1::mouseMoveEvent(QMouseEvent* event) {
     repaint();
 }
 
-void TForm1::mouseReleaseEvent(QMouseEvent*) { draggingAxial_ = false; }
+void TForm1::mouseReleaseEvent(QMouseEvent* event) {
+    if (photoTools_->mouseRelease(event)) return;
+    draggingAxial_ = false;
+}
 
 bool TForm1::fillPictureMenu(QMenu& menu, QPoint at) {
     if (clickRegion(at.x(), at.y()) != ClickRegion::Picture) return false;
@@ -320,6 +336,8 @@ void TForm1::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {
+    // While the photo is adjusted the arrows move it instead.
+    if (photoTools_->keyPress(event)) return;
     // The arrows move the grating, wire or knife: up and down along the
     // axis by one row of the ray diagram, left and right across by one
     // column of the slider.
@@ -398,6 +416,32 @@ void TForm1::showReducedSurface(const SimulatorZone& zone) {
         controls_.surfaceGroup->button(kSurfaceDistorted)->setChecked(true);
         controls_.exactTraceBox->setChecked(true);
         pictureClick(sim_, *this);
+    });
+}
+
+void TForm1::showFittedModel(const FitResult& result) {
+    runAction([this, &result] {
+        model_.range = readParameterCell(controls_, kRowRange);
+        applyFitToModel(result, model_);
+        const bool zone = result.zone.kind != ZoneKind::None;
+        controls_.setTestItem(kTestRonchi);
+        controls_.setOrientationItem(model_.orientHorizontal ? kOrientHorizontal : kOrientVertical);
+        controls_.setOddChecked(false);
+        controls_.setParameterCell(kRowDiameter, formatGeneral(model_.mirrorDiameter));
+        controls_.setParameterCell(kRowRadius, formatGeneral(model_.radiusOfCurvature));
+        controls_.setParameterCell(kRowConic, formatGeneral(model_.conicConstant));
+        controls_.setParameterCell(kRowLinesPerMm, formatGeneral(model_.linesPerMm));
+        if (zone) {
+            controls_.setParameterCell(kRowZoneHeight, formatGeneral(model_.zoneHeight));
+            controls_.setParameterCell(kRowWavelength, formatGeneral(model_.wavelength));
+        }
+        controls_.surfaceGroup->button(zone ? kSurfaceDistorted : kSurfacePure)->setChecked(true);
+        controls_.setMovingSourceChecked(model_.sourceMoves);
+        controls_.setExactTraceChecked(model_.exactTrace);
+        // The marker at the nearest row; the picture at the fitted position itself.
+        model_.axialMarkerY = rowForPosition(model_.axialOffsetSetting, model_.range);
+        pictureClick(sim_, *this, PositionOverride{model_.axialOffsetSetting, model_.transverseOffset});
+        axialEdit_->setCursorPosition(0);  // the fitted offset's leading digits in view
     });
 }
 

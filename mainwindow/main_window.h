@@ -32,6 +32,9 @@ class QPushButton;
 
 namespace sg {
 
+struct FitResult;
+class PhotoTools;
+
 class TForm1 : public QWidget, public PositionDisplay {
     Q_OBJECT
 public:
@@ -39,6 +42,7 @@ public:
     // are chosen with `dialogs`, starting in <userFolder>/Test.
     TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
            UserFolder& userFolder, QSettings& settings);
+    ~TForm1() override;
 
     MirrorModel& model() { return model_; }
     Canvas& canvas() { return canvas_; }
@@ -83,6 +87,16 @@ public:
     // drawn zone at its true height ("Show distorted surface" and "Exact ray
     // trace"), and the picture.
     void showReducedSurface(const SimulatorZone& zone);
+    // A fit of a photo: the fitted mirror, test and ray model in the
+    // controls, the grating at the fitted axial and transverse position, and
+    // the picture. With a zone, "Show distorted surface" and the zone's
+    // height and wavelength; its knots are the editor's to take first (see
+    // setFitShower).
+    void showFittedModel(const FitResult& result);
+    // Who "Apply to simulation" goes to; without one, showFittedModel.
+    void setFitShower(std::function<void(const FitResult&)> show) { fitShower_ = std::move(show); }
+    // The photo over the picture and its controls.
+    PhotoTools& photoTools() { return *photoTools_; }
     // The axial position typed beside the ray diagram (Enter in it).
     void axialPositionEntered();
     // The picture as kept: the drawing area with the caption strip below.
@@ -137,6 +151,8 @@ private:
     QSettings& settings_;
     DialogFolder testFolder_;
     DialogFolder pictureFolder_;
+    std::function<void(const FitResult&)> fitShower_;
+    std::unique_ptr<PhotoTools> photoTools_;
 };
 
 }  // namespace sg

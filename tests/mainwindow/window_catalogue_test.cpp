@@ -19,7 +19,7 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
     testing::RecordingReporter errors;
     ShadowgramApp app(errors);
     const std::vector<QWidget*> all = app.windows();
-    ASSERT_EQ(all.size(), 37u);
+    ASSERT_EQ(all.size(), 38u);
     const std::vector<std::string> captions = {"Shadowgram",
                                                "Warning",
                                                "I N F O R M A T I O N",
@@ -33,7 +33,7 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
     EXPECT_EQ(app.helpWindows().front()->className(), "THelpWireFoucRoncForm");
     EXPECT_EQ(app.helpWindows()[26]->className(), "THelpWLRonchiForm");
     EXPECT_EQ(all[33]->windowTitle().toStdString(), "Help on Wavelength entry");
-    EXPECT_EQ(app.helpWindows().back()->className(), "THelpExactTraceForm");
+    EXPECT_EQ(app.helpWindows().back()->className(), "THelpPhotoFitForm");
     EXPECT_EQ(all.back()->windowTitle().toStdString(), "Foucault Reduction");
     for (QWidget* w : all) EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString();
 

@@ -1,0 +1,350 @@
+#include "fit_dialog.h"
+
+#include "cell_number.h"
+#include "failure.h"
+#include "fit_result_text.h"
+#include "photo_overlay.h"
+#include "user_action.h"
+#include "window_style.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace sg {
+
+namespace {
+
+// The choices' ids in their button groups.
+enum SideChoice { kSideInside, kSideOutside, kSideUnknown };
+enum ZoneChoice { kZoneNone, kZoneEdge, kZoneCentre };
+enum SourceChoice { kSourceFixed, kSourceMoving };
+
+QButtonGroup* radioGroup(QWidget* dialog, QGroupBox* box, QVBoxLayout* layout,
+                         std::initializer_list<std::pair<const char*, const char*>> items, int checked) {
+    auto* group = new QButtonGroup(dialog);
+    int id = 0;
+    for (const auto& [name, caption] : items) {
+        auto* b = new QRadioButton(caption, box);
+        b->setObjectName(name);
+        group->addButton(b, id);
+        layout->addWidget(b);
+        if (id == checked) b->setChecked(true);
+        ++id;
+    }
+    return group;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+std::string mirrorSummary(const FitMirror& m) {
+    return "Mirror from the main window: D " + formatGeneral(m.diameter) + " mm, R " + formatGeneral(m.radius) +
+           " mm, " + formatGeneral(m.linesPerMm) + " lines/mm, WL " + formatGeneral(m.wavelength) + " \u00b5m, " +
+           (m.exact ? "exact ray trace" : "two-term series");
+}
+
+}  // namespace
+
+FitDialog::FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialogs, DialogFolder& photoFolder,
+                     Hooks hooks, bool sourceMoves)
+    : QDialog(window), errors_(errors), dialogs_(dialogs), photoFolder_(photoFolder), hooks_(std::move(hooks)) {
+    setObjectName("FitDialog");
+    setWindowTitle("Fit Photo");
+    applyWindowStyle(this);
+    setModal(false);
+
+    auto* columns = new QHBoxLayout(this);
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(left, 0);
+    columns->addLayout(right, 1);
+
+    auto* sideBox = new QGroupBox("Grating and the centre of curvature", this);
+    auto* sideLayout = new QVBoxLayout(sideBox);
+    side_ = radioGroup(this, sideBox, sideLayout,
+                       {{"SideInside", "Inside (nearer the mirror)"},
+                        {"SideOutside", "Outside (farther from the mirror)"},
+                        {"SideUnknown", "Don't know"}},
+                       kSideUnknown);
+    left->addWidget(sideBox);
+
+    auto* zoneBox = new QGroupBox("Zone", this);
+    auto* zoneLayout = new QVBoxLayout(zoneBox);
+    zone_ = radioGroup(this, zoneBox, zoneLayout,
+                       {{"ZoneNone", "None: a pure conic"},
+                        {"ZoneEdge", "Turned edge, from the radius below"},
+                        {"ZoneCentre", "Central zone, out to the radius below"}},
+                       kZoneNone);
+    auto* radiusRow = new QHBoxLayout;
+    radiusRow->addWidget(new QLabel("Radius (fraction of the mirror's)", zoneBox));
+    zoneRadius_ = new QLineEdit("0.8", zoneBox);
+    zoneRadius_->setObjectName("ZoneRadius");
+    zoneRadius_->setMaximumWidth(60);
+    radiusRow->addWidget(zoneRadius_);
+    zoneLayout->addLayout(radiusRow);
+    left->addWidget(zoneBox);
+
+    auto* sourceBox = new QGroupBox("Tester's source", this);
+    auto* sourceLayout = new QVBoxLayout(sourceBox);
+    source_ = radioGroup(this, sourceBox, sourceLayout,
+                         {{"SourceFixed", "Fixed at the centre of curvature"},
+                          {"SourceMoving", "Moves with the grating"}},
+                         sourceMoves ? kSourceMoving : kSourceFixed);
+    left->addWidget(sourceBox);
+
+    auto* secondBox = new QGroupBox("Second photo (optional)", this);
+    auto* secondLayout = new QGridLayout(secondBox);
+    QPushButton* choose = button(secondBox, "SecondPhoto", "Second Photo\u2026");
+    QPushButton* clear = button(secondBox, "ClearSecondPhoto", "Clear");
+    secondName_ = new QLabel("none", secondBox);
+    secondName_->setObjectName("SecondPhotoName");
+    separation_ = new QLineEdit(secondBox);
+    separation_->setObjectName("Separation");
+    separation_->setMaximumWidth(60);
+    separation_->setToolTip("The second photo's grating position minus the first's, mm on the tester's scale "
+                            "(positive: farther from the mirror)");
+    secondLayout->addWidget(choose, 0, 0);
+    secondLayout->addWidget(clear, 0, 1);
+    secondLayout->addWidget(secondName_, 1, 0, 1, 2);
+    secondLayout->addWidget(new QLabel("Separation (mm)", secondBox), 2, 0);
+    secondLayout->addWidget(separation_, 2, 1);
+    left->addWidget(secondBox);
+    connect(choose, &QPushButton::clicked, this, [this] { chooseSecondPhoto(); });
+    connect(clear, &QPushButton::clicked, this, [this] { clearSecondPhoto(); });
+
+    auto* runRow = new QHBoxLayout;
+    fitButton_ = button(this, "FitButton", "Fit");
+    cancelButton_ = button(this, "CancelButton", "Cancel");
+    runRow->addWidget(fitButton_);
+    runRow->addWidget(cancelButton_);
+    left->addLayout(runRow);
+    stage_ = new QLabel(" ", this);
+    stage_->setObjectName("FitStage");
+    left->addWidget(stage_);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("FitProgress");
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    left->addWidget(progress_);
+    left->addStretch(1);
+    connect(fitButton_, &QPushButton::clicked, this, [this] { startFit(); });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { cancelFit(); });
+
+    mirrorLine_ = new QLabel(" ", this);
+    mirrorLine_->setObjectName("MirrorLine");
+    mirrorLine_->setWordWrap(true);
+    right->addWidget(mirrorLine_);
+    text_ = new QPlainTextEdit(this);
+    text_->setObjectName("FitResultText");
+    text_->setReadOnly(true);
+    text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QFont mono("DejaVu Sans Mono");
+    mono.setPixelSize(11);
+    text_->setFont(mono);
+    text_->setMinimumHeight(150);
+    right->addWidget(text_, 1);
+    map_ = new QLabel(this);
+    map_->setObjectName("ResidualMap");
+    map_->setFixedSize(260, 260);
+    map_->setAlignment(Qt::AlignCenter);
+    map_->setStyleSheet("background: black");
+    right->addWidget(map_, 0, Qt::AlignHCenter);
+    auto* legend = new QLabel("Edges by their distance from the fitted model: green 0, yellow 0.5, red 1 pixel or "
+                              "more; grey: left out",
+                              this);
+    legend->setWordWrap(true);
+    right->addWidget(legend);
+    auto* endRow = new QHBoxLayout;
+    applyButton_ = button(this, "ApplyButton", "Apply to simulation");
+    QPushButton* close = button(this, "CloseButton", "Close");
+    endRow->addStretch(1);
+    endRow->addWidget(applyButton_);
+    endRow->addWidget(close);
+    right->addLayout(endRow);
+    connect(applyButton_, &QPushButton::clicked, this, [this] { applyToSimulation(); });
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    try {
+        mirrorLine_->setText(QString::fromStdString(mirrorSummary(hooks_.mirror())));
+    } catch (const ActionError&) {
+        mirrorLine_->setText("Mirror from the main window: a cell of its grid is not a number");
+    }
+    setRunning(false);
+    applyButton_->setEnabled(false);
+    resize(600, 590);
+}
+
+FitDialog::~FitDialog() {
+    if (worker_.joinable()) {
+        cancel_->store(true);
+        worker_.join();
+    }
+}
+
+FitRequest FitDialog::request() const {
+    FitRequest r;
+    r.mirror = hooks_.mirror();
+    r.mirror.sourceMoves = source_->checkedId() == kSourceMoving;
+    switch (side_->checkedId()) {
+    case kSideInside: r.side = Side::Inside; break;
+    case kSideOutside: r.side = Side::Outside; break;
+    default: r.side = Side::Unknown; break;
+    }
+    const int zone = zone_->checkedId();
+    if (zone != kZoneNone) {
+        const double start = parseCellFloat(zoneRadius_->text().toStdString());
+        if (!(start > 0 && start < 1))
+            throw ActionError("The zone's radius is a fraction of the mirror's radius, above 0 and below 1.");
+        r.zone = ZoneShape{zone == kZoneEdge ? ZoneKind::Edge : ZoneKind::Centre, start};
+        r.mirror.exact = true;  // a zone's height is a true height only in the exact trace
+    }
+    return r;
+}
+
+void FitDialog::startFit() {
+    runUserAction(this, errors_, [this] {
+        if (running()) return;
+        const FitRequest req = request();
+        mirrorLine_->setText(QString::fromStdString(mirrorSummary(req.mirror)));
+        std::optional<double> separation;
+        std::optional<PhotoAlignment> second;
+        if (second_) {
+            separation = parseCellFloat(separation_->text().toStdString());
+            if (*separation == 0) throw ActionError("The two photos need a separation other than 0 mm.");
+            second = second_->found;
+        }
+        PhotoAlignment first = hooks_.firstPhoto();
+        colour_ = hooks_.firstColour ? hooks_.firstColour() : RgbImage{};
+        result_.reset();
+        pairSeparation_ = separation;
+        text_->clear();
+        map_->clear();
+        applyButton_->setEnabled(false);
+        cancel_ = std::make_shared<std::atomic<bool>>(false);
+        setRunning(true);
+        stage_->setText(QString(fitStageCaption(FitStage::Edges)) + "\u2026");
+        progress_->setValue(0);
+        // The fit works on its own copies; it reaches the dialog only
+        // through events queued to this thread, which die with the dialog.
+        worker_ = std::thread([this, first = std::move(first), second = std::move(second), separation, req,
+                               cancel = cancel_] {
+            FitControl control;
+            control.cancel = cancel.get();
+            FitStage lastStage = FitStage::Edges;
+            double lastFraction = -1;
+            control.progress = [this, &lastStage, &lastFraction](FitStage stage, double fraction) {
+                if (stage == lastStage && fraction < lastFraction + 0.02 && fraction < 1) return;
+                lastStage = stage;
+                lastFraction = fraction;
+                QMetaObject::invokeMethod(this, [this, stage, fraction] { showProgress(stage, fraction); },
+                                          Qt::QueuedConnection);
+            };
+            try {
+                auto result = std::make_shared<const FitResult>(
+                    second ? fitPhotoPair(first, *second, *separation, req, control) : fitPhoto(first, req, control));
+                QMetaObject::invokeMethod(this, [this, result] { finished(result); }, Qt::QueuedConnection);
+            } catch (const PhotoError& e) {
+                const PhotoFailure kind = e.kind();
+                const std::string message = e.what();
+                QMetaObject::invokeMethod(this, [this, kind, message] { failed(kind, message); }, Qt::QueuedConnection);
+            } catch (const std::exception& e) {
+                const std::string message = e.what();
+                QMetaObject::invokeMethod(this, [this, message] { failed(PhotoFailure::NoFit, message); },
+                                          Qt::QueuedConnection);
+            }
+        });
+    });
+}
+
+void FitDialog::cancelFit() {
+    if (!running()) return;
+    cancel_->store(true);
+    stage_->setText("Cancelling\u2026");
+}
+
+void FitDialog::showProgress(FitStage stage, double fraction) {
+    if (!running()) return;
+    stage_->setText(QString(fitStageCaption(stage)) + "\u2026");
+    progress_->setValue(int(std::lround(std::clamp(fraction, 0.0, 1.0) * 100)));
+}
+
+void FitDialog::setRunning(bool on) {
+    fitButton_->setEnabled(!on);
+    cancelButton_->setEnabled(on);
+}
+
+void FitDialog::finished(std::shared_ptr<const FitResult> result) {
+    if (worker_.joinable()) worker_.join();
+    setRunning(false);
+    result_ = *result;
+    stage_->setText(QString("Fitted in ") + QString::fromStdString(formatFixed(result_->seconds, 15, 1)) + " s");
+    progress_->setValue(100);
+    text_->setPlainText(QString::fromStdString(fitResultText(*result_, pairSeparation_)));
+    if (colour_.width > 0)
+        map_->setPixmap(QPixmap::fromImage(residualMap(colour_, *result_)
+                                               .scaled(map_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    applyButton_->setEnabled(true);
+    if (hooks_.fitted) hooks_.fitted(*result_);
+}
+
+void FitDialog::failed(PhotoFailure kind, const std::string& message) {
+    if (worker_.joinable()) worker_.join();
+    setRunning(false);
+    progress_->setValue(0);
+    if (kind == PhotoFailure::Cancelled) {
+        stage_->setText("Cancelled");
+        return;
+    }
+    stage_->setText("Failed");
+    text_->setPlainText(QString::fromStdString("The fit failed: " + message + "."));
+    errors_.showError("The fit failed: " + message + ".");
+}
+
+void FitDialog::chooseSecondPhoto() {
+    runUserAction(this, errors_, [this] {
+        const std::optional<QString> chosen = dialogs_.askOpen(
+            this, FileDialogRequest{"Open Second Photo", photoFolder_.start(),
+                                    {"Photos (*.jpg *.jpeg *.png *.JPG *.JPEG *.PNG)", "All Files (*)"}, {}});
+        if (!chosen) return;
+        photoFolder_.remember(*chosen);
+        auto photo = std::make_unique<AlignedPhoto>(readAlignedPhoto(*chosen));
+        second_ = std::move(photo);
+        secondName_->setText(QFileInfo(*chosen).fileName());
+    });
+}
+
+void FitDialog::clearSecondPhoto() {
+    second_.reset();
+    secondName_->setText("none");
+}
+
+void FitDialog::applyToSimulation() {
+    if (!result_ || !hooks_.apply) return;
+    const FitResult r = *result_;
+    hooks_.apply(r);
+}
+
+void FitDialog::closeEvent(QCloseEvent* event) {
+    cancelFit();
+    QDialog::closeEvent(event);
+}
+
+}  // namespace sg
