@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Fit Photo": what the user knows that the photo cannot tell (the side of
 // the centre of curvature, a zone and where it lies, the tester's source, a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the fit dialog shows of a result: its figures with their
 // uncertainties and its warnings as text, the stage of a running fit, and

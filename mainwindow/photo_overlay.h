@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A photo of the grating test laid over the main window's picture: read,
 // aligned at once (its disk on the picture's disk, its bands turned upright

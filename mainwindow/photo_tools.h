@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's photo controls, right of its buttons: "Open Photo…",
 // "Close Photo", "Adjust", "Automatic", the view selector with the blend's

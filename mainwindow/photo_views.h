@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the views of a photo draw over the main window's picture: maps of
 // the frame (800 x 700 pixels, one byte each, row after row), the images

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fit dialog says of a result, and its residual map: the side and
 // where it came from, the tester, a pair, a zone and the warnings in words
 // with a point for every number; the edges coloured by their residual at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A photo of the test over the main window's picture, driven as a user
 // drives it: opened and aligned (a photo made from the program's own
 // picture lies on it within a pixel), the views drawing what they say,
