@@ -30,14 +30,13 @@ double zoneProfile(const ZoneShape& zone, double rho) {
     return 0;
 }
 
-MirrorModel baseModel(const FitMirror& mirror, const BandParameters& p) {
-    MirrorModel m;
-    setModelDefaults(m);
+// The fitted mirror and place in a model, seen as a Ronchi test with the
+// bands across the given axis; the model's other settings stay.
+void setFittedTest(const FitMirror& mirror, const BandParameters& p, BandAxis axis, MirrorModel& m) {
     m.mirrorDiameter = mirror.diameter;
     m.radiusOfCurvature = mirror.radius;
     m.conicConstant = p.conic;
     m.linesPerMm = mirror.linesPerMm;
-    m.wavelength = mirror.wavelength;
     m.axialOffsetSetting = p.offset;
     m.axialOffset = p.offset;
     m.transverseOffset = p.transverse;
@@ -45,9 +44,17 @@ MirrorModel baseModel(const FitMirror& mirror, const BandParameters& p) {
     m.exactTrace = mirror.exact;
     m.testRonchi = true;
     m.testWire = m.testFoucault = false;
-    m.orientVertical = true;
-    m.orientHorizontal = m.orient2D = false;
+    m.orientVertical = axis == BandAxis::Vertical;
+    m.orientHorizontal = axis == BandAxis::Horizontal;
+    m.orient2D = false;
     m.evenLines = true;
+}
+
+MirrorModel baseModel(const FitMirror& mirror, const BandParameters& p) {
+    MirrorModel m;
+    setModelDefaults(m);
+    m.wavelength = mirror.wavelength;
+    setFittedTest(mirror, p, BandAxis::Vertical, m);
     return m;
 }
 
@@ -109,22 +116,7 @@ bool BandPhase::brightAtFrame(double x, double y, BandAxis axis) const {
 
 void applyToModel(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p, BandAxis axis,
                   MirrorModel& m) {
-    const MirrorModel fitted = baseModel(mirror, p);
-    m.mirrorDiameter = fitted.mirrorDiameter;
-    m.radiusOfCurvature = fitted.radiusOfCurvature;
-    m.conicConstant = fitted.conicConstant;
-    m.linesPerMm = fitted.linesPerMm;
-    m.axialOffsetSetting = fitted.axialOffsetSetting;
-    m.axialOffset = fitted.axialOffset;
-    m.transverseOffset = fitted.transverseOffset;
-    m.sourceMoves = fitted.sourceMoves;
-    m.exactTrace = fitted.exactTrace;
-    m.testRonchi = true;
-    m.testWire = m.testFoucault = false;
-    m.orientVertical = axis == BandAxis::Vertical;
-    m.orientHorizontal = axis == BandAxis::Horizontal;
-    m.orient2D = false;
-    m.evenLines = true;
+    setFittedTest(mirror, p, axis, m);
     m.useDistortedSurface = zone.kind != ZoneKind::None;
     if (zone.kind != ZoneKind::None) {
         const auto knots = zoneKnots(zone);
