@@ -67,9 +67,13 @@ static_assert(std::size(kAnalysisNote) == 48);
 
 }  // namespace
 
-TAnalysis::TAnalysis(QWidget* mainWindow, MirrorModel& model, const ModelControls& mainControls,
-                     ErrorReporter& errors)
-    : QWidget(mainWindow, Qt::Window), model_(model), mainControls_(mainControls), errors_(errors) {
+TAnalysis::TAnalysis(QWidget* mainWindow, const EditorShape& shape, const Mirror& shownMirror,
+                     const ModelControls& mainControls, ErrorReporter& errors)
+    : QWidget(mainWindow, Qt::Window),
+      shape_(shape),
+      shownMirror_(shownMirror),
+      mainControls_(mainControls),
+      errors_(errors) {
     setObjectName("Analysis");
     setWindowTitle("Analysis");
     applyWindowStyle(this);
@@ -124,7 +128,11 @@ void TAnalysis::Button1Click() {
     // Each calculation starts from a clean page.
     canvas_.eraseRect(0, 0, canvas_.width(), canvas_.height());
     written_.clear();
-    runUserAction(this, errors_, [this] { runAnalysis(model_, mainControls_, *this, workspace_, *this); });
+    runUserAction(this, errors_, [this] {
+        const ControlsReading controls = readControls(mainControls_);
+        const AnalysisRequest request{controls, shape_, shownMirror_.invertDeviation, figures_.fitCoefficient};
+        calculateAndLayOut(request, *this, *this, figures_);
+    });
 }
 
 void TAnalysis::paintEvent(QPaintEvent*) {

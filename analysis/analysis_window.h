@@ -7,7 +7,7 @@
 
 #include "canvas.h"
 #include "error_reporter.h"
-#include "surface_analysis.h"
+#include "analysis_layout.h"
 
 #include <QWidget>
 
@@ -20,7 +20,10 @@ namespace sg {
 
 class TAnalysis : public QWidget, public ZoneLimitCells, public AnalysisOutput {
 public:
-    TAnalysis(QWidget* mainWindow, MirrorModel& model, const ModelControls& mainControls, ErrorReporter& errors);
+    // The calculation reads the main window's controls, the editor's shape
+    // and the deviation's sign of the mirror the main window's picture shows.
+    TAnalysis(QWidget* mainWindow, const EditorShape& shape, const Mirror& shownMirror,
+              const ModelControls& mainControls, ErrorReporter& errors);
 
     // The zone limits: row 0 the inner, row 1 the outer limit, as integer text.
     std::string zoneCell(int row) const { return limitCell(row); }
@@ -39,7 +42,8 @@ public:
     // The text written at (x, y) by the last calculation, or "" when none was.
     std::string textAt(int x, int y) const;
     const Canvas& canvas() const { return canvas_; }
-    const AnalysisWorkspace& workspace() const { return workspace_; }
+    // The figures of the last calculation, as far as it got.
+    const AnalysisFigures& figures() const { return figures_; }
 
     // ZoneLimitCells
     std::string limitCell(int row) const override;
@@ -51,11 +55,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    MirrorModel& model_;
+    const EditorShape& shape_;
+    const Mirror& shownMirror_;
     const ModelControls& mainControls_;
     ErrorReporter& errors_;
     Canvas canvas_{992, 482};
-    AnalysisWorkspace workspace_;
+    AnalysisFigures figures_;
     std::vector<Written> written_;
     QTableWidget* zoneGrid_;  // StringGrid1
 };

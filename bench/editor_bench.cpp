@@ -6,6 +6,7 @@
 #include "ray_pass.h"
 #include "redraw.h"
 #include "surface_editor.h"
+#include "test_picture.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,10 +20,11 @@ public:
 // One knot press: the knot and its partner, the spline fit and samples, the
 // cleared grid with its markers, the profile and the five statistics lines.
 void BM_KnotPressToRedraw(benchmark::State& state) {
-    sg::MirrorModel model;
+    sg::EditorShape shape;
+    sg::Mirror shown;
     sg::PlainControls controls;
     NoStatistics display;
-    sg::SurfaceEditor editor(model, controls, display);
+    sg::SurfaceEditor editor(shape, shown, controls, display);
     editor.initialiseOnce();
     int i = 0;
     for (auto _ : state) {
@@ -37,21 +39,17 @@ BENCHMARK(BM_KnotPressToRedraw)->Unit(benchmark::kMicrosecond);
 // zone at 70 % of the radius: clear, disk, recompute with the resampling,
 // one pass through the distorted intercept, read-outs.
 void BM_DistortedFullPicture(benchmark::State& state) {
-    sg::MirrorModel model;
-    sg::setModelDefaults(model);
-    sg::PlainControls controls;
-    controls.surface = sg::kSurfaceDistorted;
-    model.knotHeight[8] = model.knotHeight[36] = -80;
+    sg::testing::TestPicture sc;
+    sc.controls.surface = sg::kSurfaceDistorted;
+    sc.shape.knotHeight[8] = sc.shape.knotHeight[36] = -80;
     sg::EditorState editor;
-    sg::fitEditorProfile(model, editor);
-    sg::Canvas canvas(sg::kPictureWidth, sg::kPictureHeight);
-    sg::Simulator sim(model, controls, canvas);
+    sg::fitEditorProfile(sc.shape, editor);
     for (auto _ : state) {
-        sg::clearDrawingArea(canvas);
-        sg::drawMirrorDisk(canvas, model);
-        sg::recompute(sim);
-        sg::shadowgramPass(sim);
-        sg::drawConicReadout(sim);
+        sg::clearDrawingArea(sc.canvas);
+        sg::drawMirrorDisk(sc.canvas);
+        sc.recompute();
+        sg::shadowgramPass(sc.sim, sc.scene());
+        sg::drawConicReadout(sc.sim, sc.scene());
         benchmark::ClobberMemory();
     }
 }

@@ -6,10 +6,10 @@
 // where the CPU has it. shadowgram_bench times a full picture.
 #include "clamped_spline.h"
 #include "failure.h"
-#include "model_io.h"
 #include "ray_block_avx2.h"
 #include "ray_pass.h"
 #include "redraw.h"
+#include "test_picture.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,15 +18,8 @@
 
 namespace {
 
-struct Scene {
-    sg::MirrorModel model;
-    sg::PlainControls controls;
-    sg::Canvas canvas{sg::kPictureWidth, sg::kPictureHeight};
-    sg::Simulator sim{model, controls, canvas};
-    Scene() {
-        sg::setModelDefaults(model);
-        sg::recompute(sim);
-    }
+struct Scene : sg::testing::TestPicture {
+    Scene() { recompute(); }
 };
 
 // Leaves the upper half of a vector register dirty, as some library code
@@ -39,10 +32,11 @@ void dirtyUpperRegisters() {
 // tested, decided and painted before the next, in plain arithmetic (the
 // grating test, vertical bands, as the default set-up has it).
 void plainPass(Scene& sc) {
-    sg::MirrorModel& m = sc.model;
+    const sg::Mirror& m = sc.mirror();
+    const sg::TestSetup& setup = sc.setup();
     const double D = m.mirrorDiameter, R = m.radiusOfCurvature, k = 2 * m.conicConstant;
-    const double w = 1 / (2 * m.linesPerMm), t = m.transverseOffset;
-    const QRgb colour = sg::toQRgb(m.palette.rayColour);
+    const double w = 1 / (2 * sg::workingLinesPerMm(setup)), t = setup.position.transverseOffset;
+    const QRgb colour = sg::toQRgb(sg::kPalette.rayColour);
     QRgb* const pixels = sc.canvas.row(0);
     const qsizetype stride = sc.canvas.image().bytesPerLine() / 4;
     std::uint32_t seed = sc.sim.random.seed();
@@ -50,7 +44,7 @@ void plainPass(Scene& sc) {
         seed = seed * 134775813u + 1u;
         return static_cast<int>((static_cast<std::uint64_t>(seed) * 10000u) >> 32);
     };
-    for (int i = 0; i < m.rayCount; ++i) {
+    for (int i = 0; i < sc.sim.rayCount; ++i) {
         const double u = (draw() / 10000.0 - 0.5) * D;
         const double v = (draw() / 10000.0 - 0.5) * D;
         const double sq = u * u + v * v;
@@ -59,9 +53,9 @@ void plainPass(Scene& sc) {
         const double slope = r / R + 4 * (1 + k) * r * r * r / (8 * R * R * R);
         const double sag = sq / (2 * R) + (1 + k) * sq * sq / (8 * R * R * R);
         const double intercept = sag + r / slope;
-        const double x = (R - intercept + m.axialOffset) * u / intercept;
+        const double x = (R - intercept + setup.position.axialOffset) * u / intercept;
         const auto band = static_cast<std::int64_t>(std::fabs(x / w + t) + 0.5);
-        if (((band & 1) != 0) == m.evenLines) continue;
+        if (((band & 1) != 0) == sg::brightCentreBand(setup)) continue;
         const int px = static_cast<int>(2 * (275 * u / D + 205));
         const int py = static_cast<int>(550 * v / D + 300);
         pixels[py * stride + px] = colour;
@@ -85,7 +79,7 @@ void BM_Pass(benchmark::State& state) {
         if (kind == kPlain)
             plainPass(sc);
         else
-            sg::shadowgramPass(sc.sim);
+            sg::shadowgramPass(sc.sim, sc.scene());
         benchmark::ClobberMemory();
     }
     state.SetLabel(std::string(kind == kPlain ? "plain loop" : kind == kPortable ? "portable" : "AVX2") +
@@ -105,9 +99,9 @@ void BM_ExactPass(benchmark::State& state) {
     sc.sim.vectorPass = kind == kLanes;
     sc.controls.exactTrace = true;
     sc.controls.movingSource = state.range(0) != 0;
-    sg::recompute(sc.sim);
+    sc.recompute();
     for (auto _ : state) {
-        sg::shadowgramPass(sc.sim);
+        sg::shadowgramPass(sc.sim, sc.scene());
         benchmark::ClobberMemory();
     }
     state.SetLabel(std::string(state.range(0) != 0 ? "exact, moving source" : "exact, fixed source") +
@@ -124,19 +118,19 @@ void BM_ExactPassZoneAndSlit(benchmark::State& state) {
     Scene sc;
     sc.controls.exactTrace = true;
     sc.controls.test = sg::kTestFoucault;
-    sc.model.axialOffsetSetting = 2.45;
+    sc.position().axialOffset = 2.45;
     if (zone) {
-        sg::resetZonalDeviation(sc.model);
-        for (int k : {7, 8, 36, 37}) sc.model.knotHeight[k] = -40;
+        sc.shape.makeFlat();
+        for (int k : {7, 8, 36, 37}) sc.shape.knotHeight[k] = -40;
         sg::SplineCoefficients coefficients;
-        sg::fitClampedSpline(sg::kKnotCount - 1, sc.model.knotX, sc.model.knotHeight, 0, 0,
-                             sc.model.editorSampleCount, sc.model.editorSampleX, sc.model.editorProfile, coefficients);
+        sg::fitClampedSpline(sg::kKnotCount - 1, sc.shape.knotX, sc.shape.knotHeight, 0, 0, sc.shape.sampleCount,
+                             sc.shape.sampleX, sc.shape.profile, coefficients);
         sc.controls.surface = sg::kSurfaceDistorted;
     }
     if (slit) sc.controls.sourceWidth = "0.2";
-    sg::recompute(sc.sim);
+    sc.recompute();
     for (auto _ : state) {
-        sg::shadowgramPass(sc.sim);
+        sg::shadowgramPass(sc.sim, sc.scene());
         benchmark::ClobberMemory();
     }
     state.SetLabel(std::string(zone ? "zone" : "no zone") + (slit ? ", slit 0.2 mm" : ", point source"));
@@ -146,9 +140,9 @@ BENCHMARK(BM_ExactPassZoneAndSlit)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmar
 void BM_SeriesMovingSource(benchmark::State& state) {
     Scene sc;
     sc.controls.movingSource = true;
-    sg::recompute(sc.sim);
+    sc.recompute();
     for (auto _ : state) {
-        sg::shadowgramPass(sc.sim);
+        sg::shadowgramPass(sc.sim, sc.scene());
         benchmark::ClobberMemory();
     }
 }

@@ -6,27 +6,22 @@
 #include "ray_pass.h"
 #include "redraw.h"
 #include "render_options.h"
+#include "test_picture.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-struct Scene {
-    sg::MirrorModel model;
-    sg::PlainControls controls;
-    sg::Canvas canvas{sg::kPictureWidth, sg::kPictureHeight};
-    sg::Simulator sim{model, controls, canvas};
-    Scene() { sg::setModelDefaults(model); }
-};
+using Scene = sg::testing::TestPicture;
 
 void BM_ShadowgramPass(benchmark::State& state) {
     Scene sc;
-    sg::recompute(sc.sim);
+    sc.recompute();
     for (auto _ : state) {
-        sg::shadowgramPass(sc.sim);
+        sg::shadowgramPass(sc.sim, sc.scene());
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(state.iterations() * sc.model.rayCount);
+    state.SetItemsProcessed(state.iterations() * sc.sim.rayCount);
 }
 BENCHMARK(BM_ShadowgramPass)->Unit(benchmark::kMicrosecond);
 
@@ -35,10 +30,10 @@ void BM_FullPicture(benchmark::State& state) {
     Scene sc;
     for (auto _ : state) {
         sg::clearDrawingArea(sc.canvas);
-        sg::drawMirrorDisk(sc.canvas, sc.model);
-        sg::recompute(sc.sim);
-        sg::shadowgramPass(sc.sim);
-        sg::drawConicReadout(sc.sim);
+        sg::drawMirrorDisk(sc.canvas);
+        sc.recompute();
+        sg::shadowgramPass(sc.sim, sc.scene());
+        sg::drawConicReadout(sc.sim, sc.scene());
         benchmark::ClobberMemory();
     }
 }
@@ -55,11 +50,12 @@ void BM_MostPresses(benchmark::State& state) {
         sc.controls.orientation = sg::kOrient2D;
         sc.controls.exactTrace = true;
         sc.controls.movingSource = true;
-        sg::recompute(sc.sim);
-        sg::shadowgramPass(sc.sim);
+        const sg::ControlsReading reading = sc.read();
+        sg::recompute(sc.drawing, reading);
+        sg::drawShadowgramPass(sc.drawing, reading);
         for (int i = 0; i < sg::kMaxPresses; ++i) {
-            if (centres) sg::drawCentreLines(sc.sim);
-            else sg::brightenPicture(sc.sim);
+            if (centres) sg::drawCentreLines(sc.drawing, reading);
+            else sg::brightenPicture(sc.drawing, reading);
         }
         benchmark::ClobberMemory();
     }
@@ -70,14 +66,10 @@ BENCHMARK(BM_MostPresses)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterat
 // next row, as each move of the held pointer draws it. Items are pictures,
 // so the rate is the drag's redraws per second.
 void BM_DragOnTheRayDiagram(benchmark::State& state) {
-    struct NoDisplay : sg::PositionDisplay {
-        void setAxialReadout(const std::string&) override {}
-        void showWarning(const std::string&, const std::string&) override {}
-    } display;
     Scene sc;
     int row = 250;
     for (auto _ : state) {
-        sg::axialDiagramClick(sc.sim, display, row);
+        sg::axialDiagramClick(sc.drawing, sc.read(), row);
         row = row == 400 ? 250 : row + 1;
         benchmark::ClobberMemory();
     }

@@ -40,29 +40,22 @@ int knotForPressX(int x) {
     return static_cast<int>(roundHalfEven((clamped - kEditorLeftX) / static_cast<double>(kEditorKnotSpacing)));
 }
 
-void resetSurface(MirrorModel& m, EditorState& state) {
-    m.knotX.fill(0.0);
-    m.knotHeight.fill(0.0);
-    m.editorSampleX.fill(0.0);
-    m.editorProfile.fill(0.0);
+void resetSurface(EditorShape& shape, EditorState& state) {
+    shape.makeFlat();
     state.coefficients = SplineCoefficients{};
     state.startSlope = state.endSlope = 0;
-    m.editorSampleCount = 0;
     state.splineStatus = 0;
-
-    for (int k = 0; k < kKnotCount; ++k) m.knotX[k] = k;
-    m.editorSampleCount = kEditorSamples;
-    for (int i = 0; i <= kEditorSamples; ++i) m.editorSampleX[i] = i / 16.0;
 }
 
-void fitEditorProfile(MirrorModel& m, EditorState& state) {
+void fitEditorProfile(EditorShape& shape, EditorState& state) {
     // The arrays are 1-based for the spline: element k is knot k, so knot 0
     // stays out of the fit.
-    state.splineStatus = fitClampedSpline(kKnotCount - 1, m.knotX, m.knotHeight, state.startSlope, state.endSlope,
-                                          m.editorSampleCount, m.editorSampleX, m.editorProfile, state.coefficients);
+    state.splineStatus = fitClampedSpline(kKnotCount - 1, shape.knotX, shape.knotHeight, state.startSlope,
+                                          state.endSlope, shape.sampleCount, shape.sampleX, shape.profile,
+                                          state.coefficients);
 }
 
-void drawEditorGrid(Canvas& canvas, const MirrorModel& m) {
+void drawEditorGrid(Canvas& canvas, const EditorShape& shape) {
     canvas.setPenWidth(1);
     // The plot cleared: silver vertical lines from x = -17 to 747, each from
     // y = 100 up to 320, filled row by row (the same pixels, far fewer
@@ -84,13 +77,13 @@ void drawEditorGrid(Canvas& canvas, const MirrorModel& m) {
 
     canvas.setPenColour(kRed);
     for (int r = 0; r <= 3; ++r)
-        for (int k = 0; k < kKnotCount; ++k) canvas.drawCircle(knotPlotX(k), plotYTruncated(m.knotHeight[k]), r);
+        for (int k = 0; k < kKnotCount; ++k) canvas.drawCircle(knotPlotX(k), plotYTruncated(shape.knotHeight[k]), r);
 }
 
-void drawEditorProfile(Canvas& canvas, MirrorModel& m, EditorState& state) {
-    fitEditorProfile(m, state);
-    const int n = m.editorSampleCount;
-    auto at = [&m](int i) { return plotYRounded(m.editorProfile[i]); };
+void drawEditorProfile(Canvas& canvas, EditorShape& shape, EditorState& state) {
+    fitEditorProfile(shape, state);
+    const int n = shape.sampleCount;
+    auto at = [&shape](int i) { return plotYRounded(shape.profile[i]); };
     // A polyline from a start point through samples first..last.
     auto polyline = [&](int startX, int startY, int first, int last) {
         int x = startX, y = startY;
@@ -113,28 +106,29 @@ void drawEditorProfile(Canvas& canvas, MirrorModel& m, EditorState& state) {
     polyline(29, at(16), 16, 32);
 }
 
-SurfaceEditor::SurfaceEditor(MirrorModel& model, const ModelControls& controls, StatisticsDisplay& display)
-    : model_(model), controls_(controls), display_(display) {}
+SurfaceEditor::SurfaceEditor(EditorShape& shape, const Mirror& shownMirror, const ModelControls& controls,
+                             StatisticsDisplay& display)
+    : shape_(shape), shownMirror_(shownMirror), controls_(controls), display_(display) {}
 
 void SurfaceEditor::startNewSurface() {
     const KnotHeights before = knots();
-    resetSurface(model_, state_);
+    resetSurface(shape_, state_);
     recordIfChanged(before);
     redrawEditor();
 }
 
 void SurfaceEditor::redrawEditor() {
-    drawEditorGrid(canvas_, model_);
-    drawEditorProfile(canvas_, model_, state_);
-    display_.showStatistics(statisticsLines(refreshStatistics(model_, controls_)));
+    drawEditorGrid(canvas_, shape_);
+    drawEditorProfile(canvas_, shape_, state_);
+    display_.showStatistics(statisticsLines(refreshStatistics(shape_, shownMirror_, controls_)));
 }
 
 bool SurfaceEditor::pressAt(int x, int y) {
     if (!pressOnPlot(x, y)) return false;
     const KnotHeights before = knots();
     const int k = knotForPressX(x);
-    model_.knotHeight[k] = y - kEditorZeroY;
-    model_.knotHeight[kKnotCount - 1 - k] = model_.knotHeight[k];
+    shape_.knotHeight[k] = y - kEditorZeroY;
+    shape_.knotHeight[kKnotCount - 1 - k] = shape_.knotHeight[k];
     recordIfChanged(before);
     redrawEditor();
     return true;
@@ -143,19 +137,19 @@ bool SurfaceEditor::pressAt(int x, int y) {
 void SurfaceEditor::initialiseOnce() {
     if (state_.editorNeedsInit) {
         state_.editorNeedsInit = false;
-        resetSurface(model_, state_);
+        resetSurface(shape_, state_);
         redrawEditor();
     }
 }
 
 KnotHeights SurfaceEditor::knots() const {
     KnotHeights heights;
-    std::copy_n(model_.knotHeight.begin(), heights.size(), heights.begin());
+    std::copy_n(shape_.knotHeight.begin(), heights.size(), heights.begin());
     return heights;
 }
 
 void SurfaceEditor::setKnots(const KnotHeights& heights) {
-    std::copy(heights.begin(), heights.end(), model_.knotHeight.begin());
+    std::copy(heights.begin(), heights.end(), shape_.knotHeight.begin());
 }
 
 void SurfaceEditor::recordIfChanged(const KnotHeights& before) {

@@ -8,7 +8,8 @@
 #include "canvas.h"
 #include "clamped_spline.h"
 #include "edit_history.h"
-#include "mirror_model.h"
+#include "editor_shape.h"
+#include "mirror.h"
 #include "model_controls.h"
 #include "surface_statistics.h"
 
@@ -34,7 +35,7 @@ inline constexpr int kEditorCentreX = kEditorLeftX + kEditorKnotSpacing * 22;   
 
 inline int knotPlotX(int k) { return kEditorLeftX + kEditorKnotSpacing * k; }
 
-// The editor's own state beside the zonal deviation data of the model.
+// The editor's own state beside the shape it draws.
 struct EditorState {
     bool editorNeedsInit = true;  // cleared by the first initialisation
     double startSlope = 0;        // end slopes of the clamped spline
@@ -60,19 +61,19 @@ int knotForPressX(int x);
 
 // The flat surface: every knot, sample and coefficient reset, knots at
 // 0..44 with height 0, 704 samples at i/16 with value 0.
-void resetSurface(MirrorModel& m, EditorState& state);
+void resetSurface(EditorShape& shape, EditorState& state);
 
 // Fits the spline through knots 1..44 (knot 0 does not enter it) with the
-// end slopes, and evaluates it at samples 1..704 into editorProfile.
-void fitEditorProfile(MirrorModel& m, EditorState& state);
+// end slopes, and evaluates it at samples 1..704 into the shape's profile.
+void fitEditorProfile(EditorShape& shape, EditorState& state);
 
 // Erases the plot and draws the grid, the edges, the zero and centre
 // lines and the four red circles of every knot.
-void drawEditorGrid(Canvas& canvas, const MirrorModel& m);
+void drawEditorGrid(Canvas& canvas, const EditorShape& shape);
 
 // Fits the profile and draws it: red, 2 pixels wide, across the mirror
 // (samples 32..672), grey beyond the edges (16..32 and 672..688).
-void drawEditorProfile(Canvas& canvas, MirrorModel& m, EditorState& state);
+void drawEditorProfile(Canvas& canvas, EditorShape& shape, EditorState& state);
 
 // The plot coordinate of a height in editor pixels: 210 plus the height
 // rounded (halves to even) or truncated, limited to a range that any pixel
@@ -82,9 +83,12 @@ int plotYTruncated(double height);
 
 class SurfaceEditor {
 public:
-    SurfaceEditor(MirrorModel& model, const ModelControls& controls, StatisticsDisplay& display);
+    // Draws into `shape`; the statistics take the main window's controls
+    // and the deviation's sign of the mirror its picture shows.
+    SurfaceEditor(EditorShape& shape, const Mirror& shownMirror, const ModelControls& controls,
+                  StatisticsDisplay& display);
 
-    MirrorModel& model() { return model_; }
+    const EditorShape& shape() const { return shape_; }
     const Canvas& canvas() const { return canvas_; }
     Canvas& canvas() { return canvas_; }
     EditorState& state() { return state_; }
@@ -130,7 +134,8 @@ private:
     // The edit's heights `before`, if a knot differs now, as an undo step.
     void recordIfChanged(const KnotHeights& before);
 
-    MirrorModel& model_;
+    EditorShape& shape_;
+    const Mirror& shownMirror_;
     const ModelControls& controls_;
     StatisticsDisplay& display_;
     Canvas canvas_{kEditorCanvasWidth, kEditorCanvasHeight};

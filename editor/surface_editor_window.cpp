@@ -106,12 +106,12 @@ QLabel* addNoticeLabel(QWidget* parent, const char* name, const char* text, int 
 
 }  // namespace
 
-TRonchiCustomSurfaceForm::TRonchiCustomSurfaceForm(QWidget* mainWindow, MirrorModel& model,
+TRonchiCustomSurfaceForm::TRonchiCustomSurfaceForm(QWidget* mainWindow, EditorShape& shape, const Mirror& shownMirror,
                                                    const ModelControls& mainControls, ErrorReporter& errors,
                                                    FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings,
                                                    Questions& questions)
     : QWidget(mainWindow, Qt::Window),
-      editor_(model, mainControls, *this),
+      editor_(shape, shownMirror, mainControls, *this),
       errors_(errors),
       dialogs_(dialogs),
       settings_(settings),
@@ -241,10 +241,10 @@ void TRonchiCustomSurfaceForm::clearFileMessages() {
 }
 
 void TRonchiCustomSurfaceForm::Button3Click() {
-    MirrorModel& m = editor_.model();
+    const EditorShape& shape = editor_.shape();
     clearFileMessages();
     shapeRecord_.fill(0.0);
-    std::copy_n(m.knotHeight.begin(), shapeRecord_.size(), shapeRecord_.begin());
+    std::copy_n(shape.knotHeight.begin(), shapeRecord_.size(), shapeRecord_.begin());
     std::optional<std::string> failure;
     if (const std::optional<QString> chosen = dialogs_.askSave(this, shapeDialog("Save Shape"))) {
         shapeFileName_ = withDefaultSuffix(*chosen, "Shp");

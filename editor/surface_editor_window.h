@@ -26,7 +26,8 @@ class TRonchiCustomSurfaceForm : public QWidget, public StatisticsDisplay {
 public:
     // Creates the controls and runs FormCreate, which draws the flat
     // surface and fills the statistics from the main window's grid.
-    TRonchiCustomSurfaceForm(QWidget* mainWindow, MirrorModel& model, const ModelControls& mainControls,
+    TRonchiCustomSurfaceForm(QWidget* mainWindow, EditorShape& shape, const Mirror& shownMirror,
+                             const ModelControls& mainControls,
                              ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings,
                              Questions& questions);
 

@@ -3,7 +3,7 @@
 
 #include "cell_number.h"
 #include "failure.h"
-#include "model_io.h"
+#include "controls_reading.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,11 +18,11 @@ constexpr int kZones = 20;        // rings from the centre to the edge
 
 }  // namespace
 
-SurfaceStatistics computeSurfaceStatistics(const MirrorModel& m) {
+SurfaceStatistics computeSurfaceStatistics(const EditorShape& shape, const StatisticsScale& m) {
     // Heights of the mirror knots, scaled so that their peak-to-valley is the
     // zone height, turned over with the deviation, in millimetres.
     std::array<double, kMirrorKnots> node{};
-    for (int j = 0; j < kMirrorKnots; ++j) node[j] = -m.knotHeight[j + 2] * m.pvError;
+    for (int j = 0; j < kMirrorKnots; ++j) node[j] = -shape.knotHeight[j + 2] * m.zoneHeight;
     const auto [lo, hi] = std::minmax_element(node.begin(), node.end());
     double pv = checkedOperand(*hi) - checkedOperand(*lo);
     if (pv == 0) pv = 1e-14;
@@ -67,10 +67,10 @@ SurfaceStatistics computeSurfaceStatistics(const MirrorModel& m) {
     return s;
 }
 
-SurfaceStatistics refreshStatistics(MirrorModel& m, const ModelControls& controls) {
+SurfaceStatistics refreshStatistics(const EditorShape& shape, const Mirror& shown, const ModelControls& controls) {
     // The editor works with the peak-to-valley the zone height gives.
-    readParametersFromControls(m, controls, 1e-7, [](MirrorModel& model) { model.pvError = model.zoneHeight; });
-    return computeSurfaceStatistics(m);
+    const EnteredNumbers n = enteredNumbers(readControls(controls));
+    return computeSurfaceStatistics(shape, {n.zoneHeight, n.wavelength, n.mirrorDiameter, shown.invertDeviation});
 }
 
 StatisticsLines statisticsLines(const SurfaceStatistics& s) {

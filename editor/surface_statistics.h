@@ -2,10 +2,11 @@
 #pragma once
 // Statistics of the drawn profile: its mean height and RMS over the 41
 // mirror knots, plain and weighted by the area of the annular zones, after
-// scaling the drawing to the zone height, in waves of the model's
+// scaling the drawing to the zone height, in waves of the test's
 // wavelength, measured from the ideal conic.
 
-#include "mirror_model.h"
+#include "editor_shape.h"
+#include "mirror.h"
 #include "model_controls.h"
 
 #include <array>
@@ -25,17 +26,23 @@ struct SurfaceStatistics {
 // Label5, Label8.
 using StatisticsLines = std::array<std::string, 5>;
 
-// The figures from the knots with the model as it stands (zoneHeight,
-// wavelength, mirrorDiameter, invertDeviation). A wavelength or diameter of
-// 0, or knots so large that a figure is not finite, throw the floating-point
-// message; no figure is ever infinite or NaN.
-SurfaceStatistics computeSurfaceStatistics(const MirrorModel& m);
+// What the figures are scaled with besides the knots.
+struct StatisticsScale {
+    double zoneHeight = 0.5;       // waves, the drawing's peak-to-valley; never 0
+    double wavelength = 0.55;      // micrometres
+    double mirrorDiameter = 200;   // mm
+    bool invertDeviation = false;  // the zone turned over, as the picture shows it
+};
 
-// Reads the main window's grid into the model (rows 0..4, the axial
-// position, the zone height with 0 kept as 1e-7, pvError, the wavelength),
-// then computes the figures. A bad cell throws its message at that cell;
-// the cells read before it keep their new values.
-SurfaceStatistics refreshStatistics(MirrorModel& m, const ModelControls& controls);
+// The figures from the shape's knots. A wavelength or diameter of 0, or
+// knots so large that a figure is not finite, throw the floating-point
+// message; no figure is ever infinite or NaN.
+SurfaceStatistics computeSurfaceStatistics(const EditorShape& shape, const StatisticsScale& scale);
+
+// The figures with the main window's grid as the controls show it (the
+// zone height with 0 kept as 1e-7, the wavelength, the diameter; a bad cell
+// throws its message) and the deviation's sign of the picture's mirror.
+SurfaceStatistics refreshStatistics(const EditorShape& shape, const Mirror& shown, const ModelControls& controls);
 
 // Each figure with three decimals, then its caption.
 StatisticsLines statisticsLines(const SurfaceStatistics& s);

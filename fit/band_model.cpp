@@ -30,32 +30,27 @@ double zoneProfile(const ZoneShape& zone, double rho) {
     return 0;
 }
 
-// The fitted mirror and place in a model, seen as a Ronchi test with the
-// bands across the given axis; the model's other settings stay.
-void setFittedTest(const FitMirror& mirror, const BandParameters& p, BandAxis axis, MirrorModel& m) {
+// The fitted mirror and place, seen as a Ronchi test with the bands across
+// the given axis; the other settings stay.
+void setFittedTest(const FitMirror& mirror, const BandParameters& p, BandAxis axis, Mirror& m, TestSetup& t) {
     m.mirrorDiameter = mirror.diameter;
     m.radiusOfCurvature = mirror.radius;
     m.conicConstant = p.conic;
-    m.linesPerMm = mirror.linesPerMm;
-    m.axialOffsetSetting = p.offset;
-    m.axialOffset = p.offset;
-    m.transverseOffset = p.transverse;
-    m.sourceMoves = mirror.sourceMoves;
-    m.exactTrace = mirror.exact;
-    m.testRonchi = true;
-    m.testWire = m.testFoucault = false;
-    m.orientVertical = axis == BandAxis::Vertical;
-    m.orientHorizontal = axis == BandAxis::Horizontal;
-    m.orient2D = false;
-    m.evenLines = true;
+    t.linesPerMm = mirror.linesPerMm;
+    t.position.axialOffset = p.offset;
+    t.position.transverseOffset = p.transverse;
+    t.source = mirror.sourceMoves ? SourceConvention::MovesWithDevice : SourceConvention::Fixed;
+    t.rayModel = mirror.exact ? RayModel::Exact : RayModel::Series;
+    t.test = TestKind::Ronchi;
+    t.orientation = axis == BandAxis::Vertical ? Orientation::Vertical : Orientation::Horizontal;
+    t.evenLines = true;
 }
 
-MirrorModel baseModel(const FitMirror& mirror, const BandParameters& p) {
-    MirrorModel m;
-    setModelDefaults(m);
-    m.wavelength = mirror.wavelength;
-    setFittedTest(mirror, p, BandAxis::Vertical, m);
-    return m;
+Scene baseScene(const FitMirror& mirror, const BandParameters& p) {
+    Scene scene;
+    scene.setup.wavelength = mirror.wavelength;
+    setFittedTest(mirror, p, BandAxis::Vertical, scene.mirror, scene.setup);
+    return scene;
 }
 
 }  // namespace
@@ -70,22 +65,23 @@ std::array<double, kKnotCount> zoneKnots(const ZoneShape& zone) {
 }
 
 BandPhase::BandPhase(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p)
-    : model_(baseModel(mirror, p)), zoneHeight_(p.zoneHeight), transverse_(p.transverse), exact_(mirror.exact) {
-    setup_ = makeRaySetup(model_, 1);
+    : scene_(baseScene(mirror, p)), zoneHeight_(p.zoneHeight), transverse_(p.transverse), exact_(mirror.exact) {
+    setup_ = makeRaySetup(scene_, 1);
     if (exact_ && zone.kind != ZoneKind::None) {
         // The profile for one wave: a drawing that raises the glass, at a
         // zone height of 1.
-        MirrorModel unit = model_;
+        Mirror unit = scene_.mirror;
+        EditorShape shape;
         const auto knots = zoneKnots(zone);
-        std::copy(knots.begin(), knots.end(), unit.knotHeight.begin());
+        std::copy(knots.begin(), knots.end(), shape.knotHeight.begin());
         unit.zoneHeight = 1;
         unit.invertDeviation = false;
-        unitZone_ = makeDrawnZone(unit);
+        unitZone_ = makeDrawnZone(unit, scene_.setup.wavelength, shape);
     }
 }
 
 double BandPhase::atMirror(double across, double along) const {
-    if (!exact_) return planePosition(model_, setup_, across, along).x / setup_.bandWidth + transverse_;
+    if (!exact_) return planePosition(setup_, across, along).x / setup_.bandWidth + transverse_;
     ZonePoint zone{};
     if (!unitZone_.flat && zoneHeight_ != 0) {
         const ZonePoint unit = zoneAt(unitZone_, std::sqrt(across * across + along * along));
@@ -104,7 +100,7 @@ MirrorPoint mirrorPoint(double x, double y, BandAxis axis, double diameter) {
 }
 
 double BandPhase::atFrame(double x, double y, BandAxis axis) const {
-    const MirrorPoint p = mirrorPoint(x, y, axis, model_.mirrorDiameter);
+    const MirrorPoint p = mirrorPoint(x, y, axis, scene_.mirror.mirrorDiameter);
     return atMirror(p.across, p.along);
 }
 
@@ -114,17 +110,17 @@ bool BandPhase::brightAtFrame(double x, double y, BandAxis axis) const {
     return std::fmod(std::fabs(std::floor(z + 0.5)), 2.0) == 0;
 }
 
-void applyToModel(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p, BandAxis axis,
-                  MirrorModel& m) {
-    setFittedTest(mirror, p, axis, m);
-    m.useDistortedSurface = zone.kind != ZoneKind::None;
+void applyToSetup(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p, BandAxis axis,
+                  Mirror& m, TestSetup& t, EditorShape& shape) {
+    setFittedTest(mirror, p, axis, m, t);
+    m.deviation = zone.kind != ZoneKind::None ? SurfaceDeviation::Drawn : SurfaceDeviation::None;
     if (zone.kind != ZoneKind::None) {
         const auto knots = zoneKnots(zone);
-        std::copy(knots.begin(), knots.end(), m.knotHeight.begin());
-        // A zone of exactly 0 reaches the model as 1E-7, as the grid gives it.
+        std::copy(knots.begin(), knots.end(), shape.knotHeight.begin());
+        // A zone of exactly 0 reaches the set-up as 1E-7, as the grid gives it.
         m.zoneHeight = p.zoneHeight == 0 ? 1e-7 : p.zoneHeight;
         m.invertDeviation = m.zoneHeight < 0;
-        m.wavelength = mirror.wavelength;
+        t.wavelength = mirror.wavelength;
     }
 }
 

@@ -16,7 +16,7 @@
 
 #include "drawn_zone.h"
 #include "exact_trace.h"
-#include "mirror_model.h"
+#include "editor_shape.h"
 #include "picture_frame.h"
 #include "ray_pass.h"
 
@@ -74,7 +74,7 @@ public:
     double bandWidth() const { return setup_.bandWidth; }  // mm in the grating's plane
 
 private:
-    MirrorModel model_;
+    Scene scene_;     // the fitted test on the pure conic
     RaySetup setup_;
     DrawnZone unitZone_;  // the zone's profile for a height of one wave
     double zoneHeight_ = 0;
@@ -88,16 +88,15 @@ struct MirrorPoint {
 };
 MirrorPoint mirrorPoint(double x, double y, BandAxis axis, double diameter);
 
-// The model that draws the fitted picture in the main window or with
+// The set-up that draws the fitted picture in the main window or with
 // shadowgram-render: mirror, grating, tester, ray model, the axial and
 // transverse position, the orientation of the bands and "Odd" unchecked,
-// and for a zone the knots, zone height and wavelength with "Show
-// distorted surface". Other fields are left as they are. The main window
-// reads its model from its controls at every recompute, so it publishes
-// the model to them (publishModelToControls, the axial position and the
-// ray model's check boxes) and, for a zone, fits the editor's profile to
+// and for a zone the knots (into `shape`), zone height and wavelength with
+// "Show distorted surface". Other fields are left as they are. The main
+// window reads its set-up from its controls at every drawing, so it
+// publishes this one to them and, for a zone, fits the editor's profile to
 // the knots as "Retrieve Shape" does, before it draws.
-void applyToModel(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p, BandAxis axis,
-                  MirrorModel& m);
+void applyToSetup(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p, BandAxis axis,
+                  Mirror& m, TestSetup& t, EditorShape& shape);
 
 }  // namespace sg

@@ -504,8 +504,8 @@ std::vector<std::uint8_t> fittedEdgeMask(const FitResult& result) {
     return mask;
 }
 
-void applyFitToModel(const FitResult& result, MirrorModel& m) {
-    applyToModel(result.mirror, result.zone, result.parameters, result.axis, m);
+void applyFitToSetup(const FitResult& result, Mirror& m, TestSetup& t, EditorShape& shape) {
+    applyToSetup(result.mirror, result.zone, result.parameters, result.axis, m, t, shape);
 }
 
 }  // namespace sg

@@ -72,8 +72,8 @@ struct FitResult {
     FitMirror mirror;        // as fitted (exact set when a zone was fitted)
     ZoneShape zone;
     BandAxis axis = BandAxis::Vertical;  // of the first photo's frame
-    // The first photo's parameters as the model takes them: the picture
-    // that applyToModel draws from them lies over the photo's frame.
+    // The first photo's parameters as the set-up takes them: the picture
+    // that applyToSetup draws from them lies over the photo's frame.
     BandParameters parameters;
     std::optional<BandParameters> secondParameters;  // the second photo's, for a pair
     BandAxis secondAxis = BandAxis::Vertical;
@@ -125,8 +125,8 @@ FitResult fitPhotoPair(const PhotoAlignment& first, const PhotoAlignment& second
 // the rim of the disk is marked too.
 std::vector<std::uint8_t> fittedEdgeMask(const FitResult& result);
 
-// The model that draws the fitted picture of the first photo (see
-// applyToModel in band_model.h).
-void applyFitToModel(const FitResult& result, MirrorModel& m);
+// The set-up that draws the fitted picture of the first photo (see
+// applyToSetup in band_model.h).
+void applyFitToSetup(const FitResult& result, Mirror& m, TestSetup& t, EditorShape& shape);
 
 }  // namespace sg

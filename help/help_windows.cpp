@@ -246,8 +246,8 @@ TInformation::TInformation(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window
     pages_->setCurrentIndex(0);
 }
 
-TGettingStartedForm::TGettingStartedForm(QWidget* mainWindow, MirrorModel& model)
-    : QWidget(mainWindow, Qt::Window), model_(model) {
+TGettingStartedForm::TGettingStartedForm(QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window) {
     setUpWindow(this, "GettingStartedForm", "G E T T I N G   S T A R T E D", 200, 43, 644, 545);
     QListWidget* text = makeTextList(this, helpTextLines("getting_started"));
     text->setGeometry(112, 8, 409, 353);

@@ -5,7 +5,6 @@
 // control of the main window shows it; closing it only hides it, and it
 // opens again as it was left (page, scroll position, typed text).
 
-#include "mirror_model.h"
 
 #include <QWidget>
 
@@ -106,14 +105,12 @@ private:
     PageControl* rigPages_;
 };
 
-// "G E T T I N G   S T A R T E D": a few tips and four example set-ups. A
-// button only records its example, which the main window applies at its
-// next recompute.
+// "G E T T I N G   S T A R T E D": a few tips and four example set-ups,
+// each shown at once by the main window.
 class TGettingStartedForm : public QWidget {
 public:
-    TGettingStartedForm(QWidget* mainWindow, MirrorModel& model);
-    // Who shows an example at once; without one, the example waits for the
-    // next drawing's recompute.
+    explicit TGettingStartedForm(QWidget* mainWindow);
+    // Who shows example n = 1..4; without one the buttons do nothing.
     void setExampleShower(std::function<void(int)> show) { show_ = std::move(show); }
     void Button1Click() { choose(1); }
     void Button2Click() { choose(2); }
@@ -123,10 +120,8 @@ public:
 private:
     void choose(int n) {
         if (show_) show_(n);
-        else model_.exampleRequest = n;
     }
 
-    MirrorModel& model_;
     std::function<void(int)> show_;
 };
 

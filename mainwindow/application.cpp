@@ -24,15 +24,16 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     : dialogs_(dialogs != nullptr ? *dialogs : qtDialogs_),
       questions_(questions != nullptr ? *questions : boxQuestions_),
       userFolder_(userFolder.isEmpty() ? defaultUserFolder() : std::move(userFolder), errors) {
-    form1_ = std::make_unique<TForm1>(model_, *this, errors, dialogs_, userFolder_, settings_);
+    form1_ = std::make_unique<TForm1>(shape_, *this, errors, dialogs_, userFolder_, settings_);
     warning_ = std::make_unique<TRonchiWarningForm>(form1_.get());
     information_ = std::make_unique<TInformation>(form1_.get());
-    editor_ = std::make_unique<TRonchiCustomSurfaceForm>(form1_.get(), model_, form1_->controls(), errors, dialogs_,
-                                                         userFolder_, settings_, questions_);
-    gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get(), model_);
+    editor_ = std::make_unique<TRonchiCustomSurfaceForm>(form1_.get(), shape_, form1_->scene().mirror,
+                                                         form1_->controls(), errors, dialogs_, userFolder_, settings_,
+                                                         questions_);
+    gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get());
     gettingStarted_->setExampleShower([this](int n) { form1_->showExample(n); });
     figuring_ = std::make_unique<TFiguring>(form1_.get());
-    analysis_ = std::make_unique<TAnalysis>(form1_.get(), model_, form1_->controls(), errors);
+    analysis_ = std::make_unique<TAnalysis>(form1_.get(), shape_, form1_->scene().mirror, form1_->controls(), errors);
     help_ = createHelpWindows(form1_.get());
     reduction_ = std::make_unique<TReductionForm>(errors, dialogs_, userFolder_, settings_);
     // The editor takes the shape first (an undo step there, and the profile

@@ -2,14 +2,15 @@
 #pragma once
 // The program's windows, created once in their order: the main window, the
 // warning window, the information, editor, getting-started, figuring and
-// analysis windows, and the 27 help windows. It owns the one shared model.
+// analysis windows, and the 27 help windows. It owns the editor's shape,
+// which the editor draws and the main window and the analysis read.
 
 #include "analysis_window.h"
 #include "error_reporter.h"
 #include "file_dialogs.h"
 #include "help_windows.h"
 #include "main_window.h"
-#include "mirror_model.h"
+#include "editor_shape.h"
 #include "questions.h"
 #include "reduction_window.h"
 #include "surface_editor_window.h"
@@ -42,7 +43,7 @@ public:
     // Shows the main window maximised and runs its activation once.
     void start();
 
-    MirrorModel& model() { return model_; }
+    EditorShape& shape() { return shape_; }
     QSettings& settings() { return settings_; }
     TForm1& mainWindow() { return *form1_; }
     TRonchiWarningForm& warningWindow() { return *warning_; }
@@ -69,7 +70,7 @@ public:
 private:
     void focusChanged(QWindow* now);
 
-    MirrorModel model_;
+    EditorShape shape_;
     QtFileDialogs qtDialogs_;
     FileDialogs& dialogs_;
     MessageBoxQuestions boxQuestions_;

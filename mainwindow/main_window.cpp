@@ -11,7 +11,7 @@
 
 #include "cell_number.h"
 #include "failure.h"
-#include "model_io.h"
+#include "controls_reading.h"
 #include "picture.h"
 #include "picture_caption.h"
 #include "record_file.h"
@@ -52,10 +52,10 @@ const char* const kMainTitle = "Shadowgram";
 
 }  // namespace
 
-TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
+TForm1::TForm1(EditorShape& shape, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
                UserFolder& userFolder, QSettings& settings)
     : QWidget(nullptr),
-      model_(model),
+      shape_(shape),
       windows_(windows),
       errors_(errors),
       dialogs_(dialogs),
@@ -69,7 +69,7 @@ TForm1::TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& erro
     resize(1024, 768);
     createControls();
     createHelpButtons();
-    photoTools_ = std::make_unique<PhotoTools>(*this, model_, controls_, windows_, errors_, dialogs_, userFolder,
+    photoTools_ = std::make_unique<PhotoTools>(*this, picture_.scene, controls_, windows_, errors_, dialogs_, userFolder,
                                                settings_);
     photoTools_->setFitApplier([this](const FitResult& r) {
         if (fitShower_) fitShower_(r);
@@ -277,18 +277,17 @@ void TForm1::runAction(const std::function<void()>& action) { runUserAction(this
 void TForm1::FormCreate() {
     controls_.setTestItem(kTestRonchi);
     controls_.setOrientationItem(kOrientVertical);
-    setPaletteDefaults(model_);
-    setModelDefaults(model_);
+    picture_ = PictureState{};
     for (int r = 0; r < kParameterRows; ++r)
         controls_.parameterGrid->item(r, 0)->setText(kParameterLabels[static_cast<std::size_t>(r)]);
     controls_.setMoveCell(kMoveRowLabel, "MaxMove ");
     controls_.setMoveCell(kMoveRowUnit, " (bands)");
-    publishParametersToControls(model_, controls_);
+    publishParameters(picture_.scene.mirror, picture_.scene.setup, controls_);
 }
 
 void TForm1::FormActivate() {
-    model_.editorOpened = false;
-    model_.whiteMode = false;
+    picture_.editorOpened = false;
+    picture_.scene.view.whiteMode = false;
 }
 
 void TForm1::paintEvent(QPaintEvent*) {
@@ -312,8 +311,8 @@ void TForm1::mouseMoveEvent(QMouseEvent* event) {
     // The marker follows the pointer's row, within the rows a click reaches;
     // each new row is drawn as a click on it.
     const int row = std::clamp(event->position().toPoint().y(), kFirstAxialRow, kLastAxialRow);
-    if (row == model_.axialMarkerY) return;
-    runAction([this, row] { axialDiagramClick(sim_, *this, row); });
+    if (row == picture_.scene.setup.position.axialMarkerY) return;
+    runAction([this, row] { axialDiagramClick(drawing_, readControls(controls_), row); });
     repaint();
 }
 
@@ -342,61 +341,62 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
     // axis by one row of the ray diagram, left and right across by one
     // column of the slider.
     switch (event->key()) {
-    case Qt::Key_Up: runAction([this] { stepAxialMarker(sim_, *this, -1); }); break;
-    case Qt::Key_Down: runAction([this] { stepAxialMarker(sim_, *this, 1); }); break;
-    case Qt::Key_Left: runAction([this] { stepTransverseMarker(sim_, *this, -1); }); break;
-    case Qt::Key_Right: runAction([this] { stepTransverseMarker(sim_, *this, 1); }); break;
+    case Qt::Key_Up: runAction([this] { stepAxialMarker(drawing_, readControls(controls_), -1); }); break;
+    case Qt::Key_Down: runAction([this] { stepAxialMarker(drawing_, readControls(controls_), 1); }); break;
+    case Qt::Key_Left: runAction([this] { stepTransverseMarker(drawing_, readControls(controls_), -1); }); break;
+    case Qt::Key_Right: runAction([this] { stepTransverseMarker(drawing_, readControls(controls_), 1); }); break;
     default: QWidget::keyPressEvent(event); return;
     }
     event->accept();
 }
 
 void TForm1::FormMouseDown(int x, int y) {
-    runAction([&] { formMouseDown(sim_, *this, x, y); });
+    runAction([&] { pressOnDrawingArea(drawing_, readControls(controls_), x, y); });
 }
 
 void TForm1::StringGrid1Click() {
     // Rows 0 to 5; the wavelength is read by the recompute, and a zone
     // height of 0 is kept as it is until then.
     runAction([this] {
-        model_.mirrorDiameter = readParameterCell(controls_, kRowDiameter);
-        model_.radiusOfCurvature = readParameterCell(controls_, kRowRadius);
-        model_.conicConstant = readParameterCell(controls_, kRowConic);
-        model_.linesPerMm = readParameterCell(controls_, kRowLinesPerMm);
-        model_.range = readParameterCell(controls_, kRowRange);
-        model_.zoneHeight = readParameterCell(controls_, kRowZoneHeight);
+        const ControlsReading r = readControls(controls_);
+        Scene& scene = picture_.scene;
+        scene.mirror.mirrorDiameter = r.parameter(kRowDiameter);
+        scene.mirror.radiusOfCurvature = r.parameter(kRowRadius);
+        scene.mirror.conicConstant = r.parameter(kRowConic);
+        scene.setup.linesPerMm = r.parameter(kRowLinesPerMm);
+        scene.setup.position.range = r.parameter(kRowRange);
+        scene.mirror.zoneHeight = r.parameter(kRowZoneHeight);
     });
 }
 
 void TForm1::StringGrid2Click() {
-    runAction([this] { model_.maxMove = parseCellFloat(controls_.moveCell(kMoveRowValue)); });
+    runAction([this] { picture_.scene.setup.position.maxMove = readControls(controls_).maxMove.get(); });
 }
 
-void TForm1::CheckBox3Click() { model_.showGrid = controls_.gridBox->isChecked(); }
+void TForm1::CheckBox3Click() { picture_.scene.view.showGrid = controls_.gridBox->isChecked(); }
 
 void TForm1::Button2Click() {
-    runAction([this] { zeroClick(sim_, *this); });
+    runAction([this] { zeroClick(drawing_, readControls(controls_)); });
 }
 
-void TForm1::Button3Click() { model_.whiteMode = !model_.whiteMode; }
+void TForm1::Button3Click() { picture_.scene.view.whiteMode = !picture_.scene.view.whiteMode; }
 
 void TForm1::Button4Click() {
-    runAction([this] { brightenPicture(sim_); });
+    runAction([this] { brightenPicture(drawing_, readControls(controls_)); });
 }
 
-void TForm1::Button5Click() {
-    model_.analysisZoneFrom = 0;
-    model_.analysisZoneTo = 20;
-    windows_.showAnalysisWindow("0", "20");
-}
+void TForm1::Button5Click() { windows_.showAnalysisWindow("0", "20"); }
 
 void TForm1::Button6Click() {
-    runAction([this] { invertZoneHeight(sim_); });
+    runAction([this] {
+        ControlsReading r = readControls(controls_);
+        invertZoneHeight(drawing_, r, controls_);
+    });
 }
 
 void TForm1::Button7Click() {
     windows_.showEditorWindow();
-    model_.editorOpened = true;
+    picture_.editorOpened = true;
 }
 
 void TForm1::Button8Click() { windows_.showInformationWindow(); }
@@ -407,7 +407,9 @@ void TForm1::Button11Click() { windows_.showReductionWindow(); }
 
 void TForm1::showReducedSurface(const SimulatorZone& zone) {
     runAction([this, &zone] {
-        applySimulatorZone(zone, model_);
+        applySimulatorZone(zone, shape_);
+        picture_.scene.mirror = simulatorZoneMirror(zone);
+        picture_.scene.setup.wavelength = zone.wavelength;
         controls_.setParameterCell(kRowDiameter, formatGeneral(zone.diameter));
         controls_.setParameterCell(kRowRadius, formatGeneral(zone.radius));
         controls_.setParameterCell(kRowConic, formatGeneral(zone.conic));
@@ -415,56 +417,66 @@ void TForm1::showReducedSurface(const SimulatorZone& zone) {
         controls_.setParameterCell(kRowWavelength, formatGeneral(zone.wavelength));
         controls_.surfaceGroup->button(kSurfaceDistorted)->setChecked(true);
         controls_.exactTraceBox->setChecked(true);
-        pictureClick(sim_, *this);
+        pictureClick(drawing_, readControls(controls_));
     });
 }
 
 void TForm1::showFittedModel(const FitResult& result) {
     runAction([this, &result] {
-        model_.range = readParameterCell(controls_, kRowRange);
-        applyFitToModel(result, model_);
+        // The controls as the action finds them, and as it then sets them.
+        ControlsReading r = readControls(controls_);
+        Scene& scene = picture_.scene;
+        scene.setup.position.range = r.parameter(kRowRange);
+        applyFitToSetup(result, scene.mirror, scene.setup, shape_);
         const bool zone = result.zone.kind != ZoneKind::None;
-        controls_.setTestItem(kTestRonchi);
-        controls_.setOrientationItem(model_.orientHorizontal ? kOrientHorizontal : kOrientVertical);
-        controls_.setOddChecked(false);
-        controls_.setParameterCell(kRowDiameter, formatGeneral(model_.mirrorDiameter));
-        controls_.setParameterCell(kRowRadius, formatGeneral(model_.radiusOfCurvature));
-        controls_.setParameterCell(kRowConic, formatGeneral(model_.conicConstant));
-        controls_.setParameterCell(kRowLinesPerMm, formatGeneral(model_.linesPerMm));
+        const auto setCell = [this, &r](int row, double value) {
+            const std::string text = formatGeneral(value);
+            controls_.setParameterCell(row, text);
+            r.setParameterText(row, text);
+        };
+        controls_.setTestItem(r.testItem = kTestRonchi);
+        r.orientationItem =
+            scene.setup.orientation == Orientation::Horizontal ? kOrientHorizontal : kOrientVertical;
+        controls_.setOrientationItem(r.orientationItem);
+        controls_.setOddChecked(r.odd = false);
+        setCell(kRowDiameter, scene.mirror.mirrorDiameter);
+        setCell(kRowRadius, scene.mirror.radiusOfCurvature);
+        setCell(kRowConic, scene.mirror.conicConstant);
+        setCell(kRowLinesPerMm, scene.setup.linesPerMm);
         if (zone) {
-            controls_.setParameterCell(kRowZoneHeight, formatGeneral(model_.zoneHeight));
-            controls_.setParameterCell(kRowWavelength, formatGeneral(model_.wavelength));
+            setCell(kRowZoneHeight, scene.mirror.zoneHeight);
+            setCell(kRowWavelength, scene.setup.wavelength);
         }
-        controls_.surfaceGroup->button(zone ? kSurfaceDistorted : kSurfacePure)->setChecked(true);
-        controls_.setMovingSourceChecked(model_.sourceMoves);
-        controls_.setExactTraceChecked(model_.exactTrace);
+        r.surfaceItem = zone ? kSurfaceDistorted : kSurfacePure;
+        controls_.surfaceGroup->button(r.surfaceItem)->setChecked(true);
+        controls_.setMovingSourceChecked(r.movingSource = scene.setup.sourceMoves());
+        controls_.setExactTraceChecked(r.exactTrace = scene.setup.exact());
         // The marker at the nearest row; the picture at the fitted position itself.
-        model_.axialMarkerY = rowForPosition(model_.axialOffsetSetting, model_.range);
-        pictureClick(sim_, *this, PositionOverride{model_.axialOffsetSetting, model_.transverseOffset});
+        const DevicePosition& p = scene.setup.position;
+        scene.setup.position.axialMarkerY = rowForPosition(p.axialOffset, p.range);
+        pictureClick(drawing_, r, PositionOverride{p.axialOffset, p.transverseOffset});
         axialEdit_->setCursorPosition(0);  // the fitted offset's leading digits in view
     });
 }
 
 void TForm1::Button13Click() {
-    runAction([this] { drawCentreLines(sim_); });
+    runAction([this] { drawCentreLines(drawing_, readControls(controls_)); });
 }
 
-void TForm1::Panel1Click() {
-    model_.exampleRequest = 0;
-    windows_.showGettingStartedWindow();
-}
+void TForm1::Panel1Click() { windows_.showGettingStartedWindow(); }
 
 void TForm1::showExample(int n) {
     runAction([this, n] {
         controls_.surfaceGroup->button(kSurfacePure)->setChecked(true);
-        applyExample(model_, controls_, n);
+        Scene& scene = picture_.scene;
+        applyExample(n, scene.mirror, scene.setup, scene.view, controls_);
         // At the example's marker row, the centre of curvature.
-        pictureClick(sim_, *this);
+        pictureClick(drawing_, readControls(controls_));
     });
 }
 
 void TForm1::RadioGroup2Click() {
-    runAction([this] { recompute(sim_); });
+    runAction([this] { recompute(drawing_, readControls(controls_)); });
 }
 
 FileDialogRequest TForm1::testDialog(const char* caption) {
@@ -478,7 +490,8 @@ void TForm1::showSetupFileName(const QString& path) {
 void TForm1::Button9Click() {
     runAction([this] {
         // What the controls show, the test, orientation and "Odd" included.
-        const SetupRecord record = storeSetupInRecord(model_, controls_, *notesLines_);
+        const SetupRecord record =
+            storeSetupInRecord(readControls(controls_), picture_.scene.mirror, picture_.scene.setup, *notesLines_);
         const std::vector<int> cut = notesTooLong(*notesLines_);
         const std::optional<QString> chosen = dialogs_.askSave(this, testDialog("Save Test"));
         if (!chosen) return;
@@ -512,10 +525,11 @@ void TForm1::retrieve(const std::function<std::optional<QString>()>& choose) {
         } catch (const TestFileError& e) {
             throw ActionError(e.what());
         }
-        applySetupRecord(record, model_, controls_, notesLines_.get());
+        applySetupRecord(record, picture_.scene.view, picture_.scene.setup.position.maxMove, controls_,
+                         notesLines_.get());
         showSetupFileName(*chosen);
         // The retrieved set-up, drawn at once at its own axial position.
-        axialDiagramClick(sim_, *this, rowForPosition(record.axialOffset, record.range));
+        axialDiagramClick(drawing_, readControls(controls_), rowForPosition(record.axialOffset, record.range));
     });
 }
 
@@ -531,16 +545,17 @@ void TForm1::axialPositionEntered() {
     runAction([this] {
         const std::string text = axialEdit_->text().toStdString();
         try {
-            typedAxialPosition(sim_, *this, parseCellFloat(text));
+            const double axial = parseCellFloat(text);
+            typedAxialPosition(drawing_, readControls(controls_), axial);
         } catch (const ActionError&) {
             // The read-out shows the position the picture is drawn at again.
-            setAxialReadout(formatGeneral(model_.axialOffsetSetting));
+            setAxialReadout(formatGeneral(picture_.scene.setup.position.axialOffset));
             throw;
         }
     });
 }
 
-QImage TForm1::keptPicture() const { return pictureWithCaption(canvas_.image(), model_); }
+QImage TForm1::keptPicture() const { return pictureWithCaption(canvas_.image(), picture_.scene); }
 
 void TForm1::savePicture() {
     runAction([this] {
@@ -571,6 +586,8 @@ void TForm1::keepOptionsBetweenRuns() {
 }
 
 void TForm1::setAxialReadout(const std::string& text) { axialEdit_->setText(QString::fromStdString(text)); }
+
+void TForm1::setTransverseUnit(const std::string& text) { controls_.setMoveCell(kMoveRowUnit, text); }
 
 void TForm1::showWarning(const std::string& line1, const std::string& line2) { windows_.showWarning(line1, line2); }
 

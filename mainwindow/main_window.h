@@ -12,6 +12,7 @@
 #include "notes_box.h"
 #include "main_controls.h"
 #include "positioning.h"
+#include "redraw.h"
 #include "simulator.h"
 #include "simulator_zone.h"
 #include "window_catalogue.h"
@@ -35,16 +36,19 @@ namespace sg {
 struct FitResult;
 class PhotoTools;
 
-class TForm1 : public QWidget, public PositionDisplay {
+class TForm1 : public QWidget, public PictureDisplay {
     Q_OBJECT
 public:
-    // Creates the controls and runs FormCreate; nothing is drawn. Test files
-    // are chosen with `dialogs`, starting in <userFolder>/Test.
-    TForm1(MirrorModel& model, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
+    // Creates the controls and runs FormCreate; nothing is drawn. The
+    // distorted surface is the editor's `shape`. Test files are chosen with
+    // `dialogs`, starting in <userFolder>/Test.
+    TForm1(EditorShape& shape, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
            UserFolder& userFolder, QSettings& settings);
     ~TForm1() override;
 
-    MirrorModel& model() { return model_; }
+    // What the picture shows: the set-up its last drawing read.
+    const Scene& scene() const { return picture_.scene; }
+    const PictureState& picture() const { return picture_; }
     Canvas& canvas() { return canvas_; }
     Simulator& simulator() { return sim_; }
     ModelControls& controls() { return controls_; }
@@ -109,8 +113,9 @@ public:
     // two entries, or false where the point is not on the picture.
     bool fillPictureMenu(QMenu& menu, QPoint at);
 
-    // PositionDisplay
+    // PictureDisplay
     void setAxialReadout(const std::string& text) override;
+    void setTransverseUnit(const std::string& text) override;
     void showWarning(const std::string& line1, const std::string& line2) override;
 
 protected:
@@ -137,12 +142,14 @@ private:
     // The two choices kept between runs, restored at start and kept on change.
     void keepOptionsBetweenRuns();
 
-    MirrorModel& model_;
+    EditorShape& shape_;
     WindowCatalogue& windows_;
     ErrorReporter& errors_;
     Canvas canvas_{kPictureWidth, kPictureHeight};
     MainWindowControls controls_;
-    Simulator sim_{model_, controls_, canvas_};
+    Simulator sim_{canvas_};
+    PictureState picture_;
+    Drawing drawing_{sim_, picture_, shape_, *this};
     QLineEdit* axialEdit_ = nullptr;
     bool draggingAxial_ = false;  // a press on the ray diagram, held
     QPlainTextEdit* notes_ = nullptr;

@@ -2,7 +2,7 @@
 #include "photo_tools.h"
 
 #include "fit_dialog.h"
-#include "model_io.h"
+#include "controls_reading.h"
 #include "positioning.h"
 #include "user_action.h"
 #include "window_style.h"
@@ -25,21 +25,6 @@ namespace sg {
 
 namespace {
 
-// Every field of the model that the lit/dark decision reads.
-bool sameDecision(const MirrorModel& a, const MirrorModel& b) {
-    return a.mirrorDiameter == b.mirrorDiameter && a.radiusOfCurvature == b.radiusOfCurvature &&
-           a.conicConstant == b.conicConstant && a.linesPerMm == b.linesPerMm && a.zoneHeight == b.zoneHeight &&
-           a.wavelength == b.wavelength && a.axialOffset == b.axialOffset &&
-           a.transverseOffset == b.transverseOffset && a.testWire == b.testWire && a.testRonchi == b.testRonchi &&
-           a.testFoucault == b.testFoucault && a.orientVertical == b.orientVertical &&
-           a.orientHorizontal == b.orientHorizontal && a.orient2D == b.orient2D && a.evenLines == b.evenLines &&
-           a.useDistortedSurface == b.useDistortedSurface && a.invertDeviation == b.invertDeviation &&
-           a.sourceMoves == b.sourceMoves && a.exactTrace == b.exactTrace && a.sourceWidth == b.sourceWidth &&
-           a.zoneDeviation == b.zoneDeviation && a.heightCurve == b.heightCurve &&
-           a.slopeDeviation == b.slopeDeviation && a.knotHeight == b.knotHeight &&
-           a.editorSampleCount == b.editorSampleCount && a.editorProfile == b.editorProfile;
-}
-
 constexpr QPointF kFrameCentre{PictureFrame::kCentreX, PictureFrame::kCentreY};
 
 double length(QPointF p) { return std::hypot(p.x(), p.y()); }
@@ -54,7 +39,7 @@ struct PhotoTools::Cache {
     QImage photo;
     std::optional<FrameMask> bright;
     std::optional<std::vector<BandEdge>> photoEdges;
-    std::unique_ptr<MirrorModel> litModel;  // the model the lit map was made for
+    std::unique_ptr<Scene> litScene;  // the scene the lit map was made for
     FrameMask lit;
     unsigned litVersion = 0;
     QImage difference;
@@ -64,11 +49,11 @@ struct PhotoTools::Cache {
     unsigned edgesFit = ~0u;  // the fit version the edges were drawn for, 0 for none
 };
 
-PhotoTools::PhotoTools(QWidget& window, MirrorModel& model, ModelControls& controls, WindowCatalogue& windows,
+PhotoTools::PhotoTools(QWidget& window, const Scene& scene, ModelControls& controls, WindowCatalogue& windows,
                        ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings)
     : QObject(nullptr),
       window_(window),
-      model_(model),
+      scene_(scene),
       controls_(controls),
       windows_(windows),
       errors_(errors),
@@ -300,9 +285,9 @@ const FitResult* PhotoTools::fitOnFrame() const {
 
 const FrameMask& PhotoTools::litMap() {
     Cache& c = *cache_;
-    if (!c.litModel || !sameDecision(*c.litModel, model_)) {
-        c.lit = simulationLitMap(model_);
-        c.litModel = std::make_unique<MirrorModel>(model_);
+    if (!c.litScene || !(*c.litScene == scene_)) {
+        c.lit = simulationLitMap(scene_);
+        c.litScene = std::make_unique<Scene>(scene_);
         ++c.litVersion;
     }
     return c.lit;
@@ -370,13 +355,14 @@ void PhotoTools::showFitDialog() {
     if (!fitDialog_) {
         FitDialog::Hooks hooks;
         hooks.mirror = [this] {
+            const ControlsReading r = readControls(controls_);
             FitMirror m;
-            m.diameter = readParameterCell(controls_, kRowDiameter);
-            m.radius = readParameterCell(controls_, kRowRadius);
-            m.linesPerMm = readParameterCell(controls_, kRowLinesPerMm);
-            m.wavelength = readParameterCell(controls_, kRowWavelength);
-            m.sourceMoves = controls_.movingSourceChecked();
-            m.exact = controls_.exactTraceChecked();
+            m.diameter = r.parameter(kRowDiameter);
+            m.radius = r.parameter(kRowRadius);
+            m.linesPerMm = r.parameter(kRowLinesPerMm);
+            m.wavelength = r.parameter(kRowWavelength);
+            m.sourceMoves = r.movingSource;
+            m.exact = r.exactTrace;
             return m;
         };
         hooks.firstPhoto = [this] {

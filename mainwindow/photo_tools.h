@@ -16,7 +16,7 @@
 
 #include "error_reporter.h"
 #include "file_dialogs.h"
-#include "mirror_model.h"
+#include "scene.h"
 #include "model_controls.h"
 #include "photo_overlay.h"
 #include "photo_views.h"
@@ -47,7 +47,7 @@ struct FitResult;
 class PhotoTools : public QObject {
     Q_OBJECT
 public:
-    PhotoTools(QWidget& window, MirrorModel& model, ModelControls& controls, WindowCatalogue& windows,
+    PhotoTools(QWidget& window, const Scene& scene, ModelControls& controls, WindowCatalogue& windows,
                ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings);
     ~PhotoTools() override;
 
@@ -98,7 +98,7 @@ private:
     const FrameMask& brightMap();
 
     QWidget& window_;
-    MirrorModel& model_;
+    const Scene& scene_;  // what the window's picture shows
     ModelControls& controls_;
     WindowCatalogue& windows_;
     ErrorReporter& errors_;

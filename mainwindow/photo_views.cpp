@@ -27,20 +27,20 @@ double distanceFromCentre(int x, int y) {
 
 }  // namespace
 
-FrameMask simulationLitMap(const MirrorModel& m) {
+FrameMask simulationLitMap(const Scene& scene) {
     FrameMask lit(std::size_t(kW) * kH, kOutsideMirror);
-    const double diameter = m.mirrorDiameter;
+    const double diameter = scene.mirror.mirrorDiameter;
     if (!(diameter > 0) || !std::isfinite(diameter)) return lit;
     const double mmPerPixel = diameter / (2 * PictureFrame::kRadius), aperture = diameter / 2;
     try {
-        const RaySetup setup = makeRaySetup(m, 1);
+        const RaySetup setup = makeRaySetup(scene, 1);
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
                 // The mirror point whose ray the pass paints into this pixel.
                 const double u = (x + 0.5 - PictureFrame::kCentreX) * mmPerPixel;
                 const double v = (y + 0.5 - PictureFrame::kCentreY) * mmPerPixel;
                 if (std::sqrt(u * u + v * v) > aperture) continue;
-                const bool on = setup.exact ? exactRayLit(m, setup, u, v) : normalRayLit(m, setup, u, v);
+                const bool on = setup.exact ? exactRayLit(setup, u, v) : normalRayLit(setup, u, v);
                 lit[index(x, y)] = on ? 1 : 0;
             }
     } catch (const std::exception&) {

@@ -7,7 +7,7 @@
 // the centre of the picture's pixel (i, j).
 
 #include "edge_extraction.h"
-#include "mirror_model.h"
+#include "scene.h"
 #include "photo_overlay.h"
 
 #include <QImage>
@@ -33,7 +33,7 @@ inline constexpr std::uint8_t kOutsideMirror = 255;
 // The simulation's own lit/dark decision (the pass's, without its random
 // points) at every pixel centre on the mirror: 1 lit, 0 dark. A model whose
 // decision faults (a ruling of 0) is dark throughout.
-FrameMask simulationLitMap(const MirrorModel& m);
+FrameMask simulationLitMap(const Scene& scene);
 
 // The photo's bright bands: 1 where its brightness on the frame lies above
 // the threshold (Otsu's) of the disk's brightness, 0 below; the rim's own

@@ -3,13 +3,13 @@
 
 namespace sg {
 
-double distortedInterceptFromRadius(const MirrorModel& m, const ConicTerms& c, double x, double y, double r) {
+double distortedInterceptFromRadius(const SeriesDeviation& d, const ConicTerms& c, double x, double y, double r) {
     double t = fdiv(-1.0, slopeFromRadius(c, r));
     // Nearest sample of the radial slope profile.
-    const std::int64_t j = roundHalfEven(fdiv(275 * r, m.mirrorDiameter / 2));
+    const std::int64_t j = roundHalfEven(fdiv(275 * r, d.diameter / 2));
     if (j < 0 || j >= kProfileSamples) throwInvalidOperation();
-    const double slope = m.slopeDeviation[static_cast<std::size_t>(j)];
-    if (m.orientVertical) {
+    const double slope = (*d.slope)[static_cast<std::size_t>(j)];
+    if (d.orientation == Orientation::Vertical) {
         // The deviation tilts the normal in x only; on the line x = 0 the
         // sag is taken at (1, 0).
         if (x == 0) {
@@ -18,7 +18,7 @@ double distortedInterceptFromRadius(const MirrorModel& m, const ConicTerms& c, d
         }
         t = t + fdiv(slope, fdiv(r, std::fabs(x)));
     }
-    if (m.orientHorizontal) {
+    if (d.orientation == Orientation::Horizontal) {
         if (y == 0) {
             y = 1;
             x = 0;
@@ -28,8 +28,8 @@ double distortedInterceptFromRadius(const MirrorModel& m, const ConicTerms& c, d
     return sagFromSquare(c, x * x + y * y) - t * r;
 }
 
-double conicDeviationWaves(const MirrorModel& m, double x, double y, double R, double k) {
-    return fdiv(conicSag(x, y, R, k) - conicSag(x, y, R, 0), m.wavelength / 1000);
+double conicDeviationWaves(double wavelength, double x, double y, double R, double k) {
+    return fdiv(conicSag(x, y, R, k) - conicSag(x, y, R, 0), wavelength / 1000);
 }
 
 }  // namespace sg

@@ -7,7 +7,8 @@
 // R = 0 is a division by zero at the first use.
 
 #include "failure.h"
-#include "mirror_model.h"
+#include "surface_profile.h"
+#include "test_setup.h"
 
 #include <cmath>
 
@@ -60,17 +61,26 @@ inline double normalIntercept(double x, double y, double R, double k) {
     return interceptFromRadius(conicTerms(R, k), s, std::sqrt(s));
 }
 
-// The same with the smoothed slope of the zonal deviation folded in, weighted
-// by the direction that the orientation flags of the model select; "2 D"
-// ignores the deviation. r is sqrt(x^2 + y^2) of the point passed in.
-double distortedInterceptFromRadius(const MirrorModel& m, const ConicTerms& c, double x, double y, double r);
+// The drawn zone's slope as the series model folds it into the normal:
+// the smoothed slope profile of a mirror of the given diameter, and the
+// orientation of the lines, which selects the direction it tilts the normal
+// in ("2 D" ignores the deviation).
+struct SeriesDeviation {
+    const RadialProfile* slope = nullptr;  // slopeDeviation
+    double diameter = 0;                   // mm
+    Orientation orientation = Orientation::Vertical;
+};
 
-inline double distortedIntercept(const MirrorModel& m, double x, double y, double R, double k) {
-    return distortedInterceptFromRadius(m, conicTerms(R, k), x, y, std::sqrt(x * x + y * y));
+// The normal's intercept with the deviation's slope folded in. r is
+// sqrt(x^2 + y^2) of the point passed in.
+double distortedInterceptFromRadius(const SeriesDeviation& d, const ConicTerms& c, double x, double y, double r);
+
+inline double distortedIntercept(const SeriesDeviation& d, double x, double y, double R, double k) {
+    return distortedInterceptFromRadius(d, conicTerms(R, k), x, y, std::sqrt(x * x + y * y));
 }
 
 // Departure of the conic from the sphere of the same vertex radius, in waves
-// of the model's wavelength (micrometres).
-double conicDeviationWaves(const MirrorModel& m, double x, double y, double R, double k);
+// of `wavelength` (micrometres).
+double conicDeviationWaves(double wavelength, double x, double y, double R, double k);
 
 }  // namespace sg

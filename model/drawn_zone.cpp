@@ -16,20 +16,20 @@ constexpr int kLastInterval = 43;  // between knots 43 and 44, beyond the rim
 
 }  // namespace
 
-DrawnZone makeDrawnZone(const MirrorModel& m) {
+DrawnZone makeDrawnZone(const Mirror& mirror, double wavelength, const EditorShape& shape) {
     DrawnZone zone;
-    const double z = m.zoneHeight;
-    const double aperture = m.mirrorDiameter / 2;
+    const double z = mirror.zoneHeight;
+    const double aperture = mirror.mirrorDiameter / 2;
     // A zone height of 0 reaches the model as 1E-7.
     if (!(std::fabs(z) > 1e-7) || !(aperture > 0) || !std::isfinite(aperture)) return zone;
-    const auto mirrorKnots = std::minmax_element(m.knotHeight.begin() + 2, m.knotHeight.begin() + kEdgeKnot + 1);
+    const auto mirrorKnots = std::minmax_element(shape.knotHeight.begin() + 2, shape.knotHeight.begin() + kEdgeKnot + 1);
     const double pv = *mirrorKnots.second - *mirrorKnots.first;
     if (!(pv > 0) || !std::isfinite(pv)) return zone;
 
     SplineArray x{}, y{}, none{};
     for (int k = 1; k < kKnotCount; ++k) {
-        x[k] = m.knotX[k];
-        y[k] = m.knotHeight[k];
+        x[k] = shape.knotX[k];
+        y[k] = shape.knotHeight[k];
     }
     SplineCoefficients s;
     if (fitClampedSpline(kKnotCount - 1, x, y, 0, 0, 0, none, none, s) != kSplineFitted) return zone;
@@ -41,8 +41,8 @@ DrawnZone makeDrawnZone(const MirrorModel& m) {
     }
     // Pixels below the zero line are a hollow: the sign of the analysis's
     // -knotHeight, turned over with the deviation.
-    const double sign = m.invertDeviation ? 1.0 : -1.0;
-    zone.mmPerPixel = sign * std::fabs(z) * m.wavelength / 1000 / pv;
+    const double sign = mirror.invertDeviation ? 1.0 : -1.0;
+    zone.mmPerPixel = sign * std::fabs(z) * wavelength / 1000 / pv;
     zone.knotsPerMm = (kEdgeKnot - kCentreKnot) / aperture;
     zone.flat = !std::isfinite(zone.mmPerPixel) || zone.mmPerPixel == 0;
     return zone;

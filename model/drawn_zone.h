@@ -12,7 +12,8 @@
 // glass; Invert and a negative Zone Ht turn it over. The slope is the
 // spline's own derivative, scaled the same way.
 
-#include "mirror_model.h"
+#include "editor_shape.h"
+#include "mirror.h"
 
 #include <array>
 
@@ -27,6 +28,8 @@ struct DrawnZone {
     // The spline's cubics on intervals 22..43 (between knots j and j + 1):
     // a + w (b + w (c + w e)), w = knot units beyond knot j.
     std::array<double, 44> a{}, b{}, c{}, e{};
+
+    friend bool operator==(const DrawnZone&, const DrawnZone&) = default;
 };
 
 struct ZonePoint {
@@ -34,10 +37,10 @@ struct ZonePoint {
     double slope = 0;  // dd/dr, added to the conic's slope
 };
 
-// The zone of the model's knots for its diameter, zone height, wavelength
-// and the deviation's sign (invertDeviation), as the last recompute left
-// them.
-DrawnZone makeDrawnZone(const MirrorModel& m);
+// The zone of the shape's knots on the mirror: its diameter, zone height
+// and the deviation's sign (invertDeviation), in waves of `wavelength`
+// (micrometres).
+DrawnZone makeDrawnZone(const Mirror& mirror, double wavelength, const EditorShape& shape);
 
 // d and its slope at radius r (mm, 0 to the rim); 0 for a flat zone.
 ZonePoint zoneAt(const DrawnZone& zone, double r);

@@ -81,24 +81,28 @@ SimulatorZone simulatorZoneFor(const ReductionResult& r) {
     return out;
 }
 
-void applySimulatorZone(const SimulatorZone& zone, MirrorModel& m) {
-    for (int k = 0; k < kKnotCount; ++k) {
-        m.knotX[static_cast<std::size_t>(k)] = k;
-        m.knotHeight[static_cast<std::size_t>(k)] = zone.knotHeight[static_cast<std::size_t>(k)];
-    }
-    m.zoneHeight = zone.zoneHeight;
-    m.wavelength = zone.wavelength;
+Mirror simulatorZoneMirror(const SimulatorZone& zone) {
+    Mirror m;
     m.mirrorDiameter = zone.diameter;
     m.radiusOfCurvature = zone.radius;
     m.conicConstant = zone.conic;
+    m.deviation = SurfaceDeviation::Drawn;
+    m.zoneHeight = zone.zoneHeight;
     m.invertDeviation = false;
-    m.useDistortedSurface = true;
+    return m;
+}
+
+void applySimulatorZone(const SimulatorZone& zone, EditorShape& shape) {
+    for (int k = 0; k < kKnotCount; ++k) {
+        shape.knotX[static_cast<std::size_t>(k)] = k;
+        shape.knotHeight[static_cast<std::size_t>(k)] = zone.knotHeight[static_cast<std::size_t>(k)];
+    }
 }
 
 std::vector<double> roundTripReadings(const ReductionResult& r, const SimulatorZone& zone) {
-    MirrorModel model;
-    applySimulatorZone(zone, model);
-    const DrawnZone drawn = makeDrawnZone(model);
+    EditorShape shape;
+    applySimulatorZone(zone, shape);
+    const DrawnZone drawn = makeDrawnZone(simulatorZoneMirror(zone), zone.wavelength, shape);
     const Tester tester{r.source, r.sourceDistance};
     const double R = zone.radius, onePlusK = 1 + zone.conic;
     std::vector<double> readings;

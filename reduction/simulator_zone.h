@@ -12,7 +12,8 @@
 // through the clamped spline of knots 1..44 with level ends, scaled so that
 // its peak-to-valley over knots 2..42 is the zone height in waves.
 
-#include "mirror_model.h"
+#include "editor_shape.h"
+#include "mirror.h"
 #include "reduction.h"
 
 #include <array>
@@ -37,10 +38,12 @@ struct SimulatorZone {
 // The simulator's terms for the reduced surface of `result`.
 SimulatorZone simulatorZoneFor(const ReductionResult& result);
 
-// Puts the zone into the model: the knots (at x = 0..44), zone height,
-// wavelength, diameter, radius and conic, the deviation not inverted, the
-// distorted surface chosen. The editor's sampled profile is not refitted.
-void applySimulatorZone(const SimulatorZone& zone, MirrorModel& model);
+// The zone as a mirror (diameter, radius, conic, zone height, the
+// deviation not inverted, the distorted surface) and as the editor's knots
+// (at x = 0..44); its zone height is in waves of `zone.wavelength`. The
+// shape's sampled profile is not refitted.
+Mirror simulatorZoneMirror(const SimulatorZone& zone);
+void applySimulatorZone(const SimulatorZone& zone, EditorShape& shape);
 
 // The reading (N - R, mm) of each zone of `result` on the mirror
 // conic(R_ref, K_t) + d(r), d and its slope as the simulator's exact trace

@@ -6,7 +6,7 @@
 // can finish its points in order.
 
 #include "failure.h"
-#include "model_controls.h"
+#include "test_setup.h"
 
 #include <cmath>
 #include <cstdint>
@@ -43,10 +43,10 @@ enum class RayFault : std::uint8_t { None = 0, DivisionByZero = 1, Invalid = 2 }
 }
 
 struct BandRules {
-    int test;          // TestItem
-    int orientation;   // OrientationItem
-    double transverse; // transverseOffset
-    bool evenLines;
+    TestKind test;
+    Orientation orientation;
+    double transverse;  // the transverse offset in the test's unit
+    bool evenLines;     // a bright band at the centre (Ronchi only)
 };
 
 // zAlong is P / w, the position along the pattern in band widths; yOverW()
@@ -58,14 +58,14 @@ template <class YOverW>
 [[gnu::always_inline]] inline bool decideBands(const BandRules& s, bool centres, double zAlong, YOverW&& yOverW,
                                                RayFault& f) {
     const double t = s.transverse;
-    const bool twoD = s.orientation == kOrient2D;
+    const bool twoD = s.orientation == Orientation::TwoD;
     bool dark;
-    if (s.test == kTestFoucault) {
+    if (s.test == TestKind::Foucault) {
         if (centres) return false;
         const double z = zAlong + t;
         if (z != z && f == RayFault::None) f = RayFault::Invalid;
         dark = z <= 0;
-    } else if (s.test == kTestWire) {
+    } else if (s.test == TestKind::Wire) {
         std::int64_t h = tband(zAlong + (centres ? 120 : 3) * t, f);
         if (twoD && f == RayFault::None && h < 2) h = tband(yOverW(), f);
         dark = h >= 2;

@@ -15,15 +15,15 @@ void drawDisk(Canvas& canvas, Rgb fill) {
 }
 }  // namespace
 
-void drawMirrorDisk(Canvas& canvas, const MirrorModel& m) { drawDisk(canvas, m.palette.mirrorFillColour); }
+void drawMirrorDisk(Canvas& canvas) { drawDisk(canvas, kPalette.mirrorFillColour); }
 
 void drawWhiteMirrorDisk(Canvas& canvas) { drawDisk(canvas, kWhite); }
 
-void drawDiskForMode(Canvas& canvas, const MirrorModel& m) {
-    if (m.whiteMode)
+void drawDiskForMode(Canvas& canvas, const ViewOptions& view) {
+    if (view.whiteMode)
         drawWhiteMirrorDisk(canvas);
     else
-        drawMirrorDisk(canvas, m);
+        drawMirrorDisk(canvas);
 }
 
 }  // namespace sg

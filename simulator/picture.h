@@ -3,6 +3,7 @@
 // The picture area of the main window: erasing it and painting the disk.
 
 #include "simulator.h"
+#include "view_options.h"
 
 namespace sg {
 
@@ -11,12 +12,12 @@ void clearDrawingArea(Canvas& canvas);
 
 // The mirror disk filled with mirrorFillColour, its rim in the current pen;
 // the brush is silver again afterwards.
-void drawMirrorDisk(Canvas& canvas, const MirrorModel& m);
+void drawMirrorDisk(Canvas& canvas);
 
 // The same with a white fill, for White mode.
 void drawWhiteMirrorDisk(Canvas& canvas);
 
 // drawWhiteMirrorDisk in White mode, drawMirrorDisk otherwise.
-void drawDiskForMode(Canvas& canvas, const MirrorModel& m);
+void drawDiskForMode(Canvas& canvas, const ViewOptions& view);
 
 }  // namespace sg

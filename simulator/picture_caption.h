@@ -4,7 +4,7 @@
 // mirror, the test, where the grating, wire or knife stands, the tester's
 // source and the ray model), so that a saved picture says what it is.
 
-#include "mirror_model.h"
+#include "scene.h"
 
 #include <QImage>
 
@@ -15,11 +15,11 @@ namespace sg {
 
 inline constexpr int kCaptionHeight = 40;  // pixels below the picture
 
-// The two lines of the strip, from the model as the last drawing left it.
-std::array<std::string, 2> pictureCaptionLines(const MirrorModel& m);
+// The two lines of the strip, for the scene the picture was drawn from.
+std::array<std::string, 2> pictureCaptionLines(const Scene& scene);
 
 // The picture with the strip below it: white, the two lines in black in the
 // drawings' font.
-QImage pictureWithCaption(const QImage& picture, const MirrorModel& m);
+QImage pictureWithCaption(const QImage& picture, const Scene& scene);
 
 }  // namespace sg

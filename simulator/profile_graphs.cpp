@@ -11,15 +11,15 @@
 
 namespace sg {
 
-void drawHeightGraph(Simulator& s) {
-    MirrorModel& m = s.model;
-    Canvas& c = s.canvas;
-    const Rgb colour = m.palette.heightGraphColour;
+void drawHeightGraph(Canvas& c, const Scene& scene) {
+    const bool distorted = scene.mirror.distorted();
+    const RadialProfile& deviation = scene.profiles.zoneDeviation;
+    const Rgb colour = kPalette.heightGraphColour;
     c.eraseRect(50, 580, 770, 620);
     for (int j = 0; j <= 4; ++j) {
         for (int k = 1; k <= 55; ++k) {
             const int n = 55 * j + k;
-            const int y = m.useDistortedSurface ? 600 + roundToInt(m.zoneDeviation[n - 1]) : 600;
+            const int y = distorted ? 600 + roundToInt(deviation[n - 1]) : 600;
             for (int x : {kDiskCentreX + n, kDiskCentreX - n}) {
                 c.setPixel(x, y, colour);
                 if (k == 1) {
@@ -29,28 +29,25 @@ void drawHeightGraph(Simulator& s) {
             }
         }
     }
-    computeHeightCurve(m);
 }
 
-void drawSlopeGraph(Simulator& s) {
-    const MirrorModel& m = s.model;
-    Canvas& c = s.canvas;
-    const auto first = m.slopeDeviation.begin() + 1;
-    const auto [lo, hi] = std::minmax_element(first, m.slopeDeviation.end());
+void drawSlopeGraph(Canvas& c, const Scene& scene) {
+    const RadialProfile& slope = scene.profiles.slopeDeviation;
+    const auto first = slope.begin() + 1;
+    const auto [lo, hi] = std::minmax_element(first, slope.end());
     double pv = *hi - *lo;
     if (pv == 0) pv = 1e-5;
     c.eraseRect(50, 650, 770, 690);
     for (int j = 0; j <= 4; ++j) {
         for (int k = 1; k <= 55; ++k) {
             const int n = 55 * j + k;
-            const int y = m.useDistortedSurface
-                              ? 670 - std::abs(roundToInt(fdiv(20 * m.slopeDeviation[n - 1], pv)))
-                              : 670;
+            const int y =
+                scene.mirror.distorted() ? 670 - std::abs(roundToInt(fdiv(20 * slope[n - 1], pv))) : 670;
             for (int x : {kDiskCentreX + n, kDiskCentreX - n}) {
-                c.setPixel(x, y, m.palette.slopeGraphColour);
+                c.setPixel(x, y, kPalette.slopeGraphColour);
                 if (k == 1) {
-                    c.setPixel(x, 671, m.palette.heightGraphColour);
-                    c.setPixel(x, 669, m.palette.heightGraphColour);
+                    c.setPixel(x, 671, kPalette.heightGraphColour);
+                    c.setPixel(x, 669, kPalette.heightGraphColour);
                 }
             }
         }
@@ -61,32 +58,33 @@ std::string conicReadoutText(double conicDeviation) {
     return "Conic dev. = " + formatFixed(conicDeviation, 7, 3) + " Wave";
 }
 
-std::string focalRatioText(const MirrorModel& m) {
+std::string focalRatioText(const Mirror& m) {
     return "F:" + formatFixed(finiteResult(fdiv(m.radiusOfCurvature / 2, m.mirrorDiameter)), 7, 3);
 }
 
-void drawConicReadout(Simulator& s) {
-    const MirrorModel& m = s.model;
+void drawConicReadout(Simulator& sim, const Scene& scene) {
+    const Mirror& m = scene.mirror;
     // Computed with the conic constant itself, at the edge of the mirror.
-    const double deviation =
-        finiteResult(conicDeviationWaves(m, m.mirrorDiameter / 2, 0, m.radiusOfCurvature, m.conicConstant));
+    const double deviation = finiteResult(conicDeviationWaves(scene.setup.wavelength, m.mirrorDiameter / 2, 0,
+                                                              m.radiusOfCurvature, m.conicConstant));
     const std::string focalRatio = focalRatioText(m);
-    s.conicDeviation = deviation;
-    s.canvas.drawText(590, 10, conicReadoutText(deviation));
-    s.canvas.drawText(640, 25, focalRatio);
+    sim.conicDeviation = deviation;
+    sim.canvas.drawText(590, 10, conicReadoutText(deviation));
+    sim.canvas.drawText(640, 25, focalRatio);
 }
 
-std::string transverseUnitText(const MirrorModel& m) {
-    if (m.testRonchi) return " (bands)";
-    if (m.testWire) return "(wire  W)";
+std::string transverseUnitText(TestKind test) {
+    switch (test) {
+    case TestKind::Ronchi: return " (bands)";
+    case TestKind::Wire: return "(wire  W)";
+    case TestKind::Foucault: break;
+    }
     return "    ";
 }
 
-void showTransverseUnit(Simulator& s) { s.controls.setMoveCell(kMoveRowUnit, transverseUnitText(s.model)); }
-
-std::string transverseReadoutText(const MirrorModel& m) {
-    const char* unit = m.testWire ? " W" : m.testFoucault ? " P/6" : " bands";
-    return formatFixed(m.transverseOffset, 7, 3) + unit;
+std::string transverseReadoutText(const TestSetup& t) {
+    const char* unit = t.test == TestKind::Wire ? " W" : t.test == TestKind::Foucault ? " P/6" : " bands";
+    return formatFixed(t.position.transverseOffset, 7, 3) + unit;
 }
 
 }  // namespace sg

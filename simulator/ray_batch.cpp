@@ -20,7 +20,7 @@ bool decidePureFast(const RaySetup& s, bool centres, RayBatch& b) {
     if (c.radius == 0 || c.twoR == 0 || c.eightR3 == 0 || s.bandWidthFault || s.bandWidth == 0) return false;
     const int n = b.count;
     const double w = s.bandWidth;
-    const bool needY = s.orientation() != kOrientVertical;
+    const bool needY = s.orientation() != Orientation::Vertical;
     const double* __restrict u = b.u;
     const double* __restrict v = b.v;
     const double* __restrict r = b.r;
@@ -38,7 +38,7 @@ bool decidePureFast(const RaySetup& s, bool centres, RayBatch& b) {
     for (int k = 0; k < n; ++k) x[k] = d[k] * u[k] / (intercept[k] - shift);
     if (needY)
         for (int k = 0; k < n; ++k) y[k] = d[k] * v[k] / (intercept[k] - shift);
-    const double* along = s.orientation() == kOrientHorizontal ? y : x;
+    const double* along = s.orientation() == Orientation::Horizontal ? y : x;
     for (int k = 0; k < n; ++k) zAlong[k] = along[k] / w;
     if (needY)
         for (int k = 0; k < n; ++k) zY[k] = y[k] / w;
@@ -57,7 +57,7 @@ bool decidePureFast(const RaySetup& s, bool centres, RayBatch& b) {
 
 }  // namespace
 
-void decideBatch(const MirrorModel& m, const RaySetup& s, bool centres, RayBatch& b) {
+void decideBatch(const RaySetup& s, bool centres, RayBatch& b) {
     if (!s.distorted && decidePureFast(s, centres, b)) return;
     const int n = b.count;
     double intercept[kRayBatch], x[kRayBatch], y[kRayBatch];
@@ -80,7 +80,7 @@ void decideBatch(const MirrorModel& m, const RaySetup& s, bool centres, RayBatch
         for (int k = 0; k < n; ++k) {
             if (b.r[k] == 0) continue;
             try {
-                intercept[k] = distortedInterceptFromRadius(m, s.conic, b.u[k], b.v[k], b.r[k]);
+                intercept[k] = distortedInterceptFromRadius(s.deviation, s.conic, b.u[k], b.v[k], b.r[k]);
             } catch (const ActionError& e) {
                 b.fault[k] = std::strcmp(e.what(), kDivisionByZeroMessage) == 0 ? RayFault::DivisionByZero
                                                                                  : RayFault::Invalid;
@@ -95,7 +95,7 @@ void decideBatch(const MirrorModel& m, const RaySetup& s, bool centres, RayBatch
         }
 
     // The plane position; Y only where the orientation reads it.
-    const bool needY = s.orientation() != kOrientVertical;
+    const bool needY = s.orientation() != Orientation::Vertical;
     for (int k = 0; k < n; ++k) {
         const double d = s.radius - intercept[k] + s.axialOffset;
         const double crossing = intercept[k] - s.sourceShift;
@@ -104,7 +104,7 @@ void decideBatch(const MirrorModel& m, const RaySetup& s, bool centres, RayBatch
     }
 
     const double w = s.bandWidth;
-    const bool horizontal = s.orientation() == kOrientHorizontal;
+    const bool horizontal = s.orientation() == Orientation::Horizontal;
     for (int k = 0; k < n; ++k) {
         RayFault& f = b.fault[k];
         const double along = horizontal ? y[k] : x[k];

@@ -23,6 +23,6 @@ struct RayBatch {
 };
 
 // Fills lit and fault for points 0..count-1.
-void decideBatch(const MirrorModel& m, const RaySetup& s, bool centres, RayBatch& b);
+void decideBatch(const RaySetup& s, bool centres, RayBatch& b);
 
 }  // namespace sg

@@ -112,11 +112,11 @@ struct LaneBands {
     __m256d dark, outside;
 };
 
-[[gnu::target("avx2")]] inline LaneBands laneBands(int test, bool twoD, __m256d zAlong, __m256d zY, __m256d shift) {
+[[gnu::target("avx2")]] inline LaneBands laneBands(TestKind test, bool twoD, __m256d zAlong, __m256d zY, __m256d shift) {
     const __m256d zero = _mm256_setzero_pd(), half = _mm256_set1_pd(0.5), two = _mm256_set1_pd(2.0);
     const __m256d signMask = _mm256_set1_pd(-0.0), bandLimit = _mm256_set1_pd(9223372036854775808.0);
     LaneBands b;
-    if (test == kTestFoucault) {
+    if (test == TestKind::Foucault) {
         const __m256d z = _mm256_add_pd(zAlong, shift);
         b.outside = _mm256_cmp_pd(z, z, _CMP_UNORD_Q);
         b.dark = _mm256_cmp_pd(z, zero, _CMP_LE_OQ);
@@ -124,7 +124,7 @@ struct LaneBands {
     }
     const __m256d a1 = bandArgument(_mm256_add_pd(zAlong, shift), signMask, half);
     const __m256d a2 = bandArgument(zY, signMask, half);
-    const bool wire = test == kTestWire;
+    const bool wire = test == TestKind::Wire;
     const __m256d darkAlong = wire ? _mm256_cmp_pd(a1, two, _CMP_GE_OQ) : oddBand(a1, half, two);
     b.outside = _mm256_cmp_pd(a1, bandLimit, _CMP_NLT_UQ);
     b.dark = darkAlong;
@@ -147,14 +147,14 @@ struct LaneBands {
     const __m256d planeRadius = _mm256_set1_pd(s.radius), w = _mm256_set1_pd(s.bandWidth);
     const __m256d limit = _mm256_set1_pd(aperture), zero = _mm256_setzero_pd();
     const __m256d minusOne = _mm256_set1_pd(-1.0);
-    const int test = s.bands.test;
-    const int orientation = s.orientation();
-    const bool twoD = orientation == kOrient2D;
-    const bool needY = orientation != kOrientVertical;
-    const bool horizontal = orientation == kOrientHorizontal;
+    const TestKind test = s.bands.test;
+    const Orientation orientation = s.orientation();
+    const bool twoD = orientation == Orientation::TwoD;
+    const bool needY = orientation != Orientation::Vertical;
+    const bool horizontal = orientation == Orientation::Horizontal;
     // The transverse offset as the decision adds it: t for the grating and
     // the knife, 3 t for the wire.
-    const __m256d shift = _mm256_set1_pd(test == kTestWire ? 3 * s.bands.transverse : s.bands.transverse);
+    const __m256d shift = _mm256_set1_pd(test == TestKind::Wire ? 3 * s.bands.transverse : s.bands.transverse);
     const __m256d flip = s.bands.evenLines ? _mm256_castsi256_pd(_mm256_set1_epi64x(-1)) : zero;
 
     for (int k = 0; k < n; k += 4) {
@@ -208,9 +208,9 @@ struct LaneBands {
     const __m256d q = _mm256_set1_pd(s.sourceZ), p = _mm256_set1_pd(s.planeZ), zero = _mm256_setzero_pd();
     const __m256d one = _mm256_set1_pd(1.0), two = _mm256_set1_pd(2.0);
     const __m256d w = _mm256_set1_pd(s.bandWidth), signMask = _mm256_set1_pd(-0.0);
-    const int test = s.bands.test;
-    const bool twoD = s.orientation() == kOrient2D, horizontal = s.orientation() == kOrientHorizontal;
-    const __m256d shift = _mm256_set1_pd(test == kTestWire ? 3 * s.bands.transverse : s.bands.transverse);
+    const TestKind test = s.bands.test;
+    const bool twoD = s.orientation() == Orientation::TwoD, horizontal = s.orientation() == Orientation::Horizontal;
+    const __m256d shift = _mm256_set1_pd(test == TestKind::Wire ? 3 * s.bands.transverse : s.bands.transverse);
     const __m256d flip = s.bands.evenLines ? _mm256_castsi256_pd(_mm256_set1_epi64x(-1)) : zero;
     const __m256d RR = _mm256_mul_pd(R, R);
     for (int k = 0; k < n; k += 4) {

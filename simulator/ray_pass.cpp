@@ -7,7 +7,6 @@
 
 #include "conic.h"
 #include "failure.h"
-#include "model_io.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +18,10 @@ bool exactTraceLit(const RaySetup& s, bool centres, double u, double v, const Zo
                    const ExactSource& source);
 }  // namespace
 
-RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor) {
+RaySetup makeRaySetup(const Scene& scene, double rulingFactor) {
+    const Mirror& m = scene.mirror;
+    const TestSetup& t = scene.setup;
+    const double axialOffset = t.position.axialOffset;
     RaySetup s;
     s.radius = m.radiusOfCurvature;
     s.conic = conicTerms(m.radiusOfCurvature, 2 * m.conicConstant);
@@ -37,23 +39,24 @@ RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor) {
     //    2 N - 2 p = L - R - 2 a and 2 N - q = L - a, so
     //    (R - L + 2 a) u / (L - a): the picture of the fixed source at twice
     //    the offset, up to a in a denominator of about R.
-    s.axialOffset = m.sourceMoves ? 2 * m.axialOffset : m.axialOffset;
-    s.sourceShift = m.sourceMoves ? m.axialOffset : 0;
-    s.exact = m.exactTrace;
+    s.axialOffset = t.sourceMoves() ? 2 * axialOffset : axialOffset;
+    s.sourceShift = t.sourceMoves() ? axialOffset : 0;
+    s.exact = t.exact();
     s.conicConstant = m.conicConstant;
-    s.planeZ = m.radiusOfCurvature + m.axialOffset;
-    s.sourceZ = m.sourceMoves ? s.planeZ : m.radiusOfCurvature;
-    const double ruling = rulingFactor * m.linesPerMm;
+    s.planeZ = m.radiusOfCurvature + axialOffset;
+    s.sourceZ = t.sourceMoves() ? s.planeZ : m.radiusOfCurvature;
+    const double ruling = rulingFactor * workingLinesPerMm(t);
     s.bandWidthFault = 2 * ruling == 0;
     s.bandWidth = s.bandWidthFault ? 0 : 1 / (2 * ruling);
-    s.distorted = m.useDistortedSurface;
-    s.bands.test = m.testWire ? kTestWire : m.testFoucault ? kTestFoucault : kTestRonchi;
-    s.bands.orientation = m.orientHorizontal ? kOrientHorizontal : m.orient2D ? kOrient2D : kOrientVertical;
-    s.bands.transverse = m.transverseOffset;
-    s.bands.evenLines = m.evenLines;
+    s.distorted = m.distorted();
+    s.bands.test = t.test;
+    s.bands.orientation = t.orientation;
+    s.bands.transverse = t.position.transverseOffset;
+    s.bands.evenLines = brightCentreBand(t);
+    if (s.distorted) s.deviation = SeriesDeviation{&scene.profiles.slopeDeviation, m.mirrorDiameter, t.orientation};
     if (s.exact) {
-        if (s.distorted) s.zone = makeDrawnZone(m);
-        s.slitWidth = m.sourceWidth;
+        if (s.distorted) s.zone = scene.zone;
+        s.slitWidth = workingSlitWidth(t);
     }
     return s;
 }
@@ -62,22 +65,22 @@ ExactSource sourcePoint(const RaySetup& s, RandomGenerator& slit) {
     ExactSource p{0, 0, s.sourceZ};
     if (!(s.slitWidth > 0)) return p;
     // Across the lines: x for vertical lines, y for horizontal ones.
-    const int orientation = s.orientation();
-    if (orientation != kOrientHorizontal) p.x = slit.coordinate(s.slitWidth);
-    if (orientation != kOrientVertical) p.y = slit.coordinate(s.slitWidth);
+    const Orientation orientation = s.orientation();
+    if (orientation != Orientation::Horizontal) p.x = slit.coordinate(s.slitWidth);
+    if (orientation != Orientation::Vertical) p.y = slit.coordinate(s.slitWidth);
     return p;
 }
 
 namespace {
 
 // The plane position from a point with s = u^2 + v^2 and r = sqrt(s).
-[[gnu::always_inline]] inline PlanePoint planeFrom(const MirrorModel& m, const RaySetup& s, double u, double v,
+[[gnu::always_inline]] inline PlanePoint planeFrom(const RaySetup& s, double u, double v,
                                                    double sq, double r) {
     double intercept;
     if (r == 0)
         intercept = s.radius;  // the paraxial limit at the centre
     else
-        intercept = s.distorted ? distortedInterceptFromRadius(m, s.conic, u, v, r)
+        intercept = s.distorted ? distortedInterceptFromRadius(s.deviation, s.conic, u, v, r)
                                 : interceptFromRadius(s.conic, sq, r);
     // Distance from the ray's axis crossing to the plane of the grating.
     const double d = s.radius - intercept + s.axialOffset;
@@ -87,9 +90,9 @@ namespace {
 
 }  // namespace
 
-PlanePoint planePosition(const MirrorModel& m, const RaySetup& s, double u, double v) {
+PlanePoint planePosition(const RaySetup& s, double u, double v) {
     const double sq = u * u + v * v;
-    return planeFrom(m, s, u, v, sq, std::sqrt(sq));
+    return planeFrom(s, u, v, sq, std::sqrt(sq));
 }
 
 namespace {
@@ -101,12 +104,12 @@ inline double bandWidthOf(const RaySetup& s) {
 }
 
 template <bool Centres>
-[[gnu::always_inline]] inline bool decidePoint(const MirrorModel& m, const RaySetup& s, double u, double v,
+[[gnu::always_inline]] inline bool decidePoint(const RaySetup& s, double u, double v,
                                                double sq, double r) {
-    if (Centres && s.bands.test == kTestFoucault) return false;
+    if (Centres && s.bands.test == TestKind::Foucault) return false;
     const double w = bandWidthOf(s);
-    const PlanePoint p = planeFrom(m, s, u, v, sq, r);
-    const double along = s.orientation() == kOrientHorizontal ? p.y : p.x;
+    const PlanePoint p = planeFrom(s, u, v, sq, r);
+    const double along = s.orientation() == Orientation::Horizontal ? p.y : p.x;
     RayFault fault = RayFault::None;
     const bool lit = decideBands(s.bands, Centres, fdiv(along, w), [&] { return fdiv(p.y, w); }, fault);
     if (fault != RayFault::None) throwRayFault(fault);
@@ -115,19 +118,19 @@ template <bool Centres>
 
 }  // namespace
 
-bool normalRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
+bool normalRayLit(const RaySetup& s, double u, double v) {
     const double sq = u * u + v * v;
-    return decidePoint<false>(m, s, u, v, sq, std::sqrt(sq));
+    return decidePoint<false>(s, u, v, sq, std::sqrt(sq));
 }
 
-bool exactRayLit(const MirrorModel&, const RaySetup& s, double u, double v, const ExactSource& source) {
+bool exactRayLit(const RaySetup& s, double u, double v, const ExactSource& source) {
     if (s.bandWidthFault) throwDivisionByZero();
     return exactTraceLit(s, false, u, v, zoneAt(s.zone, std::sqrt(u * u + v * v)), source);
 }
 
-bool centreRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
+bool centreRayLit(const RaySetup& s, double u, double v) {
     const double sq = u * u + v * v;
-    return decidePoint<true>(m, s, u, v, sq, std::sqrt(sq));
+    return decidePoint<true>(s, u, v, sq, std::sqrt(sq));
 }
 
 namespace {
@@ -141,7 +144,7 @@ bool exactTraceLit(const RaySetup& s, bool centres, double u, double v, const Zo
     if (!h.hit) return false;
     RayFault fault = RayFault::None;
     const double across = h.y / s.bandWidth;
-    const bool lit = decideBands(s.bands, centres, (s.orientation() == kOrientHorizontal ? h.y : h.x) / s.bandWidth,
+    const bool lit = decideBands(s.bands, centres, (s.orientation() == Orientation::Horizontal ? h.y : h.x) / s.bandWidth,
                                  [across] { return across; }, fault);
     return lit && fault == RayFault::None;
 }
@@ -154,19 +157,18 @@ bool exactPointLit(const RaySetup& s, bool centres, double u, double v, double r
 // The pass point by point, for a diameter of 0 or one that is not finite,
 // where the coordinates themselves may fault.
 template <bool Centres>
-void runPassDirect(Simulator& sim, const RaySetup& setup) {
-    MirrorModel& m = sim.model;
-    const double diameter = m.mirrorDiameter;
+void runPassDirect(Simulator& sim, const Scene& scene, const RaySetup& setup) {
+    const double diameter = scene.mirror.mirrorDiameter;
     const double aperture = diameter / 2;
-    const Rgb colour = m.palette.rayColour;
-    for (int i = 0; i < m.rayCount; ++i) {
+    const Rgb colour = kPalette.rayColour;
+    for (int i = 0; i < sim.rayCount; ++i) {
         const double u = sim.random.coordinate(diameter);
         const double v = sim.random.coordinate(diameter);
         const double sq = u * u + v * v;
         const double r = std::sqrt(sq);
         if (r > aperture) continue;  // outside the aperture
         if (setup.exact ? !exactPointLit(setup, Centres, u, v, r, sim.slitRandom)
-                        : !decidePoint<Centres>(m, setup, u, v, sq, r))
+                        : !decidePoint<Centres>(setup, u, v, sq, r))
             continue;
         const int x = truncToInt(2 * (fdiv(275 * u, diameter) + 205));
         const int y = truncToInt(fdiv(550 * v, diameter) + 300);
@@ -186,7 +188,6 @@ struct PassContext {
 // of the whole batch, then the pixels in order. Pixels, faults and the
 // generator's state come out as in the direct pass.
 void portableBlock(Simulator& sim, const RaySetup& setup, bool centres, int count, const PassContext& ctx) {
-    MirrorModel& m = sim.model;
     const DrawTables& tables = ctx.tables;
     RandomGenerator& random = sim.random;
     QRgb sink = 0;
@@ -215,7 +216,7 @@ void portableBlock(Simulator& sim, const RaySetup& setup, bool centres, int coun
         throwDivisionByZero();
     }
     batch.count = n;
-    decideBatch(m, setup, centres, batch);
+    decideBatch(setup, centres, batch);
     const BlockTarget& t = ctx.target;
     for (int k = 0; k < n; ++k) {
         const bool lit = batch.lit[k];
@@ -300,19 +301,18 @@ void exactBlock(Simulator& sim, const RaySetup& setup, bool centres, int count, 
 
 // The pass in blocks of kRayBatch points; the normal pass over the pure
 // conic takes full blocks in AVX2 lanes where it can.
-void runPassBatched(Simulator& sim, const RaySetup& setup, bool centres) {
-    MirrorModel& m = sim.model;
-    sim.drawTables.prepare(m.mirrorDiameter);
+void runPassBatched(Simulator& sim, double diameter, const RaySetup& setup, bool centres) {
+    sim.drawTables.prepare(diameter);
     Canvas& canvas = sim.canvas;
-    const PassContext ctx{sim.drawTables, m.mirrorDiameter / 2,
+    const PassContext ctx{sim.drawTables, diameter / 2,
                           BlockTarget{canvas.row(0), canvas.image().bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)),
                                       static_cast<unsigned>(canvas.width()), static_cast<unsigned>(canvas.height()),
-                                      toQRgb(m.palette.rayColour)}};
+                                      toQRgb(kPalette.rayColour)}};
     const bool lanes = sim.vectorPass && !centres && cpuHasAvx2() && blockSetupUsable(setup) &&
                        !sim.drawTables.hasPixelFault();
     cleanUpperRegisters();
-    for (int done = 0; done < m.rayCount; done += kRayBatch) {
-        const int count = std::min(kRayBatch, m.rayCount - done);
+    for (int done = 0; done < sim.rayCount; done += kRayBatch) {
+        const int count = std::min(kRayBatch, sim.rayCount - done);
         if (setup.exact) {
             exactBlock(sim, setup, centres, count, ctx, sim.vectorPass && cpuHasAvx2());
             continue;
@@ -325,22 +325,21 @@ void runPassBatched(Simulator& sim, const RaySetup& setup, bool centres) {
 }
 
 template <bool Centres>
-void runPass(Simulator& sim) {
-    MirrorModel& m = sim.model;
-    readOrientation(m, sim.controls);
-    const RaySetup setup = makeRaySetup(m, Centres ? 40 : 1);
-    if (m.mirrorDiameter != 0 && std::isfinite(m.mirrorDiameter))
-        runPassBatched(sim, setup, Centres);
+void runPass(Simulator& sim, const Scene& scene) {
+    const RaySetup setup = makeRaySetup(scene, Centres ? 40 : 1);
+    const double diameter = scene.mirror.mirrorDiameter;
+    if (diameter != 0 && std::isfinite(diameter))
+        runPassBatched(sim, diameter, setup, Centres);
     else
-        runPassDirect<Centres>(sim, setup);
-    sim.canvas.setPenColour(m.whiteMode ? m.palette.gridColourWhite : m.palette.gridColour);
-    if (m.showGrid) drawReferenceGrid(sim.canvas);
+        runPassDirect<Centres>(sim, scene, setup);
+    sim.canvas.setPenColour(scene.view.whiteMode ? kPalette.gridColourWhite : kPalette.gridColour);
+    if (scene.view.showGrid) drawReferenceGrid(sim.canvas);
 }
 
 }  // namespace
 
-void shadowgramPass(Simulator& s) { runPass<false>(s); }
-void centresPass(Simulator& s) { runPass<true>(s); }
+void shadowgramPass(Simulator& sim, const Scene& scene) { runPass<false>(sim, scene); }
+void centresPass(Simulator& sim, const Scene& scene) { runPass<true>(sim, scene); }
 
 void drawReferenceGrid(Canvas& canvas) {
     for (int i = -5; i <= 5; ++i) {

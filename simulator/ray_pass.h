@@ -8,6 +8,7 @@
 #include "conic.h"
 #include "drawn_zone.h"
 #include "exact_trace.h"
+#include "scene.h"
 #include "simulator.h"
 
 namespace sg {
@@ -47,28 +48,32 @@ struct RaySetup {
     // the exact trace has one.
     double slitWidth = 0;
     BandRules bands{};         // test, orientation, transverse offset, parity
-    int orientation() const { return bands.orientation; }
+    // The drawn zone's smoothed slope, for the series model on the
+    // distorted surface.
+    SeriesDeviation deviation{};
+    Orientation orientation() const { return bands.orientation; }
 };
 
-RaySetup makeRaySetup(const MirrorModel& m, double rulingFactor);
+// The set-up of a pass over the scene. On the distorted surface it points
+// into the scene's profiles, so the scene must outlive it there.
+RaySetup makeRaySetup(const Scene& scene, double rulingFactor);
 
 // The plane position of the ray from (u, v). The centre of the mirror
 // (u = v = 0), where the normal's intercept is undefined, takes the
 // paraxial limit of the intercept, R, so its ray crosses the axis at the
 // centre of curvature and lands at X = Y = 0 like its neighbours.
-PlanePoint planePosition(const MirrorModel& m, const RaySetup& s, double u, double v);
+PlanePoint planePosition(const RaySetup& s, double u, double v);
 
-// True when the point (u, v) is lit in the normal pass, using the model's
-// orientation flags as they stand.
-bool normalRayLit(const MirrorModel& m, const RaySetup& s, double u, double v);
+// True when the point (u, v) is lit in the normal pass.
+bool normalRayLit(const RaySetup& s, double u, double v);
 
 // The same with the exact trace (for a set-up made with exactTrace), from a
 // point of the source (the point source by default): a ray that misses, or
 // whose band index leaves the range of the conversion, is dark, never a
 // fault.
-bool exactRayLit(const MirrorModel& m, const RaySetup& s, double u, double v, const ExactSource& source);
-inline bool exactRayLit(const MirrorModel& m, const RaySetup& s, double u, double v) {
-    return exactRayLit(m, s, u, v, ExactSource{0, 0, s.sourceZ});
+bool exactRayLit(const RaySetup& s, double u, double v, const ExactSource& source);
+inline bool exactRayLit(const RaySetup& s, double u, double v) {
+    return exactRayLit(s, u, v, ExactSource{0, 0, s.sourceZ});
 }
 
 // The point of the source a ray leaves from: the point source on the axis,
@@ -79,15 +84,15 @@ ExactSource sourcePoint(const RaySetup& s, RandomGenerator& slit);
 // True when the point lies on the centre line of a band (within 1/80 of a
 // band) or of the wire's shadow. The knife edge has no centre line: Foucault
 // paints nothing in this pass.
-bool centreRayLit(const MirrorModel& m, const RaySetup& s, double u, double v);
+bool centreRayLit(const RaySetup& s, double u, double v);
 
-// One pass of rayCount points with the normal decision, then the grid pen
-// colour and, when showGrid is set, the reference grid. The orientation is
-// taken from RadioGroup1 first.
-void shadowgramPass(Simulator& s);
+// One pass of rayCount points over the scene with the normal decision,
+// then the grid pen colour and, when the scene's view shows it, the
+// reference grid.
+void shadowgramPass(Simulator& sim, const Scene& scene);
 
 // The same with the centre-line decision.
-void centresPass(Simulator& s);
+void centresPass(Simulator& sim, const Scene& scene);
 
 // The reference grid over the disk: lines 55 pixels apart and the circles
 // of the zones at 0.2, 0.4, 0.6, 0.8 of the radius and the edge.

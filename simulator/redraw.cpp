@@ -2,7 +2,6 @@
 #include "redraw.h"
 
 #include "cell_number.h"
-#include "model_io.h"
 #include "picture.h"
 #include "profile_graphs.h"
 #include "ray_pass.h"
@@ -12,52 +11,63 @@ namespace sg {
 
 namespace {
 
-void recomputeSteps(Simulator& s) {
-    MirrorModel& m = s.model;
-    if (m.exampleRequest >= 1 && m.exampleRequest <= 4) applyExample(m, s.controls, m.exampleRequest);
-    readModelFromControls(m, s.controls);
-    if (s.controls.surfaceItem() == kSurfaceDistorted) {
-        m.useDistortedSurface = true;
-        resampleDeviation(m);
+void recomputeSteps(Drawing& d, const ControlsReading& r) {
+    Scene& scene = d.state.scene;
+    readSetup(r, scene.mirror, scene.setup);
+    if (r.surfaceItem == kSurfaceDistorted) {
+        scene.mirror.deviation = SurfaceDeviation::Drawn;
+        resampleDeviation(scene.profiles, d.shape, scene.mirror.invertDeviation);
     }
-    drawHeightGraph(s);
-    showTransverseUnit(s);
-    computeSlopeDeviation(m);
-    drawSlopeGraph(s);
+    drawHeightGraph(d.sim.canvas, scene);
+    computeHeightCurve(scene.profiles, scene.mirror);
+    d.display.setTransverseUnit(transverseUnitText(scene.setup.test));
+    computeSlopeDeviation(scene.profiles, scene.mirror);
+    drawSlopeGraph(d.sim.canvas, scene);
+    takeDrawnZone(scene, d.shape);
 }
 
 }  // namespace
 
-void recompute(Simulator& s) {
-    if (s.model.editorOpened) {
+void recompute(Drawing& d, const ControlsReading& r) {
+    if (d.state.editorOpened) {
         // Back from the editor: show the edited surface on a fresh picture once.
-        s.model.editorOpened = false;
-        recomputeSteps(s);
-        clearDrawingArea(s.canvas);
-        drawDiskForMode(s.canvas, s.model);
-        shadowgramPass(s);
-        drawConicReadout(s);
+        d.state.editorOpened = false;
+        recomputeSteps(d, r);
+        clearDrawingArea(d.sim.canvas);
+        drawDiskForMode(d.sim.canvas, d.state.scene.view);
+        drawShadowgramPass(d, r);
+        drawConicReadout(d.sim, d.state.scene);
     }
-    recomputeSteps(s);
+    recomputeSteps(d, r);
 }
 
-void brightenPicture(Simulator& s) {
-    recompute(s);
-    shadowgramPass(s);
-    shadowgramPass(s);
+void drawShadowgramPass(Drawing& d, const ControlsReading& r) {
+    Scene& scene = d.state.scene;
+    scene.setup.orientation = orientationFrom(r, scene.setup.orientation);
+    shadowgramPass(d.sim, scene);
 }
 
-void drawCentreLines(Simulator& s) {
-    recompute(s);
-    if (s.model.testFoucault) return;
-    for (int i = 0; i < 3; ++i) centresPass(s);
+void brightenPicture(Drawing& d, const ControlsReading& r) {
+    recompute(d, r);
+    drawShadowgramPass(d, r);
+    drawShadowgramPass(d, r);
 }
 
-void invertZoneHeight(Simulator& s) {
-    const double negated = -parseCellFloat(s.controls.parameterCell(kRowZoneHeight));
-    s.model.zoneHeight = negated;
-    s.controls.setParameterCell(kRowZoneHeight, formatGeneral(negated));
-    recompute(s);
+void drawCentreLines(Drawing& d, const ControlsReading& r) {
+    recompute(d, r);
+    Scene& scene = d.state.scene;
+    if (scene.setup.test == TestKind::Foucault) return;
+    scene.setup.orientation = orientationFrom(r, scene.setup.orientation);
+    for (int i = 0; i < 3; ++i) centresPass(d.sim, scene);
+}
+
+void invertZoneHeight(Drawing& d, ControlsReading& r, ModelControls& controls) {
+    const double negated = -r.parameter(kRowZoneHeight);
+    d.state.scene.mirror.zoneHeight = negated;
+    const std::string text = formatGeneral(negated);
+    controls.setParameterCell(kRowZoneHeight, text);
+    r.setParameterText(kRowZoneHeight, text);
+    recompute(d, r);
 }
 
 }  // namespace sg

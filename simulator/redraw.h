@@ -1,30 +1,57 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recompute at the centre of every drawing action, and the actions that
-// add to the picture without erasing it.
+// add to the picture without erasing it. Every action takes the controls as
+// it read them once, when it began.
 
+#include "controls_reading.h"
+#include "editor_shape.h"
+#include "picture_display.h"
+#include "scene.h"
 #include "simulator.h"
 
 namespace sg {
 
-// Applies a pending getting-started example, reads the model from the
-// controls, resamples the editor's profile for the distorted surface and
-// redraws the height graph, the transverse unit and the slope graph. It
-// neither erases the picture nor draws the shadowgram.
+// The main window's picture between actions: the scene it shows (the
+// set-up its last drawing read, with the positions the clicks set), and
+// whether the surface editor was opened since the window was last active.
+struct PictureState {
+    Scene scene;
+    bool editorOpened = false;
+};
+
+// One window's drawing: the engine, the picture's state, the editor's shape
+// the distorted surface is drawn from, and where the read-outs outside the
+// picture go. The references live as long as the window.
+struct Drawing {
+    Simulator& sim;
+    PictureState& state;
+    const EditorShape& shape;
+    PictureDisplay& display;
+};
+
+// Reads the set-up into the scene (readSetup), resamples the editor's
+// shape for the distorted surface and redraws the height graph, the
+// transverse unit and the slope graph. It neither erases the picture nor
+// draws the shadowgram.
 //
 // When the surface editor was opened from the main window and the window
 // has not been activated since (editorOpened), the first recompute also
 // clears the flag and redraws the whole picture for the edited surface
 // (disk, one pass, read-outs) before its normal steps.
-void recompute(Simulator& s);
+void recompute(Drawing& d, const ControlsReading& r);
+
+// One shadowgram pass over the scene, in the orientation the controls show.
+void drawShadowgramPass(Drawing& d, const ControlsReading& r);
 
 // "Brighten": recompute, then two passes added to the picture.
-void brightenPicture(Simulator& s);
+void brightenPicture(Drawing& d, const ControlsReading& r);
 
 // " Centres": recompute, then three centre-line passes unless the test is Foucault.
-void drawCentreLines(Simulator& s);
+void drawCentreLines(Drawing& d, const ControlsReading& r);
 
-// "Invert": negates the "Zone Ht " cell into zoneHeight and the cell, then recomputes.
-void invertZoneHeight(Simulator& s);
+// "Invert": negates the "Zone Ht " cell (written back to `controls` and
+// into the reading), then recomputes.
+void invertZoneHeight(Drawing& d, ControlsReading& r, ModelControls& controls);
 
 }  // namespace sg

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What every drawing action of the main window works on: the shared model,
-// the controls it reads, the picture's canvas and the shadowgram's random
-// generator, which this object owns.
+// The shadowgram's engine: the picture's canvas and the random generators
+// the passes draw from, which this object owns, with the lookups the passes
+// keep between them.
 
 #include "canvas.h"
 #include "draw_tables.h"
-#include "mirror_model.h"
-#include "model_controls.h"
 #include "random_generator.h"
 
 namespace sg {
@@ -22,11 +20,11 @@ inline constexpr int kDiskCentreX = 410;
 inline constexpr int kDiskCentreY = 300;
 inline constexpr int kDiskRadius = 275;
 
-struct Simulator {
-    Simulator(MirrorModel& m, ModelControls& c, Canvas& canvas) : model(m), controls(c), canvas(canvas) {}
+inline constexpr int kRayCount = 50000;  // sample points per shadowgram pass
 
-    MirrorModel& model;
-    ModelControls& controls;
+struct Simulator {
+    explicit Simulator(Canvas& canvas) : canvas(canvas) {}
+
     Canvas& canvas;
     RandomGenerator random;
     // Where across a slit each ray of the exact trace leaves from: a
@@ -38,6 +36,7 @@ struct Simulator {
     // The normal pass over the pure conic runs in AVX2 lanes where the CPU
     // has them; false keeps every pass on the portable code.
     bool vectorPass = true;
+    int rayCount = kRayCount;   // points per pass
 };
 
 }  // namespace sg

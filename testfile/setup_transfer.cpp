@@ -2,62 +2,66 @@
 #include "setup_transfer.h"
 
 #include "cell_number.h"
-#include "model_io.h"
+#include "cell_number.h"
 
 #include <QList>
 
 namespace sg {
 
-SetupRecord storeSetupInRecord(MirrorModel& m, const ModelControls& controls, const NotesLines& notes) {
-    readParametersFromControls(m, controls);
-    // The choices as the controls show them, read as the recompute reads
-    // them, on a copy: the model keeps the last drawing's.
-    MirrorModel shown = m;
-    readModelFromControls(shown, controls);
-    readOrientation(shown, controls);
+SetupRecord storeSetupInRecord(const ControlsReading& controls, const Mirror& shownMirror, const TestSetup& shown,
+                               const NotesLines& notes) {
+    const EnteredNumbers n = enteredNumbers(controls);
+    // The choices as the controls show them, read as a drawing reads them,
+    // on copies: the picture keeps its own.
+    Mirror mirror = shownMirror;
+    TestSetup setup = shown;
+    readSetup(controls, mirror, setup);
+    setup.orientation = orientationFrom(controls, setup.orientation);
     SetupRecord r;
-    r.linesPerMm = m.linesPerMm;
-    r.axialOffset = m.axialOffset;
-    r.evenLines = shown.evenLines;
-    r.testWire = shown.testWire;
-    r.testRonchi = shown.testRonchi;
-    r.orient2D = shown.orient2D;
-    r.range = m.range;
-    r.orientHorizontal = shown.orientHorizontal;
-    r.orientVertical = shown.orientVertical;
-    r.testFoucault = shown.testFoucault;
-    r.conicConstant = m.conicConstant;
-    r.wavelength = m.wavelength;
-    r.mirrorDiameter = m.mirrorDiameter;
-    r.radiusOfCurvature = m.radiusOfCurvature;
-    r.zoneHeight = m.zoneHeight;
-    r.sourceMoves = controls.movingSourceChecked();
-    r.exactTrace = controls.exactTraceChecked();
-    // The slit as a drawing reads it: with the exact trace a bad or negative
-    // width stops the save; without it the width does not count.
-    r.slitWidth = r.exactTrace ? shown.sourceWidth : 0;
+    r.linesPerMm = n.linesPerMm;
+    r.axialOffset = shown.position.axialOffset;
+    r.evenLines = brightCentreBand(setup);
+    r.testWire = setup.test == TestKind::Wire;
+    r.testRonchi = setup.test == TestKind::Ronchi;
+    r.orient2D = setup.orientation == Orientation::TwoD;
+    r.range = n.range;
+    r.orientHorizontal = setup.orientation == Orientation::Horizontal;
+    r.orientVertical = setup.orientation == Orientation::Vertical;
+    r.testFoucault = setup.test == TestKind::Foucault;
+    r.conicConstant = n.conicConstant;
+    r.wavelength = n.wavelength;
+    r.mirrorDiameter = n.mirrorDiameter;
+    r.radiusOfCurvature = n.radiusOfCurvature;
+    r.zoneHeight = n.zoneHeight;
+    r.sourceMoves = controls.movingSource;
+    r.exactTrace = controls.exactTrace;
+    r.slitWidth = workingSlitWidth(setup);
     for (int k = 1; k <= kNoteCount; ++k)
         if (k < notes.lineCount()) r.notes[k - 1] = encodeNote(notes.line(k));
     return r;
 }
 
-void applySetupRecord(const SetupRecord& r, MirrorModel& m, ModelControls& controls, NotesLines* notes) {
-    m.linesPerMm = r.linesPerMm;
-    m.axialOffset = r.axialOffset;
-    m.evenLines = r.evenLines;
-    m.testWire = r.testWire;
-    m.testRonchi = r.testRonchi;
-    m.orient2D = r.orient2D;
-    m.range = r.range;
-    m.orientHorizontal = r.orientHorizontal;
-    m.orientVertical = r.orientVertical;
-    m.testFoucault = r.testFoucault;
-    m.conicConstant = r.conicConstant;
-    m.wavelength = r.wavelength;
-    m.mirrorDiameter = r.mirrorDiameter;
-    m.radiusOfCurvature = r.radiusOfCurvature;
-    m.zoneHeight = r.zoneHeight;
-    publishModelToControls(m, controls);
+void applySetupRecord(const SetupRecord& r, const ViewOptions& view, double maxMove, ModelControls& controls,
+                      NotesLines* notes) {
+    if (r.testWire) controls.setTestItem(kTestWire);
+    if (r.testRonchi) controls.setTestItem(kTestRonchi);
+    if (r.testFoucault) controls.setTestItem(kTestFoucault);
+    if (r.orientVertical) controls.setOrientationItem(kOrientVertical);
+    if (r.orientHorizontal) controls.setOrientationItem(kOrientHorizontal);
+    if (r.orient2D) controls.setOrientationItem(kOrient2D);
+    controls.setOddChecked(!r.evenLines);
+    controls.setGridChecked(view.showGrid);
+    Mirror mirror;
+    mirror.mirrorDiameter = r.mirrorDiameter;
+    mirror.radiusOfCurvature = r.radiusOfCurvature;
+    mirror.conicConstant = r.conicConstant;
+    mirror.zoneHeight = r.zoneHeight;
+    TestSetup setup;
+    setup.linesPerMm = r.linesPerMm;
+    setup.wavelength = r.wavelength;
+    setup.position.range = r.range;
+    setup.position.maxMove = maxMove;
+    publishParameters(mirror, setup, controls);
     controls.setMovingSourceChecked(r.sourceMoves);
     controls.setExactTraceChecked(r.exactTrace);
     controls.setSourceWidthText(formatGeneral(r.slitWidth));

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Moving a test set-up between the main window (model, controls, notes box)
+// Moving a test set-up between the main window (its controls and notes box)
 // and the test file record.
 
-#include "mirror_model.h"
+#include "controls_reading.h"
 #include "model_controls.h"
 #include "test_record.h"
 
@@ -28,27 +28,28 @@ public:
 // The header the notes box starts with.
 inline constexpr const char* kNotesHeader = "----- A NOTE OF 10 LINES WILL BE SAVED ------";
 
-// Reads the grid's numbers into the model as the recompute does (rows 0..4,
-// the axial position, the zone height with 0 kept as 1e-7, the wavelength),
-// then copies the model's numbers and notes lines 1..10 into a record. The
-// test, orientation and parity flags, the tester, the ray model and the
-// slit are those the controls show, read as the recompute reads them (no
-// parity for Wire and Foucault, no slit without the exact trace); the
-// model's flags stay those of the last drawing. A bad cell throws its
-// message.
-SetupRecord storeSetupInRecord(MirrorModel& m, const ModelControls& controls, const NotesLines& notes);
+// The set-up as the controls show it, in a record: the grid's numbers
+// (rows 0..6, the zone height with 0 kept as 1e-7; a bad cell throws its
+// message), the test, orientation and parity, the tester, the ray model and
+// the slit read as a drawing reads them (no parity for Wire and Foucault, no
+// slit without the exact trace; a bad or negative slit throws), a choice
+// with no item selected taken from the picture's set-up `shown`, the axial
+// position of the picture, and notes lines 1..10.
+SetupRecord storeSetupInRecord(const ControlsReading& controls, const Mirror& shownMirror, const TestSetup& shown,
+                               const NotesLines& notes);
 
 // The numbers (1..10) of the notes that are longer than a note can hold
 // (255 characters) and are cut when saved.
 std::vector<int> notesTooLong(const NotesLines& notes);
 
-// Copies the record into the model and publishes it to the controls (the
-// last set test and orientation flag wins; none set leaves the choice; the
-// tester, ray model and slit as stored),
+// Publishes the record to the controls (the last set test and orientation
+// flag wins; none set leaves the choice; "Grid" as `view` has it and the
+// maximum movement `maxMove`; the tester, ray model and slit as stored),
 // then sets notes lines 1..10, adding the lines the box does not have; an
-// emptied header line gets the header back. The axial marker, the
-// transverse position, the maximum movement, "Grid", "White", the surface
-// choice and the drawn surface stay.
-void applySetupRecord(const SetupRecord& record, MirrorModel& m, ModelControls& controls, NotesLines* notes);
+// emptied header line gets the header back. The surface choice and the
+// drawn surface stay; the caller draws the set-up at the record's axial
+// position.
+void applySetupRecord(const SetupRecord& record, const ViewOptions& view, double maxMove, ModelControls& controls,
+                      NotesLines* notes);
 
 }  // namespace sg

@@ -5,9 +5,9 @@
 #include "cell_number.h"
 #include "failure.h"
 #include "mirror_options.h"
-#include "model_io.h"
+#include "controls_reading.h"
 #include "shape_file.h"
-#include "surface_analysis.h"
+#include "analysis_layout.h"
 #include "test_record.h"
 
 #include <iostream>
@@ -98,11 +98,10 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    sg::MirrorModel model;
-    sg::setModelDefaults(model);
+    sg::EditorShape shape;
     if (!options.mirror.shapeFile.empty()) {
         try {
-            sg::loadShapeIntoModel(options.mirror.shapeFile, model);
+            sg::loadShape(options.mirror.shapeFile, shape);
         } catch (const sg::ShapeFileError& e) {
             std::cerr << "shadowgram-analyse: " << e.what() << '\n';
             return 2;
@@ -114,12 +113,15 @@ int main(int argc, char** argv) {
     limits.cells[1] = options.outer;
     Printer printer;
     printer.tables = options.tables;
-    sg::AnalysisWorkspace workspace;
     try {
-        // The model as a click on the picture leaves it: a negative zone
+        // The mirror as a click on the picture leaves it: a negative zone
         // height turns the deviation over.
-        sg::readModelFromControls(model, options.mirror.controls);
-        sg::runAnalysis(model, options.mirror.controls, limits, workspace, printer);
+        const sg::ControlsReading reading = sg::readControls(options.mirror.controls);
+        sg::Mirror shown;
+        sg::TestSetup setup;
+        sg::readSetup(reading, shown, setup);
+        sg::AnalysisFigures figures;
+        sg::calculateAndLayOut({reading, shape, shown.invertDeviation, {}}, limits, printer, figures);
     } catch (const sg::ActionError& e) {
         std::cout.flush();
         std::cerr << e.what() << '\n';

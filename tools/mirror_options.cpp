@@ -49,9 +49,7 @@ bool takeMirrorOption(const std::vector<std::string>& args, std::size_t& i, Mirr
     if (a == "--setup") {
         // As "Retrieve" applies it, onto the controls that the programs read.
         const SetupRecord record = readTestFile(QString::fromStdString(fileOptionValue(args, i)));
-        MirrorModel scratch;
-        setModelDefaults(scratch);
-        applySetupRecord(record, scratch, o.controls, nullptr);
+        applySetupRecord(record, ViewOptions{}, DevicePosition{}.maxMove, o.controls, nullptr);
         o.setupAxialOffset = record.axialOffset;
         return true;
     }
@@ -70,11 +68,11 @@ std::string mirrorOptionsUsage() {
            "  --shape FILE         the drawn surface of a shape file (.Shp)\n";
 }
 
-void loadShapeIntoModel(const std::string& file, MirrorModel& model) {
-    const ShapeRecord shape = readShapeFile(QString::fromStdString(file));
-    std::copy(shape.begin(), shape.end(), model.knotHeight.begin());
+void loadShape(const std::string& file, EditorShape& shape) {
+    const ShapeRecord record = readShapeFile(QString::fromStdString(file));
+    std::copy(record.begin(), record.end(), shape.knotHeight.begin());
     EditorState editor;
-    fitEditorProfile(model, editor);
+    fitEditorProfile(shape, editor);
 }
 
 }  // namespace sg

@@ -4,7 +4,7 @@
 // mirror's numbers as they would be typed into the grid, a saved set-up and
 // a shape file, applied to plain controls as the main window would.
 
-#include "mirror_model.h"
+#include "editor_shape.h"
 #include "model_controls.h"
 
 #include <stdexcept>
@@ -45,8 +45,8 @@ bool takeMirrorOption(const std::vector<std::string>& args, std::size_t& i, Mirr
 // The lines of the usage text for these options.
 std::string mirrorOptionsUsage();
 
-// Imposes the shape file on the model as the editor's Retrieve does: the
+// Imposes the shape file on `shape` as the editor's Retrieve does: the
 // knots, then the spline through them. Throws ShapeFileError.
-void loadShapeIntoModel(const std::string& file, MirrorModel& model);
+void loadShape(const std::string& file, EditorShape& shape);
 
 }  // namespace sg

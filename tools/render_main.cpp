@@ -4,6 +4,7 @@
 
 #include "failure.h"
 #include "picture_caption.h"
+#include "offscreen_picture.h"
 #include "positioning.h"
 #include "record_file.h"
 #include "redraw.h"
@@ -19,15 +20,6 @@
 #include <stdexcept>
 
 namespace {
-
-// The renderer has no axial read-out; a warning goes to standard error.
-class RenderDisplay : public sg::PositionDisplay {
-public:
-    void setAxialReadout(const std::string&) override {}
-    void showWarning(const std::string& line1, const std::string& line2) override {
-        std::cerr << line1 << '\n' << line2 << '\n';
-    }
-};
 
 }  // namespace
 
@@ -66,16 +58,17 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
-    sg::MirrorModel model;
-    sg::setModelDefaults(model);
-    sg::Canvas canvas(sg::kPictureWidth, sg::kPictureHeight);
-    sg::Simulator sim(model, options.mirror.controls, canvas);
-    model.showGrid = options.mirror.controls.grid;
-    model.whiteMode = options.white;
+    sg::OffscreenPicture picture;
+    // The renderer has no read-outs; a warning goes to standard error.
+    picture.display.onWarning = [](const std::string& line1, const std::string& line2) {
+        std::cerr << line1 << '\n' << line2 << '\n';
+    };
+    picture.scene().view.showGrid = options.mirror.controls.grid;
+    picture.scene().view.whiteMode = options.white;
 
     if (!options.mirror.shapeFile.empty()) {
         try {
-            sg::loadShapeIntoModel(options.mirror.shapeFile, model);
+            sg::loadShape(options.mirror.shapeFile, picture.shape);
         } catch (const sg::ShapeFileError& e) {
             std::cerr << "shadowgram-render: " << e.what() << '\n';
             return 2;
@@ -84,8 +77,8 @@ int main(int argc, char** argv) {
         // rather than as a bare message of the drawing.
         if (options.mirror.controls.surface == sg::kSurfaceDistorted) {
             try {
-                sg::MirrorModel probe = model;
-                sg::resampleDeviation(probe);
+                sg::SurfaceProfiles probe;
+                sg::resampleDeviation(probe, picture.shape, false);
             } catch (const sg::ActionError& e) {
                 std::cerr << "shadowgram-render: cannot use the shape file " << options.mirror.shapeFile << ": "
                           << e.what() << '\n';
@@ -96,10 +89,10 @@ int main(int argc, char** argv) {
 
     try {
         // The picture of a click, at the position the options give.
-        RenderDisplay display;
-        sg::pictureClick(sim, display, sg::PositionOverride{options.axial, options.transverse});
-        for (int i = 0; i < options.brighten; ++i) sg::brightenPicture(sim);
-        for (int i = 0; i < options.centres; ++i) sg::drawCentreLines(sim);
+        const sg::ControlsReading reading = sg::readControls(options.mirror.controls);
+        sg::pictureClick(picture.drawing, reading, sg::PositionOverride{options.axial, options.transverse});
+        for (int i = 0; i < options.brighten; ++i) sg::brightenPicture(picture.drawing, reading);
+        for (int i = 0; i < options.centres; ++i) sg::drawCentreLines(picture.drawing, reading);
     } catch (const sg::ActionError& e) {
         std::cerr << e.what() << '\n';
         return 1;
@@ -111,8 +104,9 @@ int main(int argc, char** argv) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    const QImage picture = options.caption ? sg::pictureWithCaption(canvas.image(), model) : canvas.image();
-    if (!picture.save(&buffer, "PNG")) {
+    const QImage image =
+        options.caption ? sg::pictureWithCaption(picture.canvas.image(), picture.scene()) : picture.canvas.image();
+    if (!image.save(&buffer, "PNG")) {
         std::cerr << "shadowgram-render: cannot encode the picture as PNG\n";
         return 1;
     }

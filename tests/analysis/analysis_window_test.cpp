@@ -115,7 +115,7 @@ TEST_F(AnalysisWindow, ADrawnZoneFromTheEditorAndItsShapeFile) {
 TEST_F(AnalysisWindow, ASecondCalculationShowsNothingOfTheFirst) {
     setMainCell(kRowConic, "0");
     setMainCell(kRowRadius, "1500");
-    app->model().knotHeight[22] = -80;
+    app->shape().knotHeight[22] = -80;
     calculate();
     ASSERT_TRUE(errors.messages.empty()) << errors.messages[0];
     std::vector<std::string> first;
@@ -124,8 +124,8 @@ TEST_F(AnalysisWindow, ASecondCalculationShowsNothingOfTheFirst) {
     setMainCell(kRowConic, "-1");
     setMainCell(kRowRadius, "2400");
     setMainCell(kRowZoneHeight, "1");
-    app->model().knotHeight[22] = 0;
-    app->model().knotHeight[12] = app->model().knotHeight[32] = -80;
+    app->shape().knotHeight[22] = 0;
+    app->shape().knotHeight[12] = app->shape().knotHeight[32] = -80;
     window->setZoneCell(0, "3");
     window->setZoneCell(1, "12");
     calculate();
@@ -138,7 +138,8 @@ TEST_F(AnalysisWindow, ASecondCalculationShowsNothingOfTheFirst) {
     }
     EXPECT_EQ(window->textAt(750, 15), "0.0000000 Resid 1");  // beyond the outer limit of 12
 
-    TAnalysis fresh(&app->mainWindow(), app->model(), app->mainWindow().controls(), errors);
+    TAnalysis fresh(&app->mainWindow(), app->shape(), app->mainWindow().scene().mirror, app->mainWindow().controls(),
+                    errors);
     fresh.setZoneCell(0, "3");
     fresh.setZoneCell(1, "12");
     fresh.Button1Click();

@@ -3,6 +3,7 @@
 // the failures, read back from what it writes.
 #include "cell_number.h"
 #include "failure.h"
+#include "analysis_layout.h"
 #include "surface_analysis.h"
 
 #include <gtest/gtest.h>
@@ -39,16 +40,20 @@ std::string tableValue(double v) { return formatFixed(v, 10, 7); }
 // The number at the start of a result line.
 double shownNumber(const std::string& line) { return std::strtod(line.c_str(), nullptr); }
 
+// The calculation as the window runs it: the main window's controls, the
+// editor's shape, the picture's mirror for the deviation's sign, the limit
+// cells; the texts it writes and the figures it returns.
 struct Analysis {
-    MirrorModel model;
+    EditorShape shape;
+    Mirror shown;
     PlainControls controls;
     Limits limits;
-    AnalysisWorkspace workspace;
+    AnalysisFigures figures;
     Written out;
-    Analysis() { setModelDefaults(model); }
     void run() {
         out = Written{};
-        runAnalysis(model, controls, limits, workspace, out);
+        const ControlsReading r = readControls(controls);
+        calculateAndLayOut({r, shape, shown.invertDeviation, figures.fitCoefficient}, limits, out, figures);
     }
     std::string message() {
         try {
@@ -74,7 +79,7 @@ TEST(SurfaceAnalysis, DefaultParaboloidIsPerfect) {
     EXPECT_EQ(a.out.text(64, 430), "-1.00000  Best Conic Constant ");
     EXPECT_EQ(a.out.at[std::pair(13, 350)].first, kRed);
     EXPECT_EQ(a.out.at[std::pair(300, 365)].first, kAnalysisSetColour);
-    EXPECT_EQ(a.model.pvError, 0.5);
+    EXPECT_EQ(a.figures.pvError, 0.5);
 }
 
 TEST(SurfaceAnalysis, SphereAgainstTheBestParaboloidAndConic) {
@@ -86,7 +91,7 @@ TEST(SurfaceAnalysis, SphereAgainstTheBestParaboloidAndConic) {
     EXPECT_EQ(a.out.text(35, 380), "1998.87786 Best Vertex Radius - Parabola");
     EXPECT_EQ(a.out.text(5, 400), "0.00000 SURFACE RMS AREA Weighted - Best Conic");
     EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic");
-    EXPECT_NEAR(a.workspace.bestConicConstant, 0, 1e-6);
+    EXPECT_NEAR(a.figures.bestConicConstant, 0, 1e-6);
 
     a.limits.cells = {"3", "15"};
     a.run();
@@ -94,9 +99,9 @@ TEST(SurfaceAnalysis, SphereAgainstTheBestParaboloidAndConic) {
     EXPECT_EQ(a.out.text(90, 365), "0.51078  Strehl       ");
     EXPECT_EQ(a.out.text(35, 380), "1999.35958 Best Vertex Radius - Parabola");
     EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic");
-    EXPECT_NEAR(a.workspace.bestConicConstant, 0, 1e-6);
-    EXPECT_EQ(a.model.analysisZoneFrom, 3);
-    EXPECT_EQ(a.model.analysisZoneTo, 15);
+    EXPECT_NEAR(a.figures.bestConicConstant, 0, 1e-6);
+    EXPECT_EQ(a.figures.inner, 3);
+    EXPECT_EQ(a.figures.outer, 15);
 }
 
 TEST(SurfaceAnalysis, LimitsAreClampedAndWrittenBack) {
@@ -147,7 +152,7 @@ TEST(SurfaceAnalysis, PureConicsKeepTheirFiguresAtTheNarrowestLimits) {
 TEST(SurfaceAnalysis, RaisedZoneAtHalfTheRadius) {
     Analysis a;
     a.controls.parameters[kRowRadius] = "2400";
-    a.model.knotHeight[12] = a.model.knotHeight[32] = -80;
+    a.shape.knotHeight[12] = a.shape.knotHeight[32] = -80;
     a.run();
     EXPECT_EQ(a.out.text(13, 350), "0.06716 SURFACE RMS Area Weighted - Parabola");
     EXPECT_EQ(a.out.text(90, 365), "0.49056  Strehl       ");
@@ -166,12 +171,12 @@ TEST(SurfaceAnalysis, BestConicIsNeverWorseThanTheParaboloid) {
     std::uniform_real_distribution<double> zone(0.02, 3), conic(-3, 1), radius(1000, 5000), diameter(100, 300);
     Analysis a;
     for (int trial = 0; trial < 300; ++trial) {
-        for (int k = 0; k <= 22; ++k) a.model.knotHeight[k] = a.model.knotHeight[44 - k] = knot(random);
+        for (int k = 0; k <= 22; ++k) a.shape.knotHeight[k] = a.shape.knotHeight[44 - k] = knot(random);
         char text[32];
         const double height = zone(random) * (trial % 3 == 0 ? -1 : 1);
         std::snprintf(text, sizeof text, "%.3f", height);
         a.controls.parameters[kRowZoneHeight] = text;
-        a.model.invertDeviation = height < 0;
+        a.shown.invertDeviation = height < 0;
         std::snprintf(text, sizeof text, "%.3f", conic(random));
         a.controls.parameters[kRowConic] = text;
         std::snprintf(text, sizeof text, "%.1f", radius(random));
@@ -182,9 +187,9 @@ TEST(SurfaceAnalysis, BestConicIsNeverWorseThanTheParaboloid) {
         a.run();
         const std::string setting = a.limits.cells[0] + " " + a.limits.cells[1] + " D " +
                                     a.controls.parameters[kRowDiameter] + " R " + a.controls.parameters[kRowRadius];
-        EXPECT_LE(a.workspace.rmsConic, a.workspace.rmsParabola) << setting;
+        EXPECT_LE(a.figures.rmsConic, a.figures.rmsParabola) << setting;
         EXPECT_LE(shownNumber(a.out.text(5, 400)), shownNumber(a.out.text(13, 350))) << setting;
-        EXPECT_GT(a.workspace.rmsParabola, 0) << setting;
+        EXPECT_GT(a.figures.rmsParabola, 0) << setting;
     }
 }
 
@@ -195,10 +200,10 @@ std::string residualEntry(const Written& out, int n) {
 
 TEST(SurfaceAnalysis, TablesShowTheFullDiameterAndThisCalculationsResiduals) {
     Analysis a;
-    a.model.knotHeight[22] = -80;
+    a.shape.knotHeight[22] = -80;
     a.limits.cells = {"0", "20"};
     a.run();
-    const AnalysisArray first = a.workspace.residual;
+    const AnalysisArray first = a.figures.residual;
     for (int n = 1; n <= 41; ++n) {
         if (std::abs(n - 21) > 12) {
             ASSERT_NE(tableValue(first[n - 1]), "0.0000000") << n;
@@ -210,7 +215,7 @@ TEST(SurfaceAnalysis, TablesShowTheFullDiameterAndThisCalculationsResiduals) {
     // limit, never the first calculation's.
     a.limits.cells = {"0", "12"};
     a.run();
-    const NormalVector c = a.workspace.fitCoefficient;
+    const NormalVector c = a.figures.fitCoefficient;
     for (int n = 1; n <= 41; ++n) {
         const bool left = n <= 20;
         const std::string x = a.out.text(left ? 330 : 420, left ? 15 * n : 15 * n - 315);
@@ -218,11 +223,11 @@ TEST(SurfaceAnalysis, TablesShowTheFullDiameterAndThisCalculationsResiduals) {
         std::snprintf(expected, sizeof expected, "%.7f X %d", (n - 21) * 5.0, n);
         EXPECT_EQ(x, expected);
 
-        const double sx = a.workspace.sampleX[n - 1];
-        const double conicMinusSurface = c[0] + c[1] * sx * sx + c[2] * sx * sx * sx * sx - a.workspace.sampleY[n - 1];
+        const double sx = a.figures.sampleX[n - 1];
+        const double conicMinusSurface = c[0] + c[1] * sx * sx + c[2] * sx * sx * sx * sx - a.figures.sampleY[n - 1];
         const double shown = std::abs(n - 21) <= 12 ? conicMinusSurface : 0.0;
-        EXPECT_NEAR(a.workspace.residual[n - 1], shown, 1e-15) << n;
-        EXPECT_EQ(residualEntry(a.out, n), tableValue(a.workspace.residual[n - 1]) + " Resid " + std::to_string(n));
+        EXPECT_NEAR(a.figures.residual[n - 1], shown, 1e-15) << n;
+        EXPECT_EQ(residualEntry(a.out, n), tableValue(a.figures.residual[n - 1]) + " Resid " + std::to_string(n));
         if (std::abs(n - 21) > 12) {
             EXPECT_EQ(residualEntry(a.out, n), "0.0000000 Resid " + std::to_string(n));
             EXPECT_NE(residualEntry(a.out, n), tableValue(first[n - 1]) + " Resid " + std::to_string(n));
@@ -239,27 +244,26 @@ TEST(SurfaceAnalysis, TablesShowTheFullDiameterAndThisCalculationsResiduals) {
 TEST(SurfaceAnalysis, ZoneHeightZeroAndTheDrawnZone) {
     Analysis a;
     a.controls.parameters[kRowZoneHeight] = "0";
-    a.model.knotHeight[22] = -80;
+    a.shape.knotHeight[22] = -80;
     a.run();
     EXPECT_EQ(a.out.text(310, 405), "0.0000 Set PV error  ");
-    EXPECT_EQ(a.model.pvError, 1e-11);
-    EXPECT_EQ(a.model.zoneHeight, 1e-7);  // as the sampling reads it
-    EXPECT_NEAR(a.workspace.deviationSample[20], 1e-7 * 0.55 / 1000, 1e-18);
+    EXPECT_EQ(a.figures.pvError, 1e-11);
+    EXPECT_NEAR(a.figures.deviation[20], 1e-7 * 0.55 / 1000, 1e-18);
 
     // A raised centre of one wave on the paraboloid: no longer perfect, and
     // inverting the zone height turns it into a hole of the same RMS.
     Analysis zone;
     zone.controls.parameters[kRowZoneHeight] = "1";
-    zone.model.knotHeight[22] = -80;
+    zone.shape.knotHeight[22] = -80;
     zone.run();
     const std::string rms = zone.out.text(13, 350);
-    EXPECT_NEAR(zone.workspace.deviationSample[20], 0.55e-3, 1e-12);
+    EXPECT_NEAR(zone.figures.deviation[20], 0.55e-3, 1e-12);
     EXPECT_NE(rms, "0.00000 SURFACE RMS Area Weighted - Parabola");
     zone.controls.parameters[kRowZoneHeight] = "-1";
-    zone.model.invertDeviation = true;
+    zone.shown.invertDeviation = true;
     zone.run();
     EXPECT_EQ(zone.out.text(13, 350), rms);
-    EXPECT_NEAR(zone.workspace.deviationSample[20], -0.55e-3, 1e-12);
+    EXPECT_NEAR(zone.figures.deviation[20], -0.55e-3, 1e-12);
 }
 
 // Extreme entries whose sums overflow stop the calculation; no figure is
@@ -268,7 +272,7 @@ TEST(SurfaceAnalysis, OverflowingFiguresAreRefusedNotShown) {
     for (const char* zoneHeight : {"1e300", "-1e300", "1e200"}) {
         Analysis a;
         a.controls.parameters[kRowZoneHeight] = zoneHeight;
-        a.model.knotHeight[22] = -80;
+        a.shape.knotHeight[22] = -80;
         EXPECT_EQ(a.message(), kInvalidOperationMessage) << zoneHeight;
         for (const auto& [place, written] : a.out.at) {
             EXPECT_EQ(written.second.find("INF"), std::string::npos) << written.second;
@@ -307,12 +311,12 @@ TEST(SurfaceAnalysis, FailuresStopWhereTheyHappen) {
     {
         Analysis a;
         a.run();
-        const NormalVector before = a.workspace.fitCoefficient;
+        const NormalVector before = a.figures.fitCoefficient;
         a.controls.parameters[kRowDiameter] = "0";
         ::testing::internal::CaptureStdout();
         EXPECT_EQ(a.message(), kInvalidOperationMessage);
         EXPECT_EQ(::testing::internal::GetCapturedStdout(), "ERROR : MATRIX SINGULAR\n");
-        EXPECT_EQ(a.workspace.fitCoefficient, before);
+        EXPECT_EQ(a.figures.fitCoefficient, before);
     }
 }
 

@@ -110,7 +110,7 @@ TEST(EditorUndo, AStepRedrawsAsThePressesWould) {
     ASSERT_TRUE(undone.editor.undo());
     EXPECT_EQ(undone.editor.canvas().image(), direct.editor.canvas().image());
     EXPECT_EQ(undone.display.lines, direct.display.lines);
-    EXPECT_EQ(undone.model.editorProfile, direct.model.editorProfile);
+    EXPECT_EQ(undone.shape.profile, direct.shape.profile);
 
     // A press that sets a knot to the height it has redraws but makes no step.
     undone.editor.pressAt(365, 280);

@@ -45,7 +45,7 @@ protected:
         ASSERT_NE(b, nullptr) << button;
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    double knot(int k) { return app->model().knotHeight[k]; }
+    double knot(int k) { return app->shape().knotHeight[k]; }
     void setMainCell(int row, const char* text) {
         app->mainWindow().findChild<QTableWidget*>("StringGrid1")->item(row, 1)->setText(text);
     }

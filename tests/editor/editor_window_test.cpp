@@ -98,7 +98,7 @@ TEST_F(EditorWindow, PressesOnThePlotSetKnotsAndControlsTakeTheirOwn) {
     EXPECT_EQ(knot(0), -40);
     EXPECT_EQ(knot(44), -40);
     EXPECT_NE(captions()[2], "0.000 RMS - Linear");
-    const MirrorModel before = app->model();
+    const EditorShape before = app->shape();
     for (auto [x, y] : {std::pair{200, 30}, {300, 45}, {300, 68}, {800, 60}, {760, 164}})  // labels and the note
         pressAt(x, y);
     for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(knot(k), before.knotHeight[k]) << k;
@@ -141,7 +141,7 @@ TEST_F(EditorWindow, PressesBeyondThePlotChangeNothing) {
 
 TEST_F(EditorWindow, SaveAndRetrieveAShape) {
     for (int x : {77, 141, 365}) pressAt(x, 135);
-    const MirrorModel drawn = app->model();
+    const EditorShape drawn = app->shape();
 
     dialogs.answers = {shapeFolder() + "/zone"};  // typed without an extension
     press("Button3");
@@ -162,7 +162,7 @@ TEST_F(EditorWindow, SaveAndRetrieveAShape) {
     press("Button4");
     EXPECT_FALSE(dialogs.askedToSave[1]);
     for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(knot(k), drawn.knotHeight[k]) << k;
-    EXPECT_EQ(app->model().editorProfile, drawn.editorProfile);
+    EXPECT_EQ(app->shape().profile, drawn.profile);
     EXPECT_TRUE(errors.messages.empty());
 
     // Cancelling either dialog changes nothing but redraws the plot.
@@ -188,7 +188,7 @@ TEST_F(EditorWindow, SaveAndRetrieveAShape) {
 
 TEST_F(EditorWindow, FileFailuresAreReportedAndChangeNoKnot) {
     pressAt(365, 135);
-    const MirrorModel drawn = app->model();
+    const EditorShape drawn = app->shape();
     const QFontMetrics metrics(canvasFont());
 
     QFile shortFile(home.path() + "/short.Shp");

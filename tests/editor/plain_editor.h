@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The editor without its window: a model, plain controls and a display that
-// records the statistics it was last shown.
+// The editor without its window: its shape, the mirror the main window's
+// picture shows, plain controls and a display that records the statistics
+// it was last shown.
 #include "surface_editor.h"
 
 namespace sg::testing {
@@ -17,12 +18,13 @@ public:
 };
 
 struct PlainEditor {
-    MirrorModel model;
+    EditorShape shape;
+    Mirror shown;
     PlainControls controls;
     PlainStatistics display;
-    SurfaceEditor editor{model, controls, display};
+    SurfaceEditor editor{shape, shown, controls, display};
     PlainEditor() { editor.initialiseOnce(); }
-    double knot(int k) const { return model.knotHeight[k]; }
+    double knot(int k) const { return shape.knotHeight[k]; }
 };
 
 }  // namespace sg::testing

@@ -49,14 +49,14 @@ TEST(EditorPresses, ChooseTheNearestKnotHalvesToEvenAndItsPartner) {
 TEST(EditorPresses, BeyondThePlotChangeAndDrawNothing) {
     Editor e;
     e.editor.pressAt(365, 150);
-    const MirrorModel before = e.model;
+    const EditorShape before = e.shape;
     e.editor.canvas().setPixel(500, 200, kBlue);
     for (auto [x, y] : {std::pair{4, 170}, {726, 170}, {100, 129}, {100, 291}, {-40, 210}, {900, 300}, {100, 20},
                         {100, 340}, {4, 129}}) {
         EXPECT_FALSE(pressOnPlot(x, y)) << x << ", " << y;
         EXPECT_FALSE(e.editor.pressAt(x, y)) << x << ", " << y;
     }
-    EXPECT_EQ(e.model.knotHeight, before.knotHeight);
+    EXPECT_EQ(e.shape.knotHeight, before.knotHeight);
     EXPECT_EQ(e.display.shown, 2);
     EXPECT_EQ(e.editor.canvas().pixel(500, 200), kBlue);
     EXPECT_EQ(e.editor.history().undoSteps(), 1u);
@@ -117,7 +117,7 @@ TEST(EditorPlot, RaisedCentreKnot) {
     Editor e;
     e.editor.pressAt(365, 130);  // knot 22 to -80
     const Canvas& c = e.editor.canvas();
-    EXPECT_EQ(e.model.editorProfile[352], -80);
+    EXPECT_EQ(e.shape.profile[352], -80);
     // Its marker on the top grid line, the profile rising to it.
     EXPECT_EQ(countColour(c.image(), kRed, 362, 127, 368, 133), 36);
     EXPECT_EQ(c.pixel(365, 131), kRed);
@@ -131,22 +131,22 @@ TEST(EditorPlot, RaisedCentreKnot) {
 
 TEST(EditorProfile, KnotZeroIsDrawnButOutsideTheSpline) {
     Editor a, b;
-    a.model.knotHeight[0] = -60;
-    b.model.knotHeight[0] = 40;
+    a.shape.knotHeight[0] = -60;
+    b.shape.knotHeight[0] = 40;
     a.editor.redrawEditor();
     b.editor.redrawEditor();
-    EXPECT_EQ(a.model.editorProfile, b.model.editorProfile);
+    EXPECT_EQ(a.shape.profile, b.shape.profile);
     EXPECT_EQ(countColour(a.editor.canvas().image(), kRed, 10, 147, 16, 153), 36);  // knot 0 at y = 150
     EXPECT_EQ(countColour(b.editor.canvas().image(), kRed, 10, 247, 16, 253), 36);
 
     // Knot 44 enters it: the grey right end moves, and the whole curve slightly.
     Editor c;
-    c.model.knotHeight[44] = -60;
+    c.shape.knotHeight[44] = -60;
     c.editor.redrawEditor();
-    EXPECT_NEAR(c.model.editorProfile[16 * 44], -60, 1e-12);
-    EXPECT_GT(std::abs(c.model.editorProfile[680]), 1);  // between knots 42 and 43, the grey piece
-    EXPECT_NE(c.model.editorProfile[352], 0);
-    EXPECT_NEAR(c.model.editorProfile[352], 0, 1e-3);
+    EXPECT_NEAR(c.shape.profile[16 * 44], -60, 1e-12);
+    EXPECT_GT(std::abs(c.shape.profile[680]), 1);  // between knots 42 and 43, the grey piece
+    EXPECT_NE(c.shape.profile[352], 0);
+    EXPECT_NEAR(c.shape.profile[352], 0, 1e-3);
 }
 
 TEST(EditorProfile, OuterKnotsBendTheProfileAtBothEdges) {
@@ -154,7 +154,7 @@ TEST(EditorProfile, OuterKnotsBendTheProfileAtBothEdges) {
     e.editor.pressAt(29, 130);  // knots 1 and 43 to -80, the mirror knots stay 0
     EXPECT_EQ(e.knot(1), -80);
     EXPECT_EQ(e.knot(43), -80);
-    const auto& p = e.model.editorProfile;
+    const auto& p = e.shape.profile;
     EXPECT_NEAR(p[32], 0, 1e-12);  // the mirror's edges stay on their knots
     EXPECT_NEAR(p[672], 0, 1e-12);
     EXPECT_GT(p[40], 1);   // and the profile bends just inside them
@@ -169,14 +169,14 @@ TEST(EditorProfile, ResetIsFlatAfterAnyShape) {
     for (int x : {50, 130, 250, 365}) e.editor.pressAt(x, 140);
     e.editor.startNewSurface();
     for (int k = 0; k < kKnotCount; ++k) {
-        EXPECT_EQ(e.model.knotHeight[k], 0);
-        EXPECT_EQ(e.model.knotX[k], k);
+        EXPECT_EQ(e.shape.knotHeight[k], 0);
+        EXPECT_EQ(e.shape.knotX[k], k);
     }
     for (int i = 0; i <= 704; ++i) {
-        EXPECT_EQ(e.model.editorProfile[i], 0) << i;
-        EXPECT_EQ(e.model.editorSampleX[i], i / 16.0) << i;
+        EXPECT_EQ(e.shape.profile[i], 0) << i;
+        EXPECT_EQ(e.shape.sampleX[i], i / 16.0) << i;
     }
-    EXPECT_EQ(e.model.editorSampleCount, 704);
+    EXPECT_EQ(e.shape.sampleCount, 704);
     EXPECT_EQ(e.display.lines[0], "0.000 MEAN Ht - Linear");
     EXPECT_EQ(e.display.lines[3], "0.000 RMS - Area Weighted ");
 }
@@ -184,11 +184,11 @@ TEST(EditorProfile, ResetIsFlatAfterAnyShape) {
 TEST(EditorProfile, HeightsBeyondAnyPlotCoordinateAreDrawnClamped) {
     for (double h : {1e9, -3e9, 1e300, -std::numeric_limits<double>::max()}) {
         Editor e;
-        e.model.knotHeight[22] = h;
-        e.model.knotHeight[10] = e.model.knotHeight[34] = -h / 2;
-        drawEditorGrid(e.editor.canvas(), e.model);
-        drawEditorProfile(e.editor.canvas(), e.model, e.editor.state());
-        EXPECT_EQ(e.model.knotHeight[22], h);  // kept as given
+        e.shape.knotHeight[22] = h;
+        e.shape.knotHeight[10] = e.shape.knotHeight[34] = -h / 2;
+        drawEditorGrid(e.editor.canvas(), e.shape);
+        drawEditorProfile(e.editor.canvas(), e.shape, e.editor.state());
+        EXPECT_EQ(e.shape.knotHeight[22], h);  // kept as given
         // The grid is there, and the profile runs through the plot.
         EXPECT_EQ(e.editor.canvas().pixel(13, 130), kGrey);
         EXPECT_GT(countColour(e.editor.canvas().image(), kRed, 0, 100, 748, 320), 100) << h;

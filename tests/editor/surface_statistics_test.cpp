@@ -11,15 +11,17 @@
 namespace sg {
 namespace {
 
-struct Mirror {
-    MirrorModel model;
+// The drawn shape, the mirror the main window's picture shows, and its controls.
+struct Drawing {
+    EditorShape shape;
+    Mirror shown;
     PlainControls controls;
-    SurfaceStatistics refresh() { return refreshStatistics(model, controls); }
+    SurfaceStatistics refresh() { return refreshStatistics(shape, shown, controls); }
     StatisticsLines lines() { return statisticsLines(refresh()); }
 };
 
 TEST(SurfaceStatistics, FlatShapeShowsZerosAndTheZoneHeight) {
-    Mirror s;
+    Drawing s;
     const StatisticsLines l = s.lines();
     EXPECT_EQ(l[0], "0.000 MEAN Ht - Linear");
     EXPECT_EQ(l[1], "0.000 MEAN Ht Area Weighted");
@@ -29,9 +31,9 @@ TEST(SurfaceStatistics, FlatShapeShowsZerosAndTheZoneHeight) {
 }
 
 TEST(SurfaceStatistics, CentreKnotRaisedByOneWave) {
-    Mirror s;
+    Drawing s;
     s.controls.parameters[kRowZoneHeight] = "1";
-    s.model.knotHeight[22] = -80;
+    s.shape.knotHeight[22] = -80;
     const SurfaceStatistics st = s.refresh();
     EXPECT_NEAR(st.meanLinear, 1.0 / 41, 1e-8);
     EXPECT_NEAR(st.rmsLinear, std::sqrt(40.0 / 41 / 41), 1e-8);
@@ -45,20 +47,20 @@ TEST(SurfaceStatistics, CentreKnotRaisedByOneWave) {
     EXPECT_EQ(l[4], "1.000 PV  (set from main Program)");
 
     // The span of the drawing does not matter, only its shape.
-    Mirror half;
+    Drawing half;
     half.controls.parameters[kRowZoneHeight] = "1";
-    half.model.knotHeight[22] = -40;
+    half.shape.knotHeight[22] = -40;
     EXPECT_EQ(half.lines(), l);
 }
 
 TEST(SurfaceStatistics, InvertedZoneHeightFlipsTheMeansOnly) {
-    Mirror s;
-    for (int k : {7, 37}) s.model.knotHeight[k] = -80;
-    s.model.knotHeight[22] = 30;
+    Drawing s;
+    for (int k : {7, 37}) s.shape.knotHeight[k] = -80;
+    s.shape.knotHeight[22] = 30;
     const SurfaceStatistics up = s.refresh();
     // What the main window's Invert and recompute leave: a negative cell and the flag.
     s.controls.parameters[kRowZoneHeight] = "-0.5";
-    s.model.invertDeviation = true;
+    s.shown.invertDeviation = true;
     const SurfaceStatistics down = s.refresh();
     EXPECT_NE(up.meanLinear, 0);
     EXPECT_NEAR(down.meanLinear, -up.meanLinear, 1e-12);
@@ -69,9 +71,9 @@ TEST(SurfaceStatistics, InvertedZoneHeightFlipsTheMeansOnly) {
 }
 
 TEST(SurfaceStatistics, WavelengthAloneChangesNoLine) {
-    Mirror s;
-    for (int k : {4, 40}) s.model.knotHeight[k] = 60;
-    s.model.knotHeight[22] = -25;
+    Drawing s;
+    for (int k : {4, 40}) s.shape.knotHeight[k] = 60;
+    s.shape.knotHeight[22] = -25;
     const StatisticsLines at055 = s.lines();
     for (const char* wl : {"0.4", "0.6328", "1.2"}) {
         s.controls.parameters[kRowWavelength] = wl;
@@ -79,26 +81,28 @@ TEST(SurfaceStatistics, WavelengthAloneChangesNoLine) {
     }
 }
 
-TEST(SurfaceStatistics, ReadsTheGridIntoTheModelAsItStands) {
-    Mirror s;
+TEST(SurfaceStatistics, ReadsTheGridAsItStandsAndLeavesThePicturesMirror) {
+    Drawing s;
     s.controls.parameters = {"150", "1200", "-0.8", "10", "30", "0", "0.6"};
-    s.controls.test = kTestWire;  // no tripling here
-    s.model.axialOffsetSetting = 1.25;
-    const StatisticsLines l = s.lines();
-    EXPECT_EQ(s.model.mirrorDiameter, 150);
-    EXPECT_EQ(s.model.radiusOfCurvature, 1200);
-    EXPECT_EQ(s.model.conicConstant, -0.8);
-    EXPECT_EQ(s.model.linesPerMm, 10);
-    EXPECT_EQ(s.model.range, 30);
-    EXPECT_EQ(s.model.zoneHeight, 1e-7);
-    EXPECT_EQ(s.model.pvError, 1e-7);
-    EXPECT_EQ(s.model.wavelength, 0.6);
-    EXPECT_EQ(s.model.axialOffset, 1.25);
-    EXPECT_EQ(l[4], "0.000 PV  (set from main Program)");
+    s.controls.test = kTestWire;
+    s.shape.knotHeight[22] = -80;
+    const SurfaceStatistics st = s.refresh();
+    EXPECT_EQ(st.peakToValley, 1e-7);  // a zone height of 0 is kept as 1e-7
+    EXPECT_NEAR(st.meanLinear, 1e-7 / 41, 1e-15);
+    EXPECT_EQ(statisticsLines(st)[4], "0.000 PV  (set from main Program)");
+    EXPECT_EQ(s.shown, Mirror{});
+    // The figures are those of the shape and the numbers alone.
+    StatisticsScale scale;
+    scale.zoneHeight = 1e-7;
+    scale.wavelength = 0.6;
+    scale.mirrorDiameter = 150;
+    const SurfaceStatistics direct = computeSurfaceStatistics(s.shape, scale);
+    EXPECT_EQ(direct.meanLinear, st.meanLinear);
+    EXPECT_EQ(direct.rmsAreaWeighted, st.rmsAreaWeighted);
 }
 
 TEST(SurfaceStatistics, BadCellStopsThereAndKeepsTheEarlierCells) {
-    Mirror s;
+    Drawing s;
     s.controls.parameters[kRowDiameter] = "180";
     s.controls.parameters[kRowLinesPerMm] = "abc";
     s.controls.parameters[kRowZoneHeight] = "2";
@@ -108,8 +112,7 @@ TEST(SurfaceStatistics, BadCellStopsThereAndKeepsTheEarlierCells) {
     } catch (const ActionError& e) {
         EXPECT_STREQ(e.what(), "'abc' is not a valid floating point value");
     }
-    EXPECT_EQ(s.model.mirrorDiameter, 180);
-    EXPECT_EQ(s.model.zoneHeight, 0.5);
+    EXPECT_EQ(s.shown, Mirror{});
 }
 
 TEST(SurfaceStatistics, ZeroWavelengthOrDiameterAndOverflowGiveNoFigures) {
@@ -125,10 +128,10 @@ TEST(SurfaceStatistics, ZeroWavelengthOrDiameterAndOverflowGiveNoFigures) {
         {kRowZoneHeight, "1e200", -80, kInvalidOperationMessage},  // squares beyond a double
     };
     for (const Case& c : cases) {
-        Mirror s;
+        Drawing s;
         s.controls.parameters[static_cast<std::size_t>(c.row)] = c.text;
-        s.model.knotHeight[22] = c.knot;
-        s.model.knotHeight[10] = s.model.knotHeight[34] = -c.knot;
+        s.shape.knotHeight[22] = c.knot;
+        s.shape.knotHeight[10] = s.shape.knotHeight[34] = -c.knot;
         try {
             s.refresh();
             FAIL() << "no error for row " << c.row << " = " << c.text;
@@ -137,8 +140,8 @@ TEST(SurfaceStatistics, ZeroWavelengthOrDiameterAndOverflowGiveNoFigures) {
         }
     }
     // Finite but huge knots still give finite figures.
-    Mirror big;
-    big.model.knotHeight[22] = 1e300;
+    Drawing big;
+    big.shape.knotHeight[22] = 1e300;
     const SurfaceStatistics st = big.refresh();
     EXPECT_TRUE(std::isfinite(st.rmsLinear));
     EXPECT_EQ(statisticsLines(st)[2], "0.077 RMS - Linear");

@@ -81,9 +81,10 @@ TEST(BandModel, PhaseParityIsThePassDecision) {
     for (const Case& c : cases) {
         FitMirror fm{203.2, 1625, 3.9, 0.55, c.moving, c.exact};
         const BandParameters p{-7.5, -0.8, 0.35, 0, c.zoneHeight};
-        MirrorModel m;
-        setModelDefaults(m);
-        applyToModel(fm, c.zone, p, BandAxis::Vertical, m);
+        Scene m;
+        EditorShape shape;
+        applyToSetup(fm, c.zone, p, BandAxis::Vertical, m.mirror, m.setup, shape);
+        takeDrawnZone(m, shape);
         const RaySetup setup = makeRaySetup(m, 1);
         const BandPhase phase(fm, c.zone, p);
         int compared = 0;
@@ -92,7 +93,7 @@ TEST(BandModel, PhaseParityIsThePassDecision) {
             if (u * u + v * v > 101.6 * 101.6) continue;
             const double z = phase.atMirror(u, v);
             if (std::fabs(z - std::floor(z) - 0.5) < 1e-6) continue;  // on an edge
-            const bool lit = c.exact ? exactRayLit(m, setup, u, v) : normalRayLit(m, setup, u, v);
+            const bool lit = c.exact ? exactRayLit(setup, u, v) : normalRayLit(setup, u, v);
             ASSERT_EQ(brightBand(z), lit) << c.name << " at " << u << ", " << v << ": z = " << z;
             ++compared;
         }
@@ -104,23 +105,22 @@ TEST(BandModel, PhaseParityIsThePassDecision) {
 // frame the fit works in: every point the pass paints falls in a bright
 // band of the phase at that pixel, but for pixels a band edge crosses.
 TEST(BandModel, TheProgramsPictureLiesOnTheFitsFrame) {
-    MirrorModel m;
-    setModelDefaults(m);
+    Scene m;
+    EditorShape shape;
     const FitMirror fm{150, 1500, 5, 0.55, false, false};
     const BandParameters p{6.5, -1, 0.4, 0, 0};
-    applyToModel(fm, {}, p, BandAxis::Horizontal, m);
-    PlainControls controls;
-    controls.orientation = kOrientHorizontal;
+    applyToSetup(fm, {}, p, BandAxis::Horizontal, m.mirror, m.setup, shape);
+    ASSERT_EQ(m.setup.orientation, Orientation::Horizontal);
     Canvas canvas(kPictureWidth, kPictureHeight);
-    Simulator sim(m, controls, canvas);
+    Simulator sim(canvas);
     clearDrawingArea(canvas);
-    drawMirrorDisk(canvas, m);
-    shadowgramPass(sim);
+    drawMirrorDisk(canvas);
+    shadowgramPass(sim, m);
     const BandPhase phase(fm, {}, p);
     int lit = 0, misplaced = 0;
     for (int y = 0; y < kPictureHeight; ++y)
         for (int x = 0; x < kPictureWidth; ++x) {
-            if (canvas.pixel(x, y) != m.palette.rayColour) continue;
+            if (canvas.pixel(x, y) != kPalette.rayColour) continue;
             ++lit;
             // The pixel's corners: a pixel wholly in one band must be bright.
             const double z[4] = {phase.atFrame(x, y, BandAxis::Horizontal), phase.atFrame(x + 1, y, BandAxis::Horizontal),

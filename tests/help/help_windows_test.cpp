@@ -95,20 +95,24 @@ TEST_F(HelpWindows, EveryPageAndWindowHasItsText) {
     EXPECT_TRUE(helpTextLines("help/THelpFoucReductionRonchiForm").join(' ').contains("Show in simulator"));
 }
 
-// The defaults quoted in the texts are the model's.
-TEST_F(HelpWindows, DefaultsInTheTextsMatchTheModel) {
-    MirrorModel m;
-    setModelDefaults(m);
+// The defaults quoted in the texts are the program's.
+TEST_F(HelpWindows, DefaultsInTheTextsMatchTheProgram) {
+    const Mirror mirror;
+    const TestSetup setup;
     struct Parameter {
         const char* label;
         double value;
         const char* help;
     };
     const Parameter parameters[] = {
-        {"D   (mm)", m.mirrorDiameter, "THelpDRonchiForm"},      {"R   (mm)", m.radiusOfCurvature, "THelpRRonchiForm"},
-        {"Conic   ", m.conicConstant, "THelpConicRonchiForm"},   {"Line/mm ", m.linesPerMm, "THelpLinesmmRonchiForm"},
-        {"RANGE   ", m.range, "THelpRangeRonchiForm"},           {"Zone Ht ", m.zoneHeight, "THelpZoneHtRonchiForm"},
-        {"WL   (u)", m.wavelength, "THelpWLRonchiForm"},         {"MaxMove ", m.maxMove, "THelpXMaxMoveRonchiForm"},
+        {"D   (mm)", mirror.mirrorDiameter, "THelpDRonchiForm"},
+        {"R   (mm)", mirror.radiusOfCurvature, "THelpRRonchiForm"},
+        {"Conic   ", mirror.conicConstant, "THelpConicRonchiForm"},
+        {"Line/mm ", setup.linesPerMm, "THelpLinesmmRonchiForm"},
+        {"RANGE   ", setup.position.range, "THelpRangeRonchiForm"},
+        {"Zone Ht ", mirror.zoneHeight, "THelpZoneHtRonchiForm"},
+        {"WL   (u)", setup.wavelength, "THelpWLRonchiForm"},
+        {"MaxMove ", setup.position.maxMove, "THelpXMaxMoveRonchiForm"},
     };
     const QStringList program = helpTextLines("info_program");
     for (const Parameter& p : parameters) {
@@ -213,26 +217,25 @@ TEST_F(HelpWindows, GettingStartedShowsTheExampleAtOnce) {
     }
     TForm1& form = app->mainWindow();
     // Before: a drawn zone shown, the grating moved inside, a wire test chosen.
-    app->model().knotHeight[10] = app->model().knotHeight[34] = -60;
+    app->shape().knotHeight[10] = app->shape().knotHeight[34] = -60;
     QTest::mouseClick(form.findChild<QAbstractButton*>("RadioGroup2Item1"), Qt::LeftButton);
     QTest::mouseClick(form.findChild<QAbstractButton*>("RadioGroup4Item0"), Qt::LeftButton);
     QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(25, 250));
-    ASSERT_NE(app->model().axialMarkerY, 325);
-    ASSERT_TRUE(app->model().useDistortedSurface);
+    ASSERT_NE(app->mainWindow().scene().setup.position.axialMarkerY, 325);
+    ASSERT_TRUE(app->mainWindow().scene().mirror.distorted());
 
     QTest::mouseClick(form.findChild<QWidget*>("Panel1"), Qt::LeftButton);
     ASSERT_TRUE(start.isVisible());
     form.canvas().fillRect(0, 0, 799, 699, kSilver);  // to see that the example draws
     QTest::mouseClick(start.findChild<QPushButton*>("Button2"), Qt::LeftButton);
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
-    EXPECT_EQ(app->model().conicConstant, 0);  // the sphere
-    EXPECT_TRUE(app->model().testRonchi);
+    EXPECT_EQ(app->mainWindow().scene().mirror.conicConstant, 0);  // the sphere
+    EXPECT_TRUE((app->mainWindow().scene().setup.test == TestKind::Ronchi));
     EXPECT_EQ(form.controls().surfaceItem(), kSurfacePure);
-    EXPECT_FALSE(app->model().useDistortedSurface);
-    EXPECT_EQ(app->model().axialMarkerY, 325);
-    EXPECT_EQ(app->model().axialOffsetSetting, 0);
+    EXPECT_FALSE(app->mainWindow().scene().mirror.distorted());
+    EXPECT_EQ(app->mainWindow().scene().setup.position.axialMarkerY, 325);
+    EXPECT_EQ(app->mainWindow().scene().setup.position.axialOffset, 0);
     EXPECT_EQ(form.axialReadout()->text(), "0");
-    EXPECT_EQ(app->model().exampleRequest, 0);
     EXPECT_LT(countColour(form.canvas().image(), kSilver), 800 * 700) << "nothing was drawn";
     // A sphere at its centre of curvature: every ray meets at the centre,
     // so the disk is lit or dark as a whole, never banded.

@@ -65,8 +65,8 @@ protected:
         friend bool operator==(const Place&, const Place&) = default;
     };
     Place place() {
-        const MirrorModel& m = app->model();
-        return {m.axialMarkerY, m.axialOffsetSetting, m.transverseOffset, form->axialReadout()->text().toStdString()};
+        const DevicePosition& p = form->scene().setup.position;
+        return {p.axialMarkerY, p.axialOffset, p.transverseOffset, form->axialReadout()->text().toStdString()};
     }
     // The place a click on the ray diagram at `row` gives, in a window of its own.
     Place clickedPlace(int row, const char* range = "20") {
@@ -74,8 +74,8 @@ protected:
         ShadowgramApp other(otherErrors, &dialogs, home.path());
         other.mainWindow().controls().setParameterCell(kRowRange, range);
         QTest::mouseClick(&other.mainWindow(), Qt::LeftButton, {}, QPoint(25, row));
-        const MirrorModel& m = other.model();
-        return {m.axialMarkerY, m.axialOffsetSetting, m.transverseOffset,
+        const DevicePosition& p = other.mainWindow().scene().setup.position;
+        return {p.axialMarkerY, p.axialOffset, p.transverseOffset,
                 other.mainWindow().axialReadout()->text().toStdString()};
     }
     // Chooses an entry of the picture's menu, opened with the right button at `at`.
@@ -136,19 +136,19 @@ TEST_F(Comfort, ArrowKeysStepOneRowOrColumn) {
     // At the ends of the diagram the marker stays.
     clickAt(25, kFirstAxialRow);
     key(Qt::Key_Up);
-    EXPECT_EQ(app->model().axialMarkerY, kFirstAxialRow);
+    EXPECT_EQ(app->mainWindow().scene().setup.position.axialMarkerY, kFirstAxialRow);
 
     // Across: one column of the slider, as a click on that column.
     clickAt(25, 300);
     key(Qt::Key_Right);
     key(Qt::Key_Right);
-    EXPECT_EQ(app->model().transverseOffset, transverseOffsetFromColumn(27, 2));
-    EXPECT_EQ(app->model().axialMarkerY, 300);
+    EXPECT_EQ(app->mainWindow().scene().setup.position.transverseOffset, transverseOffsetFromColumn(27, 2));
+    EXPECT_EQ(app->mainWindow().scene().setup.position.axialMarkerY, 300);
     key(Qt::Key_Left);
-    EXPECT_EQ(app->model().transverseOffset, transverseOffsetFromColumn(26, 2));
+    EXPECT_EQ(app->mainWindow().scene().setup.position.transverseOffset, transverseOffsetFromColumn(26, 2));
     clickAt(kLastSliderColumn, 470);
     key(Qt::Key_Right);
-    EXPECT_EQ(app->model().transverseOffset, 2);
+    EXPECT_EQ(app->mainWindow().scene().setup.position.transverseOffset, 2);
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
@@ -169,7 +169,7 @@ TEST_F(Comfort, DraggingOnTheRayDiagramFollowsThePointer) {
     mouse(QEvent::MouseButtonPress, {400, 300}, Qt::LeftButton, Qt::LeftButton);
     mouse(QEvent::MouseMove, {25, 250}, Qt::NoButton, Qt::LeftButton);
     mouse(QEvent::MouseButtonRelease, {25, 250}, Qt::LeftButton, Qt::NoButton);
-    EXPECT_EQ(app->model().axialMarkerY, kLastAxialRow);
+    EXPECT_EQ(app->mainWindow().scene().setup.position.axialMarkerY, kLastAxialRow);
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
@@ -194,7 +194,7 @@ TEST_F(Comfort, ThePictureIsKeptWithItsCaption) {
     EXPECT_GT(countColour(strip, kBlack), 200);
     EXPECT_EQ(countColour(strip, kBlack) + countColour(strip, Rgb{255, 255, 255}), 800 * kCaptionHeight);
     EXPECT_EQ(testing::firstDifference(saved, form->keptPicture().convertToFormat(QImage::Format_RGB32)), "");
-    const auto lines = pictureCaptionLines(app->model());
+    const auto lines = pictureCaptionLines(form->scene());
     EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic -1   Ronchi   4 lines/mm");
     EXPECT_EQ(lines[1], "axial -5 mm   transverse 0.000 bands   source fixed at the centre of curvature   "
                         "two-term series");

@@ -63,7 +63,7 @@ protected:
         return QGuiApplication::focusWindow() == w->windowHandle();
     }
     int redOnDisk() { return countColour(picture(), kRed, 135, 25, 685, 575); }
-    MirrorModel& model() { return app->model(); }
+    const Scene& scene() { return form->scene(); }
 
     QTemporaryDir home;
     testing::RecordingReporter errors;
@@ -112,7 +112,7 @@ TEST_F(MainWindow, AxialSliderClicks) {
     EXPECT_EQ(readout(), "-20");
     clickAt(25, 434);
     EXPECT_EQ(readout(), "21.8");
-    EXPECT_DOUBLE_EQ(model().axialOffsetSetting, 21.8);
+    EXPECT_DOUBLE_EQ(scene().setup.position.axialOffset, 21.8);
     clickAt(25, 325);
     EXPECT_EQ(readout(), "0");
     setCell(kRowRange, "200");
@@ -120,7 +120,7 @@ TEST_F(MainWindow, AxialSliderClicks) {
     EXPECT_EQ(readout(), "100");
     clickAt(25, 216);
     EXPECT_EQ(readout(), "-100");
-    EXPECT_DOUBLE_EQ(model().axialOffset, -100);
+    EXPECT_DOUBLE_EQ(scene().setup.position.axialOffset, -100);
 }
 
 TEST_F(MainWindow, TransverseSliderClicks) {
@@ -132,7 +132,7 @@ TEST_F(MainWindow, TransverseSliderClicks) {
     for (const Case& c : {Case{"2", 49, 2}, Case{"2", 1, -2}, Case{"2", 37, 1}, Case{"30", 49, 24}}) {
         setMoveCell(c.maxMove);
         clickAt(c.x, 470);
-        EXPECT_DOUBLE_EQ(model().transverseOffset, c.offset) << c.maxMove << " " << c.x;
+        EXPECT_DOUBLE_EQ(scene().setup.position.transverseOffset, c.offset) << c.maxMove << " " << c.x;
         EXPECT_GT(redOnDisk(), 5000);
     }
 }
@@ -197,7 +197,7 @@ TEST_F(MainWindow, BrightenAddsTwoPassesAndAClickStartsAgain) {
 TEST_F(MainWindow, ZeroInWhiteModeDrawsAWhiteDisk) {
     clickAt(25, 250);
     press("Button3");
-    EXPECT_TRUE(model().whiteMode);
+    EXPECT_TRUE(scene().view.whiteMode);
     press("Button2");
     EXPECT_EQ(readout(), "0");
     EXPECT_GT(countColour(picture(), kWhite, 135, 25, 685, 575), 50000);
@@ -213,12 +213,12 @@ TEST_F(MainWindow, BadRulingCellTakesTheEarlierCellsAndReportsIt) {
     selectCell(kRowWavelength);
     ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(errors.messages[0], "'abc' is not a valid floating point value");
-    EXPECT_EQ(model().mirrorDiameter, 150);
-    EXPECT_EQ(model().radiusOfCurvature, 1500);
-    EXPECT_EQ(model().conicConstant, -0.5);
-    EXPECT_EQ(model().linesPerMm, 4);
-    EXPECT_EQ(model().range, 20);
-    EXPECT_EQ(model().zoneHeight, 0.5);
+    EXPECT_EQ(scene().mirror.mirrorDiameter, 150);
+    EXPECT_EQ(scene().mirror.radiusOfCurvature, 1500);
+    EXPECT_EQ(scene().mirror.conicConstant, -0.5);
+    EXPECT_EQ(workingLinesPerMm(scene().setup), 4);
+    EXPECT_EQ(scene().setup.position.range, 20);
+    EXPECT_EQ(scene().mirror.zoneHeight, 0.5);
 
     // The program stays usable.
     setCell(kRowLinesPerMm, "4");
@@ -231,15 +231,15 @@ TEST_F(MainWindow, SelectingACellReadsRowsZeroToFiveOnly) {
     setCell(kRowWavelength, "0.6");
     setCell(kRowZoneHeight, "0");
     selectCell(kRowDiameter);
-    EXPECT_EQ(model().wavelength, 0.55);
-    EXPECT_EQ(model().zoneHeight, 0);
+    EXPECT_EQ(scene().setup.wavelength, 0.55);
+    EXPECT_EQ(scene().mirror.zoneHeight, 0);
     press("Button4");  // the recompute takes all seven
-    EXPECT_EQ(model().wavelength, 0.6);
-    EXPECT_EQ(model().zoneHeight, 1e-7);
+    EXPECT_EQ(scene().setup.wavelength, 0.6);
+    EXPECT_EQ(scene().mirror.zoneHeight, 1e-7);
 
     setMoveCell("7.5");
     grid("StringGrid2")->setCurrentCell(2, 0);
-    EXPECT_EQ(model().maxMove, 7.5);
+    EXPECT_EQ(scene().setup.position.maxMove, 7.5);
 }
 
 TEST_F(MainWindow, InvertOnTheLargestZoneHeightWritesATextThatReadsBack) {
@@ -268,10 +268,10 @@ TEST_F(MainWindow, OverflowingReadoutIsRefused) {
 TEST_F(MainWindow, InvertTwice) {
     press("Button6");
     EXPECT_EQ(cell(kRowZoneHeight), "-0.5");
-    EXPECT_EQ(model().zoneHeight, -0.5);
+    EXPECT_EQ(scene().mirror.zoneHeight, -0.5);
     press("Button6");
     EXPECT_EQ(cell(kRowZoneHeight), "0.5");
-    EXPECT_EQ(model().zoneHeight, 0.5);
+    EXPECT_EQ(scene().mirror.zoneHeight, 0.5);
 }
 
 TEST_F(MainWindow, FoucaultReductionOpensItsWindow) {
@@ -306,7 +306,7 @@ TEST_F(MainWindow, WindowButtonsSaveAndHelpKeepThePicture) {
         }
         EXPECT_EQ(testing::firstDifference(picture(), drawn), "") << c.button;
     }
-    EXPECT_TRUE(model().editorOpened);
+    EXPECT_TRUE(form->picture().editorOpened);
     EXPECT_TRUE(QFile::exists(home.filePath("kept.Ron")));
     EXPECT_EQ(app->analysisWindow().zoneCell(0), "0");
     EXPECT_EQ(app->analysisWindow().zoneCell(1), "20");
@@ -324,12 +324,9 @@ TEST_F(MainWindow, WindowButtonsSaveAndHelpKeepThePicture) {
 TEST_F(MainWindow, AnalyseSurfaceResetsTheZoneCells) {
     app->analysisWindow().setZoneCell(0, "5");
     app->analysisWindow().setZoneCell(1, "12");
-    model().analysisZoneFrom = 5;
     press("Button5");
     EXPECT_EQ(app->analysisWindow().zoneCell(0), "0");
     EXPECT_EQ(app->analysisWindow().zoneCell(1), "20");
-    EXPECT_EQ(model().analysisZoneFrom, 0);
-    EXPECT_EQ(model().analysisZoneTo, 20);
 }
 
 TEST_F(MainWindow, HelpButtonsShowTheirWindowsAndKeepThePicture) {
@@ -375,14 +372,14 @@ TEST_F(MainWindow, HelpButtonsShowTheirWindowsAndKeepThePicture) {
     EXPECT_EQ(testing::firstDifference(before, picture()), "");
 }
 
-TEST_F(MainWindow, ExampleChosenBeforeAClickAppliesAtThatClick) {
-    model().exampleRequest = 3;  // "Ronchi - Parabola - Hoizontal"
+TEST_F(MainWindow, AnExampleIsShownAtOnce) {
     press("RadioGroup4Item0");
-    EXPECT_EQ(model().orientHorizontal, false);
-    clickAt(400, 300);
-    EXPECT_EQ(model().exampleRequest, 0);
-    EXPECT_TRUE(model().testRonchi);
-    EXPECT_TRUE(model().orientHorizontal);
+    EXPECT_EQ((scene().setup.orientation == Orientation::Horizontal), false);
+    EXPECT_EQ(redOnDisk(), 0);
+    app->gettingStartedWindow().Button3Click();  // "Ronchi - Parabola - Hoizontal"
+    EXPECT_GT(redOnDisk(), 10000);
+    EXPECT_TRUE((scene().setup.test == TestKind::Ronchi));
+    EXPECT_TRUE((scene().setup.orientation == Orientation::Horizontal));
     EXPECT_EQ(form->controls().orientationItem(), kOrientHorizontal);
     EXPECT_EQ(form->controls().testItem(), kTestRonchi);
     EXPECT_TRUE(form->controls().oddChecked());
@@ -390,22 +387,22 @@ TEST_F(MainWindow, ExampleChosenBeforeAClickAppliesAtThatClick) {
 
 TEST_F(MainWindow, OptionControlsReachTheModel) {
     press("CheckBox3");
-    EXPECT_TRUE(model().showGrid);
+    EXPECT_TRUE(scene().view.showGrid);
     clickAt(400, 300);
     EXPECT_EQ(picture().pixel(410, 690) & 0xffffff, toQRgb(kYellow) & 0xffffff);  // grid line below the disk
     press("RadioGroup2Item1");
-    EXPECT_TRUE(model().useDistortedSurface);
+    EXPECT_TRUE(scene().mirror.distorted());
     press("RadioGroup2Item0");
-    EXPECT_FALSE(model().useDistortedSurface);
+    EXPECT_FALSE(scene().mirror.distorted());
     press("RadioGroup4Item0");
     press("Button4");
     EXPECT_EQ(grid("StringGrid2")->item(1, 0)->text().toStdString(), "(wire  W)");
-    EXPECT_EQ(model().linesPerMm, 12);
+    EXPECT_EQ(workingLinesPerMm(scene().setup), 12);
     EXPECT_EQ(cell(kRowLinesPerMm), "4");
     press("CheckBox2");
     press("RadioGroup4Item1");
     press("Button13");
-    EXPECT_FALSE(model().evenLines);
+    EXPECT_FALSE(brightCentreBand(scene().setup));
 }
 
 TEST_F(MainWindow, LabelsAndPanelsTakeTheirOwnClicks) {
@@ -419,16 +416,16 @@ TEST_F(MainWindow, LabelsAndPanelsTakeTheirOwnClicks) {
 TEST_F(MainWindow, ReturningFromAnotherWindowClearsWhiteAndTheEditorFlag) {
     press("Button3");
     press("Button7");
-    ASSERT_TRUE(model().whiteMode);
-    ASSERT_TRUE(model().editorOpened);
+    ASSERT_TRUE(scene().view.whiteMode);
+    ASSERT_TRUE(form->picture().editorOpened);
     QWidget& editor = app->editorWindow();
     editor.activateWindow();
     ASSERT_TRUE(waitForFocus(&editor));
-    EXPECT_TRUE(model().whiteMode);
+    EXPECT_TRUE(scene().view.whiteMode);
     form->activateWindow();
     ASSERT_TRUE(waitForFocus(form));
-    EXPECT_FALSE(model().whiteMode);
-    EXPECT_FALSE(model().editorOpened);
+    EXPECT_FALSE(scene().view.whiteMode);
+    EXPECT_FALSE(form->picture().editorOpened);
 }
 
 
@@ -480,7 +477,7 @@ TEST_F(GridPresses, PressingTheEditedCellAgainReadsIt) {
     typeIntoEditor(g, "150");
     pressCell(g, kRowDiameter, 1);
     EXPECT_EQ(errors.messages.size(), 5u);  // the press that opened the cell still saw abc
-    EXPECT_EQ(model().mirrorDiameter, 150);
+    EXPECT_EQ(scene().mirror.mirrorDiameter, 150);
 }
 
 TEST_F(GridPresses, PressingTheMaximumMovementCellAgainReadsIt) {
@@ -488,12 +485,12 @@ TEST_F(GridPresses, PressingTheMaximumMovementCellAgainReadsIt) {
     pressCell(g, kMoveRowValue, 0);
     typeIntoEditor(g, "7.5");
     pressCell(g, kMoveRowValue, 0);
-    EXPECT_EQ(model().maxMove, 7.5);
+    EXPECT_EQ(scene().setup.position.maxMove, 7.5);
     typeIntoEditor(g, "x1");
     pressCell(g, kMoveRowValue, 0);
     ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(errors.messages[0], "'x1' is not a valid floating point value");
-    EXPECT_EQ(model().maxMove, 7.5);
+    EXPECT_EQ(scene().setup.position.maxMove, 7.5);
     pressCell(g, kMoveRowLabel, 0);  // a fixed row
     EXPECT_EQ(errors.messages.size(), 1u);
 }

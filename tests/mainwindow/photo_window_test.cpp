@@ -218,7 +218,7 @@ TEST_F(PhotoWindow, OwnPictureOpensRegisteredWithinAPixel) {
     form->controls().setParameterCell(kRowConic, "0");
     clickAt(25, 275);
     ASSERT_TRUE(errors.messages.empty());
-    const std::vector<double> density = litDensity(canvas(), app->model().palette.rayColour);
+    const std::vector<double> density = litDensity(canvas(), kPalette.rayColour);
     const double peak = *std::max_element(density.begin(), density.end());
     ASSERT_GT(peak, 0.1);
     const PictureCamera cam;
@@ -297,11 +297,11 @@ TEST_F(PhotoWindow, EachViewDrawsWhatItSays) {
 
     const BandPhase phase(truth.mirror, truth.zone, truth.parameters);
     const auto photoBright = [&](int x, int y) { return phase.brightAtFrame(x + 0.5, y + 0.5, BandAxis::Vertical); };
-    const MirrorModel& model = app->model();
-    const RaySetup setup = makeRaySetup(model, 1);
-    const double mm = model.mirrorDiameter / 550;
+    const Scene& scene = form->scene();
+    const RaySetup setup = makeRaySetup(scene, 1);
+    const double mm = scene.mirror.mirrorDiameter / 550;
     const auto simLit = [&](int x, int y) {
-        return normalRayLit(model, setup, (x + 0.5 - kDiskCentreX) * mm, (y + 0.5 - kDiskCentreY) * mm);
+        return normalRayLit(setup, (x + 0.5 - kDiskCentreX) * mm, (y + 0.5 - kDiskCentreY) * mm);
     };
 
     const RimOnFrame rim = tools->overlay().rimOnFrame();
@@ -424,7 +424,7 @@ TEST_F(PhotoWindow, AdjustDragsTheCentreTheRimAndTurns) {
     open(write("turned.png", testing::makeSyntheticPhoto(paraboloid(), upright(6))));
     ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
     const FrameMapping found = tools->overlay().mapping();
-    const int row = app->model().axialMarkerY;
+    const int row = app->mainWindow().scene().setup.position.axialMarkerY;
 
     // Without Adjust a press on the picture still draws the simulation.
     const QImage first = canvas().copy();
@@ -469,7 +469,7 @@ TEST_F(PhotoWindow, AdjustDragsTheCentreTheRimAndTurns) {
     const double radius = tools->overlay().rimOnFrame().radius;
     QTest::keyClick(form, Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_NEAR(tools->overlay().rimOnFrame().radius, radius * 276 / 275, 1e-6);
-    EXPECT_EQ(app->model().axialMarkerY, row);  // the arrows moved the photo, not the grating
+    EXPECT_EQ(app->mainWindow().scene().setup.position.axialMarkerY, row);  // the arrows moved the photo, not the grating
     EXPECT_EQ(testing::firstDifference(canvas(), picture), "");
     EXPECT_FALSE(tools->overlay().isAutomatic());
 
@@ -481,7 +481,7 @@ TEST_F(PhotoWindow, AdjustDragsTheCentreTheRimAndTurns) {
     press("ButtonAdjustPhoto");
     EXPECT_FALSE(tools->adjusting());
     QTest::keyClick(form, Qt::Key_Up);
-    EXPECT_EQ(app->model().axialMarkerY, row - 1);
+    EXPECT_EQ(app->mainWindow().scene().setup.position.axialMarkerY, row - 1);
     EXPECT_TRUE(tools->overlay().isAutomatic());
     EXPECT_TRUE(errors.messages.empty());
 }
@@ -651,18 +651,17 @@ TEST_F(PhotoFit, FitsThePhotoAndAppliesIt) {
 
     pressIn(d, "ApplyButton");
     ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
-    const MirrorModel& m = app->model();
+    const Scene& m = form->scene();
     // The grid holds 15 digits, which the drawing reads back.
-    EXPECT_NEAR(m.conicConstant, r.conic.value, 1e-13);
-    EXPECT_EQ(m.axialOffsetSetting, r.offset.value);
-    EXPECT_EQ(m.axialOffset, r.offset.value);
-    EXPECT_EQ(m.transverseOffset, r.parameters.transverse);
-    EXPECT_EQ(m.axialMarkerY, rowForPosition(r.offset.value, 20));
+    EXPECT_NEAR(m.mirror.conicConstant, r.conic.value, 1e-13);
+    EXPECT_EQ(m.setup.position.axialOffset, r.offset.value);
+    EXPECT_EQ(m.setup.position.transverseOffset, r.parameters.transverse);
+    EXPECT_EQ(m.setup.position.axialMarkerY, rowForPosition(r.offset.value, 20));
     EXPECT_EQ(form->controls().parameterCell(kRowConic), formatGeneral(r.conic.value));
     EXPECT_EQ(form->controls().orientationItem(), kOrientVertical);
     EXPECT_EQ(form->controls().surfaceItem(), kSurfacePure);
     EXPECT_EQ(form->axialReadout()->text().toStdString(), formatGeneral(r.offset.value));
-    EXPECT_GT(testing::countColour(canvas(), m.palette.rayColour), 10000);
+    EXPECT_GT(testing::countColour(canvas(), kPalette.rayColour), 10000);
 
     // The simulation now lies on the photo: hardly a pixel where one is
     // bright and the other dark.
@@ -747,19 +746,20 @@ TEST_F(PhotoFit, AFittedZoneGoesToTheEditorAndTheSimulation) {
 
     pressIn(d, "ApplyButton");
     ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
-    const MirrorModel& m = app->model();
+    const Scene& m = form->scene();
+    const EditorShape& shape = app->shape();
     EXPECT_EQ(form->controls().surfaceItem(), kSurfaceDistorted);
     EXPECT_TRUE(form->controls().exactTraceChecked());
     EXPECT_EQ(form->controls().parameterCell(kRowZoneHeight), formatGeneral(r.zoneHeight->value));
-    EXPECT_NEAR(m.zoneHeight, r.zoneHeight->value, 1e-13);
-    EXPECT_TRUE(m.useDistortedSurface);
+    EXPECT_NEAR(m.mirror.zoneHeight, r.zoneHeight->value, 1e-13);
+    EXPECT_TRUE(m.mirror.distorted());
     const auto knots = zoneKnots(r.zone);
-    for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(m.knotHeight[std::size_t(k)], knots[std::size_t(k)]) << k;
-    EXPECT_NEAR(m.conicConstant, r.conic.value, 1e-13);
-    EXPECT_GT(testing::countColour(canvas(), m.palette.rayColour), 10000);
+    for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(shape.knotHeight[std::size_t(k)], knots[std::size_t(k)]) << k;
+    EXPECT_NEAR(m.mirror.conicConstant, r.conic.value, 1e-13);
+    EXPECT_GT(testing::countColour(canvas(), kPalette.rayColour), 10000);
     // The editor took the knots as an edit of its own: undone there.
     app->editorWindow().undoEdit();
-    EXPECT_NE(m.knotHeight[2], knots[2]);
+    EXPECT_NE(shape.knotHeight[2], knots[2]);
 }
 
 // A near-sphere whose side only a second photo can tell: chosen in the

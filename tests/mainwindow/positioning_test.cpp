@@ -4,7 +4,7 @@
 #include "positioning.h"
 #include "profile_graphs.h"
 #include "redraw.h"
-#include "scene.h"
+#include "test_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +15,17 @@ namespace sg {
 namespace {
 
 using testing::countColour;
-using testing::Scene;
+using testing::TestPicture;
 
-class RecordingDisplay : public PositionDisplay {
-public:
-    std::string readout = " ";
+// The read-outs a picture shows, with its warnings kept.
+struct RecordingDisplay {
+    explicit RecordingDisplay(TestPicture& sc) : shown(sc.picture.display) {
+        shown.axialReadout = " ";
+        shown.onWarning = [this](const std::string& l1, const std::string& l2) { warnings.emplace_back(l1, l2); };
+    }
+    const std::string& readout() const { return shown.axialReadout; }
+    KeptReadouts& shown;
     std::vector<std::pair<std::string, std::string>> warnings;
-    void setAxialReadout(const std::string& text) override { readout = text; }
-    void showWarning(const std::string& l1, const std::string& l2) override { warnings.emplace_back(l1, l2); }
 };
 
 TEST(Sliders, AxialRowsGiveMillimetresWithinTheLimit) {
@@ -45,9 +48,9 @@ TEST(Sliders, TransverseColumnsGiveOffsetsWithinTheLimit) {
     for (const Case& c : {Case{49, 2, "2.000 bands"}, Case{1, 2, "-2.000 bands"}, Case{37, 2, "1.000 bands"},
                           Case{49, 30, "24.000 bands"}, Case{1, 30, "-24.000 bands"}, Case{25, 2, "0.000 bands"},
                           Case{31, 0.05, "0.013 bands"}}) {
-        MirrorModel m;
-        m.transverseOffset = transverseOffsetFromColumn(c.column, c.maxMove);
-        EXPECT_EQ(transverseReadoutText(m), c.text) << "column " << c.column << " maxMove " << c.maxMove;
+        TestSetup t;
+        t.position.transverseOffset = transverseOffsetFromColumn(c.column, c.maxMove);
+        EXPECT_EQ(transverseReadoutText(t), c.text) << "column " << c.column << " maxMove " << c.maxMove;
     }
     // The column an offset came from is found again from it, and the row a
     // position came from, so that keys step from where the marker stands.
@@ -58,14 +61,12 @@ TEST(Sliders, TransverseColumnsGiveOffsetsWithinTheLimit) {
         for (int row = kFirstAxialRow; row <= kLastAxialRow; ++row)
             EXPECT_EQ(rowForPosition(axialPositionFromRow(row, range), range), row) << range;
     // Each test says its own unit.
-    MirrorModel m;
-    m.transverseOffset = -0.5;
-    m.testRonchi = false;
-    m.testWire = true;
-    EXPECT_EQ(transverseReadoutText(m), "-0.500 W");
-    m.testWire = false;
-    m.testFoucault = true;
-    EXPECT_EQ(transverseReadoutText(m), "-0.500 P/6");
+    TestSetup t;
+    t.position.transverseOffset = -0.5;
+    t.test = TestKind::Wire;
+    EXPECT_EQ(transverseReadoutText(t), "-0.500 W");
+    t.test = TestKind::Foucault;
+    EXPECT_EQ(transverseReadoutText(t), "-0.500 P/6");
 }
 
 TEST(ClickRegions, BoundsAreExcluded) {
@@ -89,15 +90,13 @@ TEST(Markers, EachTestHasItsShape) {
         int test;
         std::vector<int> blackColumns;  // on the marker row 300 (Foucault: row 302)
     };
-    RecordingDisplay display;
     for (const Case& c : {Case{kTestRonchi, {19, 20, 21, 22, 24, 25, 26, 28, 29, 30, 31}},
                           Case{kTestWire, {24, 25, 26}},
                           Case{kTestFoucault, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}}}) {
-        Scene sc;
-        sc.model.testRonchi = c.test == kTestRonchi;
-        sc.model.testWire = c.test == kTestWire;
-        sc.model.testFoucault = c.test == kTestFoucault;
-        drawAxialMarker(sc.sim, display, 10, 300);
+        TestPicture sc;
+        RecordingDisplay display(sc);
+        sc.setup().test = static_cast<TestKind>(c.test);
+        drawAxialMarker(sc.drawing, 10, 300);
         const int row = c.test == kTestFoucault ? 302 : 300;
         std::vector<int> black;
         for (int x = 0; x < 50; ++x)
@@ -106,18 +105,17 @@ TEST(Markers, EachTestHasItsShape) {
         EXPECT_EQ(sc.canvas.pixel(13, 225), kGrey);
         EXPECT_EQ(sc.canvas.pixel(37, 225), kGrey);
         EXPECT_EQ(sc.canvas.penWidth(), 1);
-        EXPECT_DOUBLE_EQ(sc.model.axialOffsetSetting, -5);
-        EXPECT_EQ(display.readout, "-5");
+        EXPECT_DOUBLE_EQ(sc.position().axialOffset, -5);
+        EXPECT_EQ(display.readout(), "-5");
     }
 }
 
 TEST(Markers, TransverseSliderShowsItsMarkerAndReadout) {
     for (bool foucault : {false, true}) {
-        Scene sc;
-        sc.model.testRonchi = !foucault;
-        sc.model.testFoucault = foucault;
-        sc.model.transverseOffset = -0.5;
-        drawTransverseMarker(sc.sim, 13);
+        TestPicture sc;
+        sc.setup().test = foucault ? TestKind::Foucault : TestKind::Ronchi;
+        sc.position().transverseOffset = -0.5;
+        drawTransverseMarker(sc.drawing, 13);
         EXPECT_EQ(sc.canvas.pixel(25, 458), kGrey);
         EXPECT_EQ(sc.canvas.pixel(40, 470), kGrey);
         EXPECT_EQ(sc.canvas.pixel(13, 470), kBlack);
@@ -127,15 +125,15 @@ TEST(Markers, TransverseSliderShowsItsMarkerAndReadout) {
 }
 
 TEST(Clicks, PictureClickDrawsEverythingForTheMarkerRow) {
-    Scene sc;
-    RecordingDisplay display;
-    sc.model.axialMarkerY = 375;
-    sc.model.transverseOffset = 3;
-    formMouseDown(sc.sim, display, 400, 300);
-    EXPECT_EQ(sc.model.transverseOffset, 0);
-    EXPECT_DOUBLE_EQ(sc.model.axialOffsetSetting, 10);
-    EXPECT_DOUBLE_EQ(sc.model.axialOffset, 10);
-    EXPECT_EQ(display.readout, "10");
+    TestPicture sc;
+    RecordingDisplay display(sc);
+    sc.position().axialMarkerY = 375;
+    sc.position().transverseOffset = 3;
+    pressOnDrawingArea(sc.drawing, sc.read(), 400, 300);
+    EXPECT_EQ(sc.position().transverseOffset, 0);
+    EXPECT_DOUBLE_EQ(sc.position().axialOffset, 10);
+    EXPECT_DOUBLE_EQ(sc.position().axialOffset, 10);
+    EXPECT_EQ(display.readout(), "10");
     EXPECT_GT(countColour(sc.canvas.image(), kBlack, 135, 25, 685, 575), 100000);
     EXPECT_GT(countColour(sc.canvas.image(), kRed, 135, 25, 685, 575), 10000);
     EXPECT_EQ(sc.canvas.pixel(25, 375), kBlack);  // marker on its row
@@ -143,37 +141,37 @@ TEST(Clicks, PictureClickDrawsEverythingForTheMarkerRow) {
 }
 
 TEST(Clicks, AxialClickMovesTheMarkerAndKeepsItsRow) {
-    Scene sc;
-    RecordingDisplay display;
-    formMouseDown(sc.sim, display, 25, 225);
-    EXPECT_DOUBLE_EQ(sc.model.axialOffsetSetting, -20);
-    EXPECT_EQ(display.readout, "-20");
-    EXPECT_EQ(sc.model.axialMarkerY, 225);
-    formMouseDown(sc.sim, display, 25, 434);
-    EXPECT_EQ(display.readout, "21.8");
+    TestPicture sc;
+    RecordingDisplay display(sc);
+    pressOnDrawingArea(sc.drawing, sc.read(), 25, 225);
+    EXPECT_DOUBLE_EQ(sc.position().axialOffset, -20);
+    EXPECT_EQ(display.readout(), "-20");
+    EXPECT_EQ(sc.position().axialMarkerY, 225);
+    pressOnDrawingArea(sc.drawing, sc.read(), 25, 434);
+    EXPECT_EQ(display.readout(), "21.8");
     // A new range moves the grating in mm while the marker keeps its row.
     sc.controls.parameters[kRowRange] = "200";
-    formMouseDown(sc.sim, display, 500, 500);
-    EXPECT_EQ(display.readout, "100");
-    EXPECT_EQ(sc.model.axialMarkerY, 434);
+    pressOnDrawingArea(sc.drawing, sc.read(), 500, 500);
+    EXPECT_EQ(display.readout(), "100");
+    EXPECT_EQ(sc.position().axialMarkerY, 434);
 }
 
 TEST(Clicks, TransverseClickSetsTheOffsetAndExcludedBoundsDoNothing) {
-    Scene sc;
-    RecordingDisplay display;
-    formMouseDown(sc.sim, display, 37, 470);
-    EXPECT_DOUBLE_EQ(sc.model.transverseOffset, 1);
+    TestPicture sc;
+    RecordingDisplay display(sc);
+    pressOnDrawingArea(sc.drawing, sc.read(), 37, 470);
+    EXPECT_DOUBLE_EQ(sc.position().transverseOffset, 1);
     const QImage before = sc.canvas.image().copy();
     const std::uint32_t seed = sc.sim.random.seed();
     for (auto [x, y] : {std::pair{35, 300}, {15, 300}, {50, 470}, {20, 458}, {100, 600}})
-        formMouseDown(sc.sim, display, x, y);
+        pressOnDrawingArea(sc.drawing, sc.read(), x, y);
     EXPECT_EQ(testing::firstDifference(before, sc.canvas.image()), "");
     EXPECT_EQ(sc.sim.random.seed(), seed);
     // "Brighten" keeps the offset; the next picture click starts from 0.
-    brightenPicture(sc.sim);
-    EXPECT_DOUBLE_EQ(sc.model.transverseOffset, 1);
-    formMouseDown(sc.sim, display, 106, 10);
-    EXPECT_DOUBLE_EQ(sc.model.transverseOffset, 0);
+    brightenPicture(sc.drawing, sc.read());
+    EXPECT_DOUBLE_EQ(sc.position().transverseOffset, 1);
+    pressOnDrawingArea(sc.drawing, sc.read(), 106, 10);
+    EXPECT_DOUBLE_EQ(sc.position().transverseOffset, 0);
 }
 
 TEST(Clicks, FoucaultWarningOnlyOffTheSpheresCentreLine) {
@@ -183,12 +181,12 @@ TEST(Clicks, FoucaultWarningOnlyOffTheSpheresCentreLine) {
         bool warns;
     };
     for (const Case& c : {Case{"0", 40, true}, Case{"0", 25, false}, Case{"-1", 40, false}}) {
-        Scene sc;
-        RecordingDisplay display;
+        TestPicture sc;
+        RecordingDisplay display(sc);
         sc.controls.test = kTestFoucault;
         sc.controls.parameters[kRowConic] = c.conic;
         sc.controls.move[kMoveRowValue] = "0.05";
-        formMouseDown(sc.sim, display, c.column, 470);
+        pressOnDrawingArea(sc.drawing, sc.read(), c.column, 470);
         ASSERT_EQ(display.warnings.size(), c.warns ? 1u : 0u) << c.conic << " " << c.column;
         if (c.warns) {
             EXPECT_EQ(display.warnings[0].first, kFoucaultWarningLine1);
@@ -203,17 +201,17 @@ TEST(Clicks, FoucaultWarningOnlyOffTheSpheresCentreLine) {
 }
 
 TEST(Clicks, ZeroRecentresAndDrawsTheLastTestsMarker) {
-    Scene sc;
-    RecordingDisplay display;
+    TestPicture sc;
+    RecordingDisplay display(sc);
     sc.controls.test = kTestWire;
-    formMouseDown(sc.sim, display, 25, 250);
-    formMouseDown(sc.sim, display, 45, 470);
-    sc.model.whiteMode = true;
-    zeroClick(sc.sim, display);
-    EXPECT_EQ(sc.model.axialMarkerY, 325);
-    EXPECT_EQ(sc.model.axialOffsetSetting, 0);
-    EXPECT_EQ(sc.model.transverseOffset, 0);
-    EXPECT_EQ(display.readout, "0");
+    pressOnDrawingArea(sc.drawing, sc.read(), 25, 250);
+    pressOnDrawingArea(sc.drawing, sc.read(), 45, 470);
+    sc.scene().view.whiteMode = true;
+    zeroClick(sc.drawing, sc.read());
+    EXPECT_EQ(sc.position().axialMarkerY, 325);
+    EXPECT_EQ(sc.position().axialOffset, 0);
+    EXPECT_EQ(sc.position().transverseOffset, 0);
+    EXPECT_EQ(display.readout(), "0");
     EXPECT_GT(countColour(sc.canvas.image(), kWhite, 135, 25, 685, 575), 50000);
     EXPECT_EQ(countColour(sc.canvas.image(), kBlack, 200, 100, 620, 500), 0);
     EXPECT_EQ(sc.canvas.pixel(25, 325), kBlack);  // the wire dot
@@ -221,43 +219,43 @@ TEST(Clicks, ZeroRecentresAndDrawsTheLastTestsMarker) {
 }
 
 TEST(Clicks, ZeroAfterFoucaultDrawsTheKnifeToTheCentre) {
-    Scene sc;
-    RecordingDisplay display;
+    TestPicture sc;
+    RecordingDisplay display(sc);
     sc.controls.test = kTestFoucault;
-    formMouseDown(sc.sim, display, 400, 300);
-    zeroClick(sc.sim, display);
+    pressOnDrawingArea(sc.drawing, sc.read(), 400, 300);
+    zeroClick(sc.drawing, sc.read());
     for (int x = 0; x <= 26; ++x) EXPECT_EQ(sc.canvas.pixel(x, 327), kBlack) << x;
     EXPECT_EQ(sc.canvas.pixel(27, 327), kSilver);
 }
 
-TEST(Clicks, PendingExampleAppliesAfterTheMarkerRowIsTaken) {
-    Scene sc;
-    RecordingDisplay display;
-    sc.model.axialMarkerY = 400;
-    sc.model.exampleRequest = 2;
+TEST(Clicks, AnExampleIsDrawnAtTheCentreOfCurvature) {
+    TestPicture sc;
+    RecordingDisplay display(sc);
+    sc.position().axialMarkerY = 400;
+    sc.position().transverseOffset = 0.7;
     sc.controls.parameters[kRowConic] = "-3";
-    formMouseDown(sc.sim, display, 400, 300);
-    EXPECT_EQ(display.readout, "15");
-    EXPECT_DOUBLE_EQ(sc.model.axialOffset, 15);
-    EXPECT_EQ(sc.model.axialMarkerY, 325);
-    EXPECT_EQ(sc.model.conicConstant, 0);
-    formMouseDown(sc.sim, display, 400, 300);
-    EXPECT_EQ(display.readout, "0");
+    applyExample(2, sc.mirror(), sc.setup(), sc.scene().view, sc.controls);
+    EXPECT_EQ(sc.position().axialMarkerY, 325);
+    EXPECT_EQ(sc.controls.parameters[kRowConic], "0");
+    pressOnDrawingArea(sc.drawing, sc.read(), 400, 300);
+    EXPECT_EQ(display.readout(), "0");
+    EXPECT_EQ(sc.mirror().conicConstant, 0);
+    EXPECT_EQ(sc.position().transverseOffset, 0);
 }
 
 TEST(Clicks, BadRangeCellStopsAfterTheDisk) {
-    Scene sc;
-    RecordingDisplay display;
+    TestPicture sc;
+    RecordingDisplay display(sc);
     sc.controls.parameters[kRowRange] = "2O";
     try {
-        formMouseDown(sc.sim, display, 400, 300);
+        pressOnDrawingArea(sc.drawing, sc.read(), 400, 300);
         FAIL() << "no error";
     } catch (const ActionError& e) {
         EXPECT_EQ(std::string(e.what()), "'2O' is not a valid floating point value");
     }
     EXPECT_GT(countColour(sc.canvas.image(), kBlack, 135, 25, 685, 575), 100000);
     EXPECT_EQ(countColour(sc.canvas.image(), kRed), 0);
-    EXPECT_EQ(display.readout, " ");
+    EXPECT_EQ(display.readout(), " ");
 }
 
 }  // namespace

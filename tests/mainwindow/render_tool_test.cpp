@@ -5,7 +5,7 @@
 #include "picture_checks.h"
 #include "positioning.h"
 #include "redraw.h"
-#include "scene.h"
+#include "test_picture.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,21 +36,14 @@ RunResult runRenderer(const QStringList& args) {
     return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
-class NoDisplay : public PositionDisplay {
-public:
-    void setAxialReadout(const std::string&) override {}
-    void showWarning(const std::string&, const std::string&) override {}
-};
-
 // A click on the picture at a given position, as the library draws it.
-QImage libraryPicture(const std::function<void(testing::Scene&)>& setUp, double axial, double transverse,
+QImage libraryPicture(const std::function<void(testing::TestPicture&)>& setUp, double axial, double transverse,
                       int brighten, int centres) {
-    testing::Scene sc;
+    testing::TestPicture sc;
     setUp(sc);
-    NoDisplay display;
-    pictureClick(sc.sim, display, PositionOverride{axial, transverse});
-    for (int i = 0; i < brighten; ++i) brightenPicture(sc.sim);
-    for (int i = 0; i < centres; ++i) drawCentreLines(sc.sim);
+    pictureClick(sc.drawing, sc.read(), PositionOverride{axial, transverse});
+    for (int i = 0; i < brighten; ++i) brightenPicture(sc.drawing, sc.read());
+    for (int i = 0; i < centres; ++i) drawCentreLines(sc.drawing, sc.read());
     return sc.canvas.image().copy();
 }
 
@@ -62,7 +55,7 @@ TEST(RenderTool, DefaultPictureEqualsTheLibrarys) {
     const QImage png(file);
     ASSERT_FALSE(png.isNull());
     EXPECT_EQ(png.size(), QSize(800, 700));
-    const QImage expected = libraryPicture([](testing::Scene&) {}, 0, 0, 0, 0);
+    const QImage expected = libraryPicture([](testing::TestPicture&) {}, 0, 0, 0, 0);
     EXPECT_EQ(testing::firstDifference(png.convertToFormat(QImage::Format_RGB32), expected), "");
 }
 
@@ -75,13 +68,13 @@ TEST(RenderTool, EveryOptionReachesThePicture) {
                                      "--brighten", "1", "--centres", "2", "-o", file});
     ASSERT_EQ(r.exitCode, 0) << r.stdErr.toStdString();
     const QImage expected = libraryPicture(
-        [](testing::Scene& sc) {
+        [](testing::TestPicture& sc) {
             sc.controls.parameters = {"150", "1200", "0", "2", "20", "1", "0.6"};
             sc.controls.test = kTestWire;
             sc.controls.orientation = kOrient2D;
             sc.controls.grid = true;
-            sc.model.showGrid = true;
-            sc.model.whiteMode = true;
+            sc.scene().view.showGrid = true;
+            sc.scene().view.whiteMode = true;
         },
         -3.5, 0.25, 1, 2);
     EXPECT_EQ(testing::firstDifference(QImage(file).convertToFormat(QImage::Format_RGB32), expected), "");
@@ -90,7 +83,7 @@ TEST(RenderTool, EveryOptionReachesThePicture) {
     const QString odd = dir.filePath("odd.png");
     ASSERT_EQ(runRenderer({"--odd", "--test", "ronchi", "--orientation", "horizontal", "-o", odd}).exitCode, 0);
     const QImage expectedOdd = libraryPicture(
-        [](testing::Scene& sc) {
+        [](testing::TestPicture& sc) {
             sc.controls.odd = true;
             sc.controls.orientation = kOrientHorizontal;
         },
@@ -107,7 +100,7 @@ TEST(RenderTool, SourceAndExactTraceOptions) {
                      "-o", file});
     ASSERT_EQ(r.exitCode, 0) << r.stdErr.toStdString();
     const QImage expected = libraryPicture(
-        [](testing::Scene& sc) {
+        [](testing::TestPicture& sc) {
             sc.controls.parameters[kRowConic] = "0";
             sc.controls.parameters[kRowRadius] = "1200";
             sc.controls.parameters[kRowLinesPerMm] = "10";
@@ -117,7 +110,7 @@ TEST(RenderTool, SourceAndExactTraceOptions) {
         0.5, 0, 0, 0);
     EXPECT_EQ(testing::firstDifference(QImage(file).convertToFormat(QImage::Format_RGB32), expected), "");
     const QImage series = libraryPicture(
-        [](testing::Scene& sc) {
+        [](testing::TestPicture& sc) {
             sc.controls.parameters[kRowConic] = "0";
             sc.controls.parameters[kRowRadius] = "1200";
             sc.controls.parameters[kRowLinesPerMm] = "10";
@@ -204,18 +197,17 @@ TEST(RenderTool, CaptionStripBelowThePicture) {
     EXPECT_GT(testing::countColour(strip, kBlack), 200);
 
     // The same strip as the library writes for the same drawing.
-    testing::Scene sc;
+    testing::TestPicture sc;
     sc.controls.parameters[kRowConic] = "0";
     sc.controls.test = kTestWire;
     sc.controls.exactTrace = true;
     sc.controls.movingSource = true;
-    NoDisplay display;
-    pictureClick(sc.sim, display, PositionOverride{-2.5, std::nullopt});
-    EXPECT_EQ(testing::firstDifference(strip, pictureWithCaption(sc.canvas.image(), sc.model)
+    pictureClick(sc.drawing, sc.read(), PositionOverride{-2.5, std::nullopt});
+    EXPECT_EQ(testing::firstDifference(strip, pictureWithCaption(sc.canvas.image(), sc.scene())
                                                   .convertToFormat(QImage::Format_RGB32)
                                                   .copy(0, 700, 800, 40)),
               "");
-    const auto lines = pictureCaptionLines(sc.model);
+    const auto lines = pictureCaptionLines(sc.scene());
     EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic 0   Wire   4 lines/mm");
     EXPECT_EQ(lines[1], "axial -2.5 mm   transverse 0.000 W   source moving with the wire   exact ray trace");
 }
@@ -237,7 +229,7 @@ TEST(RenderTool, SourceWidthOption) {
                                      "--transverse", "0.3", "-o", file});
     ASSERT_EQ(r.exitCode, 0) << r.stdErr.toStdString();
     const QImage expected = libraryPicture(
-        [](testing::Scene& sc) {
+        [](testing::TestPicture& sc) {
             sc.controls.exactTrace = true;
             sc.controls.test = kTestFoucault;
             sc.controls.parameters[kRowConic] = "0";

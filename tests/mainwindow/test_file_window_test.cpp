@@ -4,7 +4,7 @@
 #include "application.h"
 #include "cell_number.h"
 #include "comma_locales.h"
-#include "model_io.h"
+#include "controls_reading.h"
 #include "picture_checks.h"
 #include "recording_reporter.h"
 #include "scripted_dialogs.h"
@@ -167,7 +167,7 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     notes()->setPlainText(QString::fromUtf8("----- A NOTE OF 10 LINES WILL BE SAVED ------\n"
                                             "f/8, 5µm slit\n20°C\ncafé\n\n\n\n\n\n\nline ten\nline eleven"));
     clickAt(25, 280);  // the grating 18 mm inside at a RANGE of 40
-    ASSERT_EQ(app->model().axialOffsetSetting, -18);
+    ASSERT_EQ(app->mainWindow().scene().setup.position.axialOffset, -18);
     const QString file = save("mirror.Ron");
 
     const char* others[] = {"250", "3000", "0", "4", "20", "0.5", "0.55"};
@@ -181,11 +181,11 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     retrieve(file);
     // Drawn at once, at the set-up's own position and with its settings.
     EXPECT_FALSE(drawingAreaEmpty());
-    EXPECT_EQ(app->model().axialMarkerY, 280);
-    EXPECT_EQ(app->model().axialOffsetSetting, -18);
+    EXPECT_EQ(app->mainWindow().scene().setup.position.axialMarkerY, 280);
+    EXPECT_EQ(app->mainWindow().scene().setup.position.axialOffset, -18);
     EXPECT_EQ(form->axialReadout()->text(), "-18");
-    EXPECT_TRUE(app->model().orientHorizontal);
-    EXPECT_EQ(app->model().mirrorDiameter, 150);
+    EXPECT_TRUE((app->mainWindow().scene().setup.orientation == Orientation::Horizontal));
+    EXPECT_EQ(app->mainWindow().scene().mirror.mirrorDiameter, 150);
     EXPECT_EQ(form->windowTitle(), "Shadowgram \u2014 mirror.Ron");
     for (int r = 0; r < 7; ++r) EXPECT_EQ(cell(r), values[r]) << "row " << r;
     EXPECT_EQ(controls().testItem(), kTestRonchi);
@@ -257,7 +257,7 @@ TEST_F(TestFiles, SaveStoresTheChoicesShown) {
     // Ronchi drawn with "Odd" checked, then unchecked: the parity shown is stored.
     press("RadioGroup4Item1");
     clickPicture();
-    ASSERT_FALSE(app->model().evenLines);
+    ASSERT_FALSE(brightCentreBand(app->mainWindow().scene().setup));
     press("CheckBox2");
     ASSERT_FALSE(controls().oddChecked());
     r = readTestFile(save("odd.Ron"));
@@ -303,15 +303,14 @@ TEST_F(TestFiles, CancelAndRefusedFilesChangeNothing) {
                           Case{home.filePath("missing.Ron"), "No such file"}, Case{pipe, "not a regular file"},
                           Case{home.path(), "not a regular file"}}) {
         errors.messages.clear();
-        const MirrorModel model = app->model();
+        const Scene shown = app->mainWindow().scene();
         retrieve(c.path);
         ASSERT_EQ(errors.messages.size(), 1u) << c.path.toStdString();
         EXPECT_EQ(errors.messages[0].rfind("Cannot read the test file \"" + c.path.toStdString() + "\": ", 0), 0u)
             << errors.messages[0];
         EXPECT_NE(errors.messages[0].find(c.reason), std::string::npos) << errors.messages[0];
         expectUnchanged(before, c.path.toStdString());
-        EXPECT_EQ(app->model().linesPerMm, model.linesPerMm);
-        EXPECT_EQ(app->model().testWire, model.testWire);
+        EXPECT_EQ(app->mainWindow().scene(), shown);
     }
 
     // A cancelled save writes nothing; a bad cell stops before the dialog.
@@ -388,7 +387,7 @@ TEST_F(TestFiles, RendererStartsFromASavedSetUp) {
     setCell(kRowLinesPerMm, "8");
     press("RadioGroup1Item1");
     QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(25, 280));  // the axial diagram: the grating moves
-    const double axial = app->model().axialOffsetSetting;
+    const double axial = app->mainWindow().scene().setup.position.axialOffset;
     ASSERT_NE(axial, 0);
     const QString file = save("set.Ron");
     auto render = [this](const QStringList& args, const QString& name) {
@@ -449,7 +448,7 @@ TEST_F(TestFiles, TheTesterTheRayModelAndTheSlitGoWithTheSetUp) {
     EXPECT_TRUE(exact->isChecked());
     EXPECT_TRUE(slit->isEnabled());
     EXPECT_EQ(slit->text(), "0.3");
-    EXPECT_EQ(app->model().sourceWidth, 0.3);  // drawn with it at once
+    EXPECT_EQ(app->mainWindow().scene().setup.slitWidth, 0.3);  // drawn with it at once
 
     // A negative slit stops the drawing with a message.
     slit->setText("-1");
@@ -478,8 +477,8 @@ TEST_P(TestFilesInCommaLocale, PointsInTheCellsAndTheFiles) {
     setCell(kRowZoneHeight, "0.25");
     pressCell(kRowConic);
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
-    EXPECT_EQ(app->model().conicConstant, -1.5);
-    EXPECT_EQ(app->model().zoneHeight, 0.25);
+    EXPECT_EQ(app->mainWindow().scene().mirror.conicConstant, -1.5);
+    EXPECT_EQ(app->mainWindow().scene().mirror.zoneHeight, 0.25);
     QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(25, 280));  // the grating moves: a read-out
     clickPicture();
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();

@@ -11,7 +11,7 @@ namespace sg {
 namespace {
 
 TEST(Conic, DeviationOfTheDefaultParaboloidAtTheEdge) {
-    MirrorModel m;  // wavelength 0.55 um
+    const double m = 0.55;  // the wavelength, um
     EXPECT_NEAR(conicDeviationWaves(m, 100, 0, 2000, -1), -0.0015625 / 0.00055, 1e-12);
     EXPECT_NEAR(conicDeviationWaves(m, 100, 0, 2000, -1), -2.8409090909, 1e-9);
     EXPECT_EQ(conicDeviationWaves(m, 100, 0, 2000, 0), 0.0);
@@ -57,43 +57,49 @@ TEST(Conic, ZeroRadiusAndCentreFail) {
     EXPECT_EQ(message([] { conicSag(10, 0, 0, -1); }), "Floating point division by zero");
     EXPECT_EQ(message([] { normalIntercept(10, 5, 0, 0); }), "Floating point division by zero");
     EXPECT_EQ(message([] { normalIntercept(0, 0, 2000, -2); }), "Floating point division by zero");
-    MirrorModel m;
-    m.wavelength = 0;
+    const double m = 0;  // the wavelength
     EXPECT_EQ(message([&] { conicDeviationWaves(m, 100, 0, 2000, -1); }), "Floating point division by zero");
     EXPECT_EQ(message([&] { conicDeviationWaves(m, 100, 0, 2000, 0); }), "Invalid floating point operation");
 }
 
+// The series model's deviation: a slope profile for a mirror of 200 mm.
+struct Deviation {
+    RadialProfile slope{};
+    SeriesDeviation series{&slope, 200, Orientation::Vertical};
+};
+
 TEST(DistortedIntercept, FlatDeviationEqualsTheConic) {
-    MirrorModel m;
+    Deviation d;
+    const SeriesDeviation& m = d.series;
     for (double x : {-70.0, 3.0, 45.0})
         for (double y : {-20.0, 0.5, 60.0})
             EXPECT_DOUBLE_EQ(distortedIntercept(m, x, y, 2000, -2), normalIntercept(x, y, 2000, -2));
 }
 
 TEST(DistortedIntercept, WeightsTheSlopeByTheOrientation) {
-    MirrorModel m;
-    m.slopeDeviation.fill(1e-4);
-    m.slopeDeviation[0] = 0;
+    Deviation d;
+    SeriesDeviation& m = d.series;
+    d.slope.fill(1e-4);
+    d.slope[0] = 0;
     const double x = 30, y = 40, r = 50;
     const double base = normalIntercept(x, y, 2000, -2);
     const double t = -1 / conicSlope(x, y, 2000, -2);
 
-    m.orientVertical = true;
+    m.orientation = Orientation::Vertical;
     EXPECT_NEAR(distortedIntercept(m, x, y, 2000, -2), conicSag(x, y, 2000, -2) - (t + 1e-4 / (r / x)) * r, 1e-9);
     EXPECT_LT(distortedIntercept(m, x, y, 2000, -2), base);
 
-    m.orientVertical = false;
-    m.orientHorizontal = true;
+    m.orientation = Orientation::Horizontal;
     EXPECT_NEAR(distortedIntercept(m, x, y, 2000, -2), conicSag(x, y, 2000, -2) - (t + 1e-4 / (r / y)) * r, 1e-9);
 
-    m.orientHorizontal = false;
-    m.orient2D = true;
+    m.orientation = Orientation::TwoD;
     EXPECT_DOUBLE_EQ(distortedIntercept(m, x, y, 2000, -2), base);
 }
 
 TEST(DistortedIntercept, VerticalOnTheLineXZeroUsesSagAtOneZero) {
-    MirrorModel m;
-    m.slopeDeviation.fill(2e-4);
+    Deviation d;
+    const SeriesDeviation& m = d.series;
+    d.slope.fill(2e-4);
     const double y = 40;
     const double t = -1 / conicSlope(0, y, 2000, -2);
     const double expected = conicSag(1, 0, 2000, -2) - (t + 2e-4 / y) * y;  // weight 1 / r

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cell_number.h"
+#include "controls_reading.h"
+#include "editor_shape.h"
 #include "failure.h"
-#include "mirror_model.h"
-#include "model_io.h"
+#include "mirror.h"
+#include "test_setup.h"
+#include "view_options.h"
 
 #include <gtest/gtest.h>
 
@@ -12,123 +15,143 @@ namespace sg {
 namespace {
 
 TEST(ModelDefaults, MatchTheStartUpState) {
-    MirrorModel m;
-    m.mirrorDiameter = 1;
-    m.axialOffset = 7;
-    m.testWire = true;
-    m.testRonchi = false;
-    m.transverseOffset = 3;
-    m.showGrid = true;
-    m.exampleRequest = 2;
-    setModelDefaults(m);
+    const Mirror m;
     EXPECT_EQ(m.mirrorDiameter, 200);
     EXPECT_EQ(m.radiusOfCurvature, 2000);
     EXPECT_EQ(m.conicConstant, -1);
-    EXPECT_EQ(m.linesPerMm, 4);
-    EXPECT_EQ(m.range, 20);
     EXPECT_EQ(m.zoneHeight, 0.5);
-    EXPECT_EQ(m.wavelength, 0.55);
-    EXPECT_EQ(m.maxMove, 2);
-    EXPECT_EQ(m.axialOffset, -0.2);
-    EXPECT_EQ(m.axialMarkerY, 325);
-    EXPECT_TRUE(m.testRonchi);
-    EXPECT_FALSE(m.testWire);
-    EXPECT_TRUE(m.orientVertical);
-    // Not touched by the defaults.
-    EXPECT_EQ(m.transverseOffset, 3);
-    EXPECT_TRUE(m.showGrid);
-    EXPECT_EQ(m.exampleRequest, 2);
+    EXPECT_FALSE(m.distorted());
+    EXPECT_FALSE(m.invertDeviation);
+    const TestSetup t;
+    EXPECT_EQ(t.linesPerMm, 4);
+    EXPECT_EQ(t.wavelength, 0.55);
+    EXPECT_EQ(t.position.range, 20);
+    EXPECT_EQ(t.position.maxMove, 2);
+    EXPECT_EQ(t.position.axialOffset, 0);
+    EXPECT_EQ(t.position.axialMarkerY, 325);
+    EXPECT_EQ(t.test, TestKind::Ronchi);
+    EXPECT_EQ(t.orientation, Orientation::Vertical);
+    EXPECT_FALSE(t.sourceMoves());
+    EXPECT_FALSE(t.exact());
+    EXPECT_EQ(ViewOptions{}, (ViewOptions{false, false}));
 }
 
-TEST(ModelDefaults, PaletteAndFlatDeviation) {
-    MirrorModel m;
-    EXPECT_EQ(m.palette.rayColour, kRed);
-    EXPECT_EQ(m.palette.mirrorFillColour, kBlack);
-    EXPECT_EQ(m.palette.gridColour, kYellow);
-    EXPECT_EQ(m.palette.gridColourWhite, kBlack);
-    EXPECT_EQ(m.palette.heightGraphColour, kRed);
-    EXPECT_EQ(m.palette.slopeGraphColour, kBlue);
-    EXPECT_EQ(m.editorSampleCount, 704);
-    EXPECT_EQ(m.knotX[44], 44);
-    EXPECT_EQ(m.editorSampleX[16], 1.0);
-    EXPECT_EQ(m.editorSampleX[704], 44.0);
-    for (double h : m.knotHeight) EXPECT_EQ(h, 0);
+TEST(ModelDefaults, PaletteAndFlatShape) {
+    EXPECT_EQ(kPalette.rayColour, kRed);
+    EXPECT_EQ(kPalette.mirrorFillColour, kBlack);
+    EXPECT_EQ(kPalette.gridColour, kYellow);
+    EXPECT_EQ(kPalette.gridColourWhite, kBlack);
+    EXPECT_EQ(kPalette.heightGraphColour, kRed);
+    EXPECT_EQ(kPalette.slopeGraphColour, kBlue);
+    EditorShape s;
+    EXPECT_EQ(s.sampleCount, 704);
+    EXPECT_EQ(s.knotX[44], 44);
+    EXPECT_EQ(s.sampleX[16], 1.0);
+    EXPECT_EQ(s.sampleX[704], 44.0);
+    for (double h : s.knotHeight) EXPECT_EQ(h, 0);
+    s.knotHeight[7] = 3;
+    s.profile[100] = 1;
+    s.makeFlat();
+    EXPECT_EQ(s.knotHeight[7], 0);
+    EXPECT_EQ(s.profile[100], 0);
 }
 
-TEST(ReadModel, ZoneHeightZeroBecomesTinyAndNegativeInverts) {
-    MirrorModel m;
+// The rules the passes take the test by, each in one place.
+TEST(TestRules, RulingParityAndSlitFollowTheTestAndRayModel) {
+    TestSetup t;
+    t.linesPerMm = 4;
+    t.evenLines = true;
+    t.slitWidth = 0.2;
+    EXPECT_EQ(workingLinesPerMm(t), 4);
+    EXPECT_TRUE(brightCentreBand(t));
+    EXPECT_EQ(workingSlitWidth(t), 0);
+    t.rayModel = RayModel::Exact;
+    EXPECT_EQ(workingSlitWidth(t), 0.2);
+    for (TestKind k : {TestKind::Wire, TestKind::Foucault}) {
+        t.test = k;
+        EXPECT_EQ(workingLinesPerMm(t), 12);
+        EXPECT_FALSE(brightCentreBand(t));
+    }
+}
+
+void read(const PlainControls& c, Mirror& m, TestSetup& t) { readSetup(readControls(c), m, t); }
+
+TEST(ReadSetup, ZoneHeightZeroBecomesTinyAndNegativeInverts) {
+    Mirror m;
+    TestSetup t;
     PlainControls c;
     c.parameters[kRowZoneHeight] = "0";
-    readModelFromControls(m, c);
+    read(c, m, t);
     EXPECT_EQ(m.zoneHeight, 1e-7);
     EXPECT_FALSE(m.invertDeviation);
 
     c.parameters[kRowZoneHeight] = "-0.5";
-    readModelFromControls(m, c);
+    read(c, m, t);
     EXPECT_EQ(m.zoneHeight, -0.5);
     EXPECT_TRUE(m.invertDeviation);
     EXPECT_EQ(c.parameters[kRowZoneHeight], "-0.5");
 }
 
-TEST(ReadModel, WireAndFoucaultTripleTheRulingAndForceOddLines) {
-    MirrorModel m;
+TEST(ReadSetup, TheRulingIsKeptAsEnteredAndOddIsReadForEveryTest) {
+    Mirror m;
+    TestSetup t;
     PlainControls c;
     c.odd = false;
-    readModelFromControls(m, c);
-    EXPECT_EQ(m.linesPerMm, 4);
-    EXPECT_TRUE(m.evenLines);
-
+    read(c, m, t);
+    EXPECT_EQ(t.linesPerMm, 4);
+    EXPECT_TRUE(t.evenLines);
     for (int test : {kTestWire, kTestFoucault}) {
         c.test = test;
-        readModelFromControls(m, c);
-        EXPECT_EQ(m.linesPerMm, 12) << "test item " << test;
-        EXPECT_FALSE(m.evenLines) << "test item " << test;
-        EXPECT_EQ(c.parameters[kRowLinesPerMm], "4");
+        read(c, m, t);
+        EXPECT_EQ(t.linesPerMm, 4) << "test item " << test;
+        EXPECT_EQ(workingLinesPerMm(t), 12) << "test item " << test;
+        EXPECT_FALSE(brightCentreBand(t)) << "test item " << test;
     }
-    EXPECT_TRUE(m.testFoucault);
-    EXPECT_FALSE(m.testWire);
-
+    EXPECT_EQ(t.test, TestKind::Foucault);
     c.test = kTestRonchi;
-    readModelFromControls(m, c);
-    EXPECT_EQ(m.linesPerMm, 4);
-    EXPECT_TRUE(m.testRonchi);
-    EXPECT_FALSE(m.testFoucault);
+    read(c, m, t);
+    EXPECT_EQ(t.test, TestKind::Ronchi);
+    EXPECT_TRUE(brightCentreBand(t));
 }
 
-TEST(ReadModel, NoTestItemKeepsFlagsAndAxialOffsetFollowsSetting) {
-    MirrorModel m;
-    m.testWire = true;
-    m.testRonchi = false;
-    m.axialOffsetSetting = 3.5;
+TEST(ReadSetup, NoItemKeepsTheChoicesAndThePositionIsNotRead) {
+    Mirror m;
+    TestSetup t;
+    t.test = TestKind::Wire;
+    t.orientation = Orientation::TwoD;
+    t.position.axialOffset = 3.5;
     PlainControls c;
     c.test = -1;
-    readModelFromControls(m, c);
-    EXPECT_TRUE(m.testWire);
-    EXPECT_FALSE(m.testRonchi);
-    EXPECT_EQ(m.axialOffset, 3.5);
-    EXPECT_EQ(m.linesPerMm, 12);
+    c.orientation = -1;
+    const ControlsReading r = readControls(c);
+    readSetup(r, m, t);
+    EXPECT_EQ(t.test, TestKind::Wire);
+    EXPECT_EQ(orientationFrom(r, t.orientation), Orientation::TwoD);
+    EXPECT_EQ(t.position.axialOffset, 3.5);
+    EXPECT_EQ(workingLinesPerMm(t), 12);
 }
 
-TEST(ReadModel, PureChoiceClearsDistortedButDistortedChoiceIsLeftToTheRecompute) {
-    MirrorModel m;
+TEST(ReadSetup, PureChoiceClearsDistortedButDistortedChoiceIsLeftToTheRecompute) {
+    Mirror m;
+    TestSetup t;
     PlainControls c;
-    m.useDistortedSurface = true;
+    m.deviation = SurfaceDeviation::Drawn;
     c.surface = kSurfaceDistorted;
-    readModelFromControls(m, c);
-    EXPECT_TRUE(m.useDistortedSurface);
+    read(c, m, t);
+    EXPECT_TRUE(m.distorted());
     c.surface = kSurfacePure;
-    readModelFromControls(m, c);
-    EXPECT_FALSE(m.useDistortedSurface);
+    read(c, m, t);
+    EXPECT_FALSE(m.distorted());
 }
 
-TEST(ReadModel, BadCellStopsThereAndKeepsEarlierFields) {
-    MirrorModel m;
+TEST(ReadSetup, BadCellStopsThereAndKeepsEarlierFields) {
+    Mirror m;
+    TestSetup t;
     PlainControls c;
     c.parameters = {"150", "1500", "-0.5", "abc", "40", "2", "0.6"};
-    m.testRonchi = false;
-    m.testWire = true;
+    t.test = TestKind::Wire;
     try {
-        readModelFromControls(m, c);
+        read(c, m, t);
         FAIL() << "no error";
     } catch (const ActionError& e) {
         EXPECT_EQ(std::string(e.what()), "'abc' is not a valid floating point value");
@@ -136,28 +159,90 @@ TEST(ReadModel, BadCellStopsThereAndKeepsEarlierFields) {
     EXPECT_EQ(m.mirrorDiameter, 150);
     EXPECT_EQ(m.radiusOfCurvature, 1500);
     EXPECT_EQ(m.conicConstant, -0.5);
-    EXPECT_EQ(m.linesPerMm, 4);
-    EXPECT_EQ(m.range, 20);
+    EXPECT_EQ(t.linesPerMm, 4);
+    EXPECT_EQ(t.position.range, 20);
     EXPECT_EQ(m.zoneHeight, 0.5);
-    EXPECT_EQ(m.wavelength, 0.55);
-    EXPECT_EQ(m.axialOffset, -0.2);
-    EXPECT_TRUE(m.testWire);  // the test choice comes after the cells
+    EXPECT_EQ(t.wavelength, 0.55);
+    EXPECT_EQ(t.test, TestKind::Wire);  // the test choice comes after the cells
 }
 
-TEST(PublishModel, WritesControlsInGeneralFormat) {
-    MirrorModel m;
+// The controls are read once; a cell that is not a number keeps its message
+// for the moment the action uses it, and the first bad cell in the order of
+// use decides the message.
+TEST(ControlsReading, KeepsEachCellsMessageUntilItIsUsed) {
+    PlainControls c;
+    c.parameters[kRowRadius] = "x1";
+    c.parameters[kRowWavelength] = "";
+    c.move[kMoveRowValue] = "2,5";
+    c.sourceWidth = "-";
+    const ControlsReading r = readControls(c);
+    EXPECT_EQ(r.parameter(kRowDiameter), 200);
+    EXPECT_EQ(r.parameter(kRowRange), 20);
+    EXPECT_THROW(r.parameter(kRowRadius), ActionError);
+    EXPECT_EQ(r.parameters[kRowRadius].error, "'x1' is not a valid floating point value");
+    EXPECT_EQ(r.parameters[kRowWavelength].error, "'' is not a valid floating point value");
+    EXPECT_EQ(r.maxMove.error, "'2,5' is not a valid floating point value");
+    EXPECT_EQ(r.slitWidth.error, "'-' is not a valid floating point value");
+    try {
+        enteredNumbers(r);
+        FAIL() << "no error";
+    } catch (const ActionError& e) {
+        EXPECT_EQ(std::string(e.what()), "'x1' is not a valid floating point value");
+    }
+    // A changed control after the reading does not reach it.
+    c.parameters[kRowDiameter] = "300";
+    EXPECT_EQ(r.parameter(kRowDiameter), 200);
+}
+
+TEST(ControlsReading, TheSlitCountsOnlyWithTheExactTrace) {
+    PlainControls c;
+    c.sourceWidth = "bad";
+    Mirror m;
+    TestSetup t;
+    EXPECT_NO_THROW(read(c, m, t));
+    EXPECT_EQ(t.slitWidth, 0);
+    c.exactTrace = true;
+    EXPECT_THROW(read(c, m, t), ActionError);
+    c.sourceWidth = "-0.1";
+    try {
+        read(c, m, t);
+        FAIL() << "no error";
+    } catch (const ActionError& e) {
+        EXPECT_EQ(std::string(e.what()), kNegativeSlitMessage);
+    }
+    c.sourceWidth = "0.25";
+    read(c, m, t);
+    EXPECT_EQ(t.slitWidth, 0.25);
+    EXPECT_TRUE(t.exact());
+}
+
+TEST(ControlsReading, ACellTheActionWritesIsReadAsACell) {
+    PlainControls c;
+    ControlsReading r = readControls(c);
+    r.setParameterText(kRowZoneHeight, "-0.5");
+    EXPECT_EQ(r.parameter(kRowZoneHeight), -0.5);
+    r.setParameterText(kRowZoneHeight, "q");
+    EXPECT_THROW(r.parameter(kRowZoneHeight), ActionError);
+    EXPECT_EQ(enteredNumbers(readControls(c), 1e-11).zoneHeight, 0.5);
+    c.parameters[kRowZoneHeight] = "0";
+    EXPECT_EQ(enteredNumbers(readControls(c), 1e-11).zoneHeight, 1e-11);
+    EXPECT_EQ(enteredNumbers(readControls(c)).zoneHeight, 1e-7);
+}
+
+TEST(PublishSetup, WritesControlsInGeneralFormat) {
+    Mirror m;
+    TestSetup t;
+    ViewOptions v;
     PlainControls c;
     c.parameters.fill("x");
     m.mirrorDiameter = 250.5;
     m.zoneHeight = 1e-7;
-    m.maxMove = 0.05;
-    m.testRonchi = false;
-    m.testFoucault = true;
-    m.orientVertical = false;
-    m.orient2D = true;
-    m.evenLines = true;
-    m.showGrid = true;
-    publishModelToControls(m, c);
+    t.position.maxMove = 0.05;
+    t.test = TestKind::Foucault;
+    t.orientation = Orientation::TwoD;
+    t.evenLines = true;
+    v.showGrid = true;
+    publishSetup(m, t, v, c);
     EXPECT_EQ(c.parameters[kRowDiameter], "250.5");
     EXPECT_EQ(c.parameters[kRowRadius], "2000");
     EXPECT_EQ(c.parameters[kRowConic], "-1");
@@ -171,7 +256,9 @@ TEST(PublishModel, WritesControlsInGeneralFormat) {
 }
 
 TEST(Examples, SphereExampleResetsEverythingElse) {
-    MirrorModel m;
+    Mirror m;
+    TestSetup t;
+    ViewOptions v;
     PlainControls c;
     c.parameters = {"100", "900", "3", "10", "50", "-2", "0.6"};
     c.move[kMoveRowValue] = "7";
@@ -179,13 +266,13 @@ TEST(Examples, SphereExampleResetsEverythingElse) {
     c.orientation = kOrient2D;
     c.surface = kSurfaceDistorted;
     c.grid = true;
-    m.exampleRequest = 2;
-    m.showGrid = true;
-    m.whiteMode = true;
-    m.transverseOffset = 1.5;
-    m.axialOffsetSetting = 4;
-    m.axialMarkerY = 400;
-    applyExample(m, c, 2);
+    v.showGrid = true;
+    v.whiteMode = true;
+    t.position.transverseOffset = 1.5;
+    t.position.axialOffset = 4;
+    t.position.axialMarkerY = 400;
+    t.position.maxMove = 7;
+    applyExample(2, m, t, v, c);
     EXPECT_EQ(c.parameters, (std::array<std::string, kParameterRows>{"200", "2000", "0", "4", "20", "0.5", "0.55"}));
     EXPECT_EQ(c.move[kMoveRowValue], "2");
     EXPECT_EQ(c.test, kTestRonchi);
@@ -193,12 +280,11 @@ TEST(Examples, SphereExampleResetsEverythingElse) {
     EXPECT_TRUE(c.odd);
     EXPECT_FALSE(c.grid);
     EXPECT_EQ(c.surface, kSurfaceDistorted);  // the surface choice is not part of an example
-    EXPECT_EQ(m.exampleRequest, 0);
-    EXPECT_FALSE(m.whiteMode);
-    EXPECT_FALSE(m.showGrid);
-    EXPECT_EQ(m.transverseOffset, 1.5);
-    EXPECT_EQ(m.axialOffsetSetting, 0);
-    EXPECT_EQ(m.axialMarkerY, 325);
+    EXPECT_FALSE(v.whiteMode);
+    EXPECT_FALSE(v.showGrid);
+    EXPECT_EQ(t.position.transverseOffset, 1.5);
+    EXPECT_EQ(t.position.axialOffset, 0);
+    EXPECT_EQ(t.position.axialMarkerY, 325);
 }
 
 TEST(Examples, EachSetsItsTestOrientationAndConic) {
@@ -208,11 +294,13 @@ TEST(Examples, EachSetsItsTestOrientationAndConic) {
     };
     for (const Row& r : {Row{1, kTestRonchi, kOrientVertical, "-1"}, Row{2, kTestRonchi, kOrientVertical, "0"},
                          Row{3, kTestRonchi, kOrientHorizontal, "-1"}, Row{4, kTestFoucault, kOrientVertical, "-1"}}) {
-        MirrorModel m;
+        Mirror m;
+        TestSetup t;
+        ViewOptions v;
         PlainControls c;
         c.test = kTestWire;
         c.orientation = kOrient2D;
-        applyExample(m, c, r.n);
+        applyExample(r.n, m, t, v, c);
         EXPECT_EQ(c.test, r.test) << "example " << r.n;
         EXPECT_EQ(c.orientation, r.orientation) << "example " << r.n;
         EXPECT_EQ(c.parameters[kRowConic], r.conic) << "example " << r.n;

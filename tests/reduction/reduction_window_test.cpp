@@ -181,26 +181,28 @@ TEST_F(ReductionWindow, ShowInSimulatorAndTheRoundTrip) {
     press("ButtonShow");
     ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
 
-    const MirrorModel& m = app->model();
-    EXPECT_TRUE(m.exactTrace);
-    EXPECT_TRUE(m.useDistortedSurface);
-    EXPECT_EQ(m.conicConstant, -1);
-    EXPECT_NEAR(m.radiusOfCurvature, form->result()->referenceRadius, 1e-9);
+    const Scene& m = app->mainWindow().scene();
+    const EditorShape& shape = app->shape();
+    EXPECT_TRUE(m.setup.exact());
+    EXPECT_TRUE(m.mirror.distorted());
+    EXPECT_EQ(m.mirror.conicConstant, -1);
+    EXPECT_NEAR(m.mirror.radiusOfCurvature, form->result()->referenceRadius, 1e-9);
     EXPECT_EQ(app->mainWindow().controls().surfaceItem(), kSurfaceDistorted);
     EXPECT_TRUE(app->mainWindow().controls().exactTraceChecked());
     // The editor holds the shape, one undo step away from the flat one.
     EXPECT_EQ(app->editorWindow().editor().history().undoSteps(), 1u);
-    EXPECT_NE(m.knotHeight[5], 0);
+    EXPECT_NE(shape.knotHeight[5], 0);
 
     // Each zone's null on the simulator's surface: the exact conic of the
     // model plus its drawn zone, as the exact trace takes it.
-    const DrawnZone zone = makeDrawnZone(m);
+    const DrawnZone zone = makeDrawnZone(m.mirror, m.setup.wavelength, shape);
     ASSERT_FALSE(zone.flat);
     const Tester t{SourceKind::Moving, 0};
     for (const ZoneResult& z : form->result()->zones) {
-        const double q = std::sqrt(m.radiusOfCurvature * m.radiusOfCurvature - (1 + m.conicConstant) * z.h * z.h);
+        const double R = m.mirror.radiusOfCurvature;
+        const double q = std::sqrt(R * R - (1 + m.mirror.conicConstant) * z.h * z.h);
         const ZonePoint d = zoneAt(zone, z.h);
-        const double sag = z.h * z.h / (m.radiusOfCurvature + q) + d.sag;
+        const double sag = z.h * z.h / (R + q) + d.sag;
         const double slope = z.h / q + d.slope;
         EXPECT_NEAR(surfaceNull(z.h, sag, slope, t) - 2000, z.measured, 0.001) << "zone " << z.number;
     }

@@ -39,9 +39,9 @@ TEST(SimulatorZone, TheDrawnZoneIsTheReducedSurfaceAtEveryKnot) {
                                 [](double a, double b) { return std::fabs(a) < std::fabs(b); }),
               80.0 + 1e-12);
 
-    MirrorModel model;
-    applySimulatorZone(zone, model);
-    const DrawnZone drawn = makeDrawnZone(model);
+    EditorShape shape;
+    applySimulatorZone(zone, shape);
+    const DrawnZone drawn = makeDrawnZone(simulatorZoneMirror(zone), zone.wavelength, shape);
     ASSERT_FALSE(drawn.flat);
     double low = 1e9, high = -1e9;
     for (int k = 22; k <= 42; ++k) {
@@ -140,9 +140,10 @@ TEST(RoundTrip, TheDrawnZoneCarriesTheReducedSurfaceFaithfully) {
             if (h == 0) {
                 // The centre: the limit of the simulator's own zone as h
                 // goes to 0.
-                MirrorModel model;
-                applySimulatorZone(simulatorZoneFor(r), model);
-                const DrawnZone drawn = makeDrawnZone(model);
+                const SimulatorZone zone = simulatorZoneFor(r);
+                EditorShape shape;
+                applySimulatorZone(zone, shape);
+                const DrawnZone drawn = makeDrawnZone(simulatorZoneMirror(zone), zone.wavelength, shape);
                 const double e = 1e-3, qe = std::sqrt(R * R - (1 + r.wantedConic) * e * e);
                 const ZonePoint d = zoneAt(drawn, e);
                 EXPECT_NEAR(z.roundTrip, surfaceNull(e, e * e / (R + qe) + d.sag, e / qe + d.slope, t) - r.radius,

@@ -2,7 +2,7 @@
 // The exact ray model against the geometry of conics, the two testers'
 // null positions, and the series model where the series holds.
 #include "exact_trace.h"
-#include "model_io.h"
+#include "controls_reading.h"
 #include "ray_pass.h"
 
 #include <gtest/gtest.h>
@@ -71,28 +71,24 @@ TEST(ExactTrace, RaysThatCannotReachThePlaneMiss) {
     EXPECT_FALSE(traceExact({0, -1}, 50, 0, {}, {0, 0, 0}, 0).hit);
 }
 
-// A model of the default mirror with the given changes, its set-up for the pass.
+// A scene of the default mirror with the given changes, its set-up for the pass.
 struct Setting {
-    MirrorModel model;
+    Scene scene;
     RaySetup setup;
     Setting(double diameter, double radius, double conic, double axial, bool exact, bool moving, int test = kTestRonchi,
             double lines = 4) {
-        setModelDefaults(model);
-        model.mirrorDiameter = diameter;
-        model.radiusOfCurvature = radius;
-        model.conicConstant = conic;
-        model.axialOffset = axial;
-        model.exactTrace = exact;
-        model.sourceMoves = moving;
-        model.linesPerMm = lines;
-        model.testRonchi = test == kTestRonchi;
-        model.testWire = test == kTestWire;
-        model.testFoucault = test == kTestFoucault;
-        if (model.testWire || model.testFoucault) model.linesPerMm *= 3;
-        setup = makeRaySetup(model, 1);
+        scene.mirror.mirrorDiameter = diameter;
+        scene.mirror.radiusOfCurvature = radius;
+        scene.mirror.conicConstant = conic;
+        scene.setup.position.axialOffset = axial;
+        scene.setup.rayModel = exact ? RayModel::Exact : RayModel::Series;
+        scene.setup.source = moving ? SourceConvention::MovesWithDevice : SourceConvention::Fixed;
+        scene.setup.linesPerMm = lines;
+        scene.setup.test = static_cast<TestKind>(test);
+        setup = makeRaySetup(scene, 1);
     }
     bool lit(double u, double v) const {
-        return model.exactTrace ? exactRayLit(model, setup, u, v) : normalRayLit(model, setup, u, v);
+        return scene.setup.exact() ? exactRayLit(setup, u, v) : normalRayLit(setup, u, v);
     }
 };
 
@@ -103,7 +99,7 @@ double disagreement(const Setting& a, const Setting& b, int points = 200000) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         return static_cast<double>(state >> 11) / 9007199254740992.0;
     };
-    const double aperture = a.model.mirrorDiameter / 2;
+    const double aperture = a.scene.mirror.mirrorDiameter / 2;
     int differ = 0, inside = 0;
     while (inside < points) {
         const double u = (2 * uniform() - 1) * aperture, v = (2 * uniform() - 1) * aperture;
@@ -131,11 +127,11 @@ TEST(ExactTrace, AgreesWithTheSeriesWhereTheSeriesHolds) {
 // The u at which X / w, along the row v, reaches the edge of a band.
 double bandEdge(const Setting& s, double v, double edge) {
     auto along = [&](double u) {
-        if (s.model.exactTrace) {
+        if (s.scene.setup.exact()) {
             const ExactHit h = traceExact({s.setup.radius, s.setup.conicConstant}, u, v, {}, {0, 0, s.setup.sourceZ}, s.setup.planeZ);
             return h.x / s.setup.bandWidth;
         }
-        return planePosition(s.model, s.setup, u, v).x / s.setup.bandWidth;
+        return planePosition(s.setup, u, v).x / s.setup.bandWidth;
     };
     double lo = 1e-6, hi = 99;
     const double atLo = along(lo) - edge;

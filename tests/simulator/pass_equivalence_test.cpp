@@ -3,12 +3,12 @@
 // the same pixels, the same fault and the same generator state afterwards.
 #include "cell_number.h"
 #include "failure.h"
-#include "model_io.h"
+#include "controls_reading.h"
 #include "picture_checks.h"
 #include "ray_block_avx2.h"
 #include "ray_pass.h"
 #include "redraw.h"
-#include "scene.h"
+#include "test_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -20,29 +20,29 @@
 namespace sg {
 namespace {
 
-using testing::Scene;
+using testing::TestPicture;
 
 // The pass as written point by point: draw u then v, skip points outside
 // the aperture, decide, paint the truncated pixel.
-void referencePass(Scene& sc, bool centres) {
-    MirrorModel& m = sc.model;
-    readOrientation(m, sc.controls);
+void referencePass(TestPicture& sc, bool centres) {
+    Scene& m = sc.scene();
+    m.setup.orientation = orientationFrom(sc.read(), m.setup.orientation);
     const RaySetup setup = makeRaySetup(m, centres ? 40 : 1);
-    const double D = m.mirrorDiameter;
-    for (int i = 0; i < m.rayCount; ++i) {
+    const double D = m.mirror.mirrorDiameter;
+    for (int i = 0; i < sc.sim.rayCount; ++i) {
         const double u = sc.sim.random.coordinate(D);
         const double v = sc.sim.random.coordinate(D);
         if (std::sqrt(u * u + v * v) > D / 2) continue;
-        const bool lit = centres        ? centreRayLit(m, setup, u, v)
-                         : setup.exact ? exactRayLit(m, setup, u, v, sourcePoint(setup, sc.sim.slitRandom))
-                                       : normalRayLit(m, setup, u, v);
+        const bool lit = centres        ? centreRayLit(setup, u, v)
+                         : setup.exact ? exactRayLit(setup, u, v, sourcePoint(setup, sc.sim.slitRandom))
+                                       : normalRayLit(setup, u, v);
         if (!lit) continue;
         const int x = truncToInt(2 * (fdiv(275 * u, D) + 205));
         const int y = truncToInt(fdiv(550 * v, D) + 300);
-        sc.canvas.setPixel(x, y, m.palette.rayColour);
+        sc.canvas.setPixel(x, y, kPalette.rayColour);
     }
-    sc.canvas.setPenColour(m.whiteMode ? m.palette.gridColourWhite : m.palette.gridColour);
-    if (m.showGrid) drawReferenceGrid(sc.canvas);
+    sc.canvas.setPenColour(m.view.whiteMode ? kPalette.gridColourWhite : kPalette.gridColour);
+    if (m.view.showGrid) drawReferenceGrid(sc.canvas);
 }
 
 struct Config {
@@ -79,10 +79,10 @@ enum class Path { Reference, Portable, Lanes };
 
 Outcome run(const Config& c, Path path) {
     const bool reference = path == Path::Reference;
-    Scene sc;
+    TestPicture sc;
     // A wavy zone: the series model's sampled profile, the exact trace's knots.
-    for (int i = 180; i <= 352; ++i) sc.model.editorProfile[i] = std::sin(i * 0.07) * 30;
-    for (int k = 0; k <= 22; ++k) sc.model.knotHeight[k] = sc.model.knotHeight[44 - k] = std::sin(k * 0.7) * 30;
+    for (int i = 180; i <= 352; ++i) sc.shape.profile[i] = std::sin(i * 0.07) * 30;
+    for (int k = 0; k <= 22; ++k) sc.shape.knotHeight[k] = sc.shape.knotHeight[44 - k] = std::sin(k * 0.7) * 30;
     sc.controls.test = c.test;
     sc.controls.orientation = c.orientation;
     sc.controls.surface = c.surface;
@@ -95,23 +95,23 @@ Outcome run(const Config& c, Path path) {
     sc.controls.exactTrace = c.exact;
     sc.controls.movingSource = c.moving;
     sc.controls.sourceWidth = formatGeneral(c.slit);
-    sc.model.axialOffsetSetting = c.axial;
+    sc.position().axialOffset = c.axial;
     try {
-        recompute(sc.sim);  // a radius of 0 stops it after the numbers are read
+        sc.recompute();  // a radius of 0 stops it after the numbers are read
     } catch (const ActionError&) {
     }
     sc.controls.parameters[kRowDiameter] = c.diameter;
-    sc.model.mirrorDiameter = parseCellFloat(c.diameter);  // after the recompute, as a pass may meet it
-    sc.model.transverseOffset = c.transverse;
+    sc.mirror().mirrorDiameter = parseCellFloat(c.diameter);  // after the recompute, as a pass may meet it
+    sc.position().transverseOffset = c.transverse;
     Outcome o;
     try {
         for (int pass = 0; pass < 2; ++pass) {
             if (reference)
                 referencePass(sc, c.centres);
             else if (c.centres)
-                centresPass(sc.sim);
+                sc.centres();
             else
-                shadowgramPass(sc.sim);
+                sc.pass();
         }
     } catch (const ActionError& e) {
         o.error = e.what();
@@ -248,20 +248,15 @@ TEST(PassLanes, PlanePositionsBitForBit) {
                         {kTestFoucault, kOrient2D, 0.4, 254, 3048, 6, -0.5, 0.2}};
     int compared = 0;
     for (const Set& set : sets) {
-        MirrorModel m;
-        setModelDefaults(m);
-        m.conicConstant = set.conic;
-        m.mirrorDiameter = set.diameter;
-        m.radiusOfCurvature = set.radius;
-        m.linesPerMm = set.lines;
-        m.axialOffset = set.axial;
-        m.transverseOffset = set.transverse;
-        m.testRonchi = set.test == kTestRonchi;
-        m.testWire = set.test == kTestWire;
-        m.testFoucault = set.test == kTestFoucault;
-        m.orientVertical = set.orientation == kOrientVertical;
-        m.orientHorizontal = set.orientation == kOrientHorizontal;
-        m.orient2D = set.orientation == kOrient2D;
+        Scene m;
+        m.mirror.conicConstant = set.conic;
+        m.mirror.mirrorDiameter = set.diameter;
+        m.mirror.radiusOfCurvature = set.radius;
+        m.setup.linesPerMm = set.lines;
+        m.setup.position.axialOffset = set.axial;
+        m.setup.position.transverseOffset = set.transverse;
+        m.setup.test = static_cast<TestKind>(set.test);
+        m.setup.orientation = static_cast<Orientation>(set.orientation);
         const RaySetup setup = makeRaySetup(m, 1);
         const double aperture = set.diameter / 2;
         alignas(32) double u[kRayBatch], v[kRayBatch], zAlong[kRayBatch], zY[kRayBatch];
@@ -275,7 +270,7 @@ TEST(PassLanes, PlanePositionsBitForBit) {
             std::uint32_t lit[kRayBatch / 32] = {};
             ASSERT_TRUE(decidePureLanes(setup, aperture, u, v, kRayBatch, lit, zAlong, zY));
             for (int k = 0; k < kRayBatch; ++k) {
-                const PlanePoint p = planePosition(m, setup, u[k], v[k]);
+                const PlanePoint p = planePosition(setup, u[k], v[k]);
                 const double along = set.orientation == kOrientHorizontal ? p.y : p.x;
                 const double expectedY = set.orientation == kOrient2D ? p.y / setup.bandWidth : 0;
                 ASSERT_EQ(std::bit_cast<std::uint64_t>(zAlong[k]), std::bit_cast<std::uint64_t>(along / setup.bandWidth))
@@ -283,7 +278,7 @@ TEST(PassLanes, PlanePositionsBitForBit) {
                 ASSERT_EQ(std::bit_cast<std::uint64_t>(zY[k]), std::bit_cast<std::uint64_t>(expectedY))
                     << "u " << u[k] << " v " << v[k];
                 const bool inside = !(std::sqrt(u[k] * u[k] + v[k] * v[k]) > aperture);
-                ASSERT_EQ(((lit[k / 32] >> (k % 32)) & 1) != 0, inside && normalRayLit(m, setup, u[k], v[k]))
+                ASSERT_EQ(((lit[k / 32] >> (k % 32)) & 1) != 0, inside && normalRayLit(setup, u[k], v[k]))
                     << "u " << u[k] << " v " << v[k];
                 ++compared;
             }
@@ -296,19 +291,19 @@ TEST(PassLanes, PlanePositionsBitForBit) {
 // might fault leaves the generator as it was for the careful code.
 TEST(PassLanes, TakeTheDefaultBlocksAndHandBackSuspectOnes) {
     if (!cpuHasAvx2()) GTEST_SKIP() << "no AVX2 on this CPU";
-    Scene sc;
-    recompute(sc.sim);
-    readOrientation(sc.model, sc.controls);
-    sc.sim.drawTables.prepare(sc.model.mirrorDiameter);
-    const RaySetup setup = makeRaySetup(sc.model, 1);
+    TestPicture sc;
+    sc.recompute();
+    sc.setup().orientation = orientationFrom(sc.read(), sc.setup().orientation);
+    sc.sim.drawTables.prepare(sc.mirror().mirrorDiameter);
+    const RaySetup setup = makeRaySetup(sc.scene(), 1);
     ASSERT_TRUE(blockSetupUsable(setup));
     const BlockTarget target{sc.canvas.row(0), sc.canvas.image().bytesPerLine() / 4, 800, 700, toQRgb(kRed)};
     EXPECT_TRUE(decidePureBlockAvx2(setup, sc.sim.drawTables, 100, target, sc.sim.random));
     EXPECT_NE(sc.sim.random.seed(), 0u);
     EXPECT_GT(testing::countColour(sc.canvas.image(), kRed), 50);
 
-    sc.model.axialOffset = 1e300;  // every band index beyond the integer range
-    const RaySetup far = makeRaySetup(sc.model, 1);
+    sc.position().axialOffset = 1e300;  // every band index beyond the integer range
+    const RaySetup far = makeRaySetup(sc.scene(), 1);
     const std::uint32_t before = sc.sim.random.seed();
     EXPECT_FALSE(decidePureBlockAvx2(far, sc.sim.drawTables, 100, target, sc.sim.random));
     EXPECT_EQ(sc.sim.random.seed(), before);

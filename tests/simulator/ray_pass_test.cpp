@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "conic.h"
 #include "failure.h"
-#include "model_io.h"
+#include "controls_reading.h"
 #include "picture.h"
 #include "picture_checks.h"
 #include "ray_pass.h"
 #include "redraw.h"
-#include "scene.h"
+#include "test_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ namespace sg {
 namespace {
 
 using testing::countColour;
-using testing::Scene;
+using testing::TestPicture;
 
 TEST(RandomGenerator, FirstDrawsAfterStartUp) {
     RandomGenerator g;
@@ -28,38 +28,39 @@ TEST(RandomGenerator, FirstDrawsAfterStartUp) {
     EXPECT_DOUBLE_EQ(h.coordinate(200), -93.74);
 }
 
-// The model as the first click leaves it: defaults read from the controls.
-MirrorModel readDefaults(bool odd) {
-    MirrorModel m;
-    setModelDefaults(m);
+// The scene as the first click leaves it: defaults read from the controls.
+Scene readDefaults(bool odd) {
+    Scene m;
     PlainControls c;
     c.odd = odd;
-    readModelFromControls(m, c);
+    readSetup(readControls(c), m.mirror, m.setup);
     return m;
 }
 
+void setTest(Scene& m, int item) { m.setup.test = static_cast<TestKind>(item); }
+
 TEST(RayDecision, WorkedSampleOfTheDefaults) {
     for (bool odd : {false, true}) {
-        const MirrorModel m = readDefaults(odd);
+        const Scene m = readDefaults(odd);
         const RaySetup s = makeRaySetup(m, 1);
-        const PlanePoint p = planePosition(m, s, 72.2, -59.5);
+        const PlanePoint p = planePosition(s, 72.2, -59.5);
         EXPECT_NEAR(normalIntercept(72.2, -59.5, 2000, -2), 2004.3777, 5e-5);
         EXPECT_NEAR(p.x, -0.15769, 5e-6);
         EXPECT_NEAR(p.x / s.bandWidth, -1.2615, 5e-5);
-        EXPECT_EQ(normalRayLit(m, s, 72.2, -59.5), odd) << "odd " << odd;
-        const PlanePoint q = planePosition(m, s, -45.42, 34.32);
+        EXPECT_EQ(normalRayLit(s, 72.2, -59.5), odd) << "odd " << odd;
+        const PlanePoint q = planePosition(s, -45.42, 34.32);
         EXPECT_NEAR(q.x / s.bandWidth, 0.2942, 5e-5);
-        EXPECT_EQ(normalRayLit(m, s, -45.42, 34.32), !odd) << "odd " << odd;
+        EXPECT_EQ(normalRayLit(s, -45.42, 34.32), !odd) << "odd " << odd;
     }
 }
 
 TEST(ShadowgramPass, SecondAndThirdSamplesLandOnTheirPixels) {
     for (bool odd : {false, true}) {
-        Scene sc;
+        TestPicture sc;
         sc.controls.odd = odd;
-        recompute(sc.sim);
-        sc.model.rayCount = 3;
-        shadowgramPass(sc.sim);
+        sc.recompute();
+        sc.sim.rayCount = 3;
+        sc.pass();
         EXPECT_EQ(sc.canvas.pixel(608, 136) == kRed, odd) << "odd " << odd;
         EXPECT_EQ(sc.canvas.pixel(285, 394) == kRed, !odd) << "odd " << odd;
         EXPECT_EQ(countColour(sc.canvas.image(), kRed, 0, 0, 800, 575), 1);
@@ -68,37 +69,35 @@ TEST(ShadowgramPass, SecondAndThirdSamplesLandOnTheirPixels) {
 
 TEST(RayDecision, TheMirrorCentreDoesNotFail) {
     for (int test : {kTestRonchi, kTestWire, kTestFoucault}) {
-        MirrorModel m = readDefaults(false);
-        m.testRonchi = test == kTestRonchi;
-        m.testWire = test == kTestWire;
-        m.testFoucault = test == kTestFoucault;
-        m.useDistortedSurface = true;
+        Scene m = readDefaults(false);
+        setTest(m, test);
+        m.mirror.deviation = SurfaceDeviation::Drawn;
         const RaySetup s = makeRaySetup(m, 1);
-        const PlanePoint p = planePosition(m, s, 0, 0);
+        const PlanePoint p = planePosition(s, 0, 0);
         EXPECT_EQ(p.x, 0);
         EXPECT_EQ(p.y, 0);
-        EXPECT_NO_THROW(normalRayLit(m, s, 0, 0));
-        EXPECT_NO_THROW(centreRayLit(m, s, 0, 0));
+        EXPECT_NO_THROW(normalRayLit(s, 0, 0));
+        EXPECT_NO_THROW(centreRayLit(s, 0, 0));
     }
 }
 
 // A sphere at a given axial offset, with the test chosen.
-MirrorModel sphere(double axial, int test, int orientation = kOrientVertical) {
-    MirrorModel m;
-    setModelDefaults(m);
+Scene sphere(double axial, int test, int orientation = kOrientVertical) {
+    Scene m;
     PlainControls c;
     c.parameters[kRowConic] = "0";
     c.test = test;
     c.odd = true;
     c.orientation = orientation;
-    m.axialOffsetSetting = axial;
-    readModelFromControls(m, c);
-    readOrientation(m, c);
+    m.setup.position.axialOffset = axial;
+    const ControlsReading r = readControls(c);
+    readSetup(r, m.mirror, m.setup);
+    m.setup.orientation = orientationFrom(r, m.setup.orientation);
     return m;
 }
 
 TEST(RayDecision, SphereBandsAreStraightAndEvenlySpaced) {
-    const MirrorModel m = sphere(-5, kTestRonchi);
+    const Scene m = sphere(-5, kTestRonchi);
     const RaySetup s = makeRaySetup(m, 1);
     // Band edges lie where X / w = m + 1/2, with X = -5 u / R to first order.
     const double spacing = s.bandWidth * 2000 / 5;  // mm on the mirror per band
@@ -107,7 +106,7 @@ TEST(RayDecision, SphereBandsAreStraightAndEvenlySpaced) {
         for (double v : {-80.0, -30.0, 0.0, 45.0, 85.0}) {
             if (u * u + v * v > 99.0 * 99.0) continue;
             // Straight up to terms in r^4 / R^3, which move an edge by < 0.1 mm here.
-            EXPECT_NE(normalRayLit(m, s, u - 0.1, v), normalRayLit(m, s, u + 0.1, v))
+            EXPECT_NE(normalRayLit(s, u - 0.1, v), normalRayLit(s, u + 0.1, v))
                 << "edge " << edge << " v " << v;
         }
     }
@@ -115,54 +114,54 @@ TEST(RayDecision, SphereBandsAreStraightAndEvenlySpaced) {
         const double phase = u / spacing;
         if (std::fabs(phase - std::round(phase - 0.5) - 0.5) < 0.01) continue;  // too close to an edge
         for (double v : {-40.0, 20.0})
-            EXPECT_EQ(normalRayLit(m, s, u, v), normalRayLit(m, s, u, 0)) << "u " << u << " v " << v;
+            EXPECT_EQ(normalRayLit(s, u, v), normalRayLit(s, u, 0)) << "u " << u << " v " << v;
     }
 }
 
 // u of the first band edge (X / w = 1/2) on the line at height v, by bisection.
-double firstEdge(const MirrorModel& m, const RaySetup& s, double v) {
+double firstEdge(const RaySetup& s, double v) {
     double lo = 1, hi = std::sqrt(99.0 * 99.0 - v * v);
-    const bool inner = normalRayLit(m, s, lo, v);
+    const bool inner = normalRayLit(s, lo, v);
     for (int i = 0; i < 60; ++i) {
         const double mid = (lo + hi) / 2;
-        (normalRayLit(m, s, mid, v) == inner ? lo : hi) = mid;
+        (normalRayLit(s, mid, v) == inner ? lo : hi) = mid;
     }
     return lo;
 }
 
 TEST(RayDecision, ParaboloidBandsBow) {
-    const MirrorModel m = readDefaults(true);  // paraboloid at the centre of curvature
+    const Scene m = readDefaults(true);  // paraboloid at the centre of curvature
     const RaySetup s = makeRaySetup(m, 1);
     // X = -r^2 u / R^2 to first order: the edge at v = 0 lies at u^3 = w R^2 / 2.
-    EXPECT_NEAR(firstEdge(m, s, 0), std::cbrt(s.bandWidth * 2000 * 2000 / 2), 0.1);
-    EXPECT_LT(firstEdge(m, s, 60), firstEdge(m, s, 0) - 15);
+    EXPECT_NEAR(firstEdge(s, 0), std::cbrt(s.bandWidth * 2000 * 2000 / 2), 0.1);
+    EXPECT_LT(firstEdge(s, 60), firstEdge(s, 0) - 15);
 }
 
 TEST(RayDecision, WireDarkensOneAndAHalfBandsAroundItsLine) {
     for (double t : {0.0, 0.4}) {
-        MirrorModel m = sphere(-5, kTestWire);
-        m.transverseOffset = t;  // in wire widths: the wire's line moves to X = -t * 3w
+        Scene m = sphere(-5, kTestWire);
+        m.setup.position.transverseOffset = t;  // in wire widths: the wire's line moves to X = -t * 3w
         const RaySetup s = makeRaySetup(m, 1);
         EXPECT_DOUBLE_EQ(s.bandWidth, 1.0 / 24);  // ruling tripled
         for (double u = -97; u <= 97; u += 0.9) {
             const double x = -5 * u / 2000;  // plane position for the sphere
             const double fromWire = std::fabs(x / s.bandWidth + 3 * t);
             if (std::fabs(fromWire - 1.5) < 2e-3) continue;
-            EXPECT_EQ(normalRayLit(m, s, u, 10), fromWire >= 1.5) << "t " << t << " u " << u;
+            EXPECT_EQ(normalRayLit(s, u, 10), fromWire >= 1.5) << "t " << t << " u " << u;
         }
     }
 }
 
 TEST(RayDecision, FoucaultKnifeLightsOneSideAndMovesWithTheOffset) {
     for (double t : {0.0, 2.0, -1.5}) {
-        MirrorModel m = sphere(-5, kTestFoucault);
-        m.transverseOffset = t;
+        Scene m = sphere(-5, kTestFoucault);
+        m.setup.position.transverseOffset = t;
         const RaySetup s = makeRaySetup(m, 1);
         const double knife = -t * s.bandWidth;
         for (double u = -97; u <= 97; u += 0.9) {
             const double x = -5 * u / 2000;
             if (std::fabs(x - knife) < 1e-4) continue;
-            EXPECT_EQ(normalRayLit(m, s, u, -20), x <= knife) << "t " << t << " u " << u;
+            EXPECT_EQ(normalRayLit(s, u, -20), x <= knife) << "t " << t << " u " << u;
         }
     }
 }
@@ -173,14 +172,13 @@ TEST(RayDecision, FoucaultNullOfAParaboloidZone) {
     // sides over.
     for (double r : {30.0, 60.0, 90.0}) {
         auto flipped = [&](double axial) {
-            MirrorModel m = readDefaults(true);
-            m.testRonchi = false;
-            m.testFoucault = true;
-            m.linesPerMm = 12;
-            m.evenLines = false;
-            m.axialOffset = axial;
+            Scene m = readDefaults(true);
+            m.setup.test = TestKind::Foucault;
+            m.setup.linesPerMm = 4;
+            m.setup.evenLines = false;
+            m.setup.position.axialOffset = axial;
             const RaySetup s = makeRaySetup(m, 1);
-            const bool right = normalRayLit(m, s, r, 0), left = normalRayLit(m, s, -r, 0);
+            const bool right = normalRayLit(s, r, 0), left = normalRayLit(s, -r, 0);
             EXPECT_NE(right, left) << "r " << r << " axial " << axial;
             return left;
         };
@@ -197,19 +195,19 @@ TEST(RayDecision, FoucaultNullOfAParaboloidZone) {
 
 TEST(CentreLines, LightOnlyTheCentresOfTheBands) {
     for (int test : {kTestRonchi, kTestWire}) {
-        MirrorModel m = sphere(-3, test);
-        m.transverseOffset = 0.3;
+        Scene m = sphere(-3, test);
+        m.setup.position.transverseOffset = 0.3;
         const RaySetup normal = makeRaySetup(m, 1);
         const RaySetup centres = makeRaySetup(m, 40);
         int lit = 0;
         for (double u = -99; u <= 99; u += 0.013) {
-            const PlanePoint p = planePosition(m, normal, u, 5);
-            const double shifted = p.x / normal.bandWidth + (test == kTestWire ? 3 : 1) * m.transverseOffset;
+            const PlanePoint p = planePosition(normal, u, 5);
+            const double shifted = p.x / normal.bandWidth + (test == kTestWire ? 3 : 1) * m.setup.position.transverseOffset;
             // Distance to the nearest band centre (Ronchi) or to the wire's line.
             const double off = test == kTestWire ? std::fabs(shifted) : std::fabs(shifted - std::round(shifted));
             if (std::fabs(off - 1.5 / 40) < 1e-6 || std::fabs(off - 0.5 / 40) < 1e-6) continue;
             const bool expected = test == kTestWire ? off < 1.5 / 40 : off < 0.5 / 40;
-            EXPECT_EQ(centreRayLit(m, centres, u, 5), expected) << "test " << test << " u " << u;
+            EXPECT_EQ(centreRayLit(centres, u, 5), expected) << "test " << test << " u " << u;
             lit += expected;
         }
         EXPECT_GT(lit, 10);
@@ -218,14 +216,14 @@ TEST(CentreLines, LightOnlyTheCentresOfTheBands) {
 
 TEST(ShadowgramPass, TwoFreshRunsDrawTheSamePixels) {
     auto run = [] {
-        Scene sc;
+        TestPicture sc;
         sc.controls.test = kTestWire;
         sc.controls.orientation = kOrient2D;
         clearDrawingArea(sc.canvas);
-        drawMirrorDisk(sc.canvas, sc.model);
-        recompute(sc.sim);
-        shadowgramPass(sc.sim);
-        centresPass(sc.sim);
+        drawMirrorDisk(sc.canvas);
+        sc.recompute();
+        sc.pass();
+        sc.centres();
         return sc.canvas.image().copy();
     };
     const QImage a = run(), b = run();
@@ -235,15 +233,15 @@ TEST(ShadowgramPass, TwoFreshRunsDrawTheSamePixels) {
 
 TEST(ShadowgramPass, TwoDimensionalPatternIgnoresTheDistortion) {
     auto run = [](int surface) {
-        Scene sc;
-        for (int i = 250; i <= 352; ++i) sc.model.editorProfile[i] = (i - 250) * 0.5;  // a central hill
+        TestPicture sc;
+        for (int i = 250; i <= 352; ++i) sc.shape.profile[i] = (i - 250) * 0.5;  // a central hill
         sc.controls.orientation = kOrient2D;
         sc.controls.surface = surface;
         clearDrawingArea(sc.canvas);
-        drawMirrorDisk(sc.canvas, sc.model);
-        recompute(sc.sim);
+        drawMirrorDisk(sc.canvas);
+        sc.recompute();
         sc.canvas.eraseRect(0, 570, 800, 700);  // the graphs differ; the shadowgram must not
-        shadowgramPass(sc.sim);
+        sc.pass();
         return sc.canvas.image().copy();
     };
     EXPECT_EQ(testing::firstDifference(run(kSurfaceDistorted), run(kSurfacePure)), "");
@@ -251,12 +249,12 @@ TEST(ShadowgramPass, TwoDimensionalPatternIgnoresTheDistortion) {
 
 TEST(ShadowgramPass, DistortionChangesTheVerticalPattern) {
     auto run = [](int surface) {
-        Scene sc;
-        for (int i = 250; i <= 352; ++i) sc.model.editorProfile[i] = (i - 250) * 0.5;
+        TestPicture sc;
+        for (int i = 250; i <= 352; ++i) sc.shape.profile[i] = (i - 250) * 0.5;
         sc.controls.surface = surface;
         sc.controls.parameters[kRowZoneHeight] = "2";
-        recompute(sc.sim);
-        shadowgramPass(sc.sim);
+        sc.recompute();
+        sc.pass();
         return sc.canvas.image().copy();
     };
     EXPECT_NE(testing::firstDifference(run(kSurfaceDistorted), run(kSurfacePure)), "");
@@ -264,16 +262,16 @@ TEST(ShadowgramPass, DistortionChangesTheVerticalPattern) {
 
 TEST(ShadowgramPass, EveryLitPixelLiesOnTheDisk) {
     for (int test : {kTestRonchi, kTestWire, kTestFoucault}) {
-        Scene sc;
+        TestPicture sc;
         sc.controls.test = test;
         sc.controls.odd = true;
         clearDrawingArea(sc.canvas);
-        recompute(sc.sim);
+        sc.recompute();
         Canvas disk(kPictureWidth, kPictureHeight);
         disk.setPenColour(kBlack);
         disk.setBrushColour(kBlack);
-        drawMirrorDisk(disk, sc.model);
-        shadowgramPass(sc.sim);
+        drawMirrorDisk(disk);
+        sc.pass();
         int lit = 0;
         testing::forEachPixel(sc.canvas.image(), kRed, [&](int x, int y) {
             if (y >= 575) return;  // the height graph
@@ -286,10 +284,10 @@ TEST(ShadowgramPass, EveryLitPixelLiesOnTheDisk) {
 }
 
 TEST(ShadowgramPass, GridIsDrawnInTheModesColour) {
-    Scene sc;
-    sc.model.showGrid = true;
-    sc.model.rayCount = 0;
-    shadowgramPass(sc.sim);
+    TestPicture sc;
+    sc.scene().view.showGrid = true;
+    sc.sim.rayCount = 0;
+    sc.pass();
     EXPECT_EQ(sc.canvas.pixel(410, 25), kYellow);
     EXPECT_EQ(sc.canvas.pixel(410, 694), kYellow);
     EXPECT_EQ(sc.canvas.pixel(410, 695), kSilver);  // stops before its last point
@@ -298,23 +296,23 @@ TEST(ShadowgramPass, GridIsDrawnInTheModesColour) {
     EXPECT_EQ(sc.canvas.pixel(684, 355), kYellow);
     EXPECT_EQ(sc.canvas.penColour(), kYellow);
 
-    Scene white;
-    white.model.whiteMode = true;
-    white.model.rayCount = 0;
-    shadowgramPass(white.sim);
+    TestPicture white;
+    white.scene().view.whiteMode = true;
+    white.sim.rayCount = 0;
+    white.pass();
     EXPECT_EQ(white.canvas.penColour(), kBlack);
     EXPECT_EQ(countColour(white.canvas.image(), kBlack), 0);  // no grid without showGrid
 }
 
 TEST(ShadowgramPass, ZeroRadiusOrRulingStopsAtTheFirstSampleInside) {
     for (int row : {kRowRadius, kRowLinesPerMm}) {
-        Scene sc;
-        recompute(sc.sim);
-        sc.model.rayCount = 50000;
-        if (row == kRowRadius) sc.model.radiusOfCurvature = 0;
-        else sc.model.linesPerMm = 0;
+        TestPicture sc;
+        sc.recompute();
+        sc.sim.rayCount = 50000;
+        if (row == kRowRadius) sc.mirror().radiusOfCurvature = 0;
+        else sc.setup().linesPerMm = 0;
         try {
-            shadowgramPass(sc.sim);
+            sc.pass();
             FAIL() << "no error for row " << row;
         } catch (const ActionError& e) {
             EXPECT_EQ(std::string(e.what()), "Floating point division by zero");

@@ -5,7 +5,7 @@
 #include "profile_graphs.h"
 #include "ray_pass.h"
 #include "redraw.h"
-#include "scene.h"
+#include "test_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace sg {
 namespace {
 
 using testing::countColour;
-using testing::Scene;
+using testing::TestPicture;
 
 // x positions of the coloured pixels in one row of the picture.
 std::set<int> columnsOf(const Canvas& c, int y, Rgb colour) {
@@ -27,8 +27,8 @@ std::set<int> columnsOf(const Canvas& c, int y, Rgb colour) {
 }
 
 TEST(Graphs, PureConicGivesFlatLinesWithFiveTicksASide) {
-    Scene sc;
-    recompute(sc.sim);
+    TestPicture sc;
+    sc.recompute();
     const std::set<int> ticks{410 - 221, 410 - 166, 410 - 111, 410 - 56, 410 - 1,
                               410 + 1,   410 + 56,  410 + 111, 410 + 166, 410 + 221};
     for (int base : {600, 670}) {
@@ -44,14 +44,14 @@ TEST(Graphs, PureConicGivesFlatLinesWithFiveTicksASide) {
     // Nothing else in the two graph boxes.
     EXPECT_EQ(countColour(sc.canvas.image(), kRed, 50, 580, 770, 620), 550 + 20);
     EXPECT_EQ(countColour(sc.canvas.image(), kBlue, 50, 650, 770, 690), 550);
-    EXPECT_EQ(sc.controls.move[kMoveRowUnit], " (bands)");
+    EXPECT_EQ(sc.picture.display.transverseUnit, " (bands)");
 }
 
 TEST(Graphs, DistortedShapeHangsBelowTheLineAndSlopeRisesAbove) {
-    Scene sc;
-    for (int i = 200; i <= 352; ++i) sc.model.editorProfile[i] = (i - 200) * 0.2;  // deeper towards the centre
+    TestPicture sc;
+    for (int i = 200; i <= 352; ++i) sc.shape.profile[i] = (i - 200) * 0.2;  // deeper towards the centre
     sc.controls.surface = kSurfaceDistorted;
-    recompute(sc.sim);
+    sc.recompute();
     EXPECT_EQ(sc.canvas.pixel(411, 620), kRed);  // centre sample at +20
     EXPECT_EQ(sc.canvas.pixel(409, 620), kRed);
     EXPECT_EQ(sc.canvas.pixel(685, 600), kRed);  // the edge sample at 0
@@ -64,131 +64,130 @@ TEST(Graphs, DistortedShapeHangsBelowTheLineAndSlopeRisesAbove) {
     // A negative zone height turns the height graph over; the slope magnitude stays.
     const QImage before = sc.canvas.image().copy();
     sc.controls.parameters[kRowZoneHeight] = "-0.5";
-    recompute(sc.sim);
+    sc.recompute();
     EXPECT_EQ(sc.canvas.pixel(411, 580), kRed);
     EXPECT_EQ(testing::firstDifference(before.copy(0, 640, 800, 60), sc.canvas.image().copy(0, 640, 800, 60)), "");
 }
 
 TEST(Graphs, FlatProfileWithDistortedSurfaceLooksLikeThePureConic) {
-    Scene pure, flat;
+    TestPicture pure, flat;
     flat.controls.surface = kSurfaceDistorted;
-    recompute(pure.sim);
-    recompute(flat.sim);
+    pure.recompute();
+    flat.recompute();
     EXPECT_EQ(testing::firstDifference(pure.canvas.image(), flat.canvas.image()), "");
-    EXPECT_TRUE(flat.model.useDistortedSurface);
+    EXPECT_TRUE(flat.mirror().distorted());
 }
 
 TEST(Readouts, TextsOfTheDefaultMirrorAndOthers) {
-    Scene sc;
-    recompute(sc.sim);
-    drawConicReadout(sc.sim);
+    TestPicture sc;
+    sc.recompute();
+    drawConicReadout(sc.sim, sc.scene());
     EXPECT_EQ(conicReadoutText(sc.sim.conicDeviation), "Conic dev. = -2.841 Wave");
-    EXPECT_EQ(focalRatioText(sc.model), "F:5.000");
+    EXPECT_EQ(focalRatioText(sc.mirror()), "F:5.000");
     EXPECT_GT(countColour(sc.canvas.image(), kBlack, 590, 10, 800, 24), 30);
     EXPECT_GT(countColour(sc.canvas.image(), kBlack, 640, 25, 700, 40), 10);
 
     sc.controls.parameters[kRowConic] = "0";
-    recompute(sc.sim);
-    drawConicReadout(sc.sim);
+    sc.recompute();
+    drawConicReadout(sc.sim, sc.scene());
     EXPECT_EQ(conicReadoutText(sc.sim.conicDeviation), "Conic dev. = 0.000 Wave");
     sc.controls.parameters[kRowConic] = "0.5";
-    recompute(sc.sim);
-    drawConicReadout(sc.sim);
+    sc.recompute();
+    drawConicReadout(sc.sim, sc.scene());
     EXPECT_GT(sc.sim.conicDeviation, 0);
 }
 
 TEST(Readouts, TransverseUnitFollowsTheTest) {
-    Scene sc;
+    TestPicture sc;
     const std::pair<int, const char*> cases[] = {
         {kTestWire, "(wire  W)"}, {kTestFoucault, "    "}, {kTestRonchi, " (bands)"}};
     for (const auto& [test, unit] : cases) {
         sc.controls.test = test;
-        recompute(sc.sim);
-        EXPECT_EQ(sc.controls.move[kMoveRowUnit], unit);
+        sc.recompute();
+        EXPECT_EQ(sc.picture.display.transverseUnit, unit);
     }
 }
 
 TEST(Recompute, BrightenBeforeAnyClickDrawsOnSilver) {
-    Scene sc;
-    brightenPicture(sc.sim);
+    TestPicture sc;
+    brightenPicture(sc.drawing, sc.read());
     EXPECT_EQ(countColour(sc.canvas.image(), kBlack, 0, 0, 800, 575), 0);
     EXPECT_GT(countColour(sc.canvas.image(), kRed, 0, 0, 800, 575), 20000);
     EXPECT_EQ(sc.canvas.pixel(410, 300) == kRed || sc.canvas.pixel(410, 300) == kSilver, true);
 }
 
 TEST(Recompute, BrightenAddsPointsOfTheNewSettingsOnTheOldPicture) {
-    Scene sc;
+    TestPicture sc;
     clearDrawingArea(sc.canvas);
-    drawMirrorDisk(sc.canvas, sc.model);
-    recompute(sc.sim);
-    shadowgramPass(sc.sim);
+    drawMirrorDisk(sc.canvas);
+    sc.recompute();
+    sc.pass();
     const int before = countColour(sc.canvas.image(), kRed, 0, 0, 800, 575);
     sc.controls.parameters[kRowConic] = "0";
-    brightenPicture(sc.sim);
+    brightenPicture(sc.drawing, sc.read());
     const int after = countColour(sc.canvas.image(), kRed, 0, 0, 800, 575);
     EXPECT_GT(after, before);
-    EXPECT_EQ(sc.model.conicConstant, 0);
+    EXPECT_EQ(sc.mirror().conicConstant, 0);
 }
 
 TEST(Recompute, CentresWithFoucaultOnlyRedrawsTheGraphs) {
-    Scene sc;
+    TestPicture sc;
     sc.controls.test = kTestFoucault;
-    drawCentreLines(sc.sim);
+    drawCentreLines(sc.drawing, sc.read());
     EXPECT_EQ(countColour(sc.canvas.image(), kRed, 0, 0, 800, 575), 0);
     EXPECT_EQ(countColour(sc.canvas.image(), kBlue), 550);
     EXPECT_EQ(sc.sim.random.seed(), 0u);
 
-    Scene ronchi;
-    drawCentreLines(ronchi.sim);
+    TestPicture ronchi;
+    drawCentreLines(ronchi.drawing, ronchi.read());
     EXPECT_GT(countColour(ronchi.canvas.image(), kRed, 0, 0, 800, 575), 500);
 }
 
 TEST(Recompute, InvertNegatesTheCellAndTurnsTheGraphAtOnce) {
-    Scene sc;
-    for (int i = 300; i <= 352; ++i) sc.model.editorProfile[i] = 10;
+    TestPicture sc;
+    for (int i = 300; i <= 352; ++i) sc.shape.profile[i] = 10;
     sc.controls.surface = kSurfaceDistorted;
-    recompute(sc.sim);
+    sc.recompute();
     EXPECT_EQ(sc.canvas.pixel(411, 620), kRed);
-    invertZoneHeight(sc.sim);
+    sc.invert();
     EXPECT_EQ(sc.controls.parameters[kRowZoneHeight], "-0.5");
-    EXPECT_EQ(sc.model.zoneHeight, -0.5);
+    EXPECT_EQ(sc.mirror().zoneHeight, -0.5);
     EXPECT_EQ(sc.canvas.pixel(411, 580), kRed);
     EXPECT_EQ(sc.canvas.pixel(411, 620), kSilver);
-    invertZoneHeight(sc.sim);
+    sc.invert();
     EXPECT_EQ(sc.controls.parameters[kRowZoneHeight], "0.5");
 }
 
-TEST(Recompute, PendingExampleIsAppliedFirst) {
-    Scene sc;
+TEST(Recompute, AnExampleIsPublishedThenDrawn) {
+    TestPicture sc;
     sc.controls.parameters[kRowDiameter] = "150";
-    sc.model.exampleRequest = 4;
-    recompute(sc.sim);
-    EXPECT_EQ(sc.model.exampleRequest, 0);
-    EXPECT_TRUE(sc.model.testFoucault);
-    EXPECT_EQ(sc.model.linesPerMm, 12);
-    EXPECT_EQ(sc.model.mirrorDiameter, 200);
+    applyExample(4, sc.mirror(), sc.setup(), sc.scene().view, sc.controls);
+    sc.recompute();
+    EXPECT_TRUE((sc.setup().test == TestKind::Foucault));
+    EXPECT_EQ(workingLinesPerMm(sc.setup()), 12);
+    EXPECT_EQ(sc.mirror().mirrorDiameter, 200);
     EXPECT_EQ(sc.controls.parameters[kRowDiameter], "200");
-    EXPECT_EQ(sc.controls.move[kMoveRowUnit], "    ");
+    EXPECT_EQ(sc.picture.display.transverseUnit, "    ");
 }
 
 TEST(Recompute, BadCellStopsBeforeTheGraphs) {
-    Scene sc;
+    TestPicture sc;
     sc.controls.parameters[kRowWavelength] = "0.5x";
     try {
-        recompute(sc.sim);
+        sc.recompute();
         FAIL() << "no error";
     } catch (const ActionError& e) {
         EXPECT_EQ(std::string(e.what()), "'0.5x' is not a valid floating point value");
     }
     EXPECT_EQ(countColour(sc.canvas.image(), kRed), 0);
-    EXPECT_EQ(sc.model.zoneHeight, 0.5);
+    EXPECT_EQ(sc.mirror().zoneHeight, 0.5);
 }
 
 TEST(Recompute, ZeroDiameterStopsAfterTheHeightGraph) {
-    Scene sc;
+    TestPicture sc;
     sc.controls.parameters[kRowDiameter] = "0";
     try {
-        recompute(sc.sim);
+        sc.recompute();
         FAIL() << "no error";
     } catch (const ActionError& e) {
         EXPECT_EQ(std::string(e.what()), "Invalid floating point operation");
@@ -198,10 +197,10 @@ TEST(Recompute, ZeroDiameterStopsAfterTheHeightGraph) {
 }
 
 TEST(Recompute, EditorOpenedRedrawsOnceAndClearsTheFlag) {
-    Scene sc;
-    sc.model.editorOpened = true;
-    recompute(sc.sim);
-    EXPECT_FALSE(sc.model.editorOpened);
+    TestPicture sc;
+    sc.picture.state.editorOpened = true;
+    sc.recompute();
+    EXPECT_FALSE(sc.picture.state.editorOpened);
     EXPECT_GT(countColour(sc.canvas.image(), kBlack, 0, 0, 800, 575), 100000);  // a fresh disk
     EXPECT_GT(countColour(sc.canvas.image(), kRed, 0, 0, 800, 575), 10000);   // and one pass
     EXPECT_NE(sc.sim.random.seed(), 0u);

@@ -4,11 +4,11 @@
 // grating's period, and a point source draws what it always drew.
 #include "cell_number.h"
 #include "failure.h"
-#include "model_io.h"
+#include "controls_reading.h"
 #include "picture_checks.h"
 #include "ray_pass.h"
 #include "redraw.h"
-#include "scene.h"
+#include "test_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 namespace sg {
 namespace {
 
-using testing::Scene;
+using testing::TestPicture;
 
 // Points spread evenly at random over the disk, from a generator of the test's own.
 class DiskPoints {
@@ -41,17 +41,14 @@ private:
     std::uint64_t state_ = 12345;
 };
 
-MirrorModel sphereAtItsCentre(int test, double slit, double transverse, double axial = 0) {
-    MirrorModel m;
-    setModelDefaults(m);
-    m.conicConstant = 0;
-    m.exactTrace = true;
-    m.sourceWidth = slit;
-    m.transverseOffset = transverse;
-    m.axialOffset = axial;
-    m.testRonchi = test == kTestRonchi;
-    m.testFoucault = test == kTestFoucault;
-    if (m.testFoucault) m.linesPerMm *= 3;
+Scene sphereAtItsCentre(int test, double slit, double transverse, double axial = 0) {
+    Scene m;
+    m.mirror.conicConstant = 0;
+    m.setup.rayModel = RayModel::Exact;
+    m.setup.slitWidth = slit;
+    m.setup.position.transverseOffset = transverse;
+    m.setup.position.axialOffset = axial;
+    m.setup.test = static_cast<TestKind>(test);
     return m;
 }
 
@@ -62,18 +59,18 @@ struct Shares {
     std::array<double, 8> parts{};
 };
 
-Shares litShares(const MirrorModel& m, int points) {
+Shares litShares(const Scene& m, int points) {
     const RaySetup s = makeRaySetup(m, 1);
     RandomGenerator slit;
-    DiskPoints disk(m.mirrorDiameter / 2);
+    DiskPoints disk(m.mirror.mirrorDiameter / 2);
     std::array<int, 8> lit{}, seen{};
     int allLit = 0;
     for (int i = 0; i < points; ++i) {
         double u, v;
         disk.next(u, v);
-        const int ring = std::min(3, static_cast<int>(4 * std::sqrt(u * u + v * v) / (m.mirrorDiameter / 2)));
+        const int ring = std::min(3, static_cast<int>(4 * std::sqrt(u * u + v * v) / (m.mirror.mirrorDiameter / 2)));
         const int part = 2 * ring + (u < 0 ? 0 : 1);
-        const bool on = exactRayLit(m, s, u, v, sourcePoint(s, slit));
+        const bool on = exactRayLit(s, u, v, sourcePoint(s, slit));
         ++seen[part];
         lit[part] += on;
         allLit += on;
@@ -90,12 +87,12 @@ Shares litShares(const MirrorModel& m, int points) {
 // disk darkens evenly, in proportion.
 TEST(Slit, TheKnifeDarkensASphereEvenly) {
     const double width = 0.2;  // mm
-    const MirrorModel probe = sphereAtItsCentre(kTestFoucault, width, 0);
+    const Scene probe = sphereAtItsCentre(kTestFoucault, width, 0);
     const double w = makeRaySetup(probe, 1).bandWidth;  // the knife's transverse unit, mm
     for (const double across : {-0.5, -0.25, 0.0, 0.25, 0.5}) {
         // The knife at `across` slit widths from the axis: from 100 % lit at
         // -W/2 to 0 % at +W/2.
-        const MirrorModel m = sphereAtItsCentre(kTestFoucault, width, across * width / w);
+        const Scene m = sphereAtItsCentre(kTestFoucault, width, across * width / w);
         const Shares s = litShares(m, 40000);
         const double expected = 0.5 - across;
         EXPECT_NEAR(s.all, expected, 0.015) << "knife at " << across << " of the slit";
@@ -109,9 +106,9 @@ TEST(Slit, TheKnifeDarkensASphereEvenly) {
 // The contrast of the Ronchi bands, from the lit share of points across
 // one row of the mirror, each seen through many points of the slit.
 double bandContrast(double slitInPeriods) {
-    MirrorModel m = sphereAtItsCentre(kTestRonchi, 0, 0, 25);
+    Scene m = sphereAtItsCentre(kTestRonchi, 0, 0, 25);
     const double period = 2 * makeRaySetup(m, 1).bandWidth;
-    m.sourceWidth = slitInPeriods * period;
+    m.setup.slitWidth = slitInPeriods * period;
     const RaySetup s = makeRaySetup(m, 1);
     RandomGenerator slit;
     double brightest = 0, darkest = 1;
@@ -119,7 +116,7 @@ double bandContrast(double slitInPeriods) {
         const double u = -60 + 120.0 * i / 119;
         int lit = 0;
         const int draws = 2500;
-        for (int k = 0; k < draws; ++k) lit += exactRayLit(m, s, u, 1, sourcePoint(s, slit));
+        for (int k = 0; k < draws; ++k) lit += exactRayLit(s, u, 1, sourcePoint(s, slit));
         const double share = static_cast<double>(lit) / draws;
         brightest = std::max(brightest, share);
         darkest = std::min(darkest, share);
@@ -158,7 +155,7 @@ bool todaysExactLit(const RaySetup& s, double u, double v) {
     if (!(square >= 0 && oz > 0 && reach >= 0 && std::isfinite(x) && std::isfinite(y))) return false;
     RayFault fault = RayFault::None;
     const double across = y / s.bandWidth;
-    const bool lit = decideBands(s.bands, false, (s.orientation() == kOrientHorizontal ? y : x) / s.bandWidth,
+    const bool lit = decideBands(s.bands, false, (s.orientation() == Orientation::Horizontal ? y : x) / s.bandWidth,
                                  [across] { return across; }, fault);
     return lit && fault == RayFault::None;
 }
@@ -174,31 +171,31 @@ TEST(Slit, APointSourceDrawsWhatItAlwaysDrew) {
     };
     for (const Case& c : {Case{kTestRonchi, kOrientVertical, -1, 2, false}, Case{kTestFoucault, kOrientVertical, 0, 0.5, true},
                           Case{kTestWire, kOrient2D, -1, -3, false}, Case{kTestRonchi, kOrientHorizontal, -4, 1, true}}) {
-        Scene sc;
+        TestPicture sc;
         sc.controls.exactTrace = true;
         sc.controls.movingSource = c.moving;
         sc.controls.test = c.test;
         sc.controls.orientation = c.orientation;
         sc.controls.parameters[kRowConic] = formatGeneral(c.conic);
-        sc.model.axialOffsetSetting = c.axial;
-        recompute(sc.sim);
-        readOrientation(sc.model, sc.controls);
-        const RaySetup s = makeRaySetup(sc.model, 1);
-        DiskPoints disk(sc.model.mirrorDiameter / 2);
+        sc.position().axialOffset = c.axial;
+        sc.recompute();
+        sc.setup().orientation = orientationFrom(sc.read(), sc.setup().orientation);
+        const RaySetup s = makeRaySetup(sc.scene(), 1);
+        DiskPoints disk(sc.mirror().mirrorDiameter / 2);
         for (int i = 0; i < 20000; ++i) {
             double u, v;
             disk.next(u, v);
-            ASSERT_EQ(exactRayLit(sc.model, s, u, v), todaysExactLit(s, u, v)) << u << ", " << v;
+            ASSERT_EQ(exactRayLit(s, u, v), todaysExactLit(s, u, v)) << u << ", " << v;
         }
         // A whole pass: the points of today's decision, and the generator's state after 2 draws a point.
-        Scene reference;
-        shadowgramPass(sc.sim);
+        TestPicture reference;
+        sc.pass();
         RandomGenerator draws;
-        for (int i = 0; i < sc.model.rayCount; ++i) {
-            const double u = draws.coordinate(sc.model.mirrorDiameter), v = draws.coordinate(sc.model.mirrorDiameter);
-            if (std::sqrt(u * u + v * v) > sc.model.mirrorDiameter / 2 || !todaysExactLit(s, u, v)) continue;
-            reference.canvas.setPixel(truncToInt(2 * (fdiv(275 * u, sc.model.mirrorDiameter) + 205)),
-                                      truncToInt(fdiv(550 * v, sc.model.mirrorDiameter) + 300), sc.model.palette.rayColour);
+        for (int i = 0; i < sc.sim.rayCount; ++i) {
+            const double u = draws.coordinate(sc.mirror().mirrorDiameter), v = draws.coordinate(sc.mirror().mirrorDiameter);
+            if (std::sqrt(u * u + v * v) > sc.mirror().mirrorDiameter / 2 || !todaysExactLit(s, u, v)) continue;
+            reference.canvas.setPixel(truncToInt(2 * (fdiv(275 * u, sc.mirror().mirrorDiameter) + 205)),
+                                      truncToInt(fdiv(550 * v, sc.mirror().mirrorDiameter) + 300), kPalette.rayColour);
         }
         EXPECT_EQ(testing::firstDifference(sc.canvas.image().copy(135, 25, 551, 551),
                                            reference.canvas.image().copy(135, 25, 551, 551)),
@@ -211,26 +208,26 @@ TEST(Slit, APointSourceDrawsWhatItAlwaysDrew) {
 // A slit in a whole pass: the centre-line pass takes it too, and the slit's
 // generator runs once a point of the aperture.
 TEST(Slit, EveryPassTakesTheSlit) {
-    Scene sc;
+    TestPicture sc;
     sc.controls.exactTrace = true;
     sc.controls.sourceWidth = "0.2";
-    sc.model.axialOffsetSetting = 4;
-    recompute(sc.sim);
-    EXPECT_EQ(sc.model.sourceWidth, 0.2);
-    shadowgramPass(sc.sim);
+    sc.position().axialOffset = 4;
+    sc.recompute();
+    EXPECT_EQ(sc.setup().slitWidth, 0.2);
+    sc.pass();
     EXPECT_NE(sc.sim.slitRandom.seed(), 0u);
     const std::uint32_t afterNormal = sc.sim.slitRandom.seed();
-    centresPass(sc.sim);
+    sc.centres();
     EXPECT_NE(sc.sim.slitRandom.seed(), afterNormal);
 
     // Without the exact trace the slit is not read, and a negative one is refused with it.
-    Scene series;
+    TestPicture series;
     series.controls.sourceWidth = "-1";
-    recompute(series.sim);
-    EXPECT_EQ(series.model.sourceWidth, 0);
+    series.recompute();
+    EXPECT_EQ(series.setup().slitWidth, 0);
     series.controls.exactTrace = true;
     try {
-        recompute(series.sim);
+        series.recompute();
         ADD_FAILURE() << "a negative slit was taken";
     } catch (const ActionError& e) {
         EXPECT_EQ(std::string(e.what()), kNegativeSlitMessage);

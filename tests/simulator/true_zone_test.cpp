@@ -6,7 +6,7 @@
 #include "picture_checks.h"
 #include "ray_pass.h"
 #include "redraw.h"
-#include "scene.h"
+#include "test_picture.h"
 #include "surface_analysis.h"
 #include "surface_editor.h"
 
@@ -18,13 +18,13 @@
 namespace sg {
 namespace {
 
-using testing::Scene;
+using testing::TestPicture;
 
 // Knot heights (editor pixels, positive below the zero line) that make the
 // editor's spline the parabola p(x) = depth (x - 22)^2 on knots 2..43: the
 // first and last knots are chosen so that the clamped ends (level at knots
 // 1 and 44) join the parabola with its value, slope and curvature.
-void parabolicKnots(MirrorModel& m, double depth) {
+void parabolicKnots(EditorShape& m, double depth) {
     auto p = [depth](double x) { return depth * (x - 22) * (x - 22); };
     auto slope = [depth](double x) { return 2 * depth * (x - 22); };
     const double curvature = 2 * depth;
@@ -43,20 +43,20 @@ void parabolicKnots(MirrorModel& m, double depth) {
 
 // The edges of the bands along the horizontal diameter (mm from the centre),
 // found by bisection between sample points whose decisions differ.
-std::vector<double> bandEdges(const MirrorModel& m, const RaySetup& s) {
-    const double a = m.mirrorDiameter / 2;
+std::vector<double> bandEdges(double diameter, const RaySetup& s) {
+    const double a = diameter / 2;
     std::vector<double> edges;
     const int steps = 4000;
     double previousU = -a * 0.999;
-    bool previous = exactRayLit(m, s, previousU, 0.5);
+    bool previous = exactRayLit(s, previousU, 0.5);
     for (int i = 1; i <= steps; ++i) {
         const double u = -a * 0.999 + 2 * a * 0.999 * i / steps;
-        const bool lit = exactRayLit(m, s, u, 0.5);
+        const bool lit = exactRayLit(s, u, 0.5);
         if (lit != previous) {
             double lo = previousU, hi = u;
             for (int k = 0; k < 60; ++k) {
                 const double mid = (lo + hi) / 2;
-                (exactRayLit(m, s, mid, 0.5) == previous ? lo : hi) = mid;
+                (exactRayLit(s, mid, 0.5) == previous ? lo : hi) = mid;
             }
             edges.push_back((lo + hi) / 2);
         }
@@ -66,14 +66,24 @@ std::vector<double> bandEdges(const MirrorModel& m, const RaySetup& s) {
     return edges;
 }
 
-MirrorModel exactModel(double radius, double conic, double axial) {
-    MirrorModel m;
-    setModelDefaults(m);
-    m.radiusOfCurvature = radius;
-    m.conicConstant = conic;
-    m.axialOffset = axial;
-    m.exactTrace = true;
-    m.linesPerMm = 10;
+// A scene traced exactly, with the drawn shape it draws on the distorted surface.
+struct Zoned {
+    Scene scene;
+    EditorShape shape;
+    RaySetup setup() {
+        takeDrawnZone(scene, shape);
+        return makeRaySetup(scene, 1);
+    }
+    double diameter() const { return scene.mirror.mirrorDiameter; }
+};
+
+Zoned exactModel(double radius, double conic, double axial) {
+    Zoned m;
+    m.scene.mirror.radiusOfCurvature = radius;
+    m.scene.mirror.conicConstant = conic;
+    m.scene.setup.position.axialOffset = axial;
+    m.scene.setup.rayModel = RayModel::Exact;
+    m.scene.setup.linesPerMm = 10;
     return m;
 }
 
@@ -85,36 +95,36 @@ TEST(TrueZone, AParabolicZoneOnASphereIsTheSphereOfTheChangedRadius) {
     // for these depths and planes moves no edge by half a pixel.)
     for (const double waves : {1.0, -2.0, 3.0}) {
         for (const double axial : {-10.0, 8.0}) {
-            MirrorModel zoned = exactModel(2000, 0, axial);
-            parabolicKnots(zoned, 1.0);  // a hollow deepest at the rim
-            zoned.zoneHeight = waves;
-            zoned.invertDeviation = waves < 0;
-            zoned.useDistortedSurface = true;
-            const RaySetup zonedSetup = makeRaySetup(zoned, 1);
+            Zoned zoned = exactModel(2000, 0, axial);
+            parabolicKnots(zoned.shape, 1.0);  // a hollow deepest at the rim
+            zoned.scene.mirror.zoneHeight = waves;
+            zoned.scene.mirror.invertDeviation = waves < 0;
+            zoned.scene.mirror.deviation = SurfaceDeviation::Drawn;
+            const RaySetup zonedSetup = zoned.setup();
             ASSERT_FALSE(zonedSetup.zone.flat);
             // The rim falls by |waves| wavelengths, turned over for a negative zone.
-            const double rimDrop = waves * zoned.wavelength / 1000;
-            const double a = zoned.mirrorDiameter / 2;
+            const double rimDrop = waves * zoned.scene.setup.wavelength / 1000;
+            const double a = zoned.diameter() / 2;
             EXPECT_NEAR(zoneAt(zonedSetup.zone, a).sag, -rimDrop, 1e-12);
             // r^2 / 2R' = r^2 / 2R - rimDrop r^2 / a^2.
             const double newRadius = 1 / (1 / 2000.0 - 2 * rimDrop / (a * a));
             // The same source and plane: the zoned mirror's source stands at
             // 2000 mm, not at the new sphere's centre.
-            const MirrorModel sphere = exactModel(newRadius, 0, axial + 2000 - newRadius);
-            RaySetup sphereSetup = makeRaySetup(sphere, 1);
+            Zoned sphere = exactModel(newRadius, 0, axial + 2000 - newRadius);
+            RaySetup sphereSetup = sphere.setup();
             sphereSetup.sourceZ = zonedSetup.sourceZ;
             ASSERT_DOUBLE_EQ(sphereSetup.planeZ, zonedSetup.planeZ);
-            const std::vector<double> expected = bandEdges(sphere, sphereSetup);
-            const std::vector<double> got = bandEdges(zoned, zonedSetup);
+            const std::vector<double> expected = bandEdges(sphere.diameter(), sphereSetup);
+            const std::vector<double> got = bandEdges(zoned.diameter(), zonedSetup);
             ASSERT_GE(expected.size(), 4u) << waves << " waves at " << axial;
             ASSERT_EQ(got.size(), expected.size()) << waves << " waves at " << axial;
-            const double pixelsPerMm = 550 / zoned.mirrorDiameter;
+            const double pixelsPerMm = 550 / zoned.diameter();
             for (std::size_t i = 0; i < got.size(); ++i)
                 EXPECT_NEAR(got[i] * pixelsPerMm, expected[i] * pixelsPerMm, 0.5)
                     << "edge " << i << ", " << waves << " waves at " << axial << " mm";
             // And the zone does move the edges: a test that could see it.
-            const MirrorModel plain = exactModel(2000, 0, axial);
-            const std::vector<double> unmoved = bandEdges(plain, makeRaySetup(plain, 1));
+            Zoned plain = exactModel(2000, 0, axial);
+            const std::vector<double> unmoved = bandEdges(plain.diameter(), plain.setup());
             double largest = 0;
             for (std::size_t i = 0; i < std::min(unmoved.size(), got.size()); ++i)
                 largest = std::max(largest, std::fabs(unmoved[i] - got[i]) * pixelsPerMm);
@@ -132,36 +142,34 @@ TEST(TrueZone, AtTheKnotsTheSurfaceIsTheAnalysis) {
     };
     for (const Case& c : {Case{0.5, 0.55, false}, Case{-0.5, 0.55, true}, Case{2.0, 0.633, false},
                           Case{0.5, 0.55, true}}) {
-        MirrorModel m;
-        setModelDefaults(m);
+        Mirror m;
+        EditorShape drawn;
         const double shape[] = {0, 5, 0, -10, -30, -60, -45, -20, 0, 10, 25, 40, 30, 10, -5, -5, 0, 0, 2, 0, 0, 0, 0};
-        for (int k = 0; k <= 22; ++k) m.knotHeight[k] = m.knotHeight[44 - k] = shape[k];
+        for (int k = 0; k <= 22; ++k) drawn.knotHeight[k] = drawn.knotHeight[44 - k] = shape[k];
         m.zoneHeight = c.zoneHeight;
-        m.wavelength = c.wavelength;
         m.invertDeviation = c.invert;
-        m.pvError = c.zoneHeight;
-        const DrawnZone zone = makeDrawnZone(m);
+        const DrawnZone zone = makeDrawnZone(m, c.wavelength, drawn);
 
-        PlainControls controls;
-        controls.parameters[kRowZoneHeight] = formatGeneral(c.zoneHeight);
-        controls.parameters[kRowWavelength] = formatGeneral(c.wavelength);
-        AnalysisWorkspace w;
-        MirrorModel analysed = m;
-        sampleSurface(analysed, controls, w);
+        AnalysisInput in;
+        in.zoneHeight = c.zoneHeight;
+        in.wavelength = c.wavelength;
+        in.invertDeviation = c.invert;
+        in.knotHeight = drawn.knotHeight;
+        const AnalysisFigures w = analyseSurface(in);
         for (int j = 20; j < kAnalysisSamples; ++j) {
             const double r = w.sampleX[j];
-            EXPECT_NEAR(zoneAt(zone, r).sag, w.deviationSample[j], 1e-14)
+            EXPECT_NEAR(zoneAt(zone, r).sag, w.deviation[j], 1e-14)
                 << "knot " << j + 2 << ", zone " << c.zoneHeight << (c.invert ? " inverted" : "");
         }
     }
 }
 
-// What the model holds for a zone height of 0 (1E-7), or a flat drawing,
+// What the grid reads for a zone height of 0 (1E-7), or a flat drawing,
 // draws the pure conic pixel for pixel; the wavelength scales the zone as
 // the zone height does; and the zone shows in "2 D" too.
 TEST(TrueZone, ZeroZoneWavelengthAndTwoD) {
     auto picture = [](const char* zone, const char* wavelength, int orientation, bool distorted, bool flat) {
-        Scene sc;
+        TestPicture sc;
         sc.controls.exactTrace = true;
         sc.controls.test = kTestRonchi;
         sc.controls.orientation = orientation;
@@ -169,14 +177,13 @@ TEST(TrueZone, ZeroZoneWavelengthAndTwoD) {
         sc.controls.parameters[kRowWavelength] = wavelength;
         sc.controls.parameters[kRowLinesPerMm] = "8";
         sc.controls.surface = distorted ? kSurfaceDistorted : kSurfacePure;
-        resetZonalDeviation(sc.model);
         if (!flat)
-            for (int k = 12; k <= 16; ++k) sc.model.knotHeight[k] = sc.model.knotHeight[44 - k] = -40;
+            for (int k = 12; k <= 16; ++k) sc.shape.knotHeight[k] = sc.shape.knotHeight[44 - k] = -40;
         EditorState editor;
-        fitEditorProfile(sc.model, editor);
-        sc.model.axialOffsetSetting = 1.5;
-        recompute(sc.sim);
-        shadowgramPass(sc.sim);
+        fitEditorProfile(sc.shape, editor);
+        sc.position().axialOffset = 1.5;
+        sc.recompute();
+        sc.pass();
         return sc.canvas.image().copy(135, 25, 551, 551);
     };
     const QImage pure = picture("0.5", "0.55", kOrientVertical, false, false);

@@ -98,12 +98,12 @@ public:
 
     // What must hold after every event.
     void check(int event) {
-        const MirrorModel& m = app_.model();
-        ASSERT_EQ(m.testWire + m.testRonchi + m.testFoucault, 1) << "event " << event;
-        ASSERT_EQ(m.orientVertical + m.orientHorizontal + m.orient2D, 1) << "event " << event;
-        for (int k = 0; k < kKnotCount; ++k) ASSERT_TRUE(std::isfinite(m.knotHeight[k])) << "knot " << k;
+        const Scene& m = app_.mainWindow().scene();
+        ASSERT_LE(static_cast<int>(m.setup.test), 2) << "event " << event;
+        ASSERT_LE(static_cast<int>(m.setup.orientation), 2) << "event " << event;
+        for (int k = 0; k < kKnotCount; ++k) ASSERT_TRUE(std::isfinite(app_.shape().knotHeight[k])) << "knot " << k;
         ASSERT_TRUE(std::isfinite(app_.mainWindow().simulator().conicDeviation)) << "event " << event;
-        ASSERT_TRUE(std::isfinite(m.transverseOffset)) << "event " << event;
+        ASSERT_TRUE(std::isfinite(m.setup.position.transverseOffset)) << "event " << event;
         for (QWidget* w : app_.windows()) {
             for (QLabel* l : w->findChildren<QLabel*>()) ASSERT_FALSE(nonFinite(l->text())) << l->text().toStdString();
             for (QTableWidget* g : w->findChildren<QTableWidget*>())

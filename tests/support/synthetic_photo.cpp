@@ -19,23 +19,21 @@ namespace {
 class Decision {
 public:
     explicit Decision(const PhotoTruth& t) {
-        setModelDefaults(m_);
-        MirrorModel fitted;
-        setModelDefaults(fitted);
-        applyToModel(t.mirror, t.zone, t.parameters, BandAxis::Vertical, fitted);
-        m_ = fitted;
+        EditorShape shape;
+        applyToSetup(t.mirror, t.zone, t.parameters, BandAxis::Vertical, m_.mirror, m_.setup, shape);
+        takeDrawnZone(m_, shape);
         setup_ = makeRaySetup(m_, 1);
-        aperture_ = m_.mirrorDiameter / 2;
+        aperture_ = m_.mirror.mirrorDiameter / 2;
     }
     // 0 outside the mirror, 1 dark, 2 lit.
     int at(double u, double v) const {
         if (u * u + v * v > aperture_ * aperture_) return 0;
-        const bool lit = m_.exactTrace ? exactRayLit(m_, setup_, u, v) : normalRayLit(m_, setup_, u, v);
+        const bool lit = m_.setup.exact() ? exactRayLit(setup_, u, v) : normalRayLit(setup_, u, v);
         return lit ? 2 : 1;
     }
 
 private:
-    MirrorModel m_;
+    Scene m_;
     RaySetup setup_;
     double aperture_ = 0;
 };

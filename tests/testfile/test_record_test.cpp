@@ -3,7 +3,7 @@
 // way between model, controls and record, and files that must be refused.
 #include "failure.h"
 #include "file_size_limit.h"
-#include "model_io.h"
+#include "controls_reading.h"
 #include "setup_transfer.h"
 #include "test_record.h"
 
@@ -52,15 +52,35 @@ std::string expectFileError(const std::function<void()>& f) {
     return {};
 }
 
+// The picture's set-up: what the main window last drew.
+struct Shown {
+    Mirror mirror;
+    TestSetup setup;
+};
+
+// What a drawing with these controls leaves.
+Shown drawnWith(const PlainControls& c) {
+    Shown s;
+    const ControlsReading r = readControls(c);
+    readSetup(r, s.mirror, s.setup);
+    s.setup.orientation = orientationFrom(r, s.setup.orientation);
+    return s;
+}
+
+SetupRecord store(const Shown& s, const PlainControls& c, const NotesLines& notes) {
+    return storeSetupInRecord(readControls(c), s.mirror, s.setup, notes);
+}
+
+void apply(const SetupRecord& r, ModelControls& c, NotesLines* notes = nullptr) {
+    applySetupRecord(r, ViewOptions{}, DevicePosition{}.maxMove, c, notes);
+}
+
 TEST(TestRecord, DefaultsAfterOneDrawingByteForByte) {
-    MirrorModel m;
-    setModelDefaults(m);
     PlainControls c;
     PlainNotes notes;
     for (int i = 0; i < 10; ++i) notes.lines.push_back("");
-    readModelFromControls(m, c);  // what the first drawing's recompute leaves: "Odd" unchecked
-    readOrientation(m, c);
-    const TestRecordBytes b = encodeTestRecord(storeSetupInRecord(m, c, notes));
+    const Shown m = drawnWith(c);  // what the first drawing leaves: "Odd" unchecked
+    const TestRecordBytes b = encodeTestRecord(store(m, c, notes));
     EXPECT_EQ(doubleAt(b, 0), 4.0);
     EXPECT_EQ(doubleAt(b, 8), 0.0);
     const std::pair<int, int> flags[] = {{16, 1}, {17, 0}, {19, 1}, {20, 0}, {56, 0}, {57, 1}, {58, 0}};
@@ -76,10 +96,9 @@ TEST(TestRecord, DefaultsAfterOneDrawingByteForByte) {
     for (int offset = 100; offset < kTestRecordSize; ++offset) EXPECT_EQ(b[offset], 0) << offset;
 
     // Before any drawing the parity is what "Odd" shows too, and a zone height of 0 is stored as 1e-7.
-    MirrorModel fresh;
-    setModelDefaults(fresh);
+    const Shown fresh;
     c.parameters[kRowZoneHeight] = "0";
-    const TestRecordBytes before = encodeTestRecord(storeSetupInRecord(fresh, c, notes));
+    const TestRecordBytes before = encodeTestRecord(store(fresh, c, notes));
     EXPECT_EQ(before[16], 1);
     EXPECT_EQ(doubleAt(before, 92), 1e-7);
 }
@@ -99,18 +118,15 @@ TEST(TestRecord, StoresWhatTheControlsShowAndTheEnteredRuling) {
         {kTestWire, kOrientVertical, false, true, false, false, true, false, false, false},  // no parity for Wire
     };
     for (const Case& t : cases) {
-        MirrorModel m;
-        setModelDefaults(m);
         PlainControls c;
         PlainNotes notes;
         c.test = kTestWire;
-        readModelFromControls(m, c);  // the drawing: Wire, ruling tripled, parity 0
-        readOrientation(m, c);
-        ASSERT_EQ(m.linesPerMm, 12);
+        const Shown m = drawnWith(c);  // the drawing: Wire, ruling tripled, parity 0
+        ASSERT_EQ(workingLinesPerMm(m.setup), 12);
         c.test = t.test;  // chosen afterwards, not drawn
         c.orientation = t.orientation;
         c.odd = t.odd;
-        const SetupRecord r = storeSetupInRecord(m, c, notes);
+        const SetupRecord r = store(m, c, notes);
         EXPECT_EQ(r.linesPerMm, 4);
         EXPECT_EQ(r.testWire, t.wire) << t.test;
         EXPECT_EQ(r.testRonchi, t.ronchi) << t.test;
@@ -119,11 +135,11 @@ TEST(TestRecord, StoresWhatTheControlsShowAndTheEnteredRuling) {
         EXPECT_EQ(r.orientHorizontal, t.horizontal) << t.orientation;
         EXPECT_EQ(r.orient2D, t.twoD) << t.orientation;
         EXPECT_EQ(r.evenLines, t.evenLines) << t.test << t.odd;
-        EXPECT_TRUE(m.testWire) << "the model keeps the last drawing's test";
+        EXPECT_EQ(m.setup.test, TestKind::Wire) << "the picture keeps the last drawing's test";
 
         // Applied again, the controls show what was saved.
         PlainControls back;
-        applySetupRecord(r, m, back, &notes);
+        apply(r, back, &notes);
         EXPECT_EQ(back.test, t.test);
         EXPECT_EQ(back.orientation, t.orientation);
         EXPECT_EQ(back.odd, t.test != kTestRonchi || t.odd);
@@ -145,11 +161,10 @@ TEST(TestRecord, LastSetFlagWinsAndNoneLeavesTheChoice) {
         r.orientVertical = t.wire;
         r.orientHorizontal = t.ronchi;
         r.orient2D = t.foucault;
-        MirrorModel m;
         PlainControls c;
         c.test = kTestRonchi;
         c.orientation = kOrientHorizontal;
-        applySetupRecord(r, m, c, nullptr);
+        apply(r, c);
         EXPECT_EQ(c.test, t.expected) << t.wire << t.ronchi << t.foucault;
         const int orientation = t.foucault ? kOrient2D : t.ronchi ? kOrientHorizontal : t.wire ? kOrientVertical
                                                                                                 : kOrientHorizontal;
@@ -168,27 +183,23 @@ TEST(TestRecord, ApplyKeepsWhatTheFileDoesNotHold) {
     r.radiusOfCurvature = 1200;
     r.zoneHeight = -0.25;
     r.testRonchi = r.orientVertical = true;
-    MirrorModel m;
-    setModelDefaults(m);
-    m.axialOffsetSetting = -1.5;
-    m.axialMarkerY = 250;
-    m.transverseOffset = 0.75;
-    m.maxMove = 5;
-    m.showGrid = true;
+    ViewOptions view;
+    view.showGrid = true;
     PlainControls c;
-    c.grid = true;
+    c.grid = false;
     c.surface = kSurfaceDistorted;
-    applySetupRecord(r, m, c, nullptr);
+    applySetupRecord(r, view, 5, c, nullptr);
     EXPECT_EQ(c.parameters, (std::array<std::string, 7>{"150", "1200", "0", "10", "40", "-0.25", "0.6328"}));
-    EXPECT_EQ(m.axialOffset, 3.5);
-    EXPECT_EQ(m.axialOffsetSetting, -1.5);  // the grating stays where the marker stands
-    EXPECT_EQ(m.axialMarkerY, 250);
-    EXPECT_EQ(m.transverseOffset, 0.75);
-    EXPECT_EQ(c.move[kMoveRowValue], "5");
+    EXPECT_EQ(c.move[kMoveRowValue], "5");  // the maximum movement and "Grid" as the window has them
     EXPECT_TRUE(c.grid);
     EXPECT_EQ(c.surface, kSurfaceDistorted);
-    readModelFromControls(m, c);
-    EXPECT_EQ(m.axialOffset, -1.5);
+    // The grating goes where the caller draws the record: nothing in the
+    // controls says where it stands.
+    Shown m;
+    m.setup.position.axialOffset = -1.5;
+    const ControlsReading read = readControls(c);
+    readSetup(read, m.mirror, m.setup);
+    EXPECT_EQ(m.setup.position.axialOffset, -1.5);
 }
 
 TEST(TestRecord, RoundTripAndRefusals) {
@@ -232,10 +243,9 @@ TEST(TestRecord, TheTesterTheRayModelAndTheSlitAreKept) {
     shown.movingSource = true;
     shown.exactTrace = true;
     shown.sourceWidth = "0.125";
-    MirrorModel m;
-    setModelDefaults(m);
+    const Shown m;
     PlainNotes notes;
-    const SetupRecord r = storeSetupInRecord(m, shown, notes);
+    const SetupRecord r = store(m, shown, notes);
     const TestRecordBytes b = encodeTestRecord(r);
     EXPECT_EQ(b[21], 1);
     EXPECT_EQ(b[22], 1);
@@ -244,7 +254,7 @@ TEST(TestRecord, TheTesterTheRayModelAndTheSlitAreKept) {
     for (int offset = 40; offset < 56; ++offset) EXPECT_EQ(b[offset], 0) << offset;
 
     PlainControls back;
-    applySetupRecord(decodeTestRecord(b), m, back, nullptr);
+    apply(decodeTestRecord(b), back);
     EXPECT_TRUE(back.movingSource);
     EXPECT_TRUE(back.exactTrace);
     EXPECT_EQ(back.sourceWidth, "0.125");
@@ -253,7 +263,7 @@ TEST(TestRecord, TheTesterTheRayModelAndTheSlitAreKept) {
     TestRecordBytes older = b;
     older[21] = older[22] = 0;
     for (int i = 32; i < 40; ++i) older[i] = 0;
-    applySetupRecord(decodeTestRecord(older), m, back, nullptr);
+    apply(decodeTestRecord(older), back);
     EXPECT_FALSE(back.movingSource);
     EXPECT_FALSE(back.exactTrace);
     EXPECT_EQ(back.sourceWidth, "0");
@@ -261,12 +271,12 @@ TEST(TestRecord, TheTesterTheRayModelAndTheSlitAreKept) {
     // Without the exact trace the slit does not count, and is kept as none.
     shown.exactTrace = false;
     shown.sourceWidth = "junk";
-    EXPECT_EQ(storeSetupInRecord(m, shown, notes).slitWidth, 0);
+    EXPECT_EQ(store(m, shown, notes).slitWidth, 0);
     // With it, a bad width stops the save as a bad cell does.
     shown.exactTrace = true;
-    EXPECT_THROW(storeSetupInRecord(m, shown, notes), ActionError);
+    EXPECT_THROW(store(m, shown, notes), ActionError);
     shown.sourceWidth = "-0.1";
-    EXPECT_THROW(storeSetupInRecord(m, shown, notes), ActionError);
+    EXPECT_THROW(store(m, shown, notes), ActionError);
 }
 
 TEST(TestRecordNotes, WindowsCodePageOneBytePerCharacter) {
@@ -286,16 +296,16 @@ TEST(TestRecordNotes, WindowsCodePageOneBytePerCharacter) {
 TEST(TestRecordNotes, LinesOneToTenAllComeBack) {
     PlainNotes notes;
     for (int i = 1; i <= 11; ++i) notes.lines.push_back(QString("line %1").arg(i));
-    MirrorModel m;
+    const Shown m;
     PlainControls c;
-    const SetupRecord r = storeSetupInRecord(m, c, notes);
+    const SetupRecord r = store(m, c, notes);
     EXPECT_EQ(r.notes[0], "line 1");
     EXPECT_EQ(r.notes[9], "line 10");  // the eleventh note line is never saved
 
     // A box with fewer lines gets all ten back, under its own header.
     PlainNotes shorter;
     shorter.lines = {"my header", "a", "b", "c"};
-    applySetupRecord(r, m, c, &shorter);
+    apply(r, c, &shorter);
     ASSERT_EQ(shorter.lines.size(), 11u);
     EXPECT_EQ(shorter.lines[0], "my header");
     for (int k = 1; k <= 10; ++k) EXPECT_EQ(shorter.lines[k], QString("line %1").arg(k));
@@ -303,19 +313,19 @@ TEST(TestRecordNotes, LinesOneToTenAllComeBack) {
     // A cleared box gets its header back too.
     PlainNotes cleared;
     cleared.lines = {""};
-    applySetupRecord(r, m, c, &cleared);
+    apply(r, c, &cleared);
     ASSERT_EQ(cleared.lines.size(), 11u);
     EXPECT_EQ(cleared.lines[0], kNotesHeader);
     EXPECT_EQ(cleared.lines[10], "line 10");
 
     PlainNotes fewer;  // only the header: no note to save
-    EXPECT_EQ(storeSetupInRecord(m, c, fewer).notes, (std::array<std::string, 10>{}));
+    EXPECT_EQ(store(m, c, fewer).notes, (std::array<std::string, 10>{}));
 
     // Notes longer than a record holds are named, by their number.
     PlainNotes longOnes;
     longOnes.lines = {"h", QString(255, 'a'), QString(256, 'b'), "c", QString(300, 'd')};
     EXPECT_EQ(notesTooLong(longOnes), (std::vector<int>{2, 4}));
-    EXPECT_EQ(storeSetupInRecord(m, c, longOnes).notes[1], std::string(255, 'b'));
+    EXPECT_EQ(store(m, c, longOnes).notes[1], std::string(255, 'b'));
 }
 
 TEST(TestFile, WriteReadAndAFailedSaveLeavesTheEarlierFile) {

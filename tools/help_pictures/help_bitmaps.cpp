@@ -5,6 +5,7 @@
 
 #include "pictures.h"
 
+#include "offscreen_picture.h"
 #include "positioning.h"
 
 #include <string>
@@ -13,25 +14,14 @@ namespace hp {
 
 namespace {
 
-class NoReadout : public sg::PositionDisplay {
-public:
-    void setAxialReadout(const std::string&) override {}
-    void showWarning(const std::string&, const std::string&) override {}
-};
-
 // The main window's drawing area with the two diagrams drawn for the
 // default Ronchi set-up, grating at the centre of curvature.
 QImage diagrams() {
-    sg::MirrorModel model;
-    sg::setModelDefaults(model);
-    sg::PlainControls controls;
-    sg::Canvas canvas(sg::kPictureWidth, sg::kPictureHeight);
-    sg::Simulator sim(model, controls, canvas);
-    NoReadout display;
+    sg::OffscreenPicture picture;
     // Column 25 is the slider's centre tick, row 325 the centre of curvature.
-    sg::drawAxialMarker(sim, display, 25, 325);
-    sg::drawTransverseMarker(sim, 25);
-    return canvas.image();
+    sg::drawAxialMarker(picture.drawing, 25, 325);
+    sg::drawTransverseMarker(picture.drawing, 25);
+    return picture.canvas.image();
 }
 
 }  // namespace

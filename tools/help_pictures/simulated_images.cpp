@@ -7,6 +7,7 @@
 #include "picture_kit.h"
 #include "pictures.h"
 
+#include "offscreen_picture.h"
 #include "positioning.h"
 #include "redraw.h"
 #include "surface_editor.h"
@@ -25,16 +26,6 @@ namespace {
 // The background of the rows, the program's window colour.
 const QColor kBackground(192, 192, 192);
 
-// No read-out beside these pictures, and a set-up that would warn is a fault
-// of this program.
-class SilentDisplay : public sg::PositionDisplay {
-public:
-    void setAxialReadout(const std::string&) override {}
-    void showWarning(const std::string& line1, const std::string&) override {
-        throw std::runtime_error("the simulator warns: " + line1);
-    }
-};
-
 struct Shot {
     int test = sg::kTestRonchi;
     double axialMm = 0;       // from the centre of curvature, + outside
@@ -51,28 +42,30 @@ constexpr int kBrightenPresses = 3;
 // on the picture and the "Brighten" presses: the 550-pixel square round the
 // disk, with the corners outside the disk in the background colour.
 QImage shadowgram(const Shot& shot) {
-    sg::MirrorModel model;
-    sg::setModelDefaults(model);
+    sg::OffscreenPicture picture;
+    // No read-out beside these pictures, and a set-up that would warn is a
+    // fault of this program.
+    picture.display.onWarning = [](const std::string& line1, const std::string&) {
+        throw std::runtime_error("the simulator warns: " + line1);
+    };
     sg::PlainControls controls;
     controls.parameters[sg::kRowLinesPerMm] = shot.lines;
     controls.test = shot.test;
     if (shot.raisedZone) {
         // Knots 8 and 36 lie at zone 14 of 20: 70 % of the radius. Negative
         // editor heights are above the zero line, a raised zone.
-        model.knotHeight[8] = -80;
-        model.knotHeight[36] = -80;
+        picture.shape.knotHeight[8] = -80;
+        picture.shape.knotHeight[36] = -80;
         sg::EditorState editor;
-        sg::fitEditorProfile(model, editor);
+        sg::fitEditorProfile(picture.shape, editor);
         controls.surface = sg::kSurfaceDistorted;
     }
-    sg::Canvas canvas(sg::kPictureWidth, sg::kPictureHeight);
-    sg::Simulator sim(model, controls, canvas);
-    SilentDisplay display;
-    sg::pictureClick(sim, display, sg::PositionOverride{shot.axialMm, 0.0});
-    for (int i = 0; i < kBrightenPresses; ++i) sg::brightenPicture(sim);
+    const sg::ControlsReading reading = sg::readControls(controls);
+    sg::pictureClick(picture.drawing, reading, sg::PositionOverride{shot.axialMm, 0.0});
+    for (int i = 0; i < kBrightenPresses; ++i) sg::brightenPicture(picture.drawing, reading);
 
     const int r = sg::kDiskRadius;
-    QImage square = canvas.image().copy(sg::kDiskCentreX - r, sg::kDiskCentreY - r, 2 * r, 2 * r);
+    QImage square = picture.canvas.image().copy(sg::kDiskCentreX - r, sg::kDiskCentreY - r, 2 * r, 2 * r);
     const QRgb background = kBackground.rgb();
     for (int y = 0; y < square.height(); ++y) {
         QRgb* row = reinterpret_cast<QRgb*>(square.scanLine(y));

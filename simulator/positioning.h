@@ -5,21 +5,12 @@
 // curvature), the transverse slider below it, the picture itself, and the
 // "Zero" button. Every accepted click erases and redraws the whole display.
 
-#include "simulator.h"
+#include "redraw.h"
 
 #include <optional>
 #include <string>
 
 namespace sg {
-
-// What the positioning shows outside the drawing area: the axial read-out
-// (Label3) and the warning window.
-class PositionDisplay {
-public:
-    virtual ~PositionDisplay() = default;
-    virtual void setAxialReadout(const std::string& text) = 0;
-    virtual void showWarning(const std::string& line1, const std::string& line2) = 0;
-};
 
 // The warning about a Foucault knife moved off a sphere's centre line.
 inline constexpr const char* kFoucaultWarningLine1 =
@@ -33,15 +24,15 @@ double axialPositionFromRow(int row, double range);
 // (column - 25) * maxMove / 24, limited to -24..24; left of the tick is negative.
 double transverseOffsetFromColumn(int column, double maxMove);
 
-// The axial diagram in grey and the marker of the test the model names (three
+// The axial diagram in grey and the marker of the scene's test (three
 // strokes for Ronchi, a dot for Wire, a knife bar from the left to knifeX
-// for Foucault), 3 pixels wide in black; sets axialOffsetSetting from the
-// row and shows it.
-void drawAxialMarker(Simulator& s, PositionDisplay& display, int knifeX, int row);
+// for Foucault), 3 pixels wide in black; sets the axial position from the
+// row with the scene's RANGE and shows it.
+void drawAxialMarker(Drawing& d, int knifeX, int row);
 
 // The transverse slider with its marker (a bar from the left for Foucault,
 // a dot otherwise) and the read-out at (10, 485).
-void drawTransverseMarker(Simulator& s, int x);
+void drawTransverseMarker(Drawing& d, int x);
 
 enum class ClickRegion { None, Picture, AxialDiagram, TransverseSlider };
 
@@ -69,25 +60,26 @@ int columnForOffset(double transverse, double maxMove);
 inline constexpr int kFirstAxialRow = 216, kLastAxialRow = 434;
 inline constexpr int kFirstSliderColumn = 1, kLastSliderColumn = 49;
 
-// The click sequences. A failure (a bad cell, a floating-point fault) stops
-// the sequence where it happens; what was drawn stays.
-void pictureClick(Simulator& s, PositionDisplay& display, const PositionOverride& position = {});
-void axialDiagramClick(Simulator& s, PositionDisplay& display, int y);
-void transverseSliderClick(Simulator& s, PositionDisplay& display, int x);
-void zeroClick(Simulator& s, PositionDisplay& display);
+// The click sequences, each with the controls as its action read them. A
+// failure (a bad cell, a floating-point fault) stops the sequence where it
+// happens; what was drawn stays.
+void pictureClick(Drawing& d, const ControlsReading& r, const PositionOverride& position = {});
+void axialDiagramClick(Drawing& d, const ControlsReading& r, int y);
+void transverseSliderClick(Drawing& d, const ControlsReading& r, int x);
+void zeroClick(Drawing& d, const ControlsReading& r);
 
 // A press on the bare drawing area: the sequence of its region, or nothing.
-void formMouseDown(Simulator& s, PositionDisplay& display, int x, int y);
+void pressOnDrawingArea(Drawing& d, const ControlsReading& r, int x, int y);
 
 // An axial position typed in mm: the marker goes to the nearest row and the
 // picture is drawn as a click on that row draws it. A position beyond the
 // RANGE cell's value either way is refused with a message, nothing drawn.
-void typedAxialPosition(Simulator& s, PositionDisplay& display, double axial);
+void typedAxialPosition(Drawing& d, const ControlsReading& r, double axial);
 
 // The axial marker moved by `rows` rows (negative: up, towards the mirror),
 // or the transverse marker by `columns` columns, within the rows and
 // columns a click can reach, the picture drawn as that click draws it.
-void stepAxialMarker(Simulator& s, PositionDisplay& display, int rows);
-void stepTransverseMarker(Simulator& s, PositionDisplay& display, int columns);
+void stepAxialMarker(Drawing& d, const ControlsReading& r, int rows);
+void stepTransverseMarker(Drawing& d, const ControlsReading& r, int columns);
 
 }  // namespace sg

@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "positioning.h"
+
+#include "cell_number.h"
+#include "failure.h"
+#include "picture.h"
+#include "profile_graphs.h"
+#include "ray_pass.h"
+#include "redraw.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sg {
+
+namespace {
+
+constexpr int kAxialCentreRow = 325;
+constexpr int kMarkerColumn = 25;
+
+void readRange(Drawing& d, const ControlsReading& r) { d.state.scene.setup.position.range = r.parameter(kRowRange); }
+
+void readMaxMove(Drawing& d, const ControlsReading& r) { d.state.scene.setup.position.maxMove = r.maxMove.get(); }
+
+DevicePosition& position(Drawing& d) { return d.state.scene.setup.position; }
+
+}  // namespace
+
+double axialPositionFromRow(int row, double range) {
+    const double p = (row - kAxialCentreRow) * range / 100;
+    return std::clamp(checkedOperand(p), -100.0, 100.0);
+}
+
+double transverseOffsetFromColumn(int column, double maxMove) {
+    const double t = (column - kMarkerColumn) * maxMove / 24;
+    return std::clamp(checkedOperand(t), -24.0, 24.0);
+}
+
+void drawAxialMarker(Drawing& d, int knifeX, int row) {
+    Canvas& c = d.sim.canvas;
+    const TestKind test = d.state.scene.setup.test;
+    c.setPenColour(kGrey);
+    c.setPenWidth(1);
+    c.drawLine(13, 225, 37, 425);
+    c.drawLine(37, 225, 13, 425);
+    c.setPenColour(kBlack);
+    c.setPenWidth(3);
+    if (test == TestKind::Ronchi) {
+        // A grating seen edge-on.
+        c.drawLine(21, row, 20, row);
+        c.drawLine(25, row, 25, row);
+        c.drawLine(29, row, 30, row);
+    }
+    if (test == TestKind::Wire) c.drawLine(25, row, 25, row);
+    if (test == TestKind::Foucault) c.drawLine(1, row + 2, knifeX, row + 2);  // the knife comes in from the left
+    c.setPenWidth(1);
+    DevicePosition& p = position(d);
+    p.axialOffset = axialPositionFromRow(row, p.range);
+    d.display.setAxialReadout(formatGeneral(p.axialOffset));
+}
+
+void drawTransverseMarker(Drawing& d, int x) {
+    Canvas& c = d.sim.canvas;
+    c.setPenColour(kGrey);
+    c.setPenWidth(1);
+    c.drawLine(1, 470, 49, 470);
+    c.drawLine(25, 458, 25, 482);
+    c.setPenColour(kBlack);
+    c.setPenWidth(3);
+    if (d.state.scene.setup.test == TestKind::Foucault)
+        c.drawLine(1, 470, x, 470);
+    else
+        c.drawLine(x, 470, x, 470);
+    c.setPenWidth(1);
+    c.drawText(10, 485, transverseReadoutText(d.state.scene.setup));
+}
+
+ClickRegion clickRegion(int x, int y) {
+    if (x > 105) return ClickRegion::Picture;
+    if (x > 15 && x < 35 && y > 215 && y < 435) return ClickRegion::AxialDiagram;
+    if (x > 0 && x < 50 && y > 458 && y < 482) return ClickRegion::TransverseSlider;
+    return ClickRegion::None;
+}
+
+int rowForPosition(double axial, double range) {
+    if (range == 0) return kAxialCentreRow;
+    const double row = kAxialCentreRow + std::clamp(checkedOperand(axial * 100 / range), -109.0, 109.0);
+    return roundToInt(row);
+}
+
+int columnForOffset(double t, double maxMove) {
+    if (maxMove == 0) return kMarkerColumn;
+    const double column = kMarkerColumn + std::clamp(checkedOperand(t * 24 / maxMove), -24.0, 24.0);
+    return roundToInt(column);
+}
+
+void pictureClick(Drawing& d, const ControlsReading& r, const PositionOverride& override) {
+    DevicePosition& p = position(d);
+    p.transverseOffset = override.transverse.value_or(0);
+    int row = p.axialMarkerY;
+    clearDrawingArea(d.sim.canvas);
+    drawDiskForMode(d.sim.canvas, d.state.scene.view);
+    readRange(d, r);
+    recompute(d, r);
+    if (override.axial) row = rowForPosition(*override.axial, p.range);
+    const int column = override.transverse ? columnForOffset(*override.transverse, p.maxMove) : kMarkerColumn;
+    drawAxialMarker(d, column, row);
+    if (override.axial) {
+        p.axialOffset = *override.axial;
+        d.display.setAxialReadout(formatGeneral(p.axialOffset));
+    }
+    // Again, so that the shadowgram is drawn for the position the marker shows.
+    recompute(d, r);
+    drawShadowgramPass(d, r);
+    drawConicReadout(d.sim, d.state.scene);
+    drawTransverseMarker(d, column);
+}
+
+void axialDiagramClick(Drawing& d, const ControlsReading& r, int y) {
+    DevicePosition& p = position(d);
+    clearDrawingArea(d.sim.canvas);
+    drawDiskForMode(d.sim.canvas, d.state.scene.view);
+    readRange(d, r);
+    p.transverseOffset = 0;
+    recompute(d, r);
+    drawAxialMarker(d, kMarkerColumn, y);
+    recompute(d, r);
+    drawShadowgramPass(d, r);
+    drawConicReadout(d.sim, d.state.scene);
+    p.axialMarkerY = y;
+    drawTransverseMarker(d, kMarkerColumn);
+}
+
+void transverseSliderClick(Drawing& d, const ControlsReading& r, int x) {
+    DevicePosition& p = position(d);
+    const int row = p.axialMarkerY;
+    clearDrawingArea(d.sim.canvas);
+    drawDiskForMode(d.sim.canvas, d.state.scene.view);
+    readRange(d, r);
+    recompute(d, r);
+    readMaxMove(d, r);
+    p.transverseOffset = transverseOffsetFromColumn(x, p.maxMove);
+    drawAxialMarker(d, x, row);
+    drawTransverseMarker(d, x);
+    const Scene& scene = d.state.scene;
+    if (scene.setup.test == TestKind::Foucault && p.maxMove < 0.1 && scene.mirror.conicConstant == 0 &&
+        p.transverseOffset != 0)
+        d.display.showWarning(kFoucaultWarningLine1, kFoucaultWarningLine2);
+    recompute(d, r);
+    drawShadowgramPass(d, r);
+    drawConicReadout(d.sim, d.state.scene);
+}
+
+void zeroClick(Drawing& d, const ControlsReading& r) {
+    DevicePosition& p = position(d);
+    p.transverseOffset = 0;
+    clearDrawingArea(d.sim.canvas);
+    p.axialMarkerY = kAxialCentreRow;
+    drawAxialMarker(d, kMarkerColumn, kAxialCentreRow);
+    recompute(d, r);
+    drawDiskForMode(d.sim.canvas, d.state.scene.view);
+    drawShadowgramPass(d, r);
+    drawConicReadout(d.sim, d.state.scene);
+    drawTransverseMarker(d, kMarkerColumn);
+}
+
+void pressOnDrawingArea(Drawing& d, const ControlsReading& r, int x, int y) {
+    switch (clickRegion(x, y)) {
+    case ClickRegion::Picture: pictureClick(d, r); break;
+    case ClickRegion::AxialDiagram: axialDiagramClick(d, r, y); break;
+    case ClickRegion::TransverseSlider: transverseSliderClick(d, r, x); break;
+    case ClickRegion::None: break;
+    }
+}
+
+void typedAxialPosition(Drawing& d, const ControlsReading& r, double axial) {
+    readRange(d, r);
+    const double range = std::fabs(position(d).range);
+    if (!(std::fabs(checkedOperand(axial)) <= range))
+        throw ActionError("The axial position " + formatGeneral(axial) + " mm lies beyond the RANGE of " +
+                          formatGeneral(range) + " mm either side of the centre of curvature.");
+    axialDiagramClick(d, r, rowForPosition(axial, position(d).range));
+}
+
+void stepAxialMarker(Drawing& d, const ControlsReading& r, int rows) {
+    axialDiagramClick(d, r, std::clamp(position(d).axialMarkerY + rows, kFirstAxialRow, kLastAxialRow));
+}
+
+void stepTransverseMarker(Drawing& d, const ControlsReading& r, int columns) {
+    const DevicePosition& p = position(d);
+    const int column = columnForOffset(p.transverseOffset, p.maxMove) + columns;
+    transverseSliderClick(d, r, std::clamp(column, kFirstSliderColumn, kLastSliderColumn));
+}
+
+}  // namespace sg

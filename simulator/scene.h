@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What a picture is drawn from: the mirror, the test and the view as a
+// drawing read them, and the drawn shape as the recompute prepared it for
+// the two ray models. A plain value.
+
+#include "drawn_zone.h"
+#include "mirror.h"
+#include "surface_profile.h"
+#include "test_setup.h"
+#include "view_options.h"
+
+namespace sg {
+
+struct Scene {
+    Mirror mirror;
+    TestSetup setup;
+    ViewOptions view;
+    // The series model's working profiles of the drawn shape.
+    SurfaceProfiles profiles;
+    // The drawn zone at its true height, for the exact trace on the
+    // distorted surface; flat otherwise.
+    DrawnZone zone;
+
+    friend bool operator==(const Scene&, const Scene&) = default;
+};
+
+// The exact trace's zone of `shape` for the scene's mirror and wavelength
+// when the scene traces the distorted surface exactly; flat otherwise.
+void takeDrawnZone(Scene& scene, const EditorShape& shape);
+
+}  // namespace sg
