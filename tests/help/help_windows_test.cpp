@@ -2,7 +2,7 @@
 // The reference windows: their set-up, texts and pictures, the examples of
 // the getting-started window, and state kept between showings.
 #include "application.h"
-#include "cell_number.h"
+#include "number_text.h"
 #include "help_content.h"
 #include "help_widgets.h"
 #include "jpeg_image.h"
@@ -164,7 +164,7 @@ TEST_F(HelpWindows, PicturesDecodeToTheirSizes) {
     TInformation& info = app->informationWindow();
     info.pages()->setCurrentIndex(5);
     info.show();
-    auto* frame = info.findChild<PictureFrame*>("images_gratings");
+    auto* frame = info.findChild<PicturePanel*>("images_gratings");
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->size(), QSize(489, 193));
     const QImage shown = frame->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -193,7 +193,7 @@ TEST(JpegDecoding, DamagedFilesGiveNoPictureAndNoCrash) {
     EXPECT_TRUE(decodeJpeg("not a picture").isNull());
     // A picture that does not decode leaves its frame empty.
     QWidget parent;
-    PictureFrame empty(&parent, decodeJpeg("x"), 40, 30);
+    PicturePanel empty(&parent, decodeJpeg("x"), 40, 30);
     EXPECT_TRUE(empty.picture().isNull());
     EXPECT_EQ(empty.size(), QSize(40, 30));
 }
