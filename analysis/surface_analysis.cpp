@@ -7,6 +7,7 @@
 #include "model_io.h"
 #include "ring_conic_fit.h"
 #include "ring_figure.h"
+#include "wavefront_figures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -133,7 +134,7 @@ void runAnalysis(MirrorModel& m, const ModelControls& controls, ZoneLimitCells& 
 
     // Strehl ratio from the wavefront RMS in waves, twice the surface's.
     const double wavefront = fdiv(2000 * rmsParabola, m.wavelength);
-    w.strehlRatio = wavefront > 20 ? 0 : std::exp(-(2 * kPi * wavefront) * (2 * kPi * wavefront));
+    w.strehlRatio = wavefront > 20 ? 0 : strehlRatio(wavefront);
     w.rmsParabola = fdiv(rmsParabola * 1000, m.wavelength);
 
     out.drawText(13, 350, kAnalysisResultColour, result(w.rmsParabola) + " SURFACE RMS Area Weighted - Parabola");
