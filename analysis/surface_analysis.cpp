@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "surface_analysis.h"
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "conic.h"
 #include "failure.h"
 #include "model_io.h"

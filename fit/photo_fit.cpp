@@ -3,11 +3,11 @@
 
 #include "coarse_search.h"
 #include "failure.h"
+#include "number_text.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <charconv>
 
 namespace sg {
 
@@ -19,12 +19,8 @@ constexpr double kZoneStep = 0.05;       // of the radius: the fit grows into a 
 constexpr double kWeakZoneShare = 0.6;   // a zone explains at least this share of its edges within 1 px
 constexpr int kMinZoneEdges = 20;
 
-// Fixed notation with a point whatever the locale.
-std::string fixed(double v, int decimals) {
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, decimals).ptr;
-    return std::string(text, end);
-}
+// Fixed notation with a point whatever the locale, "-0.000" as printf writes it.
+std::string fixed(double v, int decimals) { return fixedText(v, decimals, ZeroSign::Keep); }
 
 // The request describes a mirror and a test the model can draw.
 void checkRequest(const FitRequest& r) {

@@ -2,7 +2,7 @@
 // shadowgram-analyse: the figures of the analysis window for a mirror, as
 // the window shows them after a click on the picture, one line each.
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 #include "mirror_options.h"
 #include "model_io.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror_options.h"
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "record_file.h"
 #include "setup_transfer.h"
 #include "shape_file.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 #include "mirror_model.h"
 #include "model_io.h"
