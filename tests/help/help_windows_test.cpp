@@ -5,7 +5,7 @@
 #include "number_text.h"
 #include "help_content.h"
 #include "help_widgets.h"
-#include "jpeg_image.h"
+#include "jpeg_decoding.h"
 #include "picture_checks.h"
 #include "recording_reporter.h"
 
