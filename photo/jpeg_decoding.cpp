@@ -46,7 +46,7 @@ bool tooLarge(JDIMENSION width, JDIMENSION height, int components, const JpegRul
     if (rules.maxSide > 0 && (width > JDIMENSION(rules.maxSide) || height > JDIMENSION(rules.maxSide))) return true;
     if (rules.maxMegabytes <= 0) return false;
     const unsigned long long rowBytes = components == 1 ? (width + 3ULL) / 4 * 4 : 4ULL * width;
-    return rowBytes * height > (unsigned long long)(rules.maxMegabytes) << 20;
+    return rowBytes * height > static_cast<unsigned long long>(rules.maxMegabytes) << 20;
 }
 
 // The libjpeg idiom: the decompressor and its error manager live in this
