@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis_layout.h"
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "least_squares.h"
 
-#include <cmath>
+#include <Eigen/Dense>
+
 #include <cstdio>
 #include <stdexcept>
-#include <utility>
 
 namespace sg {
 
@@ -25,81 +25,44 @@ void buildNormalEquations(std::span<const BasisRow> basis, std::span<const doubl
 }
 
 namespace {
+
 void reportSingular(const char* line) {
     std::fputs(line, stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
+
+// At most 3 x 3, on the stack.
+using Square = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor, kMaxUnknowns, kMaxUnknowns>;
+using Column = Eigen::Matrix<double, Eigen::Dynamic, 1, Eigen::ColMajor, kMaxUnknowns, 1>;
+
 }  // namespace
 
-bool solveLinearSystem(NormalMatrix& a, NormalVector beta, int m, NormalVector& solution) {
+bool solveLinearSystem(NormalMatrix& alpha, NormalVector beta, int m, NormalVector& solution) {
     if (m < 1 || m > kMaxUnknowns) throw std::out_of_range("solveLinearSystem: 1 to 3 unknowns");
-    NormalVector rhs = beta;
-    std::array<int, kMaxUnknowns> pivotCount{};
-    std::array<int, kMaxUnknowns> pivotRowOf{}, pivotColumnOf{};
-    int row = 0, column = 0;
-    bool havePivot = false;
-
-    for (int s = 0; s < m; ++s) {
-        // Pivot search: the largest element in the rows and columns that have
-        // not served as pivots; the first of equal magnitudes wins.
-        double best = 0;
-        bool found = false;
-        for (int j = 0; j < m; ++j) {
-            if (pivotCount[j] == 1) continue;
-            for (int k = 0; k < m; ++k) {
-                if (pivotCount[k] > 1) {
-                    reportSingular("ERROR : MATRIX SINGULAR");
-                    return true;
-                }
-                if (pivotCount[k] == 0 && std::fabs(a[j][k]) > best) {
-                    best = std::fabs(a[j][k]);
-                    row = j;
-                    column = k;
-                    found = true;
-                }
-            }
-        }
-        // With no element left, the previous pivot serves again and its
-        // column's count reaches 2, which the next search or the final check
-        // reports. A matrix that is zero at the first step has none to reuse.
-        if (!found && !havePivot) {
-            reportSingular("ERROR : MATRIX SINGULAR");
-            return true;
-        }
-        havePivot = true;
-        ++pivotCount[column];
-        pivotRowOf[s] = row;
-        pivotColumnOf[s] = column;
-        if (row != column) {
-            std::swap(a[row], a[column]);
-            std::swap(rhs[row], rhs[column]);
-        }
-        const int q = column;
-        const double p = a[q][q];
-        a[q][q] = 1;
-        for (int l = 0; l < m; ++l) a[q][l] /= p;
-        rhs[q] /= p;
-        for (int r = 0; r < m; ++r) {
-            if (r == q) continue;
-            const double d = a[r][q];
-            a[r][q] = 0;
-            for (int l = 0; l < m; ++l) a[r][l] -= a[q][l] * d;
-            rhs[r] -= rhs[q] * d;
-        }
+    Square a(m, m);
+    Column b(m);
+    for (int k = 0; k < m; ++k) {
+        for (int j = 0; j < m; ++j) a(k, j) = alpha[k][j];
+        b(k) = beta[k];
     }
-
-    // Undo the row exchanges on the columns of the inverse, last first.
-    for (int s = m - 1; s >= 0; --s)
-        if (pivotRowOf[s] != pivotColumnOf[s])
-            for (int r = 0; r < m; ++r) std::swap(a[r][pivotRowOf[s]], a[r][pivotColumnOf[s]]);
-
-    for (int k = 0; k < m; ++k)
-        if (pivotCount[k] != 1) {
-            reportSingular("ERROR: MATRIX SINGULAR");
-            return true;
-        }
-    for (int k = 0; k < m; ++k) solution[k] = rhs[k];
+    // Full pivoting takes the largest remaining element at each step and
+    // stops at the first step that finds only zeros: the number of nonzero
+    // pivots is the rank the elimination sees.
+    const Eigen::FullPivLU<Square> lu(a);
+    const int rank = static_cast<int>(lu.nonzeroPivots());
+    if (rank < m) {
+        // Running out of pivots at the last step is found by the final
+        // check; at any earlier step, by the pivot search.
+        reportSingular(rank == m - 1 && rank > 0 ? "ERROR: MATRIX SINGULAR" : "ERROR : MATRIX SINGULAR");
+        return true;
+    }
+    const Column x = lu.solve(b);
+    const Square inverse = lu.inverse();
+    for (int k = 0; k < m; ++k) {
+        for (int j = 0; j < m; ++j) alpha[k][j] = inverse(k, j);
+        solution[k] = x(k);
+    }
     return false;
 }
 

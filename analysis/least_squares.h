@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small linear least-squares kit: normal equations of an unweighted fit
-// with up to three basis functions, Gauss-Jordan elimination with full
-// pivoting, and the two fits the surface analysis uses. Fixed sizes, no
-// allocation, no state between calls.
+// with up to three basis functions, their solution by an LU decomposition
+// with full pivoting, and the two fits the surface analysis uses. Fixed
+// sizes, no allocation, no state between calls.
 
 #include <array>
 #include <span>
@@ -23,11 +23,13 @@ using BasisRow = std::array<double, kMaxUnknowns>;  // f1, f2, f3 at one point
 void buildNormalEquations(std::span<const BasisRow> basis, std::span<const double> y, int m, NormalMatrix& alpha,
                           NormalVector& beta);
 
-// Solves alpha x = beta by Gauss-Jordan elimination with full pivoting and
-// leaves the inverse of alpha in alpha. A singular matrix writes
-// "ERROR : MATRIX SINGULAR" (found by the pivot search) or
-// "ERROR: MATRIX SINGULAR" (found at the end) to standard output, returns
-// true and leaves `solution` as it was. Returns false on success.
+// Solves alpha x = beta by an LU decomposition with full pivoting and
+// leaves the inverse of alpha in alpha; returns false. A matrix whose
+// elimination runs out of nonzero pivots is singular: it writes
+// "ERROR: MATRIX SINGULAR" to standard output when only the last pivot is
+// missing (rank m - 1 of m >= 2), "ERROR : MATRIX SINGULAR" otherwise
+// (rank m - 2 or less, the zero matrix included), returns true and leaves
+// `solution` and alpha as they were.
 bool solveLinearSystem(NormalMatrix& alpha, NormalVector beta, int m, NormalVector& solution);
 
 // c1 + c2 x + c3 x^2: a parabola with piston and tilt. Fills `coefficients`

@@ -5,6 +5,7 @@
 #include "failure.h"
 #include "ring_conic_fit.h"
 #include "ring_figure.h"
+#include "wavefront_figures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,7 +92,7 @@ AnalysisFigures analyseSurface(const AnalysisInput& in) {
         const double rmsParabola = ringRms(s, inner, outer, area);
         // The Strehl ratio from the wavefront RMS in waves, twice the surface's.
         const double wavefront = fdiv(2000 * rmsParabola, in.wavelength);
-        f.strehlRatio = wavefront > 20 ? 0 : std::exp(-(2 * kPi * wavefront) * (2 * kPi * wavefront));
+        f.strehlRatio = wavefront > 20 ? 0 : strehlRatio(wavefront);
         f.rmsParabola = fdiv(rmsParabola * 1000, in.wavelength);
         f.reached = AnalysisStage::ParabolaRms;
         f.parabolaRadius = fdiv(0.5, f.fitCoefficient[2]);

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "surface_statistics.h"
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 #include "controls_reading.h"
+#include "wavefront_figures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,23 +43,14 @@ SurfaceStatistics computeSurfaceStatistics(const EditorShape& shape, const Stati
     // mean height of its two knots, weighted by its area.
     const double pi = std::numbers::pi;
     const double area = pi * d * d / 4;
-    std::array<double, kZones + 1> ringArea{}, ringHeight{};
-    double weighted = 0;
-    for (int k = 1; k <= kZones; ++k) {
-        ringArea[k] = pi * zoneRadius[k] * zoneRadius[k] - pi * zoneRadius[k - 1] * zoneRadius[k - 1];
-        ringHeight[k] = (node[k + 19] + node[k + 20]) / 2;
-        weighted += ringArea[k] * ringHeight[k];
-    }
-    const double meanArea = fdiv(weighted, area);
+    const std::span<const double> ringHeights(node.data() + kZones, kZones + 1);
+    const double meanArea = fdiv(ringAreaSum(zoneRadius, ringHeights), area);
 
     double squares = 0;
     for (double h : node) squares += (mean - h) * (mean - h);
     const double rmsLinear = std::sqrt(squares / kMirrorKnots);
 
-    double weightedSquares = 0;
-    for (int k = 1; k <= kZones; ++k)
-        weightedSquares += (meanArea - ringHeight[k]) * (meanArea - ringHeight[k]) * ringArea[k];
-    const double rmsArea = std::sqrt(fdiv(weightedSquares, area));
+    const double rmsArea = ringRms(zoneRadius, ringHeights, meanArea, area);
 
     auto waves = [&m](double mm) { return fdiv(1000 * mm, m.wavelength); };
     SurfaceStatistics s{waves(mean), waves(meanArea), waves(rmsLinear), waves(rmsArea), m.zoneHeight};

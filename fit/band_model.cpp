@@ -94,8 +94,8 @@ double BandPhase::atMirror(double across, double along) const {
 }
 
 MirrorPoint mirrorPoint(double x, double y, BandAxis axis, double diameter) {
-    const double mmPerPixel = diameter / (2 * PictureFrame::kRadius);
-    const double u = (x - PictureFrame::kCentreX) * mmPerPixel, v = (y - PictureFrame::kCentreY) * mmPerPixel;
+    const double mmPerPixel = diameter / (2 * kDiskRadius);
+    const double u = (x - kDiskCentreX) * mmPerPixel, v = (y - kDiskCentreY) * mmPerPixel;
     return axis == BandAxis::Vertical ? MirrorPoint{u, v} : MirrorPoint{v, u};
 }
 

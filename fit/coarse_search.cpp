@@ -26,7 +26,7 @@ struct Sample {
 };
 
 std::vector<Sample> takeSamples(const GreyImage& frame, BandAxis axis, double diameter) {
-    const double r = kSampleRadius * PictureFrame::kRadius;
+    const double r = kSampleRadius * kDiskRadius;
     const int step = std::max(2, int(std::sqrt(std::numbers::pi * r * r / kSamples)));
     // One point at a random place in each cell of a grid (a fixed sequence):
     // a regular grid would let a phase that turns a whole number of times
@@ -35,16 +35,16 @@ std::vector<Sample> takeSamples(const GreyImage& frame, BandAxis axis, double di
     std::uniform_real_distribution<double> within(0, step);
     std::vector<Sample> samples;
     std::vector<double> rho2;
-    for (int j = int(PictureFrame::kCentreY - r); j <= int(PictureFrame::kCentreY + r); j += step)
-        for (int i = int(PictureFrame::kCentreX - r); i <= int(PictureFrame::kCentreX + r); i += step) {
+    for (int j = int(kDiskCentreY - r); j <= int(kDiskCentreY + r); j += step)
+        for (int i = int(kDiskCentreX - r); i <= int(kDiskCentreX + r); i += step) {
             const double x = i + within(jitter), y = j + within(jitter);
-            const double dx = x - PictureFrame::kCentreX, dy = y - PictureFrame::kCentreY;
+            const double dx = x - kDiskCentreX, dy = y - kDiskCentreY;
             if (dx * dx + dy * dy > r * r || x < 0 || y < 0 || x >= frame.width || y >= frame.height) continue;
             const float v = sampleBilinear(frame, x, y);
             if (std::isnan(v)) continue;
             const MirrorPoint p = mirrorPoint(x, y, axis, diameter);
             samples.push_back({p.across, p.along, v});
-            rho2.push_back((dx * dx + dy * dy) / (PictureFrame::kRadius * PictureFrame::kRadius));
+            rho2.push_back((dx * dx + dy * dy) / (kDiskRadius * kDiskRadius));
         }
     if (samples.size() < 16) return {};
     // The background and its fall toward the rim: a + b rho^2, taken away.
@@ -117,7 +117,7 @@ std::vector<CoarseResult> coarseCandidates(const GreyImage& frame, BandAxis axis
     }
     if (!(perOffset > 0) || !(perConic > 0)) return {CoarseResult{}};
     const double bandWidth = typicalBandWidth(frame, axis);
-    const double bandsAcross = bandWidth > 0 ? 2 * PictureFrame::kRadius / bandWidth : 4;
+    const double bandsAcross = bandWidth > 0 ? 2 * kDiskRadius / bandWidth : 4;
     const double rimSlopeMax = std::max(8.0, 1.5 * bandsAcross + 2);
     const double aStep = kStepPhase / perOffset, kStep = std::max(kStepPhase / perConic, 2 * kConicRange / 400);
     const int aSteps = int(std::ceil(rimSlopeMax / perOffset / aStep)) + 1;

@@ -174,7 +174,7 @@ std::vector<FitEdge> fitEdges(const std::vector<BandEdge>& edges, BandAxis axis,
 
 void labelEdges(std::vector<FitEdge>& edges, const FitProblem& problem, const FitParameters& p) {
     const Phases phases(problem, p);
-    const double mmPerPixel = problem.mirror.diameter / (2 * PictureFrame::kRadius);
+    const double mmPerPixel = problem.mirror.diameter / (2 * kDiskRadius);
     const double h = 0.5 * mmPerPixel;
     for (FitEdge& e : edges) {
         const BandPhase& phase = phases.photo[e.photo];

@@ -3,18 +3,13 @@
 
 #include "coarse_search.h"
 #include "failure.h"
+#include "number_text.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <charconv>
 
 namespace sg {
-
-static_assert(PictureFrame::kWidth == kPictureWidth && PictureFrame::kHeight == kPictureHeight &&
-                  PictureFrame::kCentreX == kDiskCentreX && PictureFrame::kCentreY == kDiskCentreY &&
-                  PictureFrame::kRadius == kDiskRadius,
-              "the photo's frame is the main window's picture");
 
 namespace {
 
@@ -24,12 +19,8 @@ constexpr double kZoneStep = 0.05;       // of the radius: the fit grows into a 
 constexpr double kWeakZoneShare = 0.6;   // a zone explains at least this share of its edges within 1 px
 constexpr int kMinZoneEdges = 20;
 
-// Fixed notation with a point whatever the locale.
-std::string fixed(double v, int decimals) {
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, decimals).ptr;
-    return std::string(text, end);
-}
+// Fixed notation with a point whatever the locale, "-0.000" as printf writes it.
+std::string fixed(double v, int decimals) { return fixedText(v, decimals, ZeroSign::Keep); }
 
 // The request describes a mirror and a test the model can draw.
 void checkRequest(const FitRequest& r) {
@@ -166,8 +157,8 @@ Side sideOf(double offset) { return offset < 0 ? Side::Inside : Side::Outside; }
 void moveRim(std::vector<FitEdge>& edges, const double radius[2], double shift, const FitProblem& problem) {
     for (FitEdge& e : edges) {
         const double k = radius[e.photo] / (radius[e.photo] + shift);
-        e.x = PictureFrame::kCentreX + (e.x - PictureFrame::kCentreX) * k;
-        e.y = PictureFrame::kCentreY + (e.y - PictureFrame::kCentreY) * k;
+        e.x = kDiskCentreX + (e.x - kDiskCentreX) * k;
+        e.y = kDiskCentreY + (e.y - kDiskCentreY) * k;
         const MirrorPoint m = mirrorPoint(e.x, e.y, problem.axis[e.photo], problem.mirror.diameter);
         e.across = m.across;
         e.along = m.along;
@@ -480,15 +471,15 @@ FitResult fitPhotoPair(const PhotoAlignment& first, const PhotoAlignment& second
 }
 
 std::vector<std::uint8_t> fittedEdgeMask(const FitResult& result) {
-    const int w = PictureFrame::kWidth, h = PictureFrame::kHeight;
+    const int w = kPictureWidth, h = kPictureHeight;
     std::vector<std::uint8_t> mask(std::size_t(w) * std::size_t(h), 0);
     const BandPhase phase(result.mirror, result.zone, result.parameters);
     std::vector<double> band(mask.size(), NAN);
-    const double r = PictureFrame::kRadius;
+    const double r = kDiskRadius;
     for (int j = 0; j < h; ++j)
         for (int i = 0; i < w; ++i) {
             const double x = i + 0.5, y = j + 0.5;
-            const double d = std::hypot(x - PictureFrame::kCentreX, y - PictureFrame::kCentreY);
+            const double d = std::hypot(x - kDiskCentreX, y - kDiskCentreY);
             if (std::fabs(d - r) < 0.5) mask[std::size_t(j) * std::size_t(w) + std::size_t(i)] = 1;
             if (d >= r) continue;
             const double z = phase.atFrame(x, y, result.axis);

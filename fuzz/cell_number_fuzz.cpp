@@ -5,7 +5,7 @@
 //  - What the reader accepts, strtod reads to the end as the same value.
 //  - Every finite value the writer writes reads back, and writing that
 //    again gives the same text.
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 #include "fuzz_check.h"
 

@@ -5,7 +5,7 @@
 // target, so no file is read here.
 #include "failure.h"
 #include "fuzz_check.h"
-#include "cell_number.h"
+#include "number_text.h"
 #include "render_options.h"
 #include "test_record.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "help_content.h"
 
-#include "jpeg_image.h"
+#include "jpeg_decoding.h"
 
 #include <QFile>
 

@@ -12,12 +12,12 @@
 
 namespace sg {
 
-PictureFrame::PictureFrame(QWidget* parent, const QImage& picture, int width, int height)
+PicturePanel::PicturePanel(QWidget* parent, const QImage& picture, int width, int height)
     : QWidget(parent), picture_(picture) {
     setFixedSize(width, height);
 }
 
-void PictureFrame::paintEvent(QPaintEvent*) {
+void PicturePanel::paintEvent(QPaintEvent*) {
     if (picture_.isNull()) return;
     QPainter p(this);
     p.setClipRect(rect());

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The pieces the reference windows are made of: a picture frame, a text
+// The pieces the reference windows are made of: a picture panel, a text
 // list, and a page control whose tabs wrap into several rows.
 
 #include <QImage>
@@ -14,12 +14,12 @@ class QStackedWidget;
 
 namespace sg {
 
-// A frame of fixed size that shows one picture at its natural size from
-// the top left, cut at the frame's right and bottom edges, never
-// stretched. A picture that did not decode leaves the frame empty.
-class PictureFrame : public QWidget {
+// A panel of fixed size that shows one picture at its natural size from
+// the top left, cut at the panel's right and bottom edges, never
+// stretched. A picture that did not decode leaves the panel empty.
+class PicturePanel : public QWidget {
 public:
-    PictureFrame(QWidget* parent, const QImage& picture, int width, int height);
+    PicturePanel(QWidget* parent, const QImage& picture, int width, int height);
     const QImage& picture() const { return picture_; }
 
 protected:

@@ -26,10 +26,10 @@ void setUpWindow(QWidget* w, const char* objectName, const char* caption, int x,
     w->setAttribute(Qt::WA_QuitOnClose, false);
 }
 
-PictureFrame* makeFrame(QWidget* parent, const PicturePlace& place) {
-    auto* frame = new PictureFrame(parent, helpPicture(place.file), place.frameWidth, place.frameHeight);
-    frame->setObjectName(QString(place.file).section('.', 0, 0));
-    return frame;
+PicturePanel* makePanel(QWidget* parent, const PicturePlace& place) {
+    auto* panel = new PicturePanel(parent, helpPicture(place.file), place.frameWidth, place.frameHeight);
+    panel->setObjectName(QString(place.file).section('.', 0, 0));
+    return panel;
 }
 
 }  // namespace
@@ -47,7 +47,7 @@ HelpWindow::HelpWindow(QWidget* stayOnTopOf, const char* className, const char* 
         layout->addWidget(text_);
         return;
     }
-    picture_ = makeFrame(this, *picture);
+    picture_ = makePanel(this, *picture);
     // A narrow picture stands beside the text, a wide one above it.
     QBoxLayout* layout = picture->frameWidth < 100 ? static_cast<QBoxLayout*>(new QHBoxLayout(this))
                                                    : static_cast<QBoxLayout*>(new QVBoxLayout(this));
@@ -158,7 +158,7 @@ QWidget* makePage(const std::vector<PicturePlace>& pictures, bool sideBySide, co
         layout->addLayout(row);
     }
     for (const PicturePlace& place : pictures) {
-        PictureFrame* frame = makeFrame(page, place);
+        PicturePanel* frame = makePanel(page, place);
         if (row != nullptr)
             row->addWidget(frame, 0, Qt::AlignLeft | Qt::AlignTop);
         else

@@ -21,7 +21,7 @@ class QPushButton;
 namespace sg {
 
 class PageControl;
-class PictureFrame;
+class PicturePanel;
 
 // A picture of a window: its file and the frame it is shown in.
 struct PicturePlace {
@@ -37,14 +37,14 @@ public:
                const PicturePlace* picture = nullptr);
     const std::string& className() const { return className_; }
     QListWidget* textList() const { return text_; }
-    PictureFrame* pictureFrame() const { return picture_; }
+    PicturePanel* picturePanel() const { return picture_; }
     // Shows the window maximised, or brings it to the front when it is open.
     void showHelp();
 
 private:
     std::string className_;
     QListWidget* text_;
-    PictureFrame* picture_ = nullptr;
+    PicturePanel* picture_ = nullptr;
 };
 
 #define SG_HELP_WINDOW(Name)                     \

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fit_result_text.h"
 
-#include "cell_number.h"
+#include "number_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,7 +9,7 @@
 #include "user_action.h"
 #include "window_style.h"
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 #include "controls_reading.h"
 #include "picture.h"

@@ -25,7 +25,7 @@ namespace sg {
 
 namespace {
 
-constexpr QPointF kFrameCentre{PictureFrame::kCentreX, PictureFrame::kCentreY};
+constexpr QPointF kFrameCentre{kDiskCentreX, kDiskCentreY};
 
 double length(QPointF p) { return std::hypot(p.x(), p.y()); }
 double angleDeg(QPointF p) { return std::atan2(p.y(), p.x()) * 180 / std::numbers::pi; }
@@ -267,7 +267,7 @@ bool PhotoTools::keyPress(QKeyEvent* event) {
     if (!adjusting_) return false;
     const bool shift = mods & Qt::ShiftModifier;
     const FrameMapping m = overlay_.mapping();
-    const double radius = PictureFrame::kRadius;
+    const double radius = kDiskRadius;
     switch (event->key()) {
     case Qt::Key_Left: overlay_.setMapping(shift ? turnedMapping(m, -0.25) : movedMapping(m, -1, 0)); break;
     case Qt::Key_Right: overlay_.setMapping(shift ? turnedMapping(m, 0.25) : movedMapping(m, 1, 0)); break;

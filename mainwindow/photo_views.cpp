@@ -17,12 +17,12 @@ namespace sg {
 
 namespace {
 
-constexpr int kW = PictureFrame::kWidth, kH = PictureFrame::kHeight;
+constexpr int kW = kPictureWidth, kH = kPictureHeight;
 
 std::size_t index(int x, int y) { return std::size_t(y) * std::size_t(kW) + std::size_t(x); }
 
 double distanceFromCentre(int x, int y) {
-    return std::hypot(x + 0.5 - PictureFrame::kCentreX, y + 0.5 - PictureFrame::kCentreY);
+    return std::hypot(x + 0.5 - kDiskCentreX, y + 0.5 - kDiskCentreY);
 }
 
 }  // namespace
@@ -31,14 +31,14 @@ FrameMask simulationLitMap(const Scene& scene) {
     FrameMask lit(std::size_t(kW) * kH, kOutsideMirror);
     const double diameter = scene.mirror.mirrorDiameter;
     if (!(diameter > 0) || !std::isfinite(diameter)) return lit;
-    const double mmPerPixel = diameter / (2 * PictureFrame::kRadius), aperture = diameter / 2;
+    const double mmPerPixel = diameter / (2 * kDiskRadius), aperture = diameter / 2;
     try {
         const RaySetup setup = makeRaySetup(scene, 1);
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
                 // The mirror point whose ray the pass paints into this pixel.
-                const double u = (x + 0.5 - PictureFrame::kCentreX) * mmPerPixel;
-                const double v = (y + 0.5 - PictureFrame::kCentreY) * mmPerPixel;
+                const double u = (x + 0.5 - kDiskCentreX) * mmPerPixel;
+                const double v = (y + 0.5 - kDiskCentreY) * mmPerPixel;
                 if (std::sqrt(u * u + v * v) > aperture) continue;
                 const bool on = setup.exact ? exactRayLit(setup, u, v) : normalRayLit(setup, u, v);
                 lit[index(x, y)] = on ? 1 : 0;
@@ -53,7 +53,7 @@ FrameMask simulationLitMap(const Scene& scene) {
 FrameMask photoBrightMap(const GreyImage& frame) {
     FrameMask bright(std::size_t(kW) * kH, kOutsideMirror);
     if (frame.width != kW || frame.height != kH) return bright;
-    const double inner = PictureFrame::kRadius - 5;
+    const double inner = kDiskRadius - 5;
     std::vector<float> values;
     values.reserve(std::size_t(3.2 * inner * inner));
     for (int y = 0; y < kH; ++y)
@@ -113,7 +113,7 @@ QImage edgesImage(const GreyImage& frame, const FrameMask& modelEdges, const std
     for (int y = 0; y < kH; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < kW; ++x) {
-            if (distanceFromCentre(x, y) > PictureFrame::kRadius) continue;
+            if (distanceFromCentre(x, y) > kDiskRadius) continue;
             const float v = haveFrame ? frame.at(x, y) : 0.0f;
             const int grey = std::isfinite(v) ? int(std::lround(std::clamp(v, 0.0f, 1.0f) * 127)) : 0;
             row[x] = qRgb(grey, grey, grey);
@@ -153,7 +153,7 @@ void paintSideBySide(QPainter& p, const QImage& canvas, const QImage& photo) {
 
 void clipToOverlay(QPainter& p) {
     QPainterPath circle;
-    circle.addEllipse(QPointF(PictureFrame::kCentreX, PictureFrame::kCentreY), kOverlayRadius, kOverlayRadius);
+    circle.addEllipse(QPointF(kDiskCentreX, kDiskCentreY), kOverlayRadius, kOverlayRadius);
     p.setClipPath(circle);
 }
 

@@ -23,16 +23,16 @@ float frameValue(const GreyImage& frame, BandAxis axis, int position, int line) 
     return frame.at(line, position);
 }
 
-int lineCount(BandAxis axis) { return axis == BandAxis::Vertical ? PictureFrame::kHeight : PictureFrame::kWidth; }
-int lineLength(BandAxis axis) { return axis == BandAxis::Vertical ? PictureFrame::kWidth : PictureFrame::kHeight; }
-double acrossCentre(BandAxis axis) { return axis == BandAxis::Vertical ? PictureFrame::kCentreX : PictureFrame::kCentreY; }
-double alongCentre(BandAxis axis) { return axis == BandAxis::Vertical ? PictureFrame::kCentreY : PictureFrame::kCentreX; }
+int lineCount(BandAxis axis) { return axis == BandAxis::Vertical ? kPictureHeight : kPictureWidth; }
+int lineLength(BandAxis axis) { return axis == BandAxis::Vertical ? kPictureWidth : kPictureHeight; }
+double acrossCentre(BandAxis axis) { return axis == BandAxis::Vertical ? kDiskCentreX : kDiskCentreY; }
+double alongCentre(BandAxis axis) { return axis == BandAxis::Vertical ? kDiskCentreY : kDiskCentreX; }
 
 // The runs of the scan line inside the disk where the frame has values.
 std::vector<Line> linePieces(const GreyImage& frame, BandAxis axis, int index, double maxRadius) {
     std::vector<Line> pieces;
     const double along = index + 0.5 - alongCentre(axis);
-    const double r = maxRadius * PictureFrame::kRadius;
+    const double r = maxRadius * kDiskRadius;
     if (std::fabs(along) >= r) return pieces;
     const double half = std::sqrt(r * r - along * along);
     const int from = std::max(0, int(std::ceil(acrossCentre(axis) - half - 0.5)));
@@ -120,7 +120,7 @@ double typicalBandWidth(const GreyImage& frame, BandAxis axis, const EdgeOptions
             if (now != 0) state = now;
         }
     }
-    return crossings > 0 ? length / crossings : 2 * PictureFrame::kRadius;
+    return crossings > 0 ? length / crossings : 2 * kDiskRadius;
 }
 
 std::vector<BandEdge> extractEdges(const GreyImage& frame, BandAxis axis, const EdgeOptions& options) {

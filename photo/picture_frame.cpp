@@ -17,8 +17,8 @@ struct Affine {
         const double c = std::cos(a) * m.scale, s = std::sin(a) * m.scale;
         xx = c, xy = s;    // one frame pixel along X
         yx = -s, yy = c;   // one frame pixel along Y
-        ox = m.cx - PictureFrame::kCentreX * xx - PictureFrame::kCentreY * yx;
-        oy = m.cy - PictureFrame::kCentreX * xy - PictureFrame::kCentreY * yy;
+        ox = m.cx - kDiskCentreX * xx - kDiskCentreY * yx;
+        oy = m.cy - kDiskCentreX * xy - kDiskCentreY * yy;
     }
     FramePoint at(double x, double y) const { return {ox + x * xx + y * yx, oy + x * xy + y * yy}; }
 };
@@ -27,22 +27,22 @@ struct Affine {
 
 FramePoint FrameMapping::toPhoto(FramePoint f) const {
     const double a = rotationDeg * std::numbers::pi / 180;
-    const double dx = (f.x - PictureFrame::kCentreX) * scale, dy = (f.y - PictureFrame::kCentreY) * scale;
+    const double dx = (f.x - kDiskCentreX) * scale, dy = (f.y - kDiskCentreY) * scale;
     return {cx + dx * std::cos(a) - dy * std::sin(a), cy + dx * std::sin(a) + dy * std::cos(a)};
 }
 
 FramePoint FrameMapping::toFrame(FramePoint p) const {
     const double a = rotationDeg * std::numbers::pi / 180;
     const double dx = p.x - cx, dy = p.y - cy;
-    return {PictureFrame::kCentreX + (dx * std::cos(a) + dy * std::sin(a)) / scale,
-            PictureFrame::kCentreY + (-dx * std::sin(a) + dy * std::cos(a)) / scale};
+    return {kDiskCentreX + (dx * std::cos(a) + dy * std::sin(a)) / scale,
+            kDiskCentreY + (-dx * std::sin(a) + dy * std::cos(a)) / scale};
 }
 
 FrameMapping frameMapping(const DiskFit& disk, const BandDirection& direction) {
     FrameMapping m;
     m.cx = disk.cx;
     m.cy = disk.cy;
-    m.scale = disk.radius / PictureFrame::kRadius;
+    m.scale = disk.radius / kDiskRadius;
     // The normal's angle is in (-90, 90]; the pattern is the same turned by
     // half a turn, so either axis may take it.
     const double theta = direction.normalDeg;
@@ -63,7 +63,7 @@ GreyImage resampleToFrame(const GreyImage& photo, const FrameMapping& mapping) {
         source = halve(source);
         m.cx /= 2, m.cy /= 2, m.scale /= 2;
     }
-    GreyImage frame(PictureFrame::kWidth, PictureFrame::kHeight);
+    GreyImage frame(kPictureWidth, kPictureHeight);
     const double w = source.width, h = source.height;
     const Affine affine(m);
     for (int j = 0; j < frame.height; ++j)
@@ -107,8 +107,8 @@ RgbImage halveRgb(const RgbImage& image) {
 }  // namespace
 
 RgbImage resampleToFrame(const PhotoView& photo, const FrameMapping& mapping) {
-    RgbImage frame{PictureFrame::kWidth, PictureFrame::kHeight,
-                   std::vector<std::uint8_t>(std::size_t(PictureFrame::kWidth) * PictureFrame::kHeight * 3, 0)};
+    RgbImage frame{kPictureWidth, kPictureHeight,
+                   std::vector<std::uint8_t>(std::size_t(kPictureWidth) * kPictureHeight * 3, 0)};
     // As for the brightness: a photo much larger than the frame is halved
     // first, so that the frame shows its detail averaged, not picked.
     RgbImage source = rgbOf(photo);

@@ -1,26 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The program's own picture frame and the mapping of a photo onto it. The
-// main window draws an 800 x 700 picture with the mirror's disk centred at
-// (410, 300) and 275 pixels in radius: the mirror point (u, v) mm of a
-// mirror of diameter D lies at X = 410 + 550 u / D, Y = 300 + 550 v / D in
-// continuous pixels (pixel (i, j) covers [i, i + 1) x [j, j + 1)). A photo
-// resampled onto this frame lies under the simulation pixel for pixel, and
-// the fit works in its coordinates.
+// The mapping of a photo onto the program's own picture frame
+// (picture_geometry.h: 800 x 700 pixels, the mirror's disk centred at
+// (410, 300) with a radius of 275 pixels). A photo resampled onto this
+// frame lies under the simulation pixel for pixel, and the fit works in its
+// coordinates.
 
 #include "band_direction.h"
 #include "disk_detection.h"
 #include "photo_image.h"
+#include "picture_geometry.h"
 
 namespace sg {
-
-struct PictureFrame {
-    static constexpr int kWidth = 800;
-    static constexpr int kHeight = 700;
-    static constexpr double kCentreX = 410;
-    static constexpr double kCentreY = 300;
-    static constexpr double kRadius = 275;
-};
 
 // How the bands lie in the frame: upright (their normal along X, as the
 // main window's "vertical" orientation draws them) or level (normal along Y).

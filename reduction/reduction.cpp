@@ -7,9 +7,9 @@
 #include "simulator_zone.h"
 #include "verdict.h"
 #include "wavefront.h"
+#include "wavefront_figures.h"
 
 #include <cmath>
-#include <numbers>
 
 namespace sg {
 
@@ -19,11 +19,6 @@ Wavefront wavefrontOf(const ReductionSetup& s, const std::vector<double>& depart
     std::vector<double> delta(departures.size());
     for (std::size_t i = 0; i < delta.size(); ++i) delta[i] = departures[i] / s.kappa;
     return Wavefront(s.u, delta, s.radius, s.innerU(), s.outerU());
-}
-
-double strehlOf(double rmsWaves) {
-    const double phase = 2 * std::numbers::pi * rmsWaves;
-    return std::exp(-phase * phase);
 }
 
 // One set of readings (or the mean) against the wanted conic and against
@@ -42,7 +37,7 @@ Reduced reduceReadings(const ReductionSetup& s, const VarianceForm& form, const 
     const Wavefront w = wavefrontOf(s, out.departures);
     out.pv = w.peakToValley() / s.lambda;
     out.rms = std::sqrt(w.variance()) / s.lambda;
-    out.strehl = strehlOf(out.rms);
+    out.strehl = strehlRatio(out.rms);
     out.conic = fitBestConic(s, form, m);
     return out;
 }

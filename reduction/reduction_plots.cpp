@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reduction_plots.h"
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "window_style.h"
 
 #include <QPainter>

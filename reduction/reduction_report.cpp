@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reduction_report.h"
 
+#include "json_writer.h"
 #include "number_text.h"
 #include "simulator_zone.h"
 
@@ -28,56 +29,11 @@ std::string zoneLine(const ZoneResult& z, bool roundTrip) {
     return line;
 }
 
-std::string jsonString(const std::string& text) {
-    static const char* const kHex = "0123456789abcdef";
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            out += "\\u00";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
-
-// A JSON object written member by member, nested by indentation.
-class JsonObject {
-public:
-    explicit JsonObject(int indent) : indent_(indent) {}
-    JsonObject& raw(const std::string& key, const std::string& value) {
-        body_ += (body_.empty() ? "" : ",\n") + std::string(static_cast<std::size_t>(indent_ + 2), ' ') +
-                 jsonString(key) + ": " + value;
-        return *this;
-    }
-    JsonObject& number(const std::string& key, double v) { return raw(key, jsonNumber(v)); }
-    JsonObject& text(const std::string& key, const std::string& v) { return raw(key, jsonString(v)); }
-    JsonObject& flag(const std::string& key, bool v) { return raw(key, v ? "true" : "false"); }
-    std::string str() const { return "{\n" + body_ + "\n" + std::string(static_cast<std::size_t>(indent_), ' ') + "}"; }
-
-private:
-    int indent_;
-    std::string body_;
-};
-
-std::string jsonArray(const std::vector<std::string>& items, int indent) {
-    if (items.empty()) return "[]";
-    std::string out = "[\n";
-    for (std::size_t i = 0; i < items.size(); ++i)
-        out += std::string(static_cast<std::size_t>(indent + 2), ' ') + items[i] + (i + 1 < items.size() ? ",\n" : "\n");
-    return out + std::string(static_cast<std::size_t>(indent), ' ') + "]";
-}
-
-std::string jsonNumbers(const std::vector<double>& values) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < values.size(); ++i) out += (i ? ", " : "") + jsonNumber(values[i]);
-    return out + "]";
+// A member `key` holding the numbers on one line.
+void numbers(JsonWriter& j, const char* key, const std::vector<double>& values) {
+    j.key(key).beginArray(JsonWriter::Layout::Inline);
+    for (const double v : values) j.number(v);
+    j.end();
 }
 
 }  // namespace
@@ -130,97 +86,100 @@ std::string reportText(const ReductionResult& r, const ReportOptions& options) {
 }
 
 std::string reportJson(const ReductionResult& r, const std::string& version) {
-    JsonObject mirror(2);
-    mirror.number("diameter_mm", r.diameter)
-        .number("radius_mm", r.radius)
-        .number("focal_ratio", r.focalRatio)
-        .number("wanted_conic", r.wantedConic)
-        .number("wavelength_um", r.wavelength)
-        .number("obstruction_mm", r.obstruction)
-        .text("source", sourceName(r.source))
-        .number("source_distance_mm", r.sourceDistance)
-        .text("zone_radius", ruleName(r.zoneRadius))
-        .flag("reverse", r.reverse);
+    using Layout = JsonWriter::Layout;
+    JsonWriter j;
+    j.beginObject();
+    j.key("program").string("shadowgram-reduce").key("version").string(version);
+    j.key("mirror").beginObject();
+    j.key("diameter_mm").number(r.diameter);
+    j.key("radius_mm").number(r.radius);
+    j.key("focal_ratio").number(r.focalRatio);
+    j.key("wanted_conic").number(r.wantedConic);
+    j.key("wavelength_um").number(r.wavelength);
+    j.key("obstruction_mm").number(r.obstruction);
+    j.key("source").string(sourceName(r.source));
+    j.key("source_distance_mm").number(r.sourceDistance);
+    j.key("zone_radius").string(ruleName(r.zoneRadius));
+    j.key("reverse").boolean(r.reverse);
+    j.end();
+    j.key("reading_sets").number(r.setCount);
 
-    std::vector<std::string> zones;
+    j.key("zones").beginArray();
     for (const ZoneResult& z : r.zones) {
-        JsonObject o(4);
-        o.number("zone", z.number)
-            .number("inner_mm", z.inner)
-            .number("outer_mm", z.outer)
-            .number("h_mm", z.h)
-            .raw("readings_mm", jsonNumbers(z.readings))
-            .number("expected_mm", z.expected)
-            .number("measured_mm", z.measured)
-            .number("departure_mm", z.departure)
-            .number("ta_um", z.transverseMicrons)
-            .number("ta_over_rho", z.taOverRho)
-            .number("surface_nm", z.surfaceNm)
-            .number("tolerance_mm", z.tolerance)
-            .number("balanced_ta_over_rho", z.balancedTaOverRho)
-            .raw("spread_mm", r.setCount > 1 ? jsonNumber(z.spread) : "null")
-            .number("round_trip_mm", z.roundTrip);
-        zones.push_back(o.str());
+        j.beginObject();
+        j.key("zone").number(z.number);
+        j.key("inner_mm").number(z.inner);
+        j.key("outer_mm").number(z.outer);
+        j.key("h_mm").number(z.h);
+        numbers(j, "readings_mm", z.readings);
+        j.key("expected_mm").number(z.expected);
+        j.key("measured_mm").number(z.measured);
+        j.key("departure_mm").number(z.departure);
+        j.key("ta_um").number(z.transverseMicrons);
+        j.key("ta_over_rho").number(z.taOverRho);
+        j.key("surface_nm").number(z.surfaceNm);
+        j.key("tolerance_mm").number(z.tolerance);
+        j.key("balanced_ta_over_rho").number(z.balancedTaOverRho);
+        j.key("spread_mm");
+        if (r.setCount > 1) j.number(z.spread);
+        else j.null();
+        j.key("round_trip_mm").number(z.roundTrip);
+        j.end();
     }
+    j.end();
 
-    JsonObject reference(2);
-    reference.number("conic", r.wantedConic)
-        .number("radius_mm", r.referenceRadius)
-        .number("centre_reading_mm", r.referenceCentre);
-    JsonObject bestFit(2);
-    bestFit.number("conic", r.bestFitConic).number("radius_mm", r.bestFitRadius).number("rms_wave", r.rmsVsConic);
-    JsonObject couder(2);
-    couder.number("max_ta_over_rho", r.couderRatio).number("shift_mm", r.couderShift).flag("pass", r.couderPass);
+    j.key("reference").beginObject();
+    j.key("conic").number(r.wantedConic);
+    j.key("radius_mm").number(r.referenceRadius);
+    j.key("centre_reading_mm").number(r.referenceCentre);
+    j.end();
+    j.key("best_fit_conic").beginObject();
+    j.key("conic").number(r.bestFitConic).key("radius_mm").number(r.bestFitRadius).key("rms_wave").number(r.rmsVsConic);
+    j.end();
+    j.key("pv_wave").number(r.pv);
+    j.key("rms_wave").number(r.rms);
+    j.key("strehl").number(r.strehl);
+    j.key("airy_radius_um").number(r.airyRadius * 1000);
+    j.key("couder").beginObject();
+    j.key("max_ta_over_rho").number(r.couderRatio).key("shift_mm").number(r.couderShift).key("pass").boolean(r.couderPass);
+    j.end();
+    j.key("correction_error_wave").number(r.correctionError);
 
-    std::vector<std::string> sets;
-    for (std::size_t j = 0; j < r.sets.size(); ++j) {
-        const SetFigures& f = r.sets[j];
-        JsonObject o(4);
-        o.number("set", static_cast<double>(j + 1))
-            .number("reference_radius_mm", f.referenceRadius)
-            .number("pv_wave", f.pv)
-            .number("rms_wave", f.rms)
-            .number("strehl", f.strehl)
-            .number("conic", f.conic)
-            .number("conic_radius_mm", f.conicRadius);
-        sets.push_back(o.str());
+    j.key("sets").beginArray();
+    for (std::size_t k = 0; k < r.sets.size(); ++k) {
+        const SetFigures& f = r.sets[k];
+        j.beginObject();
+        j.key("set").number(static_cast<double>(k + 1));
+        j.key("reference_radius_mm").number(f.referenceRadius);
+        j.key("pv_wave").number(f.pv);
+        j.key("rms_wave").number(f.rms);
+        j.key("strehl").number(f.strehl);
+        j.key("conic").number(f.conic);
+        j.key("conic_radius_mm").number(f.conicRadius);
+        j.end();
     }
+    j.end();
 
-    std::vector<std::string> profile;
+    j.key("profile").beginArray();
     for (const ProfilePoint& p : r.profile)
-        profile.push_back("{\"h_mm\": " + jsonNumber(p.h) + ", \"surface_nm\": " + jsonNumber(p.surfaceNm) + "}");
+        j.beginObject(Layout::Inline).key("h_mm").number(p.h).key("surface_nm").number(p.surfaceNm).end();
+    j.end();
 
     const SimulatorZone zone = simulatorZoneFor(r);
-    JsonObject simulator(2);
-    simulator.number("diameter_mm", zone.diameter)
-        .number("radius_mm", zone.radius)
-        .number("conic", zone.conic)
-        .number("wavelength_um", zone.wavelength)
-        .number("zone_height_wave", zone.zoneHeight)
-        .raw("knot_heights_px", jsonNumbers(std::vector<double>(zone.knotHeight.begin(), zone.knotHeight.end())));
+    j.key("simulator").beginObject();
+    j.key("diameter_mm").number(zone.diameter);
+    j.key("radius_mm").number(zone.radius);
+    j.key("conic").number(zone.conic);
+    j.key("wavelength_um").number(zone.wavelength);
+    j.key("zone_height_wave").number(zone.zoneHeight);
+    numbers(j, "knot_heights_px", std::vector<double>(zone.knotHeight.begin(), zone.knotHeight.end()));
+    j.end();
 
-    std::vector<std::string> verdict;
-    for (const std::string& v : r.verdict) verdict.push_back(jsonString(v));
-
-    JsonObject top(0);
-    top.text("program", "shadowgram-reduce")
-        .text("version", version)
-        .raw("mirror", mirror.str())
-        .number("reading_sets", r.setCount)
-        .raw("zones", jsonArray(zones, 2))
-        .raw("reference", reference.str())
-        .raw("best_fit_conic", bestFit.str())
-        .number("pv_wave", r.pv)
-        .number("rms_wave", r.rms)
-        .number("strehl", r.strehl)
-        .number("airy_radius_um", r.airyRadius * 1000)
-        .raw("couder", couder.str())
-        .number("correction_error_wave", r.correctionError)
-        .raw("sets", jsonArray(sets, 2))
-        .raw("profile", jsonArray(profile, 2))
-        .raw("simulator", simulator.str())
-        .raw("verdict", jsonArray(verdict, 2));
-    return top.str() + "\n";
+    j.key("verdict").beginArray();
+    for (const std::string& v : r.verdict) j.string(v);
+    j.end();
+    j.end();
+    return j.text() + "\n";
 }
 
 }  // namespace sg

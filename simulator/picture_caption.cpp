@@ -2,7 +2,7 @@
 #include "picture_caption.h"
 
 #include "canvas.h"
-#include "cell_number.h"
+#include "number_text.h"
 #include "profile_graphs.h"
 
 #include <QPainter>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "profile_graphs.h"
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "conic.h"
 #include "failure.h"
 #include "surface_profile.h"

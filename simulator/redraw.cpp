@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "redraw.h"
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "picture.h"
 #include "profile_graphs.h"
 #include "ray_pass.h"

@@ -6,19 +6,10 @@
 
 #include "canvas.h"
 #include "draw_tables.h"
+#include "picture_geometry.h"  // the picture's frame: kPictureWidth, kDiskCentreX, ...
 #include "random_generator.h"
 
 namespace sg {
-
-// The main window's drawing area: 800 x 700 pixels from the top left.
-inline constexpr int kPictureWidth = 800;
-inline constexpr int kPictureHeight = 700;
-
-// The mirror disk on the picture: centre (410, 300), radius 275 pixels, so
-// the mirror's diameter always spans 550 pixels.
-inline constexpr int kDiskCentreX = 410;
-inline constexpr int kDiskCentreY = 300;
-inline constexpr int kDiskRadius = 275;
 
 inline constexpr int kRayCount = 50000;  // sample points per shadowgram pass
 

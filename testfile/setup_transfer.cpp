@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "setup_transfer.h"
 
-#include "cell_number.h"
-#include "cell_number.h"
+#include "number_text.h"
 
 #include <QList>
 

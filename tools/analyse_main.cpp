@@ -2,7 +2,7 @@
 // shadowgram-analyse: the figures of the analysis window for a mirror, as
 // the window shows them after a click on the picture, one line each.
 
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 #include "mirror_options.h"
 #include "controls_reading.h"
@@ -38,20 +38,19 @@ struct Options {
     bool tables = false, help = false, version = false;
 };
 
-Options parse(const std::vector<std::string>& args) {
+Options parse(const std::vector<std::string>& arguments) {
     Options o;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (sg::takeMirrorOption(args, i, o.mirror)) continue;
-        if (a == "--inner" || a == "--outer") {
-            const std::string& text = sg::optionValue(args, i);
-            sg::parseCellInteger(text);
-            (a == "--inner" ? o.inner : o.outer) = text;
-        } else if (a == "--tables") o.tables = true;
-        else if (a == "--help" || a == "-h") o.help = true;
-        else if (a == "--version") o.version = true;
-        else throw std::invalid_argument("unknown option '" + a + "'");
+    sg::StandardOptions standard;
+    sg::CommandLine args(arguments);
+    while (args.next()) {
+        if (sg::takeMirrorOption(args, o.mirror)) continue;
+        if (args.is("--inner")) o.inner = args.wholeNumberText();
+        else if (args.is("--outer")) o.outer = args.wholeNumberText();
+        else if (args.is("--tables")) o.tables = true;
+        else if (!args.takeStandard(standard)) args.refuse();
     }
+    o.help = standard.help;
+    o.version = standard.version;
     return o;
 }
 
@@ -86,8 +85,7 @@ int main(int argc, char** argv) {
         std::cerr << "shadowgram-analyse: " << e.what() << '\n';
         return 2;
     } catch (const std::invalid_argument& e) {
-        std::cerr << "shadowgram-analyse: " << e.what() << "\n\n" << usage();
-        return 2;
+        return sg::reportUsageError("shadowgram-analyse", e.what());
     }
     if (options.help) {
         std::cout << usage();

@@ -5,7 +5,6 @@
 
 #include "fit_options.h"
 #include "fit_report.h"
-#include "mirror_options.h"
 #include "photo_file.h"
 #include "record_file.h"
 
@@ -75,8 +74,7 @@ int main(int argc, char** argv) {
     } catch (const sg::FileNameError& e) {
         return failure(e.what(), kBadInput);
     } catch (const std::invalid_argument& e) {
-        std::cerr << kName << ": " << e.what() << "\n\n" << sg::fitUsage();
-        return kBadInput;
+        return sg::reportUsageError(kName, e.what());
     }
     if (options.help) {
         std::cout << sg::fitUsage();

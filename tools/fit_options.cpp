@@ -1,13 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fit_options.h"
 
-#include "cell_number.h"
-#include "failure.h"
-#include "mirror_options.h"
-#include "record_file.h"
-
-#include <cmath>
-
 namespace sg {
 
 std::string fitUsage() {
@@ -47,82 +40,60 @@ std::string fitUsage() {
            "  --version            the program's version\n";
 }
 
-namespace {
-
-double number(const std::vector<std::string>& args, std::size_t& i) {
-    const std::string& option = args[i];
-    const std::string& text = optionValue(args, i);
-    double value = 0;
-    if (!tryParseCellFloat(text, kDecimalSeparator, value) || !std::isfinite(value))
-        throw std::invalid_argument(option + " takes a number, not '" + text + "'");
-    return value;
-}
-
-}  // namespace
-
-FitOptions parseFitOptions(const std::vector<std::string>& args) {
+FitOptions parseFitOptions(const std::vector<std::string>& arguments) {
     FitOptions o;
     FitMirror& mirror = o.request.mirror;
+    StandardOptions standard;
     bool diameter = false, radius = false, lines = false, inside = false, outside = false;
     std::optional<double> zoneStart;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--diameter") mirror.diameter = number(args, i), diameter = true;
-        else if (a == "--radius") mirror.radius = number(args, i), radius = true;
-        else if (a == "--lines") mirror.linesPerMm = number(args, i), lines = true;
-        else if (a == "--wavelength") mirror.wavelength = number(args, i);
-        else if (a == "--inside") inside = true;
-        else if (a == "--outside") outside = true;
-        else if (a == "--zone") {
-            const std::string& t = optionValue(args, i);
-            if (t == "none") o.request.zone.kind = ZoneKind::None;
-            else if (t == "edge") o.request.zone.kind = ZoneKind::Edge;
-            else if (t == "centre" || t == "center") o.request.zone.kind = ZoneKind::Centre;
-            else throw std::invalid_argument("--zone takes none, edge or centre, not '" + t + "'");
-        } else if (a == "--zone-start") zoneStart = number(args, i);
-        else if (a == "--source") {
-            const std::string& t = optionValue(args, i);
-            if (t == "fixed") mirror.sourceMoves = false;
-            else if (t == "moving") mirror.sourceMoves = true;
-            else throw std::invalid_argument("--source takes fixed or moving, not '" + t + "'");
-        } else if (a == "--exact") mirror.exact = true;
-        else if (a == "--second") o.secondPhoto = fileOptionValue(args, i);
-        else if (a == "--separation") o.separation = number(args, i);
-        else if (a == "--json") o.json = true;
-        else if (a == "--overlay") o.overlay = fileOptionValue(args, i);
-        else if (a == "--help" || a == "-h") o.help = true;
-        else if (a == "--version") o.version = true;
-        else if (!a.empty() && a[0] == '-') throw std::invalid_argument("unknown option '" + a + "'");
-        else {
-            if (!o.photo.empty()) throw std::invalid_argument("one photo only; a second one goes with --second");
-            if (!isFaithfulFileName(a))
-                throw FileNameError("the file name '" + printableFileName(a) +
-                                    "' is not valid UTF-8; rename the file or give a link to it");
-            o.photo = a;
-        }
+    CommandLine args(arguments);
+    while (args.next()) {
+        if (!args.isOption()) {
+            if (!o.photo.empty()) throw UsageError("one photo only; a second one goes with --second");
+            checkFileName(args.argument());
+            o.photo = args.argument();
+        } else if (args.is("--diameter")) mirror.diameter = args.number(), diameter = true;
+        else if (args.is("--radius")) mirror.radius = args.number(), radius = true;
+        else if (args.is("--lines")) mirror.linesPerMm = args.number(), lines = true;
+        else if (args.is("--wavelength")) mirror.wavelength = args.number();
+        else if (args.is("--inside")) inside = true;
+        else if (args.is("--outside")) outside = true;
+        else if (args.is("--zone")) {
+            constexpr ZoneKind kKinds[] = {ZoneKind::None, ZoneKind::Edge, ZoneKind::Centre};
+            o.request.zone.kind = kKinds[args.choice({"none", "edge", "centre|center"})];
+        } else if (args.is("--zone-start")) zoneStart = args.number();
+        else if (args.is("--source")) mirror.sourceMoves = args.choice({"fixed", "moving"}) == 1;
+        else if (args.is("--exact")) mirror.exact = true;
+        else if (args.is("--second")) o.secondPhoto = args.fileName();
+        else if (args.is("--separation")) o.separation = args.number();
+        else if (args.is("--json")) o.json = true;
+        else if (args.is("--overlay")) o.overlay = args.fileName();
+        else if (!args.takeStandard(standard)) args.refuse();
     }
+    o.help = standard.help;
+    o.version = standard.version;
     if (o.help || o.version) return o;
-    if (o.photo.empty()) throw std::invalid_argument("no photo given");
+    if (o.photo.empty()) throw UsageError("no photo given");
     if (!diameter || !radius || !lines)
-        throw std::invalid_argument("the mirror needs --diameter, --radius and --lines");
+        throw UsageError("the mirror needs --diameter, --radius and --lines");
     if (!(mirror.diameter > 0) || !(mirror.radius > 0) || !(mirror.linesPerMm > 0))
-        throw std::invalid_argument("--diameter, --radius and --lines take values above 0");
+        throw UsageError("--diameter, --radius and --lines take values above 0");
     if (!(mirror.radius > mirror.diameter / 2))
-        throw std::invalid_argument("--radius must exceed half the diameter");
-    if (!(mirror.wavelength > 0)) throw std::invalid_argument("--wavelength takes a value above 0");
-    if (inside && outside) throw std::invalid_argument("give --inside or --outside, not both");
+        throw UsageError("--radius must exceed half the diameter");
+    if (!(mirror.wavelength > 0)) throw UsageError("--wavelength takes a value above 0");
+    if (inside && outside) throw UsageError("give --inside or --outside, not both");
     o.request.side = inside ? Side::Inside : outside ? Side::Outside : Side::Unknown;
     if (o.request.zone.kind == ZoneKind::None && zoneStart)
-        throw std::invalid_argument("--zone-start needs --zone edge or --zone centre");
+        throw UsageError("--zone-start needs --zone edge or --zone centre");
     if (o.request.zone.kind != ZoneKind::None) {
         o.request.zone.start = zoneStart.value_or(o.request.zone.kind == ZoneKind::Edge ? 0.8 : 0.3);
         if (!(o.request.zone.start >= 0.1 && o.request.zone.start <= 0.95))
-            throw std::invalid_argument("--zone-start takes a fraction of the radius from 0.1 to 0.95");
+            throw UsageError("--zone-start takes a fraction of the radius from 0.1 to 0.95");
     }
     if (o.secondPhoto.empty() != !o.separation)
-        throw std::invalid_argument("--second and --separation go together");
+        throw UsageError("--second and --separation go together");
     if (o.separation && *o.separation == 0)
-        throw std::invalid_argument("--separation takes a distance other than 0 mm");
+        throw UsageError("--separation takes a distance other than 0 mm");
     return o;
 }
 

@@ -2,10 +2,10 @@
 #pragma once
 // Options of shadowgram-fit.
 
+#include "command_line.h"
 #include "photo_fit.h"
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,10 +22,10 @@ struct FitOptions {
     bool version = false;
 };
 
-// Parses the command line (without the program name). Throws
-// std::invalid_argument for an unknown option, a missing or bad value, a
+// Parses the command line (without the program name). Throws UsageError
+// (command_line.h) for an unknown option, a missing or bad value, a
 // missing required option or options that do not go together, and
-// FileNameError (mirror_options.h) for a file name that cannot be used.
+// FileNameError for a file name that cannot be used.
 FitOptions parseFitOptions(const std::vector<std::string>& args);
 
 std::string fitUsage();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What shadowgram-fit prints: lines of text, or the same as JSON under
-// stable keys. Numbers are written with a point whatever the locale.
+// stable keys. Numbers are written with a point whatever the locale, in
+// fixed notation without the sign of a value that rounds to zero; in the
+// JSON a number that is not finite is null.
 
 #include "photo_fit.h"
 
@@ -21,8 +23,5 @@ struct FitReportInput {
 
 std::string fitReportText(const FitReportInput& in);
 std::string fitReportJson(const FitReportInput& in);
-
-// Fixed notation with `decimals` decimals and a point.
-std::string fixedPoint(double value, int decimals);
 
 }  // namespace sg

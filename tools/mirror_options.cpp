@@ -1,54 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mirror_options.h"
 
-#include "cell_number.h"
-#include "record_file.h"
 #include "setup_transfer.h"
 #include "shape_file.h"
 #include "surface_editor.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace sg {
 
-const std::string& optionValue(const std::vector<std::string>& args, std::size_t& i) {
-    if (i + 1 >= args.size()) throw std::invalid_argument("option " + args[i] + " needs a value");
-    return args[++i];
-}
-
-const std::string& fileOptionValue(const std::vector<std::string>& args, std::size_t& i) {
-    const std::string& option = args[i];
-    const std::string& name = optionValue(args, i);
-    if (name.empty()) throw FileNameError("option " + option + " needs a file name");
-    // A name that is not UTF-8 would reach the file system as another name.
-    if (!isFaithfulFileName(name))
-        throw FileNameError("the file name '" + printableFileName(name) +
-                            "' is not valid UTF-8; rename the file or give a link to it");
-    return name;
-}
-
-bool takeMirrorOption(const std::vector<std::string>& args, std::size_t& i, MirrorOptions& o) {
+bool takeMirrorOption(CommandLine& args, MirrorOptions& o) {
     static const std::pair<const char*, int> kCells[] = {
         {"--diameter", kRowDiameter},       {"--radius", kRowRadius},          {"--conic", kRowConic},
         {"--lines", kRowLinesPerMm},        {"--zone-height", kRowZoneHeight}, {"--wavelength", kRowWavelength},
     };
-    const std::string& a = args[i];
     for (const auto& [name, row] : kCells) {
-        if (a != name) continue;
+        if (!args.is(name)) continue;
         // The cell keeps the text as typed, as the grid would.
-        const std::string& text = optionValue(args, i);
-        parseCellFloat(text);
-        o.controls.parameters[static_cast<std::size_t>(row)] = text;
+        o.controls.parameters[static_cast<std::size_t>(row)] = args.numberText();
         return true;
     }
-    if (a == "--shape") {
-        o.shapeFile = fileOptionValue(args, i);
+    if (args.is("--shape")) {
+        o.shapeFile = args.fileName();
         return true;
     }
-    if (a == "--setup") {
+    if (args.is("--setup")) {
         // As "Retrieve" applies it, onto the controls that the programs read.
-        const SetupRecord record = readTestFile(QString::fromStdString(fileOptionValue(args, i)));
+        const SetupRecord record = readTestFile(QString::fromStdString(args.fileName()));
         applySetupRecord(record, ViewOptions{}, DevicePosition{}.maxMove, o.controls, nullptr);
         o.setupAxialOffset = record.axialOffset;
         return true;

@@ -4,12 +4,11 @@
 // mirror's numbers as they would be typed into the grid, a saved set-up and
 // a shape file, applied to plain controls as the main window would.
 
+#include "command_line.h"
 #include "editor_shape.h"
 #include "model_controls.h"
 
-#include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace sg {
 
@@ -19,28 +18,12 @@ struct MirrorOptions {
     double setupAxialOffset = 0;  // mm, the axial position of the last --setup file
 };
 
-// The value after the option at args[i]; moves i onto it. A missing value
-// throws std::invalid_argument.
-const std::string& optionValue(const std::vector<std::string>& args, std::size_t& i);
-
-// A file name on the command line that cannot be used as given; the
-// programs say why without their usage text.
-class FileNameError : public std::invalid_argument {
-public:
-    using std::invalid_argument::invalid_argument;
-};
-
-// The file name after the option at args[i], as optionValue. An empty name,
-// or one that is not valid UTF-8 (it would name another file once it is a
-// QString), throws FileNameError.
-const std::string& fileOptionValue(const std::vector<std::string>& args, std::size_t& i);
-
-// Takes the option at args[i] when it is one of the mirror options
+// Takes the option stepped to when it is one of the mirror options
 // (--diameter, --radius, --conic, --lines, --zone-height, --wavelength,
 // --setup, --shape), with its value; returns false for any other. A value
-// that is not a number throws the grid's ActionError, a set-up file that
-// cannot be read TestFileError.
-bool takeMirrorOption(const std::vector<std::string>& args, std::size_t& i, MirrorOptions& o);
+// that is not a number throws UsageError, a file name that cannot be used
+// FileNameError, a set-up file that cannot be read TestFileError.
+bool takeMirrorOption(CommandLine& args, MirrorOptions& o);
 
 // The lines of the usage text for these options.
 std::string mirrorOptionsUsage();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // shadowgram-reduce: the Foucault reduction of a reading file, as text or
 // JSON. Nothing reaches standard output unless the whole reduction
-// succeeded; every failure is one line "error: ..." on standard error.
+// succeeded; every failure is one line on standard error: a mistake in the
+// command line as every program of the project words it
+// ("shadowgram-reduce: ..."), bad input and failed fits "error: ...".
 
 #include "reading_file.h"
 #include "reduce_options.h"
@@ -14,26 +16,31 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+constexpr const char* kName = "shadowgram-reduce";
+
+}  // namespace
+
 int main(int argc, char** argv) {
     sg::ReduceOptions options;
     try {
         options = sg::parseReduceOptions(std::vector<std::string>(argv + 1, argv + argc));
-    } catch (const sg::ReductionInputError& e) {
-        std::cerr << "error: " << e.what() << '\n';
-        return 2;
+    } catch (const sg::FileNameError& e) {
+        std::cerr << kName << ": " << e.what() << '\n';
+        return sg::kUsageStatus;
+    } catch (const sg::UsageError& e) {
+        return sg::reportUsageError(kName, e.what());
     }
     if (options.help) {
         std::cout << sg::reduceUsage();
         return 0;
     }
     if (options.version) {
-        std::cout << "shadowgram-reduce " << SHADOWGRAM_VERSION << '\n';
+        std::cout << kName << " " << SHADOWGRAM_VERSION << '\n';
         return 0;
     }
-    if (options.file.empty()) {
-        std::cerr << "error: no reading file given (see shadowgram-reduce --help)\n";
-        return 2;
-    }
+    if (options.file.empty()) return sg::reportUsageError(kName, "no reading file given");
 
     std::string output;
     try {

@@ -24,54 +24,62 @@ constexpr ValueOption kValueOptions[] = {
     {"--obstruction", HeaderKey::Obstruction},
 };
 
-[[noreturn]] void fail(const std::string& message) { throw ReductionInputError(message); }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The value of the header option stepped to, checked now with the file's
+// rules so that a bad value is refused before any file is read: numbers as
+// every program reads them (the blanks around one dropped), then the
+// file's ranges; the words in any case, as the file takes them.
+std::string headerValue(CommandLine& args, const ValueOption& option) {
+    const HeaderKey key = option.key;
+    std::string text;
+    if (key == HeaderKey::Source) {
+        text = args.choice({"moving", "fixed"}, true) == 0 ? "moving" : "fixed";
+    } else if (key == HeaderKey::ZoneRadius) {
+        text = args.choice({"rms", "mid"}, true) == 0 ? "rms" : "mid";
+    } else {
+        text = args.numberText();
+        while (isBlank(text.back())) text.pop_back();
+        text.erase(0, text.find_first_not_of(" \t"));
+    }
+    ReductionInput scratch;
+    try {
+        setHeaderValue(scratch, key, text);
+    } catch (const ReductionInputError& e) {
+        throw UsageError(std::string("option ") + option.name + ": " + e.what());
+    }
+    return text;
+}
 
 }  // namespace
 
-ReduceOptions parseReduceOptions(const std::vector<std::string>& args) {
+ReduceOptions parseReduceOptions(const std::vector<std::string>& arguments) {
     ReduceOptions o;
-    bool onlyFiles = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (!onlyFiles && a.size() > 1 && a[0] == '-') {
-            if (a == "--") {
-                onlyFiles = true;
-                continue;
-            }
-            bool taken = false;
-            for (const ValueOption& v : kValueOptions) {
-                if (a != v.name) continue;
-                if (i + 1 >= args.size()) fail("option " + a + " needs a value");
-                const std::string& value = args[++i];
-                // Checked now with the file's rules, so that a bad value is
-                // refused before any file is read.
-                ReductionInput scratch;
-                try {
-                    setHeaderValue(scratch, v.key, value);
-                } catch (const ReductionInputError& e) {
-                    fail("option " + a + ": " + e.what());
-                }
-                o.overrides.emplace_back(v.key, value);
-                taken = true;
-            }
-            if (taken) continue;
-            if (a == "--reverse") o.overrides.emplace_back(HeaderKey::Reverse, std::string());
-            else if (a == "--profile") o.profile = true;
-            else if (a == "--json") o.json = true;
-            else if (a == "--round-trip") o.roundTrip = true;
-            else if (a == "--help" || a == "-h") o.help = true;
-            else if (a == "--version") o.version = true;
-            else fail("unknown option '" + printableFileName(a) + "' (see shadowgram-reduce --help)");
+    StandardOptions standard;
+    CommandLine args(arguments);
+    while (args.next()) {
+        const std::string& a = args.argument();
+        if (!args.isOption()) {
+            if (!o.file.empty())
+                throw UsageError("one reading file only, found '" + printableFileName(o.file) + "' and '" +
+                                 printableFileName(a) + "'");
+            if (a.empty()) throw FileNameError("the reading file's name is empty");
+            checkFileName(a);
+            o.file = a;
             continue;
         }
-        if (!o.file.empty()) fail("one reading file only, found '" + printableFileName(o.file) + "' and '" +
-                                  printableFileName(a) + "'");
-        if (a.empty()) fail("the reading file's name is empty");
-        // A name that is not UTF-8 would reach the file system as another name.
-        if (!isFaithfulFileName(a))
-            fail("the file name '" + printableFileName(a) + "' is not valid UTF-8; rename the file or give a link to it");
-        o.file = a;
+        const ValueOption* valued = nullptr;
+        for (const ValueOption& v : kValueOptions)
+            if (args.is(v.name)) valued = &v;
+        if (valued != nullptr) o.overrides.emplace_back(valued->key, headerValue(args, *valued));
+        else if (args.is("--reverse")) o.overrides.emplace_back(HeaderKey::Reverse, std::string());
+        else if (args.is("--profile")) o.profile = true;
+        else if (args.is("--json")) o.json = true;
+        else if (args.is("--round-trip")) o.roundTrip = true;
+        else if (!args.takeStandard(standard)) args.refuse();
     }
+    o.help = standard.help;
+    o.version = standard.version;
     return o;
 }
 

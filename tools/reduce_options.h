@@ -3,6 +3,7 @@
 // The command line of shadowgram-reduce: one reading file and the options
 // that override its header values.
 
+#include "command_line.h"
 #include "reduction_input.h"
 
 #include <string>
@@ -23,9 +24,10 @@ struct ReduceOptions {
     bool version = false;
 };
 
-// Reads the arguments (after the program's name). Bad usage throws
-// ReductionInputError with the message the command prints after "error: ".
-// A missing file is not an error here: --help and --version need none.
+// Reads the arguments (after the program's name). A mistake in them throws
+// UsageError (command_line.h), a file name that cannot be used
+// FileNameError. A missing file is not an error here: --help and --version
+// need none.
 ReduceOptions parseReduceOptions(const std::vector<std::string>& args);
 
 // Applies the overrides to the file's input; the values were checked when

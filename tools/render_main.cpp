@@ -38,8 +38,7 @@ int main(int argc, char** argv) {
         std::cerr << "shadowgram-render: " << e.what() << '\n';
         return 2;
     } catch (const std::invalid_argument& e) {
-        std::cerr << "shadowgram-render: " << e.what() << "\n\n" << sg::renderUsage();
-        return 2;
+        return sg::reportUsageError("shadowgram-render", e.what());
     }
     if (options.help) {
         std::cout << sg::renderUsage();
@@ -49,10 +48,7 @@ int main(int argc, char** argv) {
         std::cout << "shadowgram-render " << SHADOWGRAM_VERSION << '\n';
         return 0;
     }
-    if (options.output.empty()) {
-        std::cerr << "shadowgram-render: no output file; give -o FILE\n\n" << sg::renderUsage();
-        return 2;
-    }
+    if (options.output.empty()) return sg::reportUsageError("shadowgram-render", "no output file; give -o FILE");
 
     // Text needs the font machinery, never a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");

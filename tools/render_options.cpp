@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render_options.h"
 
-#include "cell_number.h"
-
-#include <stdexcept>
+#include "number_text.h"
 
 namespace sg {
 
@@ -38,57 +36,51 @@ std::string renderUsage() {
            "  --version            the program's version\n";
 }
 
-RenderOptions parseRenderOptions(const std::vector<std::string>& args) {
+RenderOptions parseRenderOptions(const std::vector<std::string>& arguments) {
     RenderOptions o;
     PlainControls& controls = o.mirror.controls;
+    StandardOptions standard;
     bool widthGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (takeMirrorOption(args, i, o.mirror)) {
-            if (a == "--setup") o.axial = o.mirror.setupAxialOffset;
-        } else if (a == "--test") {
-            const std::string& t = optionValue(args, i);
-            if (t == "ronchi") controls.test = kTestRonchi;
-            else if (t == "wire") controls.test = kTestWire;
-            else if (t == "foucault") controls.test = kTestFoucault;
-            else throw std::invalid_argument("--test takes ronchi, wire or foucault, not '" + t + "'");
-        } else if (a == "--orientation") {
-            const std::string& t = optionValue(args, i);
-            if (t == "vertical") controls.orientation = kOrientVertical;
-            else if (t == "horizontal") controls.orientation = kOrientHorizontal;
-            else if (t == "2d") controls.orientation = kOrient2D;
-            else throw std::invalid_argument("--orientation takes vertical, horizontal or 2d, not '" + t + "'");
-        } else if (a == "--source") {
-            const std::string& t = optionValue(args, i);
-            if (t == "fixed") controls.movingSource = false;
-            else if (t == "moving") controls.movingSource = true;
-            else throw std::invalid_argument("--source takes fixed or moving, not '" + t + "'");
-        } else if (a == "--source-width") {
-            const std::string& t = optionValue(args, i);
-            if (parseCellFloat(t) < 0) throw std::invalid_argument("--source-width takes a width of 0 mm or more");
+    CommandLine args(arguments);
+    while (args.next()) {
+        const bool setup = args.is("--setup");
+        if (takeMirrorOption(args, o.mirror)) {
+            // A set-up's axial position, unless --axial comes after it.
+            if (setup) o.axial = o.mirror.setupAxialOffset;
+        } else if (args.is("--test")) {
+            constexpr int kTests[] = {kTestRonchi, kTestWire, kTestFoucault};
+            controls.test = kTests[args.choice({"ronchi", "wire", "foucault"})];
+        } else if (args.is("--orientation")) {
+            constexpr int kOrientations[] = {kOrientVertical, kOrientHorizontal, kOrient2D};
+            controls.orientation = kOrientations[args.choice({"vertical", "horizontal", "2d"})];
+        } else if (args.is("--source")) {
+            controls.movingSource = args.choice({"fixed", "moving"}) == 1;
+        } else if (args.is("--source-width")) {
+            const std::string& t = args.numberText();
+            if (parseCellFloat(t) < 0) throw UsageError("option --source-width takes a width of 0 mm or more");
             controls.sourceWidth = t;
             widthGiven = true;
-        } else if (a == "--exact") controls.exactTrace = true;
-        else if (a == "--odd") controls.odd = true;
-        else if (a == "--distorted") controls.surface = kSurfaceDistorted;
-        else if (a == "--axial") o.axial = parseCellFloat(optionValue(args, i));
-        else if (a == "--transverse") o.transverse = parseCellFloat(optionValue(args, i));
-        else if (a == "--grid") controls.grid = true;
-        else if (a == "--white") o.white = true;
-        else if (a == "--caption") o.caption = true;
-        else if (a == "--brighten") o.brighten = parseCellInteger(optionValue(args, i));
-        else if (a == "--centres") o.centres = parseCellInteger(optionValue(args, i));
-        else if (a == "-o") o.output = fileOptionValue(args, i);
-        else if (a == "--help" || a == "-h") o.help = true;
-        else if (a == "--version") o.version = true;
-        else throw std::invalid_argument("unknown option '" + a + "'");
+        } else if (args.is("--exact")) controls.exactTrace = true;
+        else if (args.is("--odd")) controls.odd = true;
+        else if (args.is("--distorted")) controls.surface = kSurfaceDistorted;
+        else if (args.is("--axial")) o.axial = args.number();
+        else if (args.is("--transverse")) o.transverse = args.number();
+        else if (args.is("--grid")) controls.grid = true;
+        else if (args.is("--white")) o.white = true;
+        else if (args.is("--caption")) o.caption = true;
+        else if (args.is("--brighten")) o.brighten = args.wholeNumber();
+        else if (args.is("--centres")) o.centres = args.wholeNumber();
+        else if (args.is("-o")) o.output = args.fileName();
+        else if (!args.takeStandard(standard)) args.refuse();
     }
+    o.help = standard.help;
+    o.version = standard.version;
     // The slit belongs to the exact trace.
     if (widthGiven && !controls.exactTrace)
-        throw std::invalid_argument("--source-width needs --exact: only the exact ray trace has a source of real width");
+        throw UsageError("--source-width needs --exact: only the exact ray trace has a source of real width");
     // Each press costs up to 4 ms; more than this is a slip of the keyboard.
     if (o.brighten < 0 || o.centres < 0 || o.brighten > kMaxPresses || o.centres > kMaxPresses)
-        throw std::invalid_argument("--brighten and --centres take a count from 0 to " + std::to_string(kMaxPresses));
+        throw UsageError("--brighten and --centres take a count from 0 to " + std::to_string(kMaxPresses));
     return o;
 }
 

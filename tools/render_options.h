@@ -28,10 +28,9 @@ struct RenderOptions {
     bool version = false;
 };
 
-// Parses the command line (without the program name). Throws ActionError with
-// the cell's message for a value that is not a number, TestFileError for a
-// set-up file that cannot be read, and std::invalid_argument for an unknown
-// option or choice.
+// Parses the command line (without the program name). Throws UsageError
+// (command_line.h) for a mistake in it, FileNameError for a file name that
+// cannot be used and TestFileError for a set-up file that cannot be read.
 RenderOptions parseRenderOptions(const std::vector<std::string>& args);
 
 std::string renderUsage();

@@ -197,8 +197,8 @@ TEST(AnalyseTool, ExitStatusAndMessages) {
         const char* message;
     };
     const Case cases[] = {
-        {{"--conic", "abc"}, 2, "'abc' is not a valid floating point value"},
-        {{"--inner", "1.5"}, 2, "'1.5' is not a valid integer value"},
+        {{"--conic", "abc"}, 2, "option --conic takes a number, not 'abc'"},
+        {{"--inner", "1.5"}, 2, "option --inner takes a whole number, not '1.5'"},
         {{"--frobnicate"}, 2, "unknown option"},
         {{"--setup", "/nonexistent/x.Ron"}, 2, "Cannot read the test file"},
         {{"--shape", "/nonexistent/x.Shp"}, 2, "Cannot read the shape file"},

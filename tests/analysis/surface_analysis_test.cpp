@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis sequence with the worked figures, the limits, the tables and
 // the failures, read back from what it writes.
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 #include "analysis_layout.h"
 #include "surface_analysis.h"

@@ -2,10 +2,10 @@
 // The reference windows: their set-up, texts and pictures, the examples of
 // the getting-started window, and state kept between showings.
 #include "application.h"
-#include "cell_number.h"
+#include "number_text.h"
 #include "help_content.h"
 #include "help_widgets.h"
-#include "jpeg_image.h"
+#include "jpeg_decoding.h"
 #include "picture_checks.h"
 #include "recording_reporter.h"
 
@@ -168,7 +168,7 @@ TEST_F(HelpWindows, PicturesDecodeToTheirSizes) {
     TInformation& info = app->informationWindow();
     info.pages()->setCurrentIndex(5);
     info.show();
-    auto* frame = info.findChild<PictureFrame*>("images_gratings");
+    auto* frame = info.findChild<PicturePanel*>("images_gratings");
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->size(), QSize(489, 193));
     const QImage shown = frame->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -197,7 +197,7 @@ TEST(JpegDecoding, DamagedFilesGiveNoPictureAndNoCrash) {
     EXPECT_TRUE(decodeJpeg("not a picture").isNull());
     // A picture that does not decode leaves its frame empty.
     QWidget parent;
-    PictureFrame empty(&parent, decodeJpeg("x"), 40, 30);
+    PicturePanel empty(&parent, decodeJpeg("x"), 40, 30);
     EXPECT_TRUE(empty.picture().isNull());
     EXPECT_EQ(empty.size(), QSize(40, 30));
 }

@@ -6,7 +6,7 @@
 // "Adjust" is down, photos refused without a change, and the help.
 #include "application.h"
 #include "band_model.h"
-#include "cell_number.h"
+#include "number_text.h"
 #include "fit_dialog.h"
 #include "photo_tools.h"
 #include "picture_checks.h"

@@ -130,9 +130,9 @@ TEST(RenderTool, BadValuesFailWithTheCellMessageAndWriteNothing) {
         const char* message;
     };
     const Case cases[] = {
-        {{"--conic", "abc", "-o", file}, 2, "'abc' is not a valid floating point value"},
-        {{"--axial", "1,5", "-o", file}, 2, "'1,5' is not a valid floating point value"},
-        {{"--brighten", "two", "-o", file}, 2, "'two' is not a valid integer value"},
+        {{"--conic", "abc", "-o", file}, 2, "option --conic takes a number, not 'abc'"},
+        {{"--axial", "1,5", "-o", file}, 2, "option --axial takes a number, not '1,5'"},
+        {{"--brighten", "two", "-o", file}, 2, "option --brighten takes a whole number, not 'two'"},
         {{"--test", "laser", "-o", file}, 2, "--test takes ronchi, wire or foucault"},
         {{"--frobnicate", "-o", file}, 2, "unknown option"},
         {{"--radius", "0", "-o", file}, 1, "Floating point division by zero"},

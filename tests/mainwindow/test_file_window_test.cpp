@@ -2,7 +2,7 @@
 // "Save" and "Retrieve" through the real main window, with file dialogs
 // that the test answers, and the set-up file from the command line.
 #include "application.h"
-#include "cell_number.h"
+#include "number_text.h"
 #include "comma_locales.h"
 #include "controls_reading.h"
 #include "picture_checks.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cell_number.h"
+#include "number_text.h"
 #include "comma_locales.h"
 #include "failure.h"
 

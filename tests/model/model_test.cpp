@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cell_number.h"
 #include "controls_reading.h"
 #include "editor_shape.h"
+#include "number_text.h"
 #include "failure.h"
 #include "mirror.h"
 #include "test_setup.h"

@@ -85,12 +85,12 @@ TEST_P(DegradedPhoto, EdgesLieOnTheBandBoundaries) {
     const BandPhase phase(truth.mirror, truth.zone, truth.parameters);
     // The truth lies on the camera's own frame: a point of the photo's
     // frame goes to the photo, and from there back through the camera.
-    const double turn = cam.rotationDeg * std::acos(-1.0) / 180, scale = cam.radius / PictureFrame::kRadius;
+    const double turn = cam.rotationDeg * std::acos(-1.0) / 180, scale = cam.radius / kDiskRadius;
     auto truthZ = [&](double x, double y) {
         const FramePoint p = a.mapping.toPhoto({x, y});
         const double dx = (p.x - cam.cx) / scale, dy = (p.y - cam.cy) / scale;
-        return phase.atFrame(PictureFrame::kCentreX + dx * std::cos(turn) + dy * std::sin(turn),
-                             PictureFrame::kCentreY - dx * std::sin(turn) + dy * std::cos(turn), BandAxis::Vertical);
+        return phase.atFrame(kDiskCentreX + dx * std::cos(turn) + dy * std::sin(turn),
+                             kDiskCentreY - dx * std::sin(turn) + dy * std::cos(turn), BandAxis::Vertical);
     };
     const bool upright = a.mapping.bands == BandAxis::Vertical;
     std::vector<double> distances;
@@ -133,12 +133,12 @@ TEST(PictureFrameMapping, APictureOnTheFrameResamplesOntoItself) {
     const testing::SyntheticPhoto photo = makeSyntheticPhoto(paraboloid(), cam);
     const GreyImage grey = toGrey(photo.view());
     const PhotoAlignment a = alignPhoto(grey);
-    EXPECT_NEAR(a.mapping.cx, PictureFrame::kCentreX, 0.25);
-    EXPECT_NEAR(a.mapping.cy, PictureFrame::kCentreY, 0.25);
-    EXPECT_NEAR(a.mapping.scale * PictureFrame::kRadius, PictureFrame::kRadius, 1.0);
+    EXPECT_NEAR(a.mapping.cx, kDiskCentreX, 0.25);
+    EXPECT_NEAR(a.mapping.cy, kDiskCentreY, 0.25);
+    EXPECT_NEAR(a.mapping.scale * kDiskRadius, kDiskRadius, 1.0);
     EXPECT_NEAR(a.mapping.rotationDeg, 0, 0.1);
-    ASSERT_EQ(a.frame.width, PictureFrame::kWidth);
-    ASSERT_EQ(a.frame.height, PictureFrame::kHeight);
+    ASSERT_EQ(a.frame.width, kPictureWidth);
+    ASSERT_EQ(a.frame.height, kPictureHeight);
     double sum = 0;
     int n = 0, far = 0;
     for (int y = 0; y < grey.height; ++y)
@@ -167,8 +167,8 @@ TEST(PictureFrameMapping, ATurnedPhotoLandsOnTheFramesDisk) {
     // Walk out from the frame's centre along a row in a bright band: the
     // brightness falls through half-way at the frame's rim.
     for (const double angle : {0.0, 1.3, 2.9, 4.4}) {
-        const FramePoint rim{PictureFrame::kCentreX + PictureFrame::kRadius * std::cos(angle),
-                             PictureFrame::kCentreY + PictureFrame::kRadius * std::sin(angle)};
+        const FramePoint rim{kDiskCentreX + kDiskRadius * std::cos(angle),
+                             kDiskCentreY + kDiskRadius * std::sin(angle)};
         const FramePoint photoRim = a.mapping.toPhoto(rim);
         EXPECT_NEAR(std::hypot(photoRim.x - cam.cx, photoRim.y - cam.cy), cam.radius, 1.5) << angle;
     }

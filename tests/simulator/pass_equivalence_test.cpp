@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The batched passes give exactly what the plain point-by-point loop gives:
 // the same pixels, the same fault and the same generator state afterwards.
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 #include "controls_reading.h"
 #include "picture_checks.h"

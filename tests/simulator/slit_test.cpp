@@ -2,7 +2,7 @@
 // A source of real width in the exact ray trace: the knife-edge picture
 // shades as at the test stand, Ronchi bands soften as the slit nears the
 // grating's period, and a point source draws what it always drew.
-#include "cell_number.h"
+#include "number_text.h"
 #include "failure.h"
 #include "controls_reading.h"
 #include "picture_checks.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drawn zone at its true height in the exact ray trace: the surface it
 // adds, what the picture then shows, and what stays as it was.
-#include "cell_number.h"
+#include "number_text.h"
 #include "drawn_zone.h"
 #include "picture_checks.h"
 #include "ray_pass.h"

@@ -43,8 +43,8 @@ private:
 SyntheticPhoto makeSyntheticPhoto(const PhotoTruth& truth, const Camera& cam) {
     const Decision decision(truth);
     const double a = cam.rotationDeg * std::numbers::pi / 180;
-    const double scale = cam.radius / PictureFrame::kRadius;
-    const double mmPerFramePixel = truth.mirror.diameter / (2 * PictureFrame::kRadius);
+    const double scale = cam.radius / kDiskRadius;
+    const double mmPerFramePixel = truth.mirror.diameter / (2 * kDiskRadius);
     // Photo point -> mirror point (u, v) in mm through the frame.
     auto classAt = [&](double x, double y) {
         const double dx = (x - cam.cx) / scale, dy = (y - cam.cy) / scale;
@@ -117,7 +117,7 @@ Camera randomCamera(std::uint32_t seed) {
     std::uniform_real_distribution<double> unit(0, 1);
     auto between = [&](double lo, double hi) { return lo + (hi - lo) * unit(random); };
     Camera c;
-    c.radius = PictureFrame::kRadius * std::exp(between(std::log(0.5), std::log(2.0)));
+    c.radius = kDiskRadius * std::exp(between(std::log(0.5), std::log(2.0)));
     c.width = int(2 * c.radius * between(1.2, 1.6)) + 16;
     c.height = int(2 * c.radius * between(1.15, 1.5)) + 16;
     c.cx = c.width / 2.0 + between(-0.7, 0.7) * (c.width / 2.0 - c.radius - 6);

@@ -87,18 +87,23 @@ TEST_F(ReduceCommand, HelpVersionAndBadUsage) {
         std::string message;
     };
     const Bad bad[] = {
-        {{kReduce}, "error: no reading file given (see shadowgram-reduce --help)\n"},
-        {{kReduce, mirror, "--bogus"}, "error: unknown option '--bogus' (see shadowgram-reduce --help)\n"},
-        {{kReduce, mirror, mirror}, "error: one reading file only, found '" + mirror + "' and '" + mirror + "'\n"},
-        {{kReduce, mirror, "--radius"}, "error: option --radius needs a value\n"},
-        {{kReduce, mirror, "--radius", "2,5"}, "error: option --radius: '2,5' is not a finite decimal number\n"},
-        {{kReduce, mirror, "--source", "left"}, "error: option --source: source must be 'moving' or 'fixed', not 'left'\n"},
-        {{kReduce, mirror, "--diameter", "0"}, "error: option --diameter: the diameter must be greater than 0, not 0\n"},
+        {{kReduce}, "shadowgram-reduce: no reading file given (see shadowgram-reduce --help)\n"},
+        {{kReduce, mirror, "--bogus"}, "shadowgram-reduce: unknown option '--bogus' (see shadowgram-reduce --help)\n"},
+        {{kReduce, mirror, mirror},
+         "shadowgram-reduce: one reading file only, found '" + mirror + "' and '" + mirror +
+             "' (see shadowgram-reduce --help)\n"},
+        {{kReduce, mirror, "--radius"}, "shadowgram-reduce: option --radius needs a value (see shadowgram-reduce --help)\n"},
+        {{kReduce, mirror, "--radius", "2,5"},
+         "shadowgram-reduce: option --radius takes a number, not '2,5' (see shadowgram-reduce --help)\n"},
+        {{kReduce, mirror, "--source", "left"},
+         "shadowgram-reduce: option --source takes moving or fixed, not 'left' (see shadowgram-reduce --help)\n"},
+        {{kReduce, mirror, "--diameter", "0"},
+         "shadowgram-reduce: option --diameter: the diameter must be greater than 0, not 0 (see shadowgram-reduce --help)\n"},
         {{kReduce, mirror, "--diameter", "2000"},
          "error: line 3: the radius (2000 mm) must be greater than the diameter (2000 mm)\n"},
         {{kReduce, file("e.txt", "diameter 200\nradius 2000\n1 0 50 0.1\n2 50 100 0.5\n"), "--diameter", "150"},
          "error: zone 2 (line 4): the outer radius (100 mm) lies beyond the edge of the mirror (75 mm)\n"},
-        {{kReduce, ""}, "error: the reading file's name is empty\n"},
+        {{kReduce, ""}, "shadowgram-reduce: the reading file's name is empty\n"},
     };
     for (const Bad& b : bad) {
         const RawRun r = runRaw(b.args);

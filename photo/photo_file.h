@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A photo read from a file for the fit: JPEG or PNG, turned upright by its
-// EXIF orientation, as RGB bytes that the photo library views.
+// A photo read from a file for the fit and the photo window: JPEG (through
+// jpeg_decoding.h) or PNG, turned upright by its EXIF orientation, as RGB
+// bytes that the photo library views.
 
 #include "photo_image.h"
 

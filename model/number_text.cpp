@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cell_number.h"
+#include "number_text.h"
 
 #include "failure.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
 #include <limits>
-#include <string_view>
 #include <system_error>
 
 namespace sg {
@@ -242,6 +242,94 @@ std::string formatFixed(double value, int precision, int decimals, char separato
     if (decimals > 0) {
         out.push_back(separator);
         for (int k = 0; k < decimals; ++k) out.push_back(digitAt(d.exponent + k));
+    }
+    return out;
+}
+
+namespace {
+
+std::string nonFiniteText(double v) {
+    if (std::isnan(v)) return "nan";
+    return v < 0 ? "-inf" : "inf";
+}
+
+}  // namespace
+
+std::string fixedText(double value, int decimals, ZeroSign zero) {
+    if (!std::isfinite(value)) return nonFiniteText(value);
+    std::array<char, kMaxFixedLength> buffer;
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                         std::chars_format::fixed, decimals);
+    if (ec != std::errc()) return shortestText(value);
+    std::string text(buffer.data(), end);
+    if (zero == ZeroSign::Drop && text.front() == '-' && text.find_first_of("123456789") == std::string::npos)
+        text.erase(0, 1);
+    return text;
+}
+
+std::string padLeft(const std::string& text, int width) {
+    const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
+    return text.size() >= w ? text : std::string(w - text.size(), ' ') + text;
+}
+
+std::string fixedText(double value, int decimals, int width) { return padLeft(fixedText(value, decimals), width); }
+
+std::string exactDecimalText(double value) {
+    if (!std::isfinite(value)) return nonFiniteText(value);
+    if (value == 0) return "0";
+    // The longest is that of the least subnormal: "0.", 323 zeros and a 5.
+    std::array<char, kMaxFixedLength> buffer;
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
+    if (ec != std::errc()) return shortestText(value);
+    return std::string(buffer.data(), end);
+}
+
+std::string shortestText(double value) {
+    if (!std::isfinite(value)) return nonFiniteText(value);
+    if (value == 0) return "0";
+    // At most 24 characters: "-", 17 digits, ".", "e-308".
+    std::array<char, 32> buffer;
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    if (ec != std::errc()) return nonFiniteText(value);
+    return std::string(buffer.data(), end);
+}
+
+std::string jsonNumber(double value) { return std::isfinite(value) ? shortestText(value) : "null"; }
+
+std::optional<double> parseDecimal(std::string_view text) {
+    // A cell's syntax with a point, without its surrounding blanks.
+    if (text.empty() || isBlank(text.front()) || isBlank(text.back())) return std::nullopt;
+    double value = 0;
+    if (!tryParseCellFloat(text, '.', value)) return std::nullopt;
+    return value;
+}
+
+std::optional<int> parseCount(std::string_view text) {
+    if (text.empty() || text.size() > 9) return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (!isDigit(c)) return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::string printableToken(std::string_view text, std::size_t limit) {
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (out.size() >= limit) {
+            out += "...";
+            break;
+        }
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            out += "\\x";
+            out.push_back(kHex[c >> 4]);
+            out.push_back(kHex[c & 15]);
+        }
     }
     return out;
 }

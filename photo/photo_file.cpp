@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photo_file.h"
 
+#include "jpeg_decoding.h"
 #include "record_file.h"
 
 #include <QBuffer>
@@ -26,11 +27,21 @@ LoadedPhoto loadPhoto(const std::string& path) {
     QImageReader reader(&buffer);
     const QByteArray format = reader.format();
     if (format != "jpeg" && format != "png") throw PhotoFileError("not a JPEG or PNG picture");
-    // A phone's portrait photo is stored on its side with an orientation tag.
+    if (format == "jpeg") {
+        // Any camera's JPEG, as far as its data goes, within the pictures
+        // the toolkit would allocate.
+        JpegRules rules;
+        rules.anyComponents = true;
+        rules.warningsFail = false;
+        rules.maxMegabytes = QImageReader::allocationLimit();
+        const std::optional<DecodedJpeg> jpeg = decodeJpeg(QByteArrayView(bytes), rules);
+        if (!jpeg) throw PhotoFileError("the JPEG data cannot be decoded (Unable to read image data)");
+        // A phone's portrait photo is stored on its side with an orientation tag.
+        return {turnedUpright(jpeg->image, jpeg->orientation)};
+    }
     reader.setAutoTransform(true);
     const QImage image = reader.read();
-    if (image.isNull()) throw PhotoFileError("the " + format.toUpper().toStdString() + " data cannot be decoded (" +
-                                             reader.errorString().toStdString() + ")");
+    if (image.isNull()) throw PhotoFileError("the PNG data cannot be decoded (" + reader.errorString().toStdString() + ")");
     return {image.convertToFormat(QImage::Format_RGB888)};
 }
 
