@@ -5,6 +5,7 @@
 #include "failure.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace sg {
@@ -39,6 +40,12 @@ void stopUnless(const AnalysisFigures& f, AnalysisStage stage) {
 
 }  // namespace
 
+void AnalysisOutput::solverMessage(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
 void calculateAndLayOut(const AnalysisRequest& request, ZoneLimitCells& limits, AnalysisOutput& out,
                         AnalysisFigures& figures) {
     const EnteredNumbers n = enteredNumbers(request.controls, 0.0);
@@ -70,6 +77,7 @@ void calculateAndLayOut(const AnalysisRequest& request, ZoneLimitCells& limits, 
     drawColumn(out, 100, 195, f.deviation, " Dev ");
     drawColumn(out, 330, 420, f.sampleX, " X ");
     drawColumn(out, 550, 630, f.sampleY, " Y ");
+    if (!f.solverMessage.empty()) out.solverMessage(f.solverMessage);
 
     stopUnless(f, AnalysisStage::ParabolaRms);
     out.drawText(13, 350, kAnalysisResultColour, result(f.rmsParabola) + " SURFACE RMS Area Weighted - Parabola");

@@ -22,11 +22,14 @@ public:
     virtual void setLimitCell(int row, const std::string& text) = 0;
 };
 
-// Where the analysis writes: text at a window position in a colour.
+// Where the analysis writes: text at a window position in a colour, and the
+// solver's line for a singular system, which goes to standard output
+// unless an output takes it elsewhere.
 class AnalysisOutput {
 public:
     virtual ~AnalysisOutput() = default;
     virtual void drawText(int x, int y, Rgb colour, const std::string& text) = 0;
+    virtual void solverMessage(const std::string& line);
 };
 
 inline constexpr Rgb kAnalysisSetColour{0, 128, 0};   // the set values
@@ -46,7 +49,8 @@ struct AnalysisRequest {
 // The whole calculation in the window's order: the grid's numbers (a bad
 // cell throws its message), the three set values, the limits (a bad limit
 // throws its message; the limits as used are written back), the tables of
-// the sampled surface, the paraboloid's RMS, Strehl ratio and radius, the
+// the sampled surface, the solver's line when the paraboloid's system is
+// singular, the paraboloid's RMS, Strehl ratio and radius, the
 // conic's RMS, radius and constant, and last the residuals. A figure that
 // is not finite, or the calculation's own fault, throws its message where
 // its text would stand; what was written before stays. `figures` takes the

@@ -3,7 +3,6 @@
 
 #include <Eigen/Dense>
 
-#include <cstdio>
 #include <stdexcept>
 
 namespace sg {
@@ -26,19 +25,22 @@ void buildNormalEquations(std::span<const BasisRow> basis, std::span<const doubl
 
 namespace {
 
-void reportSingular(const char* line) {
-    std::fputs(line, stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
 // At most 3 x 3, on the stack.
 using Square = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor, kMaxUnknowns, kMaxUnknowns>;
 using Column = Eigen::Matrix<double, Eigen::Dynamic, 1, Eigen::ColMajor, kMaxUnknowns, 1>;
 
 }  // namespace
 
-bool solveLinearSystem(NormalMatrix& alpha, NormalVector beta, int m, NormalVector& solution) {
+const char* singularityMessage(Singularity s) {
+    switch (s) {
+    case Singularity::FoundByPivotSearch: return "ERROR : MATRIX SINGULAR";
+    case Singularity::FoundByFinalCheck: return "ERROR: MATRIX SINGULAR";
+    case Singularity::None: break;
+    }
+    return "";
+}
+
+Singularity solveLinearSystem(NormalMatrix& alpha, NormalVector beta, int m, NormalVector& solution) {
     if (m < 1 || m > kMaxUnknowns) throw std::out_of_range("solveLinearSystem: 1 to 3 unknowns");
     Square a(m, m);
     Column b(m);
@@ -54,8 +56,7 @@ bool solveLinearSystem(NormalMatrix& alpha, NormalVector beta, int m, NormalVect
     if (rank < m) {
         // Running out of pivots at the last step is found by the final
         // check; at any earlier step, by the pivot search.
-        reportSingular(rank == m - 1 && rank > 0 ? "ERROR: MATRIX SINGULAR" : "ERROR : MATRIX SINGULAR");
-        return true;
+        return rank == m - 1 && rank > 0 ? Singularity::FoundByFinalCheck : Singularity::FoundByPivotSearch;
     }
     const Column x = lu.solve(b);
     const Square inverse = lu.inverse();
@@ -63,14 +64,14 @@ bool solveLinearSystem(NormalMatrix& alpha, NormalVector beta, int m, NormalVect
         for (int j = 0; j < m; ++j) alpha[k][j] = inverse(k, j);
         solution[k] = x(k);
     }
-    return false;
+    return Singularity::None;
 }
 
 namespace {
 
 template <typename Basis>
-void fit(std::span<const double> x, std::span<const double> y, NormalVector& c, std::span<double> residual,
-         Basis basisOf) {
+Singularity fit(std::span<const double> x, std::span<const double> y, NormalVector& c, std::span<double> residual,
+                Basis basisOf) {
     const std::size_t n = x.size();
     if (n > kMaxFitPoints || y.size() != n || residual.size() != n)
         throw std::out_of_range("fit: x, y and residual of one size, at most 41 points");
@@ -79,23 +80,25 @@ void fit(std::span<const double> x, std::span<const double> y, NormalVector& c, 
     NormalMatrix alpha{};
     NormalVector beta{};
     buildNormalEquations(std::span<const BasisRow>(rows.data(), n), y, kMaxUnknowns, alpha, beta);
-    solveLinearSystem(alpha, beta, kMaxUnknowns, c);  // a singular system keeps the previous coefficients
+    // A singular system keeps the previous coefficients.
+    const Singularity singular = solveLinearSystem(alpha, beta, kMaxUnknowns, c);
     for (std::size_t i = 0; i < n; ++i) {
         const double fitted = c[0] * rows[i][0] + c[1] * rows[i][1] + c[2] * rows[i][2];
         residual[i] = fitted - y[i];
     }
+    return singular;
 }
 
 }  // namespace
 
-void fitParabola(std::span<const double> x, std::span<const double> y, NormalVector& coefficients,
-                 std::span<double> residual) {
-    fit(x, y, coefficients, residual, [](double v) { return BasisRow{1, v, v * v}; });
+Singularity fitParabola(std::span<const double> x, std::span<const double> y, NormalVector& coefficients,
+                        std::span<double> residual) {
+    return fit(x, y, coefficients, residual, [](double v) { return BasisRow{1, v, v * v}; });
 }
 
-void fitEvenConic(std::span<const double> x, std::span<const double> y, NormalVector& coefficients,
-                  std::span<double> residual) {
-    fit(x, y, coefficients, residual, [](double v) { return BasisRow{1, v * v, v * v * v * v}; });
+Singularity fitEvenConic(std::span<const double> x, std::span<const double> y, NormalVector& coefficients,
+                         std::span<double> residual) {
+    return fit(x, y, coefficients, residual, [](double v) { return BasisRow{1, v * v, v * v * v * v}; });
 }
 
 }  // namespace sg

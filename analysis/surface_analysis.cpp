@@ -86,7 +86,7 @@ AnalysisFigures analyseSurface(const AnalysisInput& in) {
 
         // First the best paraboloid, fitted to every selected sample.
         Selection s = centralSamples(f, outer);
-        fitParabola(s.xs(), s.ys(), f.fitCoefficient, s.residuals());
+        f.solverMessage = singularityMessage(fitParabola(s.xs(), s.ys(), f.fitCoefficient, s.residuals()));
         const double analysedDiameter = outer * in.mirrorDiameter / 20;
         const double area = kPi * analysedDiameter * analysedDiameter / 4;
         const double rmsParabola = ringRms(s, inner, outer, area);

@@ -76,6 +76,9 @@ struct AnalysisFigures {
     AnalysisArray residual{};
 
     NormalVector fitCoefficient{};  // the latest fit's, for the next calculation
+    // The solver's line when the paraboloid's system was singular (its
+    // coefficients are then the previous calculation's); "" otherwise.
+    std::string solverMessage;
     AnalysisStage reached = AnalysisStage::None;
     std::string failure;  // the fault's message when the calculation stopped short
 };
