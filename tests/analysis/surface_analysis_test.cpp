@@ -320,5 +320,65 @@ TEST(SurfaceAnalysis, FailuresStopWhereTheyHappen) {
     }
 }
 
+
+// The calculation alone: a plain input, its figures, and how far it got.
+TEST(SurfaceAnalysis, FiguresOfThePureCalculation) {
+    AnalysisInput sphere;
+    sphere.conicConstant = 0;
+    const AnalysisFigures f = analyseSurface(sphere);
+    EXPECT_EQ(f.reached, AnalysisStage::Complete);
+    EXPECT_EQ(f.failure, "");
+    EXPECT_EQ(formatFixed(f.rmsParabola, 10, 5), "0.21298");
+    EXPECT_EQ(formatFixed(f.strehlRatio, 10, 5), "0.00077");
+    EXPECT_EQ(formatFixed(f.parabolaRadius, 10, 5), "1998.87786");
+    EXPECT_NEAR(f.rmsConic, 0, 1e-9);
+    EXPECT_NEAR(f.bestConicRadius, 2000, 1e-6);
+    EXPECT_NEAR(f.bestConicConstant, 0, 1e-6);
+    EXPECT_EQ(f.inner, 0);
+    EXPECT_EQ(f.outer, 20);
+    EXPECT_EQ(f.sampleX[0], -100);
+    EXPECT_EQ(f.sampleX[40], 100);
+    EXPECT_EQ(f.solverMessage, "");
+
+    // The limits as used, and an entered zone height of 0 taken two ways.
+    AnalysisInput flat;
+    flat.zoneHeight = 0;
+    flat.inner = 12;
+    flat.outer = 4;
+    flat.knotHeight[22] = -80;
+    const AnalysisFigures g = analyseSurface(flat);
+    EXPECT_EQ(g.inner, 8);
+    EXPECT_EQ(g.outer, 10);
+    EXPECT_EQ(g.pvError, 1e-11);
+    EXPECT_NEAR(g.deviation[20], 1e-7 * 0.55 / 1000, 1e-18);
+}
+
+TEST(SurfaceAnalysis, AFaultStopsTheCalculationAtItsStage) {
+    struct Case {
+        double radius, wavelength;
+        AnalysisStage reached;
+        const char* failure;
+    };
+    for (const Case& c : {Case{0, 0.55, AnalysisStage::None, kInvalidOperationMessage},
+                          Case{2000, 0, AnalysisStage::Sampled, kDivisionByZeroMessage}}) {
+        AnalysisInput in;
+        in.radiusOfCurvature = c.radius;
+        in.wavelength = c.wavelength;
+        in.previousFit = {1, 2, 3};
+        const AnalysisFigures f = analyseSurface(in);
+        EXPECT_EQ(f.reached, c.reached) << c.radius << " " << c.wavelength;
+        EXPECT_EQ(f.failure, c.failure) << c.radius << " " << c.wavelength;
+    }
+    // A diameter of 0: every abscissa 0, the paraboloid's system singular;
+    // the previous fit stays and the solver's line is kept for the layout.
+    AnalysisInput none;
+    none.mirrorDiameter = 0;
+    none.previousFit = {1, 2, 3};
+    const AnalysisFigures f = analyseSurface(none);
+    EXPECT_EQ(f.solverMessage, "ERROR : MATRIX SINGULAR");
+    EXPECT_EQ(f.reached, AnalysisStage::Sampled);
+    EXPECT_EQ(f.fitCoefficient, (NormalVector{1, 2, 3}));
+}
+
 }  // namespace
 }  // namespace sg

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -256,6 +258,62 @@ TEST(Clicks, BadRangeCellStopsAfterTheDisk) {
     EXPECT_GT(countColour(sc.canvas.image(), kBlack, 135, 25, 685, 575), 100000);
     EXPECT_EQ(countColour(sc.canvas.image(), kRed), 0);
     EXPECT_EQ(display.readout(), " ");
+}
+
+
+// Controls that count how often each of them is read.
+class CountingControls : public PlainControls {
+public:
+    mutable std::array<int, kParameterRows> cellReads{};
+    mutable int moveReads = 0, slitReads = 0, choiceReads = 0, boxReads = 0;
+    std::string parameterCell(int row) const override {
+        ++cellReads.at(static_cast<std::size_t>(row));
+        return PlainControls::parameterCell(row);
+    }
+    std::string moveCell(int row) const override {
+        ++moveReads;
+        return PlainControls::moveCell(row);
+    }
+    std::string sourceWidthText() const override {
+        ++slitReads;
+        return PlainControls::sourceWidthText();
+    }
+    int testItem() const override { return ++choiceReads, PlainControls::testItem(); }
+    int orientationItem() const override { return ++choiceReads, PlainControls::orientationItem(); }
+    int surfaceItem() const override { return ++choiceReads, PlainControls::surfaceItem(); }
+    bool oddChecked() const override { return ++boxReads, PlainControls::oddChecked(); }
+    bool movingSourceChecked() const override { return ++boxReads, PlainControls::movingSourceChecked(); }
+    bool exactTraceChecked() const override { return ++boxReads, PlainControls::exactTraceChecked(); }
+};
+
+// Each action reads every control once, when it begins, however many
+// times it recomputes and draws; a picture drawn from that one reading is
+// the picture the action always drew.
+TEST(Clicks, EachActionReadsTheControlsOnce) {
+    using Action = std::function<void(Drawing&, const ModelControls&)>;
+    const std::pair<const char*, Action> actions[] = {
+        {"picture", [](Drawing& d, const ModelControls& c) { pressOnDrawingArea(d, readControls(c), 400, 300); }},
+        {"axial", [](Drawing& d, const ModelControls& c) { pressOnDrawingArea(d, readControls(c), 25, 250); }},
+        {"slider", [](Drawing& d, const ModelControls& c) { pressOnDrawingArea(d, readControls(c), 40, 470); }},
+        {"zero", [](Drawing& d, const ModelControls& c) { zeroClick(d, readControls(c)); }},
+        {"brighten", [](Drawing& d, const ModelControls& c) { brightenPicture(d, readControls(c)); }},
+        {"centres", [](Drawing& d, const ModelControls& c) { drawCentreLines(d, readControls(c)); }},
+        {"typed", [](Drawing& d, const ModelControls& c) { typedAxialPosition(d, readControls(c), 3.5); }},
+        {"step", [](Drawing& d, const ModelControls& c) { stepTransverseMarker(d, readControls(c), 2); }},
+    };
+    for (const auto& [name, act] : actions) {
+        TestPicture sc;
+        CountingControls counting;
+        counting.exactTrace = true;  // the slit is read too
+        counting.surface = kSurfaceDistorted;
+        sc.picture.state.editorOpened = true;  // a recompute that draws a picture of its own first
+        act(sc.drawing, counting);
+        for (int row = 0; row < kParameterRows; ++row) EXPECT_EQ(counting.cellReads[row], 1) << name << " row " << row;
+        EXPECT_EQ(counting.moveReads, 1) << name;
+        EXPECT_EQ(counting.slitReads, 1) << name;
+        EXPECT_EQ(counting.choiceReads, 3) << name;
+        EXPECT_EQ(counting.boxReads, 3) << name;
+    }
 }
 
 }  // namespace
