@@ -4,15 +4,13 @@
 // picture lies on it within a pixel), the views drawing what they say,
 // Blink on its key, the photo dragged, turned, scaled and nudged while
 // "Adjust" is down, photos refused without a change, and the help.
-#include "application.h"
 #include "band_model.h"
 #include "cell_number.h"
 #include "fit_dialog.h"
+#include "main_window_fixture.h"
 #include "photo_tools.h"
 #include "picture_checks.h"
 #include "ray_pass.h"
-#include "recording_reporter.h"
-#include "scripted_dialogs.h"
 #include "synthetic_photo.h"
 #include "window_style.h"
 
@@ -44,26 +42,14 @@ constexpr int kW = kPictureWidth, kH = kPictureHeight;
 
 double fromCentre(double x, double y) { return std::hypot(x - kDiskCentreX, y - kDiskCentreY); }
 
-class PhotoWindow : public ::testing::Test {
+class PhotoWindow : public testing::MainWindowFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(home.isValid());
-        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
-        app->start();
-        form = &app->mainWindow();
+        MainWindowFixture::SetUp();
+        if (HasFatalFailure()) return;
         tools = &form->photoTools();
     }
 
-    void clickAt(int x, int y, Qt::KeyboardModifiers mods = {}) {
-        QWidget* target = form->childAt(x, y);
-        if (target == nullptr) target = form;
-        QTest::mouseClick(target, Qt::LeftButton, mods, target->mapFrom(form, QPoint(x, y)));
-    }
-    void press(const char* name) {
-        auto* button = form->findChild<QAbstractButton*>(name);
-        ASSERT_NE(button, nullptr) << name;
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
     // A drag on the bare window with the left button held.
     void drag(QPointF from, QPointF to, Qt::KeyboardModifiers mods = {}) {
         QTest::mousePress(form, Qt::LeftButton, mods, from.toPoint());
@@ -98,11 +84,6 @@ protected:
     }
     const QImage& canvas() { return form->canvas().image(); }
 
-    QTemporaryDir home;
-    testing::RecordingReporter errors;
-    testing::ScriptedDialogs dialogs;
-    std::unique_ptr<ShadowgramApp> app;
-    TForm1* form = nullptr;
     PhotoTools* tools = nullptr;
 };
 
