@@ -167,7 +167,18 @@ elif command == "apply":
 EOF
 helper() { python3 "$work/mutants.py" "$@"; }
 
-# The build targets of the test programs that a ctest regex selects.
+# The names of the tests a ctest regex selects, one a line, and the build
+# targets of their programs (a ctest regex holds at most ten groups, so the
+# baseline runs the union of the names, not of the regexes).
+tests_of() {
+  local out
+  out="$(ctest --test-dir "$build" -N -R "$1" 2>&1)" || return 1
+  if grep -q "RegularExpression" <<<"$out"; then
+    echo "mutants.sh: ctest cannot use the regex $1" >&2
+    return 1
+  fi
+  sed -n 's/^ *Test *#[0-9]*: //p' <<<"$out"
+}
 targets_of() {
   ctest --test-dir "$build" --show-only=json-v1 -R "$1" | python3 -c '
 import json, os, sys
@@ -179,13 +190,12 @@ for test in json.load(sys.stdin).get("tests", []):
             names.add(os.path.basename(word))
 print(" ".join(sorted(names)))' "$build"
 }
-tests_of() { ctest --test-dir "$build" -N -R "$1" | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' '; }
+names_regex() { echo "^($(sort -u | paste -sd'|'))\$"; }
 
 # Builds the targets and runs the tests; returns 0 when they pass, 1 when
 # a test fails, 2 when the build fails.
 build_and_test() {
-  local regex="$1" log="$2" targets
-  targets="$(targets_of "$regex")"
+  local regex="$1" targets="$2" log="$3"
   if [ -n "$targets" ]; then
     # shellcheck disable=SC2086
     run cmake --build "$build" --parallel "$jobs" --target $targets >> "$log" 2>&1 || return 2
@@ -206,33 +216,43 @@ for n in "${picked[@]}"; do
   fi
 done
 
+# Each mutant's tests and the targets of their programs, before anything changes.
+declare -A names targets
+all_names=""
+for n in "${picked[@]}"; do
+  mapfile -t fields < <(helper show "$list" "$n")
+  names[$n]="$(tests_of "${fields[1]}")" || exit 2
+  targets[$n]="$(targets_of "${fields[1]}")" || exit 2
+  all_names+="${names[$n]}"$'\n'
+done
+
 logs="$build/mutants"
 mkdir -p "$logs"
 rm -f "$logs"/*.log
 
 if [ "$baseline" -eq 1 ]; then
-  regexes=()
-  for n in "${picked[@]}"; do
-    mapfile -t fields < <(helper show "$list" "$n")
-    regexes+=("(${fields[1]})")
-  done
-  union="$(IFS='|'; echo "${regexes[*]}")"
-  echo "Baseline, without mutants: $(tests_of "$union")"
-  if ! build_and_test "$union" "$logs/baseline.log"; then
+  all_names="$(grep -v '^$' <<<"$all_names" | sort -u || true)"
+  if [ -z "$all_names" ]; then
+    echo "mutants.sh: the mutants' regexes select no test" >&2
+    exit 2
+  fi
+  all_targets="$(printf '%s\n' "${targets[@]}" | tr ' ' '\n' | grep -v '^$' | sort -u | paste -sd' ')"
+  echo "Baseline, without mutants: $(paste -sd' ' <<<"$all_names")"
+  if ! build_and_test "$(names_regex <<<"$all_names")" "$all_targets" "$logs/baseline.log"; then
     echo "mutants.sh: the tests do not pass without a mutant; see $logs/baseline.log" >&2
     exit 2
   fi
 fi
 
 results=()
-touched=()
+touched=""
 killed=0 survived=0 untried=0
 for n in "${picked[@]}"; do
   mapfile -t fields < <(helper show "$list" "$n")
   name="${fields[0]}" regex="${fields[1]}" files=("${fields[@]:2}")
   log="$logs/$n.log"
   : > "$log"
-  if [ -z "$(tests_of "$regex")" ]; then
+  if [ -z "${names[$n]}" ]; then
     result="no tests"
   else
     mkdir -p "$work/saved"
@@ -252,9 +272,9 @@ for n in "${picked[@]}"; do
     elif [ "$applied" -ne 0 ]; then
       exit 2
     else
-      touched+=("$regex")
+      touched+=" ${targets[$n]}"
       set +e
-      build_and_test "$regex" "$log"
+      build_and_test "$regex" "${targets[$n]}" "$log"
       outcome=$?
       set -e
       case "$outcome" in
@@ -276,11 +296,10 @@ for n in "${picked[@]}"; do
 done
 
 # The programs built from mutated sources are built again from the real ones.
-if [ "${#touched[@]}" -gt 0 ]; then
-  again="$(IFS='|'; echo "${touched[*]}")"
-  targets="$(targets_of "$again")"
+rebuild="$(tr ' ' '\n' <<<"$touched" | grep -v '^$' | sort -u | paste -sd' ' || true)"
+if [ -n "$rebuild" ]; then
   # shellcheck disable=SC2086
-  [ -z "$targets" ] || run cmake --build "$build" --parallel "$jobs" --target $targets > "$logs/rebuild.log" 2>&1 ||
+  run cmake --build "$build" --parallel "$jobs" --target $rebuild > "$logs/rebuild.log" 2>&1 ||
     echo "mutants.sh: rebuilding the unmutated programs failed; see $logs/rebuild.log" >&2
 fi
 
