@@ -21,6 +21,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sg {
@@ -128,6 +129,28 @@ TEST(TestRecord, StoresWhatTheControlsShowAndTheEnteredRuling) {
         EXPECT_EQ(back.test, t.test);
         EXPECT_EQ(back.orientation, t.orientation);
         EXPECT_EQ(back.odd, t.test != kTestRonchi || t.odd);
+    }
+}
+
+// Each flag alone: its own byte of the record is 1 and every other byte 0,
+// and that byte alone reads back as the flag alone.
+TEST(TestRecord, EachFlagInItsOwnByte) {
+    const std::pair<int, bool SetupRecord::*> flags[] = {
+        {16, &SetupRecord::evenLines},   {17, &SetupRecord::testWire},         {19, &SetupRecord::testRonchi},
+        {20, &SetupRecord::orient2D},    {21, &SetupRecord::sourceMoves},      {22, &SetupRecord::exactTrace},
+        {56, &SetupRecord::orientHorizontal}, {57, &SetupRecord::orientVertical}, {58, &SetupRecord::testFoucault}};
+    for (const auto& [offset, flag] : flags) {
+        SetupRecord alone;
+        alone.*flag = true;
+        const TestRecordBytes b = encodeTestRecord(alone);
+        std::vector<int> set;
+        for (int i = 0; i < kTestRecordSize; ++i)
+            if (b[i] != 0) set.push_back(i);
+        EXPECT_EQ(set, std::vector<int>{offset}) << "the flag of byte " << offset;
+        EXPECT_EQ(b[offset], 1) << offset;
+        TestRecordBytes byHand{};
+        byHand[offset] = 1;
+        EXPECT_EQ(decodeTestRecord(byHand), alone) << "byte " << offset;
     }
 }
 
