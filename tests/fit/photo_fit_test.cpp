@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The fit of the program's band model to photos: the band phase against
-// the passes' own decision, the fit on degraded photos of known truth, the
-// side of the centre of curvature (one photo, two photos, the conic), the
-// tester whose source moves, a turned edge, and a fit stopped from another
-// thread.
+// the passes' own decision, the fit on degraded photos of known truth, its
+// sigmas against the scatter over noise seeds, the side of the centre of
+// curvature (one photo, two photos, the conic), the tester whose source
+// moves, a turned edge, and a fit stopped from another thread.
 #include "band_model.h"
 #include "canvas.h"
 #include "model_controls.h"
@@ -20,6 +20,9 @@
 #include <thread>
 #include <cmath>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace sg {
 namespace {
@@ -169,6 +172,89 @@ INSTANTIATE_TEST_SUITE_P(
         ConicCase{"f8_sphere_outside", mirror(150, 2400, 3, 0, 16), camera(400, 93, 3, 1.5, 55, 2)},
         ConicCase{"f6_hyperboloid_outside", mirror(250, 3000, 2.5, -1.4, 21), camera(150, -7, 1, 1.2, 90, 3)}),
     [](const ::testing::TestParamInfo<ConicCase>& i) { return std::string(i.param.name); });
+
+// Dust and glints on the mirror: round specks, dark and bright in turn, at
+// places of the disk that change with the seed. Their edges lie on no band
+// boundary.
+void addSpecks(testing::SyntheticPhoto& photo, const Camera& c, int specks, double radius, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> unit(-1, 1);
+    const int channels = photo.format == PixelFormat::Rgb8 ? 3 : 1;
+    for (int k = 0; k < specks; ++k) {
+        double x, y;
+        do x = unit(random), y = unit(random);
+        while (x * x + y * y > 0.8);
+        x = c.cx + x * c.radius, y = c.cy + y * c.radius;
+        const std::uint8_t level = k % 2 == 0 ? 10 : 200;
+        for (int j = int(y - radius); j <= int(y + radius); ++j)
+            for (int i = int(x - radius); i <= int(x + radius); ++i)
+                if (std::hypot(i + 0.5 - x, j + 0.5 - y) < radius)
+                    for (int ch = 0; ch < channels; ++ch)
+                        photo.pixels[(std::size_t(j) * std::size_t(photo.width) + std::size_t(i)) * channels + ch] = level;
+    }
+}
+
+// The conic and the offset over photos of one mirror that differ only in
+// their noise (and their specks): the RMS of the sigmas the fit reports and
+// the standard deviation of the values it finds.
+struct Spread {
+    double conicSigma = 0, conicScatter = 0, offsetSigma = 0, offsetScatter = 0;
+};
+
+Spread overNoiseSeeds(const PhotoTruth& t, int specks) {
+    constexpr int kSeeds = 8;
+    FitRequest request = requestFor(t, sideOf(t));
+    // Noise cannot move the rim by the fraction of a pixel that a real
+    // photo's rim is uncertain by: that share of the sigma is left out.
+    request.rimShift = 0;
+    std::vector<double> conics, offsets;
+    Spread s;
+    for (std::uint32_t seed = 1; seed <= kSeeds; ++seed) {
+        Camera c = camera(160, 4, 1.5, 1, 0, seed);
+        c.noise = 0.12;
+        testing::SyntheticPhoto photo = makeSyntheticPhoto(t, c);
+        addSpecks(photo, c, specks, 4, 1000 + seed);
+        const FitResult r = fitPhoto(alignPhoto(photo.view()), request);
+        conics.push_back(r.conic.value);
+        offsets.push_back(r.offset.value);
+        s.conicSigma += r.conic.sigma * r.conic.sigma / kSeeds;
+        s.offsetSigma += r.offset.sigma * r.offset.sigma / kSeeds;
+    }
+    auto deviation = [](const std::vector<double>& v) {
+        double mean = 0, squares = 0;
+        for (double x : v) mean += x / double(v.size());
+        for (double x : v) squares += (x - mean) * (x - mean);
+        return std::sqrt(squares / double(v.size() - 1));
+    };
+    s.conicSigma = std::sqrt(s.conicSigma);
+    s.offsetSigma = std::sqrt(s.offsetSigma);
+    s.conicScatter = deviation(conics);
+    s.offsetScatter = deviation(offsets);
+    return s;
+}
+
+// The sigmas the fit reports are the scatter of its results over noise
+// seeds, within a factor of 3 either way, on clean photos and on photos
+// with specks; and the robust cut keeps the specks' edges out, so that the
+// fit stays within a factor of 3 of the sigmas of the clean photos.
+TEST(Uncertainty, SigmaIsTheScatterOverNoiseSeedsAndSpecksStayOut) {
+    const PhotoTruth t = mirror(200, 1600, 4, -1, -3.1);
+    const Spread clean = overNoiseSeeds(t, 0), specked = overNoiseSeeds(t, 20);
+    for (const auto& [name, s] : {std::pair{"clean", clean}, std::pair{"specked", specked}}) {
+        const std::string conic = std::string(name) + ": conic sigma " + std::to_string(s.conicSigma) +
+                                  ", scatter " + std::to_string(s.conicScatter);
+        const std::string offset = std::string(name) + ": offset sigma " + std::to_string(s.offsetSigma) +
+                                   ", scatter " + std::to_string(s.offsetScatter);
+        EXPECT_GT(s.conicSigma, s.conicScatter / 3) << conic;
+        EXPECT_LT(s.conicSigma, s.conicScatter * 3) << conic;
+        EXPECT_GT(s.offsetSigma, s.offsetScatter / 3) << offset;
+        EXPECT_LT(s.offsetSigma, s.offsetScatter * 3) << offset;
+    }
+    // Twenty specks cost the fit well under a factor of 3 in its sigmas
+    // while they stay out; weighed in, several times more.
+    EXPECT_LT(specked.conicSigma, 3 * clean.conicSigma);
+    EXPECT_LT(specked.offsetSigma, 3 * clean.offsetSigma);
+}
 
 // (a, K) and (-a, -K) draw the same bands to a few hundredths of a band
 // (the two differ only in terms a / R smaller): one photo fits either side,

@@ -2,12 +2,10 @@
 // Working at the test stand: positions typed, stepped with the arrow keys
 // and dragged on the ray diagram; the picture kept as a PNG or on the
 // clipboard; the choices and folders remembered between runs.
-#include "application.h"
+#include "main_window_fixture.h"
 #include "picture_caption.h"
 #include "picture_checks.h"
 #include "positioning.h"
-#include "recording_reporter.h"
-#include "scripted_dialogs.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -30,19 +28,8 @@ namespace {
 
 using testing::countColour;
 
-class Comfort : public ::testing::Test {
+class Comfort : public testing::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(home.isValid());
-        startApp();
-    }
-    void startApp() {
-        app.reset();
-        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
-        app->start();
-        form = &app->mainWindow();
-    }
-    void clickAt(int x, int y) { QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(x, y)); }
     void type(const QString& text) {
         QLineEdit* edit = form->axialReadout();
         edit->selectAll();
@@ -89,16 +76,10 @@ protected:
         menu.actions().at(entry)->trigger();
         return entries;
     }
-
-    QTemporaryDir home;
-    testing::RecordingReporter errors;
-    testing::ScriptedDialogs dialogs;
-    std::unique_ptr<ShadowgramApp> app;
-    TForm1* form = nullptr;
 };
 
 TEST_F(Comfort, TypedPositionsLandWhereClicksDo) {
-    clickAt(400, 300);
+    clickOnWindow(400, 300);
     struct Case {
         const char* typed;
         int row;  // the row a click gives the same position at
@@ -125,7 +106,7 @@ TEST_F(Comfort, TypedPositionsLandWhereClicksDo) {
 }
 
 TEST_F(Comfort, ArrowKeysStepOneRowOrColumn) {
-    clickAt(25, 300);
+    clickOnWindow(25, 300);
     const QImage drawn = form->canvas().image().copy();
     key(Qt::Key_Up);
     EXPECT_EQ(place(), clickedPlace(299));
@@ -134,19 +115,19 @@ TEST_F(Comfort, ArrowKeysStepOneRowOrColumn) {
     key(Qt::Key_Down);
     EXPECT_EQ(place(), clickedPlace(301));
     // At the ends of the diagram the marker stays.
-    clickAt(25, kFirstAxialRow);
+    clickOnWindow(25, kFirstAxialRow);
     key(Qt::Key_Up);
     EXPECT_EQ(app->mainWindow().scene().setup.position.axialMarkerY, kFirstAxialRow);
 
     // Across: one column of the slider, as a click on that column.
-    clickAt(25, 300);
+    clickOnWindow(25, 300);
     key(Qt::Key_Right);
     key(Qt::Key_Right);
     EXPECT_EQ(app->mainWindow().scene().setup.position.transverseOffset, transverseOffsetFromColumn(27, 2));
     EXPECT_EQ(app->mainWindow().scene().setup.position.axialMarkerY, 300);
     key(Qt::Key_Left);
     EXPECT_EQ(app->mainWindow().scene().setup.position.transverseOffset, transverseOffsetFromColumn(26, 2));
-    clickAt(kLastSliderColumn, 470);
+    clickOnWindow(kLastSliderColumn, 470);
     key(Qt::Key_Right);
     EXPECT_EQ(app->mainWindow().scene().setup.position.transverseOffset, 2);
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
@@ -174,7 +155,7 @@ TEST_F(Comfort, DraggingOnTheRayDiagramFollowsThePointer) {
 }
 
 TEST_F(Comfort, ThePictureIsKeptWithItsCaption) {
-    clickAt(25, 300);
+    clickOnWindow(25, 300);
     const QImage drawn = form->canvas().image().copy();
     // The right button on the picture opens its menu and draws nothing.
     QTest::mouseClick(form, Qt::RightButton, {}, QPoint(400, 300));

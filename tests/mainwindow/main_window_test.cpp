@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven with mouse events on the offscreen platform: the
 // model, the pixels of the drawing area and the recorded messages.
-#include "application.h"
+#include "main_window_fixture.h"
 #include "picture_checks.h"
 #include "radio_group.h"
-#include "recording_reporter.h"
-#include "scripted_dialogs.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -29,27 +27,8 @@ namespace {
 
 using testing::countColour;
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public testing::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(home.isValid());
-        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
-        app->start();
-        form = &app->mainWindow();
-    }
-
-    // A press where the user would press: on the control under the point,
-    // or on the bare drawing area.
-    void clickAt(int x, int y) {
-        QWidget* target = form->childAt(x, y);
-        if (target == nullptr) target = form;
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(form, QPoint(x, y)));
-    }
-    void press(const char* name) {
-        auto* button = form->findChild<QAbstractButton*>(name);
-        ASSERT_NE(button, nullptr) << name;
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
     QTableWidget* grid(const char* name) { return form->findChild<QTableWidget*>(name); }
     void setCell(int row, const char* text) { grid("StringGrid1")->item(row, 1)->setText(text); }
     std::string cell(int row) { return grid("StringGrid1")->item(row, 1)->text().toStdString(); }
@@ -64,12 +43,6 @@ protected:
     }
     int redOnDisk() { return countColour(picture(), kRed, 135, 25, 685, 575); }
     const Scene& scene() { return form->scene(); }
-
-    QTemporaryDir home;
-    testing::RecordingReporter errors;
-    testing::ScriptedDialogs dialogs;
-    std::unique_ptr<ShadowgramApp> app;
-    TForm1* form = nullptr;
 };
 
 TEST_F(MainWindow, StartsEmptyWithTheDefaults) {

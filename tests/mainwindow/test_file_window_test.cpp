@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Save" and "Retrieve" through the real main window, with file dialogs
 // that the test answers, and the set-up file from the command line.
-#include "application.h"
-#include "number_text.h"
 #include "comma_locales.h"
 #include "controls_reading.h"
+#include "main_window_fixture.h"
+#include "number_text.h"
 #include "picture_checks.h"
-#include "recording_reporter.h"
-#include "scripted_dialogs.h"
 #include "test_record.h"
 
 #include <QAbstractButton>
@@ -36,21 +34,9 @@ namespace {
 
 using testing::countColour;
 
-class TestFiles : public ::testing::Test {
+class TestFiles : public testing::MainWindowFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(home.isValid());
-        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
-        app->start();
-        form = &app->mainWindow();
-    }
-    void press(const char* name) {
-        auto* b = form->findChild<QAbstractButton*>(name);
-        ASSERT_NE(b, nullptr) << name;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    void clickPicture() { QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(400, 300)); }
-    void clickAt(int x, int y) { QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(x, y)); }
+    void clickPicture() { clickOnWindow(400, 300); }
     QTableWidget* grid() { return form->findChild<QTableWidget*>("StringGrid1"); }
     void setCell(int row, const char* text) { grid()->item(row, 1)->setText(text); }
     std::string cell(int row) { return grid()->item(row, 1)->text().toStdString(); }
@@ -111,12 +97,6 @@ protected:
         EXPECT_EQ(now.readout, before.readout) << what;
         EXPECT_EQ(testing::firstDifference(now.picture, before.picture), "") << what;
     }
-
-    QTemporaryDir home;
-    testing::RecordingReporter errors;
-    testing::ScriptedDialogs dialogs;
-    std::unique_ptr<ShadowgramApp> app;
-    TForm1* form = nullptr;
 };
 
 TEST_F(TestFiles, DefaultsAfterOneClickAndBeforeAny) {
@@ -166,7 +146,7 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     press("CheckBox2");         // "Odd"
     notes()->setPlainText(QString::fromUtf8("----- A NOTE OF 10 LINES WILL BE SAVED ------\n"
                                             "f/8, 5µm slit\n20°C\ncafé\n\n\n\n\n\n\nline ten\nline eleven"));
-    clickAt(25, 280);  // the grating 18 mm inside at a RANGE of 40
+    clickOnWindow(25, 280);  // the grating 18 mm inside at a RANGE of 40
     ASSERT_EQ(app->mainWindow().scene().setup.position.axialOffset, -18);
     const QString file = save("mirror.Ron");
 
@@ -176,7 +156,7 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     press("RadioGroup1Item2");
     press("CheckBox2");
     notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\nx\ny\nz\n\n\n\n\n\n\nq\nr");
-    clickAt(25, 400);
+    clickOnWindow(25, 400);
     form->canvas().fillRect(0, 0, 799, 699, kSilver);
     retrieve(file);
     // Drawn at once, at the set-up's own position and with its settings.

@@ -3,6 +3,7 @@
 // the band direction, the resampling and the band edges, on synthetic
 // photos whose truth is known, and the photos that must be refused.
 #include "band_model.h"
+#include "disk_detection.h"
 #include "edge_extraction.h"
 #include "photo_alignment.h"
 #include "photo_error.h"
@@ -207,6 +208,50 @@ TEST(DiskDetection, PhotosWithoutAMirrorAreRefused) {
         const auto r = refusal(*image);
         EXPECT_EQ(r.first, PhotoFailure::NoMirror) << r.second;
         EXPECT_NE(r.second.find("no mirror"), std::string::npos) << r.second;
+    }
+}
+
+// A bright disk whose pixels hold the share of their area inside the rim:
+// its radius is exact, and so must the found one be, within a fifth of a
+// pixel, on its own and under the bands, blur and noise of a photo.
+GreyImage coveredDisk(int width, int height, double cx, double cy, double radius, float bright, float dark) {
+    GreyImage image(width, height, dark);
+    constexpr int kSub = 8;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double d = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+            if (d > radius + 1) continue;
+            int in = kSub * kSub;
+            if (d > radius - 1) {
+                in = 0;
+                for (int j = 0; j < kSub; ++j)
+                    for (int i = 0; i < kSub; ++i)
+                        in += std::hypot(x + (i + 0.5) / kSub - cx, y + (j + 0.5) / kSub - cy) < radius;
+            }
+            image.at(x, y) = dark + (bright - dark) * float(in) / (kSub * kSub);
+        }
+    return image;
+}
+
+TEST(DiskDetection, TheRadiusIsTheRimsWithinAFifthOfAPixel) {
+    struct Disk {
+        int width, height;
+        double cx, cy, radius;
+    };
+    for (const Disk& d : {Disk{320, 300, 161.3, 148.8, 97.35}, Disk{800, 700, 410.6, 352.1, 275.8},
+                          Disk{640, 480, 300.2, 251.7, 201.1}}) {
+        const DiskFit fit = findDisk(coveredDisk(d.width, d.height, d.cx, d.cy, d.radius, 0.85f, 0.06f));
+        EXPECT_NEAR(fit.radius, d.radius, 0.2) << d.radius;
+        EXPECT_NEAR(fit.cx, d.cx, 0.2) << d.radius;
+        EXPECT_NEAR(fit.cy, d.cy, 0.2) << d.radius;
+    }
+    for (const double radius : {180.4, 262.7}) {
+        const Camera cam = camera(int(2.6 * radius), int(2.3 * radius), 1.27 * radius + 0.4, 1.13 * radius - 0.3,
+                                  radius, 7, 1.0, 1.0, 0, 0.01, 0.1, 17);
+        const DiskFit fit = findDisk(toGrey(makeSyntheticPhoto(paraboloid(), cam).view()));
+        EXPECT_NEAR(fit.radius, radius, 0.2) << radius;
+        EXPECT_NEAR(fit.cx, cam.cx, 0.2) << radius;
+        EXPECT_NEAR(fit.cy, cam.cy, 0.2) << radius;
     }
 }
 

@@ -92,6 +92,24 @@ TEST(Reduction, AConstantOffsetMovesOnlyTheReference) {
     }
 }
 
+// One mirror read with a source fixed at the centre of curvature and with
+// one that moves with the knife: the fixed source's readings lie about
+// twice as far apart, and the surface found is the same.
+TEST(Reduction, EitherTesterFindsTheSameSurface) {
+    const ReductionResult moving = reduce(conicReadings(mirror(200, 2000, -1, SourceKind::Moving, 6), 2000, -0.8));
+    const ReductionResult fixed = reduce(conicReadings(mirror(200, 2000, -1, SourceKind::Fixed, 6), 2000, -0.8));
+    ASSERT_EQ(fixed.zones.size(), moving.zones.size());
+    EXPECT_NEAR(fixed.zones.back().measured - fixed.zones.front().measured,
+                2 * (moving.zones.back().measured - moving.zones.front().measured), 0.01);
+    EXPECT_GT(moving.pv, 0.1);
+    EXPECT_NEAR(fixed.pv, moving.pv, 0.005 * moving.pv);
+    EXPECT_NEAR(fixed.rms, moving.rms, 0.005 * moving.rms);
+    EXPECT_NEAR(fixed.strehl, moving.strehl, 0.005);
+    EXPECT_NEAR(fixed.bestFitConic, moving.bestFitConic, 1e-3);
+    for (std::size_t i = 0; i < moving.zones.size(); ++i)
+        EXPECT_NEAR(fixed.zones[i].surfaceNm, moving.zones[i].surfaceNm, 0.1) << "zone " << i + 1;
+}
+
 TEST(Reduction, ReadingsThatRunInwardAreStoppedAndReverseTurnsThem) {
     const MirrorCase c = mirror(200, 2000, -1, SourceKind::Moving, 6);
     const ReductionInput forward = conicReadings(c, 2000, -0.9);

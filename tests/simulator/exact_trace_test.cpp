@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <functional>
+#include <string>
 
 namespace sg {
 namespace {
@@ -62,6 +63,74 @@ TEST(ExactTrace, NullOfAParaboloidZoneForEachTester) {
         EXPECT_NEAR(h.x, 0, 1e-10);
         EXPECT_NEAR(h.y, 0, 1e-10);
     }
+}
+
+// The law of reflection worked out apart from the trace: the mirror point on
+// the conic r^2 - 2 R z + (1 + K) z^2 = 0 raised by the zone, the normal
+// from the gradient of that surface with the zone's slope added to the
+// conic's, and the unit direction d from the source reflected to
+// d - 2 (d.n) n.
+struct Vector {
+    double x, y, z;
+};
+Vector operator-(Vector a, Vector b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vector operator*(double k, Vector a) { return {k * a.x, k * a.y, k * a.z}; }
+double dot(Vector a, Vector b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vector unit(Vector a) { return (1 / std::sqrt(dot(a, a))) * a; }
+
+struct Reflected {
+    Vector point, direction;
+};
+
+Reflected lawOfReflection(double R, double K, double u, double v, const ZonePoint& zone, Vector source) {
+    const double s = u * u + v * v, r = std::sqrt(s);
+    const double conicSag = K == -1 ? s / (2 * R) : (R - std::sqrt(R * R - (1 + K) * s)) / (1 + K);
+    // d/dr of r^2 - 2 R z + (1 + K) z^2 = 0: dz/dr = r / (R - (1 + K) z).
+    const double slope = r / (R - (1 + K) * conicSag) + zone.slope;
+    const Vector point{u, v, conicSag + zone.sag};
+    const Vector n = unit({-slope * u / r, -slope * v / r, 1});
+    const Vector d = unit(point - source);
+    return {point, d - 2 * dot(d, n) * n};
+}
+
+// From points of a slit beside the axis, on conics either side of the
+// paraboloid and with a zone's height and slope, the trace reflects by the
+// law of reflection and meets the plane where the reflected ray does.
+TEST(ExactTrace, OffAxisSourcesReflectByTheLawOfReflection) {
+    struct Case {
+        double R, K;
+        ExactSource source;
+        ZonePoint zone;
+    };
+    const Case cases[] = {{2000, -1, {0.4, 0, 2000}, {}},
+                          {2000, 0, {0, -0.7, 2003}, {}},
+                          {1600, -0.5, {1.5, 2.0, 1590}, {}},
+                          {1200, -2.3, {-0.8, 0.3, 1202}, {}},
+                          {2000, -1, {0.6, -0.4, 2001}, {2e-4, 3e-5}}};
+    const double points[][2] = {{50, 0}, {0, -80}, {35, 62}, {-71, 14}, {-20, -96}};
+    for (const Case& c : cases)
+        for (const auto& p : points) {
+            const double u = p[0], v = p[1];
+            const Reflected want = lawOfReflection(c.R, c.K, u, v, c.zone, {c.source.x, c.source.y, c.source.z});
+            const ExactDirection got = reflectExact({c.R, c.K}, u, v, c.zone, c.source);
+            const std::string where = "R " + std::to_string(c.R) + " K " + std::to_string(c.K) + " source (" +
+                                      std::to_string(c.source.x) + ", " + std::to_string(c.source.y) + ") at (" +
+                                      std::to_string(u) + ", " + std::to_string(v) + ")";
+            ASSERT_TRUE(got.valid) << where;
+            EXPECT_NEAR(got.sag, want.point.z, 1e-12) << where;
+            const Vector direction = unit({got.x, got.y, got.z});
+            EXPECT_NEAR(direction.x, want.direction.x, 1e-12) << where;
+            EXPECT_NEAR(direction.y, want.direction.y, 1e-12) << where;
+            EXPECT_NEAR(direction.z, want.direction.z, 1e-12) << where;
+
+            // The plane 5 mm beyond the source, in the program's sign.
+            const double plane = c.source.z + 5;
+            const double reach = (plane - want.point.z) / want.direction.z;
+            const ExactHit hit = traceExact({c.R, c.K}, u, v, c.zone, c.source, plane);
+            ASSERT_TRUE(hit.hit) << where;
+            EXPECT_NEAR(hit.x, -(u + reach * want.direction.x), 1e-8) << where;
+            EXPECT_NEAR(hit.y, -(v + reach * want.direction.y), 1e-8) << where;
+        }
 }
 
 TEST(ExactTrace, RaysThatCannotReachThePlaneMiss) {

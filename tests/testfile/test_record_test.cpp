@@ -20,6 +20,8 @@
 #include <csignal>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace sg {
@@ -143,6 +145,28 @@ TEST(TestRecord, StoresWhatTheControlsShowAndTheEnteredRuling) {
         EXPECT_EQ(back.test, t.test);
         EXPECT_EQ(back.orientation, t.orientation);
         EXPECT_EQ(back.odd, t.test != kTestRonchi || t.odd);
+    }
+}
+
+// Each flag alone: its own byte of the record is 1 and every other byte 0,
+// and that byte alone reads back as the flag alone.
+TEST(TestRecord, EachFlagInItsOwnByte) {
+    const std::pair<int, bool SetupRecord::*> flags[] = {
+        {16, &SetupRecord::evenLines},   {17, &SetupRecord::testWire},         {19, &SetupRecord::testRonchi},
+        {20, &SetupRecord::orient2D},    {21, &SetupRecord::sourceMoves},      {22, &SetupRecord::exactTrace},
+        {56, &SetupRecord::orientHorizontal}, {57, &SetupRecord::orientVertical}, {58, &SetupRecord::testFoucault}};
+    for (const auto& [offset, flag] : flags) {
+        SetupRecord alone;
+        alone.*flag = true;
+        const TestRecordBytes b = encodeTestRecord(alone);
+        std::vector<int> set;
+        for (int i = 0; i < kTestRecordSize; ++i)
+            if (b[i] != 0) set.push_back(i);
+        EXPECT_EQ(set, std::vector<int>{offset}) << "the flag of byte " << offset;
+        EXPECT_EQ(b[offset], 1) << offset;
+        TestRecordBytes byHand{};
+        byHand[offset] = 1;
+        EXPECT_EQ(decodeTestRecord(byHand), alone) << "byte " << offset;
     }
 }
 
@@ -326,6 +350,41 @@ TEST(TestRecordNotes, LinesOneToTenAllComeBack) {
     longOnes.lines = {"h", QString(255, 'a'), QString(256, 'b'), "c", QString(300, 'd')};
     EXPECT_EQ(notesTooLong(longOnes), (std::vector<int>{2, 4}));
     EXPECT_EQ(store(m, c, longOnes).notes[1], std::string(255, 'b'));
+}
+
+// Each of the ten note lines has its own 256 bytes from byte 100: a length
+// byte, the line, then zeros; the tenth ends the record. Written notes land
+// there, and notes placed there by hand read back.
+TEST(TestRecordNotes, EachLineAtItsByteOffset) {
+    SetupRecord r;
+    for (int k = 0; k < kNoteCount; ++k) {
+        const std::size_t length = k == 9 ? 255 : static_cast<std::size_t>(7 + 23 * k);
+        for (std::size_t i = 0; i < length; ++i) r.notes[k].push_back(static_cast<char>('a' + (k + i) % 26));
+        r.notes[k][0] = static_cast<char>('0' + k);
+    }
+    const TestRecordBytes b = encodeTestRecord(r);
+    for (int k = 0; k < kNoteCount; ++k) {
+        const int at = 100 + 256 * k;
+        const std::string& note = r.notes[k];
+        EXPECT_EQ(b[at], note.size()) << "note " << k;
+        for (std::size_t i = 0; i < note.size(); ++i)
+            ASSERT_EQ(b[at + 1 + i], static_cast<std::uint8_t>(note[i])) << "note " << k << " byte " << i;
+        for (int i = 1 + static_cast<int>(note.size()); i < 256; ++i)
+            ASSERT_EQ(b[at + i], 0) << "note " << k << " filler byte " << i;
+    }
+    EXPECT_EQ(b[kTestRecordSize - 1], static_cast<std::uint8_t>(r.notes[9].back()));
+
+    TestRecordBytes byHand = encodeTestRecord(SetupRecord{});
+    for (int k = 0; k < kNoteCount; ++k) {
+        const int at = 100 + 256 * k;
+        const std::string note = "note " + std::to_string(k + 1) + std::string(static_cast<std::size_t>(k), '!');
+        byHand[at] = static_cast<std::uint8_t>(note.size());
+        std::memcpy(&byHand[at + 1], note.data(), note.size());
+        byHand[at + 1 + note.size()] = 'Z';  // filler past the length is not read
+    }
+    const SetupRecord read = decodeTestRecord(byHand);
+    for (int k = 0; k < kNoteCount; ++k)
+        EXPECT_EQ(read.notes[k], "note " + std::to_string(k + 1) + std::string(static_cast<std::size_t>(k), '!'));
 }
 
 TEST(TestFile, WriteReadAndAFailedSaveLeavesTheEarlierFile) {
