@@ -67,44 +67,44 @@ static_assert(std::size(kAnalysisNote) == 48);
 
 }  // namespace
 
-TAnalysis::TAnalysis(QWidget* mainWindow, const EditorShape& shape, const Mirror& shownMirror,
+AnalysisWindow::AnalysisWindow(QWidget* mainWindow, const EditorShape& shape, const Mirror& shownMirror,
                      const ModelControls& mainControls, ErrorReporter& errors)
     : QWidget(mainWindow, Qt::Window),
       shape_(shape),
       shownMirror_(shownMirror),
       mainControls_(mainControls),
       errors_(errors) {
-    setObjectName("Analysis");
+    setObjectName("analysisWindow");
     setWindowTitle("Analysis");
     applyWindowStyle(this);
     setGeometry(19, 140, 992, 482);
     setAttribute(Qt::WA_QuitOnClose, false);
     auto* calculate = new QPushButton("Calculate Surface Performance", this);
-    calculate->setObjectName("Button1");
+    calculate->setObjectName("calculateButton");
     calculate->setGeometry(24, 320, 225, 25);
-    connect(calculate, &QPushButton::clicked, this, [this] { Button1Click(); });
-    makeLabel(this, "Label4", "Inner Zone Limit for Analysis  (0 - 8)", 272, 320);
-    makeLabel(this, "Label3", "Outer Zone Limit for Analysis (11-20)", 272, 344);
+    connect(calculate, &QPushButton::clicked, this, [this] { onCalculate(); });
+    makeLabel(this, "innerLimitLabel", "Inner Zone Limit for Analysis  (0 - 8)", 272, 320);
+    makeLabel(this, "outerLimitLabel", "Outer Zone Limit for Analysis (11-20)", 272, 344);
 
-    zoneGrid_ = makeGrid(this, "StringGrid1", 2, 1, 464, 312, 55, 55);
+    zoneGrid_ = makeGrid(this, "zoneLimitGrid", 2, 1, 464, 312, 55, 55);
     zoneGrid_->setColumnWidth(0, 50);
     for (int row = 0; row < 2; ++row) zoneGrid_->setRowHeight(row, 24);
 
     auto* note = new QListWidget(this);
-    note->setObjectName("ListBox1");
+    note->setObjectName("noteList");
     note->setGeometry(536, 312, 441, 129);
     note->setSelectionMode(QAbstractItemView::NoSelection);
     note->setFocusPolicy(Qt::NoFocus);
     for (const char* line : kAnalysisNote) note->addItem(line);
 }
 
-std::string TAnalysis::limitCell(int row) const { return zoneGrid_->item(row, 0)->text().toStdString(); }
+std::string AnalysisWindow::limitCell(int row) const { return zoneGrid_->item(row, 0)->text().toStdString(); }
 
-void TAnalysis::setLimitCell(int row, const std::string& text) {
+void AnalysisWindow::setLimitCell(int row, const std::string& text) {
     zoneGrid_->item(row, 0)->setText(QString::fromStdString(text));
 }
 
-void TAnalysis::drawText(int x, int y, Rgb colour, const std::string& text) {
+void AnalysisWindow::drawText(int x, int y, Rgb colour, const std::string& text) {
     // The columns of the tables stand 80 to 100 pixels apart: the window
     // font at 10 pixels keeps their longest entries clear of the next column.
     static const QFont tableFont = withPixelSize(windowFont(), 10, false);
@@ -118,13 +118,13 @@ void TAnalysis::drawText(int x, int y, Rgb colour, const std::string& text) {
     written_.push_back({x, y, colour, text});
 }
 
-std::string TAnalysis::textAt(int x, int y) const {
+std::string AnalysisWindow::textAt(int x, int y) const {
     for (const Written& w : written_)
         if (w.x == x && w.y == y) return w.text;
     return {};
 }
 
-void TAnalysis::Button1Click() {
+void AnalysisWindow::onCalculate() {
     // Each calculation starts from a clean page.
     canvas_.eraseRect(0, 0, canvas_.width(), canvas_.height());
     written_.clear();
@@ -135,7 +135,7 @@ void TAnalysis::Button1Click() {
     });
 }
 
-void TAnalysis::paintEvent(QPaintEvent*) {
+void AnalysisWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, canvas_.image());
 }

@@ -18,11 +18,11 @@ class QTableWidget;
 
 namespace sg {
 
-class TAnalysis : public QWidget, public ZoneLimitCells, public AnalysisOutput {
+class AnalysisWindow : public QWidget, public ZoneLimitCells, public AnalysisOutput {
 public:
     // The calculation reads the main window's controls, the editor's shape
     // and the deviation's sign of the mirror the main window's picture shows.
-    TAnalysis(QWidget* mainWindow, const EditorShape& shape, const Mirror& shownMirror,
+    AnalysisWindow(QWidget* mainWindow, const EditorShape& shape, const Mirror& shownMirror,
               const ModelControls& mainControls, ErrorReporter& errors);
 
     // The zone limits: row 0 the inner, row 1 the outer limit, as integer text.
@@ -30,7 +30,7 @@ public:
     void setZoneCell(int row, const std::string& text) { setLimitCell(row, text); }
 
     // "Calculate Surface Performance".
-    void Button1Click();
+    void onCalculate();
 
     // What the last calculation wrote, in order, beside the drawing.
     struct Written {
@@ -62,7 +62,7 @@ private:
     Canvas canvas_{992, 482};
     AnalysisFigures figures_;
     std::vector<Written> written_;
-    QTableWidget* zoneGrid_;  // StringGrid1
+    QTableWidget* zoneGrid_;  // the two zone limits
 };
 
 }  // namespace sg

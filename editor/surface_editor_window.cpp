@@ -57,12 +57,12 @@ const char* const kPlaceKey = "editor/geometry";
 constexpr int kSaveErrorX = 1, kSaveErrorY = 90;
 constexpr int kReadErrorX = 500, kReadErrorY = 550;
 
-// "Label9": the zone numbers, each centred over the knot line of its zone
+// "zoneNumbers": the zone numbers, each centred over the knot line of its zone
 // (zone z lies on knots 22 - z and 22 + z).
 class ZoneNumbers : public QLabel {
 public:
     ZoneNumbers(QWidget* parent, int x, int y, int width) : QLabel(parent) {
-        setObjectName("Label9");
+        setObjectName("zoneNumbers");
         setAttribute(Qt::WA_NoMousePropagation);
         // At least the given width, and wide enough for the last number to
         // stand whole over its line.
@@ -106,7 +106,7 @@ QLabel* addNoticeLabel(QWidget* parent, const char* name, const char* text, int 
 
 }  // namespace
 
-TRonchiCustomSurfaceForm::TRonchiCustomSurfaceForm(QWidget* mainWindow, EditorShape& shape, const Mirror& shownMirror,
+SurfaceEditorWindow::SurfaceEditorWindow(QWidget* mainWindow, EditorShape& shape, const Mirror& shownMirror,
                                                    const ModelControls& mainControls, ErrorReporter& errors,
                                                    FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings,
                                                    Questions& questions)
@@ -117,45 +117,45 @@ TRonchiCustomSurfaceForm::TRonchiCustomSurfaceForm(QWidget* mainWindow, EditorSh
       settings_(settings),
       questions_(questions),
       folder_(userFolder, "Shape", &settings) {
-    setObjectName("RonchiCustomSurfaceForm");
+    setObjectName("surfaceEditorWindow");
     setWindowTitle("Custom Surface");
     applyWindowStyle(this);
     setGeometry(4, 146, 967, 357);
     setAttribute(Qt::WA_QuitOnClose, false);
     createControls();
-    FormCreate();
+    initialiseOnActivation();
 }
 
-void TRonchiCustomSurfaceForm::createControls() {
+void SurfaceEditorWindow::createControls() {
     const QFont bold = withPixelSize(font(), 11, true);
-    QPushButton* show = addButton(this, "Button2", "Show  surface", 184, 0, 161, 25);
+    QPushButton* show = addButton(this, "showSurfaceButton", "Show  surface", 184, 0, 161, 25);
     show->setFont(bold);
-    connect(show, &QPushButton::clicked, this, [this] { Button2Click(); });
-    QPushButton* start = addButton(this, "Button1", "Start NEW surface", 376, 0, 161, 25);
+    connect(show, &QPushButton::clicked, this, [this] { onShowSurface(); });
+    QPushButton* start = addButton(this, "startNewButton", "Start NEW surface", 376, 0, 161, 25);
     start->setFont(bold);
     start->setToolTip("Starts a zero deviation profile");
-    connect(start, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(start, &QPushButton::clicked, this, [this] { onStartNewSurface(); });
 
-    addNoticeLabel(this, "Label1",
+    addNoticeLabel(this, "plotSpanNotice",
                    "  Use the FULL PLOT SPAN for the smoothest curve when creating surface shapes.  ", 72, 24);
-    addNoticeLabel(this, "Label2",
+    addNoticeLabel(this, "zoneHeightNotice",
                    "  The drawn shape will be automatically adjusted so it corresponds to specified Zone Height  ",
                    40, 40);
-    makeLabel(this, "Label3",
+    makeLabel(this, "clickHint",
               "Click above or below Nodes to change shape.  Edge slope may be adjusted using imaginary off mirror "
               "nodes.",
               112, 64);
     new ZoneNumbers(this, 40, 88, 648);
 
     auto* note = new QListWidget(this);
-    note->setObjectName("ListBox1");
+    note->setObjectName("noteList");
     note->setGeometry(728, 8, 233, 137);
     note->setSelectionMode(QAbstractItemView::NoSelection);
     note->setFocusPolicy(Qt::NoFocus);
     for (const char* line : kEditorNote) note->addItem(line);
 
     const std::array<std::pair<const char*, int>, 5> places = {
-        {{"Label6", 160}, {"Label7", 176}, {"Label4", 208}, {"Label5", 224}, {"Label8", 253}}};
+        {{"meanLinearLabel", 160}, {"meanAreaLabel", 176}, {"rmsLinearLabel", 208}, {"rmsAreaLabel", 224}, {"peakToValleyLabel", 253}}};
     for (std::size_t i = 0; i < places.size(); ++i) {
         QLabel* label = makeLabel(this, places[i].first, "", 752, places[i].second);
         statistics_[i] = label;
@@ -166,57 +166,57 @@ void TRonchiCustomSurfaceForm::createControls() {
     p.setColor(QPalette::Window, Qt::yellow);
     rmsArea->setPalette(p);
 
-    QPushButton* save = addButton(this, "Button3", "Save Shape", 144, 312, 91, 25);
-    connect(save, &QPushButton::clicked, this, [this] { Button3Click(); });
-    QPushButton* retrieve = addButton(this, "Button4", "Retrieve Shape", 464, 312, 97, 25);
-    connect(retrieve, &QPushButton::clicked, this, [this] { Button4Click(); });
+    QPushButton* save = addButton(this, "saveShapeButton", "Save Shape", 144, 312, 91, 25);
+    connect(save, &QPushButton::clicked, this, [this] { onSaveShape(); });
+    QPushButton* retrieve = addButton(this, "retrieveShapeButton", "Retrieve Shape", 464, 312, 97, 25);
+    connect(retrieve, &QPushButton::clicked, this, [this] { onRetrieveShape(); });
 
-    const auto addShortcut = [this](const char* keys, void (TRonchiCustomSurfaceForm::*action)()) {
+    const auto addShortcut = [this](const char* keys, void (SurfaceEditorWindow::*action)()) {
         connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this, action);
     };
-    addShortcut("Ctrl+Z", &TRonchiCustomSurfaceForm::undoEdit);
-    addShortcut("Ctrl+Shift+Z", &TRonchiCustomSurfaceForm::redoEdit);
-    addShortcut("Ctrl+Y", &TRonchiCustomSurfaceForm::redoEdit);
+    addShortcut("Ctrl+Z", &SurfaceEditorWindow::undoEdit);
+    addShortcut("Ctrl+Shift+Z", &SurfaceEditorWindow::redoEdit);
+    addShortcut("Ctrl+Y", &SurfaceEditorWindow::redoEdit);
 }
 
-std::string TRonchiCustomSurfaceForm::statisticsCaption(int line) const {
+std::string SurfaceEditorWindow::statisticsCaption(int line) const {
     return statistics_.at(static_cast<std::size_t>(line))->text().toStdString();
 }
 
-void TRonchiCustomSurfaceForm::showStatistics(const StatisticsLines& lines) {
+void SurfaceEditorWindow::showStatistics(const StatisticsLines& lines) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         statistics_[i]->setText(QString::fromStdString(lines[i]));
         statistics_[i]->adjustSize();
     }
 }
 
-void TRonchiCustomSurfaceForm::runAction(const std::function<void()>& action) { runUserAction(this, errors_, action); }
+void SurfaceEditorWindow::runAction(const std::function<void()>& action) { runUserAction(this, errors_, action); }
 
-void TRonchiCustomSurfaceForm::paintEvent(QPaintEvent*) {
+void SurfaceEditorWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, editor_.canvas().image());
 }
 
-void TRonchiCustomSurfaceForm::mousePressEvent(QMouseEvent* event) {
+void SurfaceEditorWindow::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    FormMouseDown(at.x(), at.y());
+    onPlotPress(at.x(), at.y());
 }
 
-void TRonchiCustomSurfaceForm::changeEvent(QEvent* event) {
+void SurfaceEditorWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormCreate();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) initialiseOnActivation();
 }
 
-void TRonchiCustomSurfaceForm::FormCreate() {
+void SurfaceEditorWindow::initialiseOnActivation() {
     runAction([this] { editor_.initialiseOnce(); });
 }
 
-void TRonchiCustomSurfaceForm::FormMouseDown(int x, int y) {
+void SurfaceEditorWindow::onPlotPress(int x, int y) {
     if (!pressOnPlot(x, y)) return;
     runAction([&] { editor_.pressAt(x, y); });
 }
 
-void TRonchiCustomSurfaceForm::Button1Click() {
+void SurfaceEditorWindow::onStartNewSurface() {
     if (editor_.hasUnsavedShape() && !questions_.confirm(this, kDiscardQuestion)) return;
     runAction([this] {
         editor_.state().editorNeedsInit = false;
@@ -224,15 +224,15 @@ void TRonchiCustomSurfaceForm::Button1Click() {
     });
 }
 
-void TRonchiCustomSurfaceForm::Button2Click() {
+void SurfaceEditorWindow::onShowSurface() {
     runAction([this] { editor_.redrawEditor(); });
 }
 
-FileDialogRequest TRonchiCustomSurfaceForm::shapeDialog(const char* caption) {
+FileDialogRequest SurfaceEditorWindow::shapeDialog(const char* caption) {
     return FileDialogRequest{caption, folder_.start(), {"Shape Files (*.Shp)", "All Files (*)"}, "Shp"};
 }
 
-void TRonchiCustomSurfaceForm::clearFileMessages() {
+void SurfaceEditorWindow::clearFileMessages() {
     Canvas& c = editor_.canvas();
     const QFontMetrics metrics(canvasFont());
     c.eraseRect(kSaveErrorX, kSaveErrorY, kSaveErrorX + metrics.horizontalAdvance("error saving"), 99);
@@ -240,7 +240,7 @@ void TRonchiCustomSurfaceForm::clearFileMessages() {
                 kReadErrorY + metrics.height());
 }
 
-void TRonchiCustomSurfaceForm::Button3Click() {
+void SurfaceEditorWindow::onSaveShape() {
     const EditorShape& shape = editor_.shape();
     clearFileMessages();
     shapeRecord_.fill(0.0);
@@ -264,15 +264,15 @@ void TRonchiCustomSurfaceForm::Button3Click() {
     });
 }
 
-void TRonchiCustomSurfaceForm::Button4Click() {
+void SurfaceEditorWindow::onRetrieveShape() {
     retrieve([this] { return dialogs_.askOpen(this, shapeDialog("Retrieve Shape")); });
 }
 
-void TRonchiCustomSurfaceForm::retrieveShape(const QString& path) {
+void SurfaceEditorWindow::retrieveShape(const QString& path) {
     retrieve([&path] { return std::optional<QString>(path); });
 }
 
-void TRonchiCustomSurfaceForm::retrieve(const std::function<std::optional<QString>()>& choose) {
+void SurfaceEditorWindow::retrieve(const std::function<std::optional<QString>()>& choose) {
     clearFileMessages();
     // The buffer holds the knots as they are unless a file is read whole.
     shapeRecord_ = editor_.knots();
@@ -295,15 +295,15 @@ void TRonchiCustomSurfaceForm::retrieve(const std::function<std::optional<QStrin
     });
 }
 
-void TRonchiCustomSurfaceForm::undoEdit() {
+void SurfaceEditorWindow::undoEdit() {
     runAction([this] { editor_.undo(); });
 }
 
-void TRonchiCustomSurfaceForm::redoEdit() {
+void SurfaceEditorWindow::redoEdit() {
     runAction([this] { editor_.redo(); });
 }
 
-void TRonchiCustomSurfaceForm::placeWindow(QPoint place) {
+void SurfaceEditorWindow::placeWindow(QPoint place) {
     const QRect remembered = settings_.value(kPlaceKey).toRect();
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->geometry());
@@ -312,14 +312,14 @@ void TRonchiCustomSurfaceForm::placeWindow(QPoint place) {
     setGeometry(QRect(place, size()));
 }
 
-void TRonchiCustomSurfaceForm::moveEvent(QMoveEvent* event) {
+void SurfaceEditorWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     // While hidden the window only moves where the program puts it.
     if (!isVisible()) return;
     settings_.setValue(kPlaceKey, geometry());
 }
 
-void TRonchiCustomSurfaceForm::showShape(const KnotHeights& knotHeights) {
+void SurfaceEditorWindow::showShape(const KnotHeights& knotHeights) {
     runAction([&] {
         editor_.takeShape(knotHeights);
         editor_.redrawEditor();

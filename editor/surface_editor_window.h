@@ -22,28 +22,28 @@ class QSettings;
 
 namespace sg {
 
-class TRonchiCustomSurfaceForm : public QWidget, public StatisticsDisplay {
+class SurfaceEditorWindow : public QWidget, public StatisticsDisplay {
 public:
-    // Creates the controls and runs FormCreate, which draws the flat
+    // Creates the controls and runs initialiseOnActivation, which draws the flat
     // surface and fills the statistics from the main window's grid.
-    TRonchiCustomSurfaceForm(QWidget* mainWindow, EditorShape& shape, const Mirror& shownMirror,
+    SurfaceEditorWindow(QWidget* mainWindow, EditorShape& shape, const Mirror& shownMirror,
                              const ModelControls& mainControls,
                              ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings,
                              Questions& questions);
 
     SurfaceEditor& editor() { return editor_; }
     const Canvas& canvas() const { return editor_.canvas(); }
-    // The caption of statistics line 0..4 (Label6, Label7, Label4, Label5, Label8).
+    // The caption of statistics line 0..4, top to bottom.
     std::string statisticsCaption(int line) const;
     const QString& shapeFileName() const { return shapeFileName_; }
 
-    // Event handlers, named after their controls.
-    void FormCreate();
-    void FormMouseDown(int x, int y);
-    void Button1Click();  // "Start NEW surface"
-    void Button2Click();  // "Show  surface"
-    void Button3Click();  // "Save Shape"
-    void Button4Click();  // "Retrieve Shape"
+    // What the controls do, each a user action.
+    void initialiseOnActivation();
+    void onPlotPress(int x, int y);
+    void onStartNewSurface();  // "Start NEW surface"
+    void onShowSurface();  // "Show  surface"
+    void onSaveShape();  // "Save Shape"
+    void onRetrieveShape();  // "Retrieve Shape"
 
     // Retrieve without the dialog: the shape file at `path`, as if the user
     // had chosen it (used for a file named on the command line).

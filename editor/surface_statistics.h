@@ -22,8 +22,7 @@ struct SurfaceStatistics {
     double peakToValley = 0;      // the zone height, waves
 };
 
-// The five lines beside the plot, top to bottom: Label6, Label7, Label4,
-// Label5, Label8.
+// The five lines beside the plot, top to bottom.
 using StatisticsLines = std::array<std::string, 5>;
 
 // What the figures are scaled with besides the knots.

@@ -9,7 +9,7 @@
 
 namespace sg {
 
-// The lines of a text ("info_test", "help/THelpDRonchiForm"), one list item
+// The lines of a text ("info_test", "help/diameter"), one list item
 // each; "@VERSION@" becomes the program's version. Empty when missing.
 QStringList helpTextLines(const QString& name);
 

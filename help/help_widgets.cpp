@@ -26,7 +26,7 @@ void PicturePanel::paintEvent(QPaintEvent*) {
 
 QListWidget* makeTextList(QWidget* parent, const QStringList& lines) {
     auto* list = new QListWidget(parent);
-    list->setObjectName("ListBox1");
+    list->setObjectName("textList");
     list->addItems(lines);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     return list;

@@ -6,6 +6,8 @@
 #include "window_style.h"
 
 #include <QHBoxLayout>
+#include <iterator>
+#include <stdexcept>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,13 +36,13 @@ PicturePanel* makePanel(QWidget* parent, const PicturePlace& place) {
 
 }  // namespace
 
-HelpWindow::HelpWindow(QWidget* stayOnTopOf, const char* className, const char* caption, int width, int height,
+HelpWindow::HelpWindow(QWidget* stayOnTopOf, HelpTopic topic, const char* caption, int width, int height,
                        const PicturePlace* picture)
     : QWidget(stayOnTopOf, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      className_(className) {
-    // The instance is named after its class without the leading T.
-    setUpWindow(this, className + 1, caption, 192, 107, width, height);
-    text_ = makeTextList(this, helpTextLines(QString("help/") + className));
+      topic_(topic) {
+    const QString name = helpTopicName(topic);
+    setUpWindow(this, (name + "Help").toUtf8().constData(), caption, 192, 107, width, height);
+    text_ = makeTextList(this, helpTextLines("help/" + name));
     if (picture == nullptr) {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -67,22 +69,14 @@ void HelpWindow::showHelp() {
 
 namespace {
 
-struct HelpEntry;
-using HelpMaker = std::unique_ptr<HelpWindow> (*)(QWidget*, const HelpEntry&);
-
 struct HelpEntry {
-    HelpMaker make;
-    const char* className;
+    HelpTopic topic;
+    const char* name;  // of its text file
     const char* caption;
     int height;
     const PicturePlace* picture;
     bool staysOnTop;
 };
-
-template <typename W>
-std::unique_ptr<HelpWindow> makeHelp(QWidget* mainWindow, const HelpEntry& e) {
-    return std::make_unique<W>(e.staysOnTop ? mainWindow : nullptr, e.className, e.caption, 696, e.height, e.picture);
-}
 
 constexpr PicturePlace kTestsPicture{"help_tests.bmp", 449, 143};
 constexpr PicturePlace kAxialPicture{"help_axial.bmp", 51, 208};
@@ -91,49 +85,49 @@ constexpr PicturePlace kSliderPicture{"help_xposn.bmp", 55, 49};
 
 // In their order of creation; only the first stays on top of the main window.
 constexpr HelpEntry kHelpWindows[] = {
-    {makeHelp<THelpWireFoucRoncForm>, "THelpWireFoucRoncForm", "Help on Wire - Fouc - Ronchi - Choice", 611,
+    {HelpTopic::Test, "test", "Help on Wire - Fouc - Ronchi - Choice", 611,
      &kTestsPicture, true},
-    {makeHelp<THelpWhiteRonchiForm>, "THelpWhiteRonchiForm", "Help on White Option", 480, nullptr, false},
-    {makeHelp<THelpGridRonchiForm>, "THelpGridRonchiForm", "Help on Grid Option", 480, nullptr, false},
-    {makeHelp<THelpInvertRonchiForm>, "THelpInvertRonchiForm", "Help on Invert Option", 480, nullptr, false},
-    {makeHelp<THelpVertHoriz2DRonchiForm>, "THelpVertHoriz2DRonchiForm", "Help on Vertical - Horizontal - 2D Option",
+    {HelpTopic::White, "white", "Help on White Option", 480, nullptr, false},
+    {HelpTopic::Grid, "grid", "Help on Grid Option", 480, nullptr, false},
+    {HelpTopic::Invert, "invert", "Help on Invert Option", 480, nullptr, false},
+    {HelpTopic::Orientation, "orientation", "Help on Vertical - Horizontal - 2D Option",
      480, nullptr, false},
-    {makeHelp<THelpOddRonchiForm>, "THelpOddRonchiForm", "Help on Odd Option", 480, nullptr, false},
-    {makeHelp<THelpZeroRonchiForm>, "THelpZeroRonchiForm", "Help on Zero Option", 480, nullptr, false},
-    {makeHelp<THelpChoosePosnRonchiForm>, "THelpChoosePosnRonchiForm",
+    {HelpTopic::Odd, "odd", "Help on Odd Option", 480, nullptr, false},
+    {HelpTopic::Zero, "zero", "Help on Zero Option", 480, nullptr, false},
+    {HelpTopic::AxialPosition, "axial_position",
      "Help on Setting Longitudinal Position of Ronchi Grid", 480, &kAxialPicture, false},
-    {makeHelp<THelpBrightenRonchiForm>, "THelpBrightenRonchiForm", "Help on Bright Option", 480, nullptr, false},
-    {makeHelp<THelpCentresRonchiForm>, "THelpCentresRonchiForm", "Help on Centres Option", 503, &kCentresPicture,
+    {HelpTopic::Brighten, "brighten", "Help on Bright Option", 480, nullptr, false},
+    {HelpTopic::Centres, "centres", "Help on Centres Option", 503, &kCentresPicture,
      false},
-    {makeHelp<THelpXPosnRonchiForm>, "THelpXPosnRonchiForm", "Help on Setting X Position of Ronchi Grid", 480,
+    {HelpTopic::TransversePosition, "transverse_position", "Help on Setting X Position of Ronchi Grid", 480,
      &kSliderPicture, false},
-    {makeHelp<THelpXMaxMoveRonchiForm>, "THelpXMaxMoveRonchiForm", "Help on  Maximum X Movement Option", 480, nullptr,
+    {HelpTopic::MaxMove, "max_move", "Help on  Maximum X Movement Option", 480, nullptr,
      false},
-    {makeHelp<THelpIrregularSurfRonchiForm>, "THelpIrregularSurfRonchiForm", "Help on Irregular Surface Option", 480,
+    {HelpTopic::IrregularSurface, "irregular_surface", "Help on Irregular Surface Option", 480,
      nullptr, false},
-    {makeHelp<THelpConicInfoRonchiForm>, "THelpConicInfoRonchiForm",
+    {HelpTopic::ConicInfo, "conic_info",
      "Help on Conic Deformation and F:NO Information Display", 480, nullptr, false},
-    {makeHelp<THelpShowPureConicRonchiForm>, "THelpShowPureConicRonchiForm", "Help on Show Pure Conic Option", 480,
+    {HelpTopic::SurfaceChoice, "surface_choice", "Help on Show Pure Conic Option", 480,
      nullptr, false},
-    {makeHelp<THelpRetrieveRonchiForm>, "THelpRetrieveRonchiForm", "Help on Retrieve - Save Option", 480, nullptr,
+    {HelpTopic::RetrieveSave, "retrieve_save", "Help on Retrieve - Save Option", 480, nullptr,
      false},
-    {makeHelp<THelpAnalyseRonchiForm>, "THelpAnalyseRonchiForm", "Help on Analyse Surface Option", 480, nullptr, false},
-    {makeHelp<THelpFoucReductionRonchiForm>, "THelpFoucReductionRonchiForm", "Help on Foucault Reduction Option", 480,
+    {HelpTopic::Analyse, "analyse", "Help on Analyse Surface Option", 480, nullptr, false},
+    {HelpTopic::FoucaultReduction, "foucault_reduction", "Help on Foucault Reduction Option", 480,
      nullptr, false},
-    {makeHelp<THelpHeightRonchiForm>, "THelpHeightRonchiForm", "Help on Height Display", 480, nullptr, false},
-    {makeHelp<THelpSlopeRonchiForm>, "THelpSlopeRonchiForm", "Help on Slope Display and Absolute Slope Option", 480,
+    {HelpTopic::Height, "height", "Help on Height Display", 480, nullptr, false},
+    {HelpTopic::Slope, "slope", "Help on Slope Display and Absolute Slope Option", 480,
      nullptr, false},
-    {makeHelp<THelpDRonchiForm>, "THelpDRonchiForm", "Help on D entry", 480, nullptr, false},
-    {makeHelp<THelpRRonchiForm>, "THelpRRonchiForm", "Help on R Entry", 480, nullptr, false},
-    {makeHelp<THelpConicRonchiForm>, "THelpConicRonchiForm", "Help on Conic Entry", 480, nullptr, false},
-    {makeHelp<THelpLinesmmRonchiForm>, "THelpLinesmmRonchiForm", "Help on Lines / mm  entry", 480, nullptr, false},
-    {makeHelp<THelpRangeRonchiForm>, "THelpRangeRonchiForm", "Help on Range Entry", 480, nullptr, false},
-    {makeHelp<THelpZoneHtRonchiForm>, "THelpZoneHtRonchiForm", "Help on Zone Ht. Entry", 480, nullptr, false},
-    {makeHelp<THelpWLRonchiForm>, "THelpWLRonchiForm", "Help on Wavelength entry", 480, nullptr, false},
-    {makeHelp<THelpMovingSourceForm>, "THelpMovingSourceForm", "Help on Source Moves with Grating Option", 480, nullptr,
+    {HelpTopic::Diameter, "diameter", "Help on D entry", 480, nullptr, false},
+    {HelpTopic::Radius, "radius", "Help on R Entry", 480, nullptr, false},
+    {HelpTopic::Conic, "conic", "Help on Conic Entry", 480, nullptr, false},
+    {HelpTopic::LinesPerMm, "lines_per_mm", "Help on Lines / mm  entry", 480, nullptr, false},
+    {HelpTopic::Range, "range", "Help on Range Entry", 480, nullptr, false},
+    {HelpTopic::ZoneHeight, "zone_height", "Help on Zone Ht. Entry", 480, nullptr, false},
+    {HelpTopic::Wavelength, "wavelength", "Help on Wavelength entry", 480, nullptr, false},
+    {HelpTopic::MovingSource, "moving_source", "Help on Source Moves with Grating Option", 480, nullptr,
      false},
-    {makeHelp<THelpExactTraceForm>, "THelpExactTraceForm", "Help on Exact Ray Trace Option", 480, nullptr, false},
-    {makeHelp<THelpPhotoFitForm>, "THelpPhotoFitForm", "Help on Photos of the Test and their Fit", 480, nullptr,
+    {HelpTopic::ExactTrace, "exact_trace", "Help on Exact Ray Trace Option", 480, nullptr, false},
+    {HelpTopic::PhotoFit, "photo_fit", "Help on Photos of the Test and their Fit", 480, nullptr,
      false},
 };
 
@@ -169,7 +163,7 @@ QWidget* makePage(const std::vector<PicturePlace>& pictures, bool sideBySide, co
     QAbstractScrollArea* textBox = nullptr;
     if (memo) {
         auto* box = new QPlainTextEdit(page);
-        box->setObjectName("Memo1");
+        box->setObjectName("pageText");
         box->setPlainText(lines.join('\n'));
         box->setLineWrapMode(QPlainTextEdit::NoWrap);
         textBox = box;
@@ -190,22 +184,34 @@ QWidget* makePage(const std::vector<PicturePlace>& pictures, bool sideBySide, co
     return scroll;
 }
 
+static_assert(std::size(kHelpWindows) == kHelpTopicCount);
+
 }  // namespace
+
+const char* helpTopicName(HelpTopic topic) {
+    const int i = static_cast<int>(topic);
+    return i >= 0 && i < kHelpTopicCount ? kHelpWindows[i].name : "";
+}
 
 std::vector<std::unique_ptr<HelpWindow>> createHelpWindows(QWidget* mainWindow) {
     std::vector<std::unique_ptr<HelpWindow>> windows;
-    for (const HelpEntry& e : kHelpWindows) windows.push_back(e.make(mainWindow, e));
+    for (int i = 0; i < kHelpTopicCount; ++i) {
+        const HelpEntry& e = kHelpWindows[i];
+        if (static_cast<int>(e.topic) != i) throw std::logic_error("help topics out of their order");
+        windows.push_back(std::make_unique<HelpWindow>(e.staysOnTop ? mainWindow : nullptr, e.topic, e.caption, 696,
+                                                       e.height, e.picture));
+    }
     return windows;
 }
 
-TInformation::TInformation(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
-    setUpWindow(this, "Information", "I N F O R M A T I O N", 217, -1, 653, 700);
+InformationWindow::InformationWindow(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
+    setUpWindow(this, "informationWindow", "I N F O R M A T I O N", 217, -1, 653, 700);
     pages_ = new PageControl(this);
-    pages_->setObjectName("PageControl1");
+    pages_->setObjectName("pages");
     pages_->setGeometry(8, 0, 625, 641);
 
     rigPages_ = new PageControl(nullptr);
-    rigPages_->setObjectName("PageControl2");
+    rigPages_->setObjectName("rigPages");
     rigPages_->addPage("Simple Test Rig", makePage({{"rig_simple.bmp", 429, 279}}, false, "rig_simple"));
     // Stacked, the two pictures would leave no room for the text: they stand side by side.
     rigPages_->addPage("DeLuxe Rig Pictures",
@@ -246,21 +252,21 @@ TInformation::TInformation(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window
     pages_->setCurrentIndex(0);
 }
 
-TGettingStartedForm::TGettingStartedForm(QWidget* mainWindow)
+GettingStartedWindow::GettingStartedWindow(QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window) {
-    setUpWindow(this, "GettingStartedForm", "G E T T I N G   S T A R T E D", 200, 43, 644, 545);
+    setUpWindow(this, "gettingStartedWindow", "G E T T I N G   S T A R T E D", 200, 43, 644, 545);
     QListWidget* text = makeTextList(this, helpTextLines("getting_started"));
     text->setGeometry(112, 8, 409, 353);
     struct Example {
         const char* name;
         const char* caption;
-        void (TGettingStartedForm::*handler)();
+        void (GettingStartedWindow::*handler)();
     };
     static constexpr Example kExamples[] = {
-        {"Button1", "Ronchi - Parabola - Vertical", &TGettingStartedForm::Button1Click},
-        {"Button2", "Ronchi - Sphere  - Vertical", &TGettingStartedForm::Button2Click},
-        {"Button3", "Ronchi - Parabola - Horizontal", &TGettingStartedForm::Button3Click},
-        {"Button4", "Foucault - Parabola - Vertical", &TGettingStartedForm::Button4Click},
+        {"example1Button", "Ronchi - Parabola - Vertical", &GettingStartedWindow::showExample1},
+        {"example2Button", "Ronchi - Sphere  - Vertical", &GettingStartedWindow::showExample2},
+        {"example3Button", "Ronchi - Parabola - Horizontal", &GettingStartedWindow::showExample3},
+        {"example4Button", "Foucault - Parabola - Vertical", &GettingStartedWindow::showExample4},
     };
     int y = 384;
     for (const Example& e : kExamples) {
@@ -272,8 +278,8 @@ TGettingStartedForm::TGettingStartedForm(QWidget* mainWindow)
     }
 }
 
-TFiguring::TFiguring(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
-    setUpWindow(this, "Figuring", "Figuring", 108, 14, 707, 696);
+FiguringWindow::FiguringWindow(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window) {
+    setUpWindow(this, "figuringWindow", "Figuring", 108, 14, 707, 696);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(makeTextList(this, helpTextLines("figuring")));

@@ -29,74 +29,74 @@ struct PicturePlace {
     int frameWidth, frameHeight;
 };
 
+// The topics of the single-topic help windows, in their order of creation:
+// the main window's first controls, then the tester's source, the ray model
+// and the photo.
+enum class HelpTopic {
+    Test,
+    White,
+    Grid,
+    Invert,
+    Orientation,
+    Odd,
+    Zero,
+    AxialPosition,
+    Brighten,
+    Centres,
+    TransversePosition,
+    MaxMove,
+    IrregularSurface,
+    ConicInfo,
+    SurfaceChoice,
+    RetrieveSave,
+    Analyse,
+    FoucaultReduction,
+    Height,
+    Slope,
+    Diameter,
+    Radius,
+    Conic,
+    LinesPerMm,
+    Range,
+    ZoneHeight,
+    Wavelength,
+    MovingSource,
+    ExactTrace,
+    PhotoFit,
+};
+inline constexpr int kHelpTopicCount = static_cast<int>(HelpTopic::PhotoFit) + 1;
+
+// The name of a topic as its text file and its window carry it
+// ("diameter" for HelpTopic::Diameter).
+const char* helpTopicName(HelpTopic topic);
+
 // A help window: maximised when shown, with only a close box, its text and
 // in four of them a picture.
 class HelpWindow : public QWidget {
 public:
-    HelpWindow(QWidget* stayOnTopOf, const char* className, const char* caption, int width, int height,
+    HelpWindow(QWidget* stayOnTopOf, HelpTopic topic, const char* caption, int width, int height,
                const PicturePlace* picture = nullptr);
-    const std::string& className() const { return className_; }
+    HelpTopic topic() const { return topic_; }
     QListWidget* textList() const { return text_; }
     PicturePanel* picturePanel() const { return picture_; }
     // Shows the window maximised, or brings it to the front when it is open.
     void showHelp();
 
 private:
-    std::string className_;
+    HelpTopic topic_;
     QListWidget* text_;
     PicturePanel* picture_ = nullptr;
 };
 
-#define SG_HELP_WINDOW(Name)                     \
-    class Name final : public HelpWindow {       \
-    public:                                      \
-        using HelpWindow::HelpWindow;            \
-    };
-
-SG_HELP_WINDOW(THelpWireFoucRoncForm)
-SG_HELP_WINDOW(THelpWhiteRonchiForm)
-SG_HELP_WINDOW(THelpGridRonchiForm)
-SG_HELP_WINDOW(THelpInvertRonchiForm)
-SG_HELP_WINDOW(THelpVertHoriz2DRonchiForm)
-SG_HELP_WINDOW(THelpOddRonchiForm)
-SG_HELP_WINDOW(THelpZeroRonchiForm)
-SG_HELP_WINDOW(THelpChoosePosnRonchiForm)
-SG_HELP_WINDOW(THelpBrightenRonchiForm)
-SG_HELP_WINDOW(THelpCentresRonchiForm)
-SG_HELP_WINDOW(THelpXPosnRonchiForm)
-SG_HELP_WINDOW(THelpXMaxMoveRonchiForm)
-SG_HELP_WINDOW(THelpIrregularSurfRonchiForm)
-SG_HELP_WINDOW(THelpConicInfoRonchiForm)
-SG_HELP_WINDOW(THelpShowPureConicRonchiForm)
-SG_HELP_WINDOW(THelpRetrieveRonchiForm)
-SG_HELP_WINDOW(THelpAnalyseRonchiForm)
-SG_HELP_WINDOW(THelpFoucReductionRonchiForm)
-SG_HELP_WINDOW(THelpHeightRonchiForm)
-SG_HELP_WINDOW(THelpSlopeRonchiForm)
-SG_HELP_WINDOW(THelpDRonchiForm)
-SG_HELP_WINDOW(THelpRRonchiForm)
-SG_HELP_WINDOW(THelpConicRonchiForm)
-SG_HELP_WINDOW(THelpLinesmmRonchiForm)
-SG_HELP_WINDOW(THelpRangeRonchiForm)
-SG_HELP_WINDOW(THelpZoneHtRonchiForm)
-SG_HELP_WINDOW(THelpWLRonchiForm)
-SG_HELP_WINDOW(THelpMovingSourceForm)
-SG_HELP_WINDOW(THelpExactTraceForm)
-SG_HELP_WINDOW(THelpPhotoFitForm)
-
-#undef SG_HELP_WINDOW
-
-// The help windows in their order of creation: the 27 of the main window's
-// first controls, then those of the tester's source, the ray model and the
-// photo. `mainWindow` is the
-// window that THelpWireFoucRoncForm stays on top of.
+// The help windows in their order of creation, one per topic, the window
+// of HelpTopic::Test staying on top of `mainWindow`.
 std::vector<std::unique_ptr<HelpWindow>> createHelpWindows(QWidget* mainWindow);
 
 // "I N F O R M A T I O N": thirteen pages on the test and on test
 // equipment; "Rigs" holds four pages of its own.
-class TInformation : public QWidget {
+class InformationWindow : public QWidget {
 public:
-    explicit TInformation(QWidget* mainWindow);
+    explicit InformationWindow(QWidget* mainWindow);
     PageControl* pages() const { return pages_; }
     PageControl* rigPages() const { return rigPages_; }
 
@@ -107,15 +107,15 @@ private:
 
 // "G E T T I N G   S T A R T E D": a few tips and four example set-ups,
 // each shown at once by the main window.
-class TGettingStartedForm : public QWidget {
+class GettingStartedWindow : public QWidget {
 public:
-    explicit TGettingStartedForm(QWidget* mainWindow);
+    explicit GettingStartedWindow(QWidget* mainWindow);
     // Who shows example n = 1..4; without one the buttons do nothing.
     void setExampleShower(std::function<void(int)> show) { show_ = std::move(show); }
-    void Button1Click() { choose(1); }
-    void Button2Click() { choose(2); }
-    void Button3Click() { choose(3); }
-    void Button4Click() { choose(4); }
+    void showExample1() { choose(1); }
+    void showExample2() { choose(2); }
+    void showExample3() { choose(3); }
+    void showExample4() { choose(4); }
 
 private:
     void choose(int n) {
@@ -126,9 +126,9 @@ private:
 };
 
 // "Figuring": suggestions for correcting a surface.
-class TFiguring : public QWidget {
+class FiguringWindow : public QWidget {
 public:
-    explicit TFiguring(QWidget* mainWindow);
+    explicit FiguringWindow(QWidget* mainWindow);
 };
 
 }  // namespace sg

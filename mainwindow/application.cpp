@@ -24,34 +24,34 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     : dialogs_(dialogs != nullptr ? *dialogs : qtDialogs_),
       questions_(questions != nullptr ? *questions : boxQuestions_),
       userFolder_(userFolder.isEmpty() ? defaultUserFolder() : std::move(userFolder), errors) {
-    form1_ = std::make_unique<TForm1>(shape_, *this, errors, dialogs_, userFolder_, settings_);
-    warning_ = std::make_unique<TRonchiWarningForm>(form1_.get());
-    information_ = std::make_unique<TInformation>(form1_.get());
-    editor_ = std::make_unique<TRonchiCustomSurfaceForm>(form1_.get(), shape_, form1_->scene().mirror,
-                                                         form1_->controls(), errors, dialogs_, userFolder_, settings_,
+    mainWindow_ = std::make_unique<MainWindow>(shape_, *this, errors, dialogs_, userFolder_, settings_);
+    warning_ = std::make_unique<WarningWindow>(mainWindow_.get());
+    information_ = std::make_unique<InformationWindow>(mainWindow_.get());
+    editor_ = std::make_unique<SurfaceEditorWindow>(mainWindow_.get(), shape_, mainWindow_->scene().mirror,
+                                                         mainWindow_->controls(), errors, dialogs_, userFolder_, settings_,
                                                          questions_);
-    gettingStarted_ = std::make_unique<TGettingStartedForm>(form1_.get());
-    gettingStarted_->setExampleShower([this](int n) { form1_->showExample(n); });
-    figuring_ = std::make_unique<TFiguring>(form1_.get());
-    analysis_ = std::make_unique<TAnalysis>(form1_.get(), shape_, form1_->scene().mirror, form1_->controls(), errors);
-    help_ = createHelpWindows(form1_.get());
-    reduction_ = std::make_unique<TReductionForm>(errors, dialogs_, userFolder_, settings_);
+    gettingStarted_ = std::make_unique<GettingStartedWindow>(mainWindow_.get());
+    gettingStarted_->setExampleShower([this](int n) { mainWindow_->showExample(n); });
+    figuring_ = std::make_unique<FiguringWindow>(mainWindow_.get());
+    analysis_ = std::make_unique<AnalysisWindow>(mainWindow_.get(), shape_, mainWindow_->scene().mirror, mainWindow_->controls(), errors);
+    help_ = createHelpWindows(mainWindow_.get());
+    reduction_ = std::make_unique<ReductionWindow>(errors, dialogs_, userFolder_, settings_);
     // The editor takes the shape first (an undo step there, and the profile
     // the series model reads), then the main window draws it.
     reduction_->setSimulatorShower([this](const SimulatorZone& zone) {
         editor_->showShape(zone.knotHeight);
-        form1_->showReducedSurface(zone);
-        editor_->Button2Click();  // its statistics with the new zone height
-        showOrRaise(form1_.get());
+        mainWindow_->showReducedSurface(zone);
+        editor_->onShowSurface();  // its statistics with the new zone height
+        showOrRaise(mainWindow_.get());
     });
     // A fitted zone goes the same way: the editor takes its knots first.
-    form1_->setFitShower([this](const FitResult& result) {
+    mainWindow_->setFitShower([this](const FitResult& result) {
         const bool zone = result.zone.kind != ZoneKind::None;
         if (zone) editor_->showShape(zoneKnots(result.zone));
-        form1_->showFittedModel(result);
-        if (zone) editor_->Button2Click();
+        mainWindow_->showFittedModel(result);
+        if (zone) editor_->onShowSurface();
     });
-    focusConnection_ = QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, form1_.get(),
+    focusConnection_ = QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, mainWindow_.get(),
                                         [this](QWindow* now) { focusChanged(now); });
 }
 
@@ -60,27 +60,27 @@ ShadowgramApp::~ShadowgramApp() { QObject::disconnect(focusConnection_); }
 void ShadowgramApp::start() {
     // Maximised, also where no window manager maximises it, and never smaller
     // than the 1024 x 768 screen the layout is made for.
-    if (const QScreen* screen = form1_->screen()) {
+    if (const QScreen* screen = mainWindow_->screen()) {
         const QRect available = screen->availableGeometry();
-        form1_->setGeometry(available.x(), available.y(), std::max(available.width(), 1024),
+        mainWindow_->setGeometry(available.x(), available.y(), std::max(available.width(), 1024),
                             std::max(available.height(), 768));
     }
-    form1_->showMaximized();
-    form1_->activateWindow();
-    form1_->FormActivate();
+    mainWindow_->showMaximized();
+    mainWindow_->activateWindow();
+    mainWindow_->onActivated();
 }
 
 std::vector<QWidget*> ShadowgramApp::windows() const {
-    std::vector<QWidget*> all{form1_.get(),    warning_.get(),  information_.get(), editor_.get(),
+    std::vector<QWidget*> all{mainWindow_.get(),    warning_.get(),  information_.get(), editor_.get(),
                               gettingStarted_.get(), figuring_.get(), analysis_.get()};
     for (const auto& h : help_) all.push_back(h.get());
     all.push_back(reduction_.get());
     return all;
 }
 
-HelpWindow* ShadowgramApp::helpWindow(const std::string& className) const {
+HelpWindow* ShadowgramApp::helpWindow(HelpTopic topic) const {
     for (const auto& h : help_)
-        if (h->className() == className) return h.get();
+        if (h->topic() == topic) return h.get();
     return nullptr;
 }
 
@@ -92,7 +92,7 @@ void ShadowgramApp::focusChanged(QWindow* now) {
     const std::vector<QWidget*> all = windows();
     const bool ours = std::any_of(all.begin(), all.end(), [now](QWidget* w) { return w->windowHandle() == now; });
     if (!ours) return;
-    if (now == form1_->windowHandle() && lastFocus_ != nullptr && lastFocus_ != now) form1_->FormActivate();
+    if (now == mainWindow_->windowHandle() && lastFocus_ != nullptr && lastFocus_ != now) mainWindow_->onActivated();
     lastFocus_ = now;
 }
 
@@ -109,11 +109,11 @@ void ShadowgramApp::showEditorWindow() {
                             outer.bottom() - inner.bottom());
         };
         QMargins frame = margins(editor_.get());
-        if (frame.isNull()) frame = margins(form1_.get());
-        const QScreen* screen = form1_->screen();
+        if (frame.isNull()) frame = margins(mainWindow_.get());
+        const QScreen* screen = mainWindow_->screen();
         const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
         editor_->placeWindow(
-            editorWindowPlace(form1_->mapToGlobal(QPoint(0, 0)), available, editor_->size(), frame));
+            editorWindowPlace(mainWindow_->mapToGlobal(QPoint(0, 0)), available, editor_->size(), frame));
     }
     showOrRaise(editor_.get());
 }
@@ -129,8 +129,8 @@ void ShadowgramApp::showAnalysisWindow(const std::string& inner, const std::stri
 
 void ShadowgramApp::showReductionWindow() { showOrRaise(reduction_.get()); }
 
-void ShadowgramApp::showHelpWindow(const std::string& className) {
-    if (HelpWindow* h = helpWindow(className)) h->showHelp();
+void ShadowgramApp::showHelpWindow(HelpTopic topic) {
+    if (HelpWindow* h = helpWindow(topic)) h->showHelp();
 }
 
 void ShadowgramApp::showWarning(const std::string& line1, const std::string& line2) {

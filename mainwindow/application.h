@@ -45,16 +45,16 @@ public:
 
     EditorShape& shape() { return shape_; }
     QSettings& settings() { return settings_; }
-    TForm1& mainWindow() { return *form1_; }
-    TRonchiWarningForm& warningWindow() { return *warning_; }
-    TInformation& informationWindow() { return *information_; }
-    TRonchiCustomSurfaceForm& editorWindow() { return *editor_; }
-    TGettingStartedForm& gettingStartedWindow() { return *gettingStarted_; }
-    TFiguring& figuringWindow() { return *figuring_; }
-    TAnalysis& analysisWindow() { return *analysis_; }
-    TReductionForm& reductionWindow() { return *reduction_; }
+    MainWindow& mainWindow() { return *mainWindow_; }
+    WarningWindow& warningWindow() { return *warning_; }
+    InformationWindow& informationWindow() { return *information_; }
+    SurfaceEditorWindow& editorWindow() { return *editor_; }
+    GettingStartedWindow& gettingStartedWindow() { return *gettingStarted_; }
+    FiguringWindow& figuringWindow() { return *figuring_; }
+    AnalysisWindow& analysisWindow() { return *analysis_; }
+    ReductionWindow& reductionWindow() { return *reduction_; }
     const std::vector<std::unique_ptr<HelpWindow>>& helpWindows() const { return help_; }
-    HelpWindow* helpWindow(const std::string& className) const;
+    HelpWindow* helpWindow(HelpTopic topic) const;
     // Every window in the order of creation.
     std::vector<QWidget*> windows() const;
 
@@ -64,7 +64,7 @@ public:
     void showFiguringWindow() override;
     void showAnalysisWindow(const std::string& inner, const std::string& outer) override;
     void showReductionWindow() override;
-    void showHelpWindow(const std::string& className) override;
+    void showHelpWindow(HelpTopic topic) override;
     void showWarning(const std::string& line1, const std::string& line2) override;
 
 private:
@@ -77,15 +77,15 @@ private:
     Questions& questions_;
     QSettings settings_;
     UserFolder userFolder_;
-    std::unique_ptr<TForm1> form1_;
-    std::unique_ptr<TRonchiWarningForm> warning_;
-    std::unique_ptr<TInformation> information_;
-    std::unique_ptr<TRonchiCustomSurfaceForm> editor_;
-    std::unique_ptr<TGettingStartedForm> gettingStarted_;
-    std::unique_ptr<TFiguring> figuring_;
-    std::unique_ptr<TAnalysis> analysis_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<WarningWindow> warning_;
+    std::unique_ptr<InformationWindow> information_;
+    std::unique_ptr<SurfaceEditorWindow> editor_;
+    std::unique_ptr<GettingStartedWindow> gettingStarted_;
+    std::unique_ptr<FiguringWindow> figuring_;
+    std::unique_ptr<AnalysisWindow> analysis_;
     std::vector<std::unique_ptr<HelpWindow>> help_;
-    std::unique_ptr<TReductionForm> reduction_;
+    std::unique_ptr<ReductionWindow> reduction_;
     QMetaObject::Connection focusConnection_;
     QWindow* lastFocus_ = nullptr;  // the last of the program's windows that had the focus
 };

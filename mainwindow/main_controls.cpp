@@ -33,13 +33,13 @@ void select(QButtonGroup* group, int item) {
 
 std::string MainWindowControls::parameterCell(int row) const { return cellText(parameterGrid, row, 1); }
 void MainWindowControls::setParameterCell(int row, const std::string& text) { setCellText(parameterGrid, row, 1, text); }
-std::string MainWindowControls::moveCell(int row) const { return cellText(moveGrid, row, 0); }
-void MainWindowControls::setMoveCell(int row, const std::string& text) { setCellText(moveGrid, row, 0, text); }
-int MainWindowControls::testItem() const { return testGroup->checkedId(); }
-void MainWindowControls::setTestItem(int item) { select(testGroup, item); }
-int MainWindowControls::orientationItem() const { return orientationGroup->checkedId(); }
-void MainWindowControls::setOrientationItem(int item) { select(orientationGroup, item); }
-int MainWindowControls::surfaceItem() const { return surfaceGroup->checkedId(); }
+std::string MainWindowControls::moveCell(int row) const { return cellText(maxMoveGrid, row, 0); }
+void MainWindowControls::setMoveCell(int row, const std::string& text) { setCellText(maxMoveGrid, row, 0, text); }
+int MainWindowControls::testItem() const { return testChoice->checkedId(); }
+void MainWindowControls::setTestItem(int item) { select(testChoice, item); }
+int MainWindowControls::orientationItem() const { return orientationChoice->checkedId(); }
+void MainWindowControls::setOrientationItem(int item) { select(orientationChoice, item); }
+int MainWindowControls::surfaceItem() const { return surfaceChoice->checkedId(); }
 bool MainWindowControls::oddChecked() const { return oddBox->isChecked(); }
 void MainWindowControls::setOddChecked(bool checked) { oddBox->setChecked(checked); }
 bool MainWindowControls::gridChecked() const { return gridBox->isChecked(); }

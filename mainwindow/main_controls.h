@@ -13,13 +13,13 @@ namespace sg {
 
 class MainWindowControls : public ModelControls {
 public:
-    QTableWidget* parameterGrid = nullptr;   // StringGrid1, values in column 1
-    QTableWidget* moveGrid = nullptr;        // StringGrid2, one column
-    QButtonGroup* testGroup = nullptr;       // RadioGroup4
-    QButtonGroup* orientationGroup = nullptr;  // RadioGroup1
-    QButtonGroup* surfaceGroup = nullptr;    // RadioGroup2
-    QCheckBox* oddBox = nullptr;             // CheckBox2
-    QCheckBox* gridBox = nullptr;            // CheckBox3
+    QTableWidget* parameterGrid = nullptr;      // the parameters, values in column 1
+    QTableWidget* maxMoveGrid = nullptr;        // "MaxMove ", its unit and value, one column
+    QButtonGroup* testChoice = nullptr;         // "Wire", "Ronchi", "Foucault"
+    QButtonGroup* orientationChoice = nullptr;  // "Vertical", "Horizontal", "2 D"
+    QButtonGroup* surfaceChoice = nullptr;      // "Show pure Conic", "Show distorted surface"
+    QCheckBox* oddBox = nullptr;                // "Odd"
+    QCheckBox* gridBox = nullptr;               // "Grid"
     QCheckBox* movingSourceBox = nullptr;    // "Source moves with grating"
     QCheckBox* exactTraceBox = nullptr;      // "Exact ray trace"
     QLineEdit* slitEdit = nullptr;           // "Slit (mm)"

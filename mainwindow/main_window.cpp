@@ -52,7 +52,7 @@ const char* const kMainTitle = "Shadowgram";
 
 }  // namespace
 
-TForm1::TForm1(EditorShape& shape, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
+MainWindow::MainWindow(EditorShape& shape, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
                UserFolder& userFolder, QSettings& settings)
     : QWidget(nullptr),
       shape_(shape),
@@ -62,7 +62,7 @@ TForm1::TForm1(EditorShape& shape, WindowCatalogue& windows, ErrorReporter& erro
       settings_(settings),
       testFolder_(userFolder, "Test", &settings),
       pictureFolder_(userFolder, "Pictures", &settings) {
-    setObjectName("Form1");
+    setObjectName("mainWindow");
     setWindowTitle(kMainTitle);
     applyWindowStyle(this);
     setFocusPolicy(Qt::ClickFocus);  // a click on the picture ends an edit in the grids
@@ -75,14 +75,14 @@ TForm1::TForm1(EditorShape& shape, WindowCatalogue& windows, ErrorReporter& erro
         if (fitShower_) fitShower_(r);
         else showFittedModel(r);
     });
-    FormCreate();
+    fillDefaults();
     keepOptionsBetweenRuns();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-QPushButton* TForm1::addButton(const char* name, const char* caption, int x, int y, int w, int h,
-                               void (TForm1::*handler)()) {
+QPushButton* MainWindow::addButton(const char* name, const char* caption, int x, int y, int w, int h,
+                               void (MainWindow::*handler)()) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
     button->setGeometry(x, y, w, h);
@@ -90,8 +90,8 @@ QPushButton* TForm1::addButton(const char* name, const char* caption, int x, int
     return button;
 }
 
-void TForm1::createControls() {
-    auto* grid1 = makeGrid(this, "StringGrid1", kParameterRows, 2, 0, 0, 90, 124);
+void MainWindow::createControls() {
+    auto* grid1 = makeGrid(this, "parameterGrid", kParameterRows, 2, 0, 0, 90, 124);
     const int rowHeights[kParameterRows] = {16, 16, 17, 17, 16, 16, 16};
     for (int r = 0; r < kParameterRows; ++r) {
         grid1->setRowHeight(r, rowHeights[r]);
@@ -99,29 +99,29 @@ void TForm1::createControls() {
     }
     grid1->setColumnWidth(0, 45);
     grid1->setColumnWidth(1, 45);
-    connect(grid1, &CellGrid::cellSelected, this, [this] { StringGrid1Click(); });
+    connect(grid1, &CellGrid::cellSelected, this, [this] { onParameterCellSelected(); });
     controls_.parameterGrid = grid1;
 
-    controls_.testGroup = makeRadioGroup(this, "RadioGroup4", " ", 128, -8, 129, 49, {"Wire", "Ronchi", "Foucault"}, 2);
-    addButton("Button3", "White", 128, 40, 49, 17, &TForm1::Button3Click);
+    controls_.testChoice = makeRadioGroup(this, "testChoice", " ", 128, -8, 129, 49, {"Wire", "Ronchi", "Foucault"}, 2);
+    addButton("whiteButton", "White", 128, 40, 49, 17, &MainWindow::onWhite);
     auto* grid = new QCheckBox("Grid", this);
-    grid->setObjectName("CheckBox3");
+    grid->setObjectName("gridBox");
     grid->setGeometry(128, 64, 49, 17);
-    connect(grid, &QCheckBox::clicked, this, [this] { CheckBox3Click(); });
+    connect(grid, &QCheckBox::clicked, this, [this] { onGridToggled(); });
     controls_.gridBox = grid;
-    auto* invert = addButton("Button6", "Invert", 128, 88, 49, 17, &TForm1::Button6Click);
+    auto* invert = addButton("invertButton", "Invert", 128, 88, 49, 17, &MainWindow::onInvert);
     QPalette red = invert->palette();
     red.setColor(QPalette::ButtonText, Qt::red);
     invert->setPalette(red);
 
-    controls_.orientationGroup =
-        makeRadioGroup(this, "RadioGroup1", " ", 0, 124, 81, 55, {"Vertical", "Horizontal", "2 D"}, 1);
+    controls_.orientationChoice =
+        makeRadioGroup(this, "orientationChoice", " ", 0, 124, 81, 55, {"Vertical", "Horizontal", "2 D"}, 1);
     auto* odd = new QCheckBox("Odd", this);
-    odd->setObjectName("CheckBox2");
+    odd->setObjectName("oddBox");
     odd->setGeometry(8, 184, 52, 17);
     controls_.oddBox = odd;
 
-    addButton("Button2", "Zero", 48, 288, 49, 25, &TForm1::Button2Click);
+    addButton("zeroButton", "Zero", 48, 288, 49, 25, &MainWindow::onZero);
     // The axial read-out, which also takes a typed position.
     axialEdit_ = new QLineEdit(this);
     axialEdit_->setObjectName("AxialPosition");
@@ -130,38 +130,38 @@ void TForm1::createControls() {
     axialEdit_->setTextMargins(0, 0, 0, 0);
     axialEdit_->setToolTip("Axial position in mm from the centre of curvature: type one and press Enter");
     connect(axialEdit_, &QLineEdit::returnPressed, this, [this] { axialPositionEntered(); });
-    makeLabel(this, "LabelAxialUnit", "mm", 84, 320);
-    addButton("Button4", "Brighten", 48, 360, 49, 25, &TForm1::Button4Click);
-    addButton("Button13", " Centres", 48, 392, 49, 25, &TForm1::Button13Click);
+    makeLabel(this, "axialUnitLabel", "mm", 84, 320);
+    addButton("brightenButton", "Brighten", 48, 360, 49, 25, &MainWindow::onBrighten);
+    addButton("centresButton", " Centres", 48, 392, 49, 25, &MainWindow::onCentres);
 
-    auto* grid2 = makeGrid(this, "StringGrid2", kMoveRows, 1, 0, 504, 65, 65);
+    auto* grid2 = makeGrid(this, "maxMoveGrid", kMoveRows, 1, 0, 504, 65, 65);
     for (int r = 0; r < kMoveRows; ++r) grid2->setRowHeight(r, 20);
     grid2->setColumnWidth(0, 64);
     makeFixed(grid2, kMoveRowLabel, 0);
     makeFixed(grid2, kMoveRowUnit, 0);
-    connect(grid2, &CellGrid::cellSelected, this, [this] { StringGrid2Click(); });
-    controls_.moveGrid = grid2;
+    connect(grid2, &CellGrid::cellSelected, this, [this] { onMaxMoveCellSelected(); });
+    controls_.maxMoveGrid = grid2;
 
     auto* panel = new QFrame(this);
-    panel->setObjectName("Panel2");
+    panel->setObjectName("positionHintPanel");
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Raised);
     panel->setGeometry(0, 600, 113, 57);
     panel->setAttribute(Qt::WA_NoMousePropagation);
-    makeLabel(panel, "Label1", "Click Mouse on", 16, 8);
-    makeLabel(panel, "Label2", "new Ronchi position", 8, 32);
+    makeLabel(panel, "positionHintLine1", "Click Mouse on", 16, 8);
+    makeLabel(panel, "positionHintLine2", "new Ronchi position", 8, 32);
 
-    auto* editor = addButton("Button7", "Create Irregular Surface", 744, 0, 145, 25, &TForm1::Button7Click);
+    auto* editor = addButton("irregularSurfaceButton", "Create Irregular Surface", 744, 0, 145, 25, &MainWindow::onCreateIrregularSurface);
     editor->setToolTip("Create imperfect surface zone profile.");
-    controls_.surfaceGroup = makeRadioGroup(this, "RadioGroup2", "", 744, 24, 145, 57,
+    controls_.surfaceChoice = makeRadioGroup(this, "surfaceChoice", "", 744, 24, 145, 57,
                                             {"Show pure Conic", "Show distorted surface"}, 1);
-    controls_.surfaceGroup->button(kSurfacePure)->setChecked(true);
-    controls_.surfaceGroup->button(kSurfacePure)->parentWidget()->setToolTip(
+    controls_.surfaceChoice->button(kSurfacePure)->setChecked(true);
+    controls_.surfaceChoice->button(kSurfacePure)->parentWidget()->setToolTip(
         "Switches between pure conic and zoned surface.");
-    connect(controls_.surfaceGroup, &QButtonGroup::idClicked, this, [this] { RadioGroup2Click(); });
+    connect(controls_.surfaceChoice, &QButtonGroup::idClicked, this, [this] { onSurfaceChoice(); });
 
-    auto* gettingStarted = new ClickLabel("GETTING STARTED", this, [this] { Panel1Click(); });
-    gettingStarted->setObjectName("Panel1");
+    auto* gettingStarted = new ClickLabel("GETTING STARTED", this, [this] { onGettingStarted(); });
+    gettingStarted->setObjectName("gettingStartedPanel");
     gettingStarted->setGeometry(744, 88, 145, 33);
     gettingStarted->setAlignment(Qt::AlignCenter);
     gettingStarted->setFrameShape(QFrame::Panel);
@@ -169,20 +169,20 @@ void TForm1::createControls() {
     gettingStarted->setFont(withPixelSize(font(), 13, false));
     gettingStarted->setToolTip("A few simple tips to get started.");
 
-    auto* information = addButton("Button8", "INFORMATION", 744, 128, 145, 25, &TForm1::Button8Click);
+    auto* information = addButton("informationButton", "INFORMATION", 744, 128, 145, 25, &MainWindow::onInformation);
     information->setFont(withPixelSize(font(), 13, false));
     information->setToolTip("Set up, Photos, Theory etc.");
 
     makeBevel(this, 760, 168, 113, 73);
-    for (auto [name, caption, y, handler] : {std::tuple{"Button1", "Retrieve", 176, &TForm1::Button1Click},
-                                             std::tuple{"Button9", "Save", 208, &TForm1::Button9Click}}) {
+    for (auto [name, caption, y, handler] : {std::tuple{"retrieveButton", "Retrieve", 176, &MainWindow::onRetrieve},
+                                             std::tuple{"saveButton", "Save", 208, &MainWindow::onSave}}) {
         QPushButton* b = addButton(name, caption, 768, y, 97, 25, handler);
         b->setFont(withPixelSize(font(), 13, true));
     }
     makeBevel(this, 760, 264, 113, 105);
-    addButton("Button5", "Analyse Surface", 768, 272, 97, 25, &TForm1::Button5Click);
-    addButton("Button11", "Foucault Reduction", 768, 304, 97, 25, &TForm1::Button11Click);
-    addButton("Button10", "Figuring Help", 768, 336, 97, 25, &TForm1::Button10Click);
+    addButton("analyseButton", "Analyse Surface", 768, 272, 97, 25, &MainWindow::onAnalyseSurface);
+    addButton("reductionButton", "Foucault Reduction", 768, 304, 97, 25, &MainWindow::onFoucaultReduction);
+    addButton("figuringButton", "Figuring Help", 768, 336, 97, 25, &MainWindow::onFiguringHelp);
 
     notes_ = new QPlainTextEdit(this);
     notes_->setObjectName("Notes");
@@ -198,17 +198,17 @@ void TForm1::createControls() {
     // The tester and the ray model, off by default: below the notes, clear
     // of the picture, the graphs and their captions.
     auto* moving = new QCheckBox("Source moves with grating", this);
-    moving->setObjectName("CheckBoxMovingSource");
+    moving->setObjectName("movingSourceBox");
     moving->setGeometry(768, 550, 200, 17);
     controls_.movingSourceBox = moving;
     auto* exact = new QCheckBox("Exact ray trace", this);
-    exact->setObjectName("CheckBoxExactTrace");
+    exact->setObjectName("exactTraceBox");
     exact->setGeometry(768, 570, 108, 17);
     controls_.exactTraceBox = exact;
     // The source's width, for the exact trace only.
-    QLabel* slitLabel = makeLabel(this, "LabelSlit", "Slit (mm)", 880, 572);
+    QLabel* slitLabel = makeLabel(this, "slitLabel", "Slit (mm)", 880, 572);
     auto* slit = new QLineEdit("0", this);
-    slit->setObjectName("EditSlit");
+    slit->setObjectName("slitEdit");
     slit->setGeometry(932, 569, 52, 19);
     slit->setTextMargins(0, 0, 0, 0);
     slit->setToolTip("Width of the source slit in mm (0: a point source); with the exact ray trace");
@@ -220,61 +220,60 @@ void TForm1::createControls() {
     enableSlit(false);
     connect(exact, &QCheckBox::toggled, this, enableSlit);
 
-    makeLabel(this, "LabelHeight", "HEIGHT", 816, 592);
-    makeLabel(this, "LabelSlope", "SLOPE", 816, 664);
+    makeLabel(this, "heightLabel", "HEIGHT", 816, 592);
+    makeLabel(this, "slopeLabel", "SLOPE", 816, 664);
 }
 
-void TForm1::createHelpButtons() {
+void MainWindow::createHelpButtons() {
     struct HelpButton {
         const char* name;
         int x, y;
-        const char* window;
+        HelpTopic topic;
     };
     static constexpr HelpButton kButtons[] = {
-        {"Button35", 96, 0, "THelpDRonchiForm"},
-        {"Button36", 96, 16, "THelpRRonchiForm"},
-        {"Button32", 96, 40, "THelpConicRonchiForm"},
-        {"Button33", 96, 56, "THelpLinesmmRonchiForm"},
-        {"Button34", 96, 72, "THelpRangeRonchiForm"},
-        {"Button29", 96, 88, "THelpZoneHtRonchiForm"},
-        {"Button26", 96, 104, "THelpWLRonchiForm"},
-        {"Button28", 256, 8, "THelpWireFoucRoncForm"},
-        {"Button20", 176, 40, "THelpWhiteRonchiForm"},
-        {"Button22", 176, 64, "THelpGridRonchiForm"},
-        {"Button24", 176, 88, "THelpInvertRonchiForm"},
-        {"Button27", 80, 152, "THelpVertHoriz2DRonchiForm"},
-        {"Button21", 64, 184, "THelpOddRonchiForm"},
-        {"Button15", 96, 296, "THelpZeroRonchiForm"},
-        {"Button30", 0, 328, "THelpChoosePosnRonchiForm"},
-        {"Button23", 96, 368, "THelpBrightenRonchiForm"},
-        {"Button19", 96, 400, "THelpCentresRonchiForm"},
-        {"Button31", 56, 464, "THelpXPosnRonchiForm"},
-        {"Button25", 72, 528, "THelpXMaxMoveRonchiForm"},
-        {"Button18", 648, 48, "THelpConicInfoRonchiForm"},
-        {"Button16", 896, 8, "THelpIrregularSurfRonchiForm"},
-        {"Button38", 896, 48, "THelpShowPureConicRonchiForm"},
-        {"Button14", 872, 192, "THelpRetrieveRonchiForm"},
-        {"Button41", 872, 272, "THelpAnalyseRonchiForm"},
-        {"Button40", 872, 304, "THelpFoucReductionRonchiForm"},
-        {"Button37", 864, 592, "THelpHeightRonchiForm"},
-        {"Button17", 864, 664, "THelpSlopeRonchiForm"},
-        {"ButtonMovingSourceHelp", 990, 550, "THelpMovingSourceForm"},
-        {"ButtonExactTraceHelp", 990, 570, "THelpExactTraceForm"},
+        {"diameterHelp", 96, 0, HelpTopic::Diameter},
+        {"radiusHelp", 96, 16, HelpTopic::Radius},
+        {"conicHelp", 96, 40, HelpTopic::Conic},
+        {"linesPerMmHelp", 96, 56, HelpTopic::LinesPerMm},
+        {"rangeHelp", 96, 72, HelpTopic::Range},
+        {"zoneHeightHelp", 96, 88, HelpTopic::ZoneHeight},
+        {"wavelengthHelp", 96, 104, HelpTopic::Wavelength},
+        {"testHelp", 256, 8, HelpTopic::Test},
+        {"whiteHelp", 176, 40, HelpTopic::White},
+        {"gridHelp", 176, 64, HelpTopic::Grid},
+        {"invertHelp", 176, 88, HelpTopic::Invert},
+        {"orientationHelp", 80, 152, HelpTopic::Orientation},
+        {"oddHelp", 64, 184, HelpTopic::Odd},
+        {"zeroHelp", 96, 296, HelpTopic::Zero},
+        {"axialPositionHelp", 0, 328, HelpTopic::AxialPosition},
+        {"brightenHelp", 96, 368, HelpTopic::Brighten},
+        {"centresHelp", 96, 400, HelpTopic::Centres},
+        {"transversePositionHelp", 56, 464, HelpTopic::TransversePosition},
+        {"maxMoveHelp", 72, 528, HelpTopic::MaxMove},
+        {"conicInfoHelp", 648, 48, HelpTopic::ConicInfo},
+        {"irregularSurfaceHelp", 896, 8, HelpTopic::IrregularSurface},
+        {"surfaceChoiceHelp", 896, 48, HelpTopic::SurfaceChoice},
+        {"retrieveHelp", 872, 192, HelpTopic::RetrieveSave},
+        {"analyseHelp", 872, 272, HelpTopic::Analyse},
+        {"reductionHelp", 872, 304, HelpTopic::FoucaultReduction},
+        {"heightHelp", 864, 592, HelpTopic::Height},
+        {"slopeHelp", 864, 664, HelpTopic::Slope},
+        {"movingSourceHelp", 990, 550, HelpTopic::MovingSource},
+        {"exactTraceHelp", 990, 570, HelpTopic::ExactTrace},
     };
     const QFont bold = withPixelSize(font(), 11, true);
     for (const HelpButton& h : kButtons) {
         auto* button = new QPushButton("?", this);
         button->setObjectName(h.name);
-        button->setGeometry(h.x, h.y, 17, std::string_view(h.name) == "Button24" ? 16 : 17);
+        button->setGeometry(h.x, h.y, 17, std::string_view(h.name) == "invertHelp" ? 16 : 17);
         button->setFont(bold);
-        const std::string window = h.window;
-        connect(button, &QPushButton::clicked, this, [this, window] { windows_.showHelpWindow(window); });
+        connect(button, &QPushButton::clicked, this, [this, topic = h.topic] { windows_.showHelpWindow(topic); });
     }
 }
 
-void TForm1::runAction(const std::function<void()>& action) { runUserAction(this, errors_, action); }
+void MainWindow::runAction(const std::function<void()>& action) { runUserAction(this, errors_, action); }
 
-void TForm1::FormCreate() {
+void MainWindow::fillDefaults() {
     controls_.setTestItem(kTestRonchi);
     controls_.setOrientationItem(kOrientVertical);
     picture_ = PictureState{};
@@ -285,27 +284,27 @@ void TForm1::FormCreate() {
     publishParameters(picture_.scene.mirror, picture_.scene.setup, controls_);
 }
 
-void TForm1::FormActivate() {
+void MainWindow::onActivated() {
     picture_.editorOpened = false;
     picture_.scene.view.whiteMode = false;
 }
 
-void TForm1::paintEvent(QPaintEvent*) {
+void MainWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, canvas_.image());
     photoTools_->paint(p, canvas_.image());
 }
 
-void TForm1::mousePressEvent(QMouseEvent* event) {
+void MainWindow::mousePressEvent(QMouseEvent* event) {
     if (photoTools_->mousePress(event)) return;
     const QPoint at = event->position().toPoint();
     // The right button on the picture opens its menu instead.
     if (event->button() == Qt::RightButton && clickRegion(at.x(), at.y()) == ClickRegion::Picture) return;
     draggingAxial_ = event->button() == Qt::LeftButton && clickRegion(at.x(), at.y()) == ClickRegion::AxialDiagram;
-    FormMouseDown(at.x(), at.y());
+    onDrawingAreaPress(at.x(), at.y());
 }
 
-void TForm1::mouseMoveEvent(QMouseEvent* event) {
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     if (photoTools_->mouseMove(event)) return;
     if (!draggingAxial_ || !(event->buttons() & Qt::LeftButton)) return;
     // The marker follows the pointer's row, within the rows a click reaches;
@@ -316,12 +315,12 @@ void TForm1::mouseMoveEvent(QMouseEvent* event) {
     repaint();
 }
 
-void TForm1::mouseReleaseEvent(QMouseEvent* event) {
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (photoTools_->mouseRelease(event)) return;
     draggingAxial_ = false;
 }
 
-bool TForm1::fillPictureMenu(QMenu& menu, QPoint at) {
+bool MainWindow::fillPictureMenu(QMenu& menu, QPoint at) {
     if (clickRegion(at.x(), at.y()) != ClickRegion::Picture) return false;
     menu.setObjectName("PictureMenu");
     menu.addAction("Save Picture…", this, [this] { savePicture(); });
@@ -329,12 +328,12 @@ bool TForm1::fillPictureMenu(QMenu& menu, QPoint at) {
     return true;
 }
 
-void TForm1::contextMenuEvent(QContextMenuEvent* event) {
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     if (fillPictureMenu(menu, event->pos())) menu.exec(event->globalPos());
 }
 
-void TForm1::keyPressEvent(QKeyEvent* event) {
+void MainWindow::keyPressEvent(QKeyEvent* event) {
     // While the photo is adjusted the arrows move it instead.
     if (photoTools_->keyPress(event)) return;
     // The arrows move the grating, wire or knife: up and down along the
@@ -350,11 +349,11 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
-void TForm1::FormMouseDown(int x, int y) {
+void MainWindow::onDrawingAreaPress(int x, int y) {
     runAction([&] { pressOnDrawingArea(drawing_, readControls(controls_), x, y); });
 }
 
-void TForm1::StringGrid1Click() {
+void MainWindow::onParameterCellSelected() {
     // Rows 0 to 5; the wavelength is read by the recompute, and a zone
     // height of 0 is kept as it is until then.
     runAction([this] {
@@ -369,43 +368,43 @@ void TForm1::StringGrid1Click() {
     });
 }
 
-void TForm1::StringGrid2Click() {
+void MainWindow::onMaxMoveCellSelected() {
     runAction([this] { picture_.scene.setup.position.maxMove = readControls(controls_).maxMove.get(); });
 }
 
-void TForm1::CheckBox3Click() { picture_.scene.view.showGrid = controls_.gridBox->isChecked(); }
+void MainWindow::onGridToggled() { picture_.scene.view.showGrid = controls_.gridBox->isChecked(); }
 
-void TForm1::Button2Click() {
+void MainWindow::onZero() {
     runAction([this] { zeroClick(drawing_, readControls(controls_)); });
 }
 
-void TForm1::Button3Click() { picture_.scene.view.whiteMode = !picture_.scene.view.whiteMode; }
+void MainWindow::onWhite() { picture_.scene.view.whiteMode = !picture_.scene.view.whiteMode; }
 
-void TForm1::Button4Click() {
+void MainWindow::onBrighten() {
     runAction([this] { brightenPicture(drawing_, readControls(controls_)); });
 }
 
-void TForm1::Button5Click() { windows_.showAnalysisWindow("0", "20"); }
+void MainWindow::onAnalyseSurface() { windows_.showAnalysisWindow("0", "20"); }
 
-void TForm1::Button6Click() {
+void MainWindow::onInvert() {
     runAction([this] {
         ControlsReading r = readControls(controls_);
         invertZoneHeight(drawing_, r, controls_);
     });
 }
 
-void TForm1::Button7Click() {
+void MainWindow::onCreateIrregularSurface() {
     windows_.showEditorWindow();
     picture_.editorOpened = true;
 }
 
-void TForm1::Button8Click() { windows_.showInformationWindow(); }
+void MainWindow::onInformation() { windows_.showInformationWindow(); }
 
-void TForm1::Button10Click() { windows_.showFiguringWindow(); }
+void MainWindow::onFiguringHelp() { windows_.showFiguringWindow(); }
 
-void TForm1::Button11Click() { windows_.showReductionWindow(); }
+void MainWindow::onFoucaultReduction() { windows_.showReductionWindow(); }
 
-void TForm1::showReducedSurface(const SimulatorZone& zone) {
+void MainWindow::showReducedSurface(const SimulatorZone& zone) {
     runAction([this, &zone] {
         applySimulatorZone(zone, shape_);
         picture_.scene.mirror = simulatorZoneMirror(zone);
@@ -415,13 +414,13 @@ void TForm1::showReducedSurface(const SimulatorZone& zone) {
         controls_.setParameterCell(kRowConic, formatGeneral(zone.conic));
         controls_.setParameterCell(kRowZoneHeight, formatGeneral(zone.zoneHeight));
         controls_.setParameterCell(kRowWavelength, formatGeneral(zone.wavelength));
-        controls_.surfaceGroup->button(kSurfaceDistorted)->setChecked(true);
+        controls_.surfaceChoice->button(kSurfaceDistorted)->setChecked(true);
         controls_.exactTraceBox->setChecked(true);
         pictureClick(drawing_, readControls(controls_));
     });
 }
 
-void TForm1::showFittedModel(const FitResult& result) {
+void MainWindow::showFittedModel(const FitResult& result) {
     runAction([this, &result] {
         // The controls as the action finds them, and as it then sets them.
         ControlsReading r = readControls(controls_);
@@ -448,7 +447,7 @@ void TForm1::showFittedModel(const FitResult& result) {
             setCell(kRowWavelength, scene.setup.wavelength);
         }
         r.surfaceItem = zone ? kSurfaceDistorted : kSurfacePure;
-        controls_.surfaceGroup->button(r.surfaceItem)->setChecked(true);
+        controls_.surfaceChoice->button(r.surfaceItem)->setChecked(true);
         controls_.setMovingSourceChecked(r.movingSource = scene.setup.sourceMoves());
         controls_.setExactTraceChecked(r.exactTrace = scene.setup.exact());
         // The marker at the nearest row; the picture at the fitted position itself.
@@ -459,15 +458,15 @@ void TForm1::showFittedModel(const FitResult& result) {
     });
 }
 
-void TForm1::Button13Click() {
+void MainWindow::onCentres() {
     runAction([this] { drawCentreLines(drawing_, readControls(controls_)); });
 }
 
-void TForm1::Panel1Click() { windows_.showGettingStartedWindow(); }
+void MainWindow::onGettingStarted() { windows_.showGettingStartedWindow(); }
 
-void TForm1::showExample(int n) {
+void MainWindow::showExample(int n) {
     runAction([this, n] {
-        controls_.surfaceGroup->button(kSurfacePure)->setChecked(true);
+        controls_.surfaceChoice->button(kSurfacePure)->setChecked(true);
         Scene& scene = picture_.scene;
         applyExample(n, scene.mirror, scene.setup, scene.view, controls_);
         // At the example's marker row, the centre of curvature.
@@ -475,19 +474,19 @@ void TForm1::showExample(int n) {
     });
 }
 
-void TForm1::RadioGroup2Click() {
+void MainWindow::onSurfaceChoice() {
     runAction([this] { recompute(drawing_, readControls(controls_)); });
 }
 
-FileDialogRequest TForm1::testDialog(const char* caption) {
+FileDialogRequest MainWindow::testDialog(const char* caption) {
     return FileDialogRequest{caption, testFolder_.start(), {"Ronchi Test Files (*.Ron)", "All Files (*)"}, "Ron"};
 }
 
-void TForm1::showSetupFileName(const QString& path) {
+void MainWindow::showSetupFileName(const QString& path) {
     setWindowTitle(QString(kMainTitle) + " — " + QFileInfo(path).fileName());
 }
 
-void TForm1::Button9Click() {
+void MainWindow::onSave() {
     runAction([this] {
         // What the controls show, the test, orientation and "Odd" included.
         const SetupRecord record =
@@ -513,7 +512,7 @@ void TForm1::Button9Click() {
     });
 }
 
-void TForm1::retrieve(const std::function<std::optional<QString>()>& choose) {
+void MainWindow::retrieve(const std::function<std::optional<QString>()>& choose) {
     runAction([&] {
         // A cancelled dialog or a refused file changes nothing at all.
         const std::optional<QString> chosen = choose();
@@ -533,15 +532,15 @@ void TForm1::retrieve(const std::function<std::optional<QString>()>& choose) {
     });
 }
 
-void TForm1::Button1Click() {
+void MainWindow::onRetrieve() {
     retrieve([this] { return dialogs_.askOpen(this, testDialog("Retrieve Test")); });
 }
 
-void TForm1::retrieveSetup(const QString& path) {
+void MainWindow::retrieveSetup(const QString& path) {
     retrieve([&path] { return std::optional<QString>(path); });
 }
 
-void TForm1::axialPositionEntered() {
+void MainWindow::axialPositionEntered() {
     runAction([this] {
         const std::string text = axialEdit_->text().toStdString();
         try {
@@ -555,9 +554,9 @@ void TForm1::axialPositionEntered() {
     });
 }
 
-QImage TForm1::keptPicture() const { return pictureWithCaption(canvas_.image(), picture_.scene); }
+QImage MainWindow::keptPicture() const { return pictureWithCaption(canvas_.image(), picture_.scene); }
 
-void TForm1::savePicture() {
+void MainWindow::savePicture() {
     runAction([this] {
         const std::optional<QString> chosen = dialogs_.askSave(
             this, FileDialogRequest{"Save Picture", pictureFolder_.start(), {"PNG Pictures (*.png)", "All Files (*)"},
@@ -574,9 +573,9 @@ void TForm1::savePicture() {
     });
 }
 
-void TForm1::copyPicture() { QGuiApplication::clipboard()->setImage(keptPicture()); }
+void MainWindow::copyPicture() { QGuiApplication::clipboard()->setImage(keptPicture()); }
 
-void TForm1::keepOptionsBetweenRuns() {
+void MainWindow::keepOptionsBetweenRuns() {
     const std::pair<QCheckBox*, const char*> options[] = {{controls_.movingSourceBox, "options/sourceMovesWithGrating"},
                                                            {controls_.exactTraceBox, "options/exactRayTrace"}};
     for (const auto& [box, key] : options) {
@@ -585,10 +584,10 @@ void TForm1::keepOptionsBetweenRuns() {
     }
 }
 
-void TForm1::setAxialReadout(const std::string& text) { axialEdit_->setText(QString::fromStdString(text)); }
+void MainWindow::setAxialReadout(const std::string& text) { axialEdit_->setText(QString::fromStdString(text)); }
 
-void TForm1::setTransverseUnit(const std::string& text) { controls_.setMoveCell(kMoveRowUnit, text); }
+void MainWindow::setTransverseUnit(const std::string& text) { controls_.setMoveCell(kMoveRowUnit, text); }
 
-void TForm1::showWarning(const std::string& line1, const std::string& line2) { windows_.showWarning(line1, line2); }
+void MainWindow::showWarning(const std::string& line1, const std::string& line2) { windows_.showWarning(line1, line2); }
 
 }  // namespace sg

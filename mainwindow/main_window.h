@@ -36,15 +36,15 @@ namespace sg {
 struct FitResult;
 class PhotoTools;
 
-class TForm1 : public QWidget, public PictureDisplay {
+class MainWindow : public QWidget, public PictureDisplay {
     Q_OBJECT
 public:
-    // Creates the controls and runs FormCreate; nothing is drawn. The
+    // Creates the controls and runs fillDefaults; nothing is drawn. The
     // distorted surface is the editor's `shape`. Test files are chosen with
     // `dialogs`, starting in <userFolder>/Test.
-    TForm1(EditorShape& shape, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
+    MainWindow(EditorShape& shape, WindowCatalogue& windows, ErrorReporter& errors, FileDialogs& dialogs,
            UserFolder& userFolder, QSettings& settings);
-    ~TForm1() override;
+    ~MainWindow() override;
 
     // What the picture shows: the set-up its last drawing read.
     const Scene& scene() const { return picture_.scene; }
@@ -56,27 +56,27 @@ public:
     // drawing, and typed to move the marker (Enter).
     QLineEdit* axialReadout() const { return axialEdit_; }
 
-    // Event handlers, named after their controls.
-    void FormCreate();
-    void FormActivate();
-    void FormMouseDown(int x, int y);
-    void StringGrid1Click();
-    void StringGrid2Click();
-    void CheckBox3Click();
-    void Button2Click();   // "Zero"
-    void Button3Click();   // "White"
-    void Button4Click();   // "Brighten"
-    void Button5Click();   // "Analyse Surface"
-    void Button6Click();   // "Invert"
-    void Button7Click();   // "Create Irregular Surface"
-    void Button8Click();   // "INFORMATION"
-    void Button10Click();  // "Figuring Help"
-    void Button11Click();  // "Foucault Reduction"
-    void Button13Click();  // " Centres"
-    void Button1Click();   // "Retrieve"
-    void Button9Click();   // "Save"
-    void Panel1Click();    // "GETTING STARTED"
-    void RadioGroup2Click();
+    // What the controls do, each a user action.
+    void fillDefaults();
+    void onActivated();
+    void onDrawingAreaPress(int x, int y);
+    void onParameterCellSelected();           // a cell of the parameter grid
+    void onMaxMoveCellSelected();             // the maximum-movement cell
+    void onGridToggled();                     // "Grid"
+    void onZero();                        // "Zero"
+    void onWhite();                       // "White"
+    void onBrighten();                    // "Brighten"
+    void onAnalyseSurface();              // "Analyse Surface"
+    void onInvert();                      // "Invert"
+    void onCreateIrregularSurface();      // "Create Irregular Surface"
+    void onInformation();                 // "INFORMATION"
+    void onFiguringHelp();                // "Figuring Help"
+    void onFoucaultReduction();           // "Foucault Reduction"
+    void onCentres();                     // " Centres"
+    void onRetrieve();                    // "Retrieve"
+    void onSave();                        // "Save"
+    void onGettingStarted();              // "GETTING STARTED"
+    void onSurfaceChoice();                   // "Show pure Conic", "Show distorted surface"
 
     // Retrieve without the dialog: the set-up of the test file at `path`, as
     // if the user had chosen it (used for a file named on the command line).
@@ -133,7 +133,7 @@ private:
     // was drawn is shown either way.
     void runAction(const std::function<void()>& action);
     QPushButton* addButton(const char* name, const char* caption, int x, int y, int w, int h,
-                           void (TForm1::*handler)());
+                           void (MainWindow::*handler)());
     // Retrieve with the file chosen, or the current set-up again when none is.
     void retrieve(const std::function<std::optional<QString>()>& choose);
     FileDialogRequest testDialog(const char* caption);

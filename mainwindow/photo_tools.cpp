@@ -123,7 +123,7 @@ void PhotoTools::createControls() {
     connect(viewBox_, &QComboBox::activated, this, [this](int i) { setView(static_cast<PhotoViewKind>(i)); });
     connect(opacitySlider_, &QSlider::valueChanged, this, [this](int v) { setOpacity(v / 100.0); });
     connect(fitButton_, &QPushButton::clicked, this, [this] { showFitDialog(); });
-    connect(help, &QPushButton::clicked, this, [this] { windows_.showHelpWindow("THelpPhotoFitForm"); });
+    connect(help, &QPushButton::clicked, this, [this] { windows_.showHelpWindow(HelpTopic::PhotoFit); });
 }
 
 void PhotoTools::updateControls() {

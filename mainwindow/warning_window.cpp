@@ -20,9 +20,9 @@ QFont sized(QFont f, int points, bool bold) {
 
 }  // namespace
 
-TRonchiWarningForm::TRonchiWarningForm(QWidget* mainWindow)
+WarningWindow::WarningWindow(QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    setObjectName("RonchiWarningForm");
+    setObjectName("warningWindow");
     setWindowTitle("Warning");
     resize(869, 147);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -33,7 +33,7 @@ TRonchiWarningForm::TRonchiWarningForm(QWidget* mainWindow)
     setAutoFillBackground(true);
 
     auto* title = new QLabel("W A R N I N G", this);
-    title->setObjectName("Label1");
+    title->setObjectName("titleLabel");
     title->setGeometry(360, 8, 116, 20);
     title->setAlignment(Qt::AlignCenter);
     title->setFont(fitFontToWidth(sized(font(), 12, true), title->text(), title->width() - 4));
@@ -47,14 +47,14 @@ TRonchiWarningForm::TRonchiWarningForm(QWidget* mainWindow)
     line2_->setObjectName("Line2");
     line2_->move(20, 80);
 
-    auto* ok = new ClickLabel(" O K ", this, [this] { Label2Click(); });
-    ok->setObjectName("Label2");
+    auto* ok = new ClickLabel(" O K ", this, [this] { onOk(); });
+    ok->setObjectName("okLabel");
     ok->setGeometry(400, 112, 48, 24);
     ok->setFont(fitFontToWidth(sized(font(), 14, true), ok->text(), ok->width()));
     ok->setStyleSheet("background-color: rgb(255, 255, 255);");
 }
 
-void TRonchiWarningForm::showWarning(const std::string& line1, const std::string& line2) {
+void WarningWindow::showWarning(const std::string& line1, const std::string& line2) {
     // Covering the screen also where no window manager maximises it.
     const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     QRect cover = parentWidget() != nullptr ? parentWidget()->frameGeometry() : QRect();
@@ -68,9 +68,9 @@ void TRonchiWarningForm::showWarning(const std::string& line1, const std::string
     line2_->adjustSize();
 }
 
-void TRonchiWarningForm::Label2Click() { hide(); }
+void WarningWindow::onOk() { hide(); }
 
-QString TRonchiWarningForm::line1() const { return line1_->text(); }
-QString TRonchiWarningForm::line2() const { return line2_->text(); }
+QString WarningWindow::line1() const { return line1_->text(); }
+QString WarningWindow::line2() const { return line2_->text(); }
 
 }  // namespace sg

@@ -11,14 +11,14 @@ namespace sg {
 
 // "W A R N I N G": a frameless teal window that stays above the program's
 // windows until its " O K " label is clicked.
-class TRonchiWarningForm : public QWidget {
+class WarningWindow : public QWidget {
 public:
-    explicit TRonchiWarningForm(QWidget* mainWindow);
+    explicit WarningWindow(QWidget* mainWindow);
 
     // Makes the window visible and writes the two lines; returns at once.
     void showWarning(const std::string& line1, const std::string& line2);
     // A click on " O K ": hides the window.
-    void Label2Click();
+    void onOk();
 
     QString line1() const;
     QString line2() const;

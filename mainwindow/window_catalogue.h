@@ -2,6 +2,8 @@
 #pragma once
 // The other windows as the main window reaches them.
 
+#include "help_windows.h"
+
 #include <string>
 
 namespace sg {
@@ -16,8 +18,8 @@ public:
     // Writes the zone limit cells of the analysis window, then shows it.
     virtual void showAnalysisWindow(const std::string& inner, const std::string& outer) = 0;
     virtual void showReductionWindow() = 0;
-    // The help window of the given class, e.g. "THelpDRonchiForm".
-    virtual void showHelpWindow(const std::string& className) = 0;
+    // The help window of a topic.
+    virtual void showHelpWindow(HelpTopic topic) = 0;
     virtual void showWarning(const std::string& line1, const std::string& line2) = 0;
 };
 

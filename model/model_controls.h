@@ -39,15 +39,15 @@ public:
     virtual std::string moveCell(int row) const = 0;
     virtual void setMoveCell(int row, const std::string& text) = 0;
 
-    virtual int testItem() const = 0;         // RadioGroup4
+    virtual int testItem() const = 0;         // "Wire", "Ronchi", "Foucault"
     virtual void setTestItem(int item) = 0;
-    virtual int orientationItem() const = 0;  // RadioGroup1
+    virtual int orientationItem() const = 0;  // "Vertical", "Horizontal", "2 D"
     virtual void setOrientationItem(int item) = 0;
-    virtual int surfaceItem() const = 0;      // RadioGroup2
+    virtual int surfaceItem() const = 0;      // "Show pure Conic", "Show distorted surface"
 
-    virtual bool oddChecked() const = 0;      // CheckBox2 "Odd"
+    virtual bool oddChecked() const = 0;      // "Odd"
     virtual void setOddChecked(bool checked) = 0;
-    virtual bool gridChecked() const = 0;     // CheckBox3 "Grid"
+    virtual bool gridChecked() const = 0;     // "Grid"
     virtual void setGridChecked(bool checked) = 0;
     virtual bool movingSourceChecked() const = 0;  // "Source moves with grating"
     virtual void setMovingSourceChecked(bool checked) = 0;

@@ -37,10 +37,10 @@ QString numberText(double v) { return QString::fromStdString(formatGeneral(v, kD
 
 }  // namespace
 
-TReductionForm::TReductionForm(ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder,
+ReductionWindow::ReductionWindow(ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder,
                                QSettings& settings)
     : QWidget(nullptr, Qt::Window), errors_(errors), dialogs_(dialogs), folder_(userFolder, "Reduction", &settings) {
-    setObjectName("ReductionForm");
+    setObjectName("reductionWindow");
     setWindowTitle("Foucault Reduction");
     applyWindowStyle(this);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -53,7 +53,7 @@ TReductionForm::TReductionForm(ErrorReporter& errors, FileDialogs& dialogs, User
     standardMaskClick();
 }
 
-QLineEdit* TReductionForm::addField(const char* name, const char* label, int y, const char* text) {
+QLineEdit* ReductionWindow::addField(const char* name, const char* label, int y, const char* text) {
     makeLabel(this, (std::string("Label") + name).c_str(), label, 8, y + 3);
     auto* edit = new QLineEdit(text, this);
     edit->setObjectName(name);
@@ -64,7 +64,7 @@ QLineEdit* TReductionForm::addField(const char* name, const char* label, int y, 
     return edit;
 }
 
-void TReductionForm::createControls() {
+void ReductionWindow::createControls() {
     int y = 8;
     diameter_ = addField("Diameter", "Diameter (mm)", y, "200");
     radius_ = addField("Radius", "Radius of curvature (mm)", y += kRowStep, "2000");
@@ -94,28 +94,28 @@ void TReductionForm::createControls() {
         if (!filling_) recompute();
     });
 
-    auto addButton = [this](const char* name, const char* caption, QRect place, void (TReductionForm::*handler)()) {
+    auto addButton = [this](const char* name, const char* caption, QRect place, void (ReductionWindow::*handler)()) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
         b->setGeometry(place);
         connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
         return b;
     };
-    addButton("ButtonOpen", "Open...", {260, 8, 70, 24}, &TReductionForm::openClick);
-    addButton("ButtonSave", "Save...", {338, 8, 70, 24}, &TReductionForm::saveClick);
+    addButton("ButtonOpen", "Open...", {260, 8, 70, 24}, &ReductionWindow::openClick);
+    addButton("ButtonSave", "Save...", {338, 8, 70, 24}, &ReductionWindow::saveClick);
     makeLabel(this, "LabelMask", "Zones of the mask:", 260, 46);
     maskZones_ = new QSpinBox(this);
     maskZones_->setObjectName("MaskZones");
     maskZones_->setRange(2, 30);
     maskZones_->setValue(5);
     maskZones_->setGeometry(360, 43, 48, 20);
-    addButton("ButtonMask", "Standard mask", {260, 68, 148, 24}, &TReductionForm::standardMaskClick);
-    addButton("ButtonAddSet", "Add set", {260, 104, 70, 24}, &TReductionForm::addSetClick);
-    addButton("ButtonRemoveSet", "Remove set", {338, 104, 70, 24}, &TReductionForm::removeSetClick);
-    addButton("ButtonAddZone", "Add zone", {260, 132, 70, 24}, &TReductionForm::addZoneClick);
-    addButton("ButtonRemoveZone", "Remove zone", {338, 132, 70, 24}, &TReductionForm::removeZoneClick);
+    addButton("ButtonMask", "Standard mask", {260, 68, 148, 24}, &ReductionWindow::standardMaskClick);
+    addButton("ButtonAddSet", "Add set", {260, 104, 70, 24}, &ReductionWindow::addSetClick);
+    addButton("ButtonRemoveSet", "Remove set", {338, 104, 70, 24}, &ReductionWindow::removeSetClick);
+    addButton("ButtonAddZone", "Add zone", {260, 132, 70, 24}, &ReductionWindow::addZoneClick);
+    addButton("ButtonRemoveZone", "Remove zone", {338, 132, 70, 24}, &ReductionWindow::removeZoneClick);
     QPushButton* show = addButton("ButtonShow", "Show in simulator", {260, 176, 148, 28},
-                                  &TReductionForm::showInSimulatorClick);
+                                  &ReductionWindow::showInSimulatorClick);
     show->setFont(withPixelSize(font(), 11, true));
 
     table_ = new QTableWidget(this);
@@ -145,9 +145,9 @@ void TReductionForm::createControls() {
     figures_->setLineWrapMode(QPlainTextEdit::NoWrap);
 }
 
-int TReductionForm::setCount() const { return table_->columnCount() - kFirstSetColumn - 1; }
+int ReductionWindow::setCount() const { return table_->columnCount() - kFirstSetColumn - 1; }
 
-void TReductionForm::setZoneRows(int zones, int sets) {
+void ReductionWindow::setZoneRows(int zones, int sets) {
     const bool was = filling_;
     filling_ = true;
     table_->setRowCount(zones);
@@ -168,7 +168,7 @@ void TReductionForm::setZoneRows(int zones, int sets) {
     filling_ = was;
 }
 
-ReductionInput TReductionForm::input() const {
+ReductionInput ReductionWindow::input() const {
     ReductionInput in;
     auto header = [&in](HeaderKey key, const QLineEdit* edit, const char* label, bool required) {
         const std::string text = edit->text().trimmed().toStdString();
@@ -213,9 +213,9 @@ ReductionInput TReductionForm::input() const {
     return in;
 }
 
-QString TReductionForm::message() const { return message_->text(); }
+QString ReductionWindow::message() const { return message_->text(); }
 
-void TReductionForm::recompute() {
+void ReductionWindow::recompute() {
     try {
         const ReductionResult r = reduce(input());
         result_ = r;
@@ -228,7 +228,7 @@ void TReductionForm::recompute() {
     showResult();
 }
 
-void TReductionForm::showResult() {
+void ReductionWindow::showResult() {
     plots_->setResult(result_);
     if (!result_) {
         figures_->clear();
@@ -252,7 +252,7 @@ void TReductionForm::showResult() {
     filling_ = was;
 }
 
-void TReductionForm::show(const ReductionInput& in) {
+void ReductionWindow::show(const ReductionInput& in) {
     filling_ = true;
     diameter_->setText(in.diameter ? numberText(*in.diameter) : QString());
     radius_->setText(in.radius ? numberText(*in.radius) : QString());
@@ -284,7 +284,7 @@ void TReductionForm::show(const ReductionInput& in) {
     recompute();
 }
 
-void TReductionForm::runAction(const std::function<void()>& action) {
+void ReductionWindow::runAction(const std::function<void()>& action) {
     runUserAction(this, errors_, [&] {
         try {
             action();
@@ -296,11 +296,11 @@ void TReductionForm::runAction(const std::function<void()>& action) {
     });
 }
 
-FileDialogRequest TReductionForm::readingDialog(const char* caption) {
+FileDialogRequest ReductionWindow::readingDialog(const char* caption) {
     return FileDialogRequest{caption, folder_.start(), {"Foucault Readings (*.fou)", "All Files (*)"}, "fou"};
 }
 
-void TReductionForm::openClick() {
+void ReductionWindow::openClick() {
     runAction([this] {
         if (const std::optional<QString> chosen = dialogs_.askOpen(this, readingDialog("Open Readings"))) {
             folder_.remember(*chosen);
@@ -309,14 +309,14 @@ void TReductionForm::openClick() {
     });
 }
 
-void TReductionForm::openFile(const QString& path) {
+void ReductionWindow::openFile(const QString& path) {
     runAction([&] {
         folder_.remember(path);
         show(readReadingFile(path));
     });
 }
 
-void TReductionForm::saveClick() {
+void ReductionWindow::saveClick() {
     runAction([this] {
         const ReductionInput in = input();
         if (const std::optional<QString> chosen = dialogs_.askSave(this, readingDialog("Save Readings"))) {
@@ -327,7 +327,7 @@ void TReductionForm::saveClick() {
     });
 }
 
-void TReductionForm::standardMaskClick() {
+void ReductionWindow::standardMaskClick() {
     runAction([this] {
         double diameter = 0;
         if (!tryParseCellFloat(diameter_->text().trimmed().toStdString(), kDecimalSeparator, diameter) ||
@@ -345,7 +345,7 @@ void TReductionForm::standardMaskClick() {
     });
 }
 
-void TReductionForm::addSetClick() {
+void ReductionWindow::addSetClick() {
     const int sets = setCount() + 1;
     // The round trip column moves one to the right: its texts go with it.
     filling_ = true;
@@ -355,7 +355,7 @@ void TReductionForm::addSetClick() {
     recompute();
 }
 
-void TReductionForm::removeSetClick() {
+void ReductionWindow::removeSetClick() {
     if (setCount() <= 1) return;
     filling_ = true;
     table_->removeColumn(kFirstSetColumn + setCount() - 1);
@@ -364,14 +364,14 @@ void TReductionForm::removeSetClick() {
     recompute();
 }
 
-void TReductionForm::addZoneClick() {
+void ReductionWindow::addZoneClick() {
     filling_ = true;
     setZoneRows(table_->rowCount() + 1, setCount());
     filling_ = false;
     recompute();
 }
 
-void TReductionForm::removeZoneClick() {
+void ReductionWindow::removeZoneClick() {
     if (table_->rowCount() <= 2) return;
     filling_ = true;
     table_->removeRow(table_->rowCount() - 1);
@@ -379,7 +379,7 @@ void TReductionForm::removeZoneClick() {
     recompute();
 }
 
-void TReductionForm::showInSimulatorClick() {
+void ReductionWindow::showInSimulatorClick() {
     runAction([this] {
         if (!result_) throw ActionError("Nothing to show yet: " + message_->text().toStdString());
         if (!message_->text().isEmpty())

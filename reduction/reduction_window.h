@@ -33,12 +33,12 @@ namespace sg {
 
 class ReductionPlots;
 
-class TReductionForm : public QWidget {
+class ReductionWindow : public QWidget {
 public:
     // Reading files are chosen with `dialogs`, starting in the user folder's
     // "Reduction". A window of its own beside the main one, not above it:
     // "Show in simulator" brings the main window's picture to the front.
-    TReductionForm(ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings);
+    ReductionWindow(ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings);
 
     // Who takes the reduced surface into the simulator.
     void setSimulatorShower(std::function<void(const SimulatorZone&)> show) { showInSimulator_ = std::move(show); }

@@ -21,17 +21,17 @@
 namespace sg {
 namespace {
 
-class AnalysisWindow : public ::testing::Test {
+class AnalysisWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
         app->start();
-        QTest::mouseClick(app->mainWindow().findChild<QPushButton*>("Button5"), Qt::LeftButton);
+        QTest::mouseClick(app->mainWindow().findChild<QPushButton*>("analyseButton"), Qt::LeftButton);
         window = &app->analysisWindow();
     }
-    void calculate() { QTest::mouseClick(window->findChild<QPushButton*>("Button1"), Qt::LeftButton); }
+    void calculate() { QTest::mouseClick(window->findChild<QPushButton*>("calculateButton"), Qt::LeftButton); }
     void setMainCell(int row, const char* text) {
-        app->mainWindow().findChild<QTableWidget*>("StringGrid1")->item(row, 1)->setText(text);
+        app->mainWindow().findChild<QTableWidget*>("parameterGrid")->item(row, 1)->setText(text);
     }
     // The nine lines as the window shows them, in the order they are drawn.
     QStringList shown() {
@@ -53,21 +53,21 @@ protected:
     testing::RecordingReporter errors;
     testing::ScriptedDialogs dialogs;
     std::unique_ptr<ShadowgramApp> app;
-    TAnalysis* window = nullptr;
+    AnalysisWindow* window = nullptr;
 };
 
-TEST_F(AnalysisWindow, LayoutAndTheOpeningLimits) {
+TEST_F(AnalysisWindowTest, LayoutAndTheOpeningLimits) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->geometry(), QRect(19, 140, 992, 482));
-    EXPECT_EQ(window->findChild<QPushButton*>("Button1")->geometry(), QRect(24, 320, 225, 25));
-    EXPECT_EQ(window->findChild<QPushButton*>("Button1")->text(), "Calculate Surface Performance");
-    EXPECT_EQ(window->findChild<QTableWidget*>("StringGrid1")->geometry(), QRect(464, 312, 55, 55));
-    EXPECT_EQ(window->findChild<QListWidget*>("ListBox1")->count(), 48);
+    EXPECT_EQ(window->findChild<QPushButton*>("calculateButton")->geometry(), QRect(24, 320, 225, 25));
+    EXPECT_EQ(window->findChild<QPushButton*>("calculateButton")->text(), "Calculate Surface Performance");
+    EXPECT_EQ(window->findChild<QTableWidget*>("zoneLimitGrid")->geometry(), QRect(464, 312, 55, 55));
+    EXPECT_EQ(window->findChild<QListWidget*>("noteList")->count(), 48);
     EXPECT_EQ(window->zoneCell(0), "0");
     EXPECT_EQ(window->zoneCell(1), "20");
 }
 
-TEST_F(AnalysisWindow, SphereFiguresInTheWindowAndFromTheCommandLine) {
+TEST_F(AnalysisWindowTest, SphereFiguresInTheWindowAndFromTheCommandLine) {
     setMainCell(kRowConic, "0");
     window->setZoneCell(0, "3");
     window->setZoneCell(1, "15");
@@ -90,13 +90,13 @@ TEST_F(AnalysisWindow, SphereFiguresInTheWindowAndFromTheCommandLine) {
     EXPECT_TRUE(all == analyse({"--conic", "0", "--inner", "3", "--outer", "15", "--tables"}));
 }
 
-TEST_F(AnalysisWindow, ADrawnZoneFromTheEditorAndItsShapeFile) {
+TEST_F(AnalysisWindowTest, ADrawnZoneFromTheEditorAndItsShapeFile) {
     // A raised zone at 70 % of the radius, one wave high.
     setMainCell(kRowZoneHeight, "1");
     app->showEditorWindow();
     QTest::mouseClick(&app->editorWindow(), Qt::LeftButton, {}, QPoint(141, 130));
     dialogs.answers = {home.filePath("zone.Shp")};
-    app->editorWindow().Button3Click();
+    app->editorWindow().onSaveShape();
     calculate();
     const QStringList lines = shown();
     ASSERT_EQ(lines.size(), 9);
@@ -104,7 +104,7 @@ TEST_F(AnalysisWindow, ADrawnZoneFromTheEditorAndItsShapeFile) {
     EXPECT_EQ(lines, analyse({"--zone-height", "1", "--shape", home.filePath("zone.Shp")}));
 
     // Inverted in the main window: the same RMS, as the command line gives for a negative zone height.
-    QTest::mouseClick(app->mainWindow().findChild<QPushButton*>("Button6"), Qt::LeftButton);
+    QTest::mouseClick(app->mainWindow().findChild<QPushButton*>("invertButton"), Qt::LeftButton);
     calculate();
     EXPECT_EQ(shown()[3], lines[3]);
     EXPECT_EQ(shown(), analyse({"--zone-height", "-1", "--shape", home.filePath("zone.Shp")}));
@@ -112,7 +112,7 @@ TEST_F(AnalysisWindow, ADrawnZoneFromTheEditorAndItsShapeFile) {
 
 // A second calculation with other settings leaves nothing of the first on
 // the window: its picture is that of a window that only ever ran the second.
-TEST_F(AnalysisWindow, ASecondCalculationShowsNothingOfTheFirst) {
+TEST_F(AnalysisWindowTest, ASecondCalculationShowsNothingOfTheFirst) {
     setMainCell(kRowConic, "0");
     setMainCell(kRowRadius, "1500");
     app->shape().knotHeight[22] = -80;
@@ -138,17 +138,17 @@ TEST_F(AnalysisWindow, ASecondCalculationShowsNothingOfTheFirst) {
     }
     EXPECT_EQ(window->textAt(750, 15), "0.0000000 Resid 1");  // beyond the outer limit of 12
 
-    TAnalysis fresh(&app->mainWindow(), app->shape(), app->mainWindow().scene().mirror, app->mainWindow().controls(),
+    AnalysisWindow fresh(&app->mainWindow(), app->shape(), app->mainWindow().scene().mirror, app->mainWindow().controls(),
                     errors);
     fresh.setZoneCell(0, "3");
     fresh.setZoneCell(1, "12");
-    fresh.Button1Click();
+    fresh.onCalculate();
     ASSERT_TRUE(errors.messages.empty()) << errors.messages[0];
     EXPECT_EQ(fresh.written().size(), window->written().size());
     EXPECT_TRUE(fresh.canvas().image() == window->canvas().image());
 }
 
-TEST_F(AnalysisWindow, FailuresAreShownAndTheWindowStaysUsable) {
+TEST_F(AnalysisWindowTest, FailuresAreShownAndTheWindowStaysUsable) {
     struct Case {
         int row;
         const char* text;

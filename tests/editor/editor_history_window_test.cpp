@@ -62,13 +62,13 @@ TEST_F(EditorHistory, KeysWalkEveryStepOfPressesNewAndRetrieve) {
     for (int i = 0; i < 130; ++i) {
         if (i % 19 == 9) {
             questions.answers = {true};
-            press("Button1");
+            press("startNewButton");
         } else if (i % 13 == 4) {
             dialogs.answers = {files[i % 2]};
-            press("Button4");
+            press("retrieveShapeButton");
         } else if (i % 23 == 17) {
             dialogs.answers = {std::nullopt};  // cancelled: no step
-            press("Button4");
+            press("retrieveShapeButton");
             EXPECT_EQ(knotDifference(knots(), steps.back().knots), "") << "cancelled retrieve " << i;
             continue;
         } else {
@@ -115,8 +115,8 @@ TEST_F(EditorHistory, ANewEditAfterUndoDropsTheRedoSteps) {
     pressAt(600, 150);
     const KnotHeights pressed = knots();
     dialogs.answers = {home.filePath("missing.Shp"), std::nullopt};
-    press("Button4");
-    press("Button4");
+    press("retrieveShapeButton");
+    press("retrieveShapeButton");
     ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(knotDifference(knots(), pressed), "");
     undoKey();
@@ -124,18 +124,18 @@ TEST_F(EditorHistory, ANewEditAfterUndoDropsTheRedoSteps) {
 }
 
 TEST_F(EditorHistory, StartNewAsksOnlyBeforeDiscardingAnUnsavedShape) {
-    press("Button1");  // a flat surface: nothing to discard
+    press("startNewButton");  // a flat surface: nothing to discard
     EXPECT_TRUE(questions.asked.empty());
 
     pressAt(141, 130);
     const KnotHeights drawn = knots();
     questions.answers = {false};
-    press("Button1");
+    press("startNewButton");
     ASSERT_EQ(questions.asked.size(), 1u);
     EXPECT_EQ(questions.asked[0], "Discard the shape drawn since it was last saved?");
     EXPECT_EQ(knotDifference(knots(), drawn), "") << "No keeps the shape";
     questions.answers = {true};
-    press("Button1");
+    press("startNewButton");
     EXPECT_EQ(questions.asked.size(), 2u);
     EXPECT_EQ(knotDifference(knots(), KnotHeights{}), "");
     undoKey();
@@ -144,27 +144,27 @@ TEST_F(EditorHistory, StartNewAsksOnlyBeforeDiscardingAnUnsavedShape) {
     // Saved, it is discarded without a question, also after going back to it.
     const QString file = home.filePath("drawn.Shp");
     dialogs.answers = {file};
-    press("Button3");
-    press("Button1");
+    press("saveShapeButton");
+    press("startNewButton");
     undoKey();
-    press("Button1");
+    press("startNewButton");
     EXPECT_EQ(questions.asked.size(), 2u);
     // So is a retrieved shape; once changed it is asked about again.
     dialogs.answers = {file};
-    press("Button4");
-    press("Button1");
+    press("retrieveShapeButton");
+    press("startNewButton");
     EXPECT_EQ(questions.asked.size(), 2u);
     dialogs.answers = {file};
-    press("Button4");
+    press("retrieveShapeButton");
     pressAt(365, 250);
-    press("Button1");  // the script has run out: No
+    press("startNewButton");  // the script has run out: No
     EXPECT_EQ(questions.asked.size(), 3u);
     EXPECT_EQ(knot(22), 40);
     // A failed save does not count as saved.
     dialogs.answers = {home.filePath("no/such/folder/x.Shp")};
-    press("Button3");
+    press("saveShapeButton");
     ASSERT_EQ(errors.messages.size(), 1u);
-    press("Button1");
+    press("startNewButton");
     EXPECT_EQ(questions.asked.size(), 4u);
     EXPECT_EQ(knot(22), 40);
 }

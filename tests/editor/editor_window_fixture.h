@@ -47,7 +47,7 @@ protected:
     }
     double knot(int k) { return app->shape().knotHeight[k]; }
     void setMainCell(int row, const char* text) {
-        app->mainWindow().findChild<QTableWidget*>("StringGrid1")->item(row, 1)->setText(text);
+        app->mainWindow().findChild<QTableWidget*>("parameterGrid")->item(row, 1)->setText(text);
     }
     KnotHeights knots() { return editor->editor().knots(); }
     // The keys of undo and redo, to the editor as the active window.
@@ -66,7 +66,7 @@ protected:
     testing::ScriptedDialogs dialogs;
     testing::ScriptedQuestions questions;
     std::unique_ptr<ShadowgramApp> app;
-    TRonchiCustomSurfaceForm* editor = nullptr;
+    SurfaceEditorWindow* editor = nullptr;
 };
 
 }  // namespace sg

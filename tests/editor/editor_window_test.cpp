@@ -27,18 +27,18 @@ TEST_F(EditorWindow, LayoutCaptionsAndTheFirstStatistics) {
         QRect place;
         const char* text;
     };
-    for (const Control& c : {Control{"Button2", {184, 0, 161, 25}, "Show  surface"},
-                             Control{"Button1", {376, 0, 161, 25}, "Start NEW surface"},
-                             Control{"Button3", {144, 312, 91, 25}, "Save Shape"},
-                             Control{"Button4", {464, 312, 97, 25}, "Retrieve Shape"}}) {
+    for (const Control& c : {Control{"showSurfaceButton", {184, 0, 161, 25}, "Show  surface"},
+                             Control{"startNewButton", {376, 0, 161, 25}, "Start NEW surface"},
+                             Control{"saveShapeButton", {144, 312, 91, 25}, "Save Shape"},
+                             Control{"retrieveShapeButton", {464, 312, 97, 25}, "Retrieve Shape"}}) {
         auto* b = editor->findChild<QPushButton*>(c.name);
         ASSERT_NE(b, nullptr) << c.name;
         EXPECT_EQ(b->geometry(), c.place) << c.name;
         EXPECT_EQ(b->text().toStdString(), c.text);
         EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()), b->width() - 4) << c.name;
     }
-    EXPECT_EQ(editor->findChild<QPushButton*>("Button1")->toolTip().toStdString(), "Starts a zero deviation profile");
-    auto* note = editor->findChild<QListWidget*>("ListBox1");
+    EXPECT_EQ(editor->findChild<QPushButton*>("startNewButton")->toolTip().toStdString(), "Starts a zero deviation profile");
+    auto* note = editor->findChild<QListWidget*>("noteList");
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->geometry(), QRect(728, 8, 233, 137));
     EXPECT_EQ(note->count(), 18);
@@ -47,22 +47,22 @@ TEST_F(EditorWindow, LayoutCaptionsAndTheFirstStatistics) {
     EXPECT_EQ(captions(), (std::array<std::string, 5>{"0.000 MEAN Ht - Linear", "0.000 MEAN Ht Area Weighted",
                                                        "0.000 RMS - Linear", "0.000 RMS - Area Weighted ",
                                                        "0.500 PV  (set from main Program)"}));
-    const std::pair<const char*, int> lines[] = {{"Label6", 160}, {"Label7", 176}, {"Label4", 208}, {"Label5", 224},
-                                                 {"Label8", 253}};
+    const std::pair<const char*, int> lines[] = {{"meanLinearLabel", 160}, {"meanAreaLabel", 176}, {"rmsLinearLabel", 208}, {"rmsAreaLabel", 224},
+                                                 {"peakToValleyLabel", 253}};
     for (const auto& [name, y] : lines) {
         auto* l = editor->findChild<QLabel*>(name);
         ASSERT_NE(l, nullptr) << name;
         EXPECT_EQ(l->pos(), QPoint(752, y)) << name;
         EXPECT_LE(l->geometry().right(), editor->width()) << name;
     }
-    EXPECT_EQ(editor->findChild<QLabel*>("Label5")->palette().color(QPalette::Window), QColor(Qt::yellow));
+    EXPECT_EQ(editor->findChild<QLabel*>("rmsAreaLabel")->palette().color(QPalette::Window), QColor(Qt::yellow));
     // The flat plot is there from the start and stays when the window repaints.
     EXPECT_EQ(editor->canvas().pixel(365, 150), kYellow);
     EXPECT_EQ(editor->grab().toImage().pixel(365, 150) & 0xffffff, 0xffff00u);
 }
 
 TEST_F(EditorWindow, ZoneNumbersStandOverTheirKnotLines) {
-    auto* label = editor->findChild<QLabel*>("Label9");
+    auto* label = editor->findChild<QLabel*>("zoneNumbers");
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->pos(), QPoint(40, 88));
     const QImage image = label->grab().toImage();
@@ -105,7 +105,7 @@ TEST_F(EditorWindow, PressesOnThePlotSetKnotsAndControlsTakeTheirOwn) {
     EXPECT_TRUE(errors.messages.empty());
 
     questions.answers = {true};
-    press("Button1");  // "Start NEW surface"
+    press("startNewButton");  // "Start NEW surface"
     for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(knot(k), 0) << k;
     EXPECT_EQ(captions()[2], "0.000 RMS - Linear");
 }
@@ -144,7 +144,7 @@ TEST_F(EditorWindow, SaveAndRetrieveAShape) {
     const EditorShape drawn = app->shape();
 
     dialogs.answers = {shapeFolder() + "/zone"};  // typed without an extension
-    press("Button3");
+    press("saveShapeButton");
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_TRUE(dialogs.askedToSave[0]);
     EXPECT_EQ(dialogs.asked[0].directory, shapeFolder());
@@ -155,11 +155,11 @@ TEST_F(EditorWindow, SaveAndRetrieveAShape) {
     EXPECT_EQ(editor->shapeFileName(), file);
     EXPECT_EQ(QFile(file).size(), 360);
 
-    press("Button1");  // the shape is saved: no question
+    press("startNewButton");  // the shape is saved: no question
     EXPECT_TRUE(questions.asked.empty());
     pressAt(500, 280);
     dialogs.answers = {file};
-    press("Button4");
+    press("retrieveShapeButton");
     EXPECT_FALSE(dialogs.askedToSave[1]);
     for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(knot(k), drawn.knotHeight[k]) << k;
     EXPECT_EQ(app->shape().profile, drawn.profile);
@@ -168,20 +168,20 @@ TEST_F(EditorWindow, SaveAndRetrieveAShape) {
     // Cancelling either dialog changes nothing but redraws the plot.
     editor->editor().canvas().setPixel(300, 300, kBlue);
     dialogs.answers = {std::nullopt};
-    press("Button4");
+    press("retrieveShapeButton");
     EXPECT_EQ(editor->canvas().pixel(300, 300), kSilver);
     for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(knot(k), drawn.knotHeight[k]) << k;
     dialogs.answers = {std::nullopt};
-    press("Button3");
+    press("saveShapeButton");
     EXPECT_EQ(QDir(shapeFolder()).entryList(QDir::Files), QStringList{"zone.Shp"});
 
     // The next dialog starts where the user last was.
     QDir(home.path()).mkpath("elsewhere");
     dialogs.answers = {home.path() + "/elsewhere/flat.Shp"};
-    press("Button1");
-    press("Button3");
+    press("startNewButton");
+    press("saveShapeButton");
     dialogs.answers = {std::nullopt};
-    press("Button4");
+    press("retrieveShapeButton");
     EXPECT_EQ(dialogs.asked.back().directory, home.path() + "/elsewhere");
     EXPECT_EQ(QFile(home.path() + "/elsewhere/flat.Shp").size(), 360);
 }
@@ -196,7 +196,7 @@ TEST_F(EditorWindow, FileFailuresAreReportedAndChangeNoKnot) {
     shortFile.write(QByteArray(100, '\1'));
     shortFile.close();
     dialogs.answers = {shortFile.fileName()};
-    press("Button4");
+    press("retrieveShapeButton");
     ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(errors.messages[0], "Cannot read the shape file \"" + shortFile.fileName().toStdString() +
                                       "\": it holds 100 bytes; a shape needs 360");
@@ -204,7 +204,7 @@ TEST_F(EditorWindow, FileFailuresAreReportedAndChangeNoKnot) {
     EXPECT_GT(countColour(editor->canvas().image(), kBlack, 500, 550, 560, 570), 3);  // "error"
 
     dialogs.answers = {home.path() + "/no/such/folder/x.Shp"};
-    press("Button3");
+    press("saveShapeButton");
     ASSERT_EQ(errors.messages.size(), 2u);
     EXPECT_NE(errors.messages[1].find("Cannot save the shape file"), std::string::npos);
     EXPECT_NE(errors.messages[1].find("x.Shp"), std::string::npos);
@@ -214,7 +214,7 @@ TEST_F(EditorWindow, FileFailuresAreReportedAndChangeNoKnot) {
 
     // A good save takes the old text away.
     dialogs.answers = {home.path() + "/good.Shp"};
-    press("Button3");
+    press("saveShapeButton");
     EXPECT_EQ(errors.messages.size(), 2u);
     EXPECT_EQ(countColour(editor->canvas().image(), kBlack, 0, 85, 120, 100), 0);
     for (int k = 0; k < kKnotCount; ++k) EXPECT_EQ(knot(k), drawn.knotHeight[k]) << k;
@@ -242,7 +242,7 @@ TEST_F(EditorWindow, HugeRetrievedHeightsAreDrawnAndKept) {
     r[12] = r[32] = -1e300;
     writeShapeFile(home.path() + "/huge.Shp", r);
     dialogs.answers = {home.path() + "/huge.Shp"};
-    press("Button4");
+    press("retrieveShapeButton");
     EXPECT_EQ(knot(22), 4e9);
     EXPECT_EQ(knot(12), -1e300);
     EXPECT_TRUE(errors.messages.empty());
@@ -264,7 +264,7 @@ TEST_F(EditorWindow, StatisticsFailuresKeepTheCaptionsAndTheEditorUsable) {
                           Case{kRowConic, "x2", "'x2' is not a valid floating point value"}}) {
         errors.messages.clear();
         setMainCell(c.row, c.text);
-        press("Button2");  // "Show  surface"
+        press("showSurfaceButton");  // "Show  surface"
         ASSERT_EQ(errors.messages.size(), 1u) << c.text;
         EXPECT_EQ(errors.messages[0], c.message);
         EXPECT_EQ(captions(), good);
@@ -275,7 +275,7 @@ TEST_F(EditorWindow, StatisticsFailuresKeepTheCaptionsAndTheEditorUsable) {
         setMainCell(c.row, c.row == kRowWavelength ? "0.55" : c.row == kRowDiameter ? "200" : "-1");
     }
     errors.messages.clear();
-    press("Button2");
+    press("showSurfaceButton");
     EXPECT_TRUE(errors.messages.empty());
     EXPECT_EQ(captions(), good);
 }
@@ -295,14 +295,14 @@ TEST(DrawnSurface, MainWindowPictureEqualsTheRenderersForTheSavedShape) {
         ShadowgramApp app(errors, &dialogs, home.path());
         app.start();
         app.showEditorWindow();
-        TRonchiCustomSurfaceForm& editor = app.editorWindow();
+        SurfaceEditorWindow& editor = app.editorWindow();
         QTest::mouseClick(&editor, Qt::LeftButton, {}, QPoint(141, 130));  // the zone at 70 % of the radius, raised
         dialogs.answers = {file};
-        editor.Button3Click();
+        editor.onSaveShape();
 
-        TForm1& form = app.mainWindow();
+        MainWindow& form = app.mainWindow();
         form.controls().setTestItem(c.testItem);
-        QTest::mouseClick(form.findChild<QWidget*>("RadioGroup2Item1"), Qt::LeftButton);
+        QTest::mouseClick(form.findChild<QWidget*>("surfaceChoiceItem1"), Qt::LeftButton);
         QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(400, 300));
         ASSERT_TRUE(errors.messages.empty()) << errors.messages[0];
 

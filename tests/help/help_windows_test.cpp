@@ -47,7 +47,7 @@ protected:
 };
 
 TEST_F(HelpWindows, InformationPagesInTabOrder) {
-    TInformation& info = app->informationWindow();
+    InformationWindow& info = app->informationWindow();
     EXPECT_EQ(info.windowTitle(), "I N F O R M A T I O N");
     EXPECT_EQ(info.size(), QSize(653, 700));
     EXPECT_EQ(info.parentWidget(), &app->mainWindow());
@@ -69,10 +69,10 @@ TEST_F(HelpWindows, InformationPagesInTabOrder) {
     for (int i = 0; i < rigs.size(); ++i) EXPECT_EQ(info.rigPages()->caption(i), rigs[i]);
     EXPECT_EQ(info.rigPages()->currentIndex(), 0);
     // " Nulls" is a memo the user can type into; the other pages are lists.
-    auto* memo = info.pages()->page(7)->findChild<QPlainTextEdit*>("Memo1");
+    auto* memo = info.pages()->page(7)->findChild<QPlainTextEdit*>("pageText");
     ASSERT_NE(memo, nullptr);
     EXPECT_FALSE(memo->isReadOnly());
-    EXPECT_NE(info.pages()->page(0)->findChild<QListWidget*>("ListBox1"), nullptr);
+    EXPECT_NE(info.pages()->page(0)->findChild<QListWidget*>("textList"), nullptr);
 }
 
 TEST_F(HelpWindows, EveryPageAndWindowHasItsText) {
@@ -82,17 +82,17 @@ TEST_F(HelpWindows, EveryPageAndWindowHasItsText) {
                              "info_phase", "getting_started", "figuring"})
         EXPECT_GT(helpTextLines(name).size(), 10) << name;
     for (const auto& h : app->helpWindows()) {
-        EXPECT_GE(h->textList()->count(), 3) << h->className();
-        EXPECT_EQ(h->windowFlags() & Qt::WindowMinimizeButtonHint, 0) << h->className();
-        EXPECT_EQ(h->windowFlags() & Qt::WindowMaximizeButtonHint, 0) << h->className();
-        EXPECT_TRUE(h->windowFlags() & Qt::WindowCloseButtonHint) << h->className();
+        EXPECT_GE(h->textList()->count(), 3) << helpTopicName(h->topic());
+        EXPECT_EQ(h->windowFlags() & Qt::WindowMinimizeButtonHint, 0) << helpTopicName(h->topic());
+        EXPECT_EQ(h->windowFlags() & Qt::WindowMaximizeButtonHint, 0) << helpTopicName(h->topic());
+        EXPECT_TRUE(h->windowFlags() & Qt::WindowCloseButtonHint) << helpTopicName(h->topic());
     }
     // The About page shows the version the build defines.
     const QStringList about = helpTextLines("info_about");
     EXPECT_TRUE(about.contains("VERSION  " + programVersion())) << about.join('\n').left(200).toStdString();
     EXPECT_FALSE(programVersion().isEmpty());
     // The help on Foucault reduction describes its window.
-    EXPECT_TRUE(helpTextLines("help/THelpFoucReductionRonchiForm").join(' ').contains("Show in simulator"));
+    EXPECT_TRUE(helpTextLines("help/foucault_reduction").join(' ').contains("Show in simulator"));
 }
 
 // The defaults quoted in the texts are the program's.
@@ -102,17 +102,17 @@ TEST_F(HelpWindows, DefaultsInTheTextsMatchTheProgram) {
     struct Parameter {
         const char* label;
         double value;
-        const char* help;
+        HelpTopic help;
     };
     const Parameter parameters[] = {
-        {"D   (mm)", mirror.mirrorDiameter, "THelpDRonchiForm"},
-        {"R   (mm)", mirror.radiusOfCurvature, "THelpRRonchiForm"},
-        {"Conic   ", mirror.conicConstant, "THelpConicRonchiForm"},
-        {"Line/mm ", setup.linesPerMm, "THelpLinesmmRonchiForm"},
-        {"RANGE   ", setup.position.range, "THelpRangeRonchiForm"},
-        {"Zone Ht ", mirror.zoneHeight, "THelpZoneHtRonchiForm"},
-        {"WL   (u)", setup.wavelength, "THelpWLRonchiForm"},
-        {"MaxMove ", setup.position.maxMove, "THelpXMaxMoveRonchiForm"},
+        {"D   (mm)", mirror.mirrorDiameter, HelpTopic::Diameter},
+        {"R   (mm)", mirror.radiusOfCurvature, HelpTopic::Radius},
+        {"Conic   ", mirror.conicConstant, HelpTopic::Conic},
+        {"Line/mm ", setup.linesPerMm, HelpTopic::LinesPerMm},
+        {"RANGE   ", setup.position.range, HelpTopic::Range},
+        {"Zone Ht ", mirror.zoneHeight, HelpTopic::ZoneHeight},
+        {"WL   (u)", setup.wavelength, HelpTopic::Wavelength},
+        {"MaxMove ", setup.position.maxMove, HelpTopic::MaxMove},
     };
     const QStringList program = helpTextLines("info_program");
     for (const Parameter& p : parameters) {
@@ -127,9 +127,9 @@ TEST_F(HelpWindows, DefaultsInTheTextsMatchTheProgram) {
         EXPECT_EQ(match.captured(1).remove(QRegularExpression("[,.;:)]+$")), value) << lines[0].toStdString();
 
         QStringList quoted;
-        for (const QString& line : helpTextLines(QString("help/") + p.help))
+        for (const QString& line : helpTextLines(QString("help/") + helpTopicName(p.help)))
             if (line.startsWith("Default: ")) quoted << line;
-        ASSERT_EQ(quoted.size(), 1) << p.help;
+        ASSERT_EQ(quoted.size(), 1) << helpTopicName(p.help);
         EXPECT_EQ(quoted[0].mid(9).section(' ', 0, 0).remove(QRegularExpression("[,.;:)]+$")), value)
             << quoted[0].toStdString();
     }
@@ -165,7 +165,7 @@ TEST_F(HelpWindows, PicturesDecodeToTheirSizes) {
         }
     }
     // The 493 x 192 photograph in its 489 x 193 frame loses its last 4 columns.
-    TInformation& info = app->informationWindow();
+    InformationWindow& info = app->informationWindow();
     info.pages()->setCurrentIndex(5);
     info.show();
     auto* frame = info.findChild<PicturePanel*>("images_gratings");
@@ -205,29 +205,29 @@ TEST(JpegDecoding, DamagedFilesGiveNoPictureAndNoCrash) {
 // An example applies its settings and draws at once, on the pure conic and
 // at the centre of curvature, whatever was chosen and drawn before.
 TEST_F(HelpWindows, GettingStartedShowsTheExampleAtOnce) {
-    TGettingStartedForm& start = app->gettingStartedWindow();
+    GettingStartedWindow& start = app->gettingStartedWindow();
     EXPECT_EQ(start.windowTitle(), "G E T T I N G   S T A R T E D");
     const QStringList captions = {"Ronchi - Parabola - Vertical", "Ronchi - Sphere  - Vertical",
                                   "Ronchi - Parabola - Horizontal", "Foucault - Parabola - Vertical"};
     for (int i = 0; i < 4; ++i) {
-        auto* b = start.findChild<QPushButton*>(QString("Button%1").arg(i + 1));
+        auto* b = start.findChild<QPushButton*>(QString("example%1Button").arg(i + 1));
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(b->text(), captions[i]);
         EXPECT_EQ(b->geometry(), QRect(200, 384 + 32 * i, 241, 25));
     }
-    TForm1& form = app->mainWindow();
+    MainWindow& form = app->mainWindow();
     // Before: a drawn zone shown, the grating moved inside, a wire test chosen.
     app->shape().knotHeight[10] = app->shape().knotHeight[34] = -60;
-    QTest::mouseClick(form.findChild<QAbstractButton*>("RadioGroup2Item1"), Qt::LeftButton);
-    QTest::mouseClick(form.findChild<QAbstractButton*>("RadioGroup4Item0"), Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QAbstractButton*>("surfaceChoiceItem1"), Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QAbstractButton*>("testChoiceItem0"), Qt::LeftButton);
     QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(25, 250));
     ASSERT_NE(app->mainWindow().scene().setup.position.axialMarkerY, 325);
     ASSERT_TRUE(app->mainWindow().scene().mirror.distorted());
 
-    QTest::mouseClick(form.findChild<QWidget*>("Panel1"), Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QWidget*>("gettingStartedPanel"), Qt::LeftButton);
     ASSERT_TRUE(start.isVisible());
     form.canvas().fillRect(0, 0, 799, 699, kSilver);  // to see that the example draws
-    QTest::mouseClick(start.findChild<QPushButton*>("Button2"), Qt::LeftButton);
+    QTest::mouseClick(start.findChild<QPushButton*>("example2Button"), Qt::LeftButton);
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
     EXPECT_EQ(app->mainWindow().scene().mirror.conicConstant, 0);  // the sphere
     EXPECT_TRUE((app->mainWindow().scene().setup.test == TestKind::Ronchi));
@@ -248,8 +248,8 @@ TEST_F(HelpWindows, GettingStartedShowsTheExampleAtOnce) {
 // text at the window's size, which fits a 1024 x 768 screen; the page
 // scrolls to show the rest.
 TEST_F(HelpWindows, EveryPageShowsItsText) {
-    TInformation& info = app->informationWindow();
-    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Button8"), Qt::LeftButton);
+    InformationWindow& info = app->informationWindow();
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("informationButton"), Qt::LeftButton);
     ASSERT_TRUE(info.isVisible());
     EXPECT_LE(info.height(), 768 - 40);
     int checked = 0;
@@ -272,31 +272,31 @@ TEST_F(HelpWindows, EveryPageShowsItsText) {
 }
 
 TEST_F(HelpWindows, ReopenedWindowsKeepTheirPageScrollAndText) {
-    TInformation& info = app->informationWindow();
-    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Button8"), Qt::LeftButton);
+    InformationWindow& info = app->informationWindow();
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("informationButton"), Qt::LeftButton);
     ASSERT_TRUE(info.isVisible());
     info.pages()->setCurrentIndex(1);
-    auto* history = info.pages()->page(1)->findChild<QListWidget*>("ListBox1");
+    auto* history = info.pages()->page(1)->findChild<QListWidget*>("textList");
     ASSERT_NE(history, nullptr);
     history->verticalScrollBar()->setValue(40);
-    auto* memo = info.pages()->page(7)->findChild<QPlainTextEdit*>("Memo1");
+    auto* memo = info.pages()->page(7)->findChild<QPlainTextEdit*>("pageText");
     memo->appendPlainText("my own note");
     info.rigPages()->setCurrentIndex(3);
     info.close();
     EXPECT_FALSE(info.isVisible());
-    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Button8"), Qt::LeftButton);
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("informationButton"), Qt::LeftButton);
     EXPECT_TRUE(info.isVisible());
     EXPECT_EQ(info.pages()->currentIndex(), 1);
     EXPECT_EQ(history->verticalScrollBar()->value(), 40);
     EXPECT_TRUE(memo->toPlainText().endsWith("my own note"));
     EXPECT_EQ(info.rigPages()->currentIndex(), 3);
 
-    HelpWindow* help = app->helpWindow("THelpIrregularSurfRonchiForm");
+    HelpWindow* help = app->helpWindow(HelpTopic::IrregularSurface);
     help->showHelp();
     EXPECT_TRUE(help->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(help->normalGeometry().size(), QSize(696, 480));
     help->close();
-    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("Button16"), Qt::LeftButton);
+    QTest::mouseClick(app->mainWindow().findChild<QWidget*>("irregularSurfaceHelp"), Qt::LeftButton);
     EXPECT_TRUE(help->isVisible());
 }
 

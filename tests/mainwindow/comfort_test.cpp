@@ -191,8 +191,8 @@ TEST_F(Comfort, ThePictureIsKeptWithItsCaption) {
 }
 
 TEST_F(Comfort, ChoicesAndFoldersAreRememberedButNotTheParameters) {
-    auto* moving = form->findChild<QCheckBox*>("CheckBoxMovingSource");
-    auto* exact = form->findChild<QCheckBox*>("CheckBoxExactTrace");
+    auto* moving = form->findChild<QCheckBox*>("movingSourceBox");
+    auto* exact = form->findChild<QCheckBox*>("exactTraceBox");
     ASSERT_FALSE(moving->isChecked());
     // On the box itself: the check boxes reach beyond their captions.
     QTest::mouseClick(moving, Qt::LeftButton, {}, QPoint(6, 8));
@@ -202,20 +202,20 @@ TEST_F(Comfort, ChoicesAndFoldersAreRememberedButNotTheParameters) {
     form->controls().setParameterCell(kRowConic, "0");
     QDir(home.path()).mkpath("mirrors");
     dialogs.answers = {home.filePath("mirrors/a.Ron")};
-    QTest::mouseClick(form->findChild<QAbstractButton*>("Button9"), Qt::LeftButton);
+    QTest::mouseClick(form->findChild<QAbstractButton*>("saveButton"), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(home.filePath("mirrors/a.Ron")));
 
     startApp();
-    EXPECT_TRUE(form->findChild<QCheckBox*>("CheckBoxMovingSource")->isChecked());
-    EXPECT_TRUE(form->findChild<QCheckBox*>("CheckBoxExactTrace")->isChecked());
+    EXPECT_TRUE(form->findChild<QCheckBox*>("movingSourceBox")->isChecked());
+    EXPECT_TRUE(form->findChild<QCheckBox*>("exactTraceBox")->isChecked());
     EXPECT_EQ(form->controls().parameterCell(kRowConic), "-1");
     dialogs.answers = {std::nullopt};
-    QTest::mouseClick(form->findChild<QAbstractButton*>("Button1"), Qt::LeftButton);
+    QTest::mouseClick(form->findChild<QAbstractButton*>("retrieveButton"), Qt::LeftButton);
     EXPECT_EQ(dialogs.asked.back().directory, home.filePath("mirrors"));
     // Unchecked, it stays unchecked the next time.
-    QTest::mouseClick(form->findChild<QCheckBox*>("CheckBoxExactTrace"), Qt::LeftButton, {}, QPoint(6, 8));
+    QTest::mouseClick(form->findChild<QCheckBox*>("exactTraceBox"), Qt::LeftButton, {}, QPoint(6, 8));
     startApp();
-    EXPECT_FALSE(form->findChild<QCheckBox*>("CheckBoxExactTrace")->isChecked());
+    EXPECT_FALSE(form->findChild<QCheckBox*>("exactTraceBox")->isChecked());
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 

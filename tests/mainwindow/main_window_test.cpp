@@ -27,13 +27,13 @@ namespace {
 
 using testing::countColour;
 
-class MainWindow : public testing::MainWindowFixture {
+class MainWindowTest : public testing::MainWindowFixture {
 protected:
     QTableWidget* grid(const char* name) { return form->findChild<QTableWidget*>(name); }
-    void setCell(int row, const char* text) { grid("StringGrid1")->item(row, 1)->setText(text); }
-    std::string cell(int row) { return grid("StringGrid1")->item(row, 1)->text().toStdString(); }
-    void selectCell(int row) { grid("StringGrid1")->setCurrentCell(row, 1); }
-    void setMoveCell(const char* text) { grid("StringGrid2")->item(2, 0)->setText(text); }
+    void setCell(int row, const char* text) { grid("parameterGrid")->item(row, 1)->setText(text); }
+    std::string cell(int row) { return grid("parameterGrid")->item(row, 1)->text().toStdString(); }
+    void selectCell(int row) { grid("parameterGrid")->setCurrentCell(row, 1); }
+    void setMoveCell(const char* text) { grid("maxMoveGrid")->item(2, 0)->setText(text); }
     std::string readout() { return form->axialReadout()->text().toStdString(); }
     const QImage& picture() { return form->canvas().image(); }
     // Lets the window system's activation arrive.
@@ -45,7 +45,7 @@ protected:
     const Scene& scene() { return form->scene(); }
 };
 
-TEST_F(MainWindow, StartsEmptyWithTheDefaults) {
+TEST_F(MainWindowTest, StartsEmptyWithTheDefaults) {
     EXPECT_EQ(countColour(picture(), kSilver), 800 * 700);
     EXPECT_EQ(readout(), "");
     EXPECT_EQ(form->windowTitle().toStdString(), "Shadowgram");
@@ -53,11 +53,11 @@ TEST_F(MainWindow, StartsEmptyWithTheDefaults) {
     const char* labels[] = {"D   (mm)", "R   (mm)", "Conic   ", "Line/mm ", "RANGE   ", "Zone Ht ", "WL   (u)"};
     for (int r = 0; r < 7; ++r) {
         EXPECT_EQ(cell(r), values[r]);
-        EXPECT_EQ(grid("StringGrid1")->item(r, 0)->text().toStdString(), labels[r]);
+        EXPECT_EQ(grid("parameterGrid")->item(r, 0)->text().toStdString(), labels[r]);
     }
-    EXPECT_EQ(grid("StringGrid2")->item(0, 0)->text().toStdString(), "MaxMove ");
-    EXPECT_EQ(grid("StringGrid2")->item(1, 0)->text().toStdString(), " (bands)");
-    EXPECT_EQ(grid("StringGrid2")->item(2, 0)->text().toStdString(), "2");
+    EXPECT_EQ(grid("maxMoveGrid")->item(0, 0)->text().toStdString(), "MaxMove ");
+    EXPECT_EQ(grid("maxMoveGrid")->item(1, 0)->text().toStdString(), " (bands)");
+    EXPECT_EQ(grid("maxMoveGrid")->item(2, 0)->text().toStdString(), "2");
     EXPECT_EQ(form->controls().testItem(), kTestRonchi);
     EXPECT_EQ(form->controls().orientationItem(), kOrientVertical);
     EXPECT_EQ(form->controls().surfaceItem(), kSurfacePure);
@@ -67,7 +67,7 @@ TEST_F(MainWindow, StartsEmptyWithTheDefaults) {
               "Write notes here.  This is saved with the mirror data.");
 }
 
-TEST_F(MainWindow, FirstClickDrawsWhatTheRendererDraws) {
+TEST_F(MainWindowTest, FirstClickDrawsWhatTheRendererDraws) {
     clickAt(400, 300);
     QTemporaryDir dir;
     const QString file = dir.filePath("click.png");
@@ -80,7 +80,7 @@ TEST_F(MainWindow, FirstClickDrawsWhatTheRendererDraws) {
     EXPECT_TRUE(errors.messages.empty());
 }
 
-TEST_F(MainWindow, AxialSliderClicks) {
+TEST_F(MainWindowTest, AxialSliderClicks) {
     clickAt(25, 225);
     EXPECT_EQ(readout(), "-20");
     clickAt(25, 434);
@@ -96,7 +96,7 @@ TEST_F(MainWindow, AxialSliderClicks) {
     EXPECT_DOUBLE_EQ(scene().setup.position.axialOffset, -100);
 }
 
-TEST_F(MainWindow, TransverseSliderClicks) {
+TEST_F(MainWindowTest, TransverseSliderClicks) {
     struct Case {
         const char* maxMove;
         int x;
@@ -110,20 +110,20 @@ TEST_F(MainWindow, TransverseSliderClicks) {
     }
 }
 
-TEST_F(MainWindow, ExcludedBoundsDoNothingAndThePictureRegionRedraws) {
+TEST_F(MainWindowTest, ExcludedBoundsDoNothingAndThePictureRegionRedraws) {
     clickAt(400, 300);
     const QImage before = picture().copy();
     for (auto [x, y] : {std::pair{35, 300}, {15, 300}, {50, 470}, {20, 458}})
         clickAt(x, y);
     EXPECT_EQ(testing::firstDifference(before, picture()), "");
     // (106, 10) lies under the "?" of the diameter row; the handler redraws.
-    form->FormMouseDown(106, 10);
+    form->onDrawingAreaPress(106, 10);
     EXPECT_NE(testing::firstDifference(before, picture()), "");
     EXPECT_GT(redOnDisk(), 10000);
 }
 
-TEST_F(MainWindow, FoucaultWarningForASphere) {
-    press("RadioGroup4Item2");
+TEST_F(MainWindowTest, FoucaultWarningForASphere) {
+    press("testChoiceItem2");
     setCell(kRowConic, "0");
     setMoveCell("0.05");
     clickAt(40, 470);
@@ -136,8 +136,8 @@ TEST_F(MainWindow, FoucaultWarningForASphere) {
     EXPECT_EQ(redOnDisk(), 0);
 }
 
-TEST_F(MainWindow, NoWarningOnTheCentreLineOrForAParaboloid) {
-    press("RadioGroup4Item2");
+TEST_F(MainWindowTest, NoWarningOnTheCentreLineOrForAParaboloid) {
+    press("testChoiceItem2");
     setCell(kRowConic, "0");
     setMoveCell("0.05");
     clickAt(25, 470);
@@ -147,7 +147,7 @@ TEST_F(MainWindow, NoWarningOnTheCentreLineOrForAParaboloid) {
     EXPECT_FALSE(app->warningWindow().isVisible());
 }
 
-TEST_F(MainWindow, BrightenAddsTwoPassesAndAClickStartsAgain) {
+TEST_F(MainWindowTest, BrightenAddsTwoPassesAndAClickStartsAgain) {
     clickAt(400, 300);
     const int one = redOnDisk();
     RandomGenerator g;
@@ -156,28 +156,28 @@ TEST_F(MainWindow, BrightenAddsTwoPassesAndAClickStartsAgain) {
         return g.seed();
     };
     EXPECT_EQ(form->simulator().random.seed(), passes(1));
-    press("Button4");
+    press("brightenButton");
     EXPECT_EQ(form->simulator().random.seed(), passes(2));
     const int three = redOnDisk();
     EXPECT_GT(three, one * 3 / 2);
-    press("Button4");
+    press("brightenButton");
     EXPECT_EQ(form->simulator().random.seed(), passes(2));
     EXPECT_GT(redOnDisk(), three);
     clickAt(400, 300);
     EXPECT_LT(redOnDisk(), one * 11 / 10);
 }
 
-TEST_F(MainWindow, ZeroInWhiteModeDrawsAWhiteDisk) {
+TEST_F(MainWindowTest, ZeroInWhiteModeDrawsAWhiteDisk) {
     clickAt(25, 250);
-    press("Button3");
+    press("whiteButton");
     EXPECT_TRUE(scene().view.whiteMode);
-    press("Button2");
+    press("zeroButton");
     EXPECT_EQ(readout(), "0");
     EXPECT_GT(countColour(picture(), kWhite, 135, 25, 685, 575), 50000);
     EXPECT_EQ(countColour(picture(), kBlack, 200, 100, 620, 500), 0);
 }
 
-TEST_F(MainWindow, BadRulingCellTakesTheEarlierCellsAndReportsIt) {
+TEST_F(MainWindowTest, BadRulingCellTakesTheEarlierCellsAndReportsIt) {
     setCell(kRowDiameter, "150");
     setCell(kRowRadius, "1500");
     setCell(kRowConic, "-0.5");
@@ -200,34 +200,34 @@ TEST_F(MainWindow, BadRulingCellTakesTheEarlierCellsAndReportsIt) {
     EXPECT_GT(redOnDisk(), 10000);
 }
 
-TEST_F(MainWindow, SelectingACellReadsRowsZeroToFiveOnly) {
+TEST_F(MainWindowTest, SelectingACellReadsRowsZeroToFiveOnly) {
     setCell(kRowWavelength, "0.6");
     setCell(kRowZoneHeight, "0");
     selectCell(kRowDiameter);
     EXPECT_EQ(scene().setup.wavelength, 0.55);
     EXPECT_EQ(scene().mirror.zoneHeight, 0);
-    press("Button4");  // the recompute takes all seven
+    press("brightenButton");  // the recompute takes all seven
     EXPECT_EQ(scene().setup.wavelength, 0.6);
     EXPECT_EQ(scene().mirror.zoneHeight, 1e-7);
 
     setMoveCell("7.5");
-    grid("StringGrid2")->setCurrentCell(2, 0);
+    grid("maxMoveGrid")->setCurrentCell(2, 0);
     EXPECT_EQ(scene().setup.position.maxMove, 7.5);
 }
 
-TEST_F(MainWindow, InvertOnTheLargestZoneHeightWritesATextThatReadsBack) {
+TEST_F(MainWindowTest, InvertOnTheLargestZoneHeightWritesATextThatReadsBack) {
     setCell(kRowZoneHeight, "1.7976931348623157e308");
-    press("Button6");
+    press("invertButton");
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
     EXPECT_EQ(cell(kRowZoneHeight), "-1.79769313486231E308");
-    press("Button6");
+    press("invertButton");
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
     EXPECT_EQ(cell(kRowZoneHeight), "1.79769313486231E308");
 }
 
 // A wavelength so small that the conic's departure overflows: the read-out
 // is refused with the floating-point message, never drawn as "INF".
-TEST_F(MainWindow, OverflowingReadoutIsRefused) {
+TEST_F(MainWindowTest, OverflowingReadoutIsRefused) {
     clickAt(400, 300);
     const double shown = form->simulator().conicDeviation;
     setCell(kRowWavelength, "1e-310");
@@ -238,41 +238,41 @@ TEST_F(MainWindow, OverflowingReadoutIsRefused) {
     EXPECT_EQ(countColour(picture(), kBlack, 590, 10, 760, 40), 0);  // no read-out text drawn
 }
 
-TEST_F(MainWindow, InvertTwice) {
-    press("Button6");
+TEST_F(MainWindowTest, InvertTwice) {
+    press("invertButton");
     EXPECT_EQ(cell(kRowZoneHeight), "-0.5");
     EXPECT_EQ(scene().mirror.zoneHeight, -0.5);
-    press("Button6");
+    press("invertButton");
     EXPECT_EQ(cell(kRowZoneHeight), "0.5");
     EXPECT_EQ(scene().mirror.zoneHeight, 0.5);
 }
 
-TEST_F(MainWindow, FoucaultReductionOpensItsWindow) {
+TEST_F(MainWindowTest, FoucaultReductionOpensItsWindow) {
     clickAt(400, 300);
     const QImage before = picture().copy();
-    press("Button11");
+    press("reductionButton");
     EXPECT_EQ(testing::firstDifference(before, picture()), "");
     EXPECT_TRUE(app->reductionWindow().isVisible());
     EXPECT_EQ(app->reductionWindow().windowTitle(), "Foucault Reduction");
-    press("Button40");
-    EXPECT_TRUE(app->helpWindow("THelpFoucReductionRonchiForm")->isVisible());
+    press("reductionHelp");
+    EXPECT_TRUE(app->helpWindow(HelpTopic::FoucaultReduction)->isVisible());
 }
 
 // The buttons that open windows, Save and every "?" leave the picture as it is.
-TEST_F(MainWindow, WindowButtonsSaveAndHelpKeepThePicture) {
+TEST_F(MainWindowTest, WindowButtonsSaveAndHelpKeepThePicture) {
     struct Case {
         const char* button;
         QWidget* window;
     };
-    const Case cases[] = {{"Button7", &app->editorWindow()},      {"Button8", &app->informationWindow()},
-                          {"Button10", &app->figuringWindow()},    {"Panel1", &app->gettingStartedWindow()},
-                          {"Button5", &app->analysisWindow()},     {"Button9", nullptr}};
+    const Case cases[] = {{"irregularSurfaceButton", &app->editorWindow()},      {"informationButton", &app->informationWindow()},
+                          {"figuringButton", &app->figuringWindow()},    {"gettingStartedPanel", &app->gettingStartedWindow()},
+                          {"analyseButton", &app->analysisWindow()},     {"saveButton", nullptr}};
     clickAt(400, 300);
     ASSERT_GT(redOnDisk(), 10000);
     const QImage drawn = picture().copy();
     for (const Case& c : cases) {
         dialogs.answers = {home.filePath("kept.Ron")};
-        if (std::string(c.button) == "Panel1") clickAt(800, 100);
+        if (std::string(c.button) == "gettingStartedPanel") clickAt(800, 100);
         else press(c.button);
         if (c.window != nullptr) {
             EXPECT_TRUE(c.window->isVisible()) << c.button;
@@ -294,43 +294,43 @@ TEST_F(MainWindow, WindowButtonsSaveAndHelpKeepThePicture) {
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
-TEST_F(MainWindow, AnalyseSurfaceResetsTheZoneCells) {
+TEST_F(MainWindowTest, AnalyseSurfaceResetsTheZoneCells) {
     app->analysisWindow().setZoneCell(0, "5");
     app->analysisWindow().setZoneCell(1, "12");
-    press("Button5");
+    press("analyseButton");
     EXPECT_EQ(app->analysisWindow().zoneCell(0), "0");
     EXPECT_EQ(app->analysisWindow().zoneCell(1), "20");
 }
 
-TEST_F(MainWindow, HelpButtonsShowTheirWindowsAndKeepThePicture) {
+TEST_F(MainWindowTest, HelpButtonsShowTheirWindowsAndKeepThePicture) {
     const std::pair<const char*, const char*> buttons[] = {
-        {"Button35", "Help on D entry"},
-        {"Button36", "Help on R Entry"},
-        {"Button32", "Help on Conic Entry"},
-        {"Button33", "Help on Lines / mm  entry"},
-        {"Button34", "Help on Range Entry"},
-        {"Button29", "Help on Zone Ht. Entry"},
-        {"Button26", "Help on Wavelength entry"},
-        {"Button28", "Help on Wire - Fouc - Ronchi - Choice"},
-        {"Button20", "Help on White Option"},
-        {"Button22", "Help on Grid Option"},
-        {"Button24", "Help on Invert Option"},
-        {"Button27", "Help on Vertical - Horizontal - 2D Option"},
-        {"Button21", "Help on Odd Option"},
-        {"Button15", "Help on Zero Option"},
-        {"Button30", "Help on Setting Longitudinal Position of Ronchi Grid"},
-        {"Button23", "Help on Bright Option"},
-        {"Button19", "Help on Centres Option"},
-        {"Button31", "Help on Setting X Position of Ronchi Grid"},
-        {"Button25", "Help on  Maximum X Movement Option"},
-        {"Button18", "Help on Conic Deformation and F:NO Information Display"},
-        {"Button16", "Help on Irregular Surface Option"},
-        {"Button38", "Help on Show Pure Conic Option"},
-        {"Button14", "Help on Retrieve - Save Option"},
-        {"Button41", "Help on Analyse Surface Option"},
-        {"Button40", "Help on Foucault Reduction Option"},
-        {"Button37", "Help on Height Display"},
-        {"Button17", "Help on Slope Display and Absolute Slope Option"},
+        {"diameterHelp", "Help on D entry"},
+        {"radiusHelp", "Help on R Entry"},
+        {"conicHelp", "Help on Conic Entry"},
+        {"linesPerMmHelp", "Help on Lines / mm  entry"},
+        {"rangeHelp", "Help on Range Entry"},
+        {"zoneHeightHelp", "Help on Zone Ht. Entry"},
+        {"wavelengthHelp", "Help on Wavelength entry"},
+        {"testHelp", "Help on Wire - Fouc - Ronchi - Choice"},
+        {"whiteHelp", "Help on White Option"},
+        {"gridHelp", "Help on Grid Option"},
+        {"invertHelp", "Help on Invert Option"},
+        {"orientationHelp", "Help on Vertical - Horizontal - 2D Option"},
+        {"oddHelp", "Help on Odd Option"},
+        {"zeroHelp", "Help on Zero Option"},
+        {"axialPositionHelp", "Help on Setting Longitudinal Position of Ronchi Grid"},
+        {"brightenHelp", "Help on Bright Option"},
+        {"centresHelp", "Help on Centres Option"},
+        {"transversePositionHelp", "Help on Setting X Position of Ronchi Grid"},
+        {"maxMoveHelp", "Help on  Maximum X Movement Option"},
+        {"conicInfoHelp", "Help on Conic Deformation and F:NO Information Display"},
+        {"irregularSurfaceHelp", "Help on Irregular Surface Option"},
+        {"surfaceChoiceHelp", "Help on Show Pure Conic Option"},
+        {"retrieveHelp", "Help on Retrieve - Save Option"},
+        {"analyseHelp", "Help on Analyse Surface Option"},
+        {"reductionHelp", "Help on Foucault Reduction Option"},
+        {"heightHelp", "Help on Height Display"},
+        {"slopeHelp", "Help on Slope Display and Absolute Slope Option"},
     };
     clickAt(400, 300);
     const QImage before = picture().copy();
@@ -345,11 +345,11 @@ TEST_F(MainWindow, HelpButtonsShowTheirWindowsAndKeepThePicture) {
     EXPECT_EQ(testing::firstDifference(before, picture()), "");
 }
 
-TEST_F(MainWindow, AnExampleIsShownAtOnce) {
-    press("RadioGroup4Item0");
+TEST_F(MainWindowTest, AnExampleIsShownAtOnce) {
+    press("testChoiceItem0");
     EXPECT_EQ((scene().setup.orientation == Orientation::Horizontal), false);
     EXPECT_EQ(redOnDisk(), 0);
-    app->gettingStartedWindow().Button3Click();  // "Ronchi - Parabola - Hoizontal"
+    app->gettingStartedWindow().showExample3();  // "Ronchi - Parabola - Hoizontal"
     EXPECT_GT(redOnDisk(), 10000);
     EXPECT_TRUE((scene().setup.test == TestKind::Ronchi));
     EXPECT_TRUE((scene().setup.orientation == Orientation::Horizontal));
@@ -358,27 +358,27 @@ TEST_F(MainWindow, AnExampleIsShownAtOnce) {
     EXPECT_TRUE(form->controls().oddChecked());
 }
 
-TEST_F(MainWindow, OptionControlsReachTheModel) {
-    press("CheckBox3");
+TEST_F(MainWindowTest, OptionControlsReachTheModel) {
+    press("gridBox");
     EXPECT_TRUE(scene().view.showGrid);
     clickAt(400, 300);
     EXPECT_EQ(picture().pixel(410, 690) & 0xffffff, toQRgb(kYellow) & 0xffffff);  // grid line below the disk
-    press("RadioGroup2Item1");
+    press("surfaceChoiceItem1");
     EXPECT_TRUE(scene().mirror.distorted());
-    press("RadioGroup2Item0");
+    press("surfaceChoiceItem0");
     EXPECT_FALSE(scene().mirror.distorted());
-    press("RadioGroup4Item0");
-    press("Button4");
-    EXPECT_EQ(grid("StringGrid2")->item(1, 0)->text().toStdString(), "(wire  W)");
+    press("testChoiceItem0");
+    press("brightenButton");
+    EXPECT_EQ(grid("maxMoveGrid")->item(1, 0)->text().toStdString(), "(wire  W)");
     EXPECT_EQ(workingLinesPerMm(scene().setup), 12);
     EXPECT_EQ(cell(kRowLinesPerMm), "4");
-    press("CheckBox2");
-    press("RadioGroup4Item1");
-    press("Button13");
+    press("oddBox");
+    press("testChoiceItem1");
+    press("centresButton");
     EXPECT_FALSE(brightCentreBand(scene().setup));
 }
 
-TEST_F(MainWindow, LabelsAndPanelsTakeTheirOwnClicks) {
+TEST_F(MainWindowTest, LabelsAndPanelsTakeTheirOwnClicks) {
     clickAt(400, 300);
     const QImage before = picture().copy();
     clickAt(820, 596);  // "HEIGHT"
@@ -386,9 +386,9 @@ TEST_F(MainWindow, LabelsAndPanelsTakeTheirOwnClicks) {
     EXPECT_EQ(testing::firstDifference(before, picture()), "");
 }
 
-TEST_F(MainWindow, ReturningFromAnotherWindowClearsWhiteAndTheEditorFlag) {
-    press("Button3");
-    press("Button7");
+TEST_F(MainWindowTest, ReturningFromAnotherWindowClearsWhiteAndTheEditorFlag) {
+    press("whiteButton");
+    press("irregularSurfaceButton");
     ASSERT_TRUE(scene().view.whiteMode);
     ASSERT_TRUE(form->picture().editorOpened);
     QWidget& editor = app->editorWindow();
@@ -405,7 +405,7 @@ TEST_F(MainWindow, ReturningFromAnotherWindowClearsWhiteAndTheEditorFlag) {
 // Presses on the grids as the user makes them: each press on a cell reads
 // the grid again, the cell being edited included, and a press that moves to
 // another cell reads it once.
-class GridPresses : public MainWindow {
+class GridPresses : public MainWindowTest {
 protected:
     void pressCell(QTableWidget* g, int row, int column) {
         const QRect r = g->visualRect(g->model()->index(row, column));
@@ -424,7 +424,7 @@ protected:
 };
 
 TEST_F(GridPresses, PressingTheEditedCellAgainReadsIt) {
-    QTableWidget* g = grid("StringGrid1");
+    QTableWidget* g = grid("parameterGrid");
     pressCell(g, kRowDiameter, 1);
     EXPECT_TRUE(errors.messages.empty());
     typeIntoEditor(g, "abc");
@@ -454,7 +454,7 @@ TEST_F(GridPresses, PressingTheEditedCellAgainReadsIt) {
 }
 
 TEST_F(GridPresses, PressingTheMaximumMovementCellAgainReadsIt) {
-    QTableWidget* g = grid("StringGrid2");
+    QTableWidget* g = grid("maxMoveGrid");
     pressCell(g, kMoveRowValue, 0);
     typeIntoEditor(g, "7.5");
     pressCell(g, kMoveRowValue, 0);
@@ -470,20 +470,20 @@ TEST_F(GridPresses, PressingTheMaximumMovementCellAgainReadsIt) {
 
 // Two points of the mouse regions lie under "?" buttons, so a real press
 // there opens the button's help window and leaves the picture alone.
-TEST_F(MainWindow, PressesUnderHelpButtonsReachTheButtons) {
+TEST_F(MainWindowTest, PressesUnderHelpButtonsReachTheButtons) {
     clickAt(400, 300);
     const QImage before = picture().copy();
     clickAt(106, 10);
-    EXPECT_TRUE(app->helpWindow("THelpDRonchiForm")->isVisible());
+    EXPECT_TRUE(app->helpWindow(HelpTopic::Diameter)->isVisible());
     clickAt(105, 300);
-    EXPECT_TRUE(app->helpWindow("THelpZeroRonchiForm")->isVisible());
+    EXPECT_TRUE(app->helpWindow(HelpTopic::Zero)->isVisible());
     EXPECT_EQ(testing::firstDifference(before, picture()), "");
 }
 
 // Every caption of the radio groups fits its column beside the indicator,
 // and every item lies below its group's frame line.
-TEST_F(MainWindow, RadioCaptionsFitTheirColumns) {
-    for (const char* name : {"RadioGroup4", "RadioGroup1", "RadioGroup2"}) {
+TEST_F(MainWindowTest, RadioCaptionsFitTheirColumns) {
+    for (const char* name : {"testChoice", "orientationChoice", "surfaceChoice"}) {
         auto* box = form->findChild<RadioGroupBox*>(name);
         ASSERT_NE(box, nullptr) << name;
         const auto buttons = box->findChildren<QRadioButton*>();
@@ -500,8 +500,8 @@ TEST_F(MainWindow, RadioCaptionsFitTheirColumns) {
         }
     }
     // The test choice still ends before its "?" button.
-    EXPECT_EQ(form->findChild<QWidget*>("RadioGroup4")->geometry(), QRect(128, -8, 129, 49));
-    EXPECT_EQ(form->findChild<QWidget*>("RadioGroup1")->geometry(), QRect(0, 124, 81, 55));
+    EXPECT_EQ(form->findChild<QWidget*>("testChoice")->geometry(), QRect(128, -8, 129, 49));
+    EXPECT_EQ(form->findChild<QWidget*>("orientationChoice")->geometry(), QRect(0, 124, 81, 55));
 }
 
 }  // namespace

@@ -539,7 +539,7 @@ TEST_F(PhotoWindow, RefusedPhotosChangeNothing) {
 // which states what the fit cannot see.
 TEST_F(PhotoWindow, HelpOnPhotosStatesTheLimits) {
     press("ButtonPhotoHelp");
-    HelpWindow* help = app->helpWindow("THelpPhotoFitForm");
+    HelpWindow* help = app->helpWindow(HelpTopic::PhotoFit);
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
     QStringList lines;

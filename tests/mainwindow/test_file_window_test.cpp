@@ -37,19 +37,19 @@ using testing::countColour;
 class TestFiles : public testing::MainWindowFixture {
 protected:
     void clickPicture() { clickOnWindow(400, 300); }
-    QTableWidget* grid() { return form->findChild<QTableWidget*>("StringGrid1"); }
+    QTableWidget* grid() { return form->findChild<QTableWidget*>("parameterGrid"); }
     void setCell(int row, const char* text) { grid()->item(row, 1)->setText(text); }
     std::string cell(int row) { return grid()->item(row, 1)->text().toStdString(); }
     QPlainTextEdit* notes() { return form->findChild<QPlainTextEdit*>("Notes"); }
     QString testFolder() { return QDir(home.path()).filePath("Test"); }
     QString save(const QString& name) {
         dialogs.answers = {testFolder() + "/" + name};
-        press("Button9");
+        press("saveButton");
         return testFolder() + "/" + name;
     }
     void retrieve(const QString& path) {
         dialogs.answers = {path};
-        press("Button1");
+        press("retrieveButton");
     }
     QByteArray bytes(const QString& path) {
         QFile f(path);
@@ -142,8 +142,8 @@ TEST_F(TestFiles, DefaultsAfterOneClickAndBeforeAny) {
 TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     const char* values[] = {"150", "1200", "-0.7", "10", "40", "-0.25", "0.6328"};
     for (int r = 0; r < 7; ++r) setCell(r, values[r]);
-    press("RadioGroup1Item1");  // Horizontal
-    press("CheckBox2");         // "Odd"
+    press("orientationChoiceItem1");  // Horizontal
+    press("oddBox");         // "Odd"
     notes()->setPlainText(QString::fromUtf8("----- A NOTE OF 10 LINES WILL BE SAVED ------\n"
                                             "f/8, 5µm slit\n20°C\ncafé\n\n\n\n\n\n\nline ten\nline eleven"));
     clickOnWindow(25, 280);  // the grating 18 mm inside at a RANGE of 40
@@ -152,9 +152,9 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
 
     const char* others[] = {"250", "3000", "0", "4", "20", "0.5", "0.55"};
     for (int r = 0; r < 7; ++r) setCell(r, others[r]);
-    press("RadioGroup4Item0");
-    press("RadioGroup1Item2");
-    press("CheckBox2");
+    press("testChoiceItem0");
+    press("orientationChoiceItem2");
+    press("oddBox");
     notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\nx\ny\nz\n\n\n\n\n\n\nq\nr");
     clickOnWindow(25, 400);
     form->canvas().fillRect(0, 0, 799, 699, kSilver);
@@ -214,11 +214,11 @@ TEST_F(TestFiles, NotesAreParagraphsAndAllTenComeBack) {
 
 // Save stores the choices as the controls show them, drawn or not.
 TEST_F(TestFiles, SaveStoresTheChoicesShown) {
-    press("RadioGroup4Item0");  // Wire, "Odd" unchecked
+    press("testChoiceItem0");  // Wire, "Odd" unchecked
     ASSERT_FALSE(controls().oddChecked());
     clickPicture();
-    press("RadioGroup4Item2");  // Foucault chosen, not drawn
-    press("RadioGroup1Item2");  // and "2 D"
+    press("testChoiceItem2");  // Foucault chosen, not drawn
+    press("orientationChoiceItem2");  // and "2 D"
     const QString file = save("wire.Ron");
     SetupRecord r = readTestFile(file);
     EXPECT_EQ(r.linesPerMm, 4);  // as entered, not tripled
@@ -227,18 +227,18 @@ TEST_F(TestFiles, SaveStoresTheChoicesShown) {
     EXPECT_TRUE(r.orient2D);
     EXPECT_FALSE(r.orientVertical);
     EXPECT_FALSE(r.evenLines);  // no parity for Foucault
-    press("RadioGroup4Item1");
-    press("RadioGroup1Item0");
+    press("testChoiceItem1");
+    press("orientationChoiceItem0");
     retrieve(file);
     EXPECT_EQ(controls().testItem(), kTestFoucault);
     EXPECT_EQ(controls().orientationItem(), kOrient2D);
     EXPECT_TRUE(controls().oddChecked());
 
     // Ronchi drawn with "Odd" checked, then unchecked: the parity shown is stored.
-    press("RadioGroup4Item1");
+    press("testChoiceItem1");
     clickPicture();
     ASSERT_FALSE(brightCentreBand(app->mainWindow().scene().setup));
-    press("CheckBox2");
+    press("oddBox");
     ASSERT_FALSE(controls().oddChecked());
     r = readTestFile(save("odd.Ron"));
     EXPECT_TRUE(r.testRonchi);
@@ -248,13 +248,13 @@ TEST_F(TestFiles, SaveStoresTheChoicesShown) {
 TEST_F(TestFiles, CancelAndRefusedFilesChangeNothing) {
     setCell(kRowDiameter, "2e2");
     setCell(kRowZoneHeight, "0");
-    press("RadioGroup4Item0");
+    press("testChoiceItem0");
     clickPicture();               // a Wire drawing
-    press("RadioGroup4Item1");    // then Ronchi chosen, not drawn
+    press("testChoiceItem1");    // then Ronchi chosen, not drawn
     notes()->setPlainText("----- A NOTE OF 10 LINES WILL BE SAVED ------\nkeep me");
     Shown before = shown();
     dialogs.answers = {std::nullopt};
-    press("Button1");
+    press("retrieveButton");
     EXPECT_TRUE(errors.messages.empty());
     expectUnchanged(before, "a cancelled retrieve");
 
@@ -296,11 +296,11 @@ TEST_F(TestFiles, CancelAndRefusedFilesChangeNothing) {
     // A cancelled save writes nothing; a bad cell stops before the dialog.
     const std::size_t asked = dialogs.asked.size();
     dialogs.answers = {std::nullopt};
-    press("Button9");
+    press("saveButton");
     EXPECT_EQ(QDir(testFolder()).entryList(QDir::Files), QStringList{});
     setCell(kRowRange, "far");
     errors.messages.clear();
-    press("Button9");
+    press("saveButton");
     EXPECT_EQ(dialogs.asked.size(), asked + 1);
     ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(errors.messages[0], "'far' is not a valid floating point value");
@@ -309,7 +309,7 @@ TEST_F(TestFiles, CancelAndRefusedFilesChangeNothing) {
 TEST_F(TestFiles, SaveIntoAMissingFolderOrAPipeIsReportedAndTheLastFolderIsRemembered) {
     const QString path = home.filePath("no/such/folder/x.Ron");
     dialogs.answers = {path};
-    press("Button9");
+    press("saveButton");
     ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(errors.messages[0].rfind("Cannot save the test file \"" + path.toStdString() + "\": ", 0), 0u);
 
@@ -318,7 +318,7 @@ TEST_F(TestFiles, SaveIntoAMissingFolderOrAPipeIsReportedAndTheLastFolderIsRemem
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
     errors.messages.clear();
     dialogs.answers = {pipe};
-    press("Button9");
+    press("saveButton");
     ASSERT_EQ(errors.messages.size(), 1u);
     EXPECT_EQ(errors.messages[0],
               "Cannot save the test file \"" + pipe.toStdString() + "\": it is a pipe that no program is reading");
@@ -328,9 +328,9 @@ TEST_F(TestFiles, SaveIntoAMissingFolderOrAPipeIsReportedAndTheLastFolderIsRemem
 
     QDir(home.path()).mkpath("mirrors");
     dialogs.answers = {home.filePath("mirrors/a.Ron")};
-    press("Button9");
+    press("saveButton");
     dialogs.answers = {std::nullopt};
-    press("Button1");
+    press("retrieveButton");
     EXPECT_EQ(dialogs.asked.back().directory, home.filePath("mirrors"));
 }
 
@@ -365,7 +365,7 @@ TEST_F(TestFiles, FileNamedAtStartIsRetrieved) {
 TEST_F(TestFiles, RendererStartsFromASavedSetUp) {
     setCell(kRowConic, "0");
     setCell(kRowLinesPerMm, "8");
-    press("RadioGroup1Item1");
+    press("orientationChoiceItem1");
     QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(25, 280));  // the axial diagram: the grating moves
     const double axial = app->mainWindow().scene().setup.position.axialOffset;
     ASSERT_NE(axial, 0);
@@ -405,9 +405,9 @@ TEST_F(TestFiles, RendererStartsFromASavedSetUp) {
 // The tester, the ray model and the slit go with the set-up; the slit's
 // entry is open only with the exact trace.
 TEST_F(TestFiles, TheTesterTheRayModelAndTheSlitGoWithTheSetUp) {
-    auto* moving = form->findChild<QCheckBox*>("CheckBoxMovingSource");
-    auto* exact = form->findChild<QCheckBox*>("CheckBoxExactTrace");
-    auto* slit = form->findChild<QLineEdit*>("EditSlit");
+    auto* moving = form->findChild<QCheckBox*>("movingSourceBox");
+    auto* exact = form->findChild<QCheckBox*>("exactTraceBox");
+    auto* slit = form->findChild<QLineEdit*>("slitEdit");
     ASSERT_TRUE(moving && exact && slit);
     EXPECT_FALSE(slit->isEnabled());
     exact->setChecked(true);
@@ -500,10 +500,10 @@ TEST(UserFolders, NoUsableFolderIsSaidOnceAndNothingIsMadeAtTheRoot) {
         ShadowgramApp app(errors, &dialogs, c.userFolder);
         app.start();
         dialogs.answers = {std::nullopt, std::nullopt};
-        QTest::mouseClick(app.mainWindow().findChild<QAbstractButton*>("Button9"), Qt::LeftButton);
-        QTest::mouseClick(app.mainWindow().findChild<QAbstractButton*>("Button1"), Qt::LeftButton);
+        QTest::mouseClick(app.mainWindow().findChild<QAbstractButton*>("saveButton"), Qt::LeftButton);
+        QTest::mouseClick(app.mainWindow().findChild<QAbstractButton*>("retrieveButton"), Qt::LeftButton);
         app.editorWindow().show();
-        QTest::mouseClick(app.editorWindow().findChild<QAbstractButton*>("Button4"), Qt::LeftButton);
+        QTest::mouseClick(app.editorWindow().findChild<QAbstractButton*>("retrieveShapeButton"), Qt::LeftButton);
         const bool madeAtRoot = QFileInfo::exists(atRoot);
         if (madeAtRoot) QDir(atRoot).removeRecursively();
         EXPECT_FALSE(madeAtRoot) << c.userFolder.toStdString();
@@ -539,7 +539,7 @@ TEST(UserFolders, NoHomeMakesNothingAtTheRoot) {
     ShadowgramApp app(errors, &dialogs, folder);
     app.start();
     dialogs.answers = {std::nullopt};
-    QTest::mouseClick(app.mainWindow().findChild<QAbstractButton*>("Button1"), Qt::LeftButton);
+    QTest::mouseClick(app.mainWindow().findChild<QAbstractButton*>("retrieveButton"), Qt::LeftButton);
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_TRUE(QFileInfo(dialogs.asked[0].directory).isDir());
     if (!existedBefore) {

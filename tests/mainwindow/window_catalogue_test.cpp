@@ -30,10 +30,10 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
                                                "Help on Wire - Fouc - Ronchi - Choice"};
     for (std::size_t i = 0; i < captions.size(); ++i)
         EXPECT_EQ(all[i]->windowTitle().toStdString(), captions[i]) << "window " << i;
-    EXPECT_EQ(app.helpWindows().front()->className(), "THelpWireFoucRoncForm");
-    EXPECT_EQ(app.helpWindows()[26]->className(), "THelpWLRonchiForm");
+    EXPECT_EQ(app.helpWindows().front()->topic(), HelpTopic::Test);
+    EXPECT_EQ(app.helpWindows()[26]->topic(), HelpTopic::Wavelength);
     EXPECT_EQ(all[33]->windowTitle().toStdString(), "Help on Wavelength entry");
-    EXPECT_EQ(app.helpWindows().back()->className(), "THelpPhotoFitForm");
+    EXPECT_EQ(app.helpWindows().back()->topic(), HelpTopic::PhotoFit);
     EXPECT_EQ(all.back()->windowTitle().toStdString(), "Foucault Reduction");
     for (QWidget* w : all) EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString();
 
@@ -55,10 +55,10 @@ TEST(WindowCatalogue, StartShowsOnlyTheMainWindowAndClosingHides) {
     for (std::size_t i = 1; i < app.windows().size(); ++i) EXPECT_FALSE(app.windows()[i]->isVisible());
 
     // A help window closed and asked for again comes back.
-    auto* button = app.mainWindow().findChild<QPushButton*>("Button35");
+    auto* button = app.mainWindow().findChild<QPushButton*>("diameterHelp");
     ASSERT_NE(button, nullptr);
     button->click();
-    HelpWindow* help = app.helpWindow("THelpDRonchiForm");
+    HelpWindow* help = app.helpWindow(HelpTopic::Diameter);
     EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(help->close());
     EXPECT_FALSE(help->isVisible());
@@ -71,12 +71,12 @@ TEST(WindowCatalogue, ClosingTheMainWindowEndsTheProgram) {
     testing::RecordingReporter errors;
     ShadowgramApp app(errors);
     app.start();
-    app.mainWindow().findChild<QPushButton*>("Button17")->click();  // a help window of its own
-    app.mainWindow().findChild<QPushButton*>("Button8")->click();   // a window over the main one
-    ASSERT_TRUE(app.helpWindow("THelpSlopeRonchiForm")->isVisible());
-    app.helpWindow("THelpSlopeRonchiForm")->close();
+    app.mainWindow().findChild<QPushButton*>("slopeHelp")->click();  // a help window of its own
+    app.mainWindow().findChild<QPushButton*>("informationButton")->click();   // a window over the main one
+    ASSERT_TRUE(app.helpWindow(HelpTopic::Slope)->isVisible());
+    app.helpWindow(HelpTopic::Slope)->close();
     EXPECT_TRUE(app.mainWindow().isVisible());
-    app.helpWindow("THelpSlopeRonchiForm")->showHelp();
+    app.helpWindow(HelpTopic::Slope)->showHelp();
     // The event loop ends when the main window closes, with the others open;
     // 7 means something kept it running.
     QTimer::singleShot(0, &app.mainWindow(), [&app] { app.mainWindow().close(); });
@@ -88,16 +88,16 @@ TEST(WarningWindow, OnlyOkHidesIt) {
     testing::RecordingReporter errors;
     ShadowgramApp app(errors);
     app.start();
-    TRonchiWarningForm& w = app.warningWindow();
+    WarningWindow& w = app.warningWindow();
     w.showWarning("line one", "line two");
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.line1().toStdString(), "line one");
     EXPECT_EQ(w.line2().toStdString(), "line two");
     QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(100, 100));
-    QWidget* title = w.findChild<QWidget*>("Label1");
+    QWidget* title = w.findChild<QWidget*>("titleLabel");
     QTest::mouseClick(title, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_TRUE(w.isVisible());
-    QWidget* ok = w.findChild<QWidget*>("Label2");
+    QWidget* ok = w.findChild<QWidget*>("okLabel");
     ASSERT_NE(ok, nullptr);
 
     // It covers the main window, also without a window manager to maximise

@@ -32,13 +32,13 @@
 namespace sg {
 namespace {
 
-class ReductionWindow : public ::testing::Test {
+class ReductionWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
         app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
         app->start();
-        QTest::mouseClick(app->mainWindow().findChild<QAbstractButton*>("Button11"), Qt::LeftButton);
+        QTest::mouseClick(app->mainWindow().findChild<QAbstractButton*>("reductionButton"), Qt::LeftButton);
         form = &app->reductionWindow();
         ASSERT_TRUE(form->isVisible());
     }
@@ -72,7 +72,7 @@ protected:
         const testing::MirrorCase c{200, 2000, -1, SourceKind::Moving, zones};
         const Tester t{SourceKind::Moving, 2000};
         for (int i = 0; i < zones; ++i)
-            typeCell(i, TReductionForm::kFirstSetColumn,
+            typeCell(i, ReductionWindow::kFirstSetColumn,
                      QString::number(conicNull(radius, conic, testing::zoneRadiusOf(c, i), t) - 2000, 'f', 4));
     }
 
@@ -80,10 +80,10 @@ protected:
     testing::RecordingReporter errors;
     testing::ScriptedDialogs dialogs;
     std::unique_ptr<ShadowgramApp> app;
-    TReductionForm* form = nullptr;
+    ReductionWindow* form = nullptr;
 };
 
-TEST_F(ReductionWindow, RecomputesOnEveryEditAndKeepsTheLastGoodResult) {
+TEST_F(ReductionWindowTest, RecomputesOnEveryEditAndKeepsTheLastGoodResult) {
     // A standard mask of 5 zones and no readings yet: nothing to show.
     EXPECT_EQ(form->zoneTable()->rowCount(), 5);
     EXPECT_FALSE(form->result().has_value());
@@ -99,7 +99,7 @@ TEST_F(ReductionWindow, RecomputesOnEveryEditAndKeepsTheLastGoodResult) {
     const int roundTrip = form->zoneTable()->columnCount() - 1;
     for (int r = 0; r < 5; ++r)
         EXPECT_NEAR(form->zoneTable()->item(r, roundTrip)->text().toDouble(),
-                    form->zoneTable()->item(r, TReductionForm::kFirstSetColumn)->text().toDouble(), 0.001);
+                    form->zoneTable()->item(r, ReductionWindow::kFirstSetColumn)->text().toDouble(), 0.001);
 
     // A sphere read for a paraboloid: the figures change at once.
     typeField("Conic", "0");
@@ -110,7 +110,7 @@ TEST_F(ReductionWindow, RecomputesOnEveryEditAndKeepsTheLastGoodResult) {
 
     // A bad entry shows its message; the last good result stays shown.
     const QImage plots = form->plots()->picture();
-    typeCell(2, TReductionForm::kFirstSetColumn, "abc");
+    typeCell(2, ReductionWindow::kFirstSetColumn, "abc");
     EXPECT_TRUE(form->message().startsWith("zone 3, set 1: 'abc' is not a number")) << form->message().toStdString();
     ASSERT_TRUE(form->result().has_value());
     EXPECT_EQ(form->result()->pv, sphere);
@@ -120,7 +120,7 @@ TEST_F(ReductionWindow, RecomputesOnEveryEditAndKeepsTheLastGoodResult) {
     EXPECT_TRUE(errors.messages.empty()) << "a typing slip is not an error box";
 }
 
-TEST_F(ReductionWindow, MaskSetsOpenAndSave) {
+TEST_F(ReductionWindowTest, MaskSetsOpenAndSave) {
     form->findChild<QSpinBox*>("MaskZones")->setValue(3);
     press("ButtonMask");
     ASSERT_EQ(form->zoneTable()->rowCount(), 3);
@@ -132,7 +132,7 @@ TEST_F(ReductionWindow, MaskSetsOpenAndSave) {
     const double readings[3][2] = {{0.84, 0.86}, {2.52, 2.48}, {4.2, 4.18}};
     for (int r = 0; r < 3; ++r)
         for (int s = 0; s < 2; ++s)
-            typeCell(r, TReductionForm::kFirstSetColumn + s, QString::number(readings[r][s]));
+            typeCell(r, ReductionWindow::kFirstSetColumn + s, QString::number(readings[r][s]));
     ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
     EXPECT_EQ(form->result()->setCount, 2);
     EXPECT_NEAR(form->result()->zones[1].measured, 2.5, 1e-12);
@@ -173,7 +173,7 @@ TEST_F(ReductionWindow, MaskSetsOpenAndSave) {
 
 // The reduced surface of a smooth mirror, shown in the simulator, nulls in
 // the simulator's own exact model where the knife read it.
-TEST_F(ReductionWindow, ShowInSimulatorAndTheRoundTrip) {
+TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     form->findChild<QSpinBox*>("MaskZones")->setValue(6);
     press("ButtonMask");
     typeConicReadings(2000.3, -0.8, 6);  // an under-corrected mirror

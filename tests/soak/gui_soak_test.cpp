@@ -190,10 +190,10 @@ private:
 
     void typeIntoCell() {
         std::vector<std::pair<QTableWidget*, std::pair<int, int>>> cells;
-        auto* grid1 = app_.mainWindow().findChild<QTableWidget*>("StringGrid1");
+        auto* grid1 = app_.mainWindow().findChild<QTableWidget*>("parameterGrid");
         for (int r = 0; r < 7; ++r) cells.push_back({grid1, {r, 1}});
-        cells.push_back({app_.mainWindow().findChild<QTableWidget*>("StringGrid2"), {2, 0}});
-        auto* limits = app_.analysisWindow().findChild<QTableWidget*>("StringGrid1");
+        cells.push_back({app_.mainWindow().findChild<QTableWidget*>("maxMoveGrid"), {2, 0}});
+        auto* limits = app_.analysisWindow().findChild<QTableWidget*>("zoneLimitGrid");
         cells.push_back({limits, {0, 0}});
         cells.push_back({limits, {1, 0}});
         const auto& [grid, cell] = cells[static_cast<std::size_t>(pick(static_cast<int>(cells.size())))];

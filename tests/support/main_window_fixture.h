@@ -38,7 +38,7 @@ protected:
     RecordingReporter errors;
     ScriptedDialogs dialogs;
     std::unique_ptr<ShadowgramApp> app;
-    TForm1* form = nullptr;
+    MainWindow* form = nullptr;
 };
 
 }  // namespace sg::testing
