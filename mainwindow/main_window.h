@@ -60,9 +60,9 @@ public:
     void fillDefaults();
     void onActivated();
     void onDrawingAreaPress(int x, int y);
-    void onParameterCellSelected();           // a cell of the parameter grid
-    void onMaxMoveCellSelected();             // the maximum-movement cell
-    void onGridToggled();                     // "Grid"
+    void onParameterCellSelected();       // a cell of the parameter grid
+    void onMaxMoveCellSelected();         // the maximum-movement cell
+    void onGridToggled();                 // "Grid"
     void onZero();                        // "Zero"
     void onWhite();                       // "White"
     void onBrighten();                    // "Brighten"
@@ -76,7 +76,7 @@ public:
     void onRetrieve();                    // "Retrieve"
     void onSave();                        // "Save"
     void onGettingStarted();              // "GETTING STARTED"
-    void onSurfaceChoice();                   // "Show pure Conic", "Show distorted surface"
+    void onSurfaceChoice();               // "Show pure Conic", "Show distorted surface"
 
     // Retrieve without the dialog: the set-up of the test file at `path`, as
     // if the user had chosen it (used for a file named on the command line).
