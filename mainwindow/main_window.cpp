@@ -69,8 +69,9 @@ MainWindow::MainWindow(EditorShape& shape, WindowCatalogue& windows, ErrorReport
     resize(1024, 768);
     createControls();
     createHelpButtons();
-    photoTools_ = std::make_unique<PhotoTools>(*this, picture_.scene, controls_, windows_, errors_, dialogs_, userFolder,
-                                               settings_);
+    photoTools_ = std::make_unique<PhotoTools>(
+        *this, picture_.scene, controls_, [this] { windows_.showHelpWindow(HelpTopic::PhotoFit); }, errors_, dialogs_,
+        userFolder, settings_);
     photoTools_->setFitApplier([this](const FitResult& r) {
         if (fitShower_) fitShower_(r);
         else showFittedModel(r);

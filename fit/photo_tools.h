@@ -20,7 +20,6 @@
 #include "model_controls.h"
 #include "photo_overlay.h"
 #include "photo_views.h"
-#include "window_catalogue.h"
 
 #include <QObject>
 #include <QPointF>
@@ -47,7 +46,7 @@ struct FitResult;
 class PhotoTools : public QObject {
     Q_OBJECT
 public:
-    PhotoTools(QWidget& window, const Scene& scene, ModelControls& controls, WindowCatalogue& windows,
+    PhotoTools(QWidget& window, const Scene& scene, ModelControls& controls, std::function<void()> showHelp,
                ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings);
     ~PhotoTools() override;
 
@@ -100,7 +99,7 @@ private:
     QWidget& window_;
     const Scene& scene_;  // what the window's picture shows
     ModelControls& controls_;
-    WindowCatalogue& windows_;
+    std::function<void()> showHelp_;  // the help window on photos and their fit
     ErrorReporter& errors_;
     FileDialogs& dialogs_;
     DialogFolder photoFolder_;

@@ -49,13 +49,13 @@ struct PhotoTools::Cache {
     unsigned edgesFit = ~0u;  // the fit version the edges were drawn for, 0 for none
 };
 
-PhotoTools::PhotoTools(QWidget& window, const Scene& scene, ModelControls& controls, WindowCatalogue& windows,
+PhotoTools::PhotoTools(QWidget& window, const Scene& scene, ModelControls& controls, std::function<void()> showHelp,
                        ErrorReporter& errors, FileDialogs& dialogs, UserFolder& userFolder, QSettings& settings)
     : QObject(nullptr),
       window_(window),
       scene_(scene),
       controls_(controls),
-      windows_(windows),
+      showHelp_(std::move(showHelp)),
       errors_(errors),
       dialogs_(dialogs),
       photoFolder_(userFolder, "Photos", &settings),
@@ -123,7 +123,7 @@ void PhotoTools::createControls() {
     connect(viewBox_, &QComboBox::activated, this, [this](int i) { setView(static_cast<PhotoViewKind>(i)); });
     connect(opacitySlider_, &QSlider::valueChanged, this, [this](int v) { setOpacity(v / 100.0); });
     connect(fitButton_, &QPushButton::clicked, this, [this] { showFitDialog(); });
-    connect(help, &QPushButton::clicked, this, [this] { windows_.showHelpWindow(HelpTopic::PhotoFit); });
+    connect(help, &QPushButton::clicked, this, [this] { if (showHelp_) showHelp_(); });
 }
 
 void PhotoTools::updateControls() {
