@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis_layout.h"
+#include "analysis/analysis_layout.h"
 
-#include "number_text.h"
-#include "failure.h"
+#include "model/number_text.h"
+#include "model/failure.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -5,9 +5,9 @@
 // as text at the window's positions. shadowgram-analyse prints the same
 // texts in the same order.
 
-#include "controls_reading.h"
-#include "surface_analysis.h"
-#include "view_options.h"
+#include "model/controls_reading.h"
+#include "analysis/surface_analysis.h"
+#include "model/view_options.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis_window.h"
+#include "analysis/analysis_window.h"
 
-#include "cell_grid.h"
-#include "user_action.h"
-#include "window_style.h"
+#include "widgets/cell_grid.h"
+#include "widgets/user_action.h"
+#include "widgets/window_style.h"
 
 #include <QListWidget>
 #include <QPainter>

@@ -5,9 +5,9 @@
 // shows it. What a calculation writes is drawn into an off-screen image, so
 // it stays when the window is covered or repainted.
 
-#include "canvas.h"
-#include "error_reporter.h"
-#include "analysis_layout.h"
+#include "simulator/canvas.h"
+#include "widgets/error_reporter.h"
+#include "analysis/analysis_layout.h"
 
 #include <QWidget>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "least_squares.h"
+#include "analysis/least_squares.h"
 
 #include <Eigen/Dense>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ring_conic_fit.h"
+#include "analysis/ring_conic_fit.h"
 
-#include "failure.h"
-#include "ring_figure.h"
+#include "model/failure.h"
+#include "analysis/ring_figure.h"
 
 #include <Eigen/Dense>
 

@@ -8,7 +8,7 @@
 // sum of squares is the ring figure itself, so the fit minimises exactly
 // the figure the analysis shows.
 
-#include "least_squares.h"
+#include "analysis/least_squares.h"
 
 #include <span>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ring_figure.h"
+#include "analysis/ring_figure.h"
 
-#include "wavefront_figures.h"
+#include "model/wavefront_figures.h"
 
 #include <stdexcept>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "surface_analysis.h"
+#include "analysis/surface_analysis.h"
 
-#include "conic.h"
-#include "failure.h"
-#include "ring_conic_fit.h"
-#include "ring_figure.h"
-#include "wavefront_figures.h"
+#include "model/conic.h"
+#include "model/failure.h"
+#include "analysis/ring_conic_fit.h"
+#include "analysis/ring_figure.h"
+#include "model/wavefront_figures.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,8 +6,8 @@
 // its figures; where the window (and shadowgram-analyse) lay the figures
 // out is analysis_layout.h's.
 
-#include "least_squares.h"
-#include "editor_shape.h"
+#include "analysis/least_squares.h"
+#include "model/editor_shape.h"
 
 #include <array>
 #include <string>

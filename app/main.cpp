@@ -3,8 +3,8 @@
 // command line is retrieved at start, as "Retrieve" would (a test file), as
 // the editor's "Retrieve Shape" would (a shape file), or as the Foucault
 // reduction's Open would (a reading file).
-#include "application.h"
-#include "record_file.h"
+#include "mainwindow/application.h"
+#include "fileio/record_file.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The surface editor's press-to-redraw, and a full picture of a distorted
 // mirror with a drawn zone.
-#include "picture.h"
-#include "profile_graphs.h"
-#include "ray_pass.h"
-#include "redraw.h"
-#include "surface_editor.h"
-#include "test_picture.h"
+#include "simulator/picture.h"
+#include "simulator/profile_graphs.h"
+#include "simulator/ray_pass.h"
+#include "simulator/redraw.h"
+#include "editor/surface_editor.h"
+#include "tests/support/test_picture.h"
 
 #include <benchmark/benchmark.h>
 

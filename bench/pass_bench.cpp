@@ -4,12 +4,12 @@
 // plain scalar loop (the yardstick: one point at a time, as the pass was
 // first written), the portable pass, and the AVX2 pass the program uses
 // where the CPU has it. shadowgram_bench times a full picture.
-#include "clamped_spline.h"
-#include "failure.h"
-#include "ray_block_avx2.h"
-#include "ray_pass.h"
-#include "redraw.h"
-#include "test_picture.h"
+#include "model/clamped_spline.h"
+#include "model/failure.h"
+#include "simulator/ray_block_avx2.h"
+#include "simulator/ray_pass.h"
+#include "simulator/redraw.h"
+#include "tests/support/test_picture.h"
 
 #include <benchmark/benchmark.h>
 

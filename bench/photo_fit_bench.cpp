@@ -3,8 +3,8 @@
 // a camera: aligning a photo (disk, band direction, resampling onto the
 // frame) at three sizes up to a 12-megapixel phone photo, then the fit of
 // a pure conic, of a turned edge (the exact trace), and of two photos.
-#include "photo_fit.h"
-#include "synthetic_photo.h"
+#include "fit/photo_fit.h"
+#include "tests/support/synthetic_photo.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,8 +9,8 @@
 //
 // It prints one line per photo on standard error as it goes and the
 // figures at the end on standard output.
-#include "photo_fit.h"
-#include "synthetic_photo.h"
+#include "fit/photo_fit.h"
+#include "tests/support/synthetic_photo.h"
 
 #include <QGuiApplication>
 

@@ -2,8 +2,8 @@
 // One reduction as the window makes it on every edit and the command once:
 // a mask of 12 zones read three times, both fits for the mean and for each
 // set, the figures, the verdict and the round trip into the drawn zone.
-#include "exact_null.h"
-#include "reduction.h"
+#include "reduction/exact_null.h"
+#include "reduction/reduction.h"
 
 #include <benchmark/benchmark.h>
 

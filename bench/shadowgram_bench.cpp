@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One shadowgram pass and one full picture at the defaults.
-#include "picture.h"
-#include "positioning.h"
-#include "profile_graphs.h"
-#include "ray_pass.h"
-#include "redraw.h"
-#include "render_options.h"
-#include "test_picture.h"
+#include "simulator/picture.h"
+#include "simulator/positioning.h"
+#include "simulator/profile_graphs.h"
+#include "simulator/ray_pass.h"
+#include "simulator/redraw.h"
+#include "tools/render_options.h"
+#include "tests/support/test_picture.h"
 
 #include <benchmark/benchmark.h>
 

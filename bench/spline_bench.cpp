@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The spline fit and evaluation as the surface editor calls it on every click.
-#include "clamped_spline.h"
+#include "model/clamped_spline.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "edit_history.h"
+#include "editor/edit_history.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // The undo and redo steps of the editor: each step keeps all 45 knot heights
 // as they were before an edit, so that going back restores them bit for bit.
 
-#include "editor_shape.h"
+#include "model/editor_shape.h"
 
 #include <array>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "editor_placement.h"
+#include "editor/editor_placement.h"
 
-#include "simulator.h"
+#include "simulator/simulator.h"
 
 #include <QRegion>
 

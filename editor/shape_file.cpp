@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shape_file.h"
+#include "editor/shape_file.h"
 
-#include "record_file.h"
+#include "fileio/record_file.h"
 
 #include <bit>
 #include <cmath>

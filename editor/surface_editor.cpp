@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "surface_editor.h"
+#include "editor/surface_editor.h"
 
-#include "failure.h"
+#include "model/failure.h"
 
 #include <algorithm>
 #include <cmath>

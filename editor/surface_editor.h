@@ -5,13 +5,13 @@
 // editing and the statistics beside the plot. The window turns its events
 // into calls of this class and shows its canvas and statistics.
 
-#include "canvas.h"
-#include "clamped_spline.h"
-#include "edit_history.h"
-#include "editor_shape.h"
-#include "mirror.h"
-#include "model_controls.h"
-#include "surface_statistics.h"
+#include "simulator/canvas.h"
+#include "model/clamped_spline.h"
+#include "editor/edit_history.h"
+#include "model/editor_shape.h"
+#include "model/mirror.h"
+#include "model/model_controls.h"
+#include "editor/surface_statistics.h"
 
 #include <cstdint>
 #include <optional>

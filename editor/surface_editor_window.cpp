@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "surface_editor_window.h"
+#include "editor/surface_editor_window.h"
 
-#include "editor_placement.h"
-#include "failure.h"
-#include "user_action.h"
-#include "window_style.h"
+#include "editor/editor_placement.h"
+#include "model/failure.h"
+#include "widgets/user_action.h"
+#include "widgets/window_style.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -4,11 +4,11 @@
 // stays on top of the main window and is hidden until "Create Irregular
 // Surface" shows it; closing it only hides it.
 
-#include "error_reporter.h"
-#include "file_dialogs.h"
-#include "questions.h"
-#include "shape_file.h"
-#include "surface_editor.h"
+#include "widgets/error_reporter.h"
+#include "widgets/file_dialogs.h"
+#include "widgets/questions.h"
+#include "editor/shape_file.h"
+#include "editor/surface_editor.h"
 
 #include <QWidget>
 

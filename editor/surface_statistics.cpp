@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "surface_statistics.h"
+#include "editor/surface_statistics.h"
 
-#include "number_text.h"
-#include "failure.h"
-#include "controls_reading.h"
-#include "wavefront_figures.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "model/controls_reading.h"
+#include "model/wavefront_figures.h"
 
 #include <algorithm>
 #include <cmath>

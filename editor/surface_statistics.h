@@ -5,9 +5,9 @@
 // scaling the drawing to the zone height, in waves of the test's
 // wavelength, measured from the ideal conic.
 
-#include "editor_shape.h"
-#include "mirror.h"
-#include "model_controls.h"
+#include "model/editor_shape.h"
+#include "model/mirror.h"
+#include "model/model_controls.h"
 
 #include <array>
 #include <string>

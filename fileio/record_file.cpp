@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "record_file.h"
+#include "fileio/record_file.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "band_model.h"
+#include "fit/band_model.h"
 
 #include <algorithm>
 #include <cmath>

@@ -14,11 +14,11 @@
 // direction), `along` along them, both mm from the mirror's centre. The
 // mirror is round, so which frame axis is which only swaps the two.
 
-#include "drawn_zone.h"
-#include "exact_trace.h"
-#include "editor_shape.h"
-#include "picture_frame.h"
-#include "ray_pass.h"
+#include "model/drawn_zone.h"
+#include "simulator/exact_trace.h"
+#include "model/editor_shape.h"
+#include "photo/picture_frame.h"
+#include "simulator/ray_pass.h"
 
 namespace sg {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "coarse_search.h"
+#include "fit/coarse_search.h"
 
-#include "edge_extraction.h"
+#include "photo/edge_extraction.h"
 
 #include <Eigen/Dense>
 

@@ -8,10 +8,10 @@
 // cosine's best point can lie a tenth off in the conic: it is a start for
 // the edge fit, never a result.
 
-#include "band_model.h"
-#include "fit_control.h"
-#include "photo_image.h"
-#include "picture_frame.h"
+#include "fit/band_model.h"
+#include "fit/fit_control.h"
+#include "photo/photo_image.h"
+#include "photo/picture_frame.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "edge_fit.h"
+#include "fit/edge_fit.h"
 
 #include <unsupported/Eigen/LevenbergMarquardt>
 

@@ -8,9 +8,9 @@
 // weighs the edges by their last residuals (Tukey's biweight, so that a
 // mislabelled edge drops out) and solves again.
 
-#include "band_model.h"
-#include "edge_extraction.h"
-#include "fit_control.h"
+#include "fit/band_model.h"
+#include "photo/edge_extraction.h"
+#include "fit/fit_control.h"
 
 #include <vector>
 

@@ -6,7 +6,7 @@
 // steps: once it is set, the fit throws PhotoError(Cancelled) within a few
 // milliseconds.
 
-#include "photo_error.h"
+#include "photo/photo_error.h"
 
 #include <atomic>
 #include <functional>

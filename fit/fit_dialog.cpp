@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fit_dialog.h"
+#include "fit/fit_dialog.h"
 
-#include "number_text.h"
-#include "failure.h"
-#include "fit_result_text.h"
-#include "photo_overlay.h"
-#include "user_action.h"
-#include "window_style.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "fit/fit_result_text.h"
+#include "fit/photo_overlay.h"
+#include "widgets/user_action.h"
+#include "widgets/window_style.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -8,9 +8,9 @@
 // The mirror (diameter, radius, ruling, wavelength, ray model) is the main
 // window's, read when the fit starts.
 
-#include "error_reporter.h"
-#include "file_dialogs.h"
-#include "photo_fit.h"
+#include "widgets/error_reporter.h"
+#include "widgets/file_dialogs.h"
+#include "fit/photo_fit.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fit_result_text.h"
+#include "fit/fit_result_text.h"
 
-#include "number_text.h"
+#include "model/number_text.h"
 
 #include <algorithm>
 #include <cmath>

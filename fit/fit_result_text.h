@@ -5,8 +5,8 @@
 // the residual map (the edges coloured by their distance from the fitted
 // model, over the photo on the picture's frame).
 
-#include "fit_control.h"
-#include "photo_fit.h"
+#include "fit/fit_control.h"
+#include "fit/photo_fit.h"
 
 #include <QImage>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "photo_fit.h"
+#include "fit/photo_fit.h"
 
-#include "coarse_search.h"
-#include "failure.h"
-#include "number_text.h"
+#include "fit/coarse_search.h"
+#include "model/failure.h"
+#include "model/number_text.h"
 
 #include <algorithm>
 #include <chrono>

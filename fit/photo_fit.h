@@ -22,11 +22,11 @@
 // Everything here runs on any thread: the window runs a fit off its
 // user-interface thread and may cancel it (fit_control.h).
 
-#include "band_model.h"
-#include "edge_extraction.h"
-#include "edge_fit.h"
-#include "fit_control.h"
-#include "photo_alignment.h"
+#include "fit/band_model.h"
+#include "photo/edge_extraction.h"
+#include "fit/edge_fit.h"
+#include "fit/fit_control.h"
+#include "photo/photo_alignment.h"
 
 #include <optional>
 #include <string>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "photo_overlay.h"
+#include "fit/photo_overlay.h"
 
-#include "failure.h"
-#include "photo_error.h"
+#include "model/failure.h"
+#include "photo/photo_error.h"
 
 #include <QFileInfo>
 

@@ -5,8 +5,8 @@
 // or level), the alignment as the user adjusts it, and the photo resampled
 // onto the picture's 800 x 700 frame for the views. No widgets here.
 
-#include "photo_alignment.h"
-#include "photo_file.h"
+#include "photo/photo_alignment.h"
+#include "photo/photo_file.h"
 
 #include <QPointF>
 #include <QString>

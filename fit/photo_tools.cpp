@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "photo_tools.h"
+#include "fit/photo_tools.h"
 
-#include "fit_dialog.h"
-#include "controls_reading.h"
-#include "positioning.h"
-#include "user_action.h"
-#include "window_style.h"
+#include "fit/fit_dialog.h"
+#include "model/controls_reading.h"
+#include "simulator/positioning.h"
+#include "widgets/user_action.h"
+#include "widgets/window_style.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

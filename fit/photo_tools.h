@@ -14,12 +14,12 @@
 // Shift+Left and Shift+Right turn it by a quarter of a degree. B toggles
 // the Blink view in any case.
 
-#include "error_reporter.h"
-#include "file_dialogs.h"
-#include "scene.h"
-#include "model_controls.h"
-#include "photo_overlay.h"
-#include "photo_views.h"
+#include "widgets/error_reporter.h"
+#include "widgets/file_dialogs.h"
+#include "simulator/scene.h"
+#include "model/model_controls.h"
+#include "fit/photo_overlay.h"
+#include "fit/photo_views.h"
 
 #include <QObject>
 #include <QPointF>

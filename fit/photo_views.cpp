@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "photo_views.h"
+#include "fit/photo_views.h"
 
-#include "disk_detection.h"
-#include "picture_frame.h"
-#include "ray_pass.h"
-#include "window_style.h"
+#include "photo/disk_detection.h"
+#include "photo/picture_frame.h"
+#include "simulator/ray_pass.h"
+#include "widgets/window_style.h"
 
 #include <QPainter>
 #include <QPainterPath>

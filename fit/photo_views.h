@@ -6,9 +6,9 @@
 // rim. Pixel (i, j) of a map stands for the frame point (i + 0.5, j + 0.5),
 // the centre of the picture's pixel (i, j).
 
-#include "edge_extraction.h"
-#include "scene.h"
-#include "photo_overlay.h"
+#include "photo/edge_extraction.h"
+#include "simulator/scene.h"
+#include "fit/photo_overlay.h"
 
 #include <QImage>
 #include <QRect>

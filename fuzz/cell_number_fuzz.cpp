@@ -5,9 +5,9 @@
 //  - What the reader accepts, strtod reads to the end as the same value.
 //  - Every finite value the writer writes reads back, and writing that
 //    again gives the same text.
-#include "number_text.h"
-#include "failure.h"
-#include "fuzz_check.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "fuzz/fuzz_check.h"
 
 #include <cmath>
 #include <cstdint>

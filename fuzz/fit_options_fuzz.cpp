@@ -2,8 +2,8 @@
 // The option parsing of shadowgram-fit: arguments separated by newlines;
 // every command line is taken or refused with std::invalid_argument, and
 // what is taken describes a mirror the fit can work on.
-#include "fit_options.h"
-#include "fuzz_check.h"
+#include "tools/fit_options.h"
+#include "fuzz/fuzz_check.h"
 
 #include <cmath>
 #include <cstdint>

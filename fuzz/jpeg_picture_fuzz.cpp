@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG decoding of the help pictures: any bytes give a picture of at
 // most 4096 x 4096 pixels or none, and never a crash or a read outside them.
-#include "fuzz_check.h"
-#include "jpeg_decoding.h"
+#include "fuzz/fuzz_check.h"
+#include "photo/jpeg_decoding.h"
 
 #include <cstdint>
 

@@ -3,10 +3,10 @@
 // its size, 64 to 319 pixels each way; the rest its pixels, repeated as
 // needed) is refused with a PhotoError or aligned to a disk inside the
 // photo's reach, with a frame of 800 x 700 and band edges on it.
-#include "edge_extraction.h"
-#include "fuzz_check.h"
-#include "photo_alignment.h"
-#include "photo_error.h"
+#include "photo/edge_extraction.h"
+#include "fuzz/fuzz_check.h"
+#include "photo/photo_alignment.h"
+#include "photo/photo_error.h"
 
 #include <cmath>
 #include <cstdint>

@@ -3,9 +3,9 @@
 // or give an input whose written text reads back to the same input; and
 // such an input reduces, or stops with one of the reduction's two errors,
 // never with non-finite figures.
-#include "fuzz_check.h"
-#include "reading_text.h"
-#include "reduction.h"
+#include "fuzz/fuzz_check.h"
+#include "reduction/reading_text.h"
+#include "reduction/reduction.h"
 
 #include <cmath>
 #include <cstdint>

@@ -3,11 +3,11 @@
 // command line is taken or refused with one of the documented errors, and
 // what is taken lies within its bounds. Set-up files are left to their own
 // target, so no file is read here.
-#include "failure.h"
-#include "fuzz_check.h"
-#include "number_text.h"
-#include "render_options.h"
-#include "test_record.h"
+#include "model/failure.h"
+#include "fuzz/fuzz_check.h"
+#include "model/number_text.h"
+#include "tools/render_options.h"
+#include "testfile/test_record.h"
 
 #include <cstdint>
 #include <stdexcept>

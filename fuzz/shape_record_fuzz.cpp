@@ -2,8 +2,8 @@
 // The shape-file record reader: any bytes either are refused with a
 // ShapeFileError or give 45 finite heights that write back to the first
 // 360 bytes exactly.
-#include "fuzz_check.h"
-#include "shape_file.h"
+#include "fuzz/fuzz_check.h"
+#include "editor/shape_file.h"
 
 #include <cmath>
 #include <cstdint>

@@ -3,8 +3,8 @@
 // TestFileError or give a record with finite numbers that writes back to
 // the same record; and every note's bytes come back from the characters
 // they decode to.
-#include "fuzz_check.h"
-#include "test_record.h"
+#include "fuzz/fuzz_check.h"
+#include "testfile/test_record.h"
 
 #include <cmath>
 #include <cstdint>

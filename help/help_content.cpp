@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "help_content.h"
+#include "help/help_content.h"
 
-#include "jpeg_decoding.h"
+#include "photo/jpeg_decoding.h"
 
 #include <QFile>
 

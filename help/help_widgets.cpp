@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "help_widgets.h"
+#include "help/help_widgets.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "help_windows.h"
+#include "help/help_windows.h"
 
-#include "help_content.h"
-#include "help_widgets.h"
-#include "window_style.h"
+#include "help/help_content.h"
+#include "help/help_widgets.h"
+#include "widgets/window_style.h"
 
 #include <QHBoxLayout>
 #include <iterator>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "application.h"
+#include "mainwindow/application.h"
 
-#include "editor_placement.h"
-#include "photo_fit.h"
+#include "editor/editor_placement.h"
+#include "fit/photo_fit.h"
 
 #include <QGuiApplication>
 #include <QScreen>

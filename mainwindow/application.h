@@ -5,17 +5,17 @@
 // analysis windows, and the 27 help windows. It owns the editor's shape,
 // which the editor draws and the main window and the analysis read.
 
-#include "analysis_window.h"
-#include "error_reporter.h"
-#include "file_dialogs.h"
-#include "help_windows.h"
-#include "main_window.h"
-#include "editor_shape.h"
-#include "questions.h"
-#include "reduction_window.h"
-#include "surface_editor_window.h"
-#include "warning_window.h"
-#include "window_catalogue.h"
+#include "analysis/analysis_window.h"
+#include "widgets/error_reporter.h"
+#include "widgets/file_dialogs.h"
+#include "help/help_windows.h"
+#include "mainwindow/main_window.h"
+#include "model/editor_shape.h"
+#include "widgets/questions.h"
+#include "reduction/reduction_window.h"
+#include "editor/surface_editor_window.h"
+#include "mainwindow/warning_window.h"
+#include "mainwindow/window_catalogue.h"
 
 #include <QMetaObject>
 #include <QSettings>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "main_controls.h"
+#include "mainwindow/main_controls.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

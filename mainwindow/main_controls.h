@@ -2,7 +2,7 @@
 #pragma once
 // The main window's widgets as the model's controls.
 
-#include "model_controls.h"
+#include "model/model_controls.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -6,16 +6,16 @@
 // diagrams and the profile graphs are drawn. The picture stays until a
 // drawing action replaces it.
 
-#include "canvas.h"
-#include "error_reporter.h"
-#include "file_dialogs.h"
-#include "notes_box.h"
-#include "main_controls.h"
-#include "positioning.h"
-#include "redraw.h"
-#include "simulator.h"
-#include "simulator_zone.h"
-#include "window_catalogue.h"
+#include "simulator/canvas.h"
+#include "widgets/error_reporter.h"
+#include "widgets/file_dialogs.h"
+#include "mainwindow/notes_box.h"
+#include "mainwindow/main_controls.h"
+#include "simulator/positioning.h"
+#include "simulator/redraw.h"
+#include "simulator/simulator.h"
+#include "reduction/simulator_zone.h"
+#include "mainwindow/window_catalogue.h"
 
 #include <QWidget>
 

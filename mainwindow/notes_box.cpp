@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "notes_box.h"
+#include "mainwindow/notes_box.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "setup_transfer.h"
+#include "testfile/setup_transfer.h"
 
 class QPlainTextEdit;
 

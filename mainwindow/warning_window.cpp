@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "warning_window.h"
+#include "mainwindow/warning_window.h"
 
-#include "click_label.h"
-#include "window_style.h"
+#include "widgets/click_label.h"
+#include "widgets/window_style.h"
 
 #include <QGuiApplication>
 #include <QLabel>

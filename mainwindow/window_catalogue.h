@@ -2,7 +2,7 @@
 #pragma once
 // The other windows as the main window reaches them.
 
-#include "help_windows.h"
+#include "help/help_windows.h"
 
 #include <string>
 

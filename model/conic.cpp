@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "conic.h"
+#include "model/conic.h"
 
 namespace sg {
 

@@ -6,9 +6,9 @@
 // Divisions follow the floating-point unit's fault rules (see failure.h):
 // R = 0 is a division by zero at the first use.
 
-#include "failure.h"
-#include "surface_profile.h"
-#include "test_setup.h"
+#include "model/failure.h"
+#include "model/surface_profile.h"
+#include "model/test_setup.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "controls_reading.h"
+#include "model/controls_reading.h"
 
-#include "number_text.h"
-#include "failure.h"
+#include "model/number_text.h"
+#include "model/failure.h"
 
 namespace sg {
 

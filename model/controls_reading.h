@@ -6,10 +6,10 @@
 // the cell, so that an action stops at the same place, with the same
 // message, whatever it drew before.
 
-#include "mirror.h"
-#include "model_controls.h"
-#include "test_setup.h"
-#include "view_options.h"
+#include "model/mirror.h"
+#include "model/model_controls.h"
+#include "model/test_setup.h"
+#include "model/view_options.h"
 
 #include <array>
 #include <string>

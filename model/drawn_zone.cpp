@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "drawn_zone.h"
+#include "model/drawn_zone.h"
 
-#include "clamped_spline.h"
+#include "model/clamped_spline.h"
 
 #include <algorithm>
 #include <cmath>

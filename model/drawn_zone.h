@@ -12,8 +12,8 @@
 // glass; Invert and a negative Zone Ht turn it over. The slope is the
 // spline's own derivative, scaled the same way.
 
-#include "editor_shape.h"
-#include "mirror.h"
+#include "model/editor_shape.h"
+#include "model/mirror.h"
 
 #include <array>
 

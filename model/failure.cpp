@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "failure.h"
+#include "model/failure.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "json_writer.h"
+#include "model/json_writer.h"
 
-#include "number_text.h"
+#include "model/number_text.h"
 
 #include <cmath>
 #include <stdexcept>

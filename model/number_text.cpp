@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "number_text.h"
+#include "model/number_text.h"
 
-#include "failure.h"
+#include "model/failure.h"
 
 #include <algorithm>
 #include <array>

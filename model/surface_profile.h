@@ -4,8 +4,8 @@
 // mirror centre (0) to the edge (275), radial step mirrorDiameter / 550: what
 // the series model and the profile graphs read.
 
-#include "editor_shape.h"
-#include "mirror.h"
+#include "model/editor_shape.h"
+#include "model/mirror.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wavefront_figures.h"
+#include "model/wavefront_figures.h"
 
-#include "failure.h"
+#include "model/failure.h"
 
 #include <cmath>
 #include <numbers>

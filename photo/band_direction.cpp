@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "band_direction.h"
+#include "photo/band_direction.h"
 
-#include "photo_error.h"
+#include "photo/photo_error.h"
 
 #include <Eigen/Eigenvalues>
 

@@ -6,8 +6,8 @@
 // pattern of a round mirror is symmetric about it, however much the bands
 // curve.
 
-#include "disk_detection.h"
-#include "photo_image.h"
+#include "photo/disk_detection.h"
+#include "photo/photo_image.h"
 
 namespace sg {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "disk_detection.h"
+#include "photo/disk_detection.h"
 
-#include "photo_error.h"
+#include "photo/photo_error.h"
 
 #include <Eigen/Dense>
 

@@ -11,7 +11,7 @@
 // through a dark band finds a band edge inside the rim instead, and a robust
 // circle fit drops it.
 
-#include "photo_image.h"
+#include "photo/photo_image.h"
 
 namespace sg {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "edge_extraction.h"
+#include "photo/edge_extraction.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,8 +7,8 @@
 // line (a grazing crossing) is dropped: its position along the line is
 // ill-defined.
 
-#include "photo_image.h"
-#include "picture_frame.h"
+#include "photo/photo_image.h"
+#include "photo/picture_frame.h"
 
 #include <vector>
 

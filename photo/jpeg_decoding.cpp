@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "jpeg_decoding.h"
+#include "photo/jpeg_decoding.h"
 
 #include <QTransform>
 

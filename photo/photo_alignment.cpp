@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "photo_alignment.h"
+#include "photo/photo_alignment.h"
 
 namespace sg {
 

@@ -3,10 +3,10 @@
 // A photo laid onto the program's picture frame in one call: the disk, the
 // band direction, the mapping and the resampled brightness.
 
-#include "band_direction.h"
-#include "disk_detection.h"
-#include "photo_image.h"
-#include "picture_frame.h"
+#include "photo/band_direction.h"
+#include "photo/disk_detection.h"
+#include "photo/photo_image.h"
+#include "photo/picture_frame.h"
 
 namespace sg {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "photo_file.h"
+#include "photo/photo_file.h"
 
-#include "jpeg_decoding.h"
-#include "record_file.h"
+#include "photo/jpeg_decoding.h"
+#include "fileio/record_file.h"
 
 #include <QBuffer>
 #include <QFileInfo>

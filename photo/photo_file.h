@@ -4,7 +4,7 @@
 // jpeg_decoding.h) or PNG, turned upright by its EXIF orientation, as RGB
 // bytes that the photo library views.
 
-#include "photo_image.h"
+#include "photo/photo_image.h"
 
 #include <QImage>
 

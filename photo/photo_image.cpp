@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "photo_image.h"
+#include "photo/photo_image.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "picture_frame.h"
+#include "photo/picture_frame.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,10 +6,10 @@
 // frame lies under the simulation pixel for pixel, and the fit works in its
 // coordinates.
 
-#include "band_direction.h"
-#include "disk_detection.h"
-#include "photo_image.h"
-#include "picture_geometry.h"
+#include "photo/band_direction.h"
+#include "photo/disk_detection.h"
+#include "photo/photo_image.h"
+#include "model/picture_geometry.h"
 
 namespace sg {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "couder_criterion.h"
+#include "reduction/couder_criterion.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "exact_null.h"
+#include "reduction/exact_null.h"
 
 #include <cmath>
 #include <limits>

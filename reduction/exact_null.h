@@ -14,7 +14,7 @@
 //    R + h^2 / R + h^4 / (2 R^3)). At h = 0 that is the mirror's image of
 //    the source, R s / (2 s - R).
 
-#include "reduction_input.h"
+#include "reduction/reduction_input.h"
 
 namespace sg {
 

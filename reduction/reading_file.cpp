@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "reading_file.h"
+#include "reduction/reading_file.h"
 
-#include "reading_text.h"
-#include "record_file.h"
+#include "reduction/reading_text.h"
+#include "fileio/record_file.h"
 
 #include <QByteArray>
 

@@ -4,7 +4,7 @@
 // kMaxReadingFileBytes) and written atomically, so that a failed save leaves
 // the earlier file as it was.
 
-#include "reduction_input.h"
+#include "reduction/reduction_input.h"
 
 #include <QString>
 

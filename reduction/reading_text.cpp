@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "reading_text.h"
+#include "reduction/reading_text.h"
 
-#include "number_text.h"
+#include "model/number_text.h"
 
 #include <algorithm>
 #include <optional>

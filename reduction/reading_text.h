@@ -8,7 +8,7 @@
 // `zone inner outer set1 set2 ...`, or after `zones N` `zone set1 set2 ...`.
 // Every zone has the same number of readings.
 
-#include "reduction_input.h"
+#include "reduction/reduction_input.h"
 
 #include <string>
 #include <string_view>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "reduction.h"
+#include "reduction/reduction.h"
 
-#include "couder_criterion.h"
-#include "reduction_fit.h"
-#include "reduction_setup.h"
-#include "simulator_zone.h"
-#include "verdict.h"
-#include "wavefront.h"
-#include "wavefront_figures.h"
+#include "reduction/couder_criterion.h"
+#include "reduction/reduction_fit.h"
+#include "reduction/reduction_setup.h"
+#include "reduction/simulator_zone.h"
+#include "reduction/verdict.h"
+#include "reduction/wavefront.h"
+#include "model/wavefront_figures.h"
 
 #include <cmath>
 

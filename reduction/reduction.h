@@ -9,7 +9,7 @@
 // null; the wavefront W and the surface are positive where the glass
 // stands high; waves are of the wavefront unless "surface" is said.
 
-#include "reduction_input.h"
+#include "reduction/reduction_input.h"
 
 #include <string>
 #include <vector>

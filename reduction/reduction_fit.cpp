@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "reduction_fit.h"
+#include "reduction/reduction_fit.h"
 
-#include "wavefront.h"
+#include "reduction/wavefront.h"
 
 #include <cmath>
 #include <string>

@@ -5,7 +5,7 @@
 // variance Phi over the annulus, where the departures are the readings
 // minus the nulls of the trial conic (R', K').
 
-#include "reduction_setup.h"
+#include "reduction/reduction_setup.h"
 
 #include <Eigen/Dense>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "reduction_plots.h"
+#include "reduction/reduction_plots.h"
 
-#include "number_text.h"
-#include "window_style.h"
+#include "model/number_text.h"
+#include "widgets/window_style.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -6,7 +6,7 @@
 // at the balanced focus with the +1 and -1 lines (inside green, outside
 // red).
 
-#include "reduction.h"
+#include "reduction/reduction.h"
 
 #include <QWidget>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "reduction_report.h"
+#include "reduction/reduction_report.h"
 
-#include "json_writer.h"
-#include "number_text.h"
-#include "simulator_zone.h"
+#include "model/json_writer.h"
+#include "model/number_text.h"
+#include "reduction/simulator_zone.h"
 
 #include <cmath>
 

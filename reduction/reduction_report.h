@@ -3,7 +3,7 @@
 // The reduction as the command prints it: the text report (fixed layout,
 // '.' as the decimal point in every locale) and the JSON document.
 
-#include "reduction.h"
+#include "reduction/reduction.h"
 
 #include <string>
 

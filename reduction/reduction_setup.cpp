@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "reduction_setup.h"
+#include "reduction/reduction_setup.h"
 
-#include "number_text.h"
+#include "model/number_text.h"
 
 #include <cmath>
 #include <string>

@@ -5,8 +5,8 @@
 // for a scale that counts toward the mirror, the sets averaged, and the
 // wanted mirror's nulls.
 
-#include "exact_null.h"
-#include "reduction_input.h"
+#include "reduction/exact_null.h"
+#include "reduction/reduction_input.h"
 
 #include <vector>
 

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "reduction_window.h"
+#include "reduction/reduction_window.h"
 
-#include "number_text.h"
-#include "failure.h"
-#include "reading_file.h"
-#include "reading_text.h"
-#include "reduction_plots.h"
-#include "reduction_report.h"
-#include "user_action.h"
-#include "window_style.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "reduction/reading_file.h"
+#include "reduction/reading_text.h"
+#include "reduction/reduction_plots.h"
+#include "reduction/reduction_report.h"
+#include "widgets/user_action.h"
+#include "widgets/window_style.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -8,11 +8,11 @@
 // its message; the last good result stays. Open and Save use the reading
 // file; "Show in simulator" hands the reduced surface to the main window.
 
-#include "error_reporter.h"
-#include "file_dialogs.h"
-#include "reduction.h"
-#include "reduction_input.h"
-#include "simulator_zone.h"
+#include "widgets/error_reporter.h"
+#include "widgets/file_dialogs.h"
+#include "reduction/reduction.h"
+#include "reduction/reduction_input.h"
+#include "reduction/simulator_zone.h"
 
 #include <QWidget>
 

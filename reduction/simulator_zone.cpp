@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "simulator_zone.h"
+#include "reduction/simulator_zone.h"
 
-#include "clamped_spline.h"
-#include "drawn_zone.h"
-#include "exact_null.h"
-#include "wavefront.h"
+#include "model/clamped_spline.h"
+#include "model/drawn_zone.h"
+#include "reduction/exact_null.h"
+#include "reduction/wavefront.h"
 
 #include <algorithm>
 #include <cmath>

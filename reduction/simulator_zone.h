@@ -12,9 +12,9 @@
 // through the clamped spline of knots 1..44 with level ends, scaled so that
 // its peak-to-valley over knots 2..42 is the zone height in waves.
 
-#include "editor_shape.h"
-#include "mirror.h"
-#include "reduction.h"
+#include "model/editor_shape.h"
+#include "model/mirror.h"
+#include "reduction/reduction.h"
 
 #include <array>
 #include <vector>

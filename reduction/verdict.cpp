@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "verdict.h"
+#include "reduction/verdict.h"
 
-#include "number_text.h"
+#include "model/number_text.h"
 
 #include <algorithm>
 #include <cmath>

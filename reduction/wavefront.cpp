@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "wavefront.h"
+#include "reduction/wavefront.h"
 
 #include <algorithm>
 #include <array>

@@ -5,8 +5,8 @@
 // the batched one; faults are recorded rather than thrown, so that a batch
 // can finish its points in order.
 
-#include "failure.h"
-#include "test_setup.h"
+#include "model/failure.h"
+#include "model/test_setup.h"
 
 #include <cmath>
 #include <cstdint>

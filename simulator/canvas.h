@@ -7,7 +7,7 @@
 // first point and stops before its last; an ellipse fills the box
 // [x1, x2) x [y1, y2)). Drawing outside the image is clipped.
 
-#include "view_options.h"
+#include "model/view_options.h"
 
 #include <QImage>
 #include <QFont>

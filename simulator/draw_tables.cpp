@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "draw_tables.h"
+#include "simulator/draw_tables.h"
 
 #include <bit>
 #include <cmath>

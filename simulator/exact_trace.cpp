@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "exact_trace.h"
+#include "simulator/exact_trace.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 // with the drawn zone at its true height, followed to the plane of the
 // grating, wire or knife.
 
-#include "drawn_zone.h"
+#include "model/drawn_zone.h"
 
 namespace sg {
 

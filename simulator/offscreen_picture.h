@@ -4,7 +4,7 @@
 // own canvas, engine, state and drawn shape, and a display that keeps the
 // read-outs and hands a warning to whoever asks for it.
 
-#include "redraw.h"
+#include "simulator/redraw.h"
 
 #include <functional>
 #include <string>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "picture.h"
+#include "simulator/picture.h"
 
 namespace sg {
 

@@ -2,8 +2,8 @@
 #pragma once
 // The picture area of the main window: erasing it and painting the disk.
 
-#include "simulator.h"
-#include "view_options.h"
+#include "simulator/simulator.h"
+#include "model/view_options.h"
 
 namespace sg {
 

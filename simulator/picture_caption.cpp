@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "picture_caption.h"
+#include "simulator/picture_caption.h"
 
-#include "canvas.h"
-#include "number_text.h"
-#include "profile_graphs.h"
+#include "simulator/canvas.h"
+#include "model/number_text.h"
+#include "simulator/profile_graphs.h"
 
 #include <QPainter>
 

@@ -4,7 +4,7 @@
 // mirror, the test, where the grating, wire or knife stands, the tester's
 // source and the ray model), so that a saved picture says what it is.
 
-#include "scene.h"
+#include "simulator/scene.h"
 
 #include <QImage>
 

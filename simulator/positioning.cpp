@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "positioning.h"
+#include "simulator/positioning.h"
 
-#include "number_text.h"
-#include "failure.h"
-#include "picture.h"
-#include "profile_graphs.h"
-#include "ray_pass.h"
-#include "redraw.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "simulator/picture.h"
+#include "simulator/profile_graphs.h"
+#include "simulator/ray_pass.h"
+#include "simulator/redraw.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 // curvature), the transverse slider below it, the picture itself, and the
 // "Zero" button. Every accepted click erases and redraws the whole display.
 
-#include "redraw.h"
+#include "simulator/redraw.h"
 
 #include <optional>
 #include <string>

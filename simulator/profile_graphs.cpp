@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "profile_graphs.h"
+#include "simulator/profile_graphs.h"
 
-#include "number_text.h"
-#include "conic.h"
-#include "failure.h"
-#include "surface_profile.h"
+#include "model/number_text.h"
+#include "model/conic.h"
+#include "model/failure.h"
+#include "model/surface_profile.h"
 
 #include <algorithm>
 #include <cstdlib>

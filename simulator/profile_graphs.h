@@ -3,8 +3,8 @@
 // The height and slope profiles below the shadowgram, the conic and focal
 // ratio read-outs at the top right and the unit of the transverse offset.
 
-#include "scene.h"
-#include "simulator.h"
+#include "simulator/scene.h"
+#include "simulator/simulator.h"
 
 #include <string>
 

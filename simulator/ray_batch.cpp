@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ray_batch.h"
+#include "simulator/ray_batch.h"
 
-#include "conic.h"
-#include "failure.h"
+#include "model/conic.h"
+#include "model/failure.h"
 
 #include <cmath>
 #include <cstring>

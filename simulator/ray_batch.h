@@ -6,7 +6,7 @@
 // the caller finishes the points in order, so pixels and faults come out as
 // in the point-by-point decision (normalRayLit, centreRayLit).
 
-#include "ray_pass.h"
+#include "simulator/ray_pass.h"
 
 #include <cstdint>
 

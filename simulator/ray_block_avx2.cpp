@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ray_block_avx2.h"
+#include "simulator/ray_block_avx2.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

@@ -6,10 +6,10 @@
 // only on a CPU with AVX2, and never for a block in which any point might
 // fault, which the portable code then decides again.
 
-#include "draw_tables.h"
-#include "random_generator.h"
-#include "ray_batch.h"
-#include "ray_pass.h"
+#include "simulator/draw_tables.h"
+#include "simulator/random_generator.h"
+#include "simulator/ray_batch.h"
+#include "simulator/ray_pass.h"
 
 #include <QRgb>
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ray_pass.h"
+#include "simulator/ray_pass.h"
 
-#include "ray_batch.h"
-#include "exact_trace.h"
-#include "ray_block_avx2.h"
+#include "simulator/ray_batch.h"
+#include "simulator/exact_trace.h"
+#include "simulator/ray_block_avx2.h"
 
-#include "conic.h"
-#include "failure.h"
+#include "model/conic.h"
+#include "model/failure.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,12 +4,12 @@
 // followed to the plane of the grating, knife or wire and painted in the ray
 // colour when light passes there.
 
-#include "band_decision.h"
-#include "conic.h"
-#include "drawn_zone.h"
-#include "exact_trace.h"
-#include "scene.h"
-#include "simulator.h"
+#include "simulator/band_decision.h"
+#include "model/conic.h"
+#include "model/drawn_zone.h"
+#include "simulator/exact_trace.h"
+#include "simulator/scene.h"
+#include "simulator/simulator.h"
 
 namespace sg {
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "redraw.h"
+#include "simulator/redraw.h"
 
-#include "number_text.h"
-#include "picture.h"
-#include "profile_graphs.h"
-#include "ray_pass.h"
-#include "surface_profile.h"
+#include "model/number_text.h"
+#include "simulator/picture.h"
+#include "simulator/profile_graphs.h"
+#include "simulator/ray_pass.h"
+#include "model/surface_profile.h"
 
 namespace sg {
 

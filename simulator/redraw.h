@@ -4,11 +4,11 @@
 // add to the picture without erasing it. Every action takes the controls as
 // it read them once, when it began.
 
-#include "controls_reading.h"
-#include "editor_shape.h"
-#include "picture_display.h"
-#include "scene.h"
-#include "simulator.h"
+#include "model/controls_reading.h"
+#include "model/editor_shape.h"
+#include "simulator/picture_display.h"
+#include "simulator/scene.h"
+#include "simulator/simulator.h"
 
 namespace sg {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scene.h"
+#include "simulator/scene.h"
 
 namespace sg {
 

@@ -4,11 +4,11 @@
 // drawing read them, and the drawn shape as the recompute prepared it for
 // the two ray models. A plain value.
 
-#include "drawn_zone.h"
-#include "mirror.h"
-#include "surface_profile.h"
-#include "test_setup.h"
-#include "view_options.h"
+#include "model/drawn_zone.h"
+#include "model/mirror.h"
+#include "model/surface_profile.h"
+#include "model/test_setup.h"
+#include "model/view_options.h"
 
 namespace sg {
 

@@ -4,10 +4,10 @@
 // the passes draw from, which this object owns, with the lookups the passes
 // keep between them.
 
-#include "canvas.h"
-#include "draw_tables.h"
-#include "picture_geometry.h"  // the picture's frame: kPictureWidth, kDiskCentreX, ...
-#include "random_generator.h"
+#include "simulator/canvas.h"
+#include "simulator/draw_tables.h"
+#include "model/picture_geometry.h"  // the picture's frame: kPictureWidth, kDiskCentreX, ...
+#include "simulator/random_generator.h"
 
 namespace sg {
 

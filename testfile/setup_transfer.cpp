@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "setup_transfer.h"
+#include "testfile/setup_transfer.h"
 
-#include "number_text.h"
+#include "model/number_text.h"
 
 #include <QList>
 

@@ -3,9 +3,9 @@
 // Moving a test set-up between the main window (its controls and notes box)
 // and the test file record.
 
-#include "controls_reading.h"
-#include "model_controls.h"
-#include "test_record.h"
+#include "model/controls_reading.h"
+#include "model/model_controls.h"
+#include "testfile/test_record.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "test_record.h"
+#include "testfile/test_record.h"
 
-#include "record_file.h"
+#include "fileio/record_file.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -2,13 +2,13 @@
 // shadowgram-analyse: the figures of the analysis window for a mirror, as
 // the window shows them after a click on the picture, one line each.
 
-#include "number_text.h"
-#include "failure.h"
-#include "mirror_options.h"
-#include "controls_reading.h"
-#include "shape_file.h"
-#include "analysis_layout.h"
-#include "test_record.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "tools/mirror_options.h"
+#include "model/controls_reading.h"
+#include "editor/shape_file.h"
+#include "analysis/analysis_layout.h"
+#include "testfile/test_record.h"
 
 #include <iostream>
 #include <stdexcept>

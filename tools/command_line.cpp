@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "command_line.h"
+#include "tools/command_line.h"
 
-#include "failure.h"
-#include "number_text.h"
-#include "record_file.h"
+#include "model/failure.h"
+#include "model/number_text.h"
+#include "fileio/record_file.h"
 
 #include <iostream>
 #include <string_view>

@@ -3,10 +3,10 @@
 // offset, the conic and a zone with their uncertainties, as text or JSON,
 // and the photo on the program's frame with the fitted edges over it.
 
-#include "fit_options.h"
-#include "fit_report.h"
-#include "photo_file.h"
-#include "record_file.h"
+#include "tools/fit_options.h"
+#include "tools/fit_report.h"
+#include "photo/photo_file.h"
+#include "fileio/record_file.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fit_options.h"
+#include "tools/fit_options.h"
 
 namespace sg {
 

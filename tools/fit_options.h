@@ -2,8 +2,8 @@
 #pragma once
 // Options of shadowgram-fit.
 
-#include "command_line.h"
-#include "photo_fit.h"
+#include "tools/command_line.h"
+#include "fit/photo_fit.h"
 
 #include <optional>
 #include <string>

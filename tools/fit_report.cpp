@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fit_report.h"
+#include "tools/fit_report.h"
 
-#include "json_writer.h"
-#include "number_text.h"
+#include "model/json_writer.h"
+#include "model/number_text.h"
 
 namespace sg {
 

@@ -5,7 +5,7 @@
 // fixed notation without the sign of a value that rounds to zero; in the
 // JSON a number that is not finite is null.
 
-#include "photo_fit.h"
+#include "fit/photo_fit.h"
 
 #include <string>
 

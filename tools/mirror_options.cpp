@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mirror_options.h"
+#include "tools/mirror_options.h"
 
-#include "setup_transfer.h"
-#include "shape_file.h"
-#include "surface_editor.h"
+#include "testfile/setup_transfer.h"
+#include "editor/shape_file.h"
+#include "editor/surface_editor.h"
 
 #include <algorithm>
 

@@ -4,9 +4,9 @@
 // mirror's numbers as they would be typed into the grid, a saved set-up and
 // a shape file, applied to plain controls as the main window would.
 
-#include "command_line.h"
-#include "editor_shape.h"
-#include "model_controls.h"
+#include "tools/command_line.h"
+#include "model/editor_shape.h"
+#include "model/model_controls.h"
 
 #include <string>
 

@@ -5,10 +5,10 @@
 // command line as every program of the project words it
 // ("shadowgram-reduce: ..."), bad input and failed fits "error: ...".
 
-#include "reading_file.h"
-#include "reduce_options.h"
-#include "reduction.h"
-#include "reduction_report.h"
+#include "reduction/reading_file.h"
+#include "tools/reduce_options.h"
+#include "reduction/reduction.h"
+#include "reduction/reduction_report.h"
 
 #include <QString>
 

@@ -3,8 +3,8 @@
 // The command line of shadowgram-reduce: one reading file and the options
 // that override its header values.
 
-#include "command_line.h"
-#include "reduction_input.h"
+#include "tools/command_line.h"
+#include "reduction/reduction_input.h"
 
 #include <string>
 #include <utility>

@@ -2,16 +2,16 @@
 // shadowgram-render: the picture of a click on the main window, without the
 // window, written as an 800 x 700 PNG (800 x 740 with its caption strip).
 
-#include "failure.h"
-#include "picture_caption.h"
-#include "offscreen_picture.h"
-#include "positioning.h"
-#include "record_file.h"
-#include "redraw.h"
-#include "render_options.h"
-#include "shape_file.h"
-#include "surface_profile.h"
-#include "test_record.h"
+#include "model/failure.h"
+#include "simulator/picture_caption.h"
+#include "simulator/offscreen_picture.h"
+#include "simulator/positioning.h"
+#include "fileio/record_file.h"
+#include "simulator/redraw.h"
+#include "tools/render_options.h"
+#include "editor/shape_file.h"
+#include "model/surface_profile.h"
+#include "testfile/test_record.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

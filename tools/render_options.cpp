@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "render_options.h"
+#include "tools/render_options.h"
 
-#include "number_text.h"
+#include "model/number_text.h"
 
 namespace sg {
 

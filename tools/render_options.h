@@ -3,7 +3,7 @@
 // Options of shadowgram-render, applied to the model and plain controls as
 // the main window's controls would apply them.
 
-#include "mirror_options.h"
+#include "tools/mirror_options.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cell_grid.h"
+#include "widgets/cell_grid.h"
 
-#include "window_style.h"
+#include "widgets/window_style.h"
 
 #include <QApplication>
 #include <QHeaderView>

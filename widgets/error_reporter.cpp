@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "error_reporter.h"
+#include "widgets/error_reporter.h"
 
 #include <QApplication>
 #include <QMessageBox>

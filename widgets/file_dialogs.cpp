@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "file_dialogs.h"
+#include "widgets/file_dialogs.h"
 
-#include "error_reporter.h"
+#include "widgets/error_reporter.h"
 
 #include <QDir>
 #include <QFileDialog>

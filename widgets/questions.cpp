@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "questions.h"
+#include "widgets/questions.h"
 
 #include <QApplication>
 #include <QMessageBox>

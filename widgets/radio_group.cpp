@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "radio_group.h"
+#include "widgets/radio_group.h"
 
-#include "window_style.h"
+#include "widgets/window_style.h"
 
 #include <QButtonGroup>
 #include <QPainter>

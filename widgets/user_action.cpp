@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "user_action.h"
+#include "widgets/user_action.h"
 
-#include "failure.h"
+#include "model/failure.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "error_reporter.h"
+#include "widgets/error_reporter.h"
 
 #include <functional>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window_style.h"
+#include "widgets/window_style.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

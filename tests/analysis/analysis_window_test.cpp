@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis window through its button, and shadowgram-analyse printing
 // the same lines.
-#include "application.h"
-#include "picture_checks.h"
-#include "recording_reporter.h"
-#include "scripted_dialogs.h"
+#include "mainwindow/application.h"
+#include "tests/support/picture_checks.h"
+#include "tests/support/recording_reporter.h"
+#include "tests/support/scripted_dialogs.h"
 
 #include <QListWidget>
 #include <QProcess>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The ring figure and the conic fitted to it, checked against the figure's
 // definition rather than against the fit's own arithmetic.
-#include "least_squares.h"
-#include "ring_conic_fit.h"
-#include "ring_figure.h"
+#include "analysis/least_squares.h"
+#include "analysis/ring_conic_fit.h"
+#include "analysis/ring_figure.h"
 
 #include <gtest/gtest.h>
 

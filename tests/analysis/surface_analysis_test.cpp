@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis sequence with the worked figures, the limits, the tables and
 // the failures, read back from what it writes.
-#include "number_text.h"
-#include "failure.h"
-#include "analysis_layout.h"
-#include "surface_analysis.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "analysis/analysis_layout.h"
+#include "analysis/surface_analysis.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // Undo and redo of the editor's knots without its window: the steps kept
 // and dropped, the heights restored bit for bit, the redraw of a step, and
 // when a shape counts as unsaved.
-#include "edit_history.h"
-#include "plain_editor.h"
-#include "surface_editor.h"
+#include "editor/edit_history.h"
+#include "tests/editor/plain_editor.h"
+#include "editor/surface_editor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo with the editor's keys over presses, new surfaces and
 // retrieved shapes, and the question before a new surface discards a shape.
-#include "editor_window_fixture.h"
+#include "tests/editor/editor_window_fixture.h"
 
 #include <QHash>
 

@@ -5,8 +5,8 @@
 // editor_window_tests_on_a_tall_screen gives them one of 1280 x 1024. (On
 // the default test screen, 800 x 600, the editor opens at its usual place,
 // which EditorWindow.LayoutCaptionsAndTheFirstStatistics checks.)
-#include "editor_window_fixture.h"
-#include "simulator.h"
+#include "tests/editor/editor_window_fixture.h"
+#include "simulator/simulator.h"
 
 #include <QScreen>
 #include <QSettings>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where the editor window opens, from the main window's client origin, the
 // screen's available geometry and the editor's size and frame.
-#include "editor_placement.h"
-#include "simulator.h"
+#include "editor/editor_placement.h"
+#include "simulator/simulator.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 // The program's windows with the editor shown and active, its file dialogs
 // and questions answered from scripts, and the ways a user works in it.
 
-#include "application.h"
-#include "recording_reporter.h"
-#include "scripted_dialogs.h"
-#include "scripted_questions.h"
+#include "mainwindow/application.h"
+#include "tests/support/recording_reporter.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/scripted_questions.h"
 
 #include <QDir>
 #include <QPushButton>

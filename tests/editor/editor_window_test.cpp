@@ -2,8 +2,8 @@
 // The surface editor window driven with mouse presses, keys, scripted file
 // dialogs and questions on the offscreen platform, and the drawn surface
 // through the main window's picture.
-#include "editor_window_fixture.h"
-#include "picture_checks.h"
+#include "tests/editor/editor_window_fixture.h"
+#include "tests/support/picture_checks.h"
 
 #include <QFile>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // The editor without its window: its shape, the mirror the main window's
 // picture shows, plain controls and a display that records the statistics
 // it was last shown.
-#include "surface_editor.h"
+#include "editor/surface_editor.h"
 
 namespace sg::testing {
 

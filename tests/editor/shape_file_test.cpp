@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Shape files: the 360-byte record, bit for bit both ways, and the files
 // that must be refused without touching the knots or an earlier file.
-#include "file_size_limit.h"
-#include "shape_file.h"
+#include "tests/support/file_size_limit.h"
+#include "editor/shape_file.h"
 
 #include <QFile>
 #include <QTemporaryDir>

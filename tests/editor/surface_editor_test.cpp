@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The editor without its window: knot choice, the plot's pixels, the
 // profile through the knots and heights too large to draw.
-#include "picture_checks.h"
-#include "plain_editor.h"
-#include "surface_editor.h"
+#include "tests/support/picture_checks.h"
+#include "tests/editor/plain_editor.h"
+#include "editor/surface_editor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics beside the editor's plot: worked figures, how the zone
 // height, its sign and the wavelength enter, and the refusals.
-#include "failure.h"
-#include "surface_statistics.h"
+#include "model/failure.h"
+#include "editor/surface_statistics.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // Saving and reading whole files where the file system is hostile: pipes,
 // devices, folders and links as targets and sources, a size limit part-way,
 // a save killed half-way, and file names that are not UTF-8.
-#include "file_size_limit.h"
-#include "record_file.h"
-#include "shape_file.h"
-#include "test_record.h"
+#include "tests/support/file_size_limit.h"
+#include "fileio/record_file.h"
+#include "editor/shape_file.h"
+#include "testfile/test_record.h"
 
 #include <QDir>
 #include <QFile>

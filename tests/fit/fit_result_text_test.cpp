@@ -3,7 +3,7 @@
 // where it came from, the tester, a pair, a zone and the warnings in words
 // with a point for every number; the edges coloured by their residual at
 // their place on the frame.
-#include "fit_result_text.h"
+#include "fit/fit_result_text.h"
 
 #include <gtest/gtest.h>
 

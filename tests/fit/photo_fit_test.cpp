@@ -4,14 +4,14 @@
 // sigmas against the scatter over noise seeds, the side of the centre of
 // curvature (one photo, two photos, the conic), the tester whose source
 // moves, a turned edge, and a fit stopped from another thread.
-#include "band_model.h"
-#include "canvas.h"
-#include "model_controls.h"
-#include "photo_fit.h"
-#include "picture.h"
-#include "ray_pass.h"
-#include "simulator.h"
-#include "synthetic_photo.h"
+#include "fit/band_model.h"
+#include "simulator/canvas.h"
+#include "model/model_controls.h"
+#include "fit/photo_fit.h"
+#include "simulator/picture.h"
+#include "simulator/ray_pass.h"
+#include "simulator/simulator.h"
+#include "tests/support/synthetic_photo.h"
 
 #include <gtest/gtest.h>
 

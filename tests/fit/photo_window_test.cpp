@@ -4,15 +4,15 @@
 // picture lies on it within a pixel), the views drawing what they say,
 // Blink on its key, the photo dragged, turned, scaled and nudged while
 // "Adjust" is down, photos refused without a change, and the help.
-#include "band_model.h"
-#include "number_text.h"
-#include "fit_dialog.h"
-#include "main_window_fixture.h"
-#include "photo_tools.h"
-#include "picture_checks.h"
-#include "ray_pass.h"
-#include "synthetic_photo.h"
-#include "window_style.h"
+#include "fit/band_model.h"
+#include "model/number_text.h"
+#include "fit/fit_dialog.h"
+#include "tests/support/main_window_fixture.h"
+#include "fit/photo_tools.h"
+#include "tests/support/picture_checks.h"
+#include "simulator/ray_pass.h"
+#include "tests/support/synthetic_photo.h"
+#include "widgets/window_style.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

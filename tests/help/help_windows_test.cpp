@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reference windows: their set-up, texts and pictures, the examples of
 // the getting-started window, and state kept between showings.
-#include "application.h"
-#include "number_text.h"
-#include "help_content.h"
-#include "help_widgets.h"
-#include "jpeg_decoding.h"
-#include "picture_checks.h"
-#include "recording_reporter.h"
+#include "mainwindow/application.h"
+#include "model/number_text.h"
+#include "help/help_content.h"
+#include "help/help_widgets.h"
+#include "photo/jpeg_decoding.h"
+#include "tests/support/picture_checks.h"
+#include "tests/support/recording_reporter.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>

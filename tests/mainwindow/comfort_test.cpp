@@ -2,10 +2,10 @@
 // Working at the test stand: positions typed, stepped with the arrow keys
 // and dragged on the ray diagram; the picture kept as a PNG or on the
 // clipboard; the choices and folders remembered between runs.
-#include "main_window_fixture.h"
-#include "picture_caption.h"
-#include "picture_checks.h"
-#include "positioning.h"
+#include "tests/support/main_window_fixture.h"
+#include "simulator/picture_caption.h"
+#include "tests/support/picture_checks.h"
+#include "simulator/positioning.h"
 
 #include <QAbstractButton>
 #include <QAction>

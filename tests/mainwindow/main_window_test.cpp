@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven with mouse events on the offscreen platform: the
 // model, the pixels of the drawing area and the recorded messages.
-#include "main_window_fixture.h"
-#include "picture_checks.h"
-#include "radio_group.h"
+#include "tests/support/main_window_fixture.h"
+#include "tests/support/picture_checks.h"
+#include "widgets/radio_group.h"
 
 #include <QAbstractButton>
 #include <QFile>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Save" and "Retrieve" through the real main window, with file dialogs
 // that the test answers, and the set-up file from the command line.
-#include "comma_locales.h"
-#include "controls_reading.h"
-#include "main_window_fixture.h"
-#include "number_text.h"
-#include "picture_checks.h"
-#include "test_record.h"
+#include "tests/support/comma_locales.h"
+#include "model/controls_reading.h"
+#include "tests/support/main_window_fixture.h"
+#include "model/number_text.h"
+#include "tests/support/picture_checks.h"
+#include "testfile/test_record.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

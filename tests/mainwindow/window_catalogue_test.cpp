@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program's windows: created once in their order, hidden until shown,
 // hidden again when closed.
-#include "application.h"
-#include "recording_reporter.h"
+#include "mainwindow/application.h"
+#include "tests/support/recording_reporter.h"
 
 #include <QApplication>
 #include <QLabel>

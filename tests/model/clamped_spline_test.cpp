@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "clamped_spline.h"
+#include "model/clamped_spline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "conic.h"
-#include "failure.h"
+#include "model/conic.h"
+#include "model/failure.h"
 
 #include <gtest/gtest.h>
 

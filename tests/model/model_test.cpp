@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "controls_reading.h"
-#include "editor_shape.h"
-#include "number_text.h"
-#include "failure.h"
-#include "mirror.h"
-#include "test_setup.h"
-#include "view_options.h"
+#include "model/controls_reading.h"
+#include "model/editor_shape.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "model/mirror.h"
+#include "model/test_setup.h"
+#include "model/view_options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The report layouts of numbers against printf's, exact decimals, the
 // bounded fallback of a fixed form too long to write, and the JSON writer.
-#include "json_writer.h"
-#include "number_text.h"
+#include "model/json_writer.h"
+#include "model/number_text.h"
 
 #include <gtest/gtest.h>
 

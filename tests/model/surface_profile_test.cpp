@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "failure.h"
-#include "surface_profile.h"
+#include "model/failure.h"
+#include "model/surface_profile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Strehl ratio and the ring figures on cases worked by hand.
-#include "failure.h"
-#include "wavefront_figures.h"
+#include "model/failure.h"
+#include "model/wavefront_figures.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // Laying a photo of the grating test onto the program's frame: the disk,
 // the band direction, the resampling and the band edges, on synthetic
 // photos whose truth is known, and the photos that must be refused.
-#include "band_model.h"
-#include "disk_detection.h"
-#include "edge_extraction.h"
-#include "photo_alignment.h"
-#include "photo_error.h"
-#include "synthetic_photo.h"
+#include "fit/band_model.h"
+#include "photo/disk_detection.h"
+#include "photo/edge_extraction.h"
+#include "photo/photo_alignment.h"
+#include "photo/photo_error.h"
+#include "tests/support/synthetic_photo.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // pixel for pixel as the toolkit's own image reader decodes them, turned
 // upright by every EXIF orientation as it turns them, and damaged or
 // oversized ones are refused with the reader's words.
-#include "photo_file.h"
+#include "photo/photo_file.h"
 
 #include <QBuffer>
 #include <QFile>

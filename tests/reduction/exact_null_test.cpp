@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The exact nulls against their closed forms, their limits at the centre,
 // and their derivatives against differences.
-#include "exact_null.h"
+#include "reduction/exact_null.h"
 
 #include <gtest/gtest.h>
 

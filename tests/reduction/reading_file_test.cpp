@@ -2,10 +2,10 @@
 // The reading file: what it accepts, every rule it enforces with the
 // message that names the place, writing and reading back, and saves that
 // fail without harm.
-#include "file_size_limit.h"
-#include "reading_file.h"
-#include "reading_text.h"
-#include "reduction.h"
+#include "tests/support/file_size_limit.h"
+#include "reduction/reading_file.h"
+#include "reduction/reading_text.h"
+#include "reduction/reduction.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,8 +4,8 @@
 // null of a conic (R, K) for the tester, read on a scale whose zero stands
 // at the nominal radius.
 
-#include "exact_null.h"
-#include "reduction_input.h"
+#include "reduction/exact_null.h"
+#include "reduction/reduction_input.h"
 
 #include <cmath>
 #include <functional>

@@ -2,8 +2,8 @@
 // The reduction of readings made from known mirrors: conics come back as
 // themselves, the reference takes up what only moves the focus, the
 // direction check, several sets, the zone radius rules and the units.
-#include "reduction.h"
-#include "reduction_fixtures.h"
+#include "reduction/reduction.h"
+#include "tests/reduction/reduction_fixtures.h"
 
 #include <gtest/gtest.h>
 

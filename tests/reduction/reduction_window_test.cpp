@@ -3,15 +3,15 @@
 // and opened, the results recomputed on every edit with the last good one
 // kept, the mask and the sets, and the reduced surface shown in the
 // simulator, whose nulls give the readings back.
-#include "application.h"
-#include "drawn_zone.h"
-#include "exact_null.h"
-#include "reading_file.h"
-#include "picture_checks.h"
-#include "recording_reporter.h"
-#include "reduction_fixtures.h"
-#include "reduction_plots.h"
-#include "scripted_dialogs.h"
+#include "mainwindow/application.h"
+#include "model/drawn_zone.h"
+#include "reduction/exact_null.h"
+#include "reduction/reading_file.h"
+#include "tests/support/picture_checks.h"
+#include "tests/support/recording_reporter.h"
+#include "tests/reduction/reduction_fixtures.h"
+#include "reduction/reduction_plots.h"
+#include "tests/support/scripted_dialogs.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

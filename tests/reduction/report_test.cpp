@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The printed report to the digit on cases worked by hand, the verdict's
 // sentences, and the JSON document.
-#include "number_text.h"
-#include "reading_text.h"
-#include "reduction.h"
-#include "reduction_report.h"
-#include "verdict.h"
+#include "model/number_text.h"
+#include "reduction/reading_text.h"
+#include "reduction/reduction.h"
+#include "reduction/reduction_report.h"
+#include "reduction/verdict.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,11 +2,11 @@
 // The reduced surface as the simulator's drawn zone, checked with the
 // simulator's own functions, and the round trip of smooth mirrors back to
 // their readings.
-#include "drawn_zone.h"
-#include "exact_null.h"
-#include "reduction_fixtures.h"
-#include "simulator_zone.h"
-#include "wavefront.h"
+#include "model/drawn_zone.h"
+#include "reduction/exact_null.h"
+#include "tests/reduction/reduction_fixtures.h"
+#include "reduction/simulator_zone.h"
+#include "reduction/wavefront.h"
 
 #include <gtest/gtest.h>
 

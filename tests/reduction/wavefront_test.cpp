@@ -2,7 +2,7 @@
 // The wavefront from zonal aberrations: closed forms for lines, the carried
 // end segments, the annulus, and the integrals against a plain numerical
 // integration.
-#include "wavefront.h"
+#include "reduction/wavefront.h"
 
 #include <gtest/gtest.h>
 

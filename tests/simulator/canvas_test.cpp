@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "canvas.h"
-#include "picture_checks.h"
+#include "simulator/canvas.h"
+#include "tests/support/picture_checks.h"
 
 #include <gtest/gtest.h>
 

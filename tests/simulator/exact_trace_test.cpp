@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The exact ray model against the geometry of conics, the two testers'
 // null positions, and the series model where the series holds.
-#include "exact_trace.h"
-#include "controls_reading.h"
-#include "ray_pass.h"
+#include "simulator/exact_trace.h"
+#include "model/controls_reading.h"
+#include "simulator/ray_pass.h"
 
 #include <gtest/gtest.h>
 

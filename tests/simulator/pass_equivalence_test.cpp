@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The batched passes give exactly what the plain point-by-point loop gives:
 // the same pixels, the same fault and the same generator state afterwards.
-#include "number_text.h"
-#include "failure.h"
-#include "controls_reading.h"
-#include "picture_checks.h"
-#include "ray_block_avx2.h"
-#include "ray_pass.h"
-#include "redraw.h"
-#include "test_picture.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "model/controls_reading.h"
+#include "tests/support/picture_checks.h"
+#include "simulator/ray_block_avx2.h"
+#include "simulator/ray_pass.h"
+#include "simulator/redraw.h"
+#include "tests/support/test_picture.h"
 
 #include <gtest/gtest.h>
 

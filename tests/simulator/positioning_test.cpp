@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "failure.h"
-#include "picture_checks.h"
-#include "positioning.h"
-#include "profile_graphs.h"
-#include "redraw.h"
-#include "test_picture.h"
+#include "model/failure.h"
+#include "tests/support/picture_checks.h"
+#include "simulator/positioning.h"
+#include "simulator/profile_graphs.h"
+#include "simulator/redraw.h"
+#include "tests/support/test_picture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "conic.h"
-#include "failure.h"
-#include "controls_reading.h"
-#include "picture.h"
-#include "picture_checks.h"
-#include "ray_pass.h"
-#include "redraw.h"
-#include "test_picture.h"
+#include "model/conic.h"
+#include "model/failure.h"
+#include "model/controls_reading.h"
+#include "simulator/picture.h"
+#include "tests/support/picture_checks.h"
+#include "simulator/ray_pass.h"
+#include "simulator/redraw.h"
+#include "tests/support/test_picture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "failure.h"
-#include "picture.h"
-#include "picture_checks.h"
-#include "profile_graphs.h"
-#include "ray_pass.h"
-#include "redraw.h"
-#include "test_picture.h"
+#include "model/failure.h"
+#include "simulator/picture.h"
+#include "tests/support/picture_checks.h"
+#include "simulator/profile_graphs.h"
+#include "simulator/ray_pass.h"
+#include "simulator/redraw.h"
+#include "tests/support/test_picture.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // A source of real width in the exact ray trace: the knife-edge picture
 // shades as at the test stand, Ronchi bands soften as the slit nears the
 // grating's period, and a point source draws what it always drew.
-#include "number_text.h"
-#include "failure.h"
-#include "controls_reading.h"
-#include "picture_checks.h"
-#include "ray_pass.h"
-#include "redraw.h"
-#include "test_picture.h"
+#include "model/number_text.h"
+#include "model/failure.h"
+#include "model/controls_reading.h"
+#include "tests/support/picture_checks.h"
+#include "simulator/ray_pass.h"
+#include "simulator/redraw.h"
+#include "tests/support/test_picture.h"
 
 #include <gtest/gtest.h>
 

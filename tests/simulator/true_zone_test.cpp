@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drawn zone at its true height in the exact ray trace: the surface it
 // adds, what the picture then shows, and what stays as it was.
-#include "number_text.h"
-#include "drawn_zone.h"
-#include "picture_checks.h"
-#include "ray_pass.h"
-#include "redraw.h"
-#include "test_picture.h"
-#include "surface_analysis.h"
-#include "surface_editor.h"
+#include "model/number_text.h"
+#include "model/drawn_zone.h"
+#include "tests/support/picture_checks.h"
+#include "simulator/ray_pass.h"
+#include "simulator/redraw.h"
+#include "tests/support/test_picture.h"
+#include "analysis/surface_analysis.h"
+#include "editor/surface_editor.h"
 
 #include <gtest/gtest.h>
 

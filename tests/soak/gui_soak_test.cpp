@@ -6,8 +6,8 @@
 // every event nothing the program wrote shows "nan" or "inf", exactly one
 // test and one orientation are chosen, and every knot is finite.
 // SOAK_EVENTS (default 3000) and SOAK_SEED (default 1) choose the run.
-#include "application.h"
-#include "recording_reporter.h"
+#include "mainwindow/application.h"
+#include "tests/support/recording_reporter.h"
 
 #include <QAbstractButton>
 #include <QApplication>

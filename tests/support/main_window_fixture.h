@@ -4,9 +4,9 @@
 // dialogs answered from a script and its messages recorded, with the ways
 // a user presses on the main window.
 
-#include "application.h"
-#include "recording_reporter.h"
-#include "scripted_dialogs.h"
+#include "mainwindow/application.h"
+#include "tests/support/recording_reporter.h"
+#include "tests/support/scripted_dialogs.h"
 
 #include <QTemporaryDir>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "picture_checks.h"
+#include "tests/support/picture_checks.h"
 
 #include <sstream>
 

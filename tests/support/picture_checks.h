@@ -2,7 +2,7 @@
 #pragma once
 // Helpers for tests that look at the pixels of a canvas.
 
-#include "canvas.h"
+#include "simulator/canvas.h"
 
 #include <QImage>
 

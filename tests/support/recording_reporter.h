@@ -2,7 +2,7 @@
 #pragma once
 // An error reporter that records the messages instead of showing a box.
 
-#include "error_reporter.h"
+#include "widgets/error_reporter.h"
 
 #include <string>
 #include <vector>

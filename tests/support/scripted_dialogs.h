@@ -3,7 +3,7 @@
 // File dialogs that answer from a script: each question takes the next
 // answer, a path or a cancel, and is recorded.
 
-#include "file_dialogs.h"
+#include "widgets/file_dialogs.h"
 
 #include <deque>
 #include <optional>

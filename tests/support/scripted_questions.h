@@ -3,7 +3,7 @@
 // Questions answered from a script: each question takes the next answer, or
 // No when the script has run out, and is recorded.
 
-#include "questions.h"
+#include "widgets/questions.h"
 
 #include <deque>
 #include <string>

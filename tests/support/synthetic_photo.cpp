@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "synthetic_photo.h"
+#include "tests/support/synthetic_photo.h"
 
-#include "ray_pass.h"
+#include "simulator/ray_pass.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -6,8 +6,8 @@
 // camera's faults: blur, gamma, vignetting, noise and JPEG compression.
 // Deterministic for a seed.
 
-#include "band_model.h"
-#include "photo_image.h"
+#include "fit/band_model.h"
+#include "photo/photo_image.h"
 
 #include <cstdint>
 #include <vector>

@@ -3,10 +3,10 @@
 // A picture drawn without a window and the plain controls it reads, in the
 // state the program starts in.
 
-#include "controls_reading.h"
-#include "model_controls.h"
-#include "offscreen_picture.h"
-#include "ray_pass.h"
+#include "model/controls_reading.h"
+#include "model/model_controls.h"
+#include "simulator/offscreen_picture.h"
+#include "simulator/ray_pass.h"
 
 namespace sg::testing {
 

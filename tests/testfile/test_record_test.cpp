@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The test file record on its own: its bytes, the notes' code page, the
 // way between model, controls and record, and files that must be refused.
-#include "failure.h"
-#include "file_size_limit.h"
-#include "controls_reading.h"
-#include "setup_transfer.h"
-#include "test_record.h"
+#include "model/failure.h"
+#include "tests/support/file_size_limit.h"
+#include "model/controls_reading.h"
+#include "testfile/setup_transfer.h"
+#include "testfile/test_record.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,10 +2,10 @@
 // The command-line programs in a hostile environment: comma-decimal
 // locales, pipes and devices for files, names that are not UTF-8, empty
 // names, heights no profile can take, and press counts beyond reason.
-#include "comma_locales.h"
-#include "raw_process.h"
-#include "shape_file.h"
-#include "test_record.h"
+#include "tests/support/comma_locales.h"
+#include "tests/support/raw_process.h"
+#include "editor/shape_file.h"
+#include "testfile/test_record.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,9 +4,9 @@
 // draws the photo's picture at; photos that are unreadable, tiny, blank or
 // of no mirror, and command lines that cannot be used, refused with their
 // exit status and a message saying why.
-#include "comma_locales.h"
-#include "raw_process.h"
-#include "synthetic_photo.h"
+#include "tests/support/comma_locales.h"
+#include "tests/support/raw_process.h"
+#include "tests/support/synthetic_photo.h"
 
 #include <QFile>
 #include <QBuffer>

@@ -3,10 +3,10 @@
 // the two bitmap conversions, the placing of the simulated and cut-out
 // pictures, and the files the generator writes.
 
-#include "band_fields.h"
-#include "bitmap_writers.h"
-#include "picture_list.h"
-#include "pictures.h"
+#include "tools/help_pictures/band_fields.h"
+#include "tools/help_pictures/bitmap_writers.h"
+#include "tools/help_pictures/picture_list.h"
+#include "tools/help_pictures/pictures.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -3,7 +3,7 @@
 // line on standard error that names the program and points to its --help,
 // nothing on standard output, exit status 2. "--" ends the options in
 // every program, and --help and --version answer alike.
-#include "raw_process.h"
+#include "tests/support/raw_process.h"
 
 #include <gtest/gtest.h>
 

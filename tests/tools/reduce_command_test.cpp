@@ -2,8 +2,8 @@
 // shadowgram-reduce as a user runs it: the report, options over the file,
 // every input rule with its message and exit status, files that are not
 // files, names that are not UTF-8, JSON, and comma-decimal locales.
-#include "comma_locales.h"
-#include "raw_process.h"
+#include "tests/support/comma_locales.h"
+#include "tests/support/raw_process.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line renderer draws what the library draws for the same settings.
-#include "failure.h"
-#include "picture_caption.h"
-#include "picture_checks.h"
-#include "positioning.h"
-#include "redraw.h"
-#include "test_picture.h"
+#include "model/failure.h"
+#include "simulator/picture_caption.h"
+#include "tests/support/picture_checks.h"
+#include "simulator/positioning.h"
+#include "simulator/redraw.h"
+#include "tests/support/test_picture.h"
 
 #include <QDir>
 #include <QFile>

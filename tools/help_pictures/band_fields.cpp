@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "band_fields.h"
+#include "tools/help_pictures/band_fields.h"
 
 #include <QPainter>
 

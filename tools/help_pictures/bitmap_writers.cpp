@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bitmap_writers.h"
+#include "tools/help_pictures/bitmap_writers.h"
 
 #include <QSaveFile>
 

@@ -3,10 +3,10 @@
 // diagram cut out of a main-window picture as the positioning code draws
 // them, with the grating on the centre of curvature.
 
-#include "pictures.h"
+#include "tools/help_pictures/pictures.h"
 
-#include "offscreen_picture.h"
-#include "positioning.h"
+#include "simulator/offscreen_picture.h"
+#include "simulator/positioning.h"
 
 #include <string>
 

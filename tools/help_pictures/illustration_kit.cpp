@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "illustration_kit.h"
+#include "tools/help_pictures/illustration_kit.h"
 
-#include "picture_kit.h"
+#include "tools/help_pictures/picture_kit.h"
 
 #include <QPolygonF>
 #include <QRadialGradient>

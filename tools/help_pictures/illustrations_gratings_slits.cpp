@@ -2,9 +2,9 @@
 // Shaded illustrations of gratings and slits: three kinds of grating, a
 // two-blade adjustable slit, a scribed slit and an LED behind a diffuser.
 
-#include "illustration_kit.h"
-#include "picture_kit.h"
-#include "pictures.h"
+#include "tools/help_pictures/illustration_kit.h"
+#include "tools/help_pictures/picture_kit.h"
+#include "tools/help_pictures/pictures.h"
 
 #include <QPainter>
 #include <QPolygonF>

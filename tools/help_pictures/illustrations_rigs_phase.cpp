@@ -2,9 +2,9 @@
 // Shaded illustrations of a de-luxe test stand and its head, and two
 // schematic pictures comparing amplitude and phase gratings.
 
-#include "illustration_kit.h"
-#include "picture_kit.h"
-#include "pictures.h"
+#include "tools/help_pictures/illustration_kit.h"
+#include "tools/help_pictures/picture_kit.h"
+#include "tools/help_pictures/pictures.h"
 
 #include <QPainter>
 #include <QPolygonF>

@@ -3,7 +3,7 @@
 // windows into a folder. The build runs it and compiles the files into the
 // program, so every run writes the same bytes.
 
-#include "picture_list.h"
+#include "tools/help_pictures/picture_list.h"
 
 #include <QDir>
 #include <QGuiApplication>

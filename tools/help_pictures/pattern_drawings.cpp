@@ -4,9 +4,9 @@
 // draws. The patterns come from band_fields, so a paraboloid's bands bow
 // the way the shadowgram bows them.
 
-#include "band_fields.h"
-#include "picture_kit.h"
-#include "pictures.h"
+#include "tools/help_pictures/band_fields.h"
+#include "tools/help_pictures/picture_kit.h"
+#include "tools/help_pictures/pictures.h"
 
 #include <QPainter>
 

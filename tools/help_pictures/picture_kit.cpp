@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "picture_kit.h"
+#include "tools/help_pictures/picture_kit.h"
 
 #include <QPainterPath>
 

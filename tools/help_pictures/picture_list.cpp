@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "picture_list.h"
+#include "tools/help_pictures/picture_list.h"
 
-#include "bitmap_writers.h"
-#include "pictures.h"
+#include "tools/help_pictures/bitmap_writers.h"
+#include "tools/help_pictures/pictures.h"
 
 namespace hp {
 

@@ -3,8 +3,8 @@
 // source with fine tilt adjustment, and a mirror stand. Side views in plain
 // outline, sections hatched.
 
-#include "picture_kit.h"
-#include "pictures.h"
+#include "tools/help_pictures/picture_kit.h"
+#include "tools/help_pictures/pictures.h"
 
 #include <QPainter>
 #include <QPolygonF>

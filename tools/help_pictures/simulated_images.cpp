@@ -4,13 +4,13 @@
 // brightened, cut out round the disk, scaled down and laid out in a row with
 // a label under each.
 
-#include "picture_kit.h"
-#include "pictures.h"
+#include "tools/help_pictures/picture_kit.h"
+#include "tools/help_pictures/pictures.h"
 
-#include "offscreen_picture.h"
-#include "positioning.h"
-#include "redraw.h"
-#include "surface_editor.h"
+#include "simulator/offscreen_picture.h"
+#include "simulator/positioning.h"
+#include "simulator/redraw.h"
+#include "editor/surface_editor.h"
 
 #include <QPainter>
 

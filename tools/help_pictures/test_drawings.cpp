@@ -2,9 +2,9 @@
 // Line drawings of the test itself: the principle of the grating test, two
 // null-test arrangements, and the wire, knife and grating side by side.
 
-#include "band_fields.h"
-#include "picture_kit.h"
-#include "pictures.h"
+#include "tools/help_pictures/band_fields.h"
+#include "tools/help_pictures/picture_kit.h"
+#include "tools/help_pictures/pictures.h"
 
 #include <QPainter>
 #include <QPolygonF>
