@@ -106,5 +106,31 @@ TEST(DistortedIntercept, VerticalOnTheLineXZeroUsesSagAtOneZero) {
     EXPECT_NEAR(distortedIntercept(m, 0, y, 2000, -2), expected, 1e-9);
 }
 
+
+// Each point takes the slope of the profile sample nearest its radius,
+// 275 samples from the centre to the rim, and no other.
+TEST(DistortedIntercept, ReadsTheSampleNearestItsRadius) {
+    const double a = 100;  // the rim of a 200 mm mirror
+    for (int j : {1, 50, 137, 274, 275}) {
+        Deviation d;
+        d.slope[static_cast<std::size_t>(j)] = 1e-4;
+        const double r = j * a / 275;
+        const double t = -1 / conicSlope(r, 0, 2000, -2);
+        EXPECT_NEAR(distortedIntercept(d.series, r, 0, 2000, -2), conicSag(r, 0, 2000, -2) - (t + 1e-4) * r, 1e-9)
+            << "sample " << j;
+        // Half a sample either side still reads it; a whole sample away reads its neighbour.
+        for (double off : {-0.45, 0.45}) {
+            const double near = (j + off) * a / 275;
+            if (near > a) continue;
+            EXPECT_LT(distortedIntercept(d.series, near, 0, 2000, -2), normalIntercept(near, 0, 2000, -2))
+                << "sample " << j << " off " << off;
+        }
+        if (j == 1) continue;  // no neighbour but the centre, where the intercept is undefined
+        const double next = (j - 1) * a / 275;
+        EXPECT_DOUBLE_EQ(distortedIntercept(d.series, next, 0, 2000, -2), normalIntercept(next, 0, 2000, -2))
+            << "sample " << j - 1;
+    }
+}
+
 }  // namespace
 }  // namespace sg
