@@ -3,8 +3,9 @@
 // command line is retrieved at start, as "Retrieve" would (a test file), as
 // the editor's "Retrieve Shape" would (a shape file), or as the Foucault
 // reduction's Open would (a reading file).
-#include "mainwindow/application.h"
 #include "fileio/record_file.h"
+#include "mainwindow/application.h"
+#include "tools/command_line.h"
 
 #include <QApplication>
 #include <QFile>
@@ -12,6 +13,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -44,29 +47,23 @@ int main(int argc, char** argv) {
     // Where QSettings keeps what is remembered between runs.
     QCoreApplication::setOrganizationName("Shadowgram");
     QCoreApplication::setApplicationName("shadowgram");
+    // What is left is the program's own: no option, at most one file, read
+    // as every program reads its command line.
     QString setup;
-    bool files = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        if (!files && std::strcmp(a, "--") == 0) {
-            files = true;
-            continue;
+    try {
+        sg::CommandLine line(std::vector<std::string>(argv + 1, argv + argc));
+        while (line.next()) {
+            if (line.isOption()) line.refuse();
+            if (!setup.isEmpty()) throw sg::UsageError("one file at a time");
+            // A name that is not UTF-8 would reach the file system as another name.
+            sg::checkFileName(line.argument());
+            setup = QFile::decodeName(line.argument().c_str());
         }
-        if (!files && a[0] == '-' && a[1] != '\0') {
-            std::fprintf(stderr, "shadowgram: unknown option '%s'\n\n%s", a, kUsage);
-            return 2;
-        }
-        if (!setup.isEmpty()) {
-            std::fprintf(stderr, "shadowgram: one file at a time\n\n%s", kUsage);
-            return 2;
-        }
-        // A name that is not UTF-8 would reach the file system as another name.
-        if (!sg::isFaithfulFileName(a)) {
-            std::fprintf(stderr, "shadowgram: the file name '%s' is not valid UTF-8; rename the file or give a link to it\n",
-                         sg::printableFileName(a).c_str());
-            return 2;
-        }
-        setup = QFile::decodeName(a);
+    } catch (const sg::FileNameError& e) {
+        std::fprintf(stderr, "shadowgram: %s\n", e.what());
+        return sg::kUsageStatus;
+    } catch (const sg::UsageError& e) {
+        return sg::reportUsageError("shadowgram", e.what());
     }
 
     sg::MessageBoxReporter errors;

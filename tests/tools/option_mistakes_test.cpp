@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sg {
@@ -96,6 +97,32 @@ TEST(OptionMistakes, TwoDashesEndTheOptions) {
     const RawRun twice = run(kPrograms[3], {"--", "a.txt", "--"});
     EXPECT_EQ(twice.standardError,
               "shadowgram-reduce: one reading file only, found 'a.txt' and '--' (see shadowgram-reduce --help)\n");
+}
+
+
+// The program with the windows reads what is left after the toolkit's own
+// options the same way: no option of its own, at most one file.
+TEST(OptionMistakes, TheWindowedProgramWordsThemAlike) {
+    const Program app{"shadowgram", SHADOWGRAM_APP};
+    for (const auto& [args, message] :
+         {std::pair<std::vector<std::string>, std::string>{{"--bogus"}, "unknown option '--bogus'"},
+          {{"a.Ron", "-x"}, "unknown option '-x'"},
+          {{"a.Ron", "b.Ron"}, "one file at a time"},
+          {{"--", "a.Ron", "--"}, "one file at a time"}}) {
+        const RawRun r = run(app, args);
+        EXPECT_EQ(r.exitCode, 2) << message;
+        // The toolkit may warn first on its own lines (XDG_RUNTIME_DIR unset).
+        const std::string line = "shadowgram: " + message + " (see shadowgram --help)\n";
+        ASSERT_GE(r.standardError.size(), line.size()) << r.standardError;
+        EXPECT_EQ(r.standardError.substr(r.standardError.size() - line.size()), line);
+        EXPECT_EQ(r.standardOutput, "") << message;
+    }
+    const RawRun v = run(app, {"--version"});
+    EXPECT_EQ(v.exitCode, 0);
+    EXPECT_EQ(v.standardOutput, std::string("shadowgram ") + SHADOWGRAM_VERSION_TEXT + "\n");
+    const RawRun h = run(app, {"-h"});
+    EXPECT_EQ(h.exitCode, 0);
+    EXPECT_EQ(h.standardOutput.rfind("Usage: shadowgram ", 0), 0u) << h.standardOutput;
 }
 
 }  // namespace
