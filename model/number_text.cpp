@@ -294,6 +294,17 @@ std::string shortestText(double value) {
     return std::string(buffer.data(), end);
 }
 
+std::string boundedText(double value, int decimals) {
+    if (!std::isfinite(value)) return nonFiniteText(value);
+    const int places = std::clamp(decimals, 0, 8);
+    if (std::fabs(value) < kLargestBoundedFixed) {
+        std::string fixed = fixedText(value, places);
+        // A tiny figure that would show as 0.000 keeps its digits.
+        if (value == 0 || fixed.find_first_of("123456789") != std::string::npos) return fixed;
+    }
+    return shortestText(value);
+}
+
 std::string jsonNumber(double value) { return std::isfinite(value) ? shortestText(value) : "null"; }
 
 std::optional<double> parseDecimal(std::string_view text) {

@@ -78,6 +78,15 @@ std::string padLeft(const std::string& text, int width);
 // exactly; negative zero writes as "0". Non-finite values as fixedText.
 std::string exactDecimalText(double value);
 
+// The largest magnitude that boundedText writes in fixed notation.
+inline constexpr double kLargestBoundedFixed = 1e15;
+
+// A figure for a report or a message, never longer than 24 characters:
+// fixedText with `decimals` (0..8) for a magnitude below 1e15 whose fixed
+// form shows a digit other than zero, otherwise shortestText ("1e+100",
+// "2.5e-12"); "inf", "-inf" and "nan" as fixedText writes them.
+std::string boundedText(double value, int decimals);
+
 // The shortest text that reads back to `value` exactly, with an exponent
 // where that is shorter ("1e+100", "0.001"); negative zero writes as "0".
 // Non-finite values as fixedText.

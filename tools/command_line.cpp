@@ -5,6 +5,7 @@
 #include "model/number_text.h"
 #include "fileio/record_file.h"
 
+#include <algorithm>
 #include <iostream>
 #include <string_view>
 
@@ -44,6 +45,12 @@ bool CommandLine::next() {
     if (at_ - 1 < operandsFrom_ && args_[at_ - 1] == "--") {
         operandsFrom_ = at_;
         return next();
+    }
+    if (isOption()) {
+        const std::string& name = argument();
+        if (std::find(seen_.begin(), seen_.end(), name) != seen_.end())
+            throw UsageError("option " + printableToken(name) + " given twice");
+        seen_.push_back(name);
     }
     return true;
 }

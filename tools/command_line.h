@@ -11,8 +11,9 @@
 // each on standard error with exit status 2. An option is an argument that
 // begins with '-' and is more than "-" alone, before a first "--"; "--"
 // ends the options, and every argument after it is an operand. The value
-// of an option is the next argument, whatever it is. A repeated option is
-// taken again (the programs keep the last value).
+// of an option is the next argument, whatever it is. An option given twice
+// is a mistake ("option --x given twice"): which one was meant is not the
+// program's to guess.
 
 #include <initializer_list>
 #include <stdexcept>
@@ -94,6 +95,7 @@ private:
     std::size_t at_ = 0;       // 1 + the index of the argument stepped to; 0 before the first
     std::size_t option_ = 0;   // the index of the option whose value was read last
     std::size_t operandsFrom_; // the index of the first argument after "--" (args_.size() without one)
+    std::vector<std::string> seen_;  // the options stepped to so far
 };
 
 // A file name given as an operand: one that is not valid UTF-8 throws

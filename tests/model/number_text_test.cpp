@@ -63,6 +63,21 @@ TEST(NumberText, LongFixedFormsAreWholeOrFallBackToTheShortestText) {
     EXPECT_EQ(fixedText(-INFINITY, 2, 6), "  -inf");
 }
 
+TEST(NumberText, BoundedFiguresNeverRunLong) {
+    EXPECT_EQ(boundedText(12.345678, 4), "12.3457");
+    EXPECT_EQ(boundedText(-0.00004, 3), "-4e-05");  // too small for its decimals: its digits kept
+    EXPECT_EQ(boundedText(0, 3), "0.000");
+    EXPECT_EQ(boundedText(1e100, 4), "1e+100");
+    EXPECT_EQ(boundedText(-1.5e15, 2), "-1.5e+15");
+    EXPECT_EQ(boundedText(999999999999999.0, 1), "999999999999999.0");
+    EXPECT_EQ(boundedText(std::numeric_limits<double>::infinity(), 2), "inf");
+    EXPECT_EQ(boundedText(std::nan(""), 2), "nan");
+    for (double v : {std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+                     std::numeric_limits<double>::denorm_min(), 1.2345678901234567e-300, -9.87654321012345e250})
+        for (int decimals : {0, 4, 8, 60})
+            EXPECT_LE(boundedText(v, decimals).size(), 24u) << v << " " << decimals;
+}
+
 TEST(NumberText, DecimalsReadStrictlyAndWriteExactly) {
     EXPECT_EQ(parseDecimal("+.5"), 0.5);
     EXPECT_EQ(parseDecimal("5."), 5.0);
