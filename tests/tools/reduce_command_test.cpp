@@ -67,9 +67,15 @@ TEST_F(ReduceCommand, PrintsTheReportAndOptionsOverrideTheFile) {
     EXPECT_TRUE(contains(o.standardOutput, "Zones: 4 (zone radius mid), reading sets: 1\n"));
     EXPECT_TRUE(contains(o.standardOutput, "surface_nm  round_trip_mm\n"));
     EXPECT_TRUE(contains(o.standardOutput, "\nh_mm  surface_nm\n20.00 ")) << o.standardOutput;
-    // A later value wins; --radius replaces the file's.
-    const RawRun radius = runRaw({kReduce, mirror, "--radius", "1900", "--radius", "2400"});
+    // --radius replaces the file's; given twice, which one was meant is
+    // not guessed.
+    const RawRun radius = runRaw({kReduce, mirror, "--radius", "2400"});
     EXPECT_TRUE(contains(radius.standardOutput, "R 2400.00 mm, f/6.00")) << radius.standardOutput;
+    const RawRun twice = runRaw({kReduce, mirror, "--radius", "1900", "--radius", "2400"});
+    EXPECT_EQ(twice.exitCode, 2);
+    EXPECT_EQ(twice.standardError,
+              "shadowgram-reduce: option --radius given twice (see shadowgram-reduce --help)\n");
+    EXPECT_EQ(twice.standardOutput, "");
 }
 
 TEST_F(ReduceCommand, HelpVersionAndBadUsage) {
