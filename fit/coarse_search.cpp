@@ -2,6 +2,8 @@
 #include "fit/coarse_search.h"
 
 #include "photo/edge_extraction.h"
+#include "photo/photo_error.h"
+#include "photo/whole_number.h"
 
 #include <Eigen/Dense>
 
@@ -19,6 +21,7 @@ constexpr double kSampleRadius = 0.95;  // of the disk's radius
 constexpr int kSamples = 2500;          // about this many frame points
 constexpr double kStepPhase = 0.25;     // grid steps move the rim's phase this far, bands
 constexpr double kConicRange = 3;       // the conic is searched over -3..3
+constexpr int kMaxSteps = 20000;        // the most steps of the grid along either parameter
 
 struct Sample {
     double across, along;
@@ -120,8 +123,14 @@ std::vector<CoarseResult> coarseCandidates(const GreyImage& frame, BandAxis axis
     const double bandsAcross = bandWidth > 0 ? 2 * kDiskRadius / bandWidth : 4;
     const double rimSlopeMax = std::max(8.0, 1.5 * bandsAcross + 2);
     const double aStep = kStepPhase / perOffset, kStep = std::max(kStepPhase / perConic, 2 * kConicRange / 400);
-    const int aSteps = int(std::ceil(rimSlopeMax / perOffset / aStep)) + 1;
-    const int kSteps = int(std::ceil(2 * kConicRange / kStep)) + 1;
+    // The grid's size, refused beyond what the search can hold: a phase that
+    // hardly moves, or moves without bound, is no band pattern to search.
+    const std::optional<int> aCount = wholeWithin(std::ceil(rimSlopeMax / perOffset / aStep), 0, kMaxSteps);
+    const std::optional<int> kCount = wholeWithin(std::ceil(2 * kConicRange / kStep), 0, kMaxSteps);
+    if (!aCount || !kCount)
+        throw PhotoError(PhotoFailure::NoFit, "no fit: the model's bands move too fast or too slowly with the offset "
+                                              "and the conic to be searched");
+    const int aSteps = *aCount + 1, kSteps = *kCount + 1;
 
     // For each conic, the phase is near enough linear in the offset:
     // z = z0 + a dz/da, and e^(i pi z) steps along the offset's grid by a

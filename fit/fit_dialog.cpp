@@ -56,6 +56,18 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption) {
     return b;
 }
 
+// The values as the window names them in its messages.
+FitValueNames windowNames() {
+    return {"the mirror's diameter (D)", "the radius of curvature (R)", "the ruling (Line/mm)",
+            "the wavelength (WL)", "the zone's radius", "the separation"};
+}
+
+// A message of requestFault as a sentence.
+std::string sentence(std::string text) {
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = char(text[0] - 'a' + 'A');
+    return text + ".";
+}
+
 std::string mirrorSummary(const FitMirror& m) {
     return "Mirror from the main window: D " + formatGeneral(m.diameter) + " mm, R " + formatGeneral(m.radius) +
            " mm, " + formatGeneral(m.linesPerMm) + " lines/mm, WL " + formatGeneral(m.wavelength) + " \u00b5m, " +
@@ -212,12 +224,18 @@ FitRequest FitDialog::request() const {
     const int zone = zone_->checkedId();
     if (zone != kZoneNone) {
         const double start = parseCellFloat(zoneRadius_->text().toStdString());
-        if (!(start > 0 && start < 1))
-            throw ActionError("The zone's radius is a fraction of the mirror's radius, above 0 and below 1.");
         r.zone = ZoneShape{zone == kZoneEdge ? ZoneKind::Edge : ZoneKind::Centre, start};
         r.mirror.exact = true;  // a zone's height is a true height only in the exact trace
     }
+    // The values the fit can take, in the same words as shadowgram-fit's.
+    if (const std::optional<std::string> fault = requestFault(r, separation(), windowNames()))
+        throw ActionError(sentence(*fault));
     return r;
+}
+
+std::optional<double> FitDialog::separation() const {
+    if (!second_) return std::nullopt;
+    return parseCellFloat(separation_->text().toStdString());
 }
 
 void FitDialog::startFit() {
@@ -225,13 +243,9 @@ void FitDialog::startFit() {
         if (running()) return;
         const FitRequest req = request();
         mirrorLine_->setText(QString::fromStdString(mirrorSummary(req.mirror)));
-        std::optional<double> separation;
+        const std::optional<double> separation = this->separation();
         std::optional<PhotoAlignment> second;
-        if (second_) {
-            separation = parseCellFloat(separation_->text().toStdString());
-            if (*separation == 0) throw ActionError("The two photos need a separation other than 0 mm.");
-            second = second_->found;
-        }
+        if (second_) second = second_->found;
         PhotoAlignment first = hooks_.firstPhoto();
         colour_ = hooks_.firstColour ? hooks_.firstColour() : RgbImage{};
         result_.reset();

@@ -60,8 +60,13 @@ public:
     bool running() const { return worker_.joinable(); }
     const std::optional<FitResult>& result() const { return result_; }
     // What the request would be now (the side, zone, source and the
-    // mirror); throws ActionError for a value that cannot be used.
+    // mirror); throws ActionError for a value that cannot be used: a cell
+    // that is not a number, or what requestFault refuses (with the second
+    // photo's separation), in the words shadowgram-fit uses for it.
     FitRequest request() const;
+    // The second photo's separation, mm; none without a second photo.
+    // Throws ActionError for a text that is not a number.
+    std::optional<double> separation() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <numbers>
+#include <utility>
 
 namespace sg {
 
@@ -19,28 +21,154 @@ constexpr double kZoneStep = 0.05;       // of the radius: the fit grows into a 
 constexpr double kWeakZoneShare = 0.6;   // a zone explains at least this share of its edges within 1 px
 constexpr int kMinZoneEdges = 20;
 
-// Fixed notation with a point whatever the locale, "-0.000" as printf writes it.
-std::string fixed(double v, int decimals) { return fixedText(v, decimals, ZeroSign::Keep); }
+// A figure for a warning or a message: fixed notation with a point whatever
+// the locale, at most 24 characters (a huge or tiny value with an exponent).
+std::string fixed(double v, int decimals) { return boundedText(v, decimals); }
 
-// The request describes a mirror and a test the model can draw.
-void checkRequest(const FitRequest& r) {
-    const FitMirror& m = r.mirror;
-    const bool finite = std::isfinite(m.diameter) && std::isfinite(m.radius) && std::isfinite(m.linesPerMm) &&
-                        std::isfinite(m.wavelength);
-    if (!finite || !(m.diameter > 0) || !(m.radius > m.diameter / 2) || !(m.linesPerMm > 0) || !(m.wavelength > 0))
-        throw PhotoError(PhotoFailure::BadInput, "the mirror needs a diameter, a radius of curvature beyond half the "
-                                                 "diameter, a grating ruling and a wavelength, all above 0");
-    if (r.zone.kind != ZoneKind::None && !(r.zone.start > 0.05 && r.zone.start < 0.97))
-        throw PhotoError(PhotoFailure::BadInput, "a zone needs a start within the mirror's radius");
-}
-
-FitMirror effectiveMirror(const FitRequest& r) {
-    checkRequest(r);
+FitMirror modelMirror(const FitRequest& r) {
     FitMirror m = r.mirror;
     // A zone's height is a real height only in the exact trace.
     if (r.zone.kind != ZoneKind::None) m.exact = true;
     return m;
 }
+
+// The request describes a mirror and a test the model can draw.
+FitMirror effectiveMirror(const FitRequest& r, std::optional<double> separation = std::nullopt) {
+    if (const std::optional<std::string> fault = requestFault(r, separation))
+        throw PhotoError(PhotoFailure::BadInput, *fault);
+    return modelMirror(r);
+}
+
+bool withinReach(double v) { return std::isfinite(v) && std::fabs(v) <= kModelReach; }
+bool usable(double v) { return withinReach(v) && std::fabs(v) >= 1 / kModelReach; }
+
+// The model's phase at points near the rim (across, along the bands and
+// between), at a fraction `rho` of the mirror's radius.
+struct RimPhase {
+    bool finite = true;
+    double spread = 0;  // the largest |z| of the points
+};
+RimPhase rimPhase(const FitMirror& mirror, const ZoneShape& zone, const BandParameters& p, double rho) {
+    const BandPhase phase(mirror, zone, p);
+    const double r = rho * mirror.diameter / 2, d = r / std::numbers::sqrt2;
+    RimPhase out;
+    for (const auto& [u, v] : {std::pair{r, 0.0}, {-r, 0.0}, {0.0, r}, {d, d}, {-d, -d}}) {
+        const double z = phase.atMirror(u, v);
+        if (!withinReach(z)) out.finite = false;
+        else out.spread = std::max(out.spread, std::fabs(z));
+    }
+    return out;
+}
+
+// How far the phase at the rim moves between two sets of parameters: the
+// largest change over the rim's points; NaN where the model cannot follow.
+double phaseChange(const FitMirror& mirror, const BandParameters& a, const BandParameters& b) {
+    const BandPhase pa(mirror, {}, a), pb(mirror, {}, b);
+    const double r = 0.95 * mirror.diameter / 2;
+    double change = 0;
+    for (const auto& [u, v] : {std::pair{r, 0.0}, {-r, 0.0}, {0.0, r}}) {
+        const double dz = std::fabs(pb.atMirror(u, v) - pa.atMirror(u, v));
+        if (!std::isfinite(dz)) return NAN;
+        change = std::max(change, dz);
+    }
+    return change;
+}
+
+// A derived figure for a message: at most 24 characters.
+std::string quantity(double v) { return v == 0 ? "0" : boundedText(v, 3); }
+
+std::string beyondReach(const std::string& name, double value, const std::string& why) {
+    return name + " of " + shortestText(value) + " is beyond the model's reach: " + why;
+}
+
+std::optional<std::string> derivedFault(const FitRequest& r, std::optional<double> separation,
+                                        const FitValueNames& names) {
+    const FitMirror& m = r.mirror;
+    const double bandWidth = 1 / (2 * m.linesPerMm);
+    if (!usable(bandWidth))
+        return beyondReach(names.lines, m.linesPerMm,
+                           "the band width, 1 / (2 lines per mm), would be " + quantity(bandWidth) + " mm");
+    const double rimSquare = (m.diameter / 2) * (m.diameter / 2), mmPerPixel = m.diameter / (2 * kDiskRadius);
+    if (!usable(rimSquare) || !usable(mmPerPixel))
+        return beyondReach(names.diameter, m.diameter,
+                           "the square of the mirror's radius would be " + quantity(rimSquare) + " mm^2");
+    const double cube = 8 * m.radius * m.radius * m.radius;
+    if (!usable(cube))
+        return beyondReach(names.radius, m.radius,
+                           "8 R^3 of the conic's series would be " + quantity(cube) + " mm^3");
+
+    const FitMirror model = modelMirror(r);
+    const std::string together = names.diameter + " of " + shortestText(m.diameter) + ", " + names.radius + " of " +
+                                 shortestText(m.radius) + " and " + names.lines + " of " +
+                                 shortestText(m.linesPerMm) + " are together beyond the model's reach: ";
+    // The phase at the rim over the conics the search covers, and how fast
+    // it moves there with the offset and the conic.
+    for (const double conic : {-3.0, 0.0, 3.0})
+        for (const double offset : {-1.0, 0.0, 1.0})
+            if (!rimPhase(model, {}, {offset, conic, 0, 0, 0}, 0.99).finite)
+                return together + "the bands at the mirror's rim would not be finite numbers";
+    const double perOffset = phaseChange(model, {0, 0, 0, 0, 0}, {1, 0, 0, 0, 0});
+    if (!usable(perOffset))
+        return together + "a mm of the grating's offset would move the bands at the rim by " +
+               quantity(perOffset) + " bands";
+    const double perConic = phaseChange(model, {0, -0.5, 0, 0, 0}, {0, 0.5, 0, 0, 0});
+    if (!usable(perConic))
+        return together + "a unit of the conic would move the bands at the rim by " + quantity(perConic) + " bands";
+
+    if (r.zone.kind != ZoneKind::None) {
+        const double waveMm = m.wavelength / 1000;
+        bool finite = usable(waveMm);
+        // Across the zone, for a zone of a wave raised and sunk.
+        for (const double height : {-1.0, 1.0})
+            for (const double rho : {0.5 * (r.zone.start + (r.zone.kind == ZoneKind::Edge ? 1 : 0)), 0.99})
+                finite = finite && rimPhase(model, r.zone, {0, 0, 0, 0, height}, rho).finite;
+        if (!finite)
+            return beyondReach(names.wavelength, m.wavelength,
+                               "a zone a wave of it high would not give the model finite bands");
+    }
+
+    if (separation) {
+        const double s = *separation;
+        bool finite = withinReach(2 * s) && withinReach(m.radius + 2 * std::fabs(s));
+        for (const double offset : {s, -s, 2 * s, -2 * s})
+            finite = finite && rimPhase(model, {}, {offset, 0, 0, 0, 0}, 0.99).finite;
+        if (!finite)
+            return beyondReach(names.separation, s,
+                               "the second photo's grating would stand where the model's bands are not finite "
+                               "numbers");
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> requestFault(const FitRequest& r, std::optional<double> separation,
+                                        const FitValueNames& names) {
+    const FitMirror& m = r.mirror;
+    auto aboveZero = [](const std::string& name, double v) -> std::optional<std::string> {
+        if (std::isfinite(v) && v > 0) return std::nullopt;
+        return name + " takes a value above 0, not " + shortestText(v);
+    };
+    for (const auto& [name, value] : {std::pair{&names.diameter, m.diameter}, {&names.radius, m.radius}})
+        if (auto fault = aboveZero(*name, value)) return fault;
+    if (!(m.radius > m.diameter / 2)) return names.radius + " must exceed half the diameter";
+    for (const auto& [name, value] : {std::pair{&names.lines, m.linesPerMm}, {&names.wavelength, m.wavelength}})
+        if (auto fault = aboveZero(*name, value)) return fault;
+    if (r.zone.kind != ZoneKind::None && !(r.zone.start >= 0.1 && r.zone.start <= 0.95))
+        return names.zoneStart + " takes a fraction of the radius from 0.1 to 0.95";
+    if (separation && !(std::isfinite(*separation) && *separation != 0))
+        return names.separation + " takes a distance other than 0 mm";
+    try {
+        return derivedFault(r, separation, names);
+    } catch (const ActionError&) {
+        // A division the model cannot make.
+        return names.diameter + " of " + shortestText(m.diameter) + ", " + names.radius + " of " +
+               shortestText(m.radius) + " and " + names.lines + " of " + shortestText(m.linesPerMm) +
+               " are together beyond the model's reach: its arithmetic fails at the mirror's rim";
+    }
+}
+
+namespace {
 
 std::vector<FitEdge> edgesOf(const PhotoAlignment& a, const FitRequest& r, int photo, const FitControl& control) {
     control.check();
@@ -290,6 +418,35 @@ FitParameters sideFromConic(std::vector<FitEdge>& edges, const FitProblem& probl
     return p;
 }
 
+// One warning naming every figure of the result that is not a finite
+// number, which a report shows as missing.
+void warnNotFinite(FitResult& result) {
+    std::vector<std::pair<const char*, double>> figures = {
+        {"the offset", result.offset.value},
+        {"the offset's uncertainty", result.offset.sigma},
+        {"the conic", result.conic.value},
+        {"the conic's uncertainty", result.conic.sigma},
+        {"the correction", result.correctionPercent},
+        {"the transverse phase", result.parameters.transverse},
+        {"the edges' RMS distance", result.edgeRms},
+        {"the edges' RMS distance in the photo", result.edgeRmsPhoto},
+        {"the band pairs", result.bandPairs}};
+    if (result.zoneHeight) {
+        figures.push_back({"the zone's height", result.zoneHeight->value});
+        figures.push_back({"the zone's uncertainty", result.zoneHeight->sigma});
+    }
+    if (result.secondParameters) figures.push_back({"the second photo's transverse phase", result.secondParameters->transverse});
+    std::string missing;
+    for (const auto& [name, value] : figures) {
+        if (std::isfinite(value)) continue;
+        missing += (missing.empty() ? "" : ", ") + std::string(name);
+    }
+    if (!missing.empty())
+        result.warnings.push_back({FitWarningKind::NotFinite, "the fit could not compute " + missing +
+                                                                  " (not a finite number): the fit is not to be "
+                                                                  "trusted"});
+}
+
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -344,6 +501,7 @@ FitResult fitOne(const PhotoAlignment& photo, const FitRequest& request, const F
         result.warnings.push_back({FitWarningKind::PositiveConic,
                                    "on the side given the mirror is an oblate ellipsoid (K = " + fixed(p.conic, 3) +
                                        "); on the other side it would be K = " + fixed(-p.conic, 3)});
+    warnNotFinite(result);
     result.seconds = secondsSince(started);
     return result;
 }
@@ -353,7 +511,7 @@ FitResult fitPair(const PhotoAlignment& first, const PhotoAlignment& second, dou
     const auto started = std::chrono::steady_clock::now();
     if (!(separation != 0) || !std::isfinite(separation))
         throw PhotoError(PhotoFailure::BadInput, "the two photos need a separation other than 0 mm");
-    const FitMirror mirror = effectiveMirror(request);
+    const FitMirror mirror = effectiveMirror(request, separation);
     FitProblem single[2];
     for (int i = 0; i < 2; ++i) {
         single[i].mirror = mirror;
@@ -455,6 +613,7 @@ FitResult fitPair(const PhotoAlignment& first, const PhotoAlignment& second, dou
                                {FitWarningKind::SideUndecided,
                                 "the side of the centre of curvature is undecided: the two photos fit either side, "
                                 "and the conic (" + fixed(p.conic, 3) + ") is too near the sphere to tell"});
+    warnNotFinite(result);
     result.seconds = secondsSince(started);
     return result;
 }

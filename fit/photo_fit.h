@@ -61,6 +61,7 @@ enum class FitWarningKind {
     LargeResidual,    // the edges' RMS distance from the model exceeds 1 pixel
     WeakZone,         // the zone explains too few of the edges in it
     PositiveConic,    // the side given makes the mirror an oblate ellipsoid
+    NotFinite,        // a figure of the result is not a finite number (names them all)
 };
 
 struct FitWarning {
@@ -100,10 +101,43 @@ struct FitResult {
     std::vector<FitEdge> edges;  // every edge with its residual and weight, for the overlay
 };
 
-// Throws PhotoError: BadInput for a mirror the model cannot draw (sizes not
-// above 0, a radius of curvature within half the diameter, a zone's start
-// outside the mirror), NoBands when the disk has too few edges or no band
-// pattern the model follows, NoFit when the least squares fail, Cancelled.
+// The names a user knows a request's values by, for requestFault's
+// messages: the options of shadowgram-fit, or the boxes of the window.
+struct FitValueNames {
+    std::string diameter = "the diameter";
+    std::string radius = "the radius of curvature";
+    std::string lines = "the ruling";
+    std::string wavelength = "the wavelength";
+    std::string zoneStart = "the zone's start";
+    std::string separation = "the separation";
+};
+
+// The largest magnitude, and the reciprocal of the smallest, that the
+// model's derived quantities may take.
+inline constexpr double kModelReach = 1e300;
+
+// Why the fit cannot take a request (and, for a pair of photos, its
+// separation in mm), naming the value at fault by `names`; nothing when it
+// can. Each value in turn: the diameter above 0, the radius of curvature
+// beyond half of it, the ruling and the wavelength above 0, a zone's start
+// from 0.1 to 0.95 of the mirror's radius, a separation other than 0. Then
+// what the model derives from them, every figure a finite number within
+// kModelReach (and above 1 / kModelReach where it must not vanish): the
+// band width 1 / (2 ruling); the square of the mirror's radius and the mm
+// per pixel of the frame; 8 R^3 of the conic's series; the model's phase at
+// the rim over the offsets and conics the search covers, and how far it
+// moves there per mm of offset and per unit of conic; for a zone, its
+// profile for one wave and the phase across it; for a pair, the second
+// photo's phase at the rim with the grating the separation (and twice it,
+// for the other side) from the first. Numbers in the messages are at most
+// 24 characters long.
+std::optional<std::string> requestFault(const FitRequest& request, std::optional<double> separation,
+                                        const FitValueNames& names = {});
+
+// Throws PhotoError: BadInput for a request requestFault refuses (with its
+// message, in its default names), NoBands when the disk has too few edges
+// or no band pattern the model follows, NoFit when the least squares fail,
+// Cancelled.
 FitResult fitPhoto(const PhotoAlignment& photo, const FitRequest& request, const FitControl& control = {});
 
 // Two photos, the second taken with the grating `separation` mm farther

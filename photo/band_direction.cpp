@@ -2,6 +2,7 @@
 #include "photo/band_direction.h"
 
 #include "photo/photo_error.h"
+#include "photo/whole_number.h"
 
 #include <Eigen/Eigenvalues>
 
@@ -28,8 +29,10 @@ BandDirection findBandDirection(const GreyImage& photo, const DiskFit& disk) {
     work = gaussianBlur(work, 1.5);
     const double cx = disk.cx / factor, cy = disk.cy / factor, r = kInterior * disk.radius / factor;
     Eigen::Matrix2d tensor = Eigen::Matrix2d::Zero();
-    const int x0 = std::max(1, int(cx - r)), x1 = std::min(work.width - 2, int(cx + r) + 1);
-    const int y0 = std::max(1, int(cy - r)), y1 = std::min(work.height - 2, int(cy + r) + 1);
+    const int x0 = wholeClamped(cx - r, 1, work.width, work.width),
+              x1 = wholeClamped(cx + r + 1, -1, work.width - 2, -1);
+    const int y0 = wholeClamped(cy - r, 1, work.height, work.height),
+              y1 = wholeClamped(cy + r + 1, -1, work.height - 2, -1);
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x) {
             if (std::hypot(x + 0.5 - cx, y + 0.5 - cy) > r) continue;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photo/edge_extraction.h"
 
+#include "photo/whole_number.h"
+
 #include <algorithm>
 #include <cmath>
 #include <deque>
@@ -35,8 +37,8 @@ std::vector<Line> linePieces(const GreyImage& frame, BandAxis axis, int index, d
     const double r = maxRadius * kDiskRadius;
     if (std::fabs(along) >= r) return pieces;
     const double half = std::sqrt(r * r - along * along);
-    const int from = std::max(0, int(std::ceil(acrossCentre(axis) - half - 0.5)));
-    const int to = std::min(lineLength(axis) - 1, int(std::floor(acrossCentre(axis) + half - 0.5)));
+    const int from = wholeClamped(std::ceil(acrossCentre(axis) - half - 0.5), 0, lineLength(axis), lineLength(axis));
+    const int to = wholeClamped(std::floor(acrossCentre(axis) + half - 0.5), -1, lineLength(axis) - 1, -1);
     Line piece;
     piece.index = index;
     for (int p = from; p <= to; ++p) {
@@ -135,7 +137,7 @@ std::vector<BandEdge> extractEdges(const GreyImage& frame, BandAxis axis, const 
     std::sort(values.begin(), values.end());
     const float diskContrast = values.empty() ? 0 : values[values.size() * 95 / 100] - values[values.size() * 5 / 100];
     // The envelope must span a bright and a dark band wherever it stands.
-    const int window = int(std::clamp(2.5 * band, 10.0, 400.0));
+    const int window = wholeClamped(2.5 * band, 10, 400, 10);
     const double maxTangent = std::tan(options.maxGrazingDeg * std::numbers::pi / 180);
 
     std::vector<BandEdge> edges;

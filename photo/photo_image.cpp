@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "photo/photo_image.h"
 
+#include "photo/whole_number.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -70,7 +72,7 @@ float sampleBilinear(const PhotoView& photo, int channel, double x, double y) {
 
 GreyImage gaussianBlur(const GreyImage& image, double sigma) {
     if (!(sigma > 0) || image.empty()) return image;
-    const int half = std::max(1, int(std::ceil(3 * sigma)));
+    const int half = wholeClamped(std::ceil(3 * sigma), 1, std::max(1, std::max(image.width, image.height)), 1);
     std::vector<float> kernel(std::size_t(2 * half + 1));
     double total = 0;
     for (int k = -half; k <= half; ++k) total += kernel[std::size_t(k + half)] = float(std::exp(-0.5 * k * k / (sigma * sigma)));

@@ -76,24 +76,18 @@ FitOptions parseFitOptions(const std::vector<std::string>& arguments) {
     if (o.photo.empty()) throw UsageError("no photo given");
     if (!diameter || !radius || !lines)
         throw UsageError("the mirror needs --diameter, --radius and --lines");
-    if (!(mirror.diameter > 0) || !(mirror.radius > 0) || !(mirror.linesPerMm > 0))
-        throw UsageError("--diameter, --radius and --lines take values above 0");
-    if (!(mirror.radius > mirror.diameter / 2))
-        throw UsageError("--radius must exceed half the diameter");
-    if (!(mirror.wavelength > 0)) throw UsageError("--wavelength takes a value above 0");
     if (inside && outside) throw UsageError("give --inside or --outside, not both");
     o.request.side = inside ? Side::Inside : outside ? Side::Outside : Side::Unknown;
     if (o.request.zone.kind == ZoneKind::None && zoneStart)
         throw UsageError("--zone-start needs --zone edge or --zone centre");
-    if (o.request.zone.kind != ZoneKind::None) {
+    if (o.request.zone.kind != ZoneKind::None)
         o.request.zone.start = zoneStart.value_or(o.request.zone.kind == ZoneKind::Edge ? 0.8 : 0.3);
-        if (!(o.request.zone.start >= 0.1 && o.request.zone.start <= 0.95))
-            throw UsageError("--zone-start takes a fraction of the radius from 0.1 to 0.95");
-    }
     if (o.secondPhoto.empty() != !o.separation)
         throw UsageError("--second and --separation go together");
-    if (o.separation && *o.separation == 0)
-        throw UsageError("--separation takes a distance other than 0 mm");
+    // Every value, and what the model derives from them, as the fit takes them.
+    const FitValueNames names{"--diameter", "--radius", "--lines", "--wavelength", "--zone-start", "--separation"};
+    if (const std::optional<std::string> fault = requestFault(o.request, o.separation, names))
+        throw UsageError(*fault);
     return o;
 }
 

@@ -24,8 +24,9 @@ struct FitOptions {
 
 // Parses the command line (without the program name). Throws UsageError
 // (command_line.h) for an unknown option, a missing or bad value, a
-// missing required option or options that do not go together, and
-// FileNameError for a file name that cannot be used.
+// missing required option, options that do not go together or values the
+// fit cannot take (requestFault, naming the option), and FileNameError for
+// a file name that cannot be used.
 FitOptions parseFitOptions(const std::vector<std::string>& args);
 
 std::string fitUsage();
