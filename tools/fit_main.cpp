@@ -15,6 +15,10 @@
 #include <chrono>
 #include <iostream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr const char* kName = "shadowgram-fit";
@@ -64,9 +68,43 @@ QByteArray overlayPng(const sg::LoadedPhoto& photo, const sg::PhotoAlignment& al
     return png;
 }
 
+// Standard output and error, when the program starts with them closed, are
+// held by /dev/null opened for reading: no file the program opens takes
+// their place, and a write to them fails instead of going elsewhere.
+void holdClosedStreams() {
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) != -1) continue;
+        const int held = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+
+// Writes `text` to standard output; false when it was not all written (a
+// full device, a closed stream).
+bool print(const std::string& text) {
+    std::cout << text;
+    std::cout.flush();
+    return static_cast<bool>(std::cout);
+}
+
+int printed(const std::string& text) {
+    return print(text) ? kDone : failure("cannot write to standard output", kFailed);
+}
+
+// True when both names lead to one file (by another path or through a link).
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    holdClosedStreams();
     const auto started = std::chrono::steady_clock::now();
     sg::FitOptions options;
     try {
@@ -76,14 +114,13 @@ int main(int argc, char** argv) {
     } catch (const std::invalid_argument& e) {
         return sg::reportUsageError(kName, e.what());
     }
-    if (options.help) {
-        std::cout << sg::fitUsage();
-        return kDone;
-    }
-    if (options.version) {
-        std::cout << kName << " " << SHADOWGRAM_VERSION << '\n';
-        return kDone;
-    }
+    if (options.help) return printed(sg::fitUsage());
+    if (options.version) return printed(std::string(kName) + " " + SHADOWGRAM_VERSION + "\n");
+    // The overlay never overwrites a photo it is made from.
+    for (const std::string& photo : {options.photo, options.secondPhoto})
+        if (!options.overlay.empty() && !photo.empty() && (options.overlay == photo || sameFile(options.overlay, photo)))
+            return failure("--overlay names the photo \"" + photo + "\" itself, which it would overwrite",
+                           kBadInput);
     // The image plug-ins are found through the application object.
     QCoreApplication app(argc, argv);
 
@@ -127,6 +164,8 @@ int main(int argc, char** argv) {
     report.separation = options.separation.value_or(0);
     report.result = &result;
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::cout << (options.json ? sg::fitReportJson(report) : sg::fitReportText(report));
-    return kDone;
+    // A figure the fit could not compute is reported missing, and said so here too.
+    for (const sg::FitWarning& w : result.warnings)
+        if (w.kind == sg::FitWarningKind::NotFinite) std::cerr << kName << ": warning: " << w.message << '\n';
+    return printed(options.json ? sg::fitReportJson(report) : sg::fitReportText(report));
 }

@@ -4,13 +4,28 @@
 #include "model/json_writer.h"
 #include "model/number_text.h"
 
+#include <cmath>
+
 namespace sg {
 
 namespace {
 
+// A figure of the text, at most 24 characters: fixed notation, or the
+// shortest form with an exponent for a huge or tiny value.
+std::string figure(double value, int decimals) { return boundedText(value, decimals); }
+
 std::string signedPoint(double value, int decimals) {
-    const std::string s = fixedText(value, decimals);
-    return s[0] == '-' ? s : "+" + s;
+    const std::string s = figure(value, decimals);
+    return s[0] == '-' || !std::isfinite(value) ? s : "+" + s;
+}
+
+// A figure of the JSON: as the text writes it, which is a JSON number, or
+// null for a value that is not finite.
+void jsonFigure(JsonWriter& j, double value, int decimals) {
+    if (std::isfinite(value) && boundedText(value, decimals) == fixedText(value, decimals))
+        j.fixed(value, decimals);
+    else
+        j.number(value);
 }
 
 const char* sideName(Side s) {
@@ -42,8 +57,8 @@ const char* zoneName(ZoneKind k) {
 }
 
 std::string diskLine(const PhotoAlignment& a) {
-    return "disk     centre " + fixedText(a.disk.cx, 2) + ", " + fixedText(a.disk.cy, 2) + " px, radius " +
-           fixedText(a.disk.radius, 2) + " px, band normal " + fixedText(a.direction.normalDeg, 2) + " deg\n";
+    return "disk     centre " + figure(a.disk.cx, 2) + ", " + figure(a.disk.cy, 2) + " px, radius " +
+           figure(a.disk.radius, 2) + " px, band normal " + figure(a.direction.normalDeg, 2) + " deg\n";
 }
 
 std::string photoLine(const std::string& label, const std::string& name, const PhotoAlignment& a) {
@@ -52,8 +67,10 @@ std::string photoLine(const std::string& label, const std::string& name, const P
 
 void jsonDisk(JsonWriter& j, const char* key, const PhotoAlignment& a) {
     j.key(key).beginObject(JsonWriter::Layout::Inline);
-    j.key("cx").fixed(a.disk.cx, 3).key("cy").fixed(a.disk.cy, 3).key("r").fixed(a.disk.radius, 3);
-    j.key("band_normal_deg").fixed(a.direction.normalDeg, 3);
+    jsonFigure(j.key("cx"), a.disk.cx, 3);
+    jsonFigure(j.key("cy"), a.disk.cy, 3);
+    jsonFigure(j.key("r"), a.disk.radius, 3);
+    jsonFigure(j.key("band_normal_deg"), a.direction.normalDeg, 3);
     j.end();
 }
 
@@ -63,7 +80,7 @@ std::string fitReportText(const FitReportInput& in) {
     const FitResult& r = *in.result;
     std::string t = photoLine("photo    ", in.photo, *in.first) + diskLine(*in.first);
     if (in.second) t += photoLine("second   ", in.secondPhoto, *in.second) + diskLine(*in.second);
-    t += "offset   " + signedPoint(r.offset.value, 4) + " +/- " + fixedText(r.offset.sigma, 4) + " mm, ";
+    t += "offset   " + signedPoint(r.offset.value, 4) + " +/- " + figure(r.offset.sigma, 4) + " mm, ";
     if (r.sideFrom == SideFrom::Undecided)
         t += "side undecided (on the other side " + signedPoint(-r.offset.value, 4) + " mm with conic " +
              signedPoint(-r.conic.value, 5) + ")";
@@ -73,22 +90,22 @@ std::string fitReportText(const FitReportInput& in) {
     t += "\n";
     if (in.second)
         t += "offset   " + signedPoint(r.offset.value + in.separation, 4) + " mm for the second photo, " +
-             fixedText(in.separation, 4) + " mm from the first\n";
-    t += "conic    " + signedPoint(r.conic.value, 5) + " +/- " + fixedText(r.conic.sigma, 5) + ", correction " +
-         fixedText(r.correctionPercent, 1) + " %\n";
+             figure(in.separation, 4) + " mm from the first\n";
+    t += "conic    " + signedPoint(r.conic.value, 5) + " +/- " + figure(r.conic.sigma, 5) + ", correction " +
+         figure(r.correctionPercent, 1) + " %\n";
     if (r.zoneHeight)
         t += std::string("zone     ") +
              (r.zone.kind == ZoneKind::Edge ? "turned edge from " : "central zone out to ") +
-             fixedText(r.zone.start, 2) + " of the radius: " + signedPoint(r.zoneHeight->value, 4) + " +/- " +
-             fixedText(r.zoneHeight->sigma, 4) + " waves on the surface (" + fixedText(r.mirror.wavelength, 3) +
+             figure(r.zone.start, 2) + " of the radius: " + signedPoint(r.zoneHeight->value, 4) + " +/- " +
+             figure(r.zoneHeight->sigma, 4) + " waves on the surface (" + figure(r.mirror.wavelength, 3) +
              " um)\n";
     t += "edges    " + std::to_string(r.edgesUsed) + " used of " + std::to_string(r.edgesFound) + ", RMS " +
-         fixedText(r.edgeRmsPhoto, 3) + " px in the photo (" + fixedText(r.edgeRms, 3) +
+         figure(r.edgeRmsPhoto, 3) + " px in the photo (" + figure(r.edgeRms, 3) +
          " px on the program's 550 px disk)\n";
     t += "model    " + std::string(r.mirror.exact ? "exact ray trace" : "two-term series") + ", " +
-         fixedText(r.bandPairs, 1) + " band pairs, transverse " + signedPoint(r.parameters.transverse, 3) +
+         figure(r.bandPairs, 1) + " band pairs, transverse " + signedPoint(r.parameters.transverse, 3) +
          " bands\n";
-    t += "seconds  " + fixedText(in.seconds, 2) + "\n";
+    t += "seconds  " + figure(in.seconds, 2) + "\n";
     for (const FitWarning& w : r.warnings) t += "warning: " + w.message + "\n";
     return t;
 }
@@ -98,20 +115,20 @@ std::string fitReportJson(const FitReportInput& in) {
     JsonWriter j;
     j.beginObject();
     j.key("photo").string(in.photo);
-    j.key("conic").fixed(r.conic.value, 6);
-    j.key("conic_sigma").fixed(r.conic.sigma, 6);
-    j.key("correction_percent").fixed(r.correctionPercent, 3);
-    j.key("offset_mm").fixed(r.offset.value, 5);
-    j.key("offset_sigma_mm").fixed(r.offset.sigma, 5);
+    jsonFigure(j.key("conic"), r.conic.value, 6);
+    jsonFigure(j.key("conic_sigma"), r.conic.sigma, 6);
+    jsonFigure(j.key("correction_percent"), r.correctionPercent, 3);
+    jsonFigure(j.key("offset_mm"), r.offset.value, 5);
+    jsonFigure(j.key("offset_sigma_mm"), r.offset.sigma, 5);
     j.key("side").string(sideName(r.side));
     j.key("side_from").string(sideFromName(r.sideFrom));
     j.key("source").string(r.mirror.sourceMoves ? "moving" : "fixed");
     j.key("ray_model").string(r.mirror.exact ? "exact" : "series");
     j.key("zone").string(zoneName(r.zone.kind));
     if (r.zoneHeight) {
-        j.key("zone_start").fixed(r.zone.start, 4);
-        j.key("zone_height").fixed(r.zoneHeight->value, 5);
-        j.key("zone_height_sigma").fixed(r.zoneHeight->sigma, 5);
+        jsonFigure(j.key("zone_start"), r.zone.start, 4);
+        jsonFigure(j.key("zone_height"), r.zoneHeight->value, 5);
+        jsonFigure(j.key("zone_height_sigma"), r.zoneHeight->sigma, 5);
     } else {
         j.key("zone_height").null();
     }
@@ -119,18 +136,18 @@ std::string fitReportJson(const FitReportInput& in) {
     if (in.second) {
         j.key("second_photo").string(in.secondPhoto);
         jsonDisk(j, "second_disk", *in.second);
-        j.key("separation_mm").fixed(in.separation, 5);
+        jsonFigure(j.key("separation_mm"), in.separation, 5);
     }
-    j.key("transverse_bands").fixed(r.parameters.transverse, 5);
-    j.key("band_pairs").fixed(r.bandPairs, 3);
+    jsonFigure(j.key("transverse_bands"), r.parameters.transverse, 5);
+    jsonFigure(j.key("band_pairs"), r.bandPairs, 3);
     j.key("edges_found").integer(r.edgesFound);
     j.key("edges_used").integer(r.edgesUsed);
-    j.key("edge_rms_px").fixed(r.edgeRmsPhoto, 4);
-    j.key("edge_rms_frame_px").fixed(r.edgeRms, 4);
+    jsonFigure(j.key("edge_rms_px"), r.edgeRmsPhoto, 4);
+    jsonFigure(j.key("edge_rms_frame_px"), r.edgeRms, 4);
     j.key("warnings").beginArray(JsonWriter::Layout::Inline);
     for (const FitWarning& w : r.warnings) j.string(w.message);
     j.end();
-    j.key("seconds").fixed(in.seconds, 3);
+    jsonFigure(j.key("seconds"), in.seconds, 3);
     j.end();
     return j.text() + "\n";
 }

@@ -2,8 +2,11 @@
 #pragma once
 // What shadowgram-fit prints: lines of text, or the same as JSON under
 // stable keys. Numbers are written with a point whatever the locale, in
-// fixed notation without the sign of a value that rounds to zero; in the
-// JSON a number that is not finite is null.
+// fixed notation without the sign of a value that rounds to zero, and never
+// longer than 24 characters: a huge value, or a tiny one that would show as
+// zero, in the shortest form with an exponent (1e+100, 2.5e-12). In the
+// text a number that is not finite is "nan", "inf" or "-inf", in the JSON
+// null; the fit's warnings name such numbers.
 
 #include "fit/photo_fit.h"
 
