@@ -2,6 +2,8 @@
 #include "photo/disk_detection.h"
 
 #include "photo/photo_error.h"
+#include "photo/whole_number.h"
+#include "model/number_text.h"
 
 #include <Eigen/Dense>
 
@@ -123,7 +125,10 @@ RimCrossing rimOnRay(const Flattened& image, double cx, double cy, double angle,
     RimCrossing rim;
     const double dx = std::cos(angle), dy = std::sin(angle);
     const double start = 0.6 * r0, end = 1.3 * r0 + 8 * step;
-    const int n = int((end - start) / step) + 1;
+    // A ray's samples: a disk many times the largest photo is no rim.
+    const std::optional<int> samples = wholeWithin((end - start) / step, 0, 1 << 20);
+    if (!samples) return rim;
+    const int n = *samples + 1;
     std::vector<float> profile(static_cast<std::size_t>(n));
     const double w = image.photo.width, h = image.photo.height;
     int valid = n;
@@ -168,6 +173,26 @@ RimCrossing rimOnRay(const Flattened& image, double cx, double cy, double angle,
     rim.width = (iLo - iHi) * step;
     rim.found = true;
     return rim;
+}
+
+// How much brighter the disk is, on average over its inside (bands and
+// all), than the median of the ground in a ring just outside its rim, as
+// far as the photo reaches there; NaN when the photo shows no such ring.
+double litInside(const GreyImage& photo, const Circle& c) {
+    const double step = std::max(1.0, c.radius / 60);
+    double inside = 0;
+    long insideCount = 0;
+    std::vector<float> ground;
+    for (double y = c.cy - 1.3 * c.radius; y <= c.cy + 1.3 * c.radius; y += step)
+        for (double x = c.cx - 1.3 * c.radius; x <= c.cx + 1.3 * c.radius; x += step) {
+            if (x < 0 || y < 0 || x >= photo.width || y >= photo.height) continue;
+            const double d = std::hypot(x - c.cx, y - c.cy) / c.radius;
+            const float v = photo.at(int(x), int(y));
+            if (d < 0.95) inside += v, ++insideCount;
+            else if (d > 1.05 && d < 1.3) ground.push_back(v);
+        }
+    if (insideCount == 0 || ground.empty()) return NAN;
+    return inside / double(insideCount) - percentile(ground, 0.5);
 }
 
 }  // namespace
@@ -458,6 +483,19 @@ DiskFit findDisk(const GreyImage& photo, const DiskOptions& options) {
         std::fabs(c.radius - guess.radius) > 0.15 * guess.radius)
         throw PhotoError(PhotoFailure::NoMirror, "no mirror found: the bright regions of the photo do not outline a "
                                                  "disk");
+    // The whole mirror is in the photo: its rim may reach past the photo's
+    // border by its blur, never more.
+    const double reach = std::max(2.0, fit.rimWidth);
+    if (!(c.cx - c.radius >= -reach && c.cy - c.radius >= -reach && c.cx + c.radius <= photo.width + reach &&
+          c.cy + c.radius <= photo.height + reach))
+        throw PhotoError(PhotoFailure::NoMirror,
+                         "no mirror found: the disk found (centre " + boundedText(c.cx, 1) + ", " +
+                             boundedText(c.cy, 1) + " px, radius " + boundedText(c.radius, 1) +
+                             " px) runs outside the photo of " + std::to_string(photo.width) + " x " +
+                             std::to_string(photo.height) + " pixels; the whole mirror must be in the photo");
+    if (!(litInside(photo, c) > 0))
+        throw PhotoError(PhotoFailure::NoMirror, "no mirror found: the disk found is darker than the ground around "
+                                                 "it, which a lit mirror never is (is the picture inverted?)");
     return fit;
 }
 

@@ -33,7 +33,10 @@ struct DiskOptions {
 };
 
 // Throws PhotoError: Unusable for a photo smaller than minPhotoSize either
-// way or without contrast, NoMirror when no round disk is found.
+// way or without contrast, NoMirror when no round disk is found, when the
+// disk found runs outside the photo by more than its rim's blur (at least 2
+// pixels), or when it is darker on average than the ground just outside its
+// rim (an inverted picture: a dark disk on a bright ground).
 DiskFit findDisk(const GreyImage& photo, const DiskOptions& options = {});
 
 // The floor of the background: a smooth surface under the image's darker

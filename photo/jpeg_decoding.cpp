@@ -40,6 +40,7 @@ struct Decoding {
     QImage image;
     std::vector<unsigned char> row;   // one row of CMYK
     std::vector<unsigned char> exif;  // the APP1 segments, one after the other
+    bool warned = false;              // libjpeg warned about the data
 };
 
 bool tooLarge(JDIMENSION width, JDIMENSION height, int components, const JpegRules& rules) {
@@ -100,6 +101,7 @@ bool decodeInto(QByteArrayView data, const JpegRules* rules, Decoding* out) {
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+    out->warned = errors.warned;
     return !(errors.warned && rules->warningsFail);
 }
 
@@ -164,10 +166,13 @@ int exifOrientation(const std::vector<unsigned char>& exif) {
 
 }  // namespace
 
-std::optional<DecodedJpeg> decodeJpeg(QByteArrayView data, const JpegRules& rules) {
+std::optional<DecodedJpeg> decodeJpeg(QByteArrayView data, const JpegRules& rules, bool* warned) {
+    if (warned) *warned = false;
     if (data.isEmpty()) return std::nullopt;
     Decoding d;
-    if (!decodeInto(data, &rules, &d)) return std::nullopt;
+    const bool decoded = decodeInto(data, &rules, &d);
+    if (warned) *warned = d.warned;
+    if (!decoded) return std::nullopt;
     DecodedJpeg out;
     out.image = d.image.format() == QImage::Format_RGB888 ? d.image : d.image.convertToFormat(QImage::Format_RGB888);
     const int orientation = d.exif.empty() ? 0 : exifOrientation(d.exif);

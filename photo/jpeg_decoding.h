@@ -34,8 +34,9 @@ struct DecodedJpeg {
 // The picture, or nothing when the data is not a complete JPEG file by
 // `rules`: empty, truncated or corrupted beyond what libjpeg reads, of other
 // components, or too large. CMYK becomes RGB as (C K / 255, M K / 255,
-// Y K / 255) with integer division.
-std::optional<DecodedJpeg> decodeJpeg(QByteArrayView data, const JpegRules& rules);
+// Y K / 255) with integer division. `warned`, when given, tells whether
+// libjpeg warned about the data (a premature end, corrupt data).
+std::optional<DecodedJpeg> decodeJpeg(QByteArrayView data, const JpegRules& rules, bool* warned = nullptr);
 
 // The reference pages' photographs: three colour components, no warning,
 // at most 4096 x 4096 pixels, as Format_RGB32; a null image otherwise.

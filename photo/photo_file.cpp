@@ -5,36 +5,41 @@
 #include "fileio/record_file.h"
 
 #include <QBuffer>
-#include <QFileInfo>
+#include <QFile>
 #include <QImageReader>
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace sg {
 
-LoadedPhoto loadPhoto(const std::string& path) {
-    // Only as much room as the file needs; anything but a regular file is
-    // refused by the reading itself.
-    const QFileInfo info(QString::fromStdString(path));
-    const qint64 room = info.isFile() ? std::min(info.size() + 1, kMaxPhotoBytes + 1) : 1;
-    QByteArray bytes;
-    if (const std::optional<QString> reason = readFileStart(QString::fromStdString(path), room, bytes))
-        throw PhotoFileError(reason->toStdString());
-    if (bytes.size() > kMaxPhotoBytes) throw PhotoFileError("the file is larger than 256 MB");
+namespace {
+
+constexpr const char* kTooLarge = "the file is larger than 256 MB";
+
+}  // namespace
+
+LoadedPhoto decodePhoto(const QByteArray& bytes) {
+    if (bytes.size() > kMaxPhotoBytes) throw PhotoFileError(kTooLarge);
     if (bytes.isEmpty()) throw PhotoFileError("the file is empty");
-    QBuffer buffer(&bytes);
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     const QByteArray format = reader.format();
     if (format != "jpeg" && format != "png") throw PhotoFileError("not a JPEG or PNG picture");
     if (format == "jpeg") {
-        // Any camera's JPEG, as far as its data goes, within the pictures
-        // the toolkit would allocate.
+        // Any camera's JPEG within the pictures the toolkit would allocate,
+        // whole: a picture cut short or damaged would be fitted as far as
+        // its data goes, with grey below, and is refused.
         JpegRules rules;
         rules.anyComponents = true;
-        rules.warningsFail = false;
+        rules.warningsFail = true;
         rules.maxMegabytes = QImageReader::allocationLimit();
-        const std::optional<DecodedJpeg> jpeg = decodeJpeg(QByteArrayView(bytes), rules);
+        bool warned = false;
+        const std::optional<DecodedJpeg> jpeg = decodeJpeg(QByteArrayView(bytes), rules, &warned);
+        if (warned) throw PhotoFileError("the JPEG data is cut short or damaged");
         if (!jpeg) throw PhotoFileError("the JPEG data cannot be decoded (Unable to read image data)");
         // A phone's portrait photo is stored on its side with an orientation tag.
         return {turnedUpright(jpeg->image, jpeg->orientation)};
@@ -43,6 +48,22 @@ LoadedPhoto loadPhoto(const std::string& path) {
     const QImage image = reader.read();
     if (image.isNull()) throw PhotoFileError("the PNG data cannot be decoded (" + reader.errorString().toStdString() + ")");
     return {image.convertToFormat(QImage::Format_RGB888)};
+}
+
+LoadedPhoto loadPhoto(const std::string& path) {
+    // The size is looked at before anything is read: a file over the limit
+    // is refused without reading it. Anything but a regular file is refused
+    // by the reading itself, which never waits on a pipe.
+    const QByteArray name = QFile::encodeName(QString::fromStdString(path));
+    struct stat st {};
+    const bool regular = !name.isEmpty() && ::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    if (regular && st.st_size > kMaxPhotoBytes) throw PhotoFileError(kTooLarge);
+    const qint64 room = regular ? std::min<qint64>(st.st_size + 1, kMaxPhotoBytes + 1) : 1;
+    QByteArray bytes;
+    if (const std::optional<QString> reason = readFileStart(QString::fromStdString(path), room, bytes))
+        throw PhotoFileError(reason->toStdString());
+    // A file that grew after it was looked at is refused too.
+    return decodePhoto(bytes);
 }
 
 }  // namespace sg

@@ -29,9 +29,16 @@ struct LoadedPhoto {
     }
 };
 
-// Reads the whole file (a regular file only, never a pipe waited on) and
-// decodes it. Throws PhotoFileError with the reason: the system's, "not a
-// JPEG or PNG picture", or the decoder's.
+// Reads the whole file (a regular file only, never a pipe waited on; one
+// larger than kMaxPhotoBytes is refused before it is read) and decodes it
+// as decodePhoto does. Throws PhotoFileError with the reason: the system's,
+// or decodePhoto's.
 LoadedPhoto loadPhoto(const std::string& path);
+
+// Decodes a photo file's bytes. Throws PhotoFileError with the reason:
+// "the file is empty", larger than kMaxPhotoBytes, "not a JPEG or PNG
+// picture", a JPEG "cut short or damaged" (anything libjpeg warns about:
+// a premature end, corrupt data), or the decoder's.
+LoadedPhoto decodePhoto(const QByteArray& bytes);
 
 }  // namespace sg
