@@ -489,6 +489,20 @@ TEST_F(PhotoWindow, RefusedPhotosChangeNothing) {
         for (int x = 0; x < 400; ++x)
             if (std::hypot(x - 200.5, y - 150.5) < 100) plain.setPixel(x, y, qRgb(200, 80, 60));
     ASSERT_TRUE(plain.save(home.filePath("no bands.png")));
+    // A dark disk with bands on a bright ground, and a JPEG cut short.
+    testing::Camera wide = upright();
+    wide.width = 1000, wide.height = 1000, wide.cx = 500, wide.cy = 500, wide.radius = 300;
+    testing::SyntheticPhoto inverted = testing::makeSyntheticPhoto(paraboloid(), wide);
+    for (std::uint8_t& v : inverted.pixels) v = std::uint8_t(255 - v);
+    write("inverted.png", inverted);
+    {
+        QFile whole(write("whole.jpg", testing::makeSyntheticPhoto(paraboloid(), upright())));
+        ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+        const QByteArray bytes = whole.readAll();
+        QFile cut(home.filePath("cut.jpg"));
+        ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+        cut.write(bytes.left(bytes.size() * 3 / 4));
+    }
 
     struct Case {
         const char* file;
@@ -497,6 +511,9 @@ TEST_F(PhotoWindow, RefusedPhotosChangeNothing) {
     const Case cases[] = {{"notes.png", "Cannot read the photo \"notes.png\": not a JPEG or PNG picture"},
                           {"black.png", "Cannot use the photo \"black.png\": the photo is blank"},
                           {"no bands.png", "Cannot use the photo \"no bands.png\": no bands"},
+                          {"inverted.png", "Cannot use the photo \"inverted.png\": no mirror found: the disk found is "
+                                           "darker than the ground around it"},
+                          {"cut.jpg", "Cannot read the photo \"cut.jpg\": the JPEG data is cut short or damaged."},
                           {"missing.jpg", "Cannot read the photo \"missing.jpg\""}};
     // Nothing open yet: nothing opens.
     for (const Case& c : cases) {
@@ -710,7 +727,49 @@ TEST_F(PhotoFit, CancelStopsTheFit) {
     pressIn(d, "FitButton");
     EXPECT_FALSE(d->running());
     ASSERT_EQ(errors.messages.size(), 1u);
-    EXPECT_EQ(errors.messages[0], "The zone's radius is a fraction of the mirror's radius, above 0 and below 1.");
+    EXPECT_EQ(errors.messages[0], "The zone's radius takes a fraction of the radius from 0.1 to 0.95.");
+}
+
+// The values shadowgram-fit refuses, the dialog refuses before the fit
+// starts, in the same words: a ruling or a diameter beyond the model's
+// reach, a zone's start beyond the fit's range.
+TEST_F(PhotoFit, ValuesBeyondTheModelAreRefusedBeforeTheFit) {
+    clickAt(25, 290);
+    open(write("paraboloid.png", testing::makeSyntheticPhoto(paraboloid(8), upright())));
+    FitDialog* d = openDialog();
+    ASSERT_NE(d, nullptr);
+    struct Case {
+        int row;
+        const char* cell;
+        const char* message;
+    };
+    const Case cases[] = {
+        {kRowLinesPerMm, "1e308",
+         "The ruling (Line/mm) of 1e+308 is beyond the model's reach: the band width, 1 / (2 lines per mm), would "
+         "be 0 mm."},
+        {kRowDiameter, "1e-200",
+         "The mirror's diameter (D) of 1e-200 is beyond the model's reach: the square of the mirror's radius would "
+         "be 0 mm^2."},
+        {kRowRadius, "1e300", "The radius of curvature (R) of 1e+300 is beyond the model's reach: 8 R^3 of the "
+                              "conic's series would be inf mm^3."},
+    };
+    for (const Case& c : cases) {
+        const std::string before = form->controls().parameterCell(c.row);
+        form->controls().setParameterCell(c.row, c.cell);
+        errors.messages.clear();
+        pressIn(d, "FitButton");
+        EXPECT_FALSE(d->running()) << c.cell;
+        ASSERT_EQ(errors.messages.size(), 1u) << c.cell;
+        EXPECT_EQ(errors.messages[0], c.message);
+        form->controls().setParameterCell(c.row, before);
+    }
+    pressIn(d, "ZoneCentre");
+    typeIn(d, "ZoneRadius", "0.05");
+    errors.messages.clear();
+    pressIn(d, "FitButton");
+    EXPECT_FALSE(d->running());
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "The zone's radius takes a fraction of the radius from 0.1 to 0.95.");
 }
 
 // A turned edge, drawn by the exact trace: the zone fitted where the user

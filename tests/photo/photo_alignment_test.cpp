@@ -211,6 +211,48 @@ TEST(DiskDetection, PhotosWithoutAMirrorAreRefused) {
     }
 }
 
+// A disk that runs out of the photo, or one darker than its ground (an
+// inverted picture), is no mirror to fit; a disk touching the border within
+// its blur still is.
+TEST(DiskDetection, DisksOutsideThePhotoOrDarkerThanTheGroundAreRefused) {
+    auto grey = [](const testing::SyntheticPhoto& p, bool invert) {
+        GreyImage g = toGrey(p.view());
+        if (invert)
+            for (float& v : g.pixels) v = 1 - v;
+        return g;
+    };
+    auto refusal = [](const GreyImage& image) -> std::string {
+        try {
+            alignPhoto(image);
+        } catch (const PhotoError& e) {
+            return e.kind() == PhotoFailure::NoMirror ? e.what() : "another failure: " + std::string(e.what());
+        }
+        return "accepted";
+    };
+    const PhotoTruth t = paraboloid();
+    struct Case {
+        Camera camera;
+        bool invert;
+        const char* words;
+    };
+    const Case cases[] = {
+        {camera(700, 640, 150, 320, 260, 0, 1.5, 1, 0, 0.01, 0.2, 1), false, "runs outside the photo of 700 x 640"},
+        {camera(700, 640, 351, 560, 260, 90, 1.5, 1, 0, 0.01, 0.2, 2), false, "runs outside the photo of 700 x 640"},
+        {camera(1200, 1000, 600, 500, 250, 0, 1.5, 1.2, 0, 0.01, 0.2, 3), true, "no mirror found"},
+        {camera(800, 700, 400, 350, 275, 0, 1.5, 1.2, 0, 0.01, 0.2, 4), true, "no mirror found"},
+        {camera(1000, 1000, 500, 500, 300, 0, 1.5, 1.2, 0, 0.01, 0.2, 5), true, "no mirror found"},
+    };
+    for (const Case& c : cases) {
+        const std::string r = refusal(grey(testing::makeSyntheticPhoto(t, c.camera), c.invert));
+        EXPECT_NE(r.find(c.words), std::string::npos) << c.camera.cx << ", " << c.camera.cy << ": " << r;
+    }
+    // The rim a pixel inside the border: found.
+    const Camera touching = camera(700, 640, 261.5, 320, 260, 0, 1, 1, 0, 0.005, 0, 6);
+    const PhotoAlignment a = alignPhoto(grey(testing::makeSyntheticPhoto(t, touching), false));
+    EXPECT_NEAR(a.disk.cx, 261.5, 0.5);
+    EXPECT_NEAR(a.disk.radius, 260, 1.5);
+}
+
 // A bright disk whose pixels hold the share of their area inside the rim:
 // its radius is exact, and so must the found one be, within a fifth of a
 // pixel, on its own and under the bands, blur and noise of a photo.

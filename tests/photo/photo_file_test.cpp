@@ -18,6 +18,10 @@
 
 #include <jpeglib.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace sg {
 namespace {
 
@@ -130,8 +134,69 @@ TEST_F(PhotoFile, JpegsDecodeAndTurnUprightAsTheReaderDid) {
 
     expectAsTheReader("grey.jpg", jpegOf(pattern(QImage::Format_Grayscale8)));
     expectAsTheReader("cmyk.jpg", cmykJpeg());
-    // Cut short, a JPEG decodes as far as its data goes, the rest grey.
-    expectAsTheReader("short.jpg", colour.left(colour.size() * 2 / 3));
+}
+
+// A JPEG cut short anywhere is refused: decoded as far as its data goes, the
+// rest grey, it would be fitted as a photo without the rest of its mirror.
+TEST_F(PhotoFile, JpegsCutShortAreRefused) {
+    const QByteArray whole = jpegOf(pattern(QImage::Format_RGB888));
+    for (const QByteArray& jpeg : {whole, jpegOf(pattern(QImage::Format_Grayscale8)), cmykJpeg()}) {
+        EXPECT_NO_THROW(loadPhoto(write("whole.jpg", jpeg)));
+        for (int percent = 1; percent <= 99; ++percent) {
+            const QByteArray cut = jpeg.left(jpeg.size() * percent / 100);
+            try {
+                loadPhoto(write("cut.jpg", cut));
+                ADD_FAILURE() << percent << "% of " << jpeg.size() << " bytes decoded";
+            } catch (const PhotoFileError& e) {
+                const std::string reason = e.what();
+                EXPECT_TRUE(reason == "the JPEG data is cut short or damaged" ||
+                            reason == "the JPEG data cannot be decoded (Unable to read image data)" ||
+                            reason == "not a JPEG or PNG picture")
+                    << percent << "%: " << reason;
+            }
+        }
+    }
+    // Its end marker alone missing, the picture is refused too.
+    ASSERT_TRUE(whole.endsWith("\xFF\xD9"));
+    EXPECT_THROW(loadPhoto(write("no end.jpg", whole.chopped(2))), PhotoFileError);
+}
+
+// A file over the size limit is refused from its size alone: in a process
+// that cannot hold the limit's bytes, the refusal still comes with its
+// reason, where reading the file first would run out of memory.
+TEST_F(PhotoFile, AFileOverTheLimitIsRefusedBeforeItIsRead) {
+    const std::string big = dir.filePath("big.jpg").toStdString();
+    {
+        QFile f(QString::fromStdString(big));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(jpegOf(pattern(QImage::Format_RGB888)));
+        ASSERT_TRUE(f.resize(kMaxPhotoBytes + 1));  // sparse: no disk taken
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Room for what the process has now and 64 MB more.
+        long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t room = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t(64) << 20);
+        const struct rlimit limit = {room, room};
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(10);
+        try {
+            loadPhoto(big);
+        } catch (const PhotoFileError& e) {
+            ::_exit(std::string(e.what()) == "the file is larger than 256 MB" ? 0 : 11);
+        } catch (...) {
+            ::_exit(12);
+        }
+        ::_exit(13);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no limit set, 11: another reason, 12: out of memory, 13: read";
 }
 
 TEST_F(PhotoFile, DamagedAndOversizedJpegsAreRefusedWithTheReadersWords) {

@@ -5,6 +5,7 @@
 // collects its exit status and what it printed. A run that outlasts its time
 // is killed and reported as such.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -26,10 +27,15 @@ struct RawRun {
     std::string standardError;
 };
 
+// Where the program's standard output goes: collected, a full device
+// (/dev/full: every write fails with ENOSPC), or closed from the start.
+enum class StandardOutput { Collected, Full, Closed };
+
 // `environment` entries ("NAME=value") are added to the test's own, and
 // replace those of the same name; an entry "NAME" alone removes it.
 inline RawRun runRaw(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {},
-                     std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+                     std::chrono::milliseconds limit = std::chrono::seconds(60),
+                     StandardOutput output = StandardOutput::Collected) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;
@@ -51,7 +57,16 @@ inline RawRun runRaw(const std::vector<std::string>& arguments, const std::vecto
     if (::pipe(errPipe) != 0 || ::pipe(outPipe) != 0) return run;
     const pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(outPipe[1], 1);
+        if (output == StandardOutput::Collected) {
+            ::dup2(outPipe[1], 1);
+        } else if (output == StandardOutput::Full) {
+            const int full = ::open("/dev/full", O_WRONLY);
+            if (full < 0) ::_exit(126);
+            ::dup2(full, 1);
+            ::close(full);
+        } else {
+            ::close(1);
+        }
         ::dup2(errPipe[1], 2);
         for (int fd : {errPipe[0], errPipe[1], outPipe[0], outPipe[1]}) ::close(fd);
         ::execve(argv[0], argv.data(), envp.data());

@@ -11,16 +11,20 @@
 #include <QFile>
 #include <QBuffer>
 #include <QImage>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
+#include <iterator>
 #include <random>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sg {
 namespace {
@@ -307,6 +311,247 @@ TEST_F(FitTool, CommandLinesThatCannotBeUsedAreRefused) {
         EXPECT_TRUE(contains(r.standardError, message)) << r.standardError;
         EXPECT_TRUE(r.standardOutput.empty());
     }
+}
+
+
+// Whether the output is what a terminal or a JSON reader can take: printable
+// ASCII lines, and no figure longer than 24 characters.
+std::string unprintableOrLong(const std::string& out) {
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(out[i]);
+        if (c != '\n' && (c < 0x20 || c > 0x7E)) return "byte " + std::to_string(c) + " at " + std::to_string(i);
+        run = (std::isdigit(c) || c == '.' || c == 'e' || c == '+' || c == '-') ? run + 1 : 0;
+        if (run > 24) return "a figure longer than 24 characters at " + std::to_string(i);
+    }
+    return "";
+}
+
+// The JSON strictly parsed, as an object; empty with a failure otherwise.
+QJsonObject strictJson(const std::string& out) {
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(out), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << out;
+    EXPECT_TRUE(doc.isObject()) << out;
+    return doc.object();
+}
+
+// A separation of 1e100 mm is a figure to print, not 101 digits, in the
+// text and the JSON alike.
+TEST_F(FitTool, HugeFiguresPrintInABoundedForm) {
+    const testing::PhotoTruth t = paraboloid();
+    const std::string jpeg = photo("mirror.jpg", t, camera(3, 1));
+    std::vector<std::string> args = {jpeg, "--second", jpeg, "--separation", "1e100"};
+    const std::vector<std::string> mirror = mirrorArgs(t);
+    args.insert(args.end(), mirror.begin(), mirror.end());
+    const testing::RawRun text = fit(args);
+    ASSERT_EQ(text.exitCode, 0) << text.standardError;
+    EXPECT_EQ(unprintableOrLong(text.standardOutput), "") << text.standardOutput;
+    EXPECT_TRUE(contains(text.standardOutput, "1e+100 mm from the first")) << text.standardOutput;
+
+    args.push_back("--json");
+    const testing::RawRun json = fit(args);
+    ASSERT_EQ(json.exitCode, 0) << json.standardError;
+    EXPECT_EQ(unprintableOrLong(json.standardOutput), "") << json.standardOutput;
+    const QJsonObject o = strictJson(json.standardOutput);
+    EXPECT_EQ(o["separation_mm"].toDouble(), 1e100);
+}
+
+// A figure the fit cannot compute is null in the JSON and named in a
+// warning, there and on standard error.
+TEST_F(FitTool, FiguresThatAreNotFiniteAreNullAndWarnedOf) {
+    const testing::PhotoTruth t = paraboloid();
+    const std::string jpeg = photo("mirror.jpg", t, camera(3, 1));
+    // So coarse a grating that the offset runs to 1e+201 mm and its
+    // uncertainty overflows.
+    const testing::RawRun run = fit({jpeg, "--diameter", "200", "--radius", "2000", "--lines", "1e-200", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.standardError;
+    const QJsonObject o = strictJson(run.standardOutput);
+    QStringList missing;
+    for (auto it = o.begin(); it != o.end(); ++it)
+        if (it.value().isNull() && it.key() != "zone_height") missing << it.key();
+    ASSERT_FALSE(missing.isEmpty()) << run.standardOutput;
+    QString warned;
+    for (const QJsonValue w : o["warnings"].toArray())
+        if (w.toString().contains("not a finite number")) warned = w.toString();
+    ASSERT_FALSE(warned.isEmpty()) << run.standardOutput;
+    EXPECT_TRUE(warned.contains("the offset's uncertainty")) << warned.toStdString() << " for " << missing.join(", ").toStdString();
+    EXPECT_TRUE(contains(run.standardError, "shadowgram-fit: warning: " + warned.toStdString())) << run.standardError;
+}
+
+// Command lines drawn at random, ordinary and extreme values of every
+// numeric option: every run ends with its status and, when it fits, JSON
+// that a strict reader takes.
+TEST_F(FitTool, RandomCommandLinesGiveStrictJsonOrAReason) {
+    const testing::PhotoTruth t = paraboloid();
+    const std::string jpeg = photo("mirror.jpg", t, camera(2, 8));
+    std::mt19937 random(20261207);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double extremes[] = {5e-324, 2.2250738585072014e-308, 1e-300, 1e-200, 1e-100, 1e-12, 1e12,
+                               1e100,  1e200,                   1e300,  1.7976931348623157e308};
+    auto extreme = [&] { return extremes[random() % std::size(extremes)]; };
+    auto pick = [&](double ordinary, double share) { return unit(random) < share ? ordinary : extreme(); };
+    int fitted = 0;
+    for (int k = 0; k < 200; ++k) {
+        const double diameter = pick(50 + 400 * unit(random), 0.75);
+        const double radius = pick(diameter * (2.5 + 6 * unit(random)), 0.75);
+        std::vector<std::string> args = {jpeg, "--json", "--diameter", number(diameter), "--radius", number(radius),
+                                         "--lines", number(pick(0.5 + 10 * unit(random), 0.75))};
+        if (unit(random) < 0.2) args.insert(args.end(), {"--wavelength", number(pick(0.4 + 0.3 * unit(random), 0.4))});
+        if (unit(random) < 0.15) {
+            args.insert(args.end(), {"--zone", unit(random) < 0.5 ? "edge" : "centre"});
+            if (unit(random) < 0.5) args.insert(args.end(), {"--zone-start", number(0.1 + 0.85 * unit(random))});
+        }
+        if (unit(random) < 0.2) args.push_back(unit(random) < 0.5 ? "--inside" : "--outside");
+        if (unit(random) < 0.1) args.insert(args.end(), {"--source", "moving"});
+        if (unit(random) < 0.1) args.push_back("--exact");
+        if (unit(random) < 0.2) {
+            const double separation = pick(0.5 + 3 * unit(random), 0.5);
+            args.insert(args.end(), {"--second", jpeg, "--separation", number(unit(random) < 0.5 ? separation : -separation)});
+        }
+        const testing::RawRun run = fit(args, {}, std::chrono::seconds(30));
+        std::string line;
+        for (const std::string& a : args) line += a + " ";
+        ASSERT_FALSE(run.timedOut) << line;
+        ASSERT_EQ(run.signal, 0) << line << "\n" << run.standardError;
+        EXPECT_EQ(unprintableOrLong(run.standardOutput), "") << line;
+        if (run.exitCode == 0) {
+            ++fitted;
+            const QJsonObject o = strictJson(run.standardOutput);
+            EXPECT_TRUE(o.contains("offset_mm")) << line;
+            // Standard error holds only the warnings of figures left out.
+            std::size_t at = 0;
+            while (at < run.standardError.size()) {
+                EXPECT_EQ(run.standardError.compare(at, 25, "shadowgram-fit: warning: "), 0) << line << "\n" << run.standardError;
+                at = run.standardError.find('\n', at);
+                at = at == std::string::npos ? run.standardError.size() : at + 1;
+            }
+        } else {
+            EXPECT_TRUE(run.exitCode == 1 || run.exitCode == 2) << line << ": " << run.exitCode;
+            EXPECT_TRUE(run.standardOutput.empty()) << line;
+            EXPECT_EQ(run.standardError.rfind("shadowgram-fit: ", 0), 0u) << line << "\n" << run.standardError;
+        }
+    }
+    // Ordinary command lines are among them, and fit.
+    EXPECT_GT(fitted, 40);
+}
+
+// Values from which the model cannot derive finite figures are refused
+// before any photo is read, naming the option.
+TEST_F(FitTool, ValuesBeyondTheModelAreRefusedNamingTheOption) {
+    const std::string jpeg = photo("mirror.jpg", paraboloid(), camera(3, 1));
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--diameter", "200", "--radius", "2000", "--lines", "1e308"},
+         "--lines of 1e+308 is beyond the model's reach: the band width, 1 / (2 lines per mm), would be 0 mm"},
+        {{"--diameter", "200", "--radius", "2000", "--lines", "5e-324"}, "--lines of 5e-324"},
+        {{"--diameter", "1e200", "--radius", "1e201", "--lines", "4"}, "--diameter of 1e+200"},
+        {{"--diameter", "1e-200", "--radius", "2000", "--lines", "4"}, "--diameter of 1e-200"},
+        {{"--diameter", "200", "--radius", "1e300", "--lines", "4"}, "--radius of 1e+300"},
+        {{"--diameter", "200", "--radius", "2000", "--lines", "1e-299"}, "--lines of 1e-299"},
+        {{"--diameter", "1e100", "--radius", "1e100", "--lines", "1e300"}, "--lines of 1e+300"},
+        {{"--diameter", "200", "--radius", "2000", "--lines", "4", "--zone", "edge", "--wavelength", "1e-320"},
+         "--wavelength of 1e-320"},
+        {{"--diameter", "200", "--radius", "2000", "--lines", "4", "--second", jpeg, "--separation", "1e308"},
+         "--separation of 1e+308"},
+        {{"--diameter", "200", "--radius", "2000", "--lines", "4", "--zone", "edge", "--zone-start", "0.05"},
+         "--zone-start takes a fraction of the radius from 0.1 to 0.95"},
+    };
+    for (const auto& [options, words] : cases) {
+        std::vector<std::string> args = {jpeg, "--json"};
+        args.insert(args.end(), options.begin(), options.end());
+        const testing::RawRun r = fit(args);
+        EXPECT_EQ(r.signal, 0) << words;
+        EXPECT_EQ(r.exitCode, 2) << words << ": " << r.standardError;
+        EXPECT_TRUE(contains(r.standardError, words)) << r.standardError;
+        EXPECT_EQ(unprintableOrLong(r.standardError), "") << r.standardError;
+        EXPECT_TRUE(r.standardOutput.empty()) << r.standardOutput;
+    }
+}
+
+// What cannot be written is a failure: standard output a full device or
+// closed, for the figures and the usage alike.
+TEST_F(FitTool, OutputThatCannotBeWrittenFails) {
+    const testing::PhotoTruth t = paraboloid();
+    std::vector<std::string> args = {kFit, photo("mirror.jpg", t, camera(3, 1))};
+    const std::vector<std::string> mirror = mirrorArgs(t);
+    args.insert(args.end(), mirror.begin(), mirror.end());
+    for (const std::vector<std::string>& command : {args, std::vector<std::string>{kFit, "--help"}})
+        for (const testing::StandardOutput where : {testing::StandardOutput::Full, testing::StandardOutput::Closed}) {
+            const testing::RawRun r = runRaw(command, {}, std::chrono::seconds(60), where);
+            EXPECT_EQ(r.exitCode, 1) << command.back() << " " << static_cast<int>(where) << ": " << r.standardError;
+            EXPECT_TRUE(contains(r.standardError, "shadowgram-fit: cannot write to standard output")) << r.standardError;
+        }
+}
+
+// The overlay never overwrites a photo it is made from, named as given, by
+// another path or through a link.
+TEST_F(FitTool, TheOverlayNeverOverwritesAPhoto) {
+    const testing::PhotoTruth t = paraboloid();
+    const std::string first = photo("first.jpg", t, camera(3, 1)), second = photo("second.jpg", t, camera(2, 2));
+    QFile file(QString::fromStdString(first));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    ASSERT_EQ(::symlink(first.c_str(), path("link.png").c_str()), 0);
+    ASSERT_EQ(::mkdir(path("sub").c_str(), 0755), 0);
+    const std::vector<std::string> mirror = mirrorArgs(t);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {first, first}, {path("sub/../first.jpg"), first}, {path("link.png"), first}, {second, second}};
+    for (const auto& [overlay, named] : cases) {
+        std::vector<std::string> args = {first, "--second", second, "--separation", "1", "--overlay", overlay};
+        args.insert(args.end(), mirror.begin(), mirror.end());
+        const testing::RawRun r = fit(args);
+        EXPECT_EQ(r.exitCode, 2) << overlay << ": " << r.standardError;
+        EXPECT_TRUE(contains(r.standardError, "--overlay names the photo \"" + named + "\" itself")) << r.standardError;
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), bytes);
+}
+
+// A JPEG cut short anywhere is unreadable input, never a photo without a
+// mirror; a picture of no lit mirror, or of one that runs out of the
+// photo, is refused as no mirror found.
+TEST_F(FitTool, PhotosCutShortInvertedOrCroppedAreRefused) {
+    const testing::PhotoTruth t = paraboloid();
+    const std::string jpeg = photo("mirror.jpg", t, camera(3, 1));
+    QFile file(QString::fromStdString(jpeg));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const std::vector<std::string> mirror = mirrorArgs(t);
+    auto run = [&](const std::string& name) {
+        std::vector<std::string> args = {name};
+        args.insert(args.end(), mirror.begin(), mirror.end());
+        return fit(args);
+    };
+    for (const int percent : {1, 20, 50, 80, 99}) {
+        const std::string name = path("cut" + std::to_string(percent) + ".jpg");
+        QFile cut(QString::fromStdString(name));
+        ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+        cut.write(bytes.left(bytes.size() * percent / 100));
+        cut.close();
+        const testing::RawRun r = run(name);
+        EXPECT_EQ(r.exitCode, 2) << percent << "%: " << r.standardError;
+        EXPECT_TRUE(contains(r.standardError, "cannot read the photo \"" + name + "\"")) << r.standardError;
+    }
+
+    // A dark disk on a bright ground.
+    testing::Camera wide = camera(0, 4);
+    wide.width = 1200, wide.height = 1000, wide.cx = 600, wide.cy = 500, wide.radius = 250;
+    testing::SyntheticPhoto inverted = testing::makeSyntheticPhoto(t, wide);
+    for (std::uint8_t& v : inverted.pixels) v = std::uint8_t(255 - v);
+    ASSERT_TRUE(testing::savePhoto(inverted, path("inverted.png")));
+    const testing::RawRun dark = run(path("inverted.png"));
+    EXPECT_EQ(dark.exitCode, 1) << dark.standardError;
+    EXPECT_TRUE(contains(dark.standardError, "no mirror found")) << dark.standardError;
+    EXPECT_TRUE(dark.standardOutput.empty()) << dark.standardOutput;
+
+    // The mirror's left side beyond the photo's border.
+    testing::Camera off = camera(0, 5);
+    off.cx = 150;
+    const testing::RawRun cropped = run(photo("cropped.png", t, off));
+    EXPECT_EQ(cropped.exitCode, 1) << cropped.standardError;
+    EXPECT_TRUE(contains(cropped.standardError, "no mirror found: the disk found")) << cropped.standardError;
+    EXPECT_TRUE(contains(cropped.standardError, "runs outside the photo of 700 x 640 pixels")) << cropped.standardError;
 }
 
 }  // namespace
