@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The JPEG decoding of the help pictures: any bytes give a picture of at
-// most 4096 x 4096 pixels or none, and never a crash or a read outside them.
+// The JPEG decoding of the help pictures and of the photos to fit: any bytes
+// give a picture within the rules' bounds or none, and never a crash or a
+// read outside them. A photo is whole: bytes without an end-of-image marker
+// (a file cut short) never give one.
 #include "fuzz/fuzz_check.h"
 #include "photo/jpeg_decoding.h"
 
@@ -14,6 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(image.width() > 0 && image.width() <= 4096);
         FUZZ_CHECK(image.height() > 0 && image.height() <= 4096);
         FUZZ_CHECK(image.format() == QImage::Format_RGB32);
+    }
+    bool warned = true;
+    const std::optional<sg::DecodedJpeg> photo = sg::decodeJpeg(QByteArrayView(bytes), sg::photoJpegRules(64), &warned);
+    if (photo) {
+        FUZZ_CHECK(!warned);
+        FUZZ_CHECK(photo->image.format() == QImage::Format_RGB888);
+        FUZZ_CHECK(qint64(photo->image.width()) * photo->image.height() * 4 <= (qint64(64) << 20));
+        FUZZ_CHECK(bytes.contains("\xFF\xD9"));
+        FUZZ_CHECK(photo->orientation >= 1 && photo->orientation <= 8);
     }
     return 0;
 }

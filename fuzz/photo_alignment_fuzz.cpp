@@ -2,12 +2,14 @@
 // Laying a photo onto the frame: any grey picture (the first two bytes give
 // its size, 64 to 319 pixels each way; the rest its pixels, repeated as
 // needed) is refused with a PhotoError or aligned to a disk inside the
-// photo's reach, with a frame of 800 x 700 and band edges on it.
+// photo (its rim within its blur of the border), with a frame of 800 x 700
+// and band edges on it.
 #include "photo/edge_extraction.h"
 #include "fuzz/fuzz_check.h"
 #include "photo/photo_alignment.h"
 #include "photo/photo_error.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -22,6 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const sg::PhotoAlignment a = sg::alignPhoto(view);
         FUZZ_CHECK(std::isfinite(a.disk.cx) && std::isfinite(a.disk.cy) && std::isfinite(a.disk.radius));
         FUZZ_CHECK(a.disk.radius > 0 && a.disk.radius < 2 * (width + height));
+        // The whole disk in the photo, within its rim's blur.
+        const double reach = std::max(2.0, a.disk.rimWidth);
+        FUZZ_CHECK(a.disk.cx - a.disk.radius >= -reach && a.disk.cx + a.disk.radius <= width + reach);
+        FUZZ_CHECK(a.disk.cy - a.disk.radius >= -reach && a.disk.cy + a.disk.radius <= height + reach);
         FUZZ_CHECK(a.direction.normalDeg > -90 && a.direction.normalDeg <= 90);
         FUZZ_CHECK(a.frame.width == 800 && a.frame.height == 700);
         for (const sg::BandEdge& e : sg::extractEdges(a.frame, a.mapping.bands)) {

@@ -26,6 +26,16 @@ struct JpegRules {
     int maxMegabytes = 0;
 };
 
+// The rules of a photo to fit: any components, whole (a warning fails it),
+// at most `maxMegabytes` as JpegRules counts them.
+inline JpegRules photoJpegRules(int maxMegabytes) {
+    JpegRules rules;
+    rules.anyComponents = true;
+    rules.warningsFail = true;
+    rules.maxMegabytes = maxMegabytes;
+    return rules;
+}
+
 struct DecodedJpeg {
     QImage image;         // Format_RGB888; grey as equal red, green and blue
     int orientation = 1;  // the EXIF orientation tag, 1..8; 1 without a valid one

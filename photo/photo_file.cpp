@@ -33,12 +33,9 @@ LoadedPhoto decodePhoto(const QByteArray& bytes) {
         // Any camera's JPEG within the pictures the toolkit would allocate,
         // whole: a picture cut short or damaged would be fitted as far as
         // its data goes, with grey below, and is refused.
-        JpegRules rules;
-        rules.anyComponents = true;
-        rules.warningsFail = true;
-        rules.maxMegabytes = QImageReader::allocationLimit();
         bool warned = false;
-        const std::optional<DecodedJpeg> jpeg = decodeJpeg(QByteArrayView(bytes), rules, &warned);
+        const std::optional<DecodedJpeg> jpeg =
+            decodeJpeg(QByteArrayView(bytes), photoJpegRules(QImageReader::allocationLimit()), &warned);
         if (warned) throw PhotoFileError("the JPEG data is cut short or damaged");
         if (!jpeg) throw PhotoFileError("the JPEG data cannot be decoded (Unable to read image data)");
         // A phone's portrait photo is stored on its side with an orientation tag.
