@@ -237,7 +237,7 @@ double otsuThreshold(const std::vector<float>& values) {
     constexpr int kBins = 256;
     std::array<double, kBins> hist{};
     const double scale = (kBins - 1) / double(*hi - *lo);
-    for (float v : values) hist[std::size_t((v - *lo) * scale)] += 1;
+    for (float v : values) hist[std::size_t(wholeClamped((v - *lo) * scale, 0, kBins - 1, 0))] += 1;
     double total = 0, sumAll = 0;
     for (int i = 0; i < kBins; ++i) total += hist[std::size_t(i)], sumAll += i * hist[std::size_t(i)];
     double weight0 = 0, sum0 = 0, best = -1;
