@@ -277,5 +277,20 @@ TEST(ReportJson, EveryFigureUnderItsKey) {
     EXPECT_EQ(o["verdict"][0].toString().toStdString(), r.verdict[0]);
 }
 
+// A zone whose round trip finds no null: null in the JSON, which still
+// parses strictly, and named for the command's warning.
+TEST(ReportJson, ARoundTripWithoutANullIsNullAndNamed) {
+    ReductionResult r = reduce(parseReadingText("diameter 200\nradius 2000\nzones 3\n1 0.2\n2 1\n3 1.9\n"));
+    EXPECT_TRUE(missingFigures(r).empty());
+    r.zones[1].roundTrip = std::nan("");
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(reportJson(r, "9.9")), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    EXPECT_TRUE(doc.object()["zones"][1]["round_trip_mm"].isNull());
+    EXPECT_EQ(doc.object()["zones"][0]["round_trip_mm"].toDouble(), r.zones[0].roundTrip);
+    EXPECT_EQ(missingFigures(r),
+              std::vector<std::string>{"zone 2: the surface handed to the simulator has no null there (round_trip_mm)"});
+}
+
 }  // namespace
 }  // namespace sg
