@@ -201,8 +201,8 @@ ReductionInput ReductionWindow::input() const {
         if (text.empty()) throw ReductionInputError("zone " + std::to_string(row + 1) + ", " + what + ": no value");
         double v = 0;
         if (!tryParseCellFloat(text, kDecimalSeparator, v))
-            throw ReductionInputError("zone " + std::to_string(row + 1) + ", " + what + ": '" + text +
-                                      "' is not a number");
+            throw ReductionInputError("zone " + std::to_string(row + 1) + ", " + what + ": '" +
+                                      printableToken(text) + "' is not a number");
         return v;
     };
     for (int r = 0; r < table_->rowCount(); ++r) {
@@ -335,7 +335,8 @@ void ReductionWindow::standardMaskClick() {
         double diameter = 0;
         if (!tryParseCellFloat(diameter_->text().trimmed().toStdString(), kDecimalSeparator, diameter) ||
             !(diameter > 0))
-            throw ActionError("Diameter: '" + diameter_->text().toStdString() + "' is not a diameter above 0");
+            throw ActionError("Diameter: '" + printableToken(diameter_->text().toStdString()) +
+                              "' is not a diameter above 0");
         const int n = maskZones_->value();
         filling_ = true;
         setZoneRows(n, std::max(setCount(), 1));

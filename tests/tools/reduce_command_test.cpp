@@ -229,6 +229,17 @@ TEST_F(ReduceCommand, AFitThatDoesNotConvergeExitsWithOne) {
     EXPECT_TRUE(r.standardOutput.empty()) << r.standardOutput;
 }
 
+// A report that cannot be written is a failure of the run (1), not of
+// its input (2).
+TEST_F(ReduceCommand, AReportThatCannotBeWrittenExitsWithOne) {
+    const std::string mirror = file("p.txt", kParaboloid);
+    for (const char* json : {"", " --json"}) {
+        const RawRun r = runRaw({"/bin/sh", "-c", "exec \"$0\" \"$1\"" + std::string(json) + " >/dev/full", kReduce, mirror});
+        EXPECT_EQ(r.exitCode, 1) << json;
+        EXPECT_EQ(r.standardError, "error: cannot write the report to standard output\n") << json;
+    }
+}
+
 TEST_F(ReduceCommand, FilesThatCannotBeReadAreRefusedAtOnce) {
     const std::string pipe = folder + "/waiting.txt";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
