@@ -39,14 +39,33 @@ std::string quotedToken(std::string_view text) {
     return quoted;
 }
 
-double decimal(std::string_view text) {
-    const std::optional<double> v = parseDecimal(text);
+// How the text writes its numbers: with '.' only, or, in a file that
+// separates its fields with ';', with ',' between two digits as its decimal
+// comma (found first on `semicolonLine`).
+struct NumberStyle {
+    bool decimalComma = false;
+    int semicolonLine = 0;
+};
+
+double decimal(std::string_view text, const NumberStyle& style = {}) {
+    std::optional<double> v;
+    if (style.decimalComma && text.find(',') != std::string_view::npos) {
+        std::string pointed(text);
+        std::replace(pointed.begin(), pointed.end(), ',', '.');
+        v = parseDecimal(pointed);
+        if (!v)
+            fail(quotedToken(text) + " is not a finite decimal number (the file separates its fields with ';', "
+                                     "first on line " +
+                 std::to_string(style.semicolonLine) + ", so a ',' between two digits is its decimal comma)");
+    } else {
+        v = parseDecimal(text);
+    }
     if (!v) fail(quotedToken(text) + " is not a finite decimal number");
     return *v;
 }
 
-double positive(std::string_view text, const char* what) {
-    const double v = decimal(text);
+double positive(std::string_view text, const char* what, const NumberStyle& style) {
+    const double v = decimal(text, style);
     if (!(v > 0)) fail(std::string("the ") + what + " must be greater than 0, not " + printableToken(text));
     return v;
 }
@@ -59,14 +78,24 @@ bool choice(std::string_view text, const char* key, const char* first, const cha
     fail(std::string(key) + " must be '" + first + "' or '" + second + "', not '" + printableToken(text) + "'");
 }
 
-std::vector<std::string_view> tokensOf(std::string_view line) {
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The fields of a line: separated by blanks, TABs, ';' and ',', except a ','
+// between two digits in a file with decimal commas.
+std::vector<std::string_view> tokensOf(std::string_view line, const NumberStyle& style) {
     std::vector<std::string_view> tokens;
-    auto separator = [](char c) { return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\r'; };
+    auto separator = [&](std::size_t i) {
+        const char c = line[i];
+        if (c == ',' && style.decimalComma && i > 0 && i + 1 < line.size() && isDigit(line[i - 1]) &&
+            isDigit(line[i + 1]))
+            return false;
+        return c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\r';
+    };
     std::size_t at = 0;
     while (at < line.size()) {
-        while (at < line.size() && separator(line[at])) ++at;
+        while (at < line.size() && separator(at)) ++at;
         const std::size_t start = at;
-        while (at < line.size() && !separator(line[at])) ++at;
+        while (at < line.size() && !separator(at)) ++at;
         if (at > start) tokens.push_back(line.substr(start, at - start));
     }
     return tokens;
@@ -76,13 +105,15 @@ std::string zoneName(std::size_t number) { return "zone " + std::to_string(numbe
 
 // One zone line: its number, then (without `zones N`) its edges, then its
 // readings.
-void readZoneLine(ReductionInput& input, const std::vector<std::string_view>& tokens, int lineNumber) {
+void readZoneLine(ReductionInput& input, const std::vector<std::string_view>& tokens, int lineNumber,
+                  const NumberStyle& style) {
     const std::size_t number = input.zones.size() + 1;
     const std::optional<int> given = parseCount(tokens[0]);
     if (!given || static_cast<std::size_t>(*given) != number)
         fail(zoneName(number) + " expected, found zone " + printableToken(tokens[0]) +
              " (zones are numbered 1, 2, 3, ... in order)");
-    if (number > static_cast<std::size_t>(kMaxZones)) fail("more than " + std::to_string(kMaxZones) + " zones");
+    if (number > static_cast<std::size_t>(kMaxZones))
+        fail(zoneName(number) + ": a reading file holds at most " + std::to_string(kMaxZones) + " zones");
     const bool edges = input.zoneCount == 0;
     const std::size_t first = edges ? 3 : 1;
     if (tokens.size() <= first)
@@ -92,7 +123,7 @@ void readZoneLine(ReductionInput& input, const std::vector<std::string_view>& to
     zone.line = lineNumber;
     auto value = [&](std::size_t i) {
         try {
-            return decimal(tokens[i]);
+            return decimal(tokens[i], style);
         } catch (const ReductionInputError& e) {
             fail(zoneName(number) + ": " + e.what());
         }
@@ -106,7 +137,8 @@ void readZoneLine(ReductionInput& input, const std::vector<std::string_view>& to
     for (std::size_t i = first; i < tokens.size(); ++i) zone.readings.push_back(value(i));
     const std::size_t sets = zone.readings.size();
     if (sets > static_cast<std::size_t>(kMaxReadingSets))
-        fail(zoneName(number) + " has more than " + std::to_string(kMaxReadingSets) + " readings");
+        fail(zoneName(number) + " has " + std::to_string(sets) + " readings; a reading file holds at most " +
+             std::to_string(kMaxReadingSets) + " sets");
     if (!input.zones.empty() && sets != input.zones.front().readings.size()) {
         const std::size_t want = input.zones.front().readings.size();
         fail(zoneName(number) + " has " + std::to_string(sets) + (sets == 1 ? " reading" : " readings") +
@@ -115,8 +147,10 @@ void readZoneLine(ReductionInput& input, const std::vector<std::string_view>& to
     input.zones.push_back(std::move(zone));
 }
 
+void setHeaderValueIn(ReductionInput& input, HeaderKey key, std::string_view value, const NumberStyle& style);
+
 void readHeaderLine(ReductionInput& input, HeaderKey key, const std::vector<std::string_view>& tokens,
-                    int lineNumber) {
+                    int lineNumber, const NumberStyle& style) {
     const std::string name = headerKeyName(key);
     if (!input.zones.empty()) fail("the header line '" + name + "' comes after the zone lines; headers come first");
     if (const int earlier = input.lineOf(key); earlier != 0)
@@ -128,11 +162,55 @@ void readHeaderLine(ReductionInput& input, HeaderKey key, const std::vector<std:
     } else if (tokens.size() > 2) {
         fail("'" + name + "' takes one value, found " + std::to_string(tokens.size() - 1));
     }
-    setHeaderValue(input, key, tokens.size() > 1 ? tokens[1] : std::string_view());
+    setHeaderValueIn(input, key, tokens.size() > 1 ? tokens[1] : std::string_view(), style);
     input.lineOf(key) = lineNumber;
 }
 
+// A line that starts with a number is a zone line.
+bool startsZoneLine(std::string_view first, const NumberStyle& style) {
+    if (parseCount(first) || parseDecimal(first)) return true;
+    if (!style.decimalComma) return false;
+    std::string pointed(first);
+    std::replace(pointed.begin(), pointed.end(), ',', '.');
+    return parseDecimal(pointed).has_value();
+}
+
+// A line without its comment.
+std::string_view withoutComment(std::string_view line) {
+    const std::size_t hash = line.find('#');
+    return hash == std::string_view::npos ? line : line.substr(0, hash);
+}
+
+// The lines of the text, a UTF-8 byte order mark at its start dropped.
+std::vector<std::string_view> linesOf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t at = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    while (at <= text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
 }  // namespace
+
+std::string linePlace(const ReductionInput& input, int line) {
+    if (line <= 0) return std::string();
+    std::string place = input.fileName.empty() ? std::string() : "'" + input.fileName + "' ";
+    return place + "line " + std::to_string(line) + ": ";
+}
+
+std::string valuePlace(const ReductionInput& input, HeaderKey key) {
+    if (input.lineOf(key) > 0) return linePlace(input, input.lineOf(key));
+    return input.fieldOf(key).empty() ? std::string() : input.fieldOf(key) + ": ";
+}
+
+std::string messageNumber(double value) {
+    std::string text = exactDecimalText(value);
+    return text.size() <= 24 ? text : boundedText(value, 8);
+}
 
 const char* headerKeyName(HeaderKey key) {
     switch (key) {
@@ -151,21 +229,23 @@ const char* headerKeyName(HeaderKey key) {
     return "";
 }
 
-void setHeaderValue(ReductionInput& input, HeaderKey key, std::string_view value) {
+namespace {
+
+void setHeaderValueIn(ReductionInput& input, HeaderKey key, std::string_view value, const NumberStyle& style) {
     switch (key) {
-    case HeaderKey::Diameter: input.diameter = positive(value, "diameter"); break;
-    case HeaderKey::Radius: input.radius = positive(value, "radius"); break;
-    case HeaderKey::Conic: input.conic = decimal(value); break;
-    case HeaderKey::Wavelength: input.wavelength = positive(value, "wavelength"); break;
+    case HeaderKey::Diameter: input.diameter = positive(value, "diameter", style); break;
+    case HeaderKey::Radius: input.radius = positive(value, "radius", style); break;
+    case HeaderKey::Conic: input.conic = decimal(value, style); break;
+    case HeaderKey::Wavelength: input.wavelength = positive(value, "wavelength", style); break;
     case HeaderKey::Source:
         input.source = choice(value, "source", "moving", "fixed") ? SourceKind::Moving : SourceKind::Fixed;
         break;
-    case HeaderKey::SourceDistance: input.sourceDistance = positive(value, "source distance"); break;
+    case HeaderKey::SourceDistance: input.sourceDistance = positive(value, "source distance", style); break;
     case HeaderKey::ZoneRadius:
         input.zoneRadius = choice(value, "zone-radius", "rms", "mid") ? ZoneRadiusRule::Rms : ZoneRadiusRule::Mid;
         break;
     case HeaderKey::Obstruction: {
-        const double v = decimal(value);
+        const double v = decimal(value, style);
         if (v < 0) fail("the obstruction must not be negative, not " + printableToken(value));
         input.obstruction = v;
         break;
@@ -185,25 +265,36 @@ void setHeaderValue(ReductionInput& input, HeaderKey key, std::string_view value
     }
 }
 
+}  // namespace
+
+void setHeaderValue(ReductionInput& input, HeaderKey key, std::string_view value) {
+    setHeaderValueIn(input, key, value, NumberStyle{});
+}
+
 ReductionInput parseReadingText(std::string_view text) {
     ReductionInput input;
-    int lineNumber = 0;
-    // A spreadsheet may begin its UTF-8 export with a byte order mark.
-    std::size_t at = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    while (at <= text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(at, end - at);
-        at = end + 1;
-        ++lineNumber;
-        if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
-        const std::vector<std::string_view> tokens = tokensOf(line);
+    const std::vector<std::string_view> lines = linesOf(text);
+    // A file that separates its fields with ';' writes its decimals with a
+    // comma (a spreadsheet in a comma locale).
+    NumberStyle style;
+    for (std::size_t i = 0; i < lines.size() && !style.decimalComma; ++i)
+        if (withoutComment(lines[i]).find(';') != std::string_view::npos) {
+            style.decimalComma = true;
+            style.semicolonLine = static_cast<int>(i + 1);
+        }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int lineNumber = static_cast<int>(i + 1);
+        const std::vector<std::string_view> tokens = tokensOf(withoutComment(lines[i]), style);
         if (tokens.empty()) continue;
         try {
             if (const std::optional<HeaderKey> key = keyNamed(tokens[0])) {
-                readHeaderLine(input, *key, tokens, lineNumber);
-            } else if (parseCount(tokens[0]) || parseDecimal(tokens[0])) {
-                readZoneLine(input, tokens, lineNumber);
+                readHeaderLine(input, *key, tokens, lineNumber, style);
+            } else if (startsZoneLine(tokens[0], style)) {
+                readZoneLine(input, tokens, lineNumber, style);
+            } else if (style.decimalComma && tokens[0].find(',') != std::string_view::npos) {
+                fail(quotedToken(tokens[0]) + " is neither a key nor a zone number (the file separates its fields "
+                                              "with ';', first on line " +
+                     std::to_string(style.semicolonLine) + ", so a ',' between two digits is its decimal comma)");
             } else {
                 fail("unknown key '" + printableToken(tokens[0]) +
                      "' (the keys are diameter, radius, conic, wavelength, source, source-distance, zone-radius, "
@@ -221,6 +312,13 @@ ReductionInput parseReadingText(std::string_view text) {
 }
 
 std::string readingText(const ReductionInput& input) {
+    if (input.zones.size() > static_cast<std::size_t>(kMaxZones))
+        fail(std::to_string(input.zones.size()) + " zones: a reading file holds at most " +
+             std::to_string(kMaxZones));
+    for (std::size_t i = 0; i < input.zones.size(); ++i)
+        if (input.zones[i].readings.size() > static_cast<std::size_t>(kMaxReadingSets))
+            fail(zoneName(i + 1) + " has " + std::to_string(input.zones[i].readings.size()) +
+                 " readings: a reading file holds at most " + std::to_string(kMaxReadingSets) + " sets");
     std::string out = "# Foucault readings: the mirror, then one line per zone:\n";
     out += input.zoneCount > 0 ? "# zone, then one reading per set\n" : "# zone, inner radius, outer radius, then one reading per set\n";
     auto line = [&out](HeaderKey key, const std::string& value) {

@@ -2,11 +2,15 @@
 #pragma once
 // The reading file as text: plain lines, '#' starts a comment, blank lines
 // are ignored, ',' ';' and TAB count as spaces (a spreadsheet's CSV export
-// reads too, a UTF-8 byte order mark at its start included). First the
+// reads too, a UTF-8 byte order mark at its start included). A text that
+// separates its fields with ';' anywhere outside its comments writes its
+// decimals with a comma: there a ',' between two digits is the decimal
+// separator ("1;10,12" is zone 1 reading 10.12). First the
 // header lines `key value` (keys in any case, each at most once; the bare
 // word `reverse`), then one line per zone, numbered 1..N in order:
 // `zone inner outer set1 set2 ...`, or after `zones N` `zone set1 set2 ...`.
-// Every zone has the same number of readings.
+// Every zone has the same number of readings; at most kMaxZones zones and
+// kMaxReadingSets readings per zone.
 
 #include "reduction/reduction_input.h"
 
@@ -22,7 +26,8 @@ namespace sg {
 ReductionInput parseReadingText(std::string_view text);
 
 // The text of the input: every header value it holds, then the zones, with
-// numbers that read back to the same doubles.
+// numbers that read back to the same doubles. An input of more zones or
+// readings than a file holds throws ReductionInputError.
 std::string readingText(const ReductionInput& input);
 
 // Sets one header value from its text as the file or an option gives it,

@@ -2,6 +2,7 @@
 #include "reduction/reduction.h"
 
 #include "reduction/couder_criterion.h"
+#include "reduction/reading_text.h"
 #include "reduction/reduction_fit.h"
 #include "reduction/reduction_setup.h"
 #include "reduction/simulator_zone.h"
@@ -50,6 +51,87 @@ std::vector<ProfilePoint> across(const Wavefront& w, double aperture) {
         points.push_back({h, (w.at(h * h) - w.mean()) / 2 * 1e6});
     }
     return points;
+}
+
+// How a figure depends on the wavelength: not at all, as its inverse (in
+// waves, over the Airy radius) or as itself (the Airy radius).
+enum class PerWavelength { None, Inverse, Direct };
+
+struct Figure {
+    std::string name;  // its key in the command's JSON, with the zone or set
+    double value = 0;
+    PerWavelength scale = PerWavelength::None;
+};
+
+// Every figure the command reports or a window shows, in the units it is
+// reported in, apart from the round trip (which may have no null).
+std::vector<Figure> figuresOf(const ReductionResult& r, const SimulatorZone& zone) {
+    using enum PerWavelength;
+    std::vector<Figure> f = {
+        {"focal_ratio", r.focalRatio, None},
+        {"reference radius_mm", r.referenceRadius, None},
+        {"reference centre_reading_mm", r.referenceCentre, None},
+        {"best_fit_conic conic", r.bestFitConic, None},
+        {"best_fit_conic radius_mm", r.bestFitRadius, None},
+        {"couder shift_mm", r.couderShift, None},
+        {"airy_radius_um", r.airyRadius * 1000, Direct},
+        {"pv_wave", r.pv, Inverse},
+        {"rms_wave", r.rms, Inverse},
+        {"best_fit_conic rms_wave", r.rmsVsConic, Inverse},
+        {"strehl", r.strehl, Inverse},
+        {"couder max_ta_over_rho", r.couderRatio, Inverse},
+        {"correction_error_wave", r.correctionError, Inverse},
+        {"simulator zone_height_wave", zone.zoneHeight, Inverse},
+    };
+    for (const ZoneResult& z : r.zones) {
+        const std::string of = " of zone " + std::to_string(z.number);
+        for (const double v : z.readings) f.push_back({"readings_mm" + of, v, None});
+        f.push_back({"h_mm" + of, z.h, None});
+        f.push_back({"expected_mm" + of, z.expected, None});
+        f.push_back({"measured_mm" + of, z.measured, None});
+        f.push_back({"departure_mm" + of, z.departure, None});
+        f.push_back({"ta_um" + of, z.transverseMicrons, None});
+        f.push_back({"surface_nm" + of, z.surfaceNm, None});
+        f.push_back({"spread_mm" + of, z.spread, None});
+        f.push_back({"tolerance_mm" + of, z.tolerance, Direct});
+        f.push_back({"ta_over_rho" + of, z.taOverRho, Inverse});
+        f.push_back({"balanced_ta_over_rho" + of, z.balancedTaOverRho, Inverse});
+    }
+    for (std::size_t j = 0; j < r.sets.size(); ++j) {
+        const SetFigures& s = r.sets[j];
+        const std::string of = " of set " + std::to_string(j + 1);
+        f.push_back({"reference_radius_mm" + of, s.referenceRadius, None});
+        f.push_back({"conic" + of, s.conic, None});
+        f.push_back({"conic_radius_mm" + of, s.conicRadius, None});
+        f.push_back({"pv_wave" + of, s.pv, Inverse});
+        f.push_back({"rms_wave" + of, s.rms, Inverse});
+        f.push_back({"strehl" + of, s.strehl, Inverse});
+    }
+    for (const auto* curve : {&r.profile, &r.surfaceAcross, &r.residualAcross})
+        for (const ProfilePoint& p : *curve) f.push_back({"profile surface_nm", p.surfaceNm, None});
+    for (const double k : zone.knotHeight) f.push_back({"simulator knot_heights_px", k, None});
+    return f;
+}
+
+// Stops when a figure is not a finite number: input that the reduction's
+// doubles cannot carry. The wavelength is named when the figure depends on
+// it and the lengths it is made of are finite.
+void checkFigures(const ReductionInput& input, const ReductionResult& r, const SimulatorZone& zone) {
+    const std::vector<Figure> figures = figuresOf(r, zone);
+    for (const Figure& f : figures) {
+        if (std::isfinite(f.value)) continue;
+        bool lengthsFinite = true;
+        for (const Figure& g : figures)
+            if (g.scale == PerWavelength::None && !std::isfinite(g.value)) lengthsFinite = false;
+        if (f.scale != PerWavelength::None && lengthsFinite)
+            throw ReductionInputError(valuePlace(input, HeaderKey::Wavelength) + "the wavelength (" +
+                                      messageNumber(input.wavelength) + " um) is too " +
+                                      (f.scale == PerWavelength::Inverse ? "small" : "large") +
+                                      " for this mirror: its " + f.name + " is not a finite number");
+        throw ReductionInputError("the " + f.name +
+                                  " is not a finite number: the mirror's dimensions and readings are beyond what "
+                                  "the reduction can compute with");
+    }
 }
 
 double sampleDeviation(const std::vector<double>& v) {
@@ -134,6 +216,8 @@ ReductionResult reduce(const ReductionInput& input) {
                                   alone.conic.radius});
             } catch (const ReductionFitError& e) {
                 throw ReductionFitError("set " + std::to_string(j + 1) + ": " + e.what());
+            } catch (const ReductionInputError& e) {
+                throw ReductionInputError("set " + std::to_string(j + 1) + ": " + e.what());
             }
         }
     }
@@ -160,7 +244,9 @@ ReductionResult reduce(const ReductionInput& input) {
     }
     r.verdict = verdictLines(v);
 
-    const std::vector<double> back = roundTripReadings(r, simulatorZoneFor(r));
+    const SimulatorZone zone = simulatorZoneFor(r);
+    checkFigures(input, r, zone);
+    const std::vector<double> back = roundTripReadings(r, zone);
     for (std::size_t i = 0; i < n; ++i) r.zones[i].roundTrip = back[i];
     return r;
 }

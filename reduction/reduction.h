@@ -27,10 +27,11 @@ struct ZoneResult {
     double transverseMicrons = 0;  // TA_i, micrometres
     double taOverRho = 0;          // TA_i / rho
     double surfaceNm = 0;          // (W(h_i^2) - <W>) / 2, nm, high positive
-    double tolerance = 0;          // Millies-Lacroix |d_i| limit, mm; infinite at h = 0
+    double tolerance = 0;          // Millies-Lacroix |d_i| limit, mm
     double balancedTaOverRho = 0;  // TA / rho at the Couder balanced focus (the window's bars)
     double spread = 0;             // sample standard deviation of the sets, mm; 0 with one set
-    double roundTrip = 0;          // the null of the reduced surface in the simulator's model, mm
+    double roundTrip = 0;          // the null of the reduced surface in the simulator's model, mm;
+                                   // NaN where that surface has no null for the zone
 };
 
 // One reading set reduced alone.
@@ -92,8 +93,9 @@ inline constexpr int kProfilePoints = 21;
 inline constexpr int kPlotPoints = 201;
 
 // Reduces the input. Throws ReductionInputError for input that breaks a
-// rule (the readings running the wrong way included) and ReductionFitError
-// when a fit does not converge.
+// rule (the readings running the wrong way included) or that leaves any
+// figure not a finite number, and ReductionFitError when a fit does not
+// converge. Every figure of the result is finite but the round trips.
 ReductionResult reduce(const ReductionInput& input);
 
 }  // namespace sg

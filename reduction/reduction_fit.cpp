@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reduction/reduction_fit.h"
 
+#include "model/number_text.h"
 #include "reduction/wavefront.h"
 
 #include <cmath>
@@ -43,13 +44,24 @@ Residuals residualsAt(const ReductionSetup& s, const std::vector<double>& m, dou
 ConicFit gaussNewton(const ReductionSetup& s, const VarianceForm& form, const std::vector<double>& m, bool withConic,
                      const char* what) {
     const int parameters = withConic ? 2 : 1;
-    double offset = 0;
-    for (std::size_t i = 0; i < s.zoneCount(); ++i) offset += m[i] - s.expected[i];
-    ConicFit x{s.radius + offset / static_cast<double>(s.zoneCount()) / s.kappa, s.conic};
+    // The mean of m - e; summed in parts when readings near the largest
+    // double overflow the plain sum.
+    const double n = static_cast<double>(s.zoneCount());
+    double sum = 0;
+    for (std::size_t i = 0; i < s.zoneCount(); ++i) sum += m[i] - s.expected[i];
+    double offset = sum / n;
+    if (!std::isfinite(offset)) {
+        offset = 0;
+        for (std::size_t i = 0; i < s.zoneCount(); ++i) offset += m[i] / n - s.expected[i] / n;
+    }
+    ConicFit x{s.radius + offset / s.kappa, s.conic};
     Residuals here = residualsAt(s, m, x.radius, x.conic, parameters);
+    // Readings that no conic near the wanted one nulls are not a failed fit
+    // but readings of another mirror or another set-up.
     if (!here.valid)
-        throw ReductionFitError(std::string("the ") + what +
-                                " cannot start: the first trial conic has no null for every zone");
+        throw ReductionInputError("the readings lie " + boundedText(offset, 3) +
+                                  " mm on average from the wanted mirror's nulls, where the wanted conic has no "
+                                  "null for every zone: check the radius, the source and the readings");
     const Eigen::MatrixXd& p = form.matrix();
     for (int step = 0; step < kMaxSteps; ++step) {
         const Eigen::MatrixXd a = p * here.jacobian;

@@ -28,7 +28,9 @@ private:
 
 // R_ref: the R' that minimises Phi(m - M(h; R', K_t)), by Gauss-Newton from
 // R + mean(m - e) / kappa, stopping when a step is below 1E-8 mm. Throws
-// ReductionFitError after 100 steps, or when the readings do not fix it.
+// ReductionFitError after 100 steps, or when the readings do not fix it;
+// ReductionInputError when the wanted conic at that first radius has no
+// null for every zone (the readings are not of this mirror and tester).
 double fitReferenceRadius(const ReductionSetup& setup, const VarianceForm& form, const std::vector<double>& readings);
 
 struct ConicFit {

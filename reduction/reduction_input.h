@@ -41,6 +41,7 @@ enum class ZoneRadiusRule { Rms, Mid };
 enum class LengthUnit { Millimetre, Inch };
 
 inline constexpr double kMillimetresPerInch = 25.4;
+// The one limit of the reader, the writer and the window.
 inline constexpr int kMaxZones = 100;        // zones of one mask
 inline constexpr int kMaxReadingSets = 100;  // readings per zone
 
@@ -90,9 +91,29 @@ struct ReductionInput {
     // The file line of each header key, 0 when the file did not give it or
     // an option replaced it: messages about the value name that line.
     std::array<int, kHeaderKeyCount> keyLine{};
+    // What gave each header value when no file line did: an option
+    // ("option --radius") or a window's field ("Wavelength"); empty for a
+    // default. Messages about the value start with it.
+    std::array<std::string, kHeaderKeyCount> keyField{};
+    // The file the input was read from, as its name was given; empty for
+    // text that came from elsewhere. Messages that name a line name it.
+    std::string fileName;
 
     int& lineOf(HeaderKey key) { return keyLine[static_cast<std::size_t>(key)]; }
     int lineOf(HeaderKey key) const { return keyLine[static_cast<std::size_t>(key)]; }
+    std::string& fieldOf(HeaderKey key) { return keyField[static_cast<std::size_t>(key)]; }
+    const std::string& fieldOf(HeaderKey key) const { return keyField[static_cast<std::size_t>(key)]; }
 };
+
+// Where a message about the input points: "'mirror.txt' line 3: " for a
+// line of a named file, "line 3: " for one of an unnamed text, "option
+// --radius: " or "Wavelength: " for a value given there, nothing for a
+// default.
+std::string linePlace(const ReductionInput& input, int line);
+std::string valuePlace(const ReductionInput& input, HeaderKey key);
+
+// A number for a message: its shortest plain decimal when that is at most
+// 24 characters, otherwise boundedText's form ("1e+300"), never longer.
+std::string messageNumber(double value);
 
 }  // namespace sg

@@ -4,6 +4,7 @@
 #include "model/number_text.h"
 #include "widgets/window_style.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -60,6 +61,7 @@ void ReductionPlots::paintEvent(QPaintEvent*) {
 }
 
 void ReductionPlots::draw(QPainter& p) const {
+    zoneLabels_.clear();
     p.setFont(withPixelSize(font(), 11, false));
     p.setPen(Qt::black);
     const QRect profile(kLeft, kTop, width() - kLeft - kRight, kProfileHeight - kTop - kBottom);
@@ -138,8 +140,28 @@ void ReductionPlots::draw(QPainter& p) const {
         const double x0 = bars.left() + slot * i + slot * 0.2, x1 = bars.left() + slot * (i + 1) - slot * 0.2;
         const QRectF bar(QPointF(x0, std::min(by(0), by(v))), QPointF(x1, std::max(by(0), by(v))));
         p.fillRect(bar, QColor::fromRgb(std::fabs(v) <= 1 ? kPassColour : kFailColour));
-        p.drawText(QRectF(bars.left() + slot * i, bars.bottom() + 2, slot, 14), Qt::AlignHCenter,
-                   QString::number(i + 1));
+    }
+    // The zone numbers: every one while they fit, otherwise zone 1 and
+    // every 2nd, 5th, 10th ... zone, whichever is the first step whose
+    // widest number fits its slots; a number that would still touch the
+    // one before it is left out.
+    const QFontMetrics metrics(p.font());
+    const int widest = metrics.horizontalAdvance(QString::number(n)) + 4;
+    int every = 1;
+    for (const int candidate : {1, 2, 5, 10, 20, 50, 100}) {
+        every = candidate;
+        if (slot * candidate >= widest) break;
+    }
+    for (int i = 0; i < n; ++i) {
+        const int number = i + 1;
+        if (number != 1 && number % every != 0) continue;
+        const QString text = QString::number(number);
+        const int width = metrics.horizontalAdvance(text);
+        const double centre = bars.left() + slot * (i + 0.5);
+        const QRect box(static_cast<int>(std::floor(centre - width / 2.0)), bars.bottom() + 2, width, metrics.height());
+        if (!zoneLabels_.empty() && box.left() <= zoneLabels_.back().right() + 2) continue;
+        p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, text);
+        zoneLabels_.push_back(box);
     }
 }
 

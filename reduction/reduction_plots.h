@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 namespace sg {
 
@@ -21,6 +22,10 @@ public:
     void setResult(const std::optional<ReductionResult>& result);
     // The plots as drawn, for tests and for keeping.
     QImage picture() const;
+    // Where the last drawing put the zone numbers under the bars: one box
+    // per number drawn, left to right, never two overlapping (with many
+    // zones only every few zones are numbered).
+    const std::vector<QRect>& zoneLabels() const { return zoneLabels_; }
 
     // Where the parts lie in the widget, pixels.
     static constexpr int kProfileHeight = 230;
@@ -38,6 +43,7 @@ protected:
 private:
     void draw(QPainter& p) const;
     std::optional<ReductionResult> result_;
+    mutable std::vector<QRect> zoneLabels_;
 };
 
 }  // namespace sg

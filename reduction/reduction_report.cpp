@@ -55,6 +55,15 @@ std::vector<std::string> figureLines(const ReductionResult& r) {
     };
 }
 
+std::vector<std::string> missingFigures(const ReductionResult& r) {
+    std::vector<std::string> missing;
+    for (const ZoneResult& z : r.zones)
+        if (!std::isfinite(z.roundTrip))
+            missing.push_back("zone " + std::to_string(z.number) +
+                              ": the surface handed to the simulator has no null there (round_trip_mm)");
+    return missing;
+}
+
 std::string reportText(const ReductionResult& r, const ReportOptions& options) {
     std::string out;
     auto line = [&out](const std::string& text) { out += text + '\n'; };

@@ -21,10 +21,15 @@ std::string reportText(const ReductionResult& result, const ReportOptions& optio
 // order, for a window.
 std::vector<std::string> figureLines(const ReductionResult& result);
 
+// The figures that have no value, for a warning beside a report that
+// shows them: each zone whose round trip finds no null on the surface
+// handed to the simulator (round_trip_mm, null in the JSON).
+std::vector<std::string> missingFigures(const ReductionResult& result);
+
 // Every figure of the result under stable keys (see the command's --help
 // and the keys in reduction_report.cpp), one JSON object with a final
-// newline. Numbers are written to full precision; an infinite tolerance
-// and a spread of a single set are null.
+// newline. Numbers are written to full precision; a spread of a single set
+// and a missing round trip (see missingFigures) are null.
 std::string reportJson(const ReductionResult& result, const std::string& version);
 
 }  // namespace sg

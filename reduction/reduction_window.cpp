@@ -33,7 +33,9 @@ std::string cellText(const QTableWidget* table, int row, int column) {
     return item == nullptr ? std::string() : item->text().trimmed().toStdString();
 }
 
-QString numberText(double v) { return QString::fromStdString(formatGeneral(v, kDecimalSeparator, 6)); }
+// A value as read or computed, in the shortest text that reads back to it:
+// what the window shows it reduces and saves.
+QString numberText(double v) { return QString::fromStdString(shortestText(v)); }
 
 }  // namespace
 
@@ -106,7 +108,7 @@ void ReductionWindow::createControls() {
     makeLabel(this, "LabelMask", "Zones of the mask:", 260, 46);
     maskZones_ = new QSpinBox(this);
     maskZones_->setObjectName("MaskZones");
-    maskZones_->setRange(2, 30);
+    maskZones_->setRange(2, kMaxZones);
     maskZones_->setValue(5);
     maskZones_->setGeometry(360, 43, 48, 20);
     addButton("ButtonMask", "Standard mask", {260, 68, 148, 24}, &ReductionWindow::standardMaskClick);
@@ -181,6 +183,7 @@ ReductionInput ReductionWindow::input() const {
         } catch (const ReductionInputError& e) {
             throw ReductionInputError(std::string(label) + ": " + e.what());
         }
+        in.fieldOf(key) = label;
     };
     header(HeaderKey::Diameter, diameter_, "Diameter", true);
     header(HeaderKey::Radius, radius_, "Radius of curvature", true);
@@ -198,8 +201,8 @@ ReductionInput ReductionWindow::input() const {
         if (text.empty()) throw ReductionInputError("zone " + std::to_string(row + 1) + ", " + what + ": no value");
         double v = 0;
         if (!tryParseCellFloat(text, kDecimalSeparator, v))
-            throw ReductionInputError("zone " + std::to_string(row + 1) + ", " + what + ": '" + text +
-                                      "' is not a number");
+            throw ReductionInputError("zone " + std::to_string(row + 1) + ", " + what + ": '" +
+                                      printableToken(text) + "' is not a number");
         return v;
     };
     for (int r = 0; r < table_->rowCount(); ++r) {
@@ -245,9 +248,9 @@ void ReductionWindow::showResult() {
     for (int r = 0; r < table_->rowCount(); ++r) {
         QTableWidgetItem* item = table_->item(r, column);
         const bool known = r < static_cast<int>(result_->zones.size());
-        item->setText(known ? QString::fromStdString(formatFixed(result_->zones[static_cast<std::size_t>(r)].roundTrip,
-                                                                 10, 4))
-                            : QString());
+        // Empty where the reduced surface has no null for the zone.
+        const double back = known ? result_->zones[static_cast<std::size_t>(r)].roundTrip : 0;
+        item->setText(known && std::isfinite(back) ? QString::fromStdString(formatFixed(back, 10, 4)) : QString());
     }
     filling_ = was;
 }
@@ -332,7 +335,8 @@ void ReductionWindow::standardMaskClick() {
         double diameter = 0;
         if (!tryParseCellFloat(diameter_->text().trimmed().toStdString(), kDecimalSeparator, diameter) ||
             !(diameter > 0))
-            throw ActionError("Diameter: '" + diameter_->text().toStdString() + "' is not a diameter above 0");
+            throw ActionError("Diameter: '" + printableToken(diameter_->text().toStdString()) +
+                              "' is not a diameter above 0");
         const int n = maskZones_->value();
         filling_ = true;
         setZoneRows(n, std::max(setCount(), 1));
@@ -346,6 +350,13 @@ void ReductionWindow::standardMaskClick() {
 }
 
 void ReductionWindow::addSetClick() {
+    if (setCount() >= kMaxReadingSets) {
+        runAction([] {
+            throw ActionError("A reading file holds at most " + std::to_string(kMaxReadingSets) +
+                              " reading sets: this table has them all");
+        });
+        return;
+    }
     const int sets = setCount() + 1;
     // The round trip column moves one to the right: its texts go with it.
     filling_ = true;
@@ -365,6 +376,13 @@ void ReductionWindow::removeSetClick() {
 }
 
 void ReductionWindow::addZoneClick() {
+    if (table_->rowCount() >= kMaxZones) {
+        runAction([] {
+            throw ActionError("A reading file holds at most " + std::to_string(kMaxZones) +
+                              " zones: this table has them all");
+        });
+        return;
+    }
     filling_ = true;
     setZoneRows(table_->rowCount() + 1, setCount());
     filling_ = false;
@@ -384,7 +402,10 @@ void ReductionWindow::showInSimulatorClick() {
         if (!result_) throw ActionError("Nothing to show yet: " + message_->text().toStdString());
         if (!message_->text().isEmpty())
             throw ActionError("The entries cannot be reduced as they stand: " + message_->text().toStdString());
-        if (showInSimulator_) showInSimulator_(simulatorZoneFor(*result_));
+        const SimulatorZone zone = simulatorZoneFor(*result_);
+        if (const std::string problem = simulatorGridProblem(zone); !problem.empty())
+            throw ActionError("This mirror cannot be shown in the simulator: " + problem);
+        if (showInSimulator_) showInSimulator_(zone);
     });
 }
 

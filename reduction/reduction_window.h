@@ -43,7 +43,8 @@ public:
     // Who takes the reduced surface into the simulator.
     void setSimulatorShower(std::function<void(const SimulatorZone&)> show) { showInSimulator_ = std::move(show); }
 
-    // The buttons.
+    // The buttons. "Add set" and "Add zone" stop, with a message, at the
+    // reading file's limits (kMaxReadingSets, kMaxZones).
     void openClick();
     void saveClick();
     void standardMaskClick();  // "Standard mask of N zones"
@@ -75,7 +76,8 @@ public:
 private:
     void createControls();
     QLineEdit* addField(const char* name, const char* label, int y, const char* text);
-    // Puts an input into the fields and the table (edges written out).
+    // Puts an input into the fields and the table (edges written out), each
+    // number in the shortest text that reads back to it.
     void show(const ReductionInput& input);
     void setZoneRows(int zones, int sets);
     void showResult();

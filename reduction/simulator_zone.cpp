@@ -3,6 +3,7 @@
 
 #include "model/clamped_spline.h"
 #include "model/drawn_zone.h"
+#include "model/number_text.h"
 #include "reduction/exact_null.h"
 #include "reduction/wavefront.h"
 
@@ -17,6 +18,9 @@ constexpr int kCentreKnot = 22;
 constexpr int kRimKnot = 42;
 constexpr int kKnotsToRim = kRimKnot - kCentreKnot;
 constexpr double kLargestKnotPixels = 80;
+
+// 0 for a value too small to be a normal double.
+double normalOrZero(double v) { return std::fpclassify(v) == FP_SUBNORMAL ? 0.0 : v; }
 
 Wavefront wavefrontOf(const ReductionResult& r) {
     std::vector<double> u, delta;
@@ -35,7 +39,7 @@ SimulatorZone simulatorZoneFor(const ReductionResult& r) {
     out.wavelength = r.wavelength;
     out.diameter = r.diameter;
     out.radius = r.referenceRadius;
-    out.conic = r.wantedConic;
+    out.conic = normalOrZero(r.wantedConic);
 
     const Wavefront w = wavefrontOf(r);
     const double a = r.diameter / 2;
@@ -75,10 +79,32 @@ SimulatorZone simulatorZoneFor(const ReductionResult& r) {
     double largest = 0;
     for (const double v : s) largest = std::max(largest, std::fabs(v));
     const auto [low, high] = std::minmax_element(s.begin() + 2, s.begin() + kRimKnot + 1);
-    out.zoneHeight = (*high - *low) / (r.wavelength / 1000);
+    out.zoneHeight = normalOrZero((*high - *low) / (r.wavelength / 1000));
     if (largest > 0 && std::isfinite(largest))
-        for (std::size_t k = 0; k < s.size(); ++k) out.knotHeight[k] = -s[k] * (kLargestKnotPixels / largest);
+        for (std::size_t k = 0; k < s.size(); ++k)
+            out.knotHeight[k] = normalOrZero(-s[k] * (kLargestKnotPixels / largest));
     return out;
+}
+
+std::string simulatorGridProblem(const SimulatorZone& zone) {
+    struct Cell {
+        const char* name;
+        double value;
+        bool positive;
+    };
+    const Cell cells[] = {{"diameter", zone.diameter, true},
+                          {"radius", zone.radius, true},
+                          {"conic", zone.conic, false},
+                          {"zone height", zone.zoneHeight, false},
+                          {"wavelength", zone.wavelength, true}};
+    for (const Cell& c : cells) {
+        double back = 0;
+        const bool readsBack = tryParseCellFloat(formatGeneral(c.value), kDecimalSeparator, back);
+        const bool fits = c.positive ? std::isnormal(back) && back > 0 : back == 0 || std::isnormal(back);
+        if (!std::isfinite(c.value) || !readsBack || !fits)
+            return std::string("the simulator's ") + c.name + " cannot be " + boundedText(c.value, 6);
+    }
+    return std::string();
 }
 
 Mirror simulatorZoneMirror(const SimulatorZone& zone) {
@@ -109,23 +135,8 @@ std::vector<double> roundTripReadings(const ReductionResult& r, const SimulatorZ
     for (const ZoneResult& z : r.zones) {
         const double h = z.h;
         const ZonePoint d = zoneAt(drawn, h);
-        double null = 0;
-        if (h > 0) {
-            const double q = std::sqrt(R * R - onePlusK * h * h);
-            null = surfaceNull(h, h * h / (R + q) + d.sag, h / q + d.slope, tester);
-        } else {
-            // The vertex: the sphere of the surface's curvature there, its
-            // vertex moved by d(0).
-            const double curvature =
-                drawn.flat ? 0.0 : drawn.mmPerPixel * 2 * drawn.c[kCentreKnot] * drawn.knotsPerMm * drawn.knotsPerMm;
-            const double local = 1 / (1 / R + curvature);
-            if (tester.source == SourceKind::Moving) {
-                null = d.sag + local;
-            } else {
-                const double s = tester.sourceDistance - d.sag;
-                null = d.sag + local * s / (2 * s - local);
-            }
-        }
+        const double q = std::sqrt(R * R - onePlusK * h * h);
+        const double null = surfaceNull(h, h * h / (R + q) + d.sag, h / q + d.slope, tester);
         readings.push_back(null - r.radius);
     }
     return readings;

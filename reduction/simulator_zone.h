@@ -17,6 +17,7 @@
 #include "reduction/reduction.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace sg {
@@ -35,8 +36,15 @@ struct SimulatorZone {
     double conic = 0;       // K_t
 };
 
-// The simulator's terms for the reduced surface of `result`.
+// The simulator's terms for the reduced surface of `result`. A conic, zone
+// height or knot too small to be a normal double is 0.
 SimulatorZone simulatorZoneFor(const ReductionResult& result);
+
+// Why the zone cannot go into the main window's grid, empty when it can:
+// the diameter, radius and wavelength must be normal doubles above 0, the
+// conic and zone height finite and 0 or normal, and each must read back
+// from the grid's text as a finite number.
+std::string simulatorGridProblem(const SimulatorZone& zone);
 
 // The zone as a mirror (diameter, radius, conic, zone height, the
 // deviation not inverted, the distorted surface) and as the editor's knots
@@ -47,8 +55,9 @@ void applySimulatorZone(const SimulatorZone& zone, EditorShape& shape);
 
 // The reading (N - R, mm) of each zone of `result` on the mirror
 // conic(R_ref, K_t) + d(r), d and its slope as the simulator's exact trace
-// takes them (makeDrawnZone, zoneAt), nulled with the result's tester. A
-// zone at h = 0 takes the limit: the vertex's curvature 1/R_ref + d''(0).
+// takes them (makeDrawnZone, zoneAt), nulled with the result's tester; NaN
+// for a zone whose light that surface sends nowhere across the axis in
+// front of it (every zone of a reduction lies at h > 0).
 std::vector<double> roundTripReadings(const ReductionResult& result, const SimulatorZone& zone);
 
 }  // namespace sg

@@ -3,7 +3,9 @@
 // JSON. Nothing reaches standard output unless the whole reduction
 // succeeded; every failure is one line on standard error: a mistake in the
 // command line as every program of the project words it
-// ("shadowgram-reduce: ..."), bad input and failed fits "error: ...".
+// ("shadowgram-reduce: ..."), bad input and failed fits "error: ...". A
+// report with a figure that has no value (written null) says so in a line
+// "warning: ..." on standard error.
 
 #include "reduction/reading_file.h"
 #include "tools/reduce_options.h"
@@ -43,12 +45,14 @@ int main(int argc, char** argv) {
     if (options.file.empty()) return sg::reportUsageError(kName, "no reading file given");
 
     std::string output;
+    std::vector<std::string> missing;
     try {
         sg::ReductionInput input = sg::readReadingFile(QString::fromStdString(options.file));
         sg::applyOverrides(options, input);
         const sg::ReductionResult result = sg::reduce(input);
         output = options.json ? sg::reportJson(result, SHADOWGRAM_VERSION)
                               : sg::reportText(result, {options.profile, options.roundTrip});
+        if (options.json || options.roundTrip) missing = sg::missingFigures(result);
     } catch (const sg::ReductionInputError& e) {
         std::cerr << "error: " << e.what() << '\n';
         return 2;
@@ -56,6 +60,7 @@ int main(int argc, char** argv) {
         std::cerr << "error: " << e.what() << '\n';
         return 1;
     }
+    for (const std::string& m : missing) std::cerr << "warning: " << m << '\n';
     std::cout << output;
     std::cout.flush();
     if (!std::cout) {

@@ -87,6 +87,9 @@ void applyOverrides(const ReduceOptions& o, ReductionInput& input) {
     for (const auto& [key, value] : o.overrides) {
         setHeaderValue(input, key, value);
         input.lineOf(key) = 0;
+        for (const ValueOption& v : kValueOptions)
+            if (v.key == key) input.fieldOf(key) = std::string("option ") + v.name;
+        if (key == HeaderKey::Reverse) input.fieldOf(key) = "option --reverse";
     }
 }
 
@@ -97,7 +100,9 @@ std::string reduceUsage() {
            "best-fit conic, the transverse aberration against the Airy disc, the Couder\n"
            "criterion, the correction error and a plain verdict.\n"
            "\n"
-           "FILE is a reading file: '#' starts a comment; ',' ';' and TAB count as spaces.\n"
+           "FILE is a reading file: '#' starts a comment; ',' ';' and TAB count as spaces,\n"
+           "but in a file that separates its fields with ';' a ',' between two digits is\n"
+           "its decimal comma ('1;10,12' is zone 1 reading 10.12). At most 100 zones and sets.\n"
            "Header lines 'key value' (diameter, radius, conic, wavelength, source moving|fixed,\n"
            "source-distance, zone-radius rms|mid, obstruction, units mm|in, zones N, reverse),\n"
            "then one line per zone: 'zone inner outer set1 set2 ...', or after 'zones N'\n"
@@ -135,7 +140,12 @@ std::string reduceUsage() {
            "profile [{h_mm, surface_nm}], simulator {diameter_mm, radius_mm, conic,\n"
            "wavelength_um, zone_height_wave, knot_heights_px}, verdict [lines].\n"
            "\n"
-           "Exit status: 0 done; 1 a fit did not converge; 2 bad usage or input.\n";
+           "A figure without a value (a zone's round trip that finds no null) is null in\n"
+           "the JSON, with a line 'warning: ...' on standard error.\n"
+           "\n"
+           "Exit status: 0 done; 1 a fit did not converge or the report could not be\n"
+           "written; 2 bad usage or input (input whose figures would not be finite numbers\n"
+           "included).\n";
 }
 
 }  // namespace sg

@@ -67,6 +67,49 @@ TEST(ReadingText, CommentsSeparatorsAndCaseAreTakenAsThePageSays) {
     EXPECT_EQ(edges.zones[1].readings, (std::vector<double>{0.05, 0.05}));
 }
 
+// A spreadsheet in a comma locale saves ';' between the fields and a comma
+// in each number: read as its '.' twin, one reading per zone, whatever
+// the lines look like around them.
+TEST(ReadingText, AFileWithSemicolonsTakesTheCommaBetweenDigitsAsItsDecimalComma) {
+    const std::string points = "diameter 200.5\nradius 2000\nzones 3\n1 10.12\n2 10.5\n3 -0.25e1\n";
+    const ReductionInput comma = parseReadingText("diameter;200,5\nradius;2000\nzones;3\n1;10,12\n2;10.5\n3;-0,25e1\n");
+    const ReductionInput point = parseReadingText(points);
+    ASSERT_EQ(comma.zones.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(comma.zones[i].readings, point.zones[i].readings) << i;
+    EXPECT_EQ(comma.diameter, point.diameter);
+    // The reduction of one set, not two.
+    const ReductionInput edges =
+        parseReadingText("diameter;200\nradius;2000\n1;0;50;0,31\n2;50;70,71;0,94\n3;70,71;100;1,9\n");
+    EXPECT_EQ(edges.zones[1].outer, 70.71);
+    EXPECT_EQ(reduce(edges).setCount, 1);
+    // A ',' beside anything but two digits still parts the fields, and a
+    // ';' inside a comment leaves the commas as separators.
+    EXPECT_EQ(parseReadingText("diameter;200\nzones 2\n1 0,31 ,5\n2 0.9, 1,\n").zones[1].readings,
+              (std::vector<double>{0.9, 1}));
+    EXPECT_EQ(parseReadingText("# zone;reading\nzones 2\n1,0,31\n2,0,94\n").zones[0].readings,
+              (std::vector<double>{0, 31}));
+}
+
+// The refusal names the file and the line.
+TEST(ReadingFile, ASemicolonFileWhoseNumbersStillSplitIsRefusedWithItsNameAndLine) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("sheet.csv");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("diameter;200\nradius;2000\nzones;2\n1;0,31;0,30\n2;0,94,0,95\n");
+    f.close();
+    try {
+        readReadingFile(path);
+        FAIL() << "read";
+    } catch (const ReductionInputError& e) {
+        EXPECT_EQ(std::string(e.what()), "'" + path.toStdString() +
+                                             "' line 5: zone 2: '0,94,0,95' is not a finite decimal number (the file "
+                                             "separates its fields with ';', first on line 1, so a ',' between two "
+                                             "digits is its decimal comma)");
+    }
+}
+
 struct BadLine {
     const char* text;
     const char* message;
@@ -117,7 +160,20 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"1 0 10 0.1\nradius 2000\n",
                 "line 2: the header line 'radius' comes after the zone lines; headers come first"},
         BadLine{"zones 3\n1 0.1\n2 0.2\n", "line 1: zones 3 is given but the file has 2 zone lines"},
-        BadLine{"diameter 200\xC2\xB5\n", "line 1: '200\\xC2\\xB5' is not a finite decimal number"}));
+        BadLine{"diameter 200\xC2\xB5\n", "line 1: '200\\xC2\\xB5' is not a finite decimal number"},
+        // A file with ';' between its fields: the numbers that would still
+        // split at a comma.
+        BadLine{"diameter;200\nzones;2\n1;0,31\n2;0,94,5\n",
+                "line 4: zone 2: '0,94,5' is not a finite decimal number (the file separates its fields with ';', "
+                "first on line 1, so a ',' between two digits is its decimal comma)"},
+        BadLine{"diameter;200\nzones 2\n1 0,31\n2,0,94\n",
+                "line 4: '2,0,94' is neither a key nor a zone number (the file separates its fields with ';', first "
+                "on line 1, so a ',' between two digits is its decimal comma)"},
+        BadLine{"diameter;1,5,0\n",
+                "line 1: '1,5,0' is not a finite decimal number (the file separates its fields with ';', first on "
+                "line 1, so a ',' between two digits is its decimal comma)"},
+        // One limit: 100 zones, 100 sets.
+        BadLine{"zones 101\n", "line 1: zones must be a whole number from 2 to 100, not 101"}));
 
 struct BadInput {
     const char* text;
@@ -142,8 +198,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "zone 2 (line 5): the outer radius (100.5 mm) lies beyond the edge of the mirror (100 mm)"},
         BadInput{"diameter 8\nradius 60\nunits in\n1 0 2 0.1\n2 2 4.1 0.2\n",
                  "zone 2 (line 5): the outer radius (4.1 in) lies beyond the edge of the mirror (4 in)"},
-        BadInput{"diameter 200\nradius 2000\nzone-radius mid\n1 0 50 0.1\n2 10 40 0.2\n",
-                 "zone 2 (line 5): its zone radius (25 mm) is not greater than zone 1's (25 mm); zones go from the "
+        BadInput{"diameter 200\nradius 2000\nzone-radius mid\n1 50 100 0.1\n2 0 50 0.2\n",
+                 "zone 2 (line 5): its zone radius (25 mm) is not greater than zone 1's (75 mm); zones go from the "
                  "centre out"},
         BadInput{"diameter 200\nradius 2000\nobstruction 200\nzones 2\n1 0\n2 1\n",
                  "line 3: the obstruction (200 mm) must be at least 0 and smaller than the diameter (200 mm)"},
@@ -152,7 +208,79 @@ INSTANTIATE_TEST_SUITE_P(
                  "forms no real image of a nearer source"},
         BadInput{"diameter 200\nradius 300\nconic 10\nzones 2\n1 0\n2 1\n",
                  "line 3: the wanted conic 10 has no surface out to the edge of the mirror at this radius "
-                 "((1 + K) (D/2)^2 exceeds R^2)"}));
+                 "((1 + K) (D/2)^2 exceeds R^2)"},
+        // Zones that cannot be a mask, named with their edges.
+        BadInput{"diameter 200\nradius 2000\n1 0 50 0.1\n2 50 50 0.2\n3 50 100 0.3\n",
+                 "zone 2 (line 4): its inner and outer radius are both 50 mm: a zone needs a width"},
+        BadInput{"diameter 8\nradius 60\nunits in\n1 0 2 0.01\n2 1.5 4 0.02\n",
+                 "zone 2 (line 5): its edges (1.5 to 4 in) overlap zone 1's (0 to 2 in)"},
+        BadInput{"diameter 200\nradius 2000\nobstruction 50\n1 0 25 0.1\n2 25 100 0.2\n",
+                 "zone 1 (line 4): its edges (0 to 25 mm) lie wholly inside the obstruction (radius 25 mm)"},
+        // Values whose figures would not be finite, and numbers in
+        // messages that stay short however long the value.
+        BadInput{"diameter 200\nradius 2000\nwavelength 1e-320\nzones 2\n1 0.3\n2 1.5\n",
+                 "line 3: the wavelength (1e-320 um) is too small to compute with"},
+        BadInput{"diameter 200\nradius 2000\nwavelength 1e308\nzones 2\n1 0.3\n2 1.5\n",
+                 "line 3: the wavelength (1e+308 um) is too large for this mirror: its airy_radius_um is not a finite "
+                 "number"},
+        BadInput{"diameter 2e300\nradius 1e300\nzones 2\n1 0\n2 1\n",
+                 "line 2: the radius (1e+300 mm) must be greater than the diameter (2e+300 mm)"},
+        BadInput{"diameter 200\nradius 2000\nzones 3\n1 1e300\n2 1e300\n3 1e300\n",
+                 "the readings lie 1e+300 mm on average from the wanted mirror's nulls, where the wanted conic has no "
+                 "null for every zone: check the radius, the source and the readings"}));
+
+// The one limit of the reader, the writer and the reduction: 100 zones of
+// 100 readings each.
+std::string maskText(int zones, int sets) {
+    std::string text = "diameter 200\nradius 2000\nzones " + std::to_string(zones) + "\n";
+    for (int i = 1; i <= zones; ++i) {
+        text += std::to_string(i);
+        for (int s = 0; s < sets; ++s) text += " " + std::to_string(0.001 * i * i);
+        text += "\n";
+    }
+    return text;
+}
+
+TEST(ReadingText, AHundredZonesOfAHundredSetsIsTheLimit) {
+    const ReductionInput full = parseReadingText(maskText(100, 100));
+    EXPECT_EQ(full.zones.size(), 100u);
+    EXPECT_EQ(reduce(full).zones.size(), 100u);
+    std::string more = "diameter 200\nradius 2000\n";
+    for (int i = 1; i <= 101; ++i) more += std::to_string(i) + " " + std::to_string(i - 1) + " " + std::to_string(i) + " 0\n";
+    EXPECT_EQ(parseError(more), "line 103: zone 101: a reading file holds at most 100 zones");
+    std::string wide = "diameter 200\nradius 2000\nzones 2\n1";
+    for (int s = 0; s < 101; ++s) wide += " 0.1";
+    EXPECT_EQ(parseError(wide + "\n"), "line 4: zone 1 has 101 readings; a reading file holds at most 100 sets");
+
+    // Whatever holds more is refused by the writer and the reduction alike.
+    ReductionInput zones = full;
+    zones.zoneCount = 0;
+    for (std::size_t i = 0; i < zones.zones.size(); ++i) {
+        zones.zones[i].inner = static_cast<double>(i);
+        zones.zones[i].outer = static_cast<double>(i) + 1;
+    }
+    zones.zones.push_back({100, 100, zones.zones.back().readings, 0});
+    try {
+        readingText(zones);
+        FAIL() << "written";
+    } catch (const ReductionInputError& e) {
+        EXPECT_EQ(std::string(e.what()), "101 zones: a reading file holds at most 100");
+    }
+    try {
+        reduce(zones);
+        FAIL() << "reduced";
+    } catch (const ReductionInputError& e) {
+        EXPECT_EQ(std::string(e.what()), "at most 100 zones are reduced, found 101");
+    }
+    ReductionInput sets = full;
+    sets.zones[3].readings.push_back(0.5);
+    try {
+        readingText(sets);
+        FAIL() << "written";
+    } catch (const ReductionInputError& e) {
+        EXPECT_EQ(std::string(e.what()), "zone 4 has 101 readings: a reading file holds at most 100 sets");
+    }
+}
 
 ReductionInput sample(bool zoneCount) {
     ReductionInput in;
@@ -232,6 +360,30 @@ TEST(ReadingFile, SavedFilesReadBackAndFailedSavesLeaveTheEarlierFile) {
     f.close();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1)
         << "a temporary file was left behind";
+}
+
+// A file the reader would refuse is never written: the earlier one stays.
+TEST(ReadingFile, WhatTheReaderRefusesIsNotSaved) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("mirror.txt");
+    writeReadingFile(path, sample(false));
+    const ReductionInput saved = readReadingFile(path);
+    EXPECT_EQ(saved.fileName, path.toStdString());
+
+    ReductionInput tooMany = sample(false);
+    while (tooMany.zones.size() <= static_cast<std::size_t>(kMaxZones)) tooMany.zones.push_back({4, 4, {1, 2, 3}, 0});
+    ReductionInput backwards = sample(false);
+    backwards.zones[1].inner = -1;
+    for (const ReductionInput& bad : {tooMany, backwards}) {
+        try {
+            writeReadingFile(path, bad);
+            FAIL() << "saved";
+        } catch (const ReductionInputError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("cannot save '" + path.toStdString() + "': ", 0), 0u) << e.what();
+        }
+        expectSameInput(readReadingFile(path), saved);
+    }
 }
 
 TEST(ReadingFile, MissingFoldersAndHugeFilesAreRefusedNamed) {

@@ -5,9 +5,13 @@
 // simulator, whose nulls give the readings back.
 #include "mainwindow/application.h"
 #include "model/drawn_zone.h"
+#include "model/number_text.h"
 #include "reduction/exact_null.h"
 #include "reduction/reading_file.h"
+#include "reduction/reading_text.h"
+#include "reduction/reduction_report.h"
 #include "tests/support/picture_checks.h"
+#include "tests/support/raw_process.h"
 #include "tests/support/recording_reporter.h"
 #include "tests/reduction/reduction_fixtures.h"
 #include "reduction/reduction_plots.h"
@@ -16,6 +20,9 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -76,6 +83,18 @@ protected:
                      QString::number(conicNull(radius, conic, testing::zoneRadiusOf(c, i), t) - 2000, 'f', 4));
     }
 
+    // Writes `text` to a file in the home folder.
+    QString writeFile(const char* name, const std::string& text) {
+        QFile f(QDir(home.path()).filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.data(), static_cast<qint64>(text.size()));
+        return f.fileName();
+    }
+    void open(const QString& path) {
+        dialogs.answers = {path};
+        press("ButtonOpen");
+    }
+
     QTemporaryDir home;
     testing::RecordingReporter errors;
     testing::ScriptedDialogs dialogs;
@@ -124,8 +143,9 @@ TEST_F(ReductionWindowTest, MaskSetsOpenAndSave) {
     form->findChild<QSpinBox*>("MaskZones")->setValue(3);
     press("ButtonMask");
     ASSERT_EQ(form->zoneTable()->rowCount(), 3);
-    // Equal areas: edges at 100 sqrt(i / 3).
-    EXPECT_EQ(form->zoneTable()->item(0, 2)->text(), "57.735");
+    // Equal areas: edges at 100 sqrt(i / 3), to the last digit (as `zones 3`
+    // makes them).
+    EXPECT_EQ(form->zoneTable()->item(0, 2)->text().toStdString(), shortestText(100 * std::sqrt(1.0 / 3)));
     EXPECT_EQ(form->zoneTable()->item(2, 2)->text(), "100");
     press("ButtonAddSet");
     EXPECT_EQ(form->setCount(), 2);
@@ -208,6 +228,139 @@ TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     }
     // And the picture of that mirror is drawn.
     EXPECT_GT(testing::countColour(app->mainWindow().canvas().image(), kRed, 135, 25, 685, 575), 10000);
+}
+
+// The window keeps every number as the file gives it: a file of 9-digit
+// values opened and saved again is the same file, and what the window
+// reduces is what the command reduces.
+TEST_F(ReductionWindowTest, OpenAndSaveKeepEveryDigitAndReduceAsTheCommandDoes) {
+    std::string text = "diameter 203.123456\nradius 1625.12345\nconic -1.00123456\nwavelength 0.546123456\n"
+                       "source fixed\nsource-distance 1625.98765\nzone-radius mid\nobstruction 40.0001234\n";
+    const double edges[] = {20.3123456, 50.0001234, 71.0312345, 86.5012345, 101.561728};
+    for (int i = 0; i < 4; ++i) {
+        const double h = (edges[i] + edges[i + 1]) / 2;
+        text += std::to_string(i + 1) + " " + exactDecimalText(edges[i]) + " " + exactDecimalText(edges[i + 1]);
+        for (const double offset : {0.0, 0.00123456789})
+            text += " " + shortestText(std::stod(formatGeneral(h * h / 1625.12345 + offset, '.', 9)));
+        text += "\n";
+    }
+    // The file as the program writes it, each value with its 9 digits.
+    const QString original = writeFile("digits.fou", readingText(parseReadingText(text)));
+    open(original);
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
+    EXPECT_EQ(form->findChild<QLineEdit*>("Diameter")->text(), "203.123456");
+    EXPECT_EQ(form->findChild<QLineEdit*>("Obstruction")->text(), "40.0001234");
+    EXPECT_EQ(form->zoneTable()->item(1, 1)->text(), "50.0001234");
+    ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+
+    const QString copy = QDir(home.path()).filePath("copy.fou");
+    dialogs.answers = {copy};
+    press("ButtonSave");
+    QFile a(original), b(copy);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(b.readAll(), a.readAll());
+
+    const testing::RawRun run = testing::runRaw({SHADOWGRAM_REDUCE, QFile::encodeName(original).toStdString(), "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.standardError;
+    QJsonObject command = QJsonDocument::fromJson(QByteArray::fromStdString(run.standardOutput)).object();
+    QJsonObject window =
+        QJsonDocument::fromJson(QByteArray::fromStdString(reportJson(*form->result(), "window"))).object();
+    ASSERT_FALSE(command.isEmpty());
+    command.remove("version");
+    window.remove("version");
+    EXPECT_EQ(window, command);
+}
+
+// One limit: the window holds as many zones and sets as a reading file,
+// and says so when a button would go beyond.
+TEST_F(ReductionWindowTest, AHundredZonesAndSetsAndNoMore) {
+    std::string text = "diameter 200\nradius 2000\nzones 100\n";
+    for (int i = 1; i <= 100; ++i) text += std::to_string(i) + " " + shortestText(0.01 * i) + "\n";
+    open(writeFile("hundred.fou", text));
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
+    EXPECT_EQ(form->zoneTable()->rowCount(), 100);
+    EXPECT_EQ(form->findChild<QSpinBox*>("MaskZones")->value(), 100);
+    ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+
+    press("ButtonAddZone");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_NE(errors.messages[0].find("at most 100 zones"), std::string::npos) << errors.messages[0];
+    EXPECT_EQ(form->zoneTable()->rowCount(), 100);
+
+    // The standard mask of 100 zones keeps every row.
+    auto* mask = form->findChild<QSpinBox*>("MaskZones");
+    mask->setValue(101);
+    EXPECT_EQ(mask->value(), 100);
+    press("ButtonMask");
+    EXPECT_EQ(form->zoneTable()->rowCount(), 100);
+    EXPECT_EQ(form->zoneTable()->item(99, 2)->text(), "100");
+
+    for (int s = form->setCount(); s < 100; ++s) press("ButtonAddSet");
+    EXPECT_EQ(form->setCount(), 100);
+    press("ButtonAddSet");
+    ASSERT_EQ(errors.messages.size(), 2u);
+    EXPECT_NE(errors.messages[1].find("at most 100 reading sets"), std::string::npos) << errors.messages[1];
+    EXPECT_EQ(form->setCount(), 100);
+}
+
+// A value whose figures would not be finite is refused in its field, and
+// nothing that is not a finite, normal number reaches the main window's
+// grid.
+TEST_F(ReductionWindowTest, FiguresThatAreNotFiniteAreRefusedAndTheGridStaysReadable) {
+    typeConicReadings(2000.3, -0.8, 5);
+    ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+    const double pv = form->result()->pv;
+    auto* wavelength = form->findChild<QLineEdit*>("Wavelength");
+    wavelength->setText("1e-320");
+    EXPECT_EQ(form->message().toStdString(),
+              "Wavelength: the wavelength (1e-320 um) is too small to compute with\n(the last good result stays shown)");
+    EXPECT_EQ(form->result()->pv, pv);
+    const ModelControls& grid = app->mainWindow().controls();
+    const std::string wavelengthCell = grid.parameterCell(kRowWavelength);
+    press("ButtonShow");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(grid.parameterCell(kRowWavelength), wavelengthCell);
+
+    // A subnormal conic is a sphere to every digit the grid can hold.
+    wavelength->setText("0.55");
+    form->findChild<QLineEdit*>("Conic")->setText("5e-324");
+    ASSERT_TRUE(form->message().isEmpty()) << form->message().toStdString();
+    press("ButtonShow");
+    ASSERT_EQ(errors.messages.size(), 1u) << errors.messages.back();
+    EXPECT_EQ(grid.parameterCell(kRowConic), "0");
+    for (const int row : {kRowDiameter, kRowRadius, kRowConic, kRowZoneHeight, kRowWavelength}) {
+        const double v = parseCellFloat(grid.parameterCell(row));
+        EXPECT_TRUE(v == 0 || std::isnormal(v)) << row << ": " << grid.parameterCell(row);
+    }
+}
+
+// With a hundred zones the numbers under the bars are thinned out: as
+// drawn, no two of them overlap, and each box holds its number's ink.
+TEST_F(ReductionWindowTest, ZoneNumbersUnderTheBarsNeverOverlap) {
+    for (const int zones : {5, 30, 100}) {
+        SCOPED_TRACE(zones);
+        std::string text = "diameter 200\nradius 2000\nzones " + std::to_string(zones) + "\n";
+        for (int i = 1; i <= zones; ++i) text += std::to_string(i) + " " + shortestText(2.0 * i / zones) + "\n";
+        open(writeFile("mask.fou", text));
+        ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+        const QImage picture = form->plots()->picture();
+        const std::vector<QRect>& labels = form->plots()->zoneLabels();
+        ASSERT_GE(labels.size(), std::min<std::size_t>(static_cast<std::size_t>(zones), 5u));
+        if (zones == 5) {
+            EXPECT_EQ(labels.size(), 5u);
+        }
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            EXPECT_TRUE(picture.rect().contains(labels[i])) << i;
+            int ink = 0;
+            for (int y = labels[i].top(); y <= labels[i].bottom(); ++y)
+                for (int x = labels[i].left(); x <= labels[i].right(); ++x)
+                    if (qGray(picture.pixel(x, y)) < 128) ++ink;
+            EXPECT_GT(ink, 0) << "label " << i << " drew nothing";
+            for (std::size_t j = i + 1; j < labels.size(); ++j)
+                EXPECT_FALSE(labels[i].intersects(labels[j])) << "labels " << i << " and " << j;
+        }
+    }
 }
 
 }  // namespace

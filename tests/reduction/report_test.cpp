@@ -233,9 +233,9 @@ TEST(Verdict, EveryBranchInItsOrder) {
 }
 
 TEST(ReportJson, EveryFigureUnderItsKey) {
-    // A pin at the centre (no tolerance there), three sets.
+    // A narrow disc at the centre, three sets.
     const ReductionResult r = reduce(parseReadingText("diameter 150\nradius 1200\nsource fixed\n"
-                                                      "1 0 0 0.001 0.002 0\n2 20 40 0.7 0.71 0.69\n"
+                                                      "1 0 1 0.001 0.002 0\n2 20 40 0.7 0.71 0.69\n"
                                                       "3 50 60 3.6 3.58 3.62\n4 70 75 7.01 7.0 7.02\n"));
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(reportJson(r, "9.9")), &error);
@@ -248,7 +248,6 @@ TEST(ReportJson, EveryFigureUnderItsKey) {
     EXPECT_EQ(o["reading_sets"].toInt(), 3);
     const QJsonArray zones = o["zones"].toArray();
     ASSERT_EQ(zones.size(), 4);
-    EXPECT_TRUE(zones[0]["tolerance_mm"].isNull());
     for (qsizetype i = 0; i < 4; ++i) {
         const ZoneResult& z = r.zones[static_cast<std::size_t>(i)];
         const QJsonObject j = zones[i].toObject();
@@ -257,6 +256,7 @@ TEST(ReportJson, EveryFigureUnderItsKey) {
         EXPECT_EQ(j["departure_mm"].toDouble(), z.departure);
         EXPECT_EQ(j["surface_nm"].toDouble(), z.surfaceNm);
         EXPECT_EQ(j["spread_mm"].toDouble(), z.spread);
+        EXPECT_EQ(j["tolerance_mm"].toDouble(), z.tolerance);
         EXPECT_EQ(j["round_trip_mm"].toDouble(), z.roundTrip);
         EXPECT_EQ(j["readings_mm"].toArray().size(), 3);
     }
@@ -275,6 +275,21 @@ TEST(ReportJson, EveryFigureUnderItsKey) {
     EXPECT_EQ(o["simulator"]["radius_mm"].toDouble(), r.referenceRadius);
     ASSERT_EQ(o["verdict"].toArray().size(), static_cast<qsizetype>(r.verdict.size()));
     EXPECT_EQ(o["verdict"][0].toString().toStdString(), r.verdict[0]);
+}
+
+// A zone whose round trip finds no null: null in the JSON, which still
+// parses strictly, and named for the command's warning.
+TEST(ReportJson, ARoundTripWithoutANullIsNullAndNamed) {
+    ReductionResult r = reduce(parseReadingText("diameter 200\nradius 2000\nzones 3\n1 0.2\n2 1\n3 1.9\n"));
+    EXPECT_TRUE(missingFigures(r).empty());
+    r.zones[1].roundTrip = std::nan("");
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(reportJson(r, "9.9")), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    EXPECT_TRUE(doc.object()["zones"][1]["round_trip_mm"].isNull());
+    EXPECT_EQ(doc.object()["zones"][0]["round_trip_mm"].toDouble(), r.zones[0].roundTrip);
+    EXPECT_EQ(missingFigures(r),
+              std::vector<std::string>{"zone 2: the surface handed to the simulator has no null there (round_trip_mm)"});
 }
 
 }  // namespace

@@ -111,16 +111,17 @@ TEST(RoundTrip, TheDrawnZoneCarriesTheReducedSurfaceFaithfully) {
         {"SphereAsParaboloidF5", {200, 2000, -1, SourceKind::Moving, 6}, 0},
         {"SphereAsParaboloidF5Fixed", {200, 2000, -1, SourceKind::Fixed, 6}, 0},
         {"ParaboloidAsSphereF4", {250, 2000, 0, SourceKind::Fixed, 9}, -1},
-        {"PinAtTheCentre", {200, 2000, -1, SourceKind::Fixed, 4}, -0.7},
+        {"CentralDiscAndAGap", {200, 2000, -1, SourceKind::Fixed, 4}, -0.7},
     };
     for (const RoundTripCase& c : cases) {
         SCOPED_TRACE(c.name);
         ReductionInput in = conicReadings(c.mirror, c.mirror.radius - 0.2, c.trueConic);
-        if (std::string(c.name) == "PinAtTheCentre") {
-            // Zones given by their edges, the first a pin at the centre.
+        if (std::string(c.name) == "CentralDiscAndAGap") {
+            // Zones given by their edges, the first a disc at the centre,
+            // a gap after it.
             const Tester t{c.mirror.source, c.mirror.radius};
             in.zoneCount = 0;
-            const double edges[][2] = {{0, 0}, {20, 50}, {50, 80}, {80, 100}};
+            const double edges[][2] = {{0, 15}, {25, 50}, {50, 80}, {80, 100}};
             for (std::size_t i = 0; i < 4; ++i) {
                 const double h = std::sqrt((edges[i][0] * edges[i][0] + edges[i][1] * edges[i][1]) / 2);
                 in.zones[i] = {edges[i][0], edges[i][1], {conicNull(1999.8, c.trueConic, h, t) - 2000}, 0};
@@ -137,19 +138,6 @@ TEST(RoundTrip, TheDrawnZoneCarriesTheReducedSurfaceFaithfully) {
             }
             const Wavefront w(u, delta, r.radius, r.obstruction * r.obstruction / 4, r.diameter * r.diameter / 4);
             const double s = (w.at(h * h) - w.mean()) / 2;
-            if (h == 0) {
-                // The centre: the limit of the simulator's own zone as h
-                // goes to 0.
-                const SimulatorZone zone = simulatorZoneFor(r);
-                EditorShape shape;
-                applySimulatorZone(zone, shape);
-                const DrawnZone drawn = makeDrawnZone(simulatorZoneMirror(zone), zone.wavelength, shape);
-                const double e = 1e-3, qe = std::sqrt(R * R - (1 + r.wantedConic) * e * e);
-                const ZonePoint d = zoneAt(drawn, e);
-                EXPECT_NEAR(z.roundTrip, surfaceNull(e, e * e / (R + qe) + d.sag, e / qe + d.slope, t) - r.radius,
-                            1e-5);
-                continue;
-            }
             const double exact =
                 surfaceNull(h, h * h / (R + q) + s, h / q - h * w.deltaAt(h * h) / (r.radius * r.radius), t);
             EXPECT_NEAR(z.roundTrip, exact - r.radius, 3e-4) << "zone " << z.number;

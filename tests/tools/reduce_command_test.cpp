@@ -27,6 +27,13 @@ const std::string kReduce = SHADOWGRAM_REDUCE;
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// `text` with the file's name in place of every FILE.
+std::string withFile(std::string text, const std::string& path) {
+    for (std::size_t at = text.find("FILE"); at != std::string::npos; at = text.find("FILE", at + path.size()))
+        text.replace(at, 4, path);
+    return text;
+}
+
 const char* const kParaboloid = "# a perfect 200 mm f/5 paraboloid\n"
                                 "diameter 200\nradius 2000\nzones 4\n"
                                 "1 0.3125\n2 0.9375\n3 1.5625\n4 2.1875\n";
@@ -106,9 +113,12 @@ TEST_F(ReduceCommand, HelpVersionAndBadUsage) {
         {{kReduce, mirror, "--diameter", "0"},
          "shadowgram-reduce: option --diameter: the diameter must be greater than 0, not 0 (see shadowgram-reduce --help)\n"},
         {{kReduce, mirror, "--diameter", "2000"},
-         "error: line 3: the radius (2000 mm) must be greater than the diameter (2000 mm)\n"},
+         "error: '" + mirror + "' line 3: the radius (2000 mm) must be greater than the diameter (2000 mm)\n"},
+        {{kReduce, mirror, "--radius", "150"},
+         "error: option --radius: the radius (150 mm) must be greater than the diameter (200 mm)\n"},
         {{kReduce, file("e.txt", "diameter 200\nradius 2000\n1 0 50 0.1\n2 50 100 0.5\n"), "--diameter", "150"},
-         "error: zone 2 (line 4): the outer radius (100 mm) lies beyond the edge of the mirror (75 mm)\n"},
+         "error: zone 2 ('" + folder + "/e.txt' line 4): the outer radius (100 mm) lies beyond the edge of the mirror "
+         "(75 mm)\n"},
         {{kReduce, ""}, "shadowgram-reduce: the reading file's name is empty\n"},
     };
     for (const Bad& b : bad) {
@@ -130,43 +140,76 @@ struct Rule {
 TEST_F(ReduceCommand, EveryInputRuleStopsWithItsMessage) {
     const Rule rules[] = {
         {"unknown key", "diameter 200\nradius 2000\nfocus 3\n",
-         "line 3: unknown key 'focus' (the keys are diameter, radius, conic, wavelength, source, source-distance, "
+         "'FILE' line 3: unknown key 'focus' (the keys are diameter, radius, conic, wavelength, source, source-distance, "
          "zone-radius, obstruction, units, zones and reverse)"},
-        {"twice", "diameter 200\nradius 2000\nRADIUS 2100\n", "line 3: 'radius' is given twice (first on line 2)"},
-        {"comma decimal", "diameter 200\nradius 2000,5\n", "line 2: 'radius' takes one value, found 2"},
-        {"not finite", "diameter 200\nradius 1e400\n", "line 2: '1e400' is not a finite decimal number"},
+        {"twice", "diameter 200\nradius 2000\nRADIUS 2100\n", "'FILE' line 3: 'radius' is given twice (first on line 2)"},
+        {"comma decimal", "diameter 200\nradius 2000,5\n", "'FILE' line 2: 'radius' takes one value, found 2"},
+        {"not finite", "diameter 200\nradius 1e400\n", "'FILE' line 2: '1e400' is not a finite decimal number"},
         {"no diameter", "radius 2000\nzones 2\n1 0\n2 1\n", "no diameter: give 'diameter' in the file or --diameter"},
         {"no radius", "diameter 200\nzones 2\n1 0\n2 1\n", "no radius: give 'radius' in the file or --radius"},
         {"radius not above diameter", "diameter 200\nradius 150\nzones 2\n1 0\n2 1\n",
-         "line 2: the radius (150 mm) must be greater than the diameter (200 mm)"},
-        {"wavelength", "wavelength -0.5\n", "line 1: the wavelength must be greater than 0, not -0.5"},
+         "'FILE' line 2: the radius (150 mm) must be greater than the diameter (200 mm)"},
+        {"wavelength", "wavelength -0.5\n", "'FILE' line 1: the wavelength must be greater than 0, not -0.5"},
         {"one zone", "diameter 200\nradius 2000\n1 0 100 0.1\n", "at least 2 zones are needed, found 1"},
         {"numbering", "diameter 200\nradius 2000\n1 0 50 0.1\n1 50 100 0.2\n",
-         "line 4: zone 2 expected, found zone 1 (zones are numbered 1, 2, 3, ... in order)"},
+         "'FILE' line 4: zone 2 expected, found zone 1 (zones are numbered 1, 2, 3, ... in order)"},
         {"sets", "diameter 200\nradius 2000\n1 0 50 0.1 0.2\n2 50 100 0.2\n",
-         "line 4: zone 2 has 1 reading, zone 1 has 2; every zone needs one reading per set"},
-        {"no reading", "diameter 200\nradius 2000\n1 0 50\n", "line 3: zone 1 needs its inner and outer radius and at least one reading"},
-        {"inner negative", "diameter 200\nradius 2000\n1 -5 50 0.1\n", "line 3: zone 1: the inner radius must not be negative"},
+         "'FILE' line 4: zone 2 has 1 reading, zone 1 has 2; every zone needs one reading per set"},
+        {"no reading", "diameter 200\nradius 2000\n1 0 50\n", "'FILE' line 3: zone 1 needs its inner and outer radius and at least one reading"},
+        {"inner negative", "diameter 200\nradius 2000\n1 -5 50 0.1\n", "'FILE' line 3: zone 1: the inner radius must not be negative"},
         {"outer below inner", "diameter 200\nradius 2000\n1 50 40 0.1\n",
-         "line 3: zone 1: the outer radius is smaller than the inner radius"},
+         "'FILE' line 3: zone 1: the outer radius is smaller than the inner radius"},
         {"beyond the rim", "diameter 200\nradius 2000\n1 0 50 0.1\n2 50 101 0.2\n",
-         "zone 2 (line 4): the outer radius (101 mm) lies beyond the edge of the mirror (100 mm)"},
-        {"radii not increasing", "diameter 200\nradius 2000\nzone-radius mid\n1 20 60 0.1\n2 30 50 0.2\n",
-         "zone 2 (line 5): its zone radius (40 mm) is not greater than zone 1's (40 mm); zones go from the centre out"},
+         "zone 2 ('FILE' line 4): the outer radius (101 mm) lies beyond the edge of the mirror (100 mm)"},
+        {"radii not increasing", "diameter 200\nradius 2000\nzone-radius mid\n1 50 100 0.1\n2 0 50 0.2\n",
+         "zone 2 ('FILE' line 5): its zone radius (25 mm) is not greater than zone 1's (75 mm); zones go from the centre "
+         "out"},
         {"bad reading", "diameter 200\nradius 2000\n1 0 50 0.1\n2 50 100 0.2.3\n",
-         "line 4: zone 2: '0.2.3' is not a finite decimal number"},
+         "'FILE' line 4: zone 2: '0.2.3' is not a finite decimal number"},
         {"header late", "diameter 200\n1 0 50 0.1\nradius 2000\n",
-         "line 3: the header line 'radius' comes after the zone lines; headers come first"},
+         "'FILE' line 3: the header line 'radius' comes after the zone lines; headers come first"},
         {"zone count", "diameter 200\nradius 2000\nzones 3\n1 0.1\n2 0.2\n",
-         "line 3: zones 3 is given but the file has 2 zone lines"},
+         "'FILE' line 3: zones 3 is given but the file has 2 zone lines"},
         {"wrong way", "diameter 200\nradius 2000\nzones 3\n1 -0.2\n2 -1\n3 -2\n",
          "the readings decrease outward where the wanted mirror's nulls increase: the scale seems to count toward "
          "the mirror; add the line 'reverse' to the file or give --reverse"},
+        {"zero width", "diameter 200\nradius 2000\n1 0 50 0.1\n2 50 50 0.2\n3 50 100 0.3\n",
+         "zone 2 ('FILE' line 4): its inner and outer radius are both 50 mm: a zone needs a width"},
+        {"overlap", "diameter 200\nradius 2000\n1 0 50 0.1\n2 40 80 0.5\n3 80 100 1\n",
+         "zone 2 ('FILE' line 4): its edges (40 to 80 mm) overlap zone 1's (0 to 50 mm)"},
+        {"inside the obstruction", "diameter 200\nradius 2000\nobstruction 60\n1 0 30 0.1\n2 30 100 0.5\n",
+         "zone 1 ('FILE' line 4): its edges (0 to 30 mm) lie wholly inside the obstruction (radius 30 mm)"},
+        {"equal-area zone inside the obstruction", "diameter 200\nradius 2000\nobstruction 120\nzones 3\n1 0.1\n2 0.5\n3 1\n",
+         "zone 1 ('FILE' line 5): its edges (0 to 57.735026918962575 mm) lie wholly inside the obstruction (radius 60 mm)"},
+        {"decimal comma that splits", "diameter;200\nradius;2000\nzones;2\n1;0,31\n2;0,94,5\n",
+         "'FILE' line 5: zone 2: '0,94,5' is not a finite decimal number (the file separates its fields with ';', "
+         "first on line 1, so a ',' between two digits is its decimal comma)"},
+        {"comma-separated line in a ';' file", "diameter;200\nradius;2000\nzones;2\n1;0,31\n2,0,94\n",
+         "'FILE' line 5: '2,0,94' is neither a key nor a zone number (the file separates its fields with ';', first on "
+         "line 1, so a ',' between two digits is its decimal comma)"},
+        {"wavelength too small", "diameter 200\nradius 2000\nwavelength 1e-320\nzones 2\n1 0.3\n2 1.5\n",
+         "'FILE' line 3: the wavelength (1e-320 um) is too small to compute with"},
+        {"wavelength too large", "diameter 200\nradius 2000\nwavelength 1.7e308\nzones 2\n1 0.3\n2 1.5\n",
+         "'FILE' line 3: the wavelength (1.7e+308 um) is too large for this mirror: its airy_radius_um is not a "
+         "finite number"},
+        {"radius too large", "diameter 200\nradius 1e200\nzones 2\n1 0.3\n2 1.5\n",
+         "'FILE' line 2: the radius (1e+200 mm) is too large to compute with"},
+        {"a huge conic in few characters", "diameter 200\nradius 300\nconic 1e300\nzones 2\n1 0\n2 1\n",
+         "'FILE' line 3: the wanted conic 1e+300 has no surface out to the edge of the mirror at this radius "
+         "((1 + K) (D/2)^2 exceeds R^2)"},
+        {"readings of another mirror", "diameter 200\nradius 2000\nzones 3\n1 1e300\n2 2e300\n3 3e300\n",
+         "the readings lie 2e+300 mm on average from the wanted mirror's nulls, where the wanted conic has no null "
+         "for every zone: check the radius, the source and the readings"},
+        {"a fixed source just beyond half the radius",
+         "diameter 200\nradius 2000\nsource fixed\nsource-distance 1000.000001\nzones 3\n1 0.3\n2 0.9\n3 1.6\n",
+         "the readings lie -1002502049091.753 mm on average from the wanted mirror's nulls, where the wanted conic has "
+         "no null for every zone: check the radius, the source and the readings"},
     };
     for (const Rule& rule : rules) {
-        const RawRun r = runRaw({kReduce, file("rule.txt", rule.text)});
+        const std::string path = file("rule.txt", rule.text);
+        const RawRun r = runRaw({kReduce, path});
         EXPECT_EQ(r.exitCode, 2) << rule.name;
-        EXPECT_EQ(r.standardError, std::string("error: ") + rule.error + "\n") << rule.name;
+        EXPECT_EQ(r.standardError, "error: " + withFile(rule.error, path) + "\n") << rule.name;
         EXPECT_TRUE(r.standardOutput.empty()) << rule.name << ": " << r.standardOutput;
     }
     // The reading scale turned over, in the file or on the command line.
@@ -184,6 +227,17 @@ TEST_F(ReduceCommand, AFitThatDoesNotConvergeExitsWithOne) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.standardError, "error: the best-fit conic did not converge in 100 steps\n");
     EXPECT_TRUE(r.standardOutput.empty()) << r.standardOutput;
+}
+
+// A report that cannot be written is a failure of the run (1), not of
+// its input (2).
+TEST_F(ReduceCommand, AReportThatCannotBeWrittenExitsWithOne) {
+    const std::string mirror = file("p.txt", kParaboloid);
+    for (const char* json : {"", " --json"}) {
+        const RawRun r = runRaw({"/bin/sh", "-c", "exec \"$0\" \"$1\"" + std::string(json) + " >/dev/full", kReduce, mirror});
+        EXPECT_EQ(r.exitCode, 1) << json;
+        EXPECT_EQ(r.standardError, "error: cannot write the report to standard output\n") << json;
+    }
 }
 
 TEST_F(ReduceCommand, FilesThatCannotBeReadAreRefusedAtOnce) {
