@@ -21,6 +21,10 @@ enum class SourceConvention { Fixed, MovesWithDevice };
 // The two-term series of the conic's sag, or an exact trace of the conic.
 enum class RayModel { Series, Exact };
 
+// The light: one wavelength, or white light (the eye's sensitivity over
+// nine wavelengths from 0.450 to 0.650 micrometres).
+enum class Spectrum { Mono, White };
+
 // Where the grating, knife or wire stands, and the scales of the two
 // diagrams that place it.
 struct DevicePosition {
@@ -49,6 +53,10 @@ struct TestSetup {
     // The source's width across the lines, knife edge or wire, mm (0 a
     // point source); the exact trace's only.
     double slitWidth = 0;
+    // The picture in wave optics (diffraction included) rather than rays;
+    // it uses the exact surface.
+    bool waveOptics = false;
+    Spectrum spectrum = Spectrum::Mono;  // the wave picture's light
     DevicePosition position;
 
     friend bool operator==(const TestSetup&, const TestSetup&) = default;
