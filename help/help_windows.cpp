@@ -129,6 +129,7 @@ constexpr HelpEntry kHelpWindows[] = {
     {HelpTopic::ExactTrace, "exact_trace", "Help on Exact Ray Trace Option", 480, nullptr, false},
     {HelpTopic::PhotoFit, "photo_fit", "Help on Photos of the Test and their Fit", 480, nullptr,
      false},
+    {HelpTopic::WaveOptics, "wave_optics", "Help on Wave Optics and White Light", 480, nullptr, false},
 };
 
 // The least of a page's text that shows beside its pictures, in lines.

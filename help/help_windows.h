@@ -30,8 +30,8 @@ struct PicturePlace {
 };
 
 // The topics of the single-topic help windows, in their order of creation:
-// the main window's first controls, then the tester's source, the ray model
-// and the photo.
+// the main window's first controls, then the tester's source, the ray model,
+// the photo and the wave picture.
 enum class HelpTopic {
     Test,
     White,
@@ -63,8 +63,9 @@ enum class HelpTopic {
     MovingSource,
     ExactTrace,
     PhotoFit,
+    WaveOptics,
 };
-inline constexpr int kHelpTopicCount = static_cast<int>(HelpTopic::PhotoFit) + 1;
+inline constexpr int kHelpTopicCount = static_cast<int>(HelpTopic::WaveOptics) + 1;
 
 // The name of a topic as its text file and its window carry it
 // ("diameter" for HelpTopic::Diameter).

@@ -52,5 +52,9 @@ std::string MainWindowControls::sourceWidthText() const { return slitEdit->text(
 void MainWindowControls::setSourceWidthText(const std::string& text) {
     slitEdit->setText(QString::fromStdString(text));
 }
+bool MainWindowControls::waveOpticsChecked() const { return waveOpticsBox->isChecked(); }
+void MainWindowControls::setWaveOpticsChecked(bool checked) { waveOpticsBox->setChecked(checked); }
+bool MainWindowControls::whiteLightChecked() const { return whiteLightBox->isChecked(); }
+void MainWindowControls::setWhiteLightChecked(bool checked) { whiteLightBox->setChecked(checked); }
 
 }  // namespace sg

@@ -23,6 +23,8 @@ public:
     QCheckBox* movingSourceBox = nullptr;    // "Source moves with grating"
     QCheckBox* exactTraceBox = nullptr;      // "Exact ray trace"
     QLineEdit* slitEdit = nullptr;           // "Slit (mm)"
+    QCheckBox* waveOpticsBox = nullptr;      // "Wave optics"
+    QCheckBox* whiteLightBox = nullptr;      // "White light"
 
     std::string parameterCell(int row) const override;
     void setParameterCell(int row, const std::string& text) override;
@@ -43,6 +45,10 @@ public:
     void setExactTraceChecked(bool checked) override;
     std::string sourceWidthText() const override;
     void setSourceWidthText(const std::string& text) override;
+    bool waveOpticsChecked() const override;
+    void setWaveOpticsChecked(bool checked) override;
+    bool whiteLightChecked() const override;
+    void setWhiteLightChecked(bool checked) override;
 };
 
 }  // namespace sg

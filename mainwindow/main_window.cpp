@@ -214,12 +214,26 @@ void MainWindow::createControls() {
     slit->setTextMargins(0, 0, 0, 0);
     slit->setToolTip("Width of the source slit in mm (0: a point source); with the exact ray trace");
     controls_.slitEdit = slit;
-    const auto enableSlit = [slit, slitLabel](bool exactOn) {
-        slit->setEnabled(exactOn);
-        slitLabel->setEnabled(exactOn);
+    // The picture in wave optics, which takes the exact surface and the slit.
+    auto* wave = new QCheckBox("Wave optics", this);
+    wave->setObjectName("waveOpticsBox");
+    wave->setGeometry(884, 590, 100, 17);
+    wave->setToolTip("The picture as an eye or a camera sees it: diffraction included");
+    controls_.waveOpticsBox = wave;
+    const auto enableSlit = [slit, slitLabel, exact, wave] {
+        const bool on = exact->isChecked() || wave->isChecked();
+        slit->setEnabled(on);
+        slitLabel->setEnabled(on);
     };
-    enableSlit(false);
+    enableSlit();
     connect(exact, &QCheckBox::toggled, this, enableSlit);
+    connect(wave, &QCheckBox::toggled, this, enableSlit);
+    // The wave picture's light, beside the wavelength.
+    auto* whiteLight = new QCheckBox("White light", this);
+    whiteLight->setObjectName("whiteLightBox");
+    whiteLight->setGeometry(113, 106, 84, 16);
+    whiteLight->setToolTip("The wave picture in white light instead of the one wavelength");
+    controls_.whiteLightBox = whiteLight;
 
     makeLabel(this, "heightLabel", "HEIGHT", 816, 592);
     makeLabel(this, "slopeLabel", "SLOPE", 816, 664);
@@ -261,6 +275,8 @@ void MainWindow::createHelpButtons() {
         {"slopeHelp", 864, 664, HelpTopic::Slope},
         {"movingSourceHelp", 990, 550, HelpTopic::MovingSource},
         {"exactTraceHelp", 990, 570, HelpTopic::ExactTrace},
+        {"waveOpticsHelp", 990, 590, HelpTopic::WaveOptics},
+        {"whiteLightHelp", 198, 106, HelpTopic::WaveOptics},
     };
     const QFont bold = withPixelSize(font(), 11, true);
     for (const HelpButton& h : kButtons) {
@@ -312,13 +328,24 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     // each new row is drawn as a click on it.
     const int row = std::clamp(event->position().toPoint().y(), kFirstAxialRow, kLastAxialRow);
     if (row == picture_.scene.setup.position.axialMarkerY) return;
+    // A wave picture follows the held button in rays, and in waves when it
+    // is let go.
+    drawing_.wave = nullptr;
     runAction([this, row] { axialDiagramClick(drawing_, readControls(controls_), row); });
+    drawing_.wave = &wavePainter_;
+    dragDrewRays_ = dragDrewRays_ || picture_.scene.setup.waveOptics;
     repaint();
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (photoTools_->mouseRelease(event)) return;
     draggingAxial_ = false;
+    if (dragDrewRays_) {
+        dragDrewRays_ = false;
+        const int row = picture_.scene.setup.position.axialMarkerY;
+        runAction([this, row] { axialDiagramClick(drawing_, readControls(controls_), row); });
+        update();
+    }
 }
 
 bool MainWindow::fillPictureMenu(QMenu& menu, QPoint at) {
@@ -578,7 +605,9 @@ void MainWindow::copyPicture() { QGuiApplication::clipboard()->setImage(keptPict
 
 void MainWindow::keepOptionsBetweenRuns() {
     const std::pair<QCheckBox*, const char*> options[] = {{controls_.movingSourceBox, "options/sourceMovesWithGrating"},
-                                                           {controls_.exactTraceBox, "options/exactRayTrace"}};
+                                                           {controls_.exactTraceBox, "options/exactRayTrace"},
+                                                           {controls_.waveOpticsBox, "options/waveOptics"},
+                                                           {controls_.whiteLightBox, "options/whiteLight"}};
     for (const auto& [box, key] : options) {
         box->setChecked(settings_.value(key, false).toBool());
         connect(box, &QCheckBox::toggled, this, [this, k = QString(key)](bool on) { settings_.setValue(k, on); });

@@ -14,6 +14,7 @@
 #include "simulator/positioning.h"
 #include "simulator/redraw.h"
 #include "simulator/simulator.h"
+#include "wave/wave_painter.h"
 #include "reduction/simulator_zone.h"
 #include "mainwindow/window_catalogue.h"
 
@@ -149,9 +150,11 @@ private:
     MainWindowControls controls_;
     Simulator sim_{canvas_};
     PictureState picture_;
-    Drawing drawing_{sim_, picture_, shape_, *this};
+    WaveCanvasPainter wavePainter_;
+    Drawing drawing_{sim_, picture_, shape_, *this, &wavePainter_};
     QLineEdit* axialEdit_ = nullptr;
     bool draggingAxial_ = false;  // a press on the ray diagram, held
+    bool dragDrewRays_ = false;   // a wave picture shown in rays while the marker was dragged
     QPlainTextEdit* notes_ = nullptr;
     std::unique_ptr<NotesBoxLines> notesLines_;
     FileDialogs& dialogs_;

@@ -45,6 +45,8 @@ ControlsReading readControls(const ModelControls& c) {
     r.grid = c.gridChecked();
     r.movingSource = c.movingSourceChecked();
     r.exactTrace = c.exactTraceChecked();
+    r.waveOptics = c.waveOpticsChecked();
+    r.whiteLight = c.whiteLightChecked();
     return r;
 }
 
@@ -93,13 +95,15 @@ void readSetup(const ControlsReading& r, Mirror& mirror, TestSetup& setup) {
     mirror.invertDeviation = mirror.zoneHeight < 0;
     if (r.surfaceItem == kSurfacePure) mirror.deviation = SurfaceDeviation::None;
     setup.source = r.movingSource ? SourceConvention::MovesWithDevice : SourceConvention::Fixed;
-    setup.rayModel = r.exactTrace ? RayModel::Exact : RayModel::Series;
+    setup.rayModel = r.exactTrace || r.waveOptics ? RayModel::Exact : RayModel::Series;
     setup.slitWidth = 0;
     if (setup.exact()) {
         const double width = r.slitWidth.get();
         if (width < 0) throw ActionError(kNegativeSlitMessage);
         setup.slitWidth = width;
     }
+    setup.waveOptics = r.waveOptics;
+    setup.spectrum = r.whiteLight ? Spectrum::White : Spectrum::Mono;
     setup.evenLines = !r.odd;
 }
 

@@ -36,6 +36,8 @@ struct ControlsReading {
     bool grid = false;
     bool movingSource = false;
     bool exactTrace = false;
+    bool waveOptics = false;
+    bool whiteLight = false;
 
     double parameter(int row) const { return parameters.at(static_cast<std::size_t>(row)).get(); }
     // A cell the action itself wrote: its new text, read as a cell.

@@ -55,6 +55,10 @@ public:
     virtual void setExactTraceChecked(bool checked) = 0;
     virtual std::string sourceWidthText() const = 0;  // "Slit (mm)"
     virtual void setSourceWidthText(const std::string& text) = 0;
+    virtual bool waveOpticsChecked() const = 0;       // "Wave optics"
+    virtual void setWaveOpticsChecked(bool checked) = 0;
+    virtual bool whiteLightChecked() const = 0;       // "White light"
+    virtual void setWhiteLightChecked(bool checked) = 0;
 };
 
 // Controls held as plain values, in the state the main window starts in.
@@ -70,6 +74,8 @@ public:
     bool movingSource = false;
     bool exactTrace = false;
     std::string sourceWidth = "0";
+    bool waveOptics = false;
+    bool whiteLight = false;
 
     std::string parameterCell(int row) const override { return parameters.at(static_cast<std::size_t>(row)); }
     void setParameterCell(int row, const std::string& text) override { parameters.at(static_cast<std::size_t>(row)) = text; }
@@ -90,6 +96,10 @@ public:
     void setExactTraceChecked(bool checked) override { exactTrace = checked; }
     std::string sourceWidthText() const override { return sourceWidth; }
     void setSourceWidthText(const std::string& text) override { sourceWidth = text; }
+    bool waveOpticsChecked() const override { return waveOptics; }
+    void setWaveOpticsChecked(bool checked) override { waveOptics = checked; }
+    bool whiteLightChecked() const override { return whiteLight; }
+    void setWhiteLightChecked(bool checked) override { whiteLight = checked; }
 };
 
 }  // namespace sg

@@ -29,6 +29,13 @@ std::string deviceName(TestKind test) {
     return "grating";
 }
 
+// How the picture was computed: rays by the series or the exact trace, or
+// waves in one wavelength or in white light.
+std::string pictureModel(const TestSetup& t) {
+    if (t.waveOptics) return t.spectrum == Spectrum::White ? "wave optics, white light" : "wave optics";
+    return t.exact() ? "exact ray trace" : "two-term series";
+}
+
 }  // namespace
 
 std::array<std::string, 2> pictureCaptionLines(const Scene& scene) {
@@ -46,7 +53,7 @@ std::array<std::string, 2> pictureCaptionLines(const Scene& scene) {
         transverseReadoutText(t) + "   " +
         (t.sourceMoves() ? "source moving with the " + deviceName(t.test)
                          : std::string("source fixed at the centre of curvature")) +
-        "   " + (t.exact() ? "exact ray trace" : "two-term series");
+        "   " + pictureModel(t);
     return {first, second};
 }
 

@@ -99,7 +99,7 @@ void pictureClick(Drawing& d, const ControlsReading& r, const PositionOverride& 
     p.transverseOffset = override.transverse.value_or(0);
     int row = p.axialMarkerY;
     clearDrawingArea(d.sim.canvas);
-    drawDiskForMode(d.sim.canvas, d.state.scene.view);
+    paintFreshDisk(d);
     readRange(d, r);
     recompute(d, r);
     if (override.axial) row = rowForPosition(*override.axial, p.range);
@@ -119,7 +119,7 @@ void pictureClick(Drawing& d, const ControlsReading& r, const PositionOverride& 
 void axialDiagramClick(Drawing& d, const ControlsReading& r, int y) {
     DevicePosition& p = position(d);
     clearDrawingArea(d.sim.canvas);
-    drawDiskForMode(d.sim.canvas, d.state.scene.view);
+    paintFreshDisk(d);
     readRange(d, r);
     p.transverseOffset = 0;
     recompute(d, r);
@@ -135,7 +135,7 @@ void transverseSliderClick(Drawing& d, const ControlsReading& r, int x) {
     DevicePosition& p = position(d);
     const int row = p.axialMarkerY;
     clearDrawingArea(d.sim.canvas);
-    drawDiskForMode(d.sim.canvas, d.state.scene.view);
+    paintFreshDisk(d);
     readRange(d, r);
     recompute(d, r);
     readMaxMove(d, r);
@@ -158,7 +158,7 @@ void zeroClick(Drawing& d, const ControlsReading& r) {
     p.axialMarkerY = kAxialCentreRow;
     drawAxialMarker(d, kMarkerColumn, kAxialCentreRow);
     recompute(d, r);
-    drawDiskForMode(d.sim.canvas, d.state.scene.view);
+    paintFreshDisk(d);
     drawShadowgramPass(d, r);
     drawConicReadout(d.sim, d.state.scene);
     drawTransverseMarker(d, kMarkerColumn);

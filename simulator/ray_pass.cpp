@@ -332,14 +332,18 @@ void runPass(Simulator& sim, const Scene& scene) {
         runPassBatched(sim, diameter, setup, Centres);
     else
         runPassDirect<Centres>(sim, scene, setup);
-    sim.canvas.setPenColour(scene.view.whiteMode ? kPalette.gridColourWhite : kPalette.gridColour);
-    if (scene.view.showGrid) drawReferenceGrid(sim.canvas);
+    finishPass(sim.canvas, scene.view);
 }
 
 }  // namespace
 
 void shadowgramPass(Simulator& sim, const Scene& scene) { runPass<false>(sim, scene); }
 void centresPass(Simulator& sim, const Scene& scene) { runPass<true>(sim, scene); }
+
+void finishPass(Canvas& canvas, const ViewOptions& view) {
+    canvas.setPenColour(view.whiteMode ? kPalette.gridColourWhite : kPalette.gridColour);
+    if (view.showGrid) drawReferenceGrid(canvas);
+}
 
 void drawReferenceGrid(Canvas& canvas) {
     for (int i = -5; i <= 5; ++i) {

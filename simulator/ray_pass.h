@@ -98,4 +98,8 @@ void centresPass(Simulator& sim, const Scene& scene);
 // of the zones at 0.2, 0.4, 0.6, 0.8 of the radius and the edge.
 void drawReferenceGrid(Canvas& canvas);
 
+// What follows every pass: the grid pen colour of the view's mode and,
+// when the view shows it, the reference grid.
+void finishPass(Canvas& canvas, const ViewOptions& view);
+
 }  // namespace sg

@@ -34,16 +34,27 @@ void recompute(Drawing& d, const ControlsReading& r) {
         d.state.editorOpened = false;
         recomputeSteps(d, r);
         clearDrawingArea(d.sim.canvas);
-        drawDiskForMode(d.sim.canvas, d.state.scene.view);
+        paintFreshDisk(d);
         drawShadowgramPass(d, r);
         drawConicReadout(d.sim, d.state.scene);
     }
     recomputeSteps(d, r);
 }
 
+void paintFreshDisk(Drawing& d) {
+    drawDiskForMode(d.sim.canvas, d.state.scene.view);
+    d.state.passesOnDisk = 0;
+}
+
 void drawShadowgramPass(Drawing& d, const ControlsReading& r) {
     Scene& scene = d.state.scene;
     scene.setup.orientation = orientationFrom(r, scene.setup.orientation);
+    ++d.state.passesOnDisk;
+    if (scene.setup.waveOptics && d.wave != nullptr) {
+        d.wave->paint(d.sim.canvas, scene, d.state.passesOnDisk);
+        finishPass(d.sim.canvas, scene.view);
+        return;
+    }
     shadowgramPass(d.sim, scene);
 }
 

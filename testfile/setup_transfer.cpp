@@ -35,6 +35,8 @@ SetupRecord storeSetupInRecord(const ControlsReading& controls, const Mirror& sh
     r.sourceMoves = controls.movingSource;
     r.exactTrace = controls.exactTrace;
     r.slitWidth = workingSlitWidth(setup);
+    r.waveOptics = controls.waveOptics;
+    r.whiteLight = controls.whiteLight;
     for (int k = 1; k <= kNoteCount; ++k)
         if (k < notes.lineCount()) r.notes[k - 1] = encodeNote(notes.line(k));
     return r;
@@ -64,6 +66,8 @@ void applySetupRecord(const SetupRecord& r, const ViewOptions& view, double maxM
     controls.setMovingSourceChecked(r.sourceMoves);
     controls.setExactTraceChecked(r.exactTrace);
     controls.setSourceWidthText(formatGeneral(r.slitWidth));
+    controls.setWaveOpticsChecked(r.waveOptics);
+    controls.setWhiteLightChecked(r.whiteLight);
     if (notes == nullptr) return;
     if (notes->lineCount() == 0 || notes->line(0).isEmpty()) notes->setLine(0, kNotesHeader);
     for (int k = 1; k <= kNoteCount; ++k) notes->setLine(k, decodeNote(r.notes[k - 1]));

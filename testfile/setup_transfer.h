@@ -33,8 +33,9 @@ inline constexpr const char* kNotesHeader = "----- A NOTE OF 10 LINES WILL BE SA
 // message), the test, orientation and parity, the tester, the ray model and
 // the slit read as a drawing reads them (no parity for Wire and Foucault, no
 // slit without the exact trace; a bad or negative slit throws), a choice
-// with no item selected taken from the picture's set-up `shown`, the axial
-// position of the picture, and notes lines 1..10.
+// with no item selected taken from the picture's set-up `shown`, the wave
+// picture and its light as their boxes show them, the axial position of the
+// picture, and notes lines 1..10.
 SetupRecord storeSetupInRecord(const ControlsReading& controls, const Mirror& shownMirror, const TestSetup& shown,
                                const NotesLines& notes);
 
@@ -44,7 +45,8 @@ std::vector<int> notesTooLong(const NotesLines& notes);
 
 // Publishes the record to the controls (the last set test and orientation
 // flag wins; none set leaves the choice; "Grid" as `view` has it and the
-// maximum movement `maxMove`; the tester, ray model and slit as stored),
+// maximum movement `maxMove`; the tester, ray model, slit, wave picture and
+// its light as stored),
 // then sets notes lines 1..10, adding the lines the box does not have; an
 // emptied header line gets the header back. The surface choice and the
 // drawn surface stay; the caller draws the set-up at the record's axial

@@ -42,6 +42,7 @@ constexpr Flag kFlags[] = {
     {16, &SetupRecord::evenLines},       {17, &SetupRecord::testWire},     {19, &SetupRecord::testRonchi},
     {20, &SetupRecord::orient2D},        {56, &SetupRecord::orientHorizontal}, {57, &SetupRecord::orientVertical},
     {58, &SetupRecord::testFoucault},        {21, &SetupRecord::sourceMoves},  {22, &SetupRecord::exactTrace},
+    {23, &SetupRecord::waveOptics},          {18, &SetupRecord::whiteLight},
 };
 
 constexpr int kNotesOffset = 100;

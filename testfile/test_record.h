@@ -11,8 +11,10 @@
 //       17     1  testWire
 //       19     1  testRonchi
 //       20     1  orient2D
+//       18     1  whiteLight ("White light": the wave picture's light)
 //       21     1  sourceMoves ("Source moves with grating")
 //       22     1  exactTrace ("Exact ray trace")
+//       23     1  waveOptics ("Wave optics")
 //       24     8  range
 //       32     8  slitWidth (mm, "Slit (mm)"; 0 a point source)
 //       56     1  orientHorizontal
@@ -25,10 +27,11 @@
 //       92     8  zoneHeight (waves)
 //      100  10 x 256  notes: a length byte n, then n bytes of the line in
 //                     Windows-1252, then filler
-// Bytes 18, 23, 40..55, 59 are reserved; this program writes them, and the
-// note tails, as zeros. Bytes 21, 22 and 32..39 were reserved before the
-// tester, the ray model and the slit were kept: written as zeros then, they
-// read as today's defaults (fixed source, series model, point source).
+// Bytes 40..55 and 59 are reserved; this program writes them, and the note
+// tails, as zeros. Bytes 18, 21, 22, 23 and 32..39 were reserved before the
+// tester, the ray model, the slit and the wave picture were kept: written
+// as zeros then, they read as today's defaults (fixed source, series model,
+// point source, rays, one wavelength).
 
 #include <QString>
 
@@ -63,6 +66,8 @@ struct SetupRecord {
     bool sourceMoves = false;
     bool exactTrace = false;
     double slitWidth = 0;
+    bool waveOptics = false;
+    bool whiteLight = false;
     // The notes as stored: up to 255 bytes each, one byte per character.
     std::array<std::string, kNoteCount> notes{};
 

@@ -12,14 +12,36 @@
 #include "editor/shape_file.h"
 #include "model/surface_profile.h"
 #include "testfile/test_record.h"
+#include "wave/wave_painter.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QGuiApplication>
 
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <stdexcept>
 
 namespace {
+
+// The wave picture's intensity as a 16-bit grey PNG: min(65535, round(16384
+// I)) on the mirror, 0 off it.
+QByteArray intensityPng(const sg::WaveFrame& frame) {
+    QImage image(sg::WaveFrame::kWidth, sg::WaveFrame::kHeight, QImage::Format_Grayscale16);
+    for (int y = 0; y < sg::WaveFrame::kHeight; ++y) {
+        auto* row = reinterpret_cast<quint16*>(image.scanLine(y));
+        for (int x = 0; x < sg::WaveFrame::kWidth; ++x) {
+            const float i = frame.at(x, y);
+            row[x] = std::isnan(i) ? 0 : static_cast<quint16>(std::min(65535.0, std::round(16384.0 * std::max(0.0f, i))));
+        }
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return {};
+    return png;
+}
 
 }  // namespace
 
@@ -54,7 +76,14 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
+    if (!options.intensityOutput.empty() && QFileInfo(QString::fromStdString(options.intensityOutput)).isDir()) {
+        std::cerr << "shadowgram-render: cannot write " << options.intensityOutput << ": not a regular file\n";
+        return 2;
+    }
+
     sg::OffscreenPicture picture;
+    sg::WaveCanvasPainter wave;
+    picture.drawing.wave = &wave;
     // The renderer has no read-outs; a warning goes to standard error.
     picture.display.onWarning = [](const std::string& line1, const std::string& line2) {
         std::cerr << line1 << '\n' << line2 << '\n';
@@ -92,6 +121,24 @@ int main(int argc, char** argv) {
     } catch (const sg::ActionError& e) {
         std::cerr << e.what() << '\n';
         return 1;
+    }
+
+    // The intensity first: a file that cannot take it (a pipe that no
+    // program reads) stops the run before the picture is written.
+    if (!options.intensityOutput.empty()) {
+        const sg::WaveFrame* frame = wave.lastFrame();
+        const QByteArray png = frame ? intensityPng(*frame) : QByteArray();
+        if (png.isEmpty()) {
+            std::cerr << "shadowgram-render: cannot encode the intensity as PNG\n";
+            return 1;
+        }
+        const QString path = QString::fromStdString(options.intensityOutput);
+        if (const std::optional<QString> reason = sg::saveWholeFile(path, png)) {
+            std::cerr << "shadowgram-render: cannot write " << options.intensityOutput << ": " << reason->toStdString()
+                      << '\n';
+            const QFileInfo info(path);
+            return info.exists() && !info.isFile() ? 2 : 1;
+        }
     }
 
     // Encoded whole first, then written through a temporary file that

@@ -16,7 +16,7 @@ std::string renderUsage() {
            "                       or moving with the grating, wire or knife\n"
            "  --exact              trace the exact conic instead of the two-term series; with\n"
            "                       --distorted the drawn zone at its true height\n"
-           "  --source-width MM    with --exact: a source slit of this width along the grating\n"
+           "  --source-width MM    with --exact or --wave: a source slit of this width along the grating\n"
            "                       lines, knife or wire (a square pinhole for 2d); default 0,\n"
            "                       a point source\n"
            "  --test ronchi|wire|foucault\n"
@@ -30,6 +30,13 @@ std::string renderUsage() {
            std::to_string(kMaxPresses) + ")\n"
            "  --centres N          N presses of \" Centres\" after the first picture (0 to " +
            std::to_string(kMaxPresses) + ")\n"
+           "  --wave               draw the picture in wave optics: diffraction included, as an eye\n"
+           "                       or a camera focused on the mirror sees it; implies --exact\n"
+           "  --spectrum mono|white\n"
+           "                       with --wave: the light, one wavelength (default, --wavelength)\n"
+           "                       or white light\n"
+           "  --intensity FILE     with --wave: also write the intensity as a 16-bit grey PNG,\n"
+           "                       800 x 700, min(65535, round(16384 I)), 0 off the mirror\n"
            "  --caption            a strip below the picture saying what it shows (800 x 740)\n"
            "  -o FILE              the PNG to write\n"
            "  --help               this list\n"
@@ -41,6 +48,7 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& arguments) {
     PlainControls& controls = o.mirror.controls;
     StandardOptions standard;
     bool widthGiven = false;
+    bool spectrumGiven = false;
     CommandLine args(arguments);
     while (args.next()) {
         const bool setup = args.is("--setup");
@@ -61,6 +69,11 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& arguments) {
             controls.sourceWidth = t;
             widthGiven = true;
         } else if (args.is("--exact")) controls.exactTrace = true;
+        else if (args.is("--wave")) controls.waveOptics = true;
+        else if (args.is("--spectrum")) {
+            controls.whiteLight = args.choice({"mono", "white"}) == 1;
+            spectrumGiven = true;
+        } else if (args.is("--intensity")) o.intensityOutput = args.fileName();
         else if (args.is("--odd")) controls.odd = true;
         else if (args.is("--distorted")) controls.surface = kSurfaceDistorted;
         else if (args.is("--axial")) o.axial = args.number();
@@ -75,9 +88,12 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& arguments) {
     }
     o.help = standard.help;
     o.version = standard.version;
-    // The slit belongs to the exact trace.
-    if (widthGiven && !controls.exactTrace)
-        throw UsageError("--source-width needs --exact: only the exact ray trace has a source of real width");
+    // The slit belongs to the exact trace; the wave picture takes the exact
+    // surface too.
+    if (widthGiven && !controls.exactTrace && !controls.waveOptics)
+        throw UsageError("--source-width needs --exact or --wave: only they have a source of real width");
+    if ((spectrumGiven || !o.intensityOutput.empty()) && !controls.waveOptics)
+        throw UsageError("--spectrum and --intensity need --wave: only the wave picture has them");
     // Each press costs up to 4 ms; more than this is a slip of the keyboard.
     if (o.brighten < 0 || o.centres < 0 || o.brighten > kMaxPresses || o.centres > kMaxPresses)
         throw UsageError("--brighten and --centres take a count from 0 to " + std::to_string(kMaxPresses));

@@ -24,6 +24,8 @@ struct RenderOptions {
     int brighten = 0;
     int centres = 0;
     std::string output;
+    // --intensity: the wave picture's intensity as a 16-bit grey PNG.
+    std::string intensityOutput;
     bool help = false;
     bool version = false;
 };

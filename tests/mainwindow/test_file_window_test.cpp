@@ -3,7 +3,9 @@
 // that the test answers, and the set-up file from the command line.
 #include "tests/support/comma_locales.h"
 #include "model/controls_reading.h"
+#include "simulator/picture_caption.h"
 #include "tests/support/main_window_fixture.h"
+#include "wave/wave_painter.h"
 #include "model/number_text.h"
 #include "tests/support/picture_checks.h"
 #include "testfile/test_record.h"
@@ -21,6 +23,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include <bit>
 #include <limits>
@@ -180,6 +184,67 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     EXPECT_EQ(b.mid(356, 5), QByteArray("\x04" "20\xB0" "C"));
     EXPECT_EQ(b.mid(612, 5), QByteArray("\x04" "caf\xE9"));
     EXPECT_TRUE(errors.messages.empty());
+}
+
+// "Wave optics" draws the picture in continuous tones of the light's colour,
+// "Brighten" raises its exposure, a drag shows rays until the button is let
+// go, and Save and Retrieve keep the choice and the light.
+TEST_F(TestFiles, TheWavePictureIsDrawnKeptAndRetrieved) {
+    press("waveOpticsBox");
+    clickPicture();
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
+    const QImage& picture = form->canvas().image();
+    std::set<QRgb> tones;
+    double sum = 0;
+    for (int y = 100; y < 500; y += 2)
+        for (int x = 210; x < 610; x += 2) {
+            const QRgb c = picture.pixel(x, y) & 0xffffff;
+            tones.insert(c);
+            sum += qGray(c);
+        }
+    EXPECT_GT(tones.size(), 40u) << "continuous tones, not dots";
+    // The light of 0.55 micrometres: green with some red, no blue.
+    const Rgb light = lightColour(form->scene().setup);
+    EXPECT_EQ(light.b, 0);
+    EXPECT_GT(light.g, light.r);
+    for (QRgb c : tones) EXPECT_EQ(qBlue(c), 0) << std::hex << c;
+
+    press("brightenButton");
+    double brighter = 0;
+    for (int y = 100; y < 500; y += 2)
+        for (int x = 210; x < 610; x += 2) brighter += qGray(picture.pixel(x, y));
+    EXPECT_GT(brighter, 1.3 * sum);
+
+    // Dragging the marker: rays while held (red dots of the ray picture),
+    // waves again when let go.
+    QTest::mousePress(form, Qt::LeftButton, {}, QPoint(25, 300));
+    QTest::mouseMove(form, QPoint(25, 310));
+    int red = 0;
+    for (int y = 100; y < 500; y += 2)
+        for (int x = 210; x < 610; x += 2) red += (picture.pixel(x, y) & 0xffffff) == 0xff0000 ? 1 : 0;
+    EXPECT_GT(red, 1000);
+    QTest::mouseRelease(form, Qt::LeftButton, {}, QPoint(25, 310));
+    red = 0;
+    for (int y = 100; y < 500; y += 2)
+        for (int x = 210; x < 610; x += 2) red += (picture.pixel(x, y) & 0xffffff) == 0xff0000 ? 1 : 0;
+    EXPECT_EQ(red, 0);
+    EXPECT_EQ(form->scene().setup.position.axialMarkerY, 310);
+
+    press("whiteLightBox");
+    const QByteArray b = bytes(save("wave.Ron"));
+    ASSERT_EQ(b.size(), 2660);
+    EXPECT_EQ(b[23], 1);
+    EXPECT_EQ(b[18], 1);
+    press("waveOpticsBox");
+    press("whiteLightBox");
+    retrieve(testFolder() + "/wave.Ron");
+    EXPECT_TRUE(controls().waveOpticsChecked());
+    EXPECT_TRUE(controls().whiteLightChecked());
+    EXPECT_TRUE(form->scene().setup.waveOptics);
+    EXPECT_EQ(form->scene().setup.spectrum, Spectrum::White);
+    EXPECT_EQ(pictureCaptionLines(form->scene())[1].substr(pictureCaptionLines(form->scene())[1].rfind("   ") + 3),
+              "wave optics, white light");
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
 TEST_F(TestFiles, NotesAreParagraphsAndAllTenComeBack) {

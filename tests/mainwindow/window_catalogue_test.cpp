@@ -19,7 +19,7 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
     testing::RecordingReporter errors;
     ShadowgramApp app(errors);
     const std::vector<QWidget*> all = app.windows();
-    ASSERT_EQ(all.size(), 38u);
+    ASSERT_EQ(all.size(), 39u);
     const std::vector<std::string> captions = {"Shadowgram",
                                                "Warning",
                                                "I N F O R M A T I O N",
@@ -33,7 +33,9 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
     EXPECT_EQ(app.helpWindows().front()->topic(), HelpTopic::Test);
     EXPECT_EQ(app.helpWindows()[26]->topic(), HelpTopic::Wavelength);
     EXPECT_EQ(all[33]->windowTitle().toStdString(), "Help on Wavelength entry");
-    EXPECT_EQ(app.helpWindows().back()->topic(), HelpTopic::PhotoFit);
+    EXPECT_EQ(app.helpWindows()[29]->topic(), HelpTopic::PhotoFit);
+    EXPECT_EQ(app.helpWindows().back()->topic(), HelpTopic::WaveOptics);
+    EXPECT_EQ(all[37]->windowTitle().toStdString(), "Help on Wave Optics and White Light");
     EXPECT_EQ(all.back()->windowTitle().toStdString(), "Foucault Reduction");
     for (QWidget* w : all) EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString();
 

@@ -229,6 +229,29 @@ TEST(ControlsReading, ACellTheActionWritesIsReadAsACell) {
     EXPECT_EQ(enteredNumbers(readControls(c)).zoneHeight, 1e-7);
 }
 
+// The wave picture takes the exact surface and the slit, whatever the ray
+// trace's box says, and its light from its own box.
+TEST(ReadSetup, TheWavePictureTakesTheExactSurfaceAndItsLight) {
+    Mirror m;
+    TestSetup t;
+    PlainControls c;
+    c.waveOptics = true;
+    c.sourceWidth = "0.1";
+    read(c, m, t);
+    EXPECT_TRUE(t.waveOptics);
+    EXPECT_TRUE(t.exact());
+    EXPECT_EQ(t.slitWidth, 0.1);
+    EXPECT_EQ(t.spectrum, Spectrum::Mono);
+    c.whiteLight = true;
+    read(c, m, t);
+    EXPECT_EQ(t.spectrum, Spectrum::White);
+    c.waveOptics = false;
+    read(c, m, t);
+    EXPECT_FALSE(t.waveOptics);
+    EXPECT_FALSE(t.exact());
+    EXPECT_EQ(t.slitWidth, 0);
+}
+
 TEST(PublishSetup, WritesControlsInGeneralFormat) {
     Mirror m;
     TestSetup t;

@@ -303,6 +303,38 @@ TEST(TestRecord, TheTesterTheRayModelAndTheSlitAreKept) {
     EXPECT_THROW(store(m, shown, notes), ActionError);
 }
 
+// The wave picture and its light sit in bytes 23 and 18, which older files
+// wrote as zeros: such a file brings back the ray picture in one wavelength.
+TEST(TestRecord, TheWavePictureAndItsLightAreKept) {
+    PlainControls shown;
+    shown.waveOptics = true;
+    shown.whiteLight = true;
+    shown.sourceWidth = "0.05";
+    const Shown m;
+    PlainNotes notes;
+    const SetupRecord r = store(m, shown, notes);
+    EXPECT_TRUE(r.waveOptics);
+    EXPECT_TRUE(r.whiteLight);
+    EXPECT_FALSE(r.exactTrace);           // the box as it shows
+    EXPECT_EQ(r.slitWidth, 0.05);         // the wave picture takes the slit
+    const TestRecordBytes b = encodeTestRecord(r);
+    EXPECT_EQ(b[23], 1);
+    EXPECT_EQ(b[18], 1);
+    for (int offset : {22, 59}) EXPECT_EQ(b[offset], 0) << offset;
+    EXPECT_EQ(decodeTestRecord(b), r);
+
+    PlainControls back;
+    apply(decodeTestRecord(b), back);
+    EXPECT_TRUE(back.waveOptics);
+    EXPECT_TRUE(back.whiteLight);
+
+    TestRecordBytes older = b;
+    older[18] = older[23] = 0;
+    apply(decodeTestRecord(older), back);
+    EXPECT_FALSE(back.waveOptics);
+    EXPECT_FALSE(back.whiteLight);
+}
+
 TEST(TestRecordNotes, WindowsCodePageOneBytePerCharacter) {
     EXPECT_EQ(encodeNote(QString::fromUtf8("5µm 20°C café")), "5\xB5m 20\xB0" "C caf\xE9");
     EXPECT_EQ(encodeNote(QString::fromUtf8("€ – “x”")), "\x80 \x96 \x93x\x94");

@@ -6,6 +6,7 @@
 #include "simulator/positioning.h"
 #include "simulator/redraw.h"
 #include "tests/support/test_picture.h"
+#include "wave/wave_painter.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +17,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 
@@ -223,7 +227,8 @@ TEST(RenderTool, SourceWidthOption) {
         EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
         EXPECT_FALSE(QFile::exists(file));
     }
-    EXPECT_TRUE(runRenderer({"--source-width", "0.2", "-o", file}).stdErr.contains("--source-width needs --exact"));
+    EXPECT_TRUE(
+        runRenderer({"--source-width", "0.2", "-o", file}).stdErr.contains("--source-width needs --exact or --wave"));
 
     const RunResult r = runRenderer({"--exact", "--test", "foucault", "--conic", "0", "--source-width", "0.2",
                                      "--transverse", "0.3", "-o", file});
@@ -241,6 +246,65 @@ TEST(RenderTool, SourceWidthOption) {
     const int lit = testing::countColour(expected, kRed, 310, 200, 510, 400);
     EXPECT_GT(lit, 1000);
     EXPECT_LT(lit, 20000);
+}
+
+
+// The wave picture from the command line: what the library's painter draws
+// for the same set-up, its intensity as a 16-bit grey PNG, and the options
+// that make no sense without it refused before anything is written.
+TEST(RenderTool, WaveOptions) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("wave.png"), intensity = dir.filePath("wave_i.png");
+    struct Bad {
+        QStringList args;
+        const char* message;
+    };
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0644), 0);
+    for (const Bad& b : {Bad{{"--spectrum", "white"}, "--spectrum and --intensity need --wave"},
+                         Bad{{"--intensity", intensity}, "--spectrum and --intensity need --wave"},
+                         Bad{{"--wave", "--spectrum", "purple"}, "option --spectrum takes mono or white, not 'purple'"},
+                         Bad{{"--wave", "--intensity", dir.path()}, "not a regular file"},
+                         Bad{{"--wave", "--intensity", dir.filePath("fifo")}, "no program is reading"}}) {
+        const RunResult r = runRenderer(QStringList(b.args) << "-o" << file);
+        EXPECT_EQ(r.exitCode, 2) << b.args.join(' ').toStdString();
+        EXPECT_TRUE(r.stdErr.contains(b.message)) << r.stdErr.toStdString();
+        EXPECT_FALSE(QFile::exists(file)) << b.args.join(' ').toStdString();
+    }
+
+    const QStringList args = {"--wave", "--test", "foucault", "--conic", "0", "--transverse", "0.1", "--caption"};
+    const RunResult r = runRenderer(QStringList(args) << "-o" << file << "--intensity" << intensity);
+    ASSERT_EQ(r.exitCode, 0) << r.stdErr.toStdString();
+    testing::TestPicture sc;
+    WaveCanvasPainter painter;
+    sc.drawing.wave = &painter;
+    sc.controls.waveOptics = true;
+    sc.controls.test = kTestFoucault;
+    sc.controls.parameters[kRowConic] = "0";
+    pictureClick(sc.drawing, sc.read(), PositionOverride{0.0, 0.1});
+    const QImage png(file);
+    EXPECT_EQ(png.size(), QSize(800, 740));
+    EXPECT_EQ(testing::firstDifference(png.copy(0, 0, 800, 700).convertToFormat(QImage::Format_RGB32),
+                                       sc.canvas.image()),
+              "");
+    EXPECT_EQ(pictureCaptionLines(sc.scene())[1].substr(pictureCaptionLines(sc.scene())[1].rfind("   ") + 3),
+              "wave optics");
+
+    const QImage grey(intensity);
+    ASSERT_EQ(grey.format(), QImage::Format_Grayscale16);
+    ASSERT_EQ(grey.size(), QSize(800, 700));
+    const WaveFrame* frame = painter.lastFrame();
+    ASSERT_NE(frame, nullptr);
+    int onMirror = 0;
+    for (int y = 0; y < 700; ++y) {
+        const auto* row = reinterpret_cast<const quint16*>(grey.constScanLine(y));
+        for (int x = 0; x < 800; ++x) {
+            const float i = frame->at(x, y);
+            const int expected = std::isnan(i) ? 0 : int(std::min(65535.0, std::round(16384.0 * std::max(0.0f, i))));
+            ASSERT_EQ(row[x], expected) << x << "," << y;
+            onMirror += std::isnan(i) ? 0 : 1;
+        }
+    }
+    EXPECT_GT(onMirror, 230000);  // the disk of 275 px radius
 }
 
 }  // namespace
