@@ -286,7 +286,8 @@ const FitResult* PhotoTools::fitOnFrame() const {
 const FrameMask& PhotoTools::litMap() {
     Cache& c = *cache_;
     if (!c.litScene || !(*c.litScene == scene_)) {
-        c.lit = simulationLitMap(scene_);
+        const WaveFrame* wave = scene_.setup.waveOptics && waveFrame_ ? waveFrame_() : nullptr;
+        c.lit = wave ? waveLitMap(*wave) : simulationLitMap(scene_);
         c.litScene = std::make_unique<Scene>(scene_);
         ++c.litVersion;
     }

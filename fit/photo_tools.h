@@ -17,6 +17,7 @@
 #include "widgets/error_reporter.h"
 #include "widgets/file_dialogs.h"
 #include "simulator/scene.h"
+#include "wave/wave_picture.h"
 #include "model/model_controls.h"
 #include "fit/photo_overlay.h"
 #include "fit/photo_views.h"
@@ -52,6 +53,10 @@ public:
 
     // What "Apply to simulation" does with a fit.
     void setFitApplier(std::function<void(const FitResult&)> apply) { apply_ = std::move(apply); }
+    // Where the picture's intensities come from when it is drawn in wave
+    // optics: the views then compare the photo with the wave picture, lit
+    // where it is brighter than half the unobstructed mirror.
+    void setWaveFrame(std::function<const WaveFrame*()> frame) { waveFrame_ = std::move(frame); }
 
     // The main window's events, offered to the photo first: true when it
     // took them.
@@ -104,6 +109,7 @@ private:
     FileDialogs& dialogs_;
     DialogFolder photoFolder_;
     std::function<void(const FitResult&)> apply_;
+    std::function<const WaveFrame*()> waveFrame_;
 
     PhotoOverlay overlay_;
     PhotoViewKind view_ = PhotoViewKind::Blend;

@@ -50,6 +50,16 @@ FrameMask simulationLitMap(const Scene& scene) {
     return lit;
 }
 
+FrameMask waveLitMap(const WaveFrame& frame) {
+    FrameMask lit(std::size_t(kW) * kH, kOutsideMirror);
+    for (int y = 0; y < kH && y < WaveFrame::kHeight; ++y)
+        for (int x = 0; x < kW && x < WaveFrame::kWidth; ++x) {
+            const float i = frame.at(x, y);
+            if (!std::isnan(i)) lit[index(x, y)] = i > 0.5f ? 1 : 0;
+        }
+    return lit;
+}
+
 FrameMask photoBrightMap(const GreyImage& frame) {
     FrameMask bright(std::size_t(kW) * kH, kOutsideMirror);
     if (frame.width != kW || frame.height != kH) return bright;

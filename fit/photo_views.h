@@ -8,6 +8,7 @@
 
 #include "photo/edge_extraction.h"
 #include "simulator/scene.h"
+#include "wave/wave_picture.h"
 #include "fit/photo_overlay.h"
 
 #include <QImage>
@@ -34,6 +35,10 @@ inline constexpr std::uint8_t kOutsideMirror = 255;
 // points) at every pixel centre on the mirror: 1 lit, 0 dark. A model whose
 // decision faults (a ruling of 0) is dark throughout.
 FrameMask simulationLitMap(const Scene& scene);
+
+// The same for a wave picture: 1 where its intensity is above half the
+// unobstructed mirror's, 0 below.
+FrameMask waveLitMap(const WaveFrame& frame);
 
 // The photo's bright bands: 1 where its brightness on the frame lies above
 // the threshold (Otsu's) of the disk's brightness, 0 below; the rim's own

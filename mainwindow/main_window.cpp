@@ -72,6 +72,7 @@ MainWindow::MainWindow(EditorShape& shape, WindowCatalogue& windows, ErrorReport
     photoTools_ = std::make_unique<PhotoTools>(
         *this, picture_.scene, controls_, [this] { windows_.showHelpWindow(HelpTopic::PhotoFit); }, errors_, dialogs_,
         userFolder, settings_);
+    photoTools_->setWaveFrame([this] { return wavePainter_.lastFrame(); });
     photoTools_->setFitApplier([this](const FitResult& r) {
         if (fitShower_) fitShower_(r);
         else showFittedModel(r);
