@@ -237,7 +237,8 @@ InformationWindow::InformationWindow(QWidget* mainWindow) : QWidget(mainWindow, 
     pages_->addPage("Images", makePage({{"images_positions.jpg", 467, 128},
                                         {"images_gratings.jpg", 489, 193},
                                         {"images_tests.jpg", 150, 99},
-                                        {"images_zone.jpg", 328, 98}},
+                                        {"images_zone.jpg", 328, 98},
+                                        {"images_wave.jpg", 420, 122}},
                                        false, "info_images"));
     pages_->addPage("About", makePage({}, false, "info_about"));
     pages_->addPage(" Nulls", makePage({{"null_tests.bmp", 367, 158}}, false, "info_nulls", true));

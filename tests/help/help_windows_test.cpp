@@ -147,7 +147,7 @@ TEST_F(HelpWindows, PicturesDecodeToTheirSizes) {
         {"slope_reading.bmp", 351, 419, 1},  {"help_centres.bmp", 170, 167, 1},     {"help_tests.bmp", 449, 143, 1},
         {"help_xposn.bmp", 55, 49, 4},       {"help_axial.bmp", 51, 208, 4},
         {"images_positions.jpg", 467, 128, 0}, {"images_gratings.jpg", 493, 192, 0}, {"images_tests.jpg", 150, 99, 0},
-        {"images_zone.jpg", 328, 98, 0},     {"gratings_materials.jpg", 233, 276, 0}, {"slit_two_blade.jpg", 359, 309, 0},
+        {"images_zone.jpg", 328, 98, 0},     {"images_wave.jpg", 420, 122, 0}, {"gratings_materials.jpg", 233, 276, 0}, {"slit_two_blade.jpg", 359, 309, 0},
         {"slit_scribed.jpg", 182, 174, 0},   {"slit_diffuser.jpg", 79, 87, 0},     {"rig_deluxe_overall.jpg", 236, 217, 0},
         {"rig_deluxe_head.jpg", 253, 390, 0}, {"phase_profiles.jpg", 199, 176, 0}, {"phase_bands.jpg", 244, 161, 0},
     };

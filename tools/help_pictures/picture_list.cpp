@@ -16,6 +16,7 @@ const Picture kPictures[] = {
     {"images_gratings.jpg", 493, 192, Format::Jpeg, drawImagesGratings},
     {"images_tests.jpg", 150, 99, Format::Jpeg, drawImagesTests},
     {"images_zone.jpg", 328, 98, Format::Jpeg, drawImagesZone},
+    {"images_wave.jpg", 420, 122, Format::Jpeg, drawImagesWave},
     {"null_tests.bmp", 367, 158, Format::Mono, drawNullTests},
     {"gratings_materials.jpg", 233, 276, Format::Jpeg, drawGratingMaterials},
     {"slit_two_blade.jpg", 359, 309, Format::Jpeg, drawTwoBladeSlit},

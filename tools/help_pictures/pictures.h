@@ -31,6 +31,7 @@ QImage drawImagesPositions();
 QImage drawImagesGratings();
 QImage drawImagesTests();
 QImage drawImagesZone();
+QImage drawImagesWave();
 
 // Shaded illustrations (illustrations_gratings_slits.cpp).
 QImage drawGratingMaterials();

@@ -11,6 +11,7 @@
 #include "simulator/positioning.h"
 #include "simulator/redraw.h"
 #include "editor/surface_editor.h"
+#include "wave/wave_painter.h"
 
 #include <QPainter>
 
@@ -32,6 +33,8 @@ struct Shot {
     const char* lines = "4";  // the "Line/mm " cell
     bool raisedZone = false;  // a raised zone at 70 % of the radius, 0.5 wave
     const char* caption = "";
+    bool exact = false;  // "Exact ray trace"
+    bool wave = false;   // "Wave optics", drawn at its first exposure
 };
 
 // Passes on top of the first: each "Brighten" adds two, so the bands come
@@ -60,9 +63,15 @@ QImage shadowgram(const Shot& shot) {
         sg::fitEditorProfile(picture.shape, editor);
         controls.surface = sg::kSurfaceDistorted;
     }
+    controls.exactTrace = shot.exact;
+    controls.waveOptics = shot.wave;
+    sg::WaveCanvasPainter wave;
+    picture.drawing.wave = &wave;
     const sg::ControlsReading reading = sg::readControls(controls);
     sg::pictureClick(picture.drawing, reading, sg::PositionOverride{shot.axialMm, 0.0});
-    for (int i = 0; i < kBrightenPresses; ++i) sg::brightenPicture(picture.drawing, reading);
+    // The wave picture's tones would saturate at the ray picture's exposure.
+    if (!shot.wave)
+        for (int i = 0; i < kBrightenPresses; ++i) sg::brightenPicture(picture.drawing, reading);
 
     const int r = sg::kDiskRadius;
     QImage square = picture.canvas.image().copy(sg::kDiskCentreX - r, sg::kDiskCentreY - r, 2 * r, 2 * r);
@@ -143,6 +152,17 @@ QImage drawImagesZone() {
     shots[1] = Shot{sg::kTestWire, -1.5, "4", true, "WIRE"};
     shots[2] = Shot{sg::kTestFoucault, -1.5, "4", true, "FOUCAULT"};
     return shadowgramRow(328, 98, 328, 82, 1, shots);
+}
+
+QImage drawImagesWave() {
+    // The same set-ups traced as rays (exact surface) and computed as waves:
+    // the grating at -1.5 mm and the knife at +2.45 mm, as in rows 1 and 3.
+    std::vector<Shot> shots(4);
+    shots[0] = Shot{sg::kTestRonchi, -1.5, "4", false, "RAYS", true, false};
+    shots[1] = Shot{sg::kTestRonchi, -1.5, "4", false, "WAVES", false, true};
+    shots[2] = Shot{sg::kTestFoucault, 2.45, "4", false, "RAYS", true, false};
+    shots[3] = Shot{sg::kTestFoucault, 2.45, "4", false, "WAVES", false, true};
+    return shadowgramRow(420, 122, 420, 96, 4, shots);
 }
 
 }  // namespace hp
