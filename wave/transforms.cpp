@@ -19,21 +19,25 @@ std::mutex& plannerMutex() {
 
 Transform::Transform(int length, bool forward) : length_(length) {
     std::lock_guard<std::mutex> lock(plannerMutex());
-    data_ = reinterpret_cast<std::complex<double>*>(fftw_alloc_complex(static_cast<std::size_t>(length)));
-    if (!data_) throw std::bad_alloc();
-    auto* buffer = reinterpret_cast<fftw_complex*>(data_);
-    plan_ = fftw_plan_dft_1d(length, buffer, buffer, forward ? FFTW_FORWARD : FFTW_BACKWARD,
-                             FFTW_ESTIMATE | FFTW_NO_SIMD);
+    const std::size_t n = static_cast<std::size_t>(length);
+    fftw_complex* in = fftw_alloc_complex(n);
+    fftw_complex* out = fftw_alloc_complex(n);
+    plan_ = in && out ? fftw_plan_dft_1d(length, in, out, forward ? FFTW_FORWARD : FFTW_BACKWARD, FFTW_ESTIMATE)
+                      : nullptr;
     if (!plan_) {
-        fftw_free(buffer);
+        fftw_free(in);
+        fftw_free(out);
         throw std::bad_alloc();
     }
+    input_ = reinterpret_cast<std::complex<double>*>(in);
+    output_ = reinterpret_cast<std::complex<double>*>(out);
 }
 
 Transform::~Transform() {
     std::lock_guard<std::mutex> lock(plannerMutex());
     fftw_destroy_plan(static_cast<fftw_plan>(plan_));
-    fftw_free(reinterpret_cast<fftw_complex*>(data_));
+    fftw_free(reinterpret_cast<fftw_complex*>(input_));
+    fftw_free(reinterpret_cast<fftw_complex*>(output_));
 }
 
 void Transform::run() { fftw_execute(static_cast<fftw_plan>(plan_)); }

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Discrete Fourier transforms of the lengths a picture needs, planned once
-// and kept. Plans are made with FFTW's estimate (no timing runs, so the same
-// plan every run) and without its SIMD code paths, so that the same sums
-// are taken in the same order on every processor.
+// and kept. Plans are made with FFTW's estimate: no timing runs, so a
+// length gets the same plan on every run and on every processor with the
+// same instruction sets (the library's SSE2 and AVX paths; it has no
+// fused multiply-add paths), and so the same sums in the same order.
 
 #include <complex>
 #include <map>
@@ -11,9 +12,9 @@
 
 namespace sg::wave {
 
-// One transform of a fixed length in place on its own buffer: forward
-// X[m] = sum_k x[k] exp(-2 pi i m k / n), backward with exp(+...), neither
-// divided by n.
+// One transform of a fixed length from its input buffer to its output
+// buffer: forward X[m] = sum_k x[k] exp(-2 pi i m k / n), backward with
+// exp(+...), neither divided by n. The input is left undefined.
 class Transform {
 public:
     Transform(int length, bool forward);
@@ -22,12 +23,14 @@ public:
     Transform& operator=(const Transform&) = delete;
 
     int length() const { return length_; }
-    std::complex<double>* data() { return data_; }
+    std::complex<double>* input() { return input_; }
+    const std::complex<double>* output() const { return output_; }
     void run();
 
 private:
     int length_;
-    std::complex<double>* data_;
+    std::complex<double>* input_;
+    std::complex<double>* output_;
     void* plan_;
 };
 

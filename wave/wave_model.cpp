@@ -185,10 +185,13 @@ PupilGeometry pupilGeometry(const Scene& scene) {
     return g;
 }
 
-double opticalPath(const PupilGeometry& g, double x, double y, double sx, double sy) {
+namespace {
+
+// The optical path less (sourceZ + deviceZ) at any (x, y) where the conic
+// has a sag, on the mirror or beyond its rim (for the rim's samples); NaN
+// beyond the conic's validity.
+double pathAnywhere(const PupilGeometry& g, double x, double y, double sx, double sy) {
     const double s = x * x + y * y;
-    const double rim = g.diameter / 2;
-    if (!(s <= rim * rim)) return kNaN;
     const double square = g.radius * g.radius - (1 + g.conic) * s;
     if (!(square >= 0)) return kNaN;
     // The exact conic's sag, z = s / (R + sqrt(R^2 - (1 + K) s)), and the zone's.
@@ -204,6 +207,20 @@ double opticalPath(const PupilGeometry& g, double x, double y, double sx, double
     const double toDevice = g.deviceZ - sag;
     const double toF = (s + sag * (sag - 2 * g.deviceZ)) / (std::sqrt(s + toDevice * toDevice) + g.deviceZ);
     return fromSource + toF;
+}
+
+// Within the rim and the conic's validity.
+bool onTheMirror(const PupilGeometry& g, double x, double y) {
+    const double s = x * x + y * y;
+    const double rim = g.diameter / 2;
+    return s <= rim * rim && g.radius * g.radius - (1 + g.conic) * s >= 0;
+}
+
+}  // namespace
+
+double opticalPath(const PupilGeometry& g, double x, double y, double sx, double sy) {
+    if (!onTheMirror(g, x, y)) return kNaN;
+    return pathAnywhere(g, x, y, sx, sy);
 }
 
 double rayLandingSpread(const PupilGeometry& g) {
@@ -228,26 +245,31 @@ namespace {
 // The sampling for a field that spreads `spread` mm about F at the
 // shortest wavelength.
 //  - Window: lambda L / (D / 550) per sample per pixel. It holds the
-//    spread on both sides and a margin for the rim's diffraction of
-//    kWindowMargin times the one-sample window.
-//  - Padding: the pupil of N' pixels; the mirror's copies sheared by up to
-//    its diameter must not wrap round onto it, and the device's response
-//    must be represented out to D: the box-averaged samples weigh a shear d
-//    by sinc(d / (N' pixel)). A knife's response falls off only as 1 / d,
-//    and where the light is concentrated near focus that tail is strong, so
-//    it takes a longer pupil there.
+//    spread on both sides and a margin of kWindowMargin times the
+//    one-sample window for the diffraction at the rim, whose field falls
+//    off only as 1 / q: what lies beyond the window comes back from its
+//    other side, where the device may differ. At least 2 samples per pixel.
+//  - Padding: N' pixels of pupil. The mirror's sheared copies must not
+//    wrap round onto it (N' >= 2 D), and the box-averaged samples weigh a
+//    shear d by sinc(d / (N' pixel)): 2.5 D for gratings and wires, whose
+//    copies' weights alternate in sign. A knife's response falls off only
+//    as 1 / d: the transform on a circle of N' pixels takes cot(pi d / N')
+//    for it, off by pi d / (3 N'^2), which grows with the light the edge
+//    cuts. Concentrated near focus (the spot a diffraction width or two)
+//    that takes 9 D; spread over many widths the field at the edge is
+//    weaker as one over the square root of their number, and the pupil
+//    shortens with its square root, down to 2.5 D.
 Sampling samplingFor(const PupilGeometry& g, TestKind test, double spread, double shortest) {
     const double window = shortest * g.deviceZ / g.pixel;
-    constexpr double kWindowMargin = 1.0;
+    constexpr double kWindowMargin = 1.5;
     const double wanted = std::ceil(2 * spread / window + kWindowMargin);
     if (!(wanted <= kMostSamplesPerPixel)) refuseSpread(spread);
     Sampling s;
     s.samplesPerPixel = smoothLength(static_cast<int>(wanted));
     double factor = 2.5;
     if (test == TestKind::Foucault) {
-        // The spot's width in diffraction widths lambda L / D.
-        const double cells = 2 * spread * g.diameter / (shortest * g.deviceZ);
-        factor = std::clamp(8 / std::sqrt(std::max(1.0, cells / 4)), 2.5, 8.0);
+        const double widths = 2 * spread * g.diameter / (shortest * g.deviceZ);
+        factor = std::clamp(9 / std::sqrt(std::sqrt(std::max(1.0, widths))), 2.5, 9.0);
     }
     s.paddedPixels = smoothLength(static_cast<int>(std::ceil(factor * kDiskPixels)));
     return s;
@@ -271,6 +293,7 @@ struct WaveComputer::Plan {
     // The device's moves against the light, mm in the rule's frame, along
     // the line (shiftsX) and, for the crossed pair, along y.
     std::vector<double> shiftsX{0.0}, shiftsY{0.0};
+    std::vector<char> onMirror;  // the frame's pixels whose centres lie on the mirror
 };
 
 WaveFrame WaveComputer::compute(const Scene& scene, const Options& options) {
@@ -346,6 +369,14 @@ WaveFrame WaveComputer::compute(const Scene& scene, const Options& options) {
     report_.sourcePoints = static_cast<int>(across.size());
     report_.movedDevice = move;
 
+    // The pixels whose centres lie on the mirror.
+    p.onMirror.assign(static_cast<std::size_t>(WaveFrame::kWidth) * WaveFrame::kHeight, 0);
+    for (int py = kDiskCentreY - kDiskPixels / 2 - 1; py <= kDiskCentreY + kDiskPixels / 2; ++py)
+        for (int px = kDiskCentreX - kDiskPixels / 2 - 1; px <= kDiskCentreX + kDiskPixels / 2; ++px) {
+            const double u = (px + 0.5 - kDiskCentreX) * g.pixel, v = (py + 0.5 - kDiskCentreY) * g.pixel;
+            p.onMirror[static_cast<std::size_t>(py) * WaveFrame::kWidth + static_cast<std::size_t>(px)] =
+                onTheMirror(g, u, v);
+        }
     std::vector<double> sum(static_cast<std::size_t>(WaveFrame::kWidth) * WaveFrame::kHeight, 0.0);
     if (p.device.crossed)
         crossedImages(p, sum);
@@ -353,13 +384,8 @@ WaveFrame WaveComputer::compute(const Scene& scene, const Options& options) {
         lineImages(p, sum);
 
     WaveFrame frame;
-    for (int py = 0; py < WaveFrame::kHeight; ++py)
-        for (int px = 0; px < WaveFrame::kWidth; ++px) {
-            const double u = (px + 0.5 - kDiskCentreX) * g.pixel, v = (py + 0.5 - kDiskCentreY) * g.pixel;
-            const bool onMirror = !std::isnan(opticalPath(g, u, v, 0, 0));
-            const std::size_t i = static_cast<std::size_t>(py) * WaveFrame::kWidth + static_cast<std::size_t>(px);
-            frame.intensity[i] = onMirror ? static_cast<float>(sum[i]) : std::numeric_limits<float>::quiet_NaN();
-        }
+    for (std::size_t i = 0; i < sum.size(); ++i)
+        frame.intensity[i] = p.onMirror[i] ? static_cast<float>(sum[i]) : std::numeric_limits<float>::quiet_NaN();
     return frame;
 }
 
@@ -368,18 +394,19 @@ namespace {
 // The samples of one line of the pupil: `first` (a pixel centre, a
 // multiple of n) and `count` samples on from it, covering the mirror.
 struct Span {
-    int line = 0;    // pixel index across: the line stands at (line + 1/2) D / 550
     int first = 0;
     int count = 0;
+    double across = 0;  // mm: the line's distance from the axis
+    double half = -1;   // mm: half the mirror's chord along the line (below 0 off the mirror)
 };
 
-// The span of the line at `across` mm, or count 0 off the mirror.
-Span spanOf(const PupilGeometry& g, int line, double across, int n) {
+Span spanOf(const PupilGeometry& g, double across, int n) {
     Span s;
-    s.line = line;
+    s.across = across;
     const double rim = g.diameter / 2;
     if (!(across * across <= rim * rim)) return s;
-    const double half = std::sqrt(rim * rim - across * across) / g.pixel;
+    s.half = std::sqrt(rim * rim - across * across);
+    const double half = s.half / g.pixel;
     const int low = static_cast<int>(std::floor(n * (-half - 0.5))) - 1;
     const int high = static_cast<int>(std::ceil(n * (half - 0.5))) + 1;
     s.first = n * floorDiv(low, n);
@@ -392,16 +419,42 @@ double samplePosition(const PupilGeometry& g, int k, int n) {
     return (static_cast<double>(k) / n + 0.5) * g.pixel;
 }
 
-// The pupil field A exp(2 pi i W / lambda) of a line's paths into the
-// forward transform's buffer, zero beyond them.
-void fillField(std::complex<double>* V, int length, const double* path, int count, double turnsPerMm) {
-    for (int b = 0; b < count; ++b) {
-        if (std::isnan(path[b])) {
-            V[b] = 0;
-            continue;
+// The pupil's amplitude at a sample: the share of its interval along the
+// line, of width `step` mm, that lies on the mirror's chord (1 inside, 0
+// outside, between at the rim), as the device's samples take their shares.
+double rimShare(double half, double along, double step) {
+    return std::clamp((half - std::fabs(along)) / step + 0.5, 0.0, 1.0);
+}
+
+// The paths and amplitudes of a line's samples from one point of the
+// source; 0 and 0 off the mirror.
+void traceLine(const PupilGeometry& g, const Span& s, int n, bool alongY, const std::array<double, 2>& source,
+               double* path, double* amplitude) {
+    const double step = g.pixel / n;
+    for (int b = 0; b < s.count; ++b) {
+        const double along = samplePosition(g, s.first + b, n);
+        double a = rimShare(s.half, along, step);
+        double w = 0;
+        if (a > 0) {
+            w = alongY ? pathAnywhere(g, s.across, along, source[0], source[1])
+                       : pathAnywhere(g, along, s.across, source[0], source[1]);
+            if (std::isnan(w)) a = w = 0;
         }
+        path[b] = w;
+        amplitude[b] = a;
+    }
+}
+
+// The pupil field A exp(2 pi i W / lambda) of a line's samples into the
+// forward transform's buffer, zero beyond them. A sample off the mirror
+// has amplitude 0 and a path of 0.
+void fillField(std::complex<double>* V, int length, const double* path, const double* amplitude, int count,
+               double turnsPerMm) {
+    double* out = reinterpret_cast<double*>(V);
+    for (int b = 0; b < count; ++b) {
         const Phasor f = phasorOfTurns(path[b] * turnsPerMm);
-        V[b] = {f.re, f.im};
+        out[2 * b] = amplitude[b] * f.re;
+        out[2 * b + 1] = amplitude[b] * f.im;
     }
     std::fill(V + count, V + length, std::complex<double>(0, 0));
 }
@@ -420,72 +473,86 @@ void foldMasked(const std::complex<double>* V, const double* t, int n, int padde
     }
 }
 
+std::size_t frameIndex(int px, int py) {
+    return static_cast<std::size_t>(py) * WaveFrame::kWidth + static_cast<std::size_t>(px);
+}
+
 }  // namespace
 
 void WaveComputer::lineImages(const Plan& p, std::vector<double>& sum) {
     const PupilGeometry& g = p.g;
     const int n = p.sampling.samplesPerPixel, np = p.sampling.paddedPixels, length = n * np;
+    const std::size_t L = static_cast<std::size_t>(length);
     Transform& forward = transforms_.forward(length);
     Transform& backward = transforms_.backward(np);
-    std::complex<double>* V = forward.data();
-    std::complex<double>* H = backward.data();
+    std::complex<double>* U = forward.input();
+    const std::complex<double>* V = forward.output();
+    std::complex<double>* H = backward.input();
+    const std::complex<double>* image = backward.output();
     const double norm = 1.0 / (static_cast<double>(length) * length);  // |IFT / n N'|^2
 
+    // The lines through the pixel centres across the device's axis, each
+    // with its pixel index across.
     std::vector<Span> spans;
+    std::vector<int> lines;
     std::size_t samples = 0;
-    for (int line = -kDiskPixels / 2; line < kDiskPixels / 2; ++line) {
-        const Span s = spanOf(g, line, (line + 0.5) * g.pixel, n);
+    // A source on the axis across the lines, as every point of a slit is,
+    // gives the line at -y the paths of the line at y (x for horizontal
+    // lines), bit for bit, and so the same image: each pair is computed
+    // once.
+    bool mirrored = true;
+    for (const auto& source : p.tracePoints) mirrored = mirrored && source[p.device.alongY ? 0 : 1] == 0;
+    for (int line = mirrored ? 0 : -kDiskPixels / 2; line < kDiskPixels / 2; ++line) {
+        const Span s = spanOf(g, (line + 0.5) * g.pixel, n);
         if (s.count == 0) continue;
         spans.push_back(s);
+        lines.push_back(line);
         samples += static_cast<std::size_t>(s.count);
     }
-    auto tracePath = [&](const Span& s, const std::array<double, 2>& source, double* out) {
-        const double across = (s.line + 0.5) * g.pixel;
-        for (int b = 0; b < s.count; ++b) {
-            const double along = samplePosition(g, s.first + b, n);
-            out[b] = p.device.alongY ? opticalPath(g, across, along, source[0], source[1])
-                                     : opticalPath(g, along, across, source[0], source[1]);
-        }
-    };
     // One traced point: its paths are kept across the wavelengths.
-    const bool keep = p.tracePoints.size() == 1 && p.light.size() > 1 && samples <= (std::size_t{1} << 23);
-    std::vector<std::vector<double>> kept;
+    const bool keep = p.tracePoints.size() == 1 && p.light.size() > 1 && samples <= (std::size_t{1} << 22);
+    std::vector<std::vector<double>> keptPath, keptAmplitude;
     if (keep)
         for (const Span& s : spans) {
-            kept.emplace_back(static_cast<std::size_t>(s.count));
-            tracePath(s, p.tracePoints.front(), kept.back().data());
+            keptPath.emplace_back(static_cast<std::size_t>(s.count));
+            keptAmplitude.emplace_back(static_cast<std::size_t>(s.count));
+            traceLine(g, s, n, p.device.alongY, p.tracePoints.front(), keptPath.back().data(),
+                      keptAmplitude.back().data());
         }
-    std::vector<double> path(static_cast<std::size_t>(length));
-    std::vector<double> masks;
+    std::vector<double> path(L), amplitude(L), masks;
     const double share = 1.0 / (static_cast<double>(p.tracePoints.size()) * static_cast<double>(p.shiftsX.size()));
     for (const Light& light : p.light) {
         const double dq = deviceSampleWidth(g, p.sampling, light.wavelength);
-        masks.resize(p.shiftsX.size() * static_cast<std::size_t>(length));
+        masks.resize(p.shiftsX.size() * L);
         for (std::size_t i = 0; i < p.shiftsX.size(); ++i)
-            sampleTransmission(p.device.x, dq, p.shiftsX[i], static_cast<std::size_t>(length),
-                               masks.data() + i * static_cast<std::size_t>(length));
+            sampleTransmission(p.device.x, dq, p.shiftsX[i], L, masks.data() + i * L);
         const double weight = light.weight * share * norm;
         for (const auto& source : p.tracePoints)
             for (std::size_t li = 0; li < spans.size(); ++li) {
                 const Span& s = spans[li];
                 const double* W = path.data();
-                if (keep)
-                    W = kept[li].data();
-                else
-                    tracePath(s, source, path.data());
-                fillField(V, length, W, s.count, 1 / light.wavelength);
+                const double* A = amplitude.data();
+                if (keep) {
+                    W = keptPath[li].data();
+                    A = keptAmplitude[li].data();
+                } else {
+                    traceLine(g, s, n, p.device.alongY, source, path.data(), amplitude.data());
+                }
+                fillField(U, length, W, A, s.count, 1 / light.wavelength);
                 forward.run();
                 for (std::size_t i = 0; i < p.shiftsX.size(); ++i) {
-                    foldMasked(V, masks.data() + i * static_cast<std::size_t>(length), n, np, H);
+                    foldMasked(V, masks.data() + i * L, n, np, H);
                     backward.run();
-                    for (int b = 0; b < s.count; b += n) {
-                        if (std::isnan(W[b])) continue;
-                        const int along = (s.first + b) / n;
-                        const int px = p.device.alongY ? s.line + kDiskCentreX : along + kDiskCentreX;
-                        const int py = p.device.alongY ? along + kDiskCentreY : s.line + kDiskCentreY;
-                        if (px < 0 || px >= WaveFrame::kWidth || py < 0 || py >= WaveFrame::kHeight) continue;
-                        sum[static_cast<std::size_t>(py) * WaveFrame::kWidth + static_cast<std::size_t>(px)] +=
-                            weight * std::norm(H[b / n]);
+                    for (int copy = 0; copy < (mirrored ? 2 : 1); ++copy) {
+                        const int line = copy == 0 ? lines[li] : -lines[li] - 1;
+                        for (int b = 0; b < s.count; b += n) {
+                            const int along = (s.first + b) / n;
+                            const int px = (p.device.alongY ? line : along) + kDiskCentreX;
+                            const int py = (p.device.alongY ? along : line) + kDiskCentreY;
+                            if (px < 0 || px >= WaveFrame::kWidth || py < 0 || py >= WaveFrame::kHeight) continue;
+                            if (!p.onMirror[frameIndex(px, py)]) continue;
+                            sum[frameIndex(px, py)] += weight * std::norm(image[b / n]);
+                        }
                     }
                 }
             }
@@ -495,31 +562,34 @@ void WaveComputer::lineImages(const Plan& p, std::vector<double>& sum) {
 void WaveComputer::crossedImages(const Plan& p, std::vector<double>& sum) {
     const PupilGeometry& g = p.g;
     const int n = p.sampling.samplesPerPixel, np = p.sampling.paddedPixels, length = n * np;
+    const std::size_t L = static_cast<std::size_t>(length);
     Transform& forward = transforms_.forward(length);
     Transform& backward = transforms_.backward(np);
-    std::complex<double>* V = forward.data();
-    std::complex<double>* H = backward.data();
+    std::complex<double>* U = forward.input();
+    const std::complex<double>* V = forward.output();
+    std::complex<double>* H = backward.input();
+    const std::complex<double>* image = backward.output();
     const double scale = 1.0 / length;  // each pass's inverse transform
     constexpr int half = kDiskPixels / 2;
+    constexpr std::size_t columns = kDiskPixels;
 
-    // The sample rows over the mirror and each one's span along x.
+    // The sample rows over the mirror (a multiple of n first, so that every
+    // n-th row is a row of pixel centres) and each one's span along x.
     const double rim = g.diameter / 2;
     const int lowRow = static_cast<int>(std::floor(n * (-rim / g.pixel - 0.5))) - 1;
     const int highRow = static_cast<int>(std::ceil(n * (rim / g.pixel - 0.5))) + 1;
     const int firstRow = n * floorDiv(lowRow, n);
     const int rows = highRow - firstRow + 1;
-    std::vector<Span> spans(static_cast<std::size_t>(rows));
-    for (int l = 0; l < rows; ++l) spans[static_cast<std::size_t>(l)] = spanOf(g, l, samplePosition(g, firstRow + l, n), n);
+    std::vector<Span> spans;
+    for (int l = 0; l < rows; ++l) spans.push_back(spanOf(g, samplePosition(g, firstRow + l, n), n));
 
-    // The field after the pass along x, at the pixel-centre columns, for every sample row.
-    std::vector<std::complex<double>> rowField(static_cast<std::size_t>(rows) * kDiskPixels);
-    std::vector<double> path(static_cast<std::size_t>(length));
-    std::vector<double> masksX, masksY;
-    std::vector<std::complex<double>> centreField(static_cast<std::size_t>(kDiskPixels) * kDiskPixels);
-    std::vector<char> onMirror(static_cast<std::size_t>(kDiskPixels) * kDiskPixels);
+    // The field after the pass along x at the pixel-centre columns, for
+    // every sample row; the pupil field at the pixel centres, for U - F.
+    std::vector<std::complex<double>> rowField(static_cast<std::size_t>(rows) * columns);
+    std::vector<std::complex<double>> centreField(columns * columns);
+    std::vector<double> path(L), amplitude(L), masksX, masksY;
     const double share = 1.0 / (static_cast<double>(p.tracePoints.size()) * static_cast<double>(p.shiftsX.size()) *
                                 static_cast<double>(p.shiftsY.size()));
-    const std::size_t L = static_cast<std::size_t>(length);
     for (const Light& light : p.light) {
         const double dq = deviceSampleWidth(g, p.sampling, light.wavelength);
         masksX.resize(p.shiftsX.size() * L);
@@ -531,55 +601,54 @@ void WaveComputer::crossedImages(const Plan& p, std::vector<double>& sum) {
         const double weight = light.weight * share;
         const double turnsPerMm = 1 / light.wavelength;
         for (const auto& source : p.tracePoints) {
-            // The pupil field at the pixel centres, for U - F.
-            for (int j = -half; j < half; ++j)
+            for (int j = -half; j < half; ++j) {
+                const Span s = spanOf(g, (j + 0.5) * g.pixel, 1);
                 for (int i = -half; i < half; ++i) {
-                    const double W = opticalPath(g, (i + 0.5) * g.pixel, (j + 0.5) * g.pixel, source[0], source[1]);
-                    const std::size_t c = static_cast<std::size_t>(j + half) * kDiskPixels + static_cast<std::size_t>(i + half);
-                    onMirror[c] = !std::isnan(W);
-                    if (onMirror[c]) {
-                        const Phasor f = phasorOfTurns(W * turnsPerMm);
-                        centreField[c] = {f.re, f.im};
+                    const double x = (i + 0.5) * g.pixel;
+                    const double a = s.half < 0 ? 0 : rimShare(s.half, x, g.pixel / n);
+                    const double w = pathAnywhere(g, x, s.across, source[0], source[1]);
+                    std::complex<double> u{0, 0};
+                    if (a > 0 && !std::isnan(w)) {
+                        const Phasor f = phasorOfTurns(w * turnsPerMm);
+                        u = {a * f.re, a * f.im};
                     }
+                    centreField[static_cast<std::size_t>(j + half) * columns + static_cast<std::size_t>(i + half)] = u;
                 }
+            }
             for (std::size_t ix = 0; ix < p.shiftsX.size(); ++ix) {
                 const double* tx = masksX.data() + ix * L;
                 for (int l = 0; l < rows; ++l) {
                     const Span& s = spans[static_cast<std::size_t>(l)];
-                    std::complex<double>* out = rowField.data() + static_cast<std::size_t>(l) * kDiskPixels;
+                    std::complex<double>* out = rowField.data() + static_cast<std::size_t>(l) * columns;
                     if (s.count == 0) {
-                        std::fill(out, out + kDiskPixels, std::complex<double>(0, 0));
+                        std::fill(out, out + columns, std::complex<double>(0, 0));
                         continue;
                     }
-                    const double y = samplePosition(g, firstRow + l, n);
-                    for (int b = 0; b < s.count; ++b)
-                        path[static_cast<std::size_t>(b)] =
-                            opticalPath(g, samplePosition(g, s.first + b, n), y, source[0], source[1]);
-                    fillField(V, length, path.data(), s.count, turnsPerMm);
+                    traceLine(g, s, n, false, source, path.data(), amplitude.data());
+                    fillField(U, length, path.data(), amplitude.data(), s.count, turnsPerMm);
                     forward.run();
                     foldMasked(V, tx, n, np, H);
                     backward.run();
                     const int firstPixel = s.first / n;
-                    for (int i = -half; i < half; ++i) out[i + half] = H[wrap(i - firstPixel, np)] * scale;
+                    for (int i = -half; i < half; ++i) out[i + half] = image[wrap(i - firstPixel, np)] * scale;
                 }
                 const int firstPixelRow = firstRow / n;
                 for (int i = -half; i < half; ++i) {
                     for (int l = 0; l < rows; ++l)
-                        V[l] = rowField[static_cast<std::size_t>(l) * kDiskPixels + static_cast<std::size_t>(i + half)];
-                    std::fill(V + rows, V + length, std::complex<double>(0, 0));
+                        U[l] = rowField[static_cast<std::size_t>(l) * columns + static_cast<std::size_t>(i + half)];
+                    std::fill(U + rows, U + length, std::complex<double>(0, 0));
                     forward.run();
                     for (std::size_t iy = 0; iy < p.shiftsY.size(); ++iy) {
                         foldMasked(V, masksY.data() + iy * L, n, np, H);
                         backward.run();
                         for (int j = -half; j < half; ++j) {
-                            const std::size_t c =
-                                static_cast<std::size_t>(j + half) * kDiskPixels + static_cast<std::size_t>(i + half);
-                            if (!onMirror[c]) continue;
-                            std::complex<double> field = H[wrap(j - firstPixelRow, np)] * scale;
-                            if (p.device.subtract) field = centreField[c] - field;
                             const int px = i + kDiskCentreX, py = j + kDiskCentreY;
-                            sum[static_cast<std::size_t>(py) * WaveFrame::kWidth + static_cast<std::size_t>(px)] +=
-                                weight * std::norm(field);
+                            if (!p.onMirror[frameIndex(px, py)]) continue;
+                            std::complex<double> field = image[wrap(j - firstPixelRow, np)] * scale;
+                            if (p.device.subtract)
+                                field = centreField[static_cast<std::size_t>(j + half) * columns +
+                                                    static_cast<std::size_t>(i + half)] - field;
+                            sum[frameIndex(px, py)] += weight * std::norm(field);
                         }
                     }
                 }
