@@ -122,10 +122,12 @@ Device deviceOf(const TestSetup& t) {
 }
 
 // The midpoint rule across a slit of width `width`: at least 8 points and
-// at least 16 per period of the device.
-std::vector<double> slitPoints(double width, double period, int most) {
+// at least `perPeriod` per period of the device, 16 when that many would
+// pass `most`.
+std::vector<double> slitPoints(double width, double period, int perPeriod, int most) {
     if (!(width > 0)) return {0.0};
-    const double wanted = std::ceil(16 * width / period);
+    double wanted = std::ceil(perPeriod * width / period);
+    if (wanted > most) wanted = std::ceil(16 * width / period);
     if (!(wanted <= most)) {
         char text[160];
         std::snprintf(text, sizeof text, "The slit is too wide for the wave picture: %.4g mm is more than %.4g periods.",
@@ -308,27 +310,32 @@ WaveFrame WaveComputer::compute(const Scene& scene, const Options& options) {
     // The source's points: across the lines, edge or wire; both ways for
     // the crossed pair. A knife reads P_x for "2 D", which a point moved
     // along y only tilts along its own line: it takes the x points alone.
+    // A point's (x, y) from its place along and down:
+    auto pointOf = [&](double a, double b) -> std::array<double, 2> {
+        if (options.sourcePoint) return *options.sourcePoint;
+        if (p.device.crossed) return {a, b};
+        return p.device.alongY ? std::array<double, 2>{0, a} : std::array<double, 2>{a, 0};
+    };
+    const double edge = t.slitWidth > 0 ? t.slitWidth / 2 : 0;
+    bool move = options.slit != SlitMethod::TraceEachPoint;
+    if (options.slit == SlitMethod::Auto)
+        move = tiltDeparture(g, pointOf(edge, edge)[0], pointOf(edge, edge)[1], shortest) <= kTiltDeparture &&
+               tiltDeparture(g, pointOf(-edge, -edge)[0], pointOf(-edge, -edge)[1], shortest) <= kTiltDeparture;
+    // Points 16 apart in a period leave the cross terms of the device's
+    // orders 16 apart, a ripple of 1/16 of the bands' period (7 % for a
+    // grating and a slit of a period); moving the device costs only an
+    // inverse transform per point and line, so the lines' passes take 64.
     std::vector<double> across, down{0.0};
     if (options.sourcePoint) {
         across = {p.device.alongY ? (*options.sourcePoint)[1] : (*options.sourcePoint)[0]};
         if (p.device.crossed) down = {(*options.sourcePoint)[1]};
     } else {
         const int most = p.device.crossed ? kMostCrossedSlitPoints : kMostSlitPoints;
-        across = slitPoints(t.slitWidth, p.device.period, most);
-        if (p.device.crossed) down = slitPoints(t.slitWidth, p.device.period, most);
-    }
-    // A point's (x, y) from its place along and down.
-    auto pointOf = [&](double a, double b) -> std::array<double, 2> {
-        if (options.sourcePoint) return *options.sourcePoint;
-        if (p.device.crossed) return {a, b};
-        return p.device.alongY ? std::array<double, 2>{0, a} : std::array<double, 2>{a, 0};
-    };
-    bool move = options.slit != SlitMethod::TraceEachPoint;
-    if (options.slit == SlitMethod::Auto) {
-        const double a = across.back(), b = down.back();
-        move = tiltDeparture(g, pointOf(a, b)[0], pointOf(a, b)[1], shortest) <= kTiltDeparture &&
-               tiltDeparture(g, pointOf(across.front(), down.front())[0], pointOf(across.front(), down.front())[1],
-                             shortest) <= kTiltDeparture;
+        const int perPeriod = options.slitPointsPerPeriod >= 16 ? options.slitPointsPerPeriod
+                              : move && !p.device.crossed ? 64
+                                                          : 16;
+        across = slitPoints(t.slitWidth, p.device.period, perPeriod, most);
+        if (p.device.crossed) down = slitPoints(t.slitWidth, p.device.period, perPeriod, most);
     }
     // Moving the source by s tilts the pupil's phase by -s x / zS, which
     // moves the field by s L / zS in the true frame: against the device,

@@ -75,6 +75,9 @@ struct Options {
     // One point of the source, mm across the axis (x, y), in place of the
     // slit's average.
     std::optional<std::array<double, 2>> sourcePoint;
+    // The slit's points per period of the device instead of the method's
+    // own (64 moving the device along lines, else 16); at least 16.
+    int slitPointsPerPeriod = 0;
 };
 
 // What a computation used.
