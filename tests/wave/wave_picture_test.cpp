@@ -128,6 +128,7 @@ struct Refinement {
 TEST(WaveSampling, RefiningChangesThePictureLittle) {
     for (const Refinement& c : {
              Refinement{"Ronchi vertical, a 20, moving source", TestKind::Ronchi, Orientation::Vertical, -1, 20, 0, true, false},
+             Refinement{"Ronchi vertical, a 45, moving source", TestKind::Ronchi, Orientation::Vertical, -1, 45, 0, true, false},
              Refinement{"Ronchi horizontal, a -20, moving source", TestKind::Ronchi, Orientation::Horizontal, -1, -20, 0.5, true, false},
              Refinement{"Ronchi 2 D, a 10", TestKind::Ronchi, Orientation::TwoD, -1, 10, 0, false, false},
              Refinement{"Ronchi vertical, zone, a 8", TestKind::Ronchi, Orientation::Vertical, -1, 8, 0, false, true},
