@@ -337,9 +337,11 @@ WaveFrame WaveComputer::compute(const Scene& scene, const Options& options) {
         across = slitPoints(t.slitWidth, p.device.period, perPeriod, most);
         if (p.device.crossed) down = slitPoints(t.slitWidth, p.device.period, perPeriod, most);
     }
-    // Moving the source by s tilts the pupil's phase by -s x / zS, which
-    // moves the field by s L / zS in the true frame: against the device,
-    // that is the rule's frame moved the other way.
+    // Moving the source by s (true frame) tilts the pupil's phase by
+    // -s x / zS, which moves the field by -s L / zS in the true frame: its
+    // light then stands at P = s L / zS in the rule's frame (P = -q). The
+    // device's samples are taken with that shift, z = (P + shift) / w +
+    // offset, against the field of the point on the axis.
     const double moveScale = g.deviceZ / g.sourceZ;
     double widest = 0;
     if (move) {
