@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins
-  libjpeg-dev libeigen3-dev
+  libjpeg-dev libeigen3-dev libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   locales xvfb xauth
