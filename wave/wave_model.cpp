@@ -610,7 +610,9 @@ void WaveComputer::crossedImages(const Plan& p, std::vector<double>& sum) {
         const double weight = light.weight * share;
         const double turnsPerMm = 1 / light.wavelength;
         for (const auto& source : p.tracePoints) {
-            for (int j = -half; j < half; ++j) {
+            // The pupil field at the pixel centres, only where the device's
+            // light is taken from the whole field's.
+            for (int j = -half; j < half && p.device.subtract; ++j) {
                 const Span s = spanOf(g, (j + 0.5) * g.pixel, 1);
                 for (int i = -half; i < half; ++i) {
                     const double x = (i + 0.5) * g.pixel;
