@@ -222,7 +222,8 @@ TEST(RenderTool, SourceWidthOption) {
     QTemporaryDir dir;
     const QString file = dir.filePath("slit.png");
     for (const QStringList& bad : {QStringList{"--source-width", "0.2"}, QStringList{"--exact", "--source-width", "-0.1"},
-                                   QStringList{"--exact", "--source-width", "wide"}}) {
+                                   QStringList{"--exact", "--source-width", "wide"},
+                                   QStringList{"--wave", "--source-width", "-0.1"}}) {
         const RunResult r = runRenderer(QStringList(bad) << "-o" << file);
         EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
         EXPECT_FALSE(QFile::exists(file));
