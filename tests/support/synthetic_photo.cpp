@@ -2,6 +2,7 @@
 #include "tests/support/synthetic_photo.h"
 
 #include "simulator/ray_pass.h"
+#include "wave/wave_picture.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -40,43 +41,27 @@ private:
 
 }  // namespace
 
-SyntheticPhoto makeSyntheticPhoto(const PhotoTruth& truth, const Camera& cam) {
-    const Decision decision(truth);
-    const double a = cam.rotationDeg * std::numbers::pi / 180;
-    const double scale = cam.radius / kDiskRadius;
-    const double mmPerFramePixel = truth.mirror.diameter / (2 * kDiskRadius);
-    // Photo point -> mirror point (u, v) in mm through the frame.
-    auto classAt = [&](double x, double y) {
-        const double dx = (x - cam.cx) / scale, dy = (y - cam.cy) / scale;
-        const double fx = dx * std::cos(a) + dy * std::sin(a), fy = -dx * std::sin(a) + dy * std::cos(a);
-        return decision.at(fx * mmPerFramePixel, fy * mmPerFramePixel);
-    };
-    const double levels[3] = {cam.background, cam.dark, cam.bright};
-    const int w = cam.width, h = cam.height;
-    std::vector<std::uint8_t> centre(std::size_t(w) * std::size_t(h));
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) centre[std::size_t(j) * std::size_t(w) + std::size_t(i)] = std::uint8_t(classAt(i + 0.5, j + 0.5));
-    GreyImage image(w, h);
-    const int n = std::max(1, cam.supersample);
-    for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) {
-            const int c = centre[std::size_t(j) * std::size_t(w) + std::size_t(i)];
-            bool uniform = true;
-            for (int dj = -1; dj <= 1 && uniform; ++dj)
-                for (int di = -1; di <= 1; ++di) {
-                    const int x = std::clamp(i + di, 0, w - 1), y = std::clamp(j + dj, 0, h - 1);
-                    if (centre[std::size_t(y) * std::size_t(w) + std::size_t(x)] != c) uniform = false;
-                }
-            if (uniform) {
-                image.at(i, j) = float(levels[c]);
-                continue;
-            }
-            double sum = 0;
-            for (int q = 0; q < n; ++q)
-                for (int p = 0; p < n; ++p) sum += levels[classAt(i + (p + 0.5) / n, j + (q + 0.5) / n)];
-            image.at(i, j) = float(sum / (n * n));
-        }
+namespace {
 
+// The camera's view of the mirror: photo point -> frame point (continuous
+// frame pixels, the disk centred at (410, 300), 275 pixels in radius).
+struct CameraView {
+    double cosA, sinA, scale, cx, cy;
+    explicit CameraView(const Camera& cam)
+        : cosA(std::cos(cam.rotationDeg * std::numbers::pi / 180)),
+          sinA(std::sin(cam.rotationDeg * std::numbers::pi / 180)), scale(cam.radius / kDiskRadius), cx(cam.cx),
+          cy(cam.cy) {}
+    // The offset from the disk's centre in frame pixels.
+    std::pair<double, double> offset(double x, double y) const {
+        const double dx = (x - cx) / scale, dy = (y - cy) / scale;
+        return {dx * cosA + dy * sinA, -dx * sinA + dy * cosA};
+    }
+};
+
+// The camera's faults on the light that reaches it (0..1 before gamma):
+// blur, vignetting, gamma, a red tint or grey, noise and JPEG.
+SyntheticPhoto degrade(GreyImage image, const Camera& cam) {
+    const int w = cam.width, h = cam.height;
     image = gaussianBlur(image, cam.blur);
     std::mt19937 random(cam.seed);
     std::normal_distribution<double> gauss(0, 1);
@@ -110,6 +95,116 @@ SyntheticPhoto makeSyntheticPhoto(const PhotoTruth& truth, const Camera& cam) {
             std::copy_n(decoded.constScanLine(j), w * channels, photo.pixels.begin() + std::ptrdiff_t(j) * w * channels);
     }
     return photo;
+}
+
+}  // namespace
+
+SyntheticPhoto makeSyntheticPhoto(const PhotoTruth& truth, const Camera& cam) {
+    const Decision decision(truth);
+    const CameraView view(cam);
+    const double mmPerFramePixel = truth.mirror.diameter / (2 * kDiskRadius);
+    // Photo point -> mirror point (u, v) in mm through the frame.
+    auto classAt = [&](double x, double y) {
+        const auto [fx, fy] = view.offset(x, y);
+        return decision.at(fx * mmPerFramePixel, fy * mmPerFramePixel);
+    };
+    const double levels[3] = {cam.background, cam.dark, cam.bright};
+    const int w = cam.width, h = cam.height;
+    std::vector<std::uint8_t> centre(std::size_t(w) * std::size_t(h));
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) centre[std::size_t(j) * std::size_t(w) + std::size_t(i)] = std::uint8_t(classAt(i + 0.5, j + 0.5));
+    GreyImage image(w, h);
+    const int n = std::max(1, cam.supersample);
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const int c = centre[std::size_t(j) * std::size_t(w) + std::size_t(i)];
+            bool uniform = true;
+            for (int dj = -1; dj <= 1 && uniform; ++dj)
+                for (int di = -1; di <= 1; ++di) {
+                    const int x = std::clamp(i + di, 0, w - 1), y = std::clamp(j + dj, 0, h - 1);
+                    if (centre[std::size_t(y) * std::size_t(w) + std::size_t(x)] != c) uniform = false;
+                }
+            if (uniform) {
+                image.at(i, j) = float(levels[c]);
+                continue;
+            }
+            double sum = 0;
+            for (int q = 0; q < n; ++q)
+                for (int p = 0; p < n; ++p) sum += levels[classAt(i + (p + 0.5) / n, j + (q + 0.5) / n)];
+            image.at(i, j) = float(sum / (n * n));
+        }
+    return degrade(std::move(image), cam);
+}
+
+Scene waveScene(const PhotoTruth& truth, const WaveLight& light) {
+    Scene scene;
+    EditorShape shape;
+    FitMirror mirror = truth.mirror;
+    mirror.exact = true;
+    applyToSetup(mirror, truth.zone, truth.parameters, BandAxis::Vertical, scene.mirror, scene.setup, shape);
+    scene.setup.wavelength = truth.mirror.wavelength;
+    scene.setup.spectrum = light.spectrum;
+    scene.setup.slitWidth = light.slitWidth;
+    scene.setup.waveOptics = true;
+    takeDrawnZone(scene, shape);
+    return scene;
+}
+
+WaveFrame waveTruth(const PhotoTruth& truth, const WaveLight& light) {
+    WaveEngine engine;
+    return engine.compute(waveScene(truth, light));
+}
+
+SyntheticPhoto makeWavePhoto(const WaveFrame& wave, const Camera& cam) {
+    // The intensity on the mirror, each pixel just off it given the mean of
+    // its neighbours on it, so that the interpolation reaches the rim.
+    GreyImage intensity(WaveFrame::kWidth, WaveFrame::kHeight, NAN);
+    for (int y = 0; y < WaveFrame::kHeight; ++y)
+        for (int x = 0; x < WaveFrame::kWidth; ++x) intensity.at(x, y) = wave.at(x, y);
+    for (int pass = 0; pass < 2; ++pass) {
+        GreyImage filled = intensity;
+        for (int y = 1; y + 1 < WaveFrame::kHeight; ++y)
+            for (int x = 1; x + 1 < WaveFrame::kWidth; ++x) {
+                if (!std::isnan(intensity.at(x, y))) continue;
+                double sum = 0;
+                int count = 0;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const float v = intensity.at(x + dx, y + dy);
+                        if (!std::isnan(v)) sum += v, ++count;
+                    }
+                if (count > 0) filled.at(x, y) = float(sum / count);
+            }
+        intensity = std::move(filled);
+    }
+    const CameraView view(cam);
+    const int w = cam.width, h = cam.height;
+    // Enough points per photo pixel to cover a frame pixel twice over.
+    const int n = std::max(2, int(std::ceil(2 / view.scale)));
+    const double r = kDiskRadius, reach = r + 2 / view.scale;
+    GreyImage image(w, h, float(cam.background));
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const auto [ox, oy] = view.offset(i + 0.5, j + 0.5);
+            if (ox * ox + oy * oy > reach * reach) continue;
+            double sum = 0;
+            for (int q = 0; q < n; ++q)
+                for (int p = 0; p < n; ++p) {
+                    const auto [fx, fy] = view.offset(i + (p + 0.5) / n, j + (q + 0.5) / n);
+                    if (fx * fx + fy * fy > r * r) {
+                        sum += cam.background;
+                        continue;
+                    }
+                    const float v = sampleBilinear(intensity, kDiskCentreX + fx, kDiskCentreY + fy);
+                    sum += cam.dark + (cam.bright - cam.dark) * (std::isnan(v) ? 0.0 : double(v));
+                }
+            image.at(i, j) = float(sum / (n * n));
+        }
+    return degrade(std::move(image), cam);
+}
+
+SyntheticPhoto makeWavePhoto(const PhotoTruth& truth, const WaveLight& light, const Camera& cam) {
+    return makeWavePhoto(waveTruth(truth, light), cam);
 }
 
 Camera randomCamera(std::uint32_t seed) {

@@ -2,12 +2,14 @@
 #pragma once
 // Synthetic photos of the grating test with known truth: the program's own
 // ray decision (the series model or the exact trace, the drawn zone at its
-// true height) at every pixel of a camera's view of the mirror, then the
-// camera's faults: blur, gamma, vignetting, noise and JPEG compression.
-// Deterministic for a seed.
+// true height) or its wave picture (diffraction, a slit, white light) at
+// every pixel of a camera's view of the mirror, then the camera's faults:
+// blur, gamma, vignetting, noise and JPEG compression. Deterministic for a
+// seed.
 
 #include "fit/band_model.h"
 #include "photo/photo_image.h"
+#include "wave/wave_picture.h"
 
 #include <cstdint>
 #include <vector>
@@ -48,6 +50,25 @@ struct SyntheticPhoto {
 };
 
 SyntheticPhoto makeSyntheticPhoto(const PhotoTruth& truth, const Camera& camera);
+
+// The light of a photo drawn by the wave model: the truth's wavelength
+// (mirror.wavelength, in which a zone's height is counted) or white light,
+// and the source's width across the lines (0 a point).
+struct WaveLight {
+    Spectrum spectrum = Spectrum::Mono;
+    double slitWidth = 0;  // mm
+};
+
+// The scene the wave model draws the truth from (the exact surface, the
+// bands upright), and its intensity on the picture's frame.
+Scene waveScene(const PhotoTruth& truth, const WaveLight& light);
+WaveFrame waveTruth(const PhotoTruth& truth, const WaveLight& light);
+
+// A photo of the wave model's picture: the intensity (1 the unobstructed
+// mirror) between the camera's dark and bright levels, resampled to the
+// camera's view, then the same faults as makeSyntheticPhoto's.
+SyntheticPhoto makeWavePhoto(const WaveFrame& wave, const Camera& camera);
+SyntheticPhoto makeWavePhoto(const PhotoTruth& truth, const WaveLight& light, const Camera& camera);
 
 // A camera for a random photo of the sweep: scale 0.5..2 (disk radius 137
 // to 550 px), rotation within 10 degrees of upright or level bands, blur
