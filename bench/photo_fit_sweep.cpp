@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -54,18 +55,86 @@ double truthNormal(double rotation) {
 
 Side sideOf(double offset) { return offset < 0 ? Side::Inside : Side::Outside; }
 
+// A wave photo's light and tester, drawn at random: a point source, a slit
+// up to half the grating's period, or the grating lit from behind (a slit
+// of half the period); the source fixed or moving with the grating; red
+// light or white light.
+struct WaveCase {
+    testing::PhotoTruth truth;
+    testing::WaveLight light;
+    bool gratingSource = false;
+    std::string name;
+};
+
+WaveCase waveCase(testing::PhotoTruth truth, std::uint32_t seed) {
+    std::mt19937 random(seed * 2246822519u + 5u);
+    std::uniform_real_distribution<double> unit(0, 1);
+    WaveCase w;
+    w.truth = truth;
+    w.truth.mirror.exact = true;
+    const bool moving = unit(random) < 0.5;
+    if (moving) {
+        // The same bands, the grating at half the offset.
+        w.truth.mirror.sourceMoves = true;
+        w.truth.parameters.offset /= 2;
+    }
+    const double halfPeriod = 1 / (2 * truth.mirror.linesPerMm);
+    const double kind = unit(random);
+    if (kind < 0.35) {
+        w.light.slitWidth = 0;
+        w.name = "point";
+    } else if (kind < 0.8) {
+        w.light.slitWidth = halfPeriod * unit(random);
+        w.name = "slit";
+    } else {
+        w.light.slitWidth = halfPeriod;
+        w.gratingSource = true;
+        w.name = "grating";
+    }
+    const bool white = unit(random) < 0.25;
+    w.light.spectrum = white ? Spectrum::White : Spectrum::Mono;
+    w.truth.mirror.wavelength = white ? 0.55 : 0.63;
+    w.name += white ? " white" : " red";
+    w.name += moving ? " moving" : " fixed";
+    return w;
+}
+
+FitRequest waveRequest(const WaveCase& w, bool rayFit) {
+    FitRequest r;
+    r.mirror = w.truth.mirror;
+    r.side = sideOf(w.truth.parameters.offset);
+    if (!rayFit) {
+        r.mirror.model = FitModel::Waves;
+        r.mirror.spectrum = w.light.spectrum;
+        r.mirror.source = w.gratingSource ? SourceKind::Grating : w.light.slitWidth > 0 ? SourceKind::Slit : SourceKind::Point;
+        r.mirror.slitWidth = w.gratingSource ? 0 : w.light.slitWidth;
+    }
+    return r;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    int conics = 200, edges = 60, pairs = 40;
+    int conics = 200, edges = 60, pairs = 40, waveConics = 0, waveEdges = 0;
+    bool rayFit = false;
+    std::string saveFolder, cameraKind;
     std::uint32_t seed = 1;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        const int v = std::atoi(argv[i + 1]);
-        if (a == "--conics") conics = v;
+        if (a == "--ray-fit") {
+            rayFit = true;
+            continue;
+        }
+        if (i + 1 >= argc) break;
+        const int v = std::atoi(argv[++i]);
+        if (a == "--save") saveFolder = argv[i];
+        else if (a == "--camera") cameraKind = argv[i];
+        else if (a == "--conics") conics = v;
         else if (a == "--edges") edges = v;
         else if (a == "--pairs") pairs = v;
+        else if (a == "--wave-conics") waveConics = v;
+        else if (a == "--wave-edges") waveEdges = v;
         else if (a == "--seed") seed = std::uint32_t(v);
     }
 
@@ -191,6 +260,68 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Photos drawn by the wave model: a point source or a slit up to half a
+    // period, both testers, red or white light.
+    Spread wK, wA, wTime;
+    int wCovered = 0, wFailed = 0;
+    for (int n = 0; n < waveConics; ++n) {
+        const std::uint32_t s = seed + 20000 + std::uint32_t(n);
+        const WaveCase w = waveCase(testing::randomConic(s), s);
+        testing::Camera cam = testing::randomCamera(s);
+        if (!cameraKind.empty()) {
+            testing::Camera clean;
+            clean.colour = false;
+            if (cameraKind.find("blur") != std::string::npos) clean.blur = cam.blur;
+            if (cameraKind.find("gamma") != std::string::npos) clean.gamma = cam.gamma;
+            if (cameraKind.find("scale") != std::string::npos) clean = cam, clean.blur = 0, clean.gamma = 1, clean.noise = 0, clean.jpegQuality = 0, clean.vignetting = 0;
+            cam = clean;
+        }
+        try {
+            const testing::SyntheticPhoto photo = testing::makeWavePhoto(w.truth, w.light, cam);
+            if (!saveFolder.empty()) testing::savePhoto(photo, saveFolder + "/wave_" + std::to_string(s) + ".png");
+            const PhotoAlignment a = alignPhoto(photo.view());
+            FitRequest r = waveRequest(w, rayFit);
+            const auto started = Clock::now();
+            const FitResult f = fitPhoto(a, r);
+            wTime.add(seconds(started));
+            const double k = f.conic.value - w.truth.parameters.conic;
+            const double da = f.offset.value - w.truth.parameters.offset;
+            wK.add(k);
+            wA.add(da);
+            wCovered += std::fabs(k) <= 3 * f.conic.sigma + 0.005;
+            std::fprintf(stderr, "wave %u: %s K %.3f a %.3f f/%.1f %.2f l/mm slit %.3f -> dK %+.4f (sigma %.4f) da %+.4f rms %.2f px  %.2f s\n",
+                         s, w.name.c_str(), w.truth.parameters.conic, w.truth.parameters.offset,
+                         w.truth.mirror.radius / (2 * w.truth.mirror.diameter), w.truth.mirror.linesPerMm,
+                         w.light.slitWidth, k, f.conic.sigma, da, f.edgeRmsPhoto, wTime.v.back());
+        } catch (const std::exception& e) {
+            ++wFailed;
+            std::fprintf(stderr, "wave %u: failed: %s\n", s, e.what());
+        }
+    }
+    Spread wZone, wKZone, wZoneTime;
+    int wZoneFailed = 0;
+    for (int n = 0; n < waveEdges; ++n) {
+        const std::uint32_t s = seed + 25000 + std::uint32_t(n);
+        const WaveCase w = waveCase(testing::randomTurnedEdge(s), s);
+        try {
+            const PhotoAlignment a = alignPhoto(testing::makeWavePhoto(w.truth, w.light, testing::randomCamera(s)).view());
+            FitRequest r = waveRequest(w, rayFit);
+            r.zone = w.truth.zone;
+            const auto started = Clock::now();
+            const FitResult f = fitPhoto(a, r);
+            wZoneTime.add(seconds(started));
+            wZone.add(f.zoneHeight->value - w.truth.parameters.zoneHeight);
+            wKZone.add(f.conic.value - w.truth.parameters.conic);
+            std::fprintf(stderr, "wave edge %u: %s start %.2f height %+.3f -> dh %+.4f dK %+.4f  %.2f s\n", s,
+                         w.name.c_str(), w.truth.zone.start, w.truth.parameters.zoneHeight,
+                         f.zoneHeight->value - w.truth.parameters.zoneHeight, f.conic.value - w.truth.parameters.conic,
+                         wZoneTime.v.back());
+        } catch (const std::exception& e) {
+            ++wZoneFailed;
+            std::fprintf(stderr, "wave edge %u: failed: %s\n", s, e.what());
+        }
+    }
+
     std::printf("Pure conics, side given: %d photos fitted, %d failed\n", fitted, failed);
     std::printf("  |dK|            %s\n", dK.line(4).c_str());
     std::printf("  |offset error|  %s mm\n", dA.line(4).c_str());
@@ -209,5 +340,19 @@ int main(int argc, char** argv) {
     std::printf("Pairs, K <= -0.3: of %d, side and conic right by the pair %d, right by the conic (the pair not\n"
                 "  decisive) %d, wrong %d; swapped order refused %d of %d; %d failed to align or fit\n",
                 pairTried, pairRight, pairFellBack, pairWrong, swappedRefused, swappedTried, pairFailed);
+    if (waveConics > 0 || waveEdges > 0) {
+        std::printf("\nPhotos drawn by the wave model, fitted %s\n",
+                    rayFit ? "by the rays alone" : "with the wave model");
+        std::printf("  pure conics, side given: %zu fitted, %d failed\n", wK.v.size(), wFailed);
+        std::printf("  |dK|            %s\n", wK.line(4).c_str());
+        std::printf("  |offset error|  %s mm\n", wA.line(4).c_str());
+        std::printf("  |dK| <= 3 sigma + 0.005 in %.1f %% of the photos\n",
+                    wK.v.empty() ? 0.0 : 100.0 * wCovered / double(wK.v.size()));
+        std::printf("  fit time        %s s\n", wTime.line(3).c_str());
+        std::printf("  turned edges, start given: %zu fitted, %d failed\n", wZone.v.size(), wZoneFailed);
+        std::printf("  |zone height error| %s waves\n", wZone.line(4).c_str());
+        std::printf("  |dK|                %s\n", wKZone.line(4).c_str());
+        std::printf("  fit time            %s s\n", wZoneTime.line(3).c_str());
+    }
     return 0;
 }

@@ -55,6 +55,15 @@ Scene baseScene(const FitMirror& mirror, const BandParameters& p) {
 
 }  // namespace
 
+double sourceWidth(const FitMirror& mirror) {
+    switch (mirror.source) {
+    case SourceKind::Slit: return mirror.slitWidth;
+    case SourceKind::Grating: return 1 / (2 * mirror.linesPerMm);
+    case SourceKind::Point: break;
+    }
+    return 0;
+}
+
 std::array<double, kKnotCount> zoneKnots(const ZoneShape& zone) {
     std::array<double, kKnotCount> knots{};
     for (int k = 0; k < kKnotCount; ++k) {

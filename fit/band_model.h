@@ -22,15 +22,33 @@
 
 namespace sg {
 
+// How the fit models the picture: by rays alone (a picture the program's
+// ray passes drew), or with the diffraction that shapes a photo's bands
+// (rays first, then the wave picture's edges).
+enum class FitModel { Rays, Waves };
+
+// The tester's source across the lines: a point, a slit of a given width,
+// or the grating itself lit from behind, which acts as a slit as wide as
+// one of its bands (half its period).
+enum class SourceKind { Point, Slit, Grating };
+
 // What the fit knows before the photo.
 struct FitMirror {
     double diameter = 200;     // mm
     double radius = 2000;      // mm, vertex radius of curvature
     double linesPerMm = 4;     // the grating's ruling as entered
-    double wavelength = 0.55;  // micrometres: zone heights are in waves of it
+    double wavelength = 0.55;  // micrometres: zone heights are in waves of it, and the light's with FitModel::Waves
     bool sourceMoves = false;  // the tester's source travels with the grating
     bool exact = false;        // the exact ray trace instead of the two-term series
+    FitModel model = FitModel::Rays;
+    Spectrum spectrum = Spectrum::Mono;  // the light, with FitModel::Waves
+    SourceKind source = SourceKind::Point;
+    double slitWidth = 0;      // mm, for SourceKind::Slit
 };
+
+// The source's width across the lines, mm: 0 for a point, half the
+// grating's period for the grating lit from behind.
+double sourceWidth(const FitMirror& mirror);
 
 // A zone the user places: none, a turned edge from `start` to the rim, or
 // a central zone from the centre out to `start` (a fraction of the mirror's

@@ -19,6 +19,7 @@ enum class FitStage {
     Fit,          // least squares on the edges
     Zone,         // growing the fit into the zone
     SecondPhoto,  // the joint fit of two photos
+    Waves,        // the wave picture's edges against the photo's
     Uncertainty,  // the refits for the uncertainties
 };
 

@@ -69,6 +69,7 @@ const char* fitStageCaption(FitStage stage) {
     case FitStage::Fit: return "Fitting the band edges";
     case FitStage::Zone: return "Fitting the zone";
     case FitStage::SecondPhoto: return "Fitting both photos";
+    case FitStage::Waves: return "Drawing the wave picture's edges";
     case FitStage::Uncertainty: return "Estimating the uncertainties";
     }
     return "";

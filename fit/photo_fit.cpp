@@ -2,6 +2,7 @@
 #include "fit/photo_fit.h"
 
 #include "fit/coarse_search.h"
+#include "fit/wave_edges.h"
 #include "model/failure.h"
 #include "model/number_text.h"
 
@@ -298,6 +299,44 @@ struct Sigmas {
     double offset = 0, conic = 0, zone = 0;
 };
 
+constexpr int kWaveRounds = 4;  // wave pictures drawn to move the edges back, the last at the final parameters
+
+// The photo's rim fall on the frame, frame pixels.
+double frameRimWidth(const PhotoAlignment& a) {
+    const double width = a.disk.rimWidth / a.mapping.scale;
+    return std::isfinite(width) && width > 0 ? width : 0;
+}
+
+// The fit with the wave picture's edges: from the ray fit `p`, the photo's
+// edges (`found`, as the finder gave them) moved back by the shifts of the
+// wave picture's edges at p and fitted again, a few times, so that the
+// last shifts are those of the parameters found. `edges` leaves as the
+// moved edges the last fit weighed.
+FitParameters fitWithWaves(std::vector<FitEdge>& edges, const std::vector<FitEdge>& found, const FitProblem& problem,
+                           FitParameters p, const PhotoAlignment* photos[2], const FitRequest& request,
+                           const FitControl& control) {
+    const double rims[2] = {frameRimWidth(*photos[0]), photos[1] ? frameRimWidth(*photos[1]) : 0};
+    WaveEdgeModel model(problem, rims, request.edges);
+    for (int round = 0; round < kWaveRounds; ++round) {
+        control.check();
+        control.report(FitStage::Waves, double(round) / kWaveRounds);
+        std::vector<FitEdge> labelled = found;
+        labelEdges(labelled, problem, p);
+        std::vector<FitEdge> next;
+        for (int photo = 0; photo < problem.photos; ++photo) {
+            model.edgesAt(p, photo);
+            const std::vector<FitEdge> moved = model.moved(labelled, photo);
+            next.insert(next.end(), moved.begin(), moved.end());
+        }
+        if (int(next.size()) < kMinEdges)
+            throw PhotoError(PhotoFailure::NoFit, "no fit: the photo's band edges do not follow the wave picture's");
+        p = fitEdgeRounds(next, problem, p, everything(), {3, true, problem.fitZone, -1}, control);
+        edges = std::move(next);
+    }
+    control.report(FitStage::Waves, 1);
+    return p;
+}
+
 Sigmas uncertainties(const std::vector<FitEdge>& edges, const FitProblem& problem, const FitParameters& p,
                      const PhotoAlignment* photos[2], const FitRequest& request, const FitControl& control) {
     const int blocks = std::max(2, request.jackknifeBlocks);
@@ -488,8 +527,14 @@ FitResult fitOne(const PhotoAlignment& photo, const FitRequest& request, const F
         p = sideFromConic(edges, problem, p, decided, control);
     }
     const PhotoAlignment* photos[2] = {&photo, nullptr};
+    const int found = int(edges.size());
+    if (problem.mirror.model == FitModel::Waves) {
+        const std::vector<FitEdge> raw = edges;
+        p = fitWithWaves(edges, raw, problem, p, photos, request, control);
+    }
     const Sigmas s = uncertainties(edges, problem, p, photos, request, control);
     FitResult result = assemble(problem, p, s, std::move(edges), photo, request);
+    result.edgesFound = found;
     result.side = decided.side;
     result.sideFrom = decided.sideFrom;
     if (result.sideFrom == SideFrom::Undecided)

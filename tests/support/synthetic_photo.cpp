@@ -177,6 +177,18 @@ SyntheticPhoto makeWavePhoto(const WaveFrame& wave, const Camera& cam) {
             }
         intensity = std::move(filled);
     }
+    // The exposure: the brightest of the picture (its 99.9th percentile, so
+    // that a few peaks of the fringes do not set it) at the bright level.
+    std::vector<float> lit;
+    for (const float v : wave.intensity)
+        if (!std::isnan(v)) lit.push_back(v);
+    float brightest = 1;
+    if (!lit.empty()) {
+        const auto at = lit.begin() + std::ptrdiff_t(lit.size() * 999 / 1000);
+        std::nth_element(lit.begin(), at, lit.end());
+        brightest = std::max(*at, 1e-3f);
+    }
+    const double gain = (cam.bright - cam.dark) / brightest;
     const CameraView view(cam);
     const int w = cam.width, h = cam.height;
     // Enough points per photo pixel to cover a frame pixel twice over.
@@ -196,7 +208,7 @@ SyntheticPhoto makeWavePhoto(const WaveFrame& wave, const Camera& cam) {
                         continue;
                     }
                     const float v = sampleBilinear(intensity, kDiskCentreX + fx, kDiskCentreY + fy);
-                    sum += cam.dark + (cam.bright - cam.dark) * (std::isnan(v) ? 0.0 : double(v));
+                    sum += cam.dark + gain * (std::isnan(v) ? 0.0 : double(v));
                 }
             image.at(i, j) = float(sum / (n * n));
         }

@@ -64,9 +64,10 @@ struct WaveLight {
 Scene waveScene(const PhotoTruth& truth, const WaveLight& light);
 WaveFrame waveTruth(const PhotoTruth& truth, const WaveLight& light);
 
-// A photo of the wave model's picture: the intensity (1 the unobstructed
-// mirror) between the camera's dark and bright levels, resampled to the
-// camera's view, then the same faults as makeSyntheticPhoto's.
+// A photo of the wave model's picture: the intensity between the camera's
+// dark and bright levels, exposed so that the picture's brightest (its
+// 99.9th percentile) stays at the bright level, resampled to the camera's
+// view, then the same faults as makeSyntheticPhoto's.
 SyntheticPhoto makeWavePhoto(const WaveFrame& wave, const Camera& camera);
 SyntheticPhoto makeWavePhoto(const PhotoTruth& truth, const WaveLight& light, const Camera& camera);
 
