@@ -106,7 +106,7 @@ FitRequest waveRequest(const WaveCase& w, bool rayFit) {
     if (!rayFit) {
         r.mirror.model = FitModel::Waves;
         r.mirror.spectrum = w.light.spectrum;
-        r.mirror.source = w.gratingSource ? SourceKind::Grating : w.light.slitWidth > 0 ? SourceKind::Slit : SourceKind::Point;
+        r.mirror.source = w.gratingSource ? LightSource::Grating : w.light.slitWidth > 0 ? LightSource::Slit : LightSource::Point;
         r.mirror.slitWidth = w.gratingSource ? 0 : w.light.slitWidth;
     }
     return r;

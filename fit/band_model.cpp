@@ -57,9 +57,9 @@ Scene baseScene(const FitMirror& mirror, const BandParameters& p) {
 
 double sourceWidth(const FitMirror& mirror) {
     switch (mirror.source) {
-    case SourceKind::Slit: return mirror.slitWidth;
-    case SourceKind::Grating: return 1 / (2 * mirror.linesPerMm);
-    case SourceKind::Point: break;
+    case LightSource::Slit: return mirror.slitWidth;
+    case LightSource::Grating: return 1 / (2 * mirror.linesPerMm);
+    case LightSource::Point: break;
     }
     return 0;
 }

@@ -30,7 +30,7 @@ enum class FitModel { Rays, Waves };
 // The tester's source across the lines: a point, a slit of a given width,
 // or the grating itself lit from behind, which acts as a slit as wide as
 // one of its bands (half its period).
-enum class SourceKind { Point, Slit, Grating };
+enum class LightSource { Point, Slit, Grating };
 
 // What the fit knows before the photo.
 struct FitMirror {
@@ -42,8 +42,8 @@ struct FitMirror {
     bool exact = false;        // the exact ray trace instead of the two-term series
     FitModel model = FitModel::Rays;
     Spectrum spectrum = Spectrum::Mono;  // the light, with FitModel::Waves
-    SourceKind source = SourceKind::Point;
-    double slitWidth = 0;      // mm, for SourceKind::Slit
+    LightSource source = LightSource::Point;
+    double slitWidth = 0;      // mm, for LightSource::Slit
 };
 
 // The source's width across the lines, mm: 0 for a point, half the

@@ -167,6 +167,7 @@ std::vector<FitEdge> fitEdges(const std::vector<BandEdge>& edges, BandAxis axis,
         f.bright = e.brightSide;
         f.block = std::min(blocks - 1, (e.line - first) * blocks / span);
         f.photo = photo;
+        f.contrast = e.contrast;
         out.push_back(f);
     }
     return out;

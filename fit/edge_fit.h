@@ -24,6 +24,7 @@ struct FitEdge {
     int bright = 0;                // +1 when the bright band lies toward +across
     int block = 0;                 // the block of scan lines it belongs to (for the jackknife)
     int photo = 0;                 // 0 the first photo, 1 the second
+    float contrast = 0;            // the local bright minus dark level, in the frame's units
     // Set by each round of the fit:
     double label = 0;      // the band boundary: z = label at the edge, a half-integer
     double gradient = 0;   // dz per frame pixel across the bands

@@ -33,6 +33,11 @@ namespace {
 enum SideChoice { kSideInside, kSideOutside, kSideUnknown };
 enum ZoneChoice { kZoneNone, kZoneEdge, kZoneCentre };
 enum SourceChoice { kSourceFixed, kSourceMoving };
+enum LightChoice { kLightRed, kLightWhite, kLightNumber };
+enum SlitChoice { kSlitPoint, kSlitWidth, kSlitGrating };
+enum ModelChoice { kModelWaves, kModelRays };
+
+constexpr double kRedLed = 0.63;  // micrometres
 
 QButtonGroup* radioGroup(QWidget* dialog, QGroupBox* box, QVBoxLayout* layout,
                          std::initializer_list<std::pair<const char*, const char*>> items, int checked) {
@@ -59,7 +64,7 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption) {
 // The values as the window names them in its messages.
 FitValueNames windowNames() {
     return {"the mirror's diameter (D)", "the radius of curvature (R)", "the ruling (Line/mm)",
-            "the wavelength (WL)", "the zone's radius", "the separation"};
+            "the wavelength", "the zone's radius", "the separation", "the slit's width"};
 }
 
 // A message of requestFault as a sentence.
@@ -70,8 +75,23 @@ std::string sentence(std::string text) {
 
 std::string mirrorSummary(const FitMirror& m) {
     return "Mirror from the main window: D " + formatGeneral(m.diameter) + " mm, R " + formatGeneral(m.radius) +
-           " mm, " + formatGeneral(m.linesPerMm) + " lines/mm, WL " + formatGeneral(m.wavelength) + " \u00b5m, " +
-           (m.exact ? "exact ray trace" : "two-term series");
+           " mm, " + formatGeneral(m.linesPerMm) + " lines/mm, " + (m.exact ? "exact ray trace" : "two-term series");
+}
+
+// A row of radio buttons with, after the last, a box for its number.
+QButtonGroup* radioRow(QWidget* dialog, QGroupBox* box, QGridLayout* layout, int row,
+                       std::initializer_list<std::pair<const char*, const char*>> items, int checked) {
+    auto* group = new QButtonGroup(dialog);
+    int id = 0;
+    for (const auto& [name, caption] : items) {
+        auto* b = new QRadioButton(caption, box);
+        b->setObjectName(name);
+        group->addButton(b, id);
+        layout->addWidget(b, row, id);
+        if (id == checked) b->setChecked(true);
+        ++id;
+    }
+    return group;
 }
 
 }  // namespace
@@ -122,6 +142,46 @@ FitDialog::FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialog
                           {"SourceMoving", "Moves with the grating"}},
                          sourceMoves ? kSourceMoving : kSourceFixed);
     left->addWidget(sourceBox);
+
+    // The light and the source as the main window shows them.
+    FitMirror shown;
+    try {
+        shown = hooks_.mirror();
+    } catch (const ActionError&) {
+    }
+    auto* lightBox = new QGroupBox("Light, source and diffraction", this);
+    auto* lightLayout = new QGridLayout(lightBox);
+    lightLayout->setVerticalSpacing(2);
+    const int lightChoice = shown.spectrum == Spectrum::White ? kLightWhite
+                            : shown.wavelength == kRedLed    ? kLightRed
+                                                             : kLightNumber;
+    light_ = radioRow(this, lightBox, lightLayout, 0,
+                      {{"LightRed", "Red LED 0.63 \u00b5m"}, {"LightWhite", "White"}, {"LightNumber", "\u00b5m"}},
+                      lightChoice);
+    wavelength_ = new QLineEdit(QString::fromStdString(formatGeneral(shown.wavelength)), lightBox);
+    wavelength_->setObjectName("Wavelength");
+    wavelength_->setMaximumWidth(60);
+    wavelength_->setToolTip("The light's wavelength in micrometres; zone heights are counted in it too");
+    lightLayout->addWidget(wavelength_, 0, 3);
+    const double shownSlit = sourceWidth(shown);
+    slit_ = radioRow(this, lightBox, lightLayout, 1,
+                     {{"SourcePoint", "Point"}, {"SourceGrating", "Lit grating"}, {"SourceSlit", "Slit mm"}},
+                     shownSlit > 0 ? kSlitWidth : kSlitPoint);
+    // The ids follow the choice, whatever the order on the row.
+    slit_->setId(slit_->button(1), kSlitGrating);
+    slit_->setId(slit_->button(2), kSlitWidth);
+    slit_->button(kSlitGrating)->setToolTip("The grating itself lit from behind: a slit half the grating's period wide");
+    slitWidth_ = new QLineEdit(QString::fromStdString(formatGeneral(shownSlit)), lightBox);
+    slitWidth_->setObjectName("SlitWidth");
+    slitWidth_->setMaximumWidth(60);
+    slitWidth_->setToolTip("The source's width across the grating's lines, mm");
+    lightLayout->addWidget(slitWidth_, 1, 3);
+    model_ = radioRow(this, lightBox, lightLayout, 2,
+                      {{"ModelWaves", "A photo: diffraction"}, {"ModelRays", "Drawn by rays"}}, kModelWaves);
+    model_->button(kModelWaves)->setToolTip("The bands as a camera sees them, shaped by diffraction: the fit draws "
+                                            "the wave picture in the light and from the source given");
+    model_->button(kModelRays)->setToolTip("A picture the program's ray passes drew: the fit uses rays alone");
+    left->addWidget(lightBox);
 
     auto* secondBox = new QGroupBox("Second photo (optional)", this);
     auto* secondLayout = new QGridLayout(secondBox);
@@ -202,7 +262,7 @@ FitDialog::FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialog
     }
     setRunning(false);
     applyButton_->setEnabled(false);
-    resize(600, 590);
+    resize(600, 680);
 }
 
 FitDialog::~FitDialog() {
@@ -216,6 +276,19 @@ FitRequest FitDialog::request() const {
     FitRequest r;
     r.mirror = hooks_.mirror();
     r.mirror.sourceMoves = source_->checkedId() == kSourceMoving;
+    r.mirror.model = model_->checkedId() == kModelRays ? FitModel::Rays : FitModel::Waves;
+    r.mirror.spectrum = light_->checkedId() == kLightWhite ? Spectrum::White : Spectrum::Mono;
+    // White light counts zone heights in the number's wavelength.
+    r.mirror.wavelength =
+        light_->checkedId() == kLightRed ? kRedLed : parseCellFloat(wavelength_->text().toStdString());
+    r.mirror.source = LightSource::Point;
+    r.mirror.slitWidth = 0;
+    if (slit_->checkedId() == kSlitGrating) {
+        r.mirror.source = LightSource::Grating;
+    } else if (slit_->checkedId() == kSlitWidth) {
+        r.mirror.slitWidth = parseCellFloat(slitWidth_->text().toStdString());
+        r.mirror.source = r.mirror.slitWidth == 0 ? LightSource::Point : LightSource::Slit;
+    }
     switch (side_->checkedId()) {
     case kSideInside: r.side = Side::Inside; break;
     case kSideOutside: r.side = Side::Outside; break;

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Fit Photo": what the user knows that the photo cannot tell (the side of
-// the centre of curvature, a zone and where it lies, the tester's source, a
-// second photo a known distance along the axis), the fit run off the
+// the centre of curvature, a zone and where it lies, the tester's source,
+// the light and the source's width, whether diffraction shaped the bands,
+// a second photo a known distance along the axis), the fit run off the
 // user-interface thread with its progress and a Cancel, the result with its
 // uncertainties and warnings, the residual map, and "Apply to simulation".
-// The mirror (diameter, radius, ruling, wavelength, ray model) is the main
-// window's, read when the fit starts.
+// The mirror (diameter, radius, ruling, ray model) is the main window's,
+// read when the fit starts; the light and the source's width start as the
+// main window shows them (its wavelength, "White light" and slit).
 
 #include "widgets/error_reporter.h"
 #include "widgets/file_dialogs.h"
@@ -35,8 +37,8 @@ class FitDialog : public QDialog {
     Q_OBJECT
 public:
     struct Hooks {
-        // The mirror as the main window's grid gives it; throws ActionError
-        // for a cell that is not a number.
+        // The mirror as the main window's grid gives it, with its light and
+        // slit; throws ActionError for a cell that is not a number.
         std::function<FitMirror()> mirror;
         // The photo as it lies on the picture's frame now: its brightness
         // for the fit, its colours for the residual map.
@@ -85,6 +87,11 @@ private:
     QButtonGroup* zone_ = nullptr;
     QLineEdit* zoneRadius_ = nullptr;
     QButtonGroup* source_ = nullptr;
+    QButtonGroup* light_ = nullptr;
+    QLineEdit* wavelength_ = nullptr;
+    QButtonGroup* slit_ = nullptr;
+    QLineEdit* slitWidth_ = nullptr;
+    QButtonGroup* model_ = nullptr;
     QLabel* secondName_ = nullptr;
     QLineEdit* separation_ = nullptr;
     QLabel* mirrorLine_ = nullptr;

@@ -53,7 +53,19 @@ std::string fitResultText(const FitResult& r, std::optional<double> separation) 
              fixed(r.mirror.wavelength, 3) + " \u00b5m)\n";
     t += "Edges    " + std::to_string(r.edgesUsed) + " used of " + std::to_string(r.edgesFound) + ", RMS " +
          fixed(r.edgeRmsPhoto, 2) + " px in the photo (" + fixed(r.edgeRms, 2) + " px on the 550 px disk)\n";
-    t += "Model    " + std::string(r.mirror.exact ? "exact ray trace" : "two-term series") + ", " +
+    t += "Light    " + (r.mirror.spectrum == Spectrum::White && r.mirror.model == FitModel::Waves
+                             ? std::string("white light")
+                             : fixed(r.mirror.wavelength, 3) + " \u00b5m");
+    switch (r.mirror.source) {
+    case LightSource::Slit: t += ", a slit " + fixed(r.mirror.slitWidth, 3) + " mm wide"; break;
+    case LightSource::Grating:
+        t += ", the grating lit from behind (a slit " + fixed(sourceWidth(r.mirror), 3) + " mm wide)";
+        break;
+    case LightSource::Point: t += ", a point source"; break;
+    }
+    t += "\n";
+    t += "Model    " + std::string(r.mirror.model == FitModel::Waves ? "wave optics over the " : "") +
+         (r.mirror.exact ? "exact ray trace" : "two-term series") + ", " +
          fixed(r.bandPairs, 1) + " band pairs, transverse " + signedFixed(r.parameters.transverse, 3) + " bands\n";
     if (!r.warnings.empty()) {
         t += "\nWarnings:\n";

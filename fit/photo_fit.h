@@ -59,6 +59,7 @@ enum class FitWarningKind {
     SideUndecided,    // the conic is too near the sphere to tell the side
     FewBands,         // fewer than 2 band pairs, or a near-null picture
     LargeResidual,    // the edges' RMS distance from the model exceeds 1 pixel
+    LightMismatch,    // the wave picture explains the edges worse than the rays: the light or source given is doubtful
     WeakZone,         // the zone explains too few of the edges in it
     PositiveConic,    // the side given makes the mirror an oblate ellipsoid
     NotFinite,        // a figure of the result is not a finite number (names them all)
@@ -110,6 +111,7 @@ struct FitValueNames {
     std::string wavelength = "the wavelength";
     std::string zoneStart = "the zone's start";
     std::string separation = "the separation";
+    std::string sourceWidth = "the source's width";
 };
 
 // The largest magnitude, and the reciprocal of the smallest, that the
@@ -120,7 +122,9 @@ inline constexpr double kModelReach = 1e300;
 // separation in mm), naming the value at fault by `names`; nothing when it
 // can. Each value in turn: the diameter above 0, the radius of curvature
 // beyond half of it, the ruling and the wavelength above 0, a zone's start
-// from 0.1 to 0.95 of the mirror's radius, a separation other than 0. Then
+// from 0.1 to 0.95 of the mirror's radius, a separation other than 0, a
+// slit's width 0 or more; with the wave model, light of 0.2 to 2 um and a
+// slit no wider than the grating's period. Then
 // what the model derives from them, every figure a finite number within
 // kModelReach (and above 1 / kModelReach where it must not vanish): the
 // band width 1 / (2 ruling); the square of the mirror's radius and the mm
@@ -160,7 +164,9 @@ FitResult fitPhotoPair(const PhotoAlignment& first, const PhotoAlignment& second
 std::vector<std::uint8_t> fittedEdgeMask(const FitResult& result);
 
 // The set-up that draws the fitted picture of the first photo (see
-// applyToSetup in band_model.h).
+// applyToSetup in band_model.h), in the model the fit used: for the wave
+// model, "Wave optics" with the exact trace, the fit's wavelength or white
+// light and its source's width; for rays, "Wave optics" off.
 void applyFitToSetup(const FitResult& result, Mirror& m, TestSetup& t, EditorShape& shape);
 
 }  // namespace sg

@@ -364,6 +364,10 @@ void PhotoTools::showFitDialog() {
             m.wavelength = r.parameter(kRowWavelength);
             m.sourceMoves = r.movingSource;
             m.exact = r.exactTrace;
+            m.spectrum = r.whiteLight ? Spectrum::White : Spectrum::Mono;
+            // The slit as the picture takes it: only with the exact trace.
+            const double slit = r.exactTrace || r.waveOptics ? r.slitWidth.get() : 0;
+            if (slit > 0) m.source = LightSource::Slit, m.slitWidth = slit;
             return m;
         };
         hooks.firstPhoto = [this] {

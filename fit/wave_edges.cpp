@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace sg {
 
@@ -42,8 +43,51 @@ struct WaveEdgeModel::Engine {
     WaveEngine wave;
 };
 
-WaveEdgeModel::WaveEdgeModel(const FitProblem& problem, const double rimWidth[2], const EdgeOptions& edges)
-    : problem_(problem), rimWidth_{rimWidth[0], rimWidth[1]}, options_(edges), engine_(std::make_unique<Engine>()) {}
+WaveEdgeModel::WaveEdgeModel(const FitProblem& problem, const double rimSpread[2], const EdgeOptions& edges)
+    : problem_(problem), rimSpread_{rimSpread[0], rimSpread[1]}, options_(edges), engine_(std::make_unique<Engine>()) {}
+
+double rimSpread(const GreyImage& frame, BandAxis axis) {
+    constexpr double kReach = 12, kStep = 0.25, kCone = 30;  // frame pixels, pixels, degrees
+    const int samples = int(2 * kReach / kStep) + 1;
+    std::vector<double> profile(std::size_t(samples), 0);
+    int rays = 0;
+    // The bands' direction: along y for upright bands, along x for level ones.
+    const double along = axis == BandAxis::Vertical ? std::numbers::pi / 2 : 0;
+    for (int side = 0; side < 2; ++side)
+        for (double d = -kCone; d <= kCone; d += 1) {
+            const double angle = along + side * std::numbers::pi + d * std::numbers::pi / 180;
+            const double dx = std::cos(angle), dy = std::sin(angle);
+            std::vector<double> ray(static_cast<std::size_t>(samples));
+            bool whole = true;
+            for (int i = 0; i < samples && whole; ++i) {
+                const double r = kDiskRadius - kReach + i * kStep;
+                const float v = sampleBilinear(frame, kDiskCentreX + r * dx, kDiskCentreY + r * dy);
+                whole = std::isfinite(v);
+                ray[std::size_t(i)] = v;
+            }
+            if (!whole) continue;
+            for (int i = 0; i < samples; ++i) profile[std::size_t(i)] += ray[std::size_t(i)];
+            ++rays;
+        }
+    if (rays == 0) return NAN;
+    // The fall's slope, its centre and variance.
+    double mass = 0, first = 0;
+    std::vector<double> slope(std::size_t(samples - 1));
+    for (int i = 0; i + 1 < samples; ++i) {
+        slope[std::size_t(i)] = (profile[std::size_t(i)] - profile[std::size_t(i + 1)]) / rays;
+        const double r = (i + 0.5) * kStep;
+        mass += slope[std::size_t(i)];
+        first += slope[std::size_t(i)] * r;
+    }
+    if (!(mass > 0)) return NAN;
+    const double centre = first / mass;
+    double second = 0;
+    for (int i = 0; i + 1 < samples; ++i) {
+        const double r = (i + 0.5) * kStep - centre;
+        second += slope[std::size_t(i)] * r * r;
+    }
+    return second / mass;
+}
 
 WaveEdgeModel::~WaveEdgeModel() = default;
 
@@ -69,14 +113,8 @@ const std::vector<WaveEdge>& WaveEdgeModel::edgesAt(const FitParameters& fitted,
             image.at(x, y) = std::isnan(v) ? kGround : kFloor + (kBrightest - kFloor) * v / brightest;
         }
     if (blur_[photo] < 0) {
-        // The photo's rim falls over the blur and the wave picture's own fall.
-        double own = 0;
-        try {
-            own = findDisk(image).rimWidth;
-        } catch (const PhotoError&) {
-        }
-        const double square = rimWidth_[photo] * rimWidth_[photo] - own * own;
-        blur_[photo] = square > 0 && std::isfinite(square) ? std::sqrt(square) / kFallPerSigma : 0;
+        const double own = rimSpread(image, axis), square = rimSpread_[photo] - own;
+        blur_[photo] = std::isfinite(square) && square > 0 ? std::sqrt(square) : 0;
     }
     image = gaussianBlur(image, blur_[photo]);
     try {
@@ -117,7 +155,7 @@ const std::vector<WaveEdge>& WaveEdgeModel::edgesAt(const FitParameters& fitted,
     return out;
 }
 
-std::vector<FitEdge> WaveEdgeModel::moved(const std::vector<FitEdge>& raw, int photo) const {
+std::vector<FitEdge> WaveEdgeModel::moved(const std::vector<FitEdge>& raw, int photo, bool keepAll) const {
     const BandAxis axis = problem_.axis[photo];
     const std::vector<WaveEdge>& wave = edges_[photo];
     const std::vector<std::vector<std::size_t>>& lines = byLine_[photo];
@@ -131,21 +169,26 @@ std::vector<FitEdge> WaveEdgeModel::moved(const std::vector<FitEdge>& raw, int p
         FitEdge e = found;
         e.x = kDiskCentreX + centreBias_[photo][0] + (e.x - kDiskCentreX) * stretch;
         e.y = kDiskCentreY + centreBias_[photo][1] + (e.y - kDiskCentreY) * stretch;
-        const int line = scanLine(found, axis);
-        if (line < 0 || line >= int(lines.size())) continue;
+        int line = scanLine(found, axis);
+        if (line < 0 || line >= int(lines.size())) line = -1;
         const double position = axis == BandAxis::Vertical ? e.x : e.y;
         // The band width here under the model: the edges' gradient, or a
         // tenth of the disk where the gradient is not known yet.
         const double band = std::isfinite(e.gradient) && std::fabs(e.gradient) > 1e-6 ? 1 / std::fabs(e.gradient)
                                                                                          : 0.1 * kDiskRadius;
         double best = kMatchBands * band, shift = NAN;
-        for (const std::size_t i : lines[std::size_t(line)]) {
+        for (const std::size_t i : line < 0 ? std::vector<std::size_t>{} : lines[std::size_t(line)]) {
             const WaveEdge& w = wave[i];
             if (w.bright != e.bright) continue;
             const double d = std::fabs(w.position - position);
             if (d < best) best = d, shift = w.shift;
         }
-        if (std::isnan(shift)) continue;
+        if (std::isnan(shift)) {
+            if (!keepAll) continue;
+            e.across = e.along = NAN;
+            out.push_back(e);
+            continue;
+        }
         if (axis == BandAxis::Vertical) e.x -= shift;
         else e.y -= shift;
         const MirrorPoint m = mirrorPoint(e.x, e.y, axis, problem_.mirror.diameter);

@@ -20,7 +20,9 @@
 // disk is found, lies inside the true rim. The wave picture's disk, found
 // as a photo's is, says by how much, and the photo's edges are first put
 // back on the true frame. The rim's fall, less the wave picture's own,
-// also gives the photo's blur.
+// The photo's blur comes from the rim where it runs along the bands: the
+// spread of the brightness's fall there is the wave picture's own spread
+// and the blur's together (variances add under a blur).
 
 #include "fit/edge_fit.h"
 #include "photo/edge_extraction.h"
@@ -47,9 +49,9 @@ struct WaveEdge {
 
 class WaveEdgeModel {
 public:
-    // `rimWidth`: each photo's rim fall from 80 % to 20 % (DiskFit), in
-    // frame pixels. `edges`: the finder's options, as for the photos.
-    WaveEdgeModel(const FitProblem& problem, const double rimWidth[2], const EdgeOptions& edges);
+    // `rimSpread`: each photo's rimSpread on its frame. `edges`: the
+    // finder's options, as for the photos.
+    WaveEdgeModel(const FitProblem& problem, const double rimSpread[2], const EdgeOptions& edges);
     ~WaveEdgeModel();
     WaveEdgeModel(const WaveEdgeModel&) = delete;
     WaveEdgeModel& operator=(const WaveEdgeModel&) = delete;
@@ -63,8 +65,9 @@ public:
     // the last edgesAt's) put on the true frame and moved back by the
     // shift of the nearest wave edge of the same kind on the same scan
     // line, within 0.3 of the local band width; edges with no such
-    // neighbour are left out.
-    std::vector<FitEdge> moved(const std::vector<FitEdge>& raw, int photo = 0) const;
+    // neighbour are left out, or with `keepAll` kept in their place with
+    // a mirror position that is not a number.
+    std::vector<FitEdge> moved(const std::vector<FitEdge>& raw, int photo = 0, bool keepAll = false) const;
 
     // The photo's blur on the frame (a Gaussian's sigma, frame pixels) as
     // the first edgesAt found it.
@@ -73,7 +76,7 @@ public:
 private:
     struct Engine;
     FitProblem problem_;
-    double rimWidth_[2];
+    double rimSpread_[2];
     double blur_[2] = {-1, -1};  // below 0 until the first picture
     // Where the disk finder puts the wave picture's rim: the centre's
     // offset and the radius's, frame pixels.
@@ -86,5 +89,13 @@ private:
 
 // The scan line an edge of the frame lies on, for bands on `axis`.
 int scanLine(const FitEdge& e, BandAxis axis);
+
+// The spread of the rim's fall on a frame: the brightness averaged over
+// rays from the disk's centre within 30 degrees of the bands' direction
+// (where the rim runs across a band, not across the bands), and the
+// variance about its centre (frame pixels squared) of the fall's slope
+// over 12 pixels either side of the frame's rim. NaN where the frame has
+// no such rim.
+double rimSpread(const GreyImage& frame, BandAxis axis);
 
 }  // namespace sg

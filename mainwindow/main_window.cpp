@@ -479,6 +479,15 @@ void MainWindow::showFittedModel(const FitResult& result) {
         controls_.surfaceChoice->button(r.surfaceItem)->setChecked(true);
         controls_.setMovingSourceChecked(r.movingSource = scene.setup.sourceMoves());
         controls_.setExactTraceChecked(r.exactTrace = scene.setup.exact());
+        // The model the fit used, with its light and source.
+        controls_.setWaveOpticsChecked(r.waveOptics = scene.setup.waveOptics);
+        if (scene.setup.waveOptics) {
+            setCell(kRowWavelength, scene.setup.wavelength);
+            controls_.setWhiteLightChecked(r.whiteLight = scene.setup.spectrum == Spectrum::White);
+            const std::string slit = formatGeneral(scene.setup.slitWidth);
+            controls_.setSourceWidthText(slit);
+            r.slitWidth = CellReading{scene.setup.slitWidth, {}};
+        }
         // The marker at the nearest row; the picture at the fitted position itself.
         const DevicePosition& p = scene.setup.position;
         scene.setup.position.axialMarkerY = rowForPosition(p.axialOffset, p.range);

@@ -30,10 +30,17 @@ std::string deviceName(TestKind test) {
 }
 
 // How the picture was computed: rays by the series or the exact trace, or
-// waves in one wavelength or in white light.
+// waves in one wavelength (named) or in white light; and the slit, where
+// the exact trace or the waves take one.
 std::string pictureModel(const TestSetup& t) {
-    if (t.waveOptics) return t.spectrum == Spectrum::White ? "wave optics, white light" : "wave optics";
-    return t.exact() ? "exact ray trace" : "two-term series";
+    std::string model = t.exact() ? "exact ray trace" : "two-term series";
+    if (t.waveOptics)
+        model = t.spectrum == Spectrum::White
+                    ? "wave optics, white light"
+                    : "wave optics, " + formatGeneral(t.wavelength, kDecimalSeparator, 7) + " \u00b5m";
+    if (t.exact() && t.slitWidth > 0)
+        model += ", slit " + formatGeneral(t.slitWidth, kDecimalSeparator, 7) + " mm";
+    return model;
 }
 
 }  // namespace

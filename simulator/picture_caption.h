@@ -2,7 +2,8 @@
 #pragma once
 // The caption strip under a kept picture: what the picture shows (the
 // mirror, the test, where the grating, wire or knife stands, the tester's
-// source and the ray model), so that a saved picture says what it is.
+// source, the ray or wave model with its light and slit), so that a saved
+// picture says what it is.
 
 #include "simulator/scene.h"
 

@@ -23,7 +23,17 @@ std::string fitUsage() {
            "  --zone-start FRACTION\n"
            "                       where the zone meets the conic, a fraction of the\n"
            "                       mirror's radius (default 0.8 for edge, 0.3 for centre)\n"
-           "  --wavelength UM      the wavelength zone heights are counted in (default 0.55)\n"
+           "  --wavelength UM      the light's wavelength, in which zone heights are counted\n"
+           "                       too (default 0.55; a red LED is about 0.63)\n"
+           "  --spectrum mono|white\n"
+           "                       light of that one wavelength (default) or white light\n"
+           "  --source-width MM    the tester's source across the lines: 0 a point (default),\n"
+           "                       else a slit of that width\n"
+           "  --lit-grating        the source is the grating itself lit from behind, which\n"
+           "                       acts as a slit of half the grating's period\n"
+           "  --model waves|rays   fit with the diffraction that shapes a photo's bands\n"
+           "                       (waves, default), or by rays alone, for a picture the\n"
+           "                       program's ray passes drew\n"
            "  --source fixed|moving\n"
            "                       the tester's source: fixed at the centre of curvature\n"
            "                       (default) or moving with the grating\n"
@@ -44,7 +54,9 @@ FitOptions parseFitOptions(const std::vector<std::string>& arguments) {
     FitOptions o;
     FitMirror& mirror = o.request.mirror;
     StandardOptions standard;
-    bool diameter = false, radius = false, lines = false, inside = false, outside = false;
+    bool diameter = false, radius = false, lines = false, inside = false, outside = false, litGrating = false;
+    std::optional<double> sourceWidth;
+    mirror.model = FitModel::Waves;
     std::optional<double> zoneStart;
     CommandLine args(arguments);
     while (args.next()) {
@@ -56,6 +68,10 @@ FitOptions parseFitOptions(const std::vector<std::string>& arguments) {
         else if (args.is("--radius")) mirror.radius = args.number(), radius = true;
         else if (args.is("--lines")) mirror.linesPerMm = args.number(), lines = true;
         else if (args.is("--wavelength")) mirror.wavelength = args.number();
+        else if (args.is("--spectrum")) mirror.spectrum = args.choice({"mono", "white"}) == 1 ? Spectrum::White : Spectrum::Mono;
+        else if (args.is("--source-width")) sourceWidth = args.number();
+        else if (args.is("--lit-grating")) litGrating = true;
+        else if (args.is("--model")) mirror.model = args.choice({"waves", "rays"}) == 1 ? FitModel::Rays : FitModel::Waves;
         else if (args.is("--inside")) inside = true;
         else if (args.is("--outside")) outside = true;
         else if (args.is("--zone")) {
@@ -77,6 +93,9 @@ FitOptions parseFitOptions(const std::vector<std::string>& arguments) {
     if (!diameter || !radius || !lines)
         throw UsageError("the mirror needs --diameter, --radius and --lines");
     if (inside && outside) throw UsageError("give --inside or --outside, not both");
+    if (litGrating && sourceWidth) throw UsageError("give --source-width or --lit-grating, not both");
+    if (litGrating) mirror.source = LightSource::Grating;
+    else if (sourceWidth && *sourceWidth != 0) mirror.source = LightSource::Slit, mirror.slitWidth = *sourceWidth;
     o.request.side = inside ? Side::Inside : outside ? Side::Outside : Side::Unknown;
     if (o.request.zone.kind == ZoneKind::None && zoneStart)
         throw UsageError("--zone-start needs --zone edge or --zone centre");
@@ -85,7 +104,8 @@ FitOptions parseFitOptions(const std::vector<std::string>& arguments) {
     if (o.secondPhoto.empty() != !o.separation)
         throw UsageError("--second and --separation go together");
     // Every value, and what the model derives from them, as the fit takes them.
-    const FitValueNames names{"--diameter", "--radius", "--lines", "--wavelength", "--zone-start", "--separation"};
+    const FitValueNames names{"--diameter",   "--radius",     "--lines",       "--wavelength",
+                              "--zone-start", "--separation", "--source-width"};
     if (const std::optional<std::string> fault = requestFault(o.request, o.separation, names))
         throw UsageError(*fault);
     return o;

@@ -56,6 +56,32 @@ const char* zoneName(ZoneKind k) {
     return "none";
 }
 
+const char* modelName(FitModel m) { return m == FitModel::Waves ? "waves" : "rays"; }
+
+const char* sourceKindName(LightSource k) {
+    switch (k) {
+    case LightSource::Slit: return "slit";
+    case LightSource::Grating: return "grating";
+    case LightSource::Point: break;
+    }
+    return "point";
+}
+
+// The light and the source the fit assumed, for the text.
+std::string lightLine(const FitMirror& m) {
+    std::string t = "light    ";
+    t += m.spectrum == Spectrum::White && m.model == FitModel::Waves ? "white light"
+                                                                      : figure(m.wavelength, 3) + " um";
+    switch (m.source) {
+    case LightSource::Slit: t += ", a slit " + figure(m.slitWidth, 4) + " mm wide"; break;
+    case LightSource::Grating:
+        t += ", the grating lit from behind (a slit " + figure(sourceWidth(m), 4) + " mm wide)";
+        break;
+    case LightSource::Point: t += ", a point source"; break;
+    }
+    return t + "\n";
+}
+
 std::string diskLine(const PhotoAlignment& a) {
     return "disk     centre " + figure(a.disk.cx, 2) + ", " + figure(a.disk.cy, 2) + " px, radius " +
            figure(a.disk.radius, 2) + " px, band normal " + figure(a.direction.normalDeg, 2) + " deg\n";
@@ -102,7 +128,9 @@ std::string fitReportText(const FitReportInput& in) {
     t += "edges    " + std::to_string(r.edgesUsed) + " used of " + std::to_string(r.edgesFound) + ", RMS " +
          figure(r.edgeRmsPhoto, 3) + " px in the photo (" + figure(r.edgeRms, 3) +
          " px on the program's 550 px disk)\n";
-    t += "model    " + std::string(r.mirror.exact ? "exact ray trace" : "two-term series") + ", " +
+    t += lightLine(r.mirror);
+    t += "model    " + std::string(r.mirror.model == FitModel::Waves ? "wave optics over the " : "") +
+         (r.mirror.exact ? "exact ray trace" : "two-term series") + ", " +
          figure(r.bandPairs, 1) + " band pairs, transverse " + signedPoint(r.parameters.transverse, 3) +
          " bands\n";
     t += "seconds  " + figure(in.seconds, 2) + "\n";
@@ -124,6 +152,11 @@ std::string fitReportJson(const FitReportInput& in) {
     j.key("side_from").string(sideFromName(r.sideFrom));
     j.key("source").string(r.mirror.sourceMoves ? "moving" : "fixed");
     j.key("ray_model").string(r.mirror.exact ? "exact" : "series");
+    j.key("model").string(modelName(r.mirror.model));
+    jsonFigure(j.key("wavelength_um"), r.mirror.wavelength, 4);
+    j.key("spectrum").string(r.mirror.spectrum == Spectrum::White ? "white" : "mono");
+    j.key("source_kind").string(sourceKindName(r.mirror.source));
+    jsonFigure(j.key("source_width_mm"), sourceWidth(r.mirror), 5);
     j.key("zone").string(zoneName(r.zone.kind));
     if (r.zoneHeight) {
         jsonFigure(j.key("zone_start"), r.zone.start, 4);

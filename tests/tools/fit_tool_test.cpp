@@ -59,8 +59,9 @@ testing::Camera camera(double rotation, std::uint32_t seed) {
 }
 
 std::vector<std::string> mirrorArgs(const testing::PhotoTruth& t) {
+    // Photos drawn by the ray passes: fitted by rays alone.
     return {"--diameter", number(t.mirror.diameter), "--radius", number(t.mirror.radius), "--lines",
-            number(t.mirror.linesPerMm)};
+            number(t.mirror.linesPerMm), "--model", "rays"};
 }
 
 class FitTool : public ::testing::Test {
@@ -133,6 +134,44 @@ TEST_F(FitTool, FiguresAsJsonAndText) {
         ASSERT_EQ(there.exitCode, 0) << there.standardError;
         EXPECT_TRUE(contains(there.standardOutput, offset)) << locale << ": " << there.standardOutput;
     }
+}
+
+// A photo drawn by the wave model, the grating lit from behind in red
+// light: read with the light given, and the result says what it assumed;
+// the same photo read by rays alone is read with their bias.
+TEST_F(FitTool, AWavePhotoIsReadInTheLightGiven) {
+    testing::PhotoTruth t = paraboloid();
+    t.mirror.wavelength = 0.63;
+    const std::string png = path("wave.png");
+    ASSERT_TRUE(testing::savePhoto(
+        testing::makeWavePhoto(t, {Spectrum::Mono, 1 / (2 * t.mirror.linesPerMm)}, camera(3, 4)), png));
+    std::vector<std::string> args = {png, "--outside", "--json", "--diameter", "200", "--radius", "2000", "--lines",
+                                     "4", "--wavelength", "0.63", "--lit-grating"};
+    const testing::RawRun run = fit(args);
+    ASSERT_EQ(run.exitCode, 0) << run.standardError;
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(run.standardOutput)).object();
+    EXPECT_EQ(o["model"].toString(), "waves");
+    EXPECT_DOUBLE_EQ(o["wavelength_um"].toDouble(), 0.63);
+    EXPECT_EQ(o["spectrum"].toString(), "mono");
+    EXPECT_EQ(o["source_kind"].toString(), "grating");
+    EXPECT_DOUBLE_EQ(o["source_width_mm"].toDouble(), 0.125);
+    const double waves = o["conic"].toDouble();
+    EXPECT_NEAR(waves, -1, 0.04);
+    EXPECT_NEAR(o["offset_mm"].toDouble(), 8, 0.25);
+
+    args.erase(args.begin() + 2);  // text
+    const testing::RawRun text = fit(args);
+    ASSERT_EQ(text.exitCode, 0) << text.standardError;
+    EXPECT_TRUE(contains(text.standardOutput, "light    0.630 um, the grating lit from behind (a slit 0.1250 mm wide)"))
+        << text.standardOutput;
+    EXPECT_TRUE(contains(text.standardOutput, "model    wave optics over the two-term series")) << text.standardOutput;
+
+    args.insert(args.end(), {"--model", "rays", "--json"});
+    const testing::RawRun rays = fit(args);
+    ASSERT_EQ(rays.exitCode, 0) << rays.standardError;
+    const QJsonObject r = QJsonDocument::fromJson(QByteArray::fromStdString(rays.standardOutput)).object();
+    EXPECT_EQ(r["model"].toString(), "rays");
+    EXPECT_GT(std::fabs(r["conic"].toDouble() + 1), std::fabs(waves + 1)) << "rays " << r["conic"].toDouble();
 }
 
 // The offset, conic and transverse phase fitted are the renderer's: its
@@ -304,6 +343,21 @@ TEST_F(FitTool, CommandLinesThatCannotBeUsedAreRefused) {
         {{p, "--diameter", "200", "--radius", "80", "--lines", "4"}, "--radius must exceed half the diameter"},
         {{p, "--diameter", "200", "--radius", "2000", "--lines", "4", "--bogus"}, "unknown option '--bogus'"},
         {{p + "\xE9", "--diameter", "200", "--radius", "2000", "--lines", "4"}, "is not valid UTF-8"},
+        // The light and the source.
+        {{p, "--diameter", "200", "--radius", "2000", "--lines", "4", "--wavelength", "0"},
+         "--wavelength takes a value above 0, not 0"},
+        {{p, "--diameter", "200", "--radius", "2000", "--lines", "4", "--wavelength", "630"},
+         "--wavelength of 630 um is not light the wave picture can take"},
+        {{p, "--diameter", "200", "--radius", "2000", "--lines", "4", "--source-width", "-0.1"},
+         "--source-width takes a width of 0 mm or more, not -0.1"},
+        {{p, "--diameter", "200", "--radius", "2000", "--lines", "4", "--source-width", "0.3"},
+         "--source-width of 0.3 mm is wider than the grating's period"},
+        {{p, "--diameter", "200", "--radius", "2000", "--lines", "4", "--spectrum", "green"},
+         "--spectrum takes mono or white, not 'green'"},
+        {{p, "--diameter", "200", "--radius", "2000", "--lines", "4", "--model", "beams"},
+         "--model takes waves or rays, not 'beams'"},
+        {{p, "--diameter", "200", "--radius", "2000", "--lines", "4", "--source-width", "0.1", "--lit-grating"},
+         "give --source-width or --lit-grating, not both"},
     };
     for (const auto& [args, message] : cases) {
         const testing::RawRun r = fit(args);

@@ -288,7 +288,7 @@ TEST(RenderTool, WaveOptions) {
                                        sc.canvas.image()),
               "");
     EXPECT_EQ(pictureCaptionLines(sc.scene())[1].substr(pictureCaptionLines(sc.scene())[1].rfind("   ") + 3),
-              "wave optics");
+              "wave optics, 0.55 \u00b5m");
 
     const QImage grey(intensity);
     ASSERT_EQ(grey.format(), QImage::Format_Grayscale16);
