@@ -2,7 +2,8 @@
 // The photo fit's time on one core, for synthetic photos with the faults of
 // a camera: aligning a photo (disk, band direction, resampling onto the
 // frame) at three sizes up to a 12-megapixel phone photo, then the fit of
-// a pure conic, of a turned edge (the exact trace), and of two photos.
+// a pure conic, of a turned edge (the exact trace), and of two photos; the
+// same on photos drawn by the wave model, fitted with it.
 #include "fit/photo_fit.h"
 #include "tests/support/synthetic_photo.h"
 
@@ -100,6 +101,49 @@ void BM_FitTurnedEdge(benchmark::State& state) {
     state.SetLabel(sizeName(size));
 }
 BENCHMARK(BM_FitTurnedEdge)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// Photos drawn by the wave model, fitted with it: a conic and a turned
+// edge in red light from a point source (argument 0) or from the grating
+// lit from behind (1), on a phone's 4032 x 3024 photo.
+const PhotoAlignment& waveAligned(bool zone, bool litGrating) {
+    static std::map<int, PhotoAlignment> done;
+    const int key = zone * 2 + litGrating;
+    auto it = done.find(key);
+    if (it != done.end()) return it->second;
+    testing::PhotoTruth t = zone ? turnedEdge() : conic();
+    t.mirror.wavelength = 0.63;
+    const testing::WaveLight light{Spectrum::Mono, litGrating ? 1 / (2 * t.mirror.linesPerMm) : 0};
+    return done.emplace(key, alignPhoto(testing::makeWavePhoto(t, light, camera(1100, 4032, 3024)).view()))
+        .first->second;
+}
+
+FitRequest waveRequest(const testing::PhotoTruth& t, bool litGrating) {
+    FitRequest r;
+    r.mirror = t.mirror;
+    r.mirror.wavelength = 0.63;
+    r.mirror.model = FitModel::Waves;
+    r.mirror.source = litGrating ? LightSource::Grating : LightSource::Point;
+    r.side = Side::Outside;
+    r.zone = t.zone;
+    return r;
+}
+
+void BM_FitConicWaves(benchmark::State& state) {
+    const bool lit = state.range(0) != 0;
+    const PhotoAlignment& a = waveAligned(false, lit);
+    const FitRequest r = waveRequest(conic(), lit);
+    for (auto _ : state) benchmark::DoNotOptimize(fitPhoto(a, r));
+    state.SetLabel(lit ? "4032 x 3024, lit grating" : "4032 x 3024, point source");
+}
+BENCHMARK(BM_FitConicWaves)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_FitTurnedEdgeWaves(benchmark::State& state) {
+    const PhotoAlignment& a = waveAligned(true, false);
+    const FitRequest r = waveRequest(turnedEdge(), false);
+    for (auto _ : state) benchmark::DoNotOptimize(fitPhoto(a, r));
+    state.SetLabel("4032 x 3024, point source");
+}
+BENCHMARK(BM_FitTurnedEdgeWaves)->Unit(benchmark::kMillisecond);
 
 void BM_FitPair(benchmark::State& state) {
     testing::PhotoTruth second = conic();

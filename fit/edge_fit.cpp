@@ -178,6 +178,11 @@ void labelEdges(std::vector<FitEdge>& edges, const FitProblem& problem, const Fi
     const double mmPerPixel = problem.mirror.diameter / (2 * kDiskRadius);
     const double h = 0.5 * mmPerPixel;
     for (FitEdge& e : edges) {
+        // An edge without a place on the mirror has no label.
+        if (!std::isfinite(e.across) || !std::isfinite(e.along)) {
+            e.residual = NAN;
+            continue;
+        }
         const BandPhase& phase = phases.photo[e.photo];
         const double z = phase.atMirror(e.across, e.along);
         const double g = (phase.atMirror(e.across + h, e.along) - phase.atMirror(e.across - h, e.along)) / (2 * h) *

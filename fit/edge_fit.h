@@ -87,7 +87,8 @@ struct FitRounds {
 FitParameters fitEdgeRounds(std::vector<FitEdge>& edges, const FitProblem& problem, FitParameters start,
                             const EdgeRegion& region, const FitRounds& rounds, const FitControl& control);
 
-// Labels, gradients and residuals of the edges under p, without fitting.
+// Labels, gradients and residuals of the edges under p, without fitting;
+// an edge whose mirror position is not a number keeps a NaN residual.
 void labelEdges(std::vector<FitEdge>& edges, const FitProblem& problem, const FitParameters& p);
 
 // The edges used (weight > 0), their RMS residual, and how many of the

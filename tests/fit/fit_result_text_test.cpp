@@ -69,6 +69,21 @@ TEST(FitResultText, SaysWhatTheFitFoundAndWhence) {
                       "(0.550 \u00b5m)\n",
                       "Model    exact ray trace"}});
 
+    FitResult wave = resultOf(8, -1);
+    wave.mirror.model = FitModel::Waves;
+    wave.mirror.wavelength = 0.63;
+    wave.mirror.linesPerMm = 4;
+    wave.mirror.source = LightSource::Grating;
+    cases.push_back({"waves, the grating lit", wave, std::nullopt,
+                     {"Light    0.630 \u00b5m, the grating lit from behind (a slit 0.125 mm wide)\n",
+                      "Model    wave optics over the two-term series"}});
+    FitResult white = wave;
+    white.mirror.spectrum = Spectrum::White;
+    white.mirror.source = LightSource::Slit;
+    white.mirror.slitWidth = 0.05;
+    cases.push_back({"waves, white light and a slit", white, std::nullopt,
+                     {"Light    white light, a slit 0.050 mm wide\n"}});
+
     for (const Case& c : cases) {
         const std::string text = fitResultText(c.result, c.separation);
         for (const std::string& line : c.lines) EXPECT_TRUE(has(text, line)) << c.name << ": " << line << "\n" << text;

@@ -572,11 +572,20 @@ TEST_F(PhotoWindow, HelpOnPhotosStatesTheLimits) {
 // waited for while the window's events run.
 class PhotoFit : public PhotoWindow {
 protected:
+    // The dialog, set to fit by rays alone: the photos here are drawn by
+    // the ray passes. It opens set to a photo's diffraction.
     FitDialog* openDialog() {
         press("ButtonFitPhoto");
         FitDialog* d = tools->fitDialog();
         EXPECT_NE(d, nullptr);
         EXPECT_TRUE(d != nullptr && d->isVisible());
+        if (d == nullptr) return d;
+        auto* rays = d->findChild<QAbstractButton*>("ModelRays");
+        EXPECT_NE(rays, nullptr);
+        if (rays != nullptr && !rays->isChecked()) {
+            EXPECT_TRUE(d->findChild<QAbstractButton*>("ModelWaves")->isChecked());
+            rays->click();
+        }
         return d;
     }
     void pressIn(FitDialog* d, const char* name) {
