@@ -240,6 +240,7 @@ ReductionResult reduce(const ReductionInput& input) {
     v.wavelengthNm = s.wavelength * 1000;
     for (const ZoneResult& z : r.zones) {
         v.surfaceNm.push_back(z.surfaceNm);
+        v.residualNm.push_back((residual.at(z.h * z.h) - residual.mean()) / 2 * 1e6);
         v.h.push_back(z.h);
     }
     r.verdict = verdictLines(v);
