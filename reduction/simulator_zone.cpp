@@ -136,7 +136,12 @@ std::vector<double> roundTripReadings(const ReductionResult& r, const SimulatorZ
         const double h = z.h;
         const ZonePoint d = zoneAt(drawn, h);
         const double q = std::sqrt(R * R - onePlusK * h * h);
-        const double null = surfaceNull(h, h * h / (R + q) + d.sag, h / q + d.slope, tester);
+        double null = surfaceNull(h, h * h / (R + q) + d.sag, h / q + d.slope, tester);
+        // Classical nulls: the reading that the reduction's departure was
+        // taken from is the conic's classical null plus the departure.
+        if (r.nulls == NullRule::Classical)
+            null += conicNull(R, zone.conic, h, {r.source, r.sourceDistance, NullRule::Classical}) -
+                    conicNull(R, zone.conic, h, tester);
         readings.push_back(null - r.radius);
     }
     return readings;

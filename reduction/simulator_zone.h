@@ -57,7 +57,9 @@ void applySimulatorZone(const SimulatorZone& zone, EditorShape& shape);
 // conic(R_ref, K_t) + d(r), d and its slope as the simulator's exact trace
 // takes them (makeDrawnZone, zoneAt), nulled with the result's tester; NaN
 // for a zone whose light that surface sends nowhere across the axis in
-// front of it (every zone of a reduction lies at h > 0).
+// front of it (every zone of a reduction lies at h > 0). With classical
+// nulls, the difference between the conic's classical and exact null is
+// added back, so that the readings compare with those reduced.
 std::vector<double> roundTripReadings(const ReductionResult& result, const SimulatorZone& zone);
 
 }  // namespace sg

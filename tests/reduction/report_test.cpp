@@ -39,7 +39,7 @@ std::string cFormat(const char* format, double v) {
 
 const char* const kPerfectParaboloid =
     "Mirror: D 200.00 mm, R 2000.00 mm, f/5.00, wanted conic -1.0000, source moving, lambda 0.5500 um\n"
-    "Zones: 4 (zone radius rms), reading sets: 1\n"
+    "Zones: 4 (zone radius rms, exact nulls), reading sets: 1\n"
     "zone  inner_mm  outer_mm      h_mm  expected_mm  measured_mm    dev_mm    TA_um  TA/rho  surface_nm\n"
     "   1      0.00     50.00    35.355      0.31250      0.31250   0.00000    0.000   0.000         0.0\n"
     "   2     50.00     70.71    61.237      0.93750      0.93750   0.00000    0.000   0.000         0.0\n"
@@ -51,7 +51,7 @@ const char* const kPerfectParaboloid =
     "Best-fit conic radius: 2000.000 mm\n"
     "RMS wavefront vs best-fit conic: 0.0000 wave\n"
     "PV wavefront: 0.000 wave\n"
-    "RMS wavefront: 0.0000 wave\n"
+    "RMS wavefront: 0.0000 wave (surface 0.0 nm)\n"
     "Strehl (Marechal): 1.000\n"
     "Airy radius: 3.355 um\n"
     "Couder max |TA|/rho: 0.000 at shift 0.0000 mm (pass)\n"
@@ -103,7 +103,7 @@ TEST(Report, ASphereReadAsAParaboloidPrintsTheFiguresWorkedByHand) {
     std::vector<double> d(4);
     std::vector<std::string> expected = {
         "Mirror: D 200.00 mm, R 2000.00 mm, f/5.00, wanted conic -1.0000, source moving, lambda 0.5500 um",
-        "Zones: 4 (zone radius rms), reading sets: 1",
+        "Zones: 4 (zone radius rms, exact nulls), reading sets: 1",
         "zone  inner_mm  outer_mm      h_mm  expected_mm  measured_mm    dev_mm    TA_um  TA/rho  surface_nm"};
     for (int i = 0; i < 4; ++i) {
         const double h = std::sqrt(u[i]), t = u[i] / L;
@@ -128,7 +128,8 @@ TEST(Report, ASphereReadAsAParaboloidPrintsTheFiguresWorkedByHand) {
     expected.push_back("Best-fit conic radius: 2000.000 mm");
     expected.push_back("RMS wavefront vs best-fit conic: 0.0000 wave");
     expected.push_back(cFormat("PV wavefront: %.3f wave", pv));
-    expected.push_back(cFormat("RMS wavefront: %.4f wave", rms));
+    // The surface's RMS in nm is half the wavefront's: rms waves of 550 nm.
+    expected.push_back(cFormat("RMS wavefront: %.4f wave", rms) + cFormat(" (surface %.1f nm)", rms * 550 / 2));
     expected.push_back(cFormat("Strehl (Marechal): %.3f", std::exp(-std::pow(2 * std::numbers::pi * rms, 2))));
     expected.push_back("Airy radius: 3.355 um");
     expected.push_back(cFormat("Couder max |TA|/rho: %.3f", worst(shift) / rho) + cFormat(" at shift %.4f mm (fail)", shift));
@@ -142,6 +143,21 @@ TEST(Report, ASphereReadAsAParaboloidPrintsTheFiguresWorkedByHand) {
     const ReductionInput in = parseReadingText("diameter 200\nradius 2000\nzones 4\n1 0\n2 0\n3 0\n4 0\n");
     EXPECT_EQ(linesOf(reportText(reduce(in), {})), expected);
     EXPECT_EQ(expected[17], "Correction error: 1.420 wave");
+
+    // The sphere's readings as one set beside those of the perfect
+    // paraboloid: each set has its own Couder figure, the sphere's the one
+    // worked out above.
+    const ReductionResult two = reduce(parseReadingText(
+        "diameter 200\nradius 2000\nzones 4\n1 0 0.3125\n2 0 0.9375\n3 0 1.5625\n4 0 2.1875\n"));
+    ASSERT_EQ(two.sets.size(), 2u);
+    EXPECT_NEAR(two.sets[0].couderRatio, worst(shift) / rho, 1e-9);
+    EXPECT_NEAR(two.sets[0].couderShift, shift, 1e-8);
+    EXPECT_FALSE(two.sets[0].couderPass);
+    EXPECT_LT(two.sets[1].couderRatio, 1e-9);
+    EXPECT_TRUE(two.sets[1].couderPass);
+    EXPECT_EQ(setLine(two.sets[0], 1).substr(0, 6), "Set 1:");
+    EXPECT_EQ(setLine(two.sets[0], 1).substr(setLine(two.sets[0], 1).find(", Couder ")),
+              cFormat(", Couder %.3f (fail)", worst(shift) / rho));
 }
 
 TEST(Report, FixedSourceProfileAndRoundTripColumns) {
@@ -174,11 +190,14 @@ TEST(Report, SeveralSetsPrintTheirSpreadAndFigures) {
     const ReductionResult r = reduce(parseReadingText(
         "diameter 200\nradius 2000\nzones 4\n1 0.3125 0.3145\n2 0.9375 0.9375\n3 1.5625 1.5605\n4 2.1875 2.1875\n"));
     const std::vector<std::string> lines = linesOf(reportText(r, {}));
-    // Two readings 0.002 apart: a sample deviation of 0.002 / sqrt(2).
+    // Two readings 0.002 apart: a sample deviation of 0.002 / sqrt(2);
+    // the second set's differences average to nothing, so the
+    // repeatability is the same.
     EXPECT_EQ(lines[18], "Reading spread (std dev, mm): 0.0014 0.0000 0.0014 0.0000");
-    EXPECT_EQ(lines[19], "Set 1: PV 0.000 wave, RMS 0.0000 wave, Strehl 1.000, conic -1.0000");
-    EXPECT_EQ(lines[20].substr(0, 10), "Set 2: PV ");
-    EXPECT_EQ(lines[21].substr(0, 9), "Verdict: ");
+    EXPECT_EQ(lines[19], "Repeatability (std dev less each set's offset, mm): 0.0014 0.0000 0.0014 0.0000");
+    EXPECT_EQ(lines[20], "Set 1: PV 0.000 wave, RMS 0.0000 wave, Strehl 1.000, conic -1.0000, Couder 0.000 (pass)");
+    EXPECT_EQ(lines[21].substr(0, 10), "Set 2: PV ");
+    EXPECT_EQ(lines[22].substr(0, 9), "Verdict: ");
 }
 
 struct VerdictCase {
@@ -349,6 +368,7 @@ TEST(ReportJson, EveryFigureUnderItsKey) {
         EXPECT_EQ(j["departure_mm"].toDouble(), z.departure);
         EXPECT_EQ(j["surface_nm"].toDouble(), z.surfaceNm);
         EXPECT_EQ(j["spread_mm"].toDouble(), z.spread);
+        EXPECT_EQ(j["repeatability_mm"].toDouble(), z.repeatability);
         EXPECT_EQ(j["tolerance_mm"].toDouble(), z.tolerance);
         EXPECT_EQ(j["round_trip_mm"].toDouble(), z.roundTrip);
         EXPECT_EQ(j["readings_mm"].toArray().size(), 3);
@@ -363,6 +383,13 @@ TEST(ReportJson, EveryFigureUnderItsKey) {
     EXPECT_EQ(o["correction_error_wave"].toDouble(), r.correctionError);
     EXPECT_EQ(o["sets"].toArray().size(), 3);
     EXPECT_EQ(o["sets"][2]["conic"].toDouble(), r.sets[2].conic);
+    EXPECT_EQ(o["sets"][2]["couder"]["max_ta_over_rho"].toDouble(), r.sets[2].couderRatio);
+    EXPECT_EQ(o["sets"][1]["couder"]["shift_mm"].toDouble(), r.sets[1].couderShift);
+    EXPECT_EQ(o["sets"][0]["couder"]["pass"].toBool(), r.sets[0].couderPass);
+    EXPECT_EQ(o["rms_surface_nm"].toDouble(), r.rmsSurfaceNm);
+    EXPECT_EQ(o["mirror"]["null"].toString(), "exact");
+    EXPECT_EQ(o["mirror"]["zone_radius"].toString(), "rms");
+    EXPECT_EQ(o["notes"].toArray().size(), 0);
     EXPECT_EQ(o["profile"].toArray().size(), 21);
     EXPECT_EQ(o["simulator"]["knot_heights_px"].toArray().size(), 45);
     EXPECT_EQ(o["simulator"]["radius_mm"].toDouble(), r.referenceRadius);
