@@ -445,6 +445,8 @@ void MainWindow::showReducedSurface(const SimulatorZone& zone) {
         controls_.setParameterCell(kRowWavelength, formatGeneral(zone.wavelength));
         controls_.surfaceChoice->button(kSurfaceDistorted)->setChecked(true);
         controls_.exactTraceBox->setChecked(true);
+        // The pictures of the tester the readings were taken with.
+        controls_.setMovingSourceChecked(zone.movingSource);
         pictureClick(drawing_, readControls(controls_));
     });
 }

@@ -40,6 +40,7 @@ SimulatorZone simulatorZoneFor(const ReductionResult& r) {
     out.diameter = r.diameter;
     out.radius = r.referenceRadius;
     out.conic = normalOrZero(r.wantedConic);
+    out.movingSource = r.source == SourceKind::Moving;
 
     const Wavefront w = wavefrontOf(r);
     const double a = r.diameter / 2;

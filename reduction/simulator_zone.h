@@ -34,6 +34,7 @@ struct SimulatorZone {
     double diameter = 0;    // mm
     double radius = 0;      // mm, vertex radius: R_ref
     double conic = 0;       // K_t
+    bool movingSource = true;  // the reduction's tester, for "Source moves with grating"
 };
 
 // The simulator's terms for the reduced surface of `result`. A conic, zone

@@ -428,6 +428,21 @@ TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     }
     // And the picture of that mirror is drawn.
     EXPECT_GT(testing::countColour(app->mainWindow().canvas().image(), kRed, 135, 25, 685, 575), 10000);
+
+    // The simulator takes the reduction's tester: a fixed source unticks
+    // "Source moves with grating", a moving one ticks it again.
+    auto* moving = app->mainWindow().findChild<QAbstractButton*>("movingSourceBox");
+    ASSERT_TRUE(moving->isChecked());
+    form->findChild<QComboBox*>("Source")->setCurrentIndex(1);
+    ASSERT_TRUE(form->result().has_value());
+    ASSERT_EQ(form->result()->source, SourceKind::Fixed) << form->message().toStdString();
+    press("ButtonShow");
+    EXPECT_FALSE(moving->isChecked());
+    EXPECT_FALSE(app->mainWindow().scene().setup.sourceMoves());
+    form->findChild<QComboBox*>("Source")->setCurrentIndex(0);
+    press("ButtonShow");
+    EXPECT_TRUE(moving->isChecked());
+    EXPECT_TRUE(app->mainWindow().scene().setup.sourceMoves());
 }
 
 // The window keeps every number as the file gives it: a file of 9-digit
