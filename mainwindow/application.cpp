@@ -41,10 +41,18 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     // The editor takes the shape first (an undo step there, and the profile
     // the series model reads), then the main window draws it.
     reduction_->setSimulatorShower([this](const SimulatorZone& zone) {
+        // A shape drawn and not saved is not replaced unasked; the knots of
+        // an earlier measured surface are.
+        const Scene& scene = mainWindow_->scene();
+        const bool measuredKnots = !scene.measured.empty() && shape_.knotHeight == scene.measuredKnots;
+        if (editor_->editor().hasUnsavedShape() && !measuredKnots &&
+            !questions_.confirm(reduction_.get(), kReplaceDrawnShapeQuestion))
+            return false;
         editor_->showShape(zone.knotHeight);
         mainWindow_->showReducedSurface(zone);
         editor_->onShowSurface();  // its statistics with the new zone height
         showOrRaise(mainWindow_.get());
+        return true;
     });
     // A fitted zone goes the same way: the editor takes its knots first.
     mainWindow_->setFitShower([this](const FitResult& result) {

@@ -437,6 +437,10 @@ void MainWindow::showReducedSurface(const SimulatorZone& zone) {
     runAction([this, &zone] {
         applySimulatorZone(zone, shape_);
         picture_.scene.mirror = simulatorZoneMirror(zone);
+        // The exact trace takes the measured surface itself, the editor its
+        // fitted knots.
+        picture_.scene.measured = zone.measured;
+        picture_.scene.measuredKnots = shape_.knotHeight;
         picture_.scene.setup.wavelength = zone.wavelength;
         controls_.setParameterCell(kRowDiameter, formatGeneral(zone.diameter));
         controls_.setParameterCell(kRowRadius, formatGeneral(zone.radius));

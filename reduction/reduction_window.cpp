@@ -146,7 +146,12 @@ void ReductionWindow::createControls() {
     QPushButton* show = addButton("ButtonShow", "Show in simulator", {260, 176, 148, 28},
                                   &ReductionWindow::showInSimulatorClick);
     show->setFont(withPixelSize(font(), 11, true));
-    addButton("ButtonReport", "Save Report...", {260, 216, 148, 24}, &ReductionWindow::saveReportClick);
+    addButton("ButtonReport", "Save Report...", {260, 212, 148, 24}, &ReductionWindow::saveReportClick);
+    simulatorNote_ = new QLabel(this);
+    simulatorNote_->setObjectName("SimulatorNote");
+    simulatorNote_->setGeometry(8, 598, 402, 30);
+    simulatorNote_->setWordWrap(true);
+    simulatorNote_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     table_ = new QTableWidget(this);
     table_->setObjectName("ZoneTable");
@@ -159,7 +164,7 @@ void ReductionWindow::createControls() {
 
     message_ = new QLabel(this);
     message_->setObjectName("Message");
-    message_->setGeometry(8, 604, 402, 80);
+    message_->setGeometry(8, 630, 402, 56);
     message_->setWordWrap(true);
     message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette red = message_->palette();
@@ -261,6 +266,8 @@ ReductionInput ReductionWindow::input() const {
 }
 
 QString ReductionWindow::message() const { return message_->text(); }
+
+QString ReductionWindow::simulatorNote() const { return simulatorNote_->text(); }
 
 void ReductionWindow::recompute() {
     try {
@@ -473,7 +480,16 @@ void ReductionWindow::showInSimulatorClick() {
         const SimulatorZone zone = simulatorZoneFor(*result_);
         if (const std::string problem = simulatorGridProblem(zone); !problem.empty())
             throw ActionError("This mirror cannot be shown in the simulator: " + problem);
-        if (showInSimulator_) showInSimulator_(zone);
+        if (!showInSimulator_ || !showInSimulator_(zone)) return;
+        // The simulator keeps the radius the readings were taken against,
+        // so that its knife positions are the scale's readings.
+        const ReductionResult& r = *result_;
+        simulatorNote_->setText(
+            std::fabs(r.referenceRadius - r.radius) > 1e-9 * r.radius
+                ? QString::fromStdString("The simulator keeps your radius, " + fixedText(r.radius, 3) +
+                                         " mm; the readings' reference radius, " + fixedText(r.referenceRadius, 3) +
+                                         " mm, is in the surface shown as a change of focus.")
+                : QString());
     });
 }
 

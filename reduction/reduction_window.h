@@ -37,6 +37,11 @@ namespace sg {
 
 class ReductionPlots;
 
+// The question before "Show in simulator" replaces a shape drawn in the
+// editor and not saved.
+inline constexpr const char* kReplaceDrawnShapeQuestion =
+    "Replace the shape drawn in the editor, which is not saved, with the measured surface?";
+
 class ReductionWindow : public QWidget {
 public:
     // Reading files are chosen with `dialogs`, starting in the user folder's
@@ -59,8 +64,12 @@ public:
     // Whether any reading cell holds text.
     bool hasReadings() const;
 
-    // Who takes the reduced surface into the simulator.
-    void setSimulatorShower(std::function<void(const SimulatorZone&)> show) { showInSimulator_ = std::move(show); }
+    // Who takes the reduced surface into the simulator: false when the
+    // user chose to keep what the simulator shows.
+    void setSimulatorShower(std::function<bool(const SimulatorZone&)> show) { showInSimulator_ = std::move(show); }
+    // What "Show in simulator" last said about the radius the simulator
+    // keeps; empty when it said nothing.
+    QString simulatorNote() const;
 
     // The buttons. "Add set" and "Add zone" stop, with a message, at the
     // reading file's limits (kMaxReadingSets, kMaxZones).
@@ -113,7 +122,7 @@ private:
     ErrorReporter& errors_;
     FileDialogs& dialogs_;
     DialogFolder folder_;
-    std::function<void(const SimulatorZone&)> showInSimulator_;
+    std::function<bool(const SimulatorZone&)> showInSimulator_;
 
     QLineEdit* diameter_ = nullptr;
     QLineEdit* radius_ = nullptr;
@@ -129,6 +138,7 @@ private:
     QSpinBox* maskZones_ = nullptr;
     QTableWidget* table_ = nullptr;
     QLabel* message_ = nullptr;
+    QLabel* simulatorNote_ = nullptr;
     QPlainTextEdit* figures_ = nullptr;
     QTableWidget* results_ = nullptr;
     QTabWidget* resultTabs_ = nullptr;

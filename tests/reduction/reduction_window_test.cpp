@@ -17,6 +17,7 @@
 #include "tests/reduction/reduction_fixtures.h"
 #include "reduction/reduction_plots.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/scripted_questions.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -36,6 +37,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -152,7 +154,7 @@ class ReductionWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
-        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
+        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path(), &questions);
         app->start();
         // The reduction takes its tester from the main window's box.
         app->mainWindow().findChild<QAbstractButton*>("movingSourceBox")->setChecked(true);
@@ -209,6 +211,7 @@ protected:
     QTemporaryDir home;
     testing::RecordingReporter errors;
     testing::ScriptedDialogs dialogs;
+    testing::ScriptedQuestions questions;
     std::unique_ptr<ShadowgramApp> app;
     ReductionWindow* form = nullptr;
 };
@@ -391,8 +394,9 @@ TEST_F(ReductionWindowTest, ResultTableSetFiguresAndTheReport) {
     EXPECT_TRUE(shown.contains("Readings: " + QDir(home.path()).filePath("sheet.fou"))) << shown.join('\n').toStdString();
 }
 
-// The reduced surface of a smooth mirror, shown in the simulator, nulls in
-// the simulator's own exact model where the knife read it.
+// The reduced surface of a smooth mirror, shown in the simulator as the
+// measured surface, nulls in the simulator's own exact model where the
+// knife read it; the simulator keeps the mirror's radius and says so.
 TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     form->findChild<QSpinBox*>("MaskZones")->setValue(6);
     press("ButtonMask");
@@ -404,9 +408,15 @@ TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     const Scene& m = app->mainWindow().scene();
     const EditorShape& shape = app->shape();
     EXPECT_TRUE(m.setup.exact());
-    EXPECT_TRUE(m.mirror.distorted());
+    EXPECT_EQ(m.mirror.deviation, SurfaceDeviation::Measured);
     EXPECT_EQ(m.mirror.conicConstant, -1);
-    EXPECT_NEAR(m.mirror.radiusOfCurvature, form->result()->referenceRadius, 1e-9);
+    EXPECT_EQ(m.mirror.radiusOfCurvature, 2000);
+    const double reference = form->result()->referenceRadius;
+    EXPECT_GT(std::fabs(reference - 2000), 0.01);
+    EXPECT_EQ(form->simulatorNote().toStdString(),
+              "The simulator keeps your radius, 2000.000 mm; the readings' reference radius, " +
+                  fixedText(reference, 3) + " mm, is in the surface shown as a change of focus.");
+    EXPECT_TRUE(questions.asked.empty());
     EXPECT_EQ(app->mainWindow().controls().surfaceItem(), kSurfaceDistorted);
     EXPECT_TRUE(app->mainWindow().controls().exactTraceChecked());
     // The editor holds the shape, one undo step away from the flat one.
@@ -414,9 +424,10 @@ TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     EXPECT_NE(shape.knotHeight[5], 0);
 
     // Each zone's null on the simulator's surface: the exact conic of the
-    // model plus its drawn zone, as the exact trace takes it.
-    const DrawnZone zone = makeDrawnZone(m.mirror, m.setup.wavelength, shape);
+    // model plus the measured surface, as the exact trace takes it.
+    const DrawnZone& zone = m.zone;
     ASSERT_FALSE(zone.flat);
+    ASSERT_FALSE(zone.measured.empty());
     const Tester t{SourceKind::Moving, 0};
     for (const ZoneResult& z : form->result()->zones) {
         const double R = m.mirror.radiusOfCurvature;
@@ -443,6 +454,39 @@ TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     press("ButtonShow");
     EXPECT_TRUE(moving->isChecked());
     EXPECT_TRUE(app->mainWindow().scene().setup.sourceMoves());
+    // The knots of the measured surface were replaced without a question.
+    EXPECT_TRUE(questions.asked.empty());
+}
+
+// A shape drawn in the editor and not saved is replaced only when the user
+// agrees.
+TEST_F(ReductionWindowTest, ShowInSimulatorAsksBeforeReplacingAnUnsavedDrawing) {
+    typeConicReadings(2000.3, -0.8, 5);
+    ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+    KnotHeights drawn{};
+    for (int k = 15; k <= 29; ++k) drawn[static_cast<std::size_t>(k)] = -20;
+    app->editorWindow().showShape(drawn);
+    ASSERT_TRUE(app->editorWindow().editor().hasUnsavedShape());
+    questions.answers = {false};
+    press("ButtonShow");
+    ASSERT_EQ(questions.asked, std::vector<std::string>{kReplaceDrawnShapeQuestion});
+    EXPECT_EQ(app->shape().knotHeight[20], -20);
+    EXPECT_NE(app->mainWindow().scene().mirror.deviation, SurfaceDeviation::Measured);
+    questions.answers = {true};
+    press("ButtonShow");
+    EXPECT_EQ(questions.asked.size(), 2u);
+    EXPECT_EQ(app->mainWindow().scene().mirror.deviation, SurfaceDeviation::Measured);
+    EXPECT_NE(app->shape().knotHeight[20], -20);
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
+    // An edit of the knots in the editor shows the drawn zone again.
+    KnotHeights edited{};
+    std::copy_n(app->shape().knotHeight.begin(), edited.size(), edited.begin());
+    edited[22] += 5;
+    app->editorWindow().showShape(edited);
+    QTest::mouseClick(app->mainWindow().findChild<QAbstractButton*>("brightenButton"), Qt::LeftButton);
+    EXPECT_EQ(app->mainWindow().scene().mirror.deviation, SurfaceDeviation::Drawn);
+    EXPECT_TRUE(app->mainWindow().scene().zone.measured.empty());
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
 // The window keeps every number as the file gives it: a file of 9-digit

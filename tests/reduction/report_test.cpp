@@ -392,7 +392,7 @@ TEST(ReportJson, EveryFigureUnderItsKey) {
     EXPECT_EQ(o["notes"].toArray().size(), 0);
     EXPECT_EQ(o["profile"].toArray().size(), 21);
     EXPECT_EQ(o["simulator"]["knot_heights_px"].toArray().size(), 45);
-    EXPECT_EQ(o["simulator"]["radius_mm"].toDouble(), r.referenceRadius);
+    EXPECT_EQ(o["simulator"]["radius_mm"].toDouble(), r.radius);
     ASSERT_EQ(o["verdict"].toArray().size(), static_cast<qsizetype>(r.verdict.size()));
     EXPECT_EQ(o["verdict"][0].toString().toStdString(), r.verdict[0]);
 }
