@@ -3,12 +3,14 @@
 
 #include "editor/editor_placement.h"
 #include "fit/photo_fit.h"
+#include "model/number_text.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 
 namespace sg {
 
@@ -39,10 +41,18 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     // The editor takes the shape first (an undo step there, and the profile
     // the series model reads), then the main window draws it.
     reduction_->setSimulatorShower([this](const SimulatorZone& zone) {
+        // A shape drawn and not saved is not replaced unasked; the knots of
+        // an earlier measured surface are.
+        const Scene& scene = mainWindow_->scene();
+        const bool measuredKnots = !scene.measured.empty() && shape_.knotHeight == scene.measuredKnots;
+        if (editor_->editor().hasUnsavedShape() && !measuredKnots &&
+            !questions_.confirm(reduction_.get(), kReplaceDrawnShapeQuestion))
+            return false;
         editor_->showShape(zone.knotHeight);
         mainWindow_->showReducedSurface(zone);
         editor_->onShowSurface();  // its statistics with the new zone height
         showOrRaise(mainWindow_.get());
+        return true;
     });
     // A fitted zone goes the same way: the editor takes its knots first.
     mainWindow_->setFitShower([this](const FitResult& result) {
@@ -127,7 +137,26 @@ void ShadowgramApp::showAnalysisWindow(const std::string& inner, const std::stri
     showOrRaise(analysis_.get());
 }
 
-void ShadowgramApp::showReductionWindow() { showOrRaise(reduction_.get()); }
+// The reduction starts from the mirror on the test stand: the grid's values
+// where they read as numbers above 0 (the last drawn mirror's otherwise),
+// and the tester of "Source moves with grating".
+void ShadowgramApp::showReductionWindow() {
+    const Scene& scene = mainWindow_->scene();
+    ModelControls& controls = mainWindow_->controls();
+    auto cell = [&controls](int row, double drawn, bool positive) {
+        double v = 0;
+        const bool read = tryParseCellFloat(controls.parameterCell(row), kDecimalSeparator, v) && std::isfinite(v);
+        return read && (!positive || v > 0) ? v : drawn;
+    };
+    ReductionWindow::MainMirror m;
+    m.diameter = cell(kRowDiameter, scene.mirror.mirrorDiameter, true);
+    m.radius = cell(kRowRadius, scene.mirror.radiusOfCurvature, true);
+    m.conic = cell(kRowConic, scene.mirror.conicConstant, false);
+    m.wavelength = cell(kRowWavelength, scene.setup.wavelength, true);
+    m.movingSource = controls.movingSourceChecked();
+    reduction_->offerMirror(m);
+    showOrRaise(reduction_.get());
+}
 
 void ShadowgramApp::showHelpWindow(HelpTopic topic) {
     if (HelpWindow* h = helpWindow(topic)) h->showHelp();

@@ -437,6 +437,10 @@ void MainWindow::showReducedSurface(const SimulatorZone& zone) {
     runAction([this, &zone] {
         applySimulatorZone(zone, shape_);
         picture_.scene.mirror = simulatorZoneMirror(zone);
+        // The exact trace takes the measured surface itself, the editor its
+        // fitted knots.
+        picture_.scene.measured = zone.measured;
+        picture_.scene.measuredKnots = shape_.knotHeight;
         picture_.scene.setup.wavelength = zone.wavelength;
         controls_.setParameterCell(kRowDiameter, formatGeneral(zone.diameter));
         controls_.setParameterCell(kRowRadius, formatGeneral(zone.radius));
@@ -445,6 +449,8 @@ void MainWindow::showReducedSurface(const SimulatorZone& zone) {
         controls_.setParameterCell(kRowWavelength, formatGeneral(zone.wavelength));
         controls_.surfaceChoice->button(kSurfaceDistorted)->setChecked(true);
         controls_.exactTraceBox->setChecked(true);
+        // The pictures of the tester the readings were taken with.
+        controls_.setMovingSourceChecked(zone.movingSource);
         pictureClick(drawing_, readControls(controls_));
     });
 }

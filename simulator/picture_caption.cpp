@@ -47,7 +47,8 @@ std::array<std::string, 2> pictureCaptionLines(const Scene& scene) {
     // The ruling as entered; the knife has none to speak of.
     if (t.test != TestKind::Foucault)
         first += "   " + formatGeneral(t.linesPerMm, kDecimalSeparator, 7) + " lines/mm";
-    if (m.distorted()) first += "   drawn zone " + formatGeneral(m.zoneHeight, kDecimalSeparator, 7) + " waves";
+    if (m.deviation == SurfaceDeviation::Measured) first += "   measured surface";
+    else if (m.distorted()) first += "   drawn zone " + formatGeneral(m.zoneHeight, kDecimalSeparator, 7) + " waves";
     const std::string second =
         "axial " + formatGeneral(t.position.axialOffset, kDecimalSeparator, 7) + " mm   transverse " +
         transverseReadoutText(t) + "   " +
