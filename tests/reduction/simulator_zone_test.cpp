@@ -84,7 +84,9 @@ TEST(SimulatorZone, TheMeasuredSurfaceIsTheReducedSurfaceEverywhere) {
             EXPECT_NEAR(zoneAt(measured, radius).sag, s, 1e-12) << radius;
             const double slope = (surfaceAt(r, radius + 1e-4) - surfaceAt(r, radius - 1e-4)) / 2e-4 +
                                  radius / r.referenceRadius - radius / 2000;
-            if (radius > 0) EXPECT_NEAR(zoneAt(measured, radius).slope, slope, 1e-9) << radius;
+            if (radius > 0) {
+                EXPECT_NEAR(zoneAt(measured, radius).slope, slope, 1e-9) << radius;
+            }
         }
     }
 }
