@@ -132,6 +132,14 @@ void MainWindow::createControls() {
     axialEdit_->setTextMargins(0, 0, 0, 0);
     axialEdit_->setToolTip("Axial position in mm from the centre of curvature: type one and press Enter");
     connect(axialEdit_, &QLineEdit::returnPressed, this, [this] { axialPositionEntered(); });
+    // A typed position the diagram cannot show is refused here, under the
+    // read-out, until the next picture.
+    axialRefusal_ = new QLabel(this);
+    axialRefusal_->setObjectName("AxialRefusal");
+    axialRefusal_->setGeometry(38, 337, 67, 14);
+    axialRefusal_->setFont(withPixelSize(font(), 10, false));
+    axialRefusal_->setStyleSheet("color: #c00000");
+    axialRefusal_->hide();
     makeLabel(this, "axialUnitLabel", "mm", 84, 320);
     addButton("brightenButton", "Brighten", 48, 360, 49, 25, &MainWindow::onBrighten);
     addButton("centresButton", " Centres", 48, 392, 49, 25, &MainWindow::onCentres);
@@ -487,7 +495,6 @@ void MainWindow::showFittedModel(const FitResult& result) {
         controls_.setExactTraceChecked(r.exactTrace = scene.setup.exact());
         // The marker at the nearest row; the picture at the fitted position itself.
         const DevicePosition& p = scene.setup.position;
-        scene.setup.position.axialMarkerY = rowForPosition(p.axialOffset, p.range);
         pictureClick(drawing_, r, PositionOverride{p.axialOffset, p.transverseOffset});
         axialEdit_->setCursorPosition(0);  // the fitted offset's leading digits in view
     });
@@ -563,7 +570,7 @@ void MainWindow::retrieve(const std::function<std::optional<QString>()>& choose)
                          notesLines_.get());
         showSetupFileName(*chosen);
         // The retrieved set-up, drawn at once at its own axial position.
-        axialDiagramClick(drawing_, readControls(controls_), rowForPosition(record.axialOffset, record.range));
+        pictureClick(drawing_, readControls(controls_), PositionOverride{record.axialOffset, std::nullopt});
     });
 }
 
@@ -581,6 +588,13 @@ void MainWindow::axialPositionEntered() {
         try {
             const double axial = parseCellFloat(text);
             typedAxialPosition(drawing_, readControls(controls_), axial);
+        } catch (const AxialBeyondDiagram& e) {
+            // Said beside the read-out, which shows where the picture stands.
+            setAxialReadout(formatGeneral(picture_.scene.setup.position.axialOffset));
+            axialRefusal_->setText(QString::fromStdString("at most ±" + formatGeneral(e.reach, kDecimalSeparator, 4)));
+            axialRefusal_->setToolTip(QString::fromUtf8(e.what()));
+            axialRefusal_->show();
+            return;
         } catch (const ActionError&) {
             // The read-out shows the position the picture is drawn at again.
             setAxialReadout(formatGeneral(picture_.scene.setup.position.axialOffset));
@@ -621,7 +635,10 @@ void MainWindow::keepOptionsBetweenRuns() {
     }
 }
 
-void MainWindow::setAxialReadout(const std::string& text) { axialEdit_->setText(QString::fromStdString(text)); }
+void MainWindow::setAxialReadout(const std::string& text) {
+    axialEdit_->setText(QString::fromStdString(text));
+    axialRefusal_->hide();
+}
 
 void MainWindow::setTransverseUnit(const std::string& text) { controls_.setMoveCell(kMoveRowUnit, text); }
 

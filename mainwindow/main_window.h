@@ -56,6 +56,7 @@ public:
     // The axial position in mm beside the ray diagram: shown after every
     // drawing, and typed to move the marker (Enter).
     QLineEdit* axialReadout() const { return axialEdit_; }
+    QLabel* axialRefusal() const { return axialRefusal_; }
 
     // What the controls do, each a user action.
     void fillDefaults();
@@ -153,6 +154,7 @@ private:
     WaveCanvasPainter wavePainter_;
     Drawing drawing_{sim_, picture_, shape_, *this, &wavePainter_};
     QLineEdit* axialEdit_ = nullptr;
+    QLabel* axialRefusal_ = nullptr;
     bool draggingAxial_ = false;  // a press on the ray diagram, held
     bool dragDrewRays_ = false;   // a wave picture shown in rays while the marker was dragged
     QPlainTextEdit* notes_ = nullptr;
