@@ -139,7 +139,7 @@ void SurfaceEditorWindow::createControls() {
     addNoticeLabel(this, "plotSpanNotice",
                    "  Use the FULL PLOT SPAN for the smoothest curve when creating surface shapes.  ", 72, 24);
     addNoticeLabel(this, "zoneHeightNotice",
-                   "  The drawn shape will be automatically adjusted so it corresponds to specified Zone Height  ",
+                   "  The drawn shape will be automatically adjusted so it corresponds to specified Zone Ht  ",
                    40, 40);
     makeLabel(this, "clickHint",
               "Click above or below Nodes to change shape.  Edge slope may be adjusted using imaginary off mirror "
