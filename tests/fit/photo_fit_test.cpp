@@ -320,7 +320,8 @@ TEST(Side, TheConicDecidesAwayFromTheSphere) {
 
 // A second photo a known distance along the axis decides the side, even
 // for a near-sphere the conic cannot place; the pair in the wrong order
-// would make a paraboloid an oblate ellipsoid, and is refused.
+// would make a paraboloid an oblate ellipsoid, and is refused, while a
+// near-sphere's swapped pair is refused only against the side given.
 TEST(Side, ASecondPhotoDecidesAndTheWrongOrderIsRefused) {
     for (const double conic : {-0.1, -1.0}) {
         PhotoTruth first = mirror(180, 1600, 4, conic, -5), second = first;
@@ -345,6 +346,16 @@ TEST(Side, ASecondPhotoDecidesAndTheWrongOrderIsRefused) {
             }
             // So is a pair whose side contradicts the side given.
             EXPECT_THROW(fitPhotoPair(a, b, 1.5, requestFor(first, Side::Outside)), PhotoError);
+        } else {
+            // Near the sphere the swapped pair is the right order on the
+            // other side with the conic turned over: it cannot be refused
+            // without the side, and is fitted there.
+            const FitResult swapped = fitPhotoPair(b, a, 1.5, requestFor(first, Side::Unknown));
+            EXPECT_EQ(swapped.side, Side::Outside);
+            EXPECT_EQ(swapped.sideFrom, SideFrom::SecondPhoto);
+            EXPECT_NEAR(swapped.conic.value, -conic, 0.03);
+            // With the side given it contradicts it, and is refused.
+            EXPECT_THROW(fitPhotoPair(b, a, 1.5, requestFor(first, Side::Inside)), PhotoError);
         }
     }
 }
