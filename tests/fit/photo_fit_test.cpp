@@ -288,6 +288,16 @@ TEST(Side, OnePhotoFitsBothSidesTurnedOver) {
     const FitResult unknown = fitPhoto(a, requestFor(t, Side::Unknown));
     for (const FitResult* r : {&outside, &unknown})
         for (const FitWarning& w : r->warnings) EXPECT_NE(w.kind, FitWarningKind::PositiveConic) << w.message;
+    // A second photo too near the first to decide (0.002 mm: 0.02 mm
+    // already decides on these photos) leaves the side given, and the same
+    // warning.
+    PhotoTruth near = t;
+    near.parameters.offset += 0.002;
+    const FitResult pair = fitPhotoPair(a, aligned(near, camera(240, -2, 1.5, 1, 80, 12)), 0.002,
+                                        requestFor(t, Side::Inside));
+    EXPECT_EQ(pair.sideFrom, SideFrom::Given);
+    ASSERT_FALSE(pair.warnings.empty());
+    EXPECT_EQ(pair.warnings.back().kind, FitWarningKind::PositiveConic) << pair.warnings.back().message;
 }
 
 // Without the side: a mirror being parabolised lies at K <= 0, which
