@@ -21,7 +21,8 @@ std::string tableValue(double v) { return formatFixed(finiteResult(v), 10, 7); }
 // A limit cell as a magnitude, within the range of an int.
 int limitValue(const ZoneLimitCells& limits, int row) {
     const long long v = parseCellInteger(limits.limitCell(row));
-    return static_cast<int>(std::min<long long>(std::llabs(v), 1000));
+    // Below the range is its lower end, as above it is the upper.
+    return static_cast<int>(std::clamp<long long>(v, 0, 1000));
 }
 
 // The two-part columns of the tables: entry n (1..41) at y = 15 n on the

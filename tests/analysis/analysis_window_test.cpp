@@ -110,23 +110,24 @@ TEST_F(AnalysisWindowTest, ADrawnZoneFromTheEditorAndItsShapeFile) {
     EXPECT_EQ(shown(), analyse({"--zone-height", "-1", "--shape", home.filePath("zone.Shp")}));
 }
 
-// Zone limits out of range, typed into the window or given to the command:
-// a negative limit counts as its size, then the ranges hold; both give the
-// same figures, and the window writes back what it used.
+// Zone limits out of range, typed into the window or given to the command,
+// are taken as the nearer end of their range (a negative inner limit as 0,
+// which it did not use to be: -5 left out five zones); both give the same
+// figures, and the window writes back what it used.
 TEST_F(AnalysisWindowTest, OutOfRangeLimitsAreTakenAlikeByTheWindowAndTheCommand) {
     setMainCell(kRowConic, "0");
     window->setZoneCell(0, "-5");
     window->setZoneCell(1, "-15");
     calculate();
     ASSERT_TRUE(errors.messages.empty()) << errors.messages[0];
-    EXPECT_EQ(window->zoneCell(0), "5");
-    EXPECT_EQ(window->zoneCell(1), "15");
+    EXPECT_EQ(window->zoneCell(0), "0");
+    EXPECT_EQ(window->zoneCell(1), "10");
     const QStringList negative = shown();
     ASSERT_EQ(negative.size(), 9);
     EXPECT_EQ(negative, analyse({"--conic", "0", "--inner", "-5", "--outer", "-15"}));
-    EXPECT_EQ(negative, analyse({"--conic", "0", "--inner", "5", "--outer", "15"}));
+    EXPECT_EQ(negative, analyse({"--conic", "0", "--inner", "0", "--outer", "10"}));
     // The inner limit counts: 5 leaves out what 0 keeps.
-    EXPECT_NE(negative[3], analyse({"--conic", "0", "--inner", "0", "--outer", "15"})[3]);
+    EXPECT_NE(negative[3], analyse({"--conic", "0", "--inner", "5", "--outer", "10"})[3]);
 
     window->setZoneCell(0, "12");
     window->setZoneCell(1, "7");

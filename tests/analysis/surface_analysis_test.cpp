@@ -111,8 +111,9 @@ TEST(SurfaceAnalysis, LimitsAreClampedAndWrittenBack) {
         const char* innerBack;
         const char* outerBack;
     };
-    for (const Case& c : {Case{"12", "25", "8", "20"}, Case{"-2", "5", "2", "10"}, Case{" 4 ", "-18", "4", "18"},
-                          Case{"2147483647", "-2147483648", "8", "20"}}) {
+    // Below its range a limit is the range's lower end, as above it the upper.
+    for (const Case& c : {Case{"12", "25", "8", "20"}, Case{"-2", "5", "0", "10"}, Case{" 4 ", "-18", "4", "10"},
+                          Case{"2147483647", "-2147483648", "8", "10"}}) {
         Analysis a;
         a.limits.cells = {c.inner, c.outer};
         a.run();
