@@ -29,6 +29,13 @@ std::string deviceName(TestKind test) {
     return "grating";
 }
 
+// Which side of the centre of curvature the device stands on.
+std::string sideText(double axial) {
+    if (axial < 0) return "inside the centre of curvature";
+    if (axial > 0) return "outside the centre of curvature";
+    return "at the centre of curvature";
+}
+
 // How the picture was computed: rays by the series or the exact trace, or
 // waves in one wavelength or in white light.
 std::string pictureModel(const TestSetup& t) {
@@ -47,14 +54,19 @@ std::array<std::string, 2> pictureCaptionLines(const Scene& scene) {
     // The ruling as entered; the knife has none to speak of.
     if (t.test != TestKind::Foucault)
         first += "   " + formatGeneral(t.linesPerMm, kDecimalSeparator, 7) + " lines/mm";
+    // The slit where the picture has one: the exact trace and the waves.
+    if (const double slit = t.waveOptics ? t.slitWidth : workingSlitWidth(t); slit > 0)
+        first += "   slit " + formatGeneral(slit, kDecimalSeparator, 7) + " mm";
     if (m.deviation == SurfaceDeviation::Measured) first += "   measured surface";
     else if (m.distorted()) first += "   drawn zone " + formatGeneral(m.zoneHeight, kDecimalSeparator, 7) + " waves";
+    // How it was computed ends the first line; the second says where the
+    // device stands and where the light comes from.
+    first += "   " + pictureModel(t);
     const std::string second =
-        "axial " + formatGeneral(t.position.axialOffset, kDecimalSeparator, 7) + " mm   transverse " +
-        transverseReadoutText(t) + "   " +
+        "axial " + formatGeneral(t.position.axialOffset, kDecimalSeparator, 7) + " mm " + sideText(t.position.axialOffset) +
+        "   transverse " + transverseReadoutText(t) + "   " +
         (t.sourceMoves() ? "source moving with the " + deviceName(t.test)
-                         : std::string("source fixed at the centre of curvature")) +
-        "   " + pictureModel(t);
+                         : std::string("source fixed at the centre of curvature"));
     return {first, second};
 }
 

@@ -227,9 +227,9 @@ TEST_F(Comfort, ThePictureIsKeptWithItsCaption) {
     EXPECT_EQ(countColour(strip, kBlack) + countColour(strip, Rgb{255, 255, 255}), 800 * kCaptionHeight);
     EXPECT_EQ(testing::firstDifference(saved, form->keptPicture().convertToFormat(QImage::Format_RGB32)), "");
     const auto lines = pictureCaptionLines(form->scene());
-    EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic -1   Ronchi   4 lines/mm");
-    EXPECT_EQ(lines[1], "axial -5 mm   transverse 0.000 bands   source fixed at the centre of curvature   "
-                        "two-term series");
+    EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic -1   Ronchi   4 lines/mm   two-term series");
+    EXPECT_EQ(lines[1], "axial -5 mm inside the centre of curvature   transverse 0.000 bands   "
+                        "source fixed at the centre of curvature");
 
     // Its second entry, as the menu calls it.
     form->copyPicture();

@@ -251,7 +251,7 @@ TEST_F(TestFiles, TheWavePictureIsDrawnKeptAndRetrieved) {
     EXPECT_TRUE(controls().whiteLightChecked());
     EXPECT_TRUE(form->scene().setup.waveOptics);
     EXPECT_EQ(form->scene().setup.spectrum, Spectrum::White);
-    EXPECT_EQ(pictureCaptionLines(form->scene())[1].substr(pictureCaptionLines(form->scene())[1].rfind("   ") + 3),
+    EXPECT_EQ(pictureCaptionLines(form->scene())[0].substr(pictureCaptionLines(form->scene())[0].rfind("   ") + 3),
               "wave optics, white light");
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
