@@ -190,6 +190,10 @@ void SurfaceEditorWindow::showStatistics(const StatisticsLines& lines) {
     }
 }
 
+void SurfaceEditorWindow::dimStatistics(bool dim) {
+    for (QLabel* line : statistics_) line->setEnabled(!dim);
+}
+
 void SurfaceEditorWindow::runAction(const std::function<void()>& action) { runUserAction(this, errors_, action); }
 
 void SurfaceEditorWindow::paintEvent(QPaintEvent*) {

@@ -64,6 +64,7 @@ public:
 
     // StatisticsDisplay
     void showStatistics(const StatisticsLines& lines) override;
+    void dimStatistics(bool dim) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -32,6 +32,8 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     editor_ = std::make_unique<SurfaceEditorWindow>(mainWindow_.get(), shape_, mainWindow_->scene().mirror,
                                                          mainWindow_->controls(), errors, dialogs_, userFolder_, settings_,
                                                          questions_);
+    // The editor's statistics follow Zone Ht, the wavelength and the diameter as they are typed.
+    mainWindow_->setEntriesFollower([this] { editor_->editor().followEntries(); });
     gettingStarted_ = std::make_unique<GettingStartedWindow>(mainWindow_.get());
     gettingStarted_->setExampleShower([this](int n) { mainWindow_->showExample(n); });
     figuring_ = std::make_unique<FiguringWindow>(mainWindow_.get());

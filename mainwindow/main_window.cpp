@@ -10,6 +10,7 @@
 #include "widgets/window_style.h"
 
 #include "model/number_text.h"
+#include "simulator/profile_graphs.h"
 #include "model/failure.h"
 #include "model/controls_reading.h"
 #include "simulator/picture.h"
@@ -79,6 +80,7 @@ MainWindow::MainWindow(EditorShape& shape, WindowCatalogue& windows, ErrorReport
     });
     fillDefaults();
     keepOptionsBetweenRuns();
+    drawStartingPosition(drawing_);
 }
 
 MainWindow::~MainWindow() = default;
@@ -102,6 +104,7 @@ void MainWindow::createControls() {
     grid1->setColumnWidth(0, 45);
     grid1->setColumnWidth(1, 45);
     connect(grid1, &CellGrid::cellSelected, this, [this] { onParameterCellSelected(); });
+    connect(grid1, &QTableWidget::cellChanged, this, [this] { onParameterCellChanged(); });
     controls_.parameterGrid = grid1;
 
     controls_.testChoice = makeRadioGroup(this, "testChoice", " ", 128, -8, 129, 49, {"Wire", "Ronchi", "Foucault"}, 2);
@@ -502,6 +505,21 @@ void MainWindow::showFittedModel(const FitResult& result) {
 
 void MainWindow::onCentres() {
     runAction([this] { drawCentreLines(drawing_, readControls(controls_)); });
+}
+
+// The conic's read-outs stand for the last drawing's mirror: grey while the
+// grid holds another, black again when it holds that one.
+void MainWindow::onParameterCellChanged() {
+    if (const auto& shown = drawing_.sim.conicReadout) {
+        auto holds = [this](int row, double drawn) {
+            double v = 0;
+            return tryParseCellFloat(controls_.parameterCell(row), kDecimalSeparator, v) && v == drawn;
+        };
+        shadeConicReadout(drawing_.sim, holds(kRowDiameter, shown->diameter) && holds(kRowRadius, shown->radius) &&
+                                            holds(kRowConic, shown->conic) && holds(kRowWavelength, shown->wavelength));
+        update();
+    }
+    if (entriesFollower_) entriesFollower_();
 }
 
 void MainWindow::onGettingStarted() { windows_.showGettingStartedWindow(); }

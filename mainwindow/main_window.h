@@ -63,6 +63,7 @@ public:
     void onActivated();
     void onDrawingAreaPress(int x, int y);
     void onParameterCellSelected();       // a cell of the parameter grid
+    void onParameterCellChanged();        // its text changed, typed or set
     void onMaxMoveCellSelected();         // the maximum-movement cell
     void onGridToggled();                 // "Grid"
     void onZero();                        // "Zero"
@@ -101,6 +102,8 @@ public:
     void showFittedModel(const FitResult& result);
     // Who "Apply to simulation" goes to; without one, showFittedModel.
     void setFitShower(std::function<void(const FitResult&)> show) { fitShower_ = std::move(show); }
+    // Told each time a cell of the parameter grid changes.
+    void setEntriesFollower(std::function<void()> follow) { entriesFollower_ = std::move(follow); }
     // The photo over the picture and its controls.
     PhotoTools& photoTools() { return *photoTools_; }
     // The axial position typed beside the ray diagram (Enter in it).
@@ -164,6 +167,7 @@ private:
     DialogFolder testFolder_;
     DialogFolder pictureFolder_;
     std::function<void(const FitResult&)> fitShower_;
+    std::function<void()> entriesFollower_;
     std::unique_ptr<PhotoTools> photoTools_;
 };
 

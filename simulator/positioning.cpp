@@ -168,6 +168,15 @@ void zeroClick(Drawing& d, const ControlsReading& r) {
     drawTransverseMarker(d, kMarkerColumn);
 }
 
+void drawStartingPosition(Drawing& d) {
+    DevicePosition& p = position(d);
+    p.axialMarkerY = kAxialCentreRow;
+    p.transverseOffset = 0;
+    p.axialHeld = false;
+    drawAxialMarker(d, kMarkerColumn, kAxialCentreRow);
+    drawTransverseMarker(d, kMarkerColumn);
+}
+
 void pressOnDrawingArea(Drawing& d, const ControlsReading& r, int x, int y) {
     switch (clickRegion(x, y)) {
     case ClickRegion::Picture: pictureClick(d, r); break;

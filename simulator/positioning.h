@@ -70,6 +70,10 @@ void axialDiagramClick(Drawing& d, const ControlsReading& r, int y);
 void transverseSliderClick(Drawing& d, const ControlsReading& r, int x);
 void zeroClick(Drawing& d, const ControlsReading& r);
 
+// The diagrams before the first picture: the marker on the centre of
+// curvature and on the slider's tick, the read-outs at 0.
+void drawStartingPosition(Drawing& d);
+
 // A press on the bare drawing area: the sequence of its region, or nothing.
 void pressOnDrawingArea(Drawing& d, const ControlsReading& r, int x, int y);
 
