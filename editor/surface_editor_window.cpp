@@ -244,18 +244,20 @@ void SurfaceEditorWindow::clearFileMessages() {
                 kReadErrorY + metrics.height());
 }
 
-void SurfaceEditorWindow::onSaveShape() {
+bool SurfaceEditorWindow::onSaveShape() {
     const EditorShape& shape = editor_.shape();
     clearFileMessages();
     shapeRecord_.fill(0.0);
     std::copy_n(shape.knotHeight.begin(), shapeRecord_.size(), shapeRecord_.begin());
     std::optional<std::string> failure;
+    bool saved = false;
     if (const std::optional<QString> chosen = dialogs_.askSave(this, shapeDialog("Save Shape"))) {
         shapeFileName_ = withDefaultSuffix(*chosen, "Shp");
         folder_.remember(shapeFileName_);
         try {
             writeShapeFile(shapeFileName_, shapeRecord_);
             editor_.markSaved();
+            saved = true;
         } catch (const ShapeFileError& e) {
             editor_.canvas().setBrushColour(kSilver);
             editor_.canvas().drawText(kSaveErrorX, kSaveErrorY, "error saving");
@@ -266,6 +268,7 @@ void SurfaceEditorWindow::onSaveShape() {
         if (failure) errors_.showError(*failure);
         editor_.redrawEditor();
     });
+    return saved;
 }
 
 void SurfaceEditorWindow::onRetrieveShape() {

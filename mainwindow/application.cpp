@@ -32,6 +32,7 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     editor_ = std::make_unique<SurfaceEditorWindow>(mainWindow_.get(), shape_, mainWindow_->scene().mirror,
                                                          mainWindow_->controls(), errors, dialogs_, userFolder_, settings_,
                                                          questions_);
+    mainWindow_->setCloseGuard([this] { return mayClose(); });
     // The editor's statistics follow Zone Ht, the wavelength and the diameter as they are typed.
     mainWindow_->setEntriesFollower([this] { editor_->editor().followEntries(); });
     gettingStarted_ = std::make_unique<GettingStartedWindow>(mainWindow_.get());
@@ -158,6 +159,35 @@ void ShadowgramApp::showReductionWindow() {
     m.movingSource = controls.movingSourceChecked();
     reduction_->offerMirror(m);
     showOrRaise(reduction_.get());
+}
+
+bool ShadowgramApp::mayClose() {
+    struct Work {
+        bool unsaved;
+        QWidget* window;
+        const char* question;
+        std::function<bool()> save;
+    };
+    const Work all[] = {
+        {mainWindow_->setupChangedSinceSave(), mainWindow_.get(), kCloseSetupQuestion,
+         [this] { return mainWindow_->saveSetup(); }},
+        {editor_->editor().hasUnsavedShape(), editor_.get(), kCloseShapeQuestion,
+         [this] { return editor_->onSaveShape(); }},
+        {reduction_->hasUnsavedReadings(), reduction_.get(), kCloseReadingsQuestion,
+         [this] { return reduction_->saveReadings(); }},
+    };
+    for (const Work& w : all) {
+        if (!w.unsaved) continue;
+        switch (questions_.saveOrDiscard(w.window, w.question)) {
+        case Questions::SaveChoice::Cancel: return false;
+        case Questions::SaveChoice::Discard: break;
+        case Questions::SaveChoice::Save:
+            // A save cancelled or failed keeps the program open.
+            if (!w.save()) return false;
+            break;
+        }
+    }
+    return true;
 }
 
 void ShadowgramApp::showHelpWindow(HelpTopic topic) {

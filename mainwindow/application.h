@@ -27,6 +27,13 @@ class QWindow;
 
 namespace sg {
 
+inline constexpr const char* kCloseSetupQuestion =
+    "The set-up has changed since it was last saved. Save it before closing?";
+inline constexpr const char* kCloseShapeQuestion =
+    "The shape drawn in the Irregular Surface editor has not been saved. Save it before closing?";
+inline constexpr const char* kCloseReadingsQuestion =
+    "The Foucault readings have not been saved. Save them before closing?";
+
 class ShadowgramApp : public WindowCatalogue {
 public:
     // Errors go to `errors`. The file dialogs and questions are real ones
@@ -42,6 +49,11 @@ public:
 
     // Shows the main window maximised and runs its activation once.
     void start();
+
+    // Before the main window closes: for each kind of work not saved (the
+    // set-up, the drawn shape, the reduction's readings) the user saves it,
+    // lets it go or cancels; false when the program is to stay open.
+    bool mayClose();
 
     EditorShape& shape() { return shape_; }
     QSettings& settings() { return settings_; }

@@ -29,6 +29,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -81,6 +82,7 @@ MainWindow::MainWindow(EditorShape& shape, WindowCatalogue& windows, ErrorReport
     fillDefaults();
     keepOptionsBetweenRuns();
     drawStartingPosition(drawing_);
+    savedSetup_ = currentSetup();
 }
 
 MainWindow::~MainWindow() = default;
@@ -546,12 +548,34 @@ void MainWindow::showSetupFileName(const QString& path) {
     setWindowTitle(QString(kMainTitle) + " — " + QFileInfo(path).fileName());
 }
 
-void MainWindow::onSave() {
-    runAction([this] {
+void MainWindow::onSave() { saveSetup(); }
+
+std::optional<SetupRecord> MainWindow::currentSetup() const {
+    try {
+        return storeSetupInRecord(readControls(controls_), picture_.scene.mirror, picture_.scene.setup, *notesLines_);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+bool MainWindow::setupChangedSinceSave() const {
+    const std::optional<SetupRecord> now = currentSetup();
+    return !now || now != savedSetup_;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) event->ignore();
+    else event->accept();
+}
+
+bool MainWindow::saveSetup() {
+    bool saved = false;
+    runAction([this, &saved] {
         // What the controls show, the test, orientation and "Odd" included.
         const SetupRecord record =
             storeSetupInRecord(readControls(controls_), picture_.scene.mirror, picture_.scene.setup, *notesLines_);
         const std::vector<int> cut = notesTooLong(*notesLines_);
+        const std::string lost = notesNotKept(*notesLines_);
         const std::optional<QString> chosen = dialogs_.askSave(this, testDialog("Save Test"));
         if (!chosen) return;
         const QString path = withDefaultSuffix(*chosen, "Ron");
@@ -562,14 +586,19 @@ void MainWindow::onSave() {
             throw ActionError(e.what());
         }
         showSetupFileName(path);
+        savedSetup_ = record;
+        saved = true;
+        std::string warning;
         if (!cut.empty()) {
             std::string which;
             for (int k : cut) which += (which.empty() ? "" : ", ") + std::to_string(k);
-            errors_.showError("Saved, but a note holds at most " + std::to_string(kNoteBytes) +
-                              " characters: note " + which + " was cut to its first " + std::to_string(kNoteBytes) +
-                              ".");
+            warning = "a note holds at most " + std::to_string(kNoteBytes) + " characters: note " + which +
+                      " was cut to its first " + std::to_string(kNoteBytes) + ".";
         }
+        if (!lost.empty()) warning += (warning.empty() ? "" : " And ") + lost;
+        if (!warning.empty()) errors_.showError("Saved, but " + warning);
     });
+    return saved;
 }
 
 void MainWindow::retrieve(const std::function<std::optional<QString>()>& choose) {
@@ -589,6 +618,7 @@ void MainWindow::retrieve(const std::function<std::optional<QString>()>& choose)
         showSetupFileName(*chosen);
         // The retrieved set-up, drawn at once at its own axial position.
         pictureClick(drawing_, readControls(controls_), PositionOverride{record.axialOffset, std::nullopt});
+        savedSetup_ = currentSetup();
     });
 }
 

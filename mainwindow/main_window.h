@@ -78,6 +78,12 @@ public:
     void onCentres();                     // " Centres"
     void onRetrieve();                    // "Retrieve"
     void onSave();                        // "Save"
+    bool saveSetup();                     // "Save"; true when the set-up was saved
+    // The set-up the controls show differs from the one last saved or
+    // retrieved (the defaults at the start), or cannot be read.
+    bool setupChangedSinceSave() const;
+    // Asked before the window closes; false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
     void onGettingStarted();              // "GETTING STARTED"
     void onSurfaceChoice();               // "Show pure Conic", "Show distorted surface"
 
@@ -125,6 +131,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -168,6 +175,9 @@ private:
     DialogFolder pictureFolder_;
     std::function<void(const FitResult&)> fitShower_;
     std::function<void()> entriesFollower_;
+    std::function<bool()> closeGuard_;
+    std::optional<SetupRecord> savedSetup_;
+    std::optional<SetupRecord> currentSetup() const;
     std::unique_ptr<PhotoTools> photoTools_;
 };
 

@@ -390,20 +390,42 @@ void ReductionWindow::openFile(const QString& path) {
         folder_.remember(path);
         show(readReadingFile(path));
         fileName_ = path;
+        savedEntries_ = entries();
     });
 }
 
-void ReductionWindow::saveClick() {
-    runAction([this] {
+void ReductionWindow::saveClick() { saveReadings(); }
+
+bool ReductionWindow::saveReadings() {
+    bool saved = false;
+    runAction([this, &saved] {
         const ReductionInput in = input();
         if (const std::optional<QString> chosen = dialogs_.askSave(this, readingDialog("Save Readings"))) {
             const QString path = withDefaultSuffix(*chosen, "fou");
             folder_.remember(path);
             writeReadingFile(path, in);
             fileName_ = path;
+            savedEntries_ = entries();
+            saved = true;
         }
     });
+    return saved;
 }
+
+// Every field, choice and cell as the user sees it.
+QStringList ReductionWindow::entries() const {
+    QStringList all;
+    for (const QLineEdit* e : findChildren<QLineEdit*>())
+        if (!qobject_cast<const QAbstractSpinBox*>(e->parent())) all << e->objectName() + "=" + e->text();
+    for (const QComboBox* c : findChildren<QComboBox*>()) all << c->objectName() + "=" + c->currentText();
+    for (const QAbstractButton* b : findChildren<QAbstractButton*>())
+        if (b->isCheckable()) all << b->objectName() + (b->isChecked() ? "=1" : "=0");
+    for (int r = 0; r < table_->rowCount(); ++r)
+        for (int c = 0; c < table_->columnCount(); ++c) all << QString::fromStdString(cellText(table_, r, c));
+    return all;
+}
+
+bool ReductionWindow::hasUnsavedReadings() const { return hasReadings() && entries() != savedEntries_; }
 
 void ReductionWindow::standardMaskClick() {
     runAction([this] {

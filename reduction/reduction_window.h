@@ -63,6 +63,10 @@ public:
     void offerMirror(const MainMirror& mirror);
     // Whether any reading cell holds text.
     bool hasReadings() const;
+    // Readings typed or changed since they were last opened or saved.
+    bool hasUnsavedReadings() const;
+    // "Save..."; true when the readings were saved.
+    bool saveReadings();
 
     // Who takes the reduced surface into the simulator: false when the
     // user chose to keep what the simulator shows.
@@ -144,6 +148,8 @@ private:
     QTabWidget* resultTabs_ = nullptr;
     ReductionPlots* plots_ = nullptr;
     bool filling_ = false;  // the window itself is writing the fields
+    QStringList savedEntries_;  // the entries as last opened or saved
+    QStringList entries() const;
     QString fileName_;      // the reading file last opened or saved, for the report
     std::optional<ReductionResult> result_;
 };
