@@ -67,6 +67,20 @@ TEST(WindowCatalogue, StartShowsOnlyTheMainWindowAndClosingHides) {
     button->click();
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->windowTitle().toStdString(), "Help on D entry");
+
+    // Esc closes it, and so does its Close button; a picture's page too.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+    QTest::keyClick(help, Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
+    button->click();
+    auto* close = help->findChild<QPushButton*>("closeButton");
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->text(), "Close");
+    close->click();
+    EXPECT_FALSE(help->isVisible());
+    for (const auto& w : app.windows())
+        if (auto* page = dynamic_cast<HelpWindow*>(w); page != nullptr)
+            EXPECT_NE(page->findChild<QPushButton*>("closeButton"), nullptr) << page->windowTitle().toStdString();
 }
 
 TEST(WindowCatalogue, ClosingTheMainWindowEndsTheProgram) {
