@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "model/picture_geometry.h"
 #include "fit/photo_tools.h"
 
 #include "fit/fit_dialog.h"
@@ -7,6 +8,7 @@
 #include "widgets/user_action.h"
 #include "widgets/window_style.h"
 
+#include <QScreen>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -59,6 +61,7 @@ PhotoTools::PhotoTools(QWidget& window, const Scene& scene, ModelControls& contr
       errors_(errors),
       dialogs_(dialogs),
       photoFolder_(userFolder, "Photos", &settings),
+      settings_(settings),
       cache_(std::make_unique<Cache>()) {
     blinkTimer_ = new QTimer(this);
     blinkTimer_->setInterval(kBlinkMs);
@@ -382,13 +385,22 @@ void PhotoTools::showFitDialog() {
         };
         fitDialog_ = std::make_unique<FitDialog>(&window_, errors_, dialogs_, photoFolder_, std::move(hooks),
                                                  controls_.movingSourceChecked());
-        // Placed by the program, also where no window manager places it: at
-        // the window's right below the photo's controls, where it hides the
-        // least of the mirror and leaves the views at hand, as far as the
-        // window's size allows.
+        fitPlace_ = new PlaceKeeper(*fitDialog_, settings_, "fitDialog");
+        // Placed by the program, also where no window manager places it:
+        // where it hides the least of the mirror, then of the photo's
+        // controls, nearest the window's right below those controls; or
+        // where the user last moved it.
         const int x = std::max(110, window_.width() - fitDialog_->width() - 4);
         const int y = std::max(0, std::min(320, window_.height() - fitDialog_->height() - 4));
-        fitDialog_->move(window_.mapToGlobal(QPoint(x, y)));
+        const QScreen* screen = window_.screen();
+        const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+        const QPoint disk = window_.mapToGlobal(QPoint(kDiskCentreX - kDiskRadius, kDiskCentreY - kDiskRadius));
+        const std::vector<KeepClear> keep = {{QRect(disk, QSize(2 * kDiskRadius + 1, 2 * kDiskRadius + 1)), true},
+                                             {QRect(window_.mapToGlobal(QPoint(908, 66)), QSize(112, 250)), false}};
+        fitPlace_->place(available.isValid()
+                             ? leastCoveringPlace(available, fitDialog_->frameGeometry().size(), keep,
+                                                  window_.mapToGlobal(QPoint(x, y)))
+                             : window_.mapToGlobal(QPoint(x, y)));
     }
     fitDialog_->show();
     fitDialog_->raise();

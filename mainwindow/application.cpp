@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/application.h"
 
+#include "model/picture_geometry.h"
 #include "editor/editor_placement.h"
 #include "fit/photo_fit.h"
 #include "model/number_text.h"
@@ -36,6 +37,7 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     // The editor's statistics follow Zone Ht, the wavelength and the diameter as they are typed.
     mainWindow_->setEntriesFollower([this] { editor_->editor().followEntries(); });
     gettingStarted_ = std::make_unique<GettingStartedWindow>(mainWindow_.get());
+    gettingStartedPlace_ = new PlaceKeeper(*gettingStarted_, settings_, "gettingStarted");
     gettingStarted_->setExampleShower([this](int n) { mainWindow_->showExample(n); });
     figuring_ = std::make_unique<FiguringWindow>(mainWindow_.get());
     analysis_ = std::make_unique<AnalysisWindow>(mainWindow_.get(), shape_, mainWindow_->scene().mirror, mainWindow_->controls(), errors);
@@ -125,13 +127,43 @@ void ShadowgramApp::showEditorWindow() {
         if (frame.isNull()) frame = margins(mainWindow_.get());
         const QScreen* screen = mainWindow_->screen();
         const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
-        editor_->placeWindow(
-            editorWindowPlace(mainWindow_->mapToGlobal(QPoint(0, 0)), available, editor_->size(), frame));
+        QPoint place = editorWindowPlace(mainWindow_->mapToGlobal(QPoint(0, 0)), available, editor_->size(), frame);
+        // Where it cannot stand below the picture, it stands where it covers
+        // least of the mirror, then of the ray diagram and its buttons.
+        if (place == kEditorUsualPlace && available.isValid()) {
+            const QPoint usualFrame = kEditorUsualPlace - QPoint(frame.left(), frame.top());
+            place = leastCoveringPlace(available, editor_->size().grownBy(frame),
+                                       {pictureDiskOnScreen(), positionControlsOnScreen()}, usualFrame) +
+                    QPoint(frame.left(), frame.top());
+        }
+        editor_->placeWindow(place);
     }
     showOrRaise(editor_.get());
 }
 
-void ShadowgramApp::showGettingStartedWindow() { showOrRaise(gettingStarted_.get()); }
+KeepClear ShadowgramApp::pictureDiskOnScreen() const {
+    const QPoint corner = mainWindow_->mapToGlobal(QPoint(kDiskCentreX - kDiskRadius, kDiskCentreY - kDiskRadius));
+    return {QRect(corner, QSize(2 * kDiskRadius + 1, 2 * kDiskRadius + 1)), true};
+}
+
+// The ray diagram with Zero, the position's entry, Brighten, Centres and the
+// slider below it.
+KeepClear ShadowgramApp::positionControlsOnScreen() const {
+    return {QRect(mainWindow_->mapToGlobal(QPoint(0, 200)), QSize(110, 300)), false};
+}
+
+// Beside the picture it has just drawn, or where the user last moved it.
+void ShadowgramApp::showGettingStartedWindow() {
+    if (!gettingStarted_->isVisible()) {
+        const QScreen* screen = mainWindow_->screen();
+        const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+        const QRect frame = gettingStarted_->frameGeometry();
+        if (available.isValid())
+            gettingStartedPlace_->place(
+                leastCoveringPlace(available, frame.size(), {pictureDiskOnScreen()}, frame.topLeft()));
+    }
+    showOrRaise(gettingStarted_.get());
+}
 void ShadowgramApp::showFiguringWindow() { showOrRaise(figuring_.get()); }
 
 void ShadowgramApp::showAnalysisWindow(const std::string& inner, const std::string& outer) {

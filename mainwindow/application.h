@@ -5,6 +5,7 @@
 // analysis windows, and the 27 help windows. It owns the editor's shape,
 // which the editor draws and the main window and the analysis read.
 
+#include "widgets/window_placement.h"
 #include "analysis/analysis_window.h"
 #include "widgets/error_reporter.h"
 #include "widgets/file_dialogs.h"
@@ -94,6 +95,10 @@ private:
     std::unique_ptr<InformationWindow> information_;
     std::unique_ptr<SurfaceEditorWindow> editor_;
     std::unique_ptr<GettingStartedWindow> gettingStarted_;
+    PlaceKeeper* gettingStartedPlace_ = nullptr;  // owned by the window
+    // What a window opening beside the main one keeps clear, screen pixels.
+    KeepClear pictureDiskOnScreen() const;
+    KeepClear positionControlsOnScreen() const;
     std::unique_ptr<FiguringWindow> figuring_;
     std::unique_ptr<AnalysisWindow> analysis_;
     std::vector<std::unique_ptr<HelpWindow>> help_;
