@@ -467,7 +467,7 @@ void warnPositiveConic(FitResult& result) {
         {FitWarningKind::PositiveConic,
          "on the side given the mirror is an oblate ellipsoid (K = " + fixed(result.conic.value, 3) +
              "): the grating may have stood on the other side of the centre of curvature, where the same bands "
-             "make K = " + fixed(-result.conic.value, 3)});
+             "make K about " + fixed(-result.conic.value, 3)});
 }
 
 // One warning naming every figure of the result that is not a finite
