@@ -312,6 +312,8 @@ void ReductionWindow::showResult() {
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         }
     }
+    // Every figure and heading whole; the table scrolls sideways instead.
+    results_->resizeColumnsToContents();
     // The round trip beside the readings, where the table still has those zones.
     const bool was = filling_;
     filling_ = true;
