@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "model/picture_geometry.h"
 #include "fit/photo_tools.h"
 
 #include "fit/fit_dialog.h"
 #include "model/controls_reading.h"
 #include "simulator/positioning.h"
 #include "widgets/user_action.h"
+#include "widgets/window_placement.h"
 #include "widgets/window_style.h"
 
-#include <QScreen>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <QWidget>
@@ -385,7 +385,7 @@ void PhotoTools::showFitDialog() {
         };
         fitDialog_ = std::make_unique<FitDialog>(&window_, errors_, dialogs_, photoFolder_, std::move(hooks),
                                                  controls_.movingSourceChecked());
-        fitPlace_ = new PlaceKeeper(*fitDialog_, settings_, "fitDialog");
+        auto* keeper = new PlaceKeeper(*fitDialog_, settings_, "fitDialog");  // owned by the dialog
         // Placed by the program, also where no window manager places it:
         // where it hides the least of the mirror, then of the photo's
         // controls, nearest the window's right below those controls; or
@@ -394,10 +394,9 @@ void PhotoTools::showFitDialog() {
         const int y = std::max(0, std::min(320, window_.height() - fitDialog_->height() - 4));
         const QScreen* screen = window_.screen();
         const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
-        const QPoint disk = window_.mapToGlobal(QPoint(kDiskCentreX - kDiskRadius, kDiskCentreY - kDiskRadius));
-        const std::vector<KeepClear> keep = {{QRect(disk, QSize(2 * kDiskRadius + 1, 2 * kDiskRadius + 1)), true},
+        const std::vector<KeepClear> keep = {pictureDiskOnScreen(window_),
                                              {QRect(window_.mapToGlobal(QPoint(908, 66)), QSize(112, 250)), false}};
-        fitPlace_->place(available.isValid()
+        keeper->place(available.isValid()
                              ? leastCoveringPlace(available, fitDialog_->frameGeometry().size(), keep,
                                                   window_.mapToGlobal(QPoint(x, y)))
                              : window_.mapToGlobal(QPoint(x, y)));

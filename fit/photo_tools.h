@@ -14,7 +14,6 @@
 // Shift+Left and Shift+Right turn it by a quarter of a degree. B toggles
 // the Blink view in any case.
 
-#include "widgets/window_placement.h"
 #include "widgets/error_reporter.h"
 #include "widgets/file_dialogs.h"
 #include "simulator/scene.h"
@@ -144,7 +143,6 @@ private:
     QTimer* blinkTimer_ = nullptr;
     QSettings& settings_;
     std::unique_ptr<FitDialog> fitDialog_;
-    PlaceKeeper* fitPlace_ = nullptr;  // owned by the dialog
 };
 
 }  // namespace sg

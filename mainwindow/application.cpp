@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/application.h"
 
-#include "model/picture_geometry.h"
 #include "editor/editor_placement.h"
 #include "fit/photo_fit.h"
 #include "model/number_text.h"
@@ -133,17 +132,12 @@ void ShadowgramApp::showEditorWindow() {
         if (place == kEditorUsualPlace && available.isValid()) {
             const QPoint usualFrame = kEditorUsualPlace - QPoint(frame.left(), frame.top());
             place = leastCoveringPlace(available, editor_->size().grownBy(frame),
-                                       {pictureDiskOnScreen(), positionControlsOnScreen()}, usualFrame) +
+                                       {pictureDiskOnScreen(*mainWindow_), positionControlsOnScreen()}, usualFrame) +
                     QPoint(frame.left(), frame.top());
         }
         editor_->placeWindow(place);
     }
     showOrRaise(editor_.get());
-}
-
-KeepClear ShadowgramApp::pictureDiskOnScreen() const {
-    const QPoint corner = mainWindow_->mapToGlobal(QPoint(kDiskCentreX - kDiskRadius, kDiskCentreY - kDiskRadius));
-    return {QRect(corner, QSize(2 * kDiskRadius + 1, 2 * kDiskRadius + 1)), true};
 }
 
 // The ray diagram with Zero, the position's entry, Brighten, Centres and the
@@ -160,7 +154,7 @@ void ShadowgramApp::showGettingStartedWindow() {
         const QRect frame = gettingStarted_->frameGeometry();
         if (available.isValid())
             gettingStartedPlace_->place(
-                leastCoveringPlace(available, frame.size(), {pictureDiskOnScreen()}, frame.topLeft()));
+                leastCoveringPlace(available, frame.size(), {pictureDiskOnScreen(*mainWindow_)}, frame.topLeft()));
     }
     showOrRaise(gettingStarted_.get());
 }

@@ -5,10 +5,10 @@
 // analysis windows, and the 27 help windows. It owns the editor's shape,
 // which the editor draws and the main window and the analysis read.
 
-#include "widgets/window_placement.h"
 #include "analysis/analysis_window.h"
 #include "widgets/error_reporter.h"
 #include "widgets/file_dialogs.h"
+#include "widgets/window_placement.h"
 #include "help/help_windows.h"
 #include "mainwindow/main_window.h"
 #include "model/editor_shape.h"
@@ -96,8 +96,7 @@ private:
     std::unique_ptr<SurfaceEditorWindow> editor_;
     std::unique_ptr<GettingStartedWindow> gettingStarted_;
     PlaceKeeper* gettingStartedPlace_ = nullptr;  // owned by the window
-    // What a window opening beside the main one keeps clear, screen pixels.
-    KeepClear pictureDiskOnScreen() const;
+    // The ray diagram and its buttons, which the editor keeps clear, screen pixels.
     KeepClear positionControlsOnScreen() const;
     std::unique_ptr<FiguringWindow> figuring_;
     std::unique_ptr<AnalysisWindow> analysis_;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/window_placement.h"
 
+#include "model/picture_geometry.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QRegion>
@@ -13,6 +15,11 @@
 #include <limits>
 
 namespace sg {
+
+KeepClear pictureDiskOnScreen(const QWidget& window) {
+    const QPoint corner = window.mapToGlobal(QPoint(kDiskCentreX - kDiskRadius, kDiskCentreY - kDiskRadius));
+    return {QRect(corner, QSize(2 * kDiskRadius + 1, 2 * kDiskRadius + 1)), true};
+}
 
 long long coveredPixels(const QRect& over, const KeepClear& keep) {
     const QRect both = over.intersected(keep.area);
@@ -72,9 +79,8 @@ PlaceKeeper::PlaceKeeper(QWidget& window, QSettings& settings, QString key)
 }
 
 bool PlaceKeeper::remembered() const {
-    const QPoint at = settings_.value(key_).toPoint();
     if (!settings_.contains(key_)) return false;
-    QRegion off(QRect(at, window_.frameGeometry().size()));
+    QRegion off(QRect(settings_.value(key_).toPoint(), window_.frameGeometry().size()));
     for (const QScreen* screen : QGuiApplication::screens()) off -= screen->geometry();
     return off.isEmpty();
 }

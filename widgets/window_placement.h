@@ -25,6 +25,10 @@ struct KeepClear {
     bool round = false;
 };
 
+// The mirror's disk on the picture of `window` (the main window, whose
+// client holds the picture at its top left), in screen pixels.
+KeepClear pictureDiskOnScreen(const QWidget& window);
+
 // The pixels of `keep` that the rectangle `over` covers.
 long long coveredPixels(const QRect& over, const KeepClear& keep);
 
