@@ -21,7 +21,8 @@ std::string tableValue(double v) { return formatFixed(finiteResult(v), 10, 7); }
 // A limit cell as a magnitude, within the range of an int.
 int limitValue(const ZoneLimitCells& limits, int row) {
     const long long v = parseCellInteger(limits.limitCell(row));
-    return static_cast<int>(std::min<long long>(std::llabs(v), 1000));
+    // Below the range is its lower end, as above it is the upper.
+    return static_cast<int>(std::clamp<long long>(v, 0, 1000));
 }
 
 // The two-part columns of the tables: entry n (1..41) at y = 15 n on the
@@ -62,7 +63,7 @@ void calculateAndLayOut(const AnalysisRequest& request, ZoneLimitCells& limits, 
 
     out.drawText(300, 365, kAnalysisSetColour, setValue(in.conicConstant) + " Set Conic Const ");
     out.drawText(290, 385, kAnalysisSetColour, setValue(in.wavelength) + " Set Wavelength (um) ");
-    out.drawText(310, 405, kAnalysisSetColour, setValue(pvError) + " Set PV error  ");
+    out.drawText(310, 405, kAnalysisSetColour, setValue(pvError) + " Set Zone Ht (waves) ");
 
     in.inner = limitValue(limits, 0);
     in.outer = limitValue(limits, 1);
@@ -83,11 +84,11 @@ void calculateAndLayOut(const AnalysisRequest& request, ZoneLimitCells& limits, 
     out.drawText(13, 350, kAnalysisResultColour, result(f.rmsParabola) + " SURFACE RMS Area Weighted - Parabola");
     out.drawText(90, 365, kAnalysisResultColour, result(f.strehlRatio) + "  Strehl       ");
     stopUnless(f, AnalysisStage::Parabola);
-    out.drawText(35, 380, kAnalysisResultColour, result(f.parabolaRadius) + " Best Vertex Radius - Parabola");
+    out.drawText(35, 380, kAnalysisResultColour, result(f.parabolaRadius) + " Best Vertex Radius - Parabola (mm)");
 
     stopUnless(f, AnalysisStage::Complete);
     out.drawText(5, 400, kAnalysisResultColour, result(f.rmsConic) + " SURFACE RMS AREA Weighted - Best Conic");
-    out.drawText(43, 415, kAnalysisResultColour, result(f.bestConicRadius) + "  Vertex Radius - Best Conic");
+    out.drawText(43, 415, kAnalysisResultColour, result(f.bestConicRadius) + "  Vertex Radius - Best Conic (mm)");
     out.drawText(64, 430, kAnalysisResultColour, result(f.bestConicConstant) + "  Best Conic Constant ");
     drawColumn(out, 750, 850, f.residual, " Resid ");
 }

@@ -47,8 +47,8 @@ const char* const kAnalysisNote[] = {
     "called diffraction limited.",
     "",
     "Set the zone limits, then press Calculate Surface Performance.",
-    "An inner limit above 8 is taken as 8; the outer limit is kept",
-    "between 10 and 20. Both are written back as used.",
+    "The inner limit is kept within 0 to 8, the outer within 10 to",
+    "20. Both are written back as used.",
     "",
     "The mirror analysed is the conic of the main window with the",
     "zone drawn in the irregular surface editor, scaled to the",
@@ -58,7 +58,7 @@ const char* const kAnalysisNote[] = {
     "window, measured on the surface.",
     "",
     "The Set values at the bottom repeat the conic constant, the",
-    "wavelength and the PV error the calculation used.",
+    "wavelength and the Zone Ht the calculation used.",
     "",
     "Press the button again after changing the main window or the",
     "drawing: nothing here follows those changes by itself.",
@@ -84,7 +84,7 @@ AnalysisWindow::AnalysisWindow(QWidget* mainWindow, const EditorShape& shape, co
     calculate->setGeometry(24, 320, 225, 25);
     connect(calculate, &QPushButton::clicked, this, [this] { onCalculate(); });
     makeLabel(this, "innerLimitLabel", "Inner Zone Limit for Analysis  (0 - 8)", 272, 320);
-    makeLabel(this, "outerLimitLabel", "Outer Zone Limit for Analysis (11-20)", 272, 344);
+    makeLabel(this, "outerLimitLabel", "Outer Zone Limit for Analysis (10-20)", 272, 344);
 
     zoneGrid_ = makeGrid(this, "zoneLimitGrid", 2, 1, 464, 312, 55, 55);
     zoneGrid_->setColumnWidth(0, 50);

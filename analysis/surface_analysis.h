@@ -23,7 +23,7 @@ struct AnalysisInput {
     double radiusOfCurvature = 2000;  // mm
     double conicConstant = -1;
     // The "Zone Ht " cell as entered, waves: the drawing's peak-to-valley.
-    // An entry of 0 is taken as 1e-11 for the PV error and 1e-7 for the
+    // An entry of 0 is taken as 1e-11 for the Zone Ht the figures repeat and 1e-7 for the
     // heights, as the grid's two readers always have.
     double zoneHeight = 0.5;
     double wavelength = 0.55;         // micrometres
@@ -58,7 +58,7 @@ struct AnalysisFigures {
     int inner = 0, outer = 20;  // the zone limits as used
 
     // The sampled surface, mm.
-    std::array<double, kAnalysisKnots> knotColumn{};  // -knot height x PV error, knots 22..42
+    std::array<double, kAnalysisKnots> knotColumn{};  // -knot height x Zone Ht, knots 22..42
     AnalysisArray deviation{};  // the scaled zonal deviation
     AnalysisArray sampleX{};    // across the full diameter
     AnalysisArray sampleY{};    // conic sag plus deviation

@@ -123,6 +123,15 @@ void SurfaceEditor::redrawEditor() {
     display_.showStatistics(statisticsLines(refreshStatistics(shape_, shownMirror_, controls_)));
 }
 
+void SurfaceEditor::followEntries() {
+    try {
+        display_.showStatistics(statisticsLines(refreshStatistics(shape_, shownMirror_, controls_)));
+        display_.dimStatistics(false);
+    } catch (const std::exception&) {
+        display_.dimStatistics(true);
+    }
+}
+
 bool SurfaceEditor::pressAt(int x, int y) {
     if (!pressOnPlot(x, y)) return false;
     const KnotHeights before = knots();

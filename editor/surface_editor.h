@@ -49,6 +49,9 @@ class StatisticsDisplay {
 public:
     virtual ~StatisticsDisplay() = default;
     virtual void showStatistics(const StatisticsLines& lines) = 0;
+    // The lines greyed while the entries they come from cannot be read,
+    // shown plainly again once they can; plain strings have no colour.
+    virtual void dimStatistics(bool /*dim*/) {}
 };
 
 // True for a press on the plot: within half a knot spacing of the outer
@@ -99,6 +102,10 @@ public:
     // Grid, profile, then the statistics. A statistics failure throws its
     // message after the plot is drawn; the lines keep their last captions.
     void redrawEditor();
+    // The statistics again from the main window's entries as they stand
+    // (Zone Ht, the wavelength, the diameter), without a message: greyed
+    // when the entries cannot be read.
+    void followEntries();
     // A press at (x, y) in window pixels. On the plot (pressOnPlot) the
     // nearest knot and its mirrored partner take the height y - 210, the
     // editor redraws and true is returned; an undo step when a knot changes.

@@ -139,7 +139,7 @@ void SurfaceEditorWindow::createControls() {
     addNoticeLabel(this, "plotSpanNotice",
                    "  Use the FULL PLOT SPAN for the smoothest curve when creating surface shapes.  ", 72, 24);
     addNoticeLabel(this, "zoneHeightNotice",
-                   "  The drawn shape will be automatically adjusted so it corresponds to specified Zone Height  ",
+                   "  The drawn shape will be automatically adjusted so it corresponds to specified Zone Ht  ",
                    40, 40);
     makeLabel(this, "clickHint",
               "Click above or below Nodes to change shape.  Edge slope may be adjusted using imaginary off mirror "
@@ -188,6 +188,10 @@ void SurfaceEditorWindow::showStatistics(const StatisticsLines& lines) {
         statistics_[i]->setText(QString::fromStdString(lines[i]));
         statistics_[i]->adjustSize();
     }
+}
+
+void SurfaceEditorWindow::dimStatistics(bool dim) {
+    for (QLabel* line : statistics_) line->setEnabled(!dim);
 }
 
 void SurfaceEditorWindow::runAction(const std::function<void()>& action) { runUserAction(this, errors_, action); }
@@ -240,18 +244,20 @@ void SurfaceEditorWindow::clearFileMessages() {
                 kReadErrorY + metrics.height());
 }
 
-void SurfaceEditorWindow::onSaveShape() {
+bool SurfaceEditorWindow::onSaveShape() {
     const EditorShape& shape = editor_.shape();
     clearFileMessages();
     shapeRecord_.fill(0.0);
     std::copy_n(shape.knotHeight.begin(), shapeRecord_.size(), shapeRecord_.begin());
     std::optional<std::string> failure;
+    bool saved = false;
     if (const std::optional<QString> chosen = dialogs_.askSave(this, shapeDialog("Save Shape"))) {
         shapeFileName_ = withDefaultSuffix(*chosen, "Shp");
         folder_.remember(shapeFileName_);
         try {
             writeShapeFile(shapeFileName_, shapeRecord_);
             editor_.markSaved();
+            saved = true;
         } catch (const ShapeFileError& e) {
             editor_.canvas().setBrushColour(kSilver);
             editor_.canvas().drawText(kSaveErrorX, kSaveErrorY, "error saving");
@@ -262,6 +268,7 @@ void SurfaceEditorWindow::onSaveShape() {
         if (failure) errors_.showError(*failure);
         editor_.redrawEditor();
     });
+    return saved;
 }
 
 void SurfaceEditorWindow::onRetrieveShape() {

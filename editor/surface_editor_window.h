@@ -42,7 +42,7 @@ public:
     void onPlotPress(int x, int y);
     void onStartNewSurface();  // "Start NEW surface"
     void onShowSurface();  // "Show  surface"
-    void onSaveShape();  // "Save Shape"
+    bool onSaveShape();  // "Save Shape"; true when the shape was saved
     void onRetrieveShape();  // "Retrieve Shape"
 
     // Retrieve without the dialog: the shape file at `path`, as if the user
@@ -64,6 +64,7 @@ public:
 
     // StatisticsDisplay
     void showStatistics(const StatisticsLines& lines) override;
+    void dimStatistics(bool dim) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

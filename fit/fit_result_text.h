@@ -7,6 +7,7 @@
 
 #include "fit/fit_control.h"
 #include "fit/photo_fit.h"
+#include "model/picture_geometry.h"
 
 #include <QImage>
 
@@ -26,10 +27,14 @@ const char* fitStageCaption(FitStage stage);
 // half a pixel, red from 1 pixel on; grey for an edge the fit does not use.
 QRgb residualColour(double residual, bool used);
 
-// The square around the mirror (frame pixels 125..694 either way, 570 x 570)
-// with the photo at half its brightness and each edge of the first photo as
-// a dot of 3 x 3 pixels in its residual's colour.
+// The square around the whole mirror, rim and a margin included, with the
+// photo at half its brightness and each edge of the first photo as a dot
+// of 3 x 3 pixels in its residual's colour: the edges at the rim, where a
+// turned edge shows, stay in view on every side.
 QImage residualMap(const RgbImage& frame, const FitResult& r);
-inline constexpr int kResidualMapLeft = 125, kResidualMapTop = 15, kResidualMapSize = 570;
+inline constexpr int kResidualMapMargin = 10;  // frame pixels beyond the rim on each side
+inline constexpr int kResidualMapLeft = kDiskCentreX - kDiskRadius - kResidualMapMargin;  // 125
+inline constexpr int kResidualMapTop = kDiskCentreY - kDiskRadius - kResidualMapMargin;   // 15
+inline constexpr int kResidualMapSize = 2 * (kDiskRadius + kResidualMapMargin);           // 570
 
 }  // namespace sg

@@ -61,7 +61,8 @@ enum class FitWarningKind {
     LargeResidual,    // the edges' RMS distance from the model exceeds 1 pixel
     LightMismatch,    // the wave picture explains the edges worse than the rays: the light or source given is doubtful
     WeakZone,         // the zone explains too few of the edges in it
-    PositiveConic,    // the side given makes the mirror an oblate ellipsoid
+    PositiveConic,    // the side given makes the mirror an oblate ellipsoid: the grating may have stood on the other side
+    RimNotConic,      // a pure conic leaves out far more edges near the rim than within: a turned edge?
     NotFinite,        // a figure of the result is not a finite number (names them all)
 };
 

@@ -5,6 +5,7 @@
 #include "model/controls_reading.h"
 #include "simulator/positioning.h"
 #include "widgets/user_action.h"
+#include "widgets/window_placement.h"
 #include "widgets/window_style.h"
 
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 #include <QWidget>
@@ -59,6 +61,7 @@ PhotoTools::PhotoTools(QWidget& window, const Scene& scene, ModelControls& contr
       errors_(errors),
       dialogs_(dialogs),
       photoFolder_(userFolder, "Photos", &settings),
+      settings_(settings),
       cache_(std::make_unique<Cache>()) {
     blinkTimer_ = new QTimer(this);
     blinkTimer_->setInterval(kBlinkMs);
@@ -386,13 +389,21 @@ void PhotoTools::showFitDialog() {
         };
         fitDialog_ = std::make_unique<FitDialog>(&window_, errors_, dialogs_, photoFolder_, std::move(hooks),
                                                  controls_.movingSourceChecked());
-        // Placed by the program, also where no window manager places it: at
-        // the window's right below the photo's controls, where it hides the
-        // least of the mirror and leaves the views at hand, as far as the
-        // window's size allows.
+        auto* keeper = new PlaceKeeper(*fitDialog_, settings_, "fitDialog");  // owned by the dialog
+        // Placed by the program, also where no window manager places it:
+        // where it hides the least of the mirror, then of the photo's
+        // controls, nearest the window's right below those controls; or
+        // where the user last moved it.
         const int x = std::max(110, window_.width() - fitDialog_->width() - 4);
         const int y = std::max(0, std::min(320, window_.height() - fitDialog_->height() - 4));
-        fitDialog_->move(window_.mapToGlobal(QPoint(x, y)));
+        const QScreen* screen = window_.screen();
+        const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+        const std::vector<KeepClear> keep = {pictureDiskOnScreen(window_),
+                                             {QRect(window_.mapToGlobal(QPoint(908, 66)), QSize(112, 250)), false}};
+        keeper->place(available.isValid()
+                             ? leastCoveringPlace(available, fitDialog_->frameGeometry().size(), keep,
+                                                  window_.mapToGlobal(QPoint(x, y)))
+                             : window_.mapToGlobal(QPoint(x, y)));
     }
     fitDialog_->show();
     fitDialog_->raise();

@@ -141,6 +141,7 @@ private:
     QSlider* opacitySlider_ = nullptr;
     QPushButton* fitButton_ = nullptr;
     QTimer* blinkTimer_ = nullptr;
+    QSettings& settings_;
     std::unique_ptr<FitDialog> fitDialog_;
 };
 

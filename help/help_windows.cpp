@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace sg {
@@ -43,19 +44,32 @@ HelpWindow::HelpWindow(QWidget* stayOnTopOf, HelpTopic topic, const char* captio
     const QString name = helpTopicName(topic);
     setUpWindow(this, (name + "Help").toUtf8().constData(), caption, 192, 107, width, height);
     text_ = makeTextList(this, helpTextLines("help/" + name));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
     if (picture == nullptr) {
-        auto* layout = new QVBoxLayout(this);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(text_);
-        return;
+        outer->addWidget(text_, 1);
+    } else {
+        picture_ = makePanel(this, *picture);
+        // A narrow picture stands beside the text, a wide one above it.
+        QBoxLayout* body = picture->frameWidth < 100 ? static_cast<QBoxLayout*>(new QHBoxLayout)
+                                                     : static_cast<QBoxLayout*>(new QVBoxLayout);
+        body->setContentsMargins(4, 4, 0, 0);
+        body->addWidget(picture_, 0, Qt::AlignLeft | Qt::AlignTop);
+        body->addWidget(text_, 1);
+        outer->addLayout(body, 1);
     }
-    picture_ = makePanel(this, *picture);
-    // A narrow picture stands beside the text, a wide one above it.
-    QBoxLayout* layout = picture->frameWidth < 100 ? static_cast<QBoxLayout*>(new QHBoxLayout(this))
-                                                   : static_cast<QBoxLayout*>(new QVBoxLayout(this));
-    layout->setContentsMargins(4, 4, 0, 0);
-    layout->addWidget(picture_, 0, Qt::AlignLeft | Qt::AlignTop);
-    layout->addWidget(text_, 1);
+    // Closed by its button or by Esc, as well as by the title bar.
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(4, 4, 8, 6);
+    bar->addStretch(1);
+    auto* close = new QPushButton("Close", this);
+    close->setObjectName("closeButton");
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    bar->addWidget(close);
+    outer->addLayout(bar);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 void HelpWindow::showHelp() {

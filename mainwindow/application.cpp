@@ -3,12 +3,14 @@
 
 #include "editor/editor_placement.h"
 #include "fit/photo_fit.h"
+#include "model/number_text.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 
 namespace sg {
 
@@ -30,7 +32,11 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     editor_ = std::make_unique<SurfaceEditorWindow>(mainWindow_.get(), shape_, mainWindow_->scene().mirror,
                                                          mainWindow_->controls(), errors, dialogs_, userFolder_, settings_,
                                                          questions_);
+    mainWindow_->setCloseGuard([this] { return mayClose(); });
+    // The editor's statistics follow Zone Ht, the wavelength and the diameter as they are typed.
+    mainWindow_->setEntriesFollower([this] { editor_->editor().followEntries(); });
     gettingStarted_ = std::make_unique<GettingStartedWindow>(mainWindow_.get());
+    gettingStartedPlace_ = new PlaceKeeper(*gettingStarted_, settings_, "gettingStarted");
     gettingStarted_->setExampleShower([this](int n) { mainWindow_->showExample(n); });
     figuring_ = std::make_unique<FiguringWindow>(mainWindow_.get());
     analysis_ = std::make_unique<AnalysisWindow>(mainWindow_.get(), shape_, mainWindow_->scene().mirror, mainWindow_->controls(), errors);
@@ -39,10 +45,18 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
     // The editor takes the shape first (an undo step there, and the profile
     // the series model reads), then the main window draws it.
     reduction_->setSimulatorShower([this](const SimulatorZone& zone) {
+        // A shape drawn and not saved is not replaced unasked; the knots of
+        // an earlier measured surface are.
+        const Scene& scene = mainWindow_->scene();
+        const bool measuredKnots = !scene.measured.empty() && shape_.knotHeight == scene.measuredKnots;
+        if (editor_->editor().hasUnsavedShape() && !measuredKnots &&
+            !questions_.confirm(reduction_.get(), kReplaceDrawnShapeQuestion))
+            return false;
         editor_->showShape(zone.knotHeight);
         mainWindow_->showReducedSurface(zone);
         editor_->onShowSurface();  // its statistics with the new zone height
         showOrRaise(mainWindow_.get());
+        return true;
     });
     // A fitted zone goes the same way: the editor takes its knots first.
     mainWindow_->setFitShower([this](const FitResult& result) {
@@ -112,13 +126,38 @@ void ShadowgramApp::showEditorWindow() {
         if (frame.isNull()) frame = margins(mainWindow_.get());
         const QScreen* screen = mainWindow_->screen();
         const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
-        editor_->placeWindow(
-            editorWindowPlace(mainWindow_->mapToGlobal(QPoint(0, 0)), available, editor_->size(), frame));
+        QPoint place = editorWindowPlace(mainWindow_->mapToGlobal(QPoint(0, 0)), available, editor_->size(), frame);
+        // Where it cannot stand below the picture, it stands where it covers
+        // least of the mirror, then of the ray diagram and its buttons.
+        if (place == kEditorUsualPlace && available.isValid()) {
+            const QPoint usualFrame = kEditorUsualPlace - QPoint(frame.left(), frame.top());
+            place = leastCoveringPlace(available, editor_->size().grownBy(frame),
+                                       {pictureDiskOnScreen(*mainWindow_), positionControlsOnScreen()}, usualFrame) +
+                    QPoint(frame.left(), frame.top());
+        }
+        editor_->placeWindow(place);
     }
     showOrRaise(editor_.get());
 }
 
-void ShadowgramApp::showGettingStartedWindow() { showOrRaise(gettingStarted_.get()); }
+// The ray diagram with Zero, the position's entry, Brighten, Centres and the
+// slider below it.
+KeepClear ShadowgramApp::positionControlsOnScreen() const {
+    return {QRect(mainWindow_->mapToGlobal(QPoint(0, 200)), QSize(110, 300)), false};
+}
+
+// Beside the picture it has just drawn, or where the user last moved it.
+void ShadowgramApp::showGettingStartedWindow() {
+    if (!gettingStarted_->isVisible()) {
+        const QScreen* screen = mainWindow_->screen();
+        const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+        const QRect frame = gettingStarted_->frameGeometry();
+        if (available.isValid())
+            gettingStartedPlace_->place(
+                leastCoveringPlace(available, frame.size(), {pictureDiskOnScreen(*mainWindow_)}, frame.topLeft()));
+    }
+    showOrRaise(gettingStarted_.get());
+}
 void ShadowgramApp::showFiguringWindow() { showOrRaise(figuring_.get()); }
 
 void ShadowgramApp::showAnalysisWindow(const std::string& inner, const std::string& outer) {
@@ -127,7 +166,55 @@ void ShadowgramApp::showAnalysisWindow(const std::string& inner, const std::stri
     showOrRaise(analysis_.get());
 }
 
-void ShadowgramApp::showReductionWindow() { showOrRaise(reduction_.get()); }
+// The reduction starts from the mirror on the test stand: the grid's values
+// where they read as numbers above 0 (the last drawn mirror's otherwise),
+// and the tester of "Source moves with grating".
+void ShadowgramApp::showReductionWindow() {
+    const Scene& scene = mainWindow_->scene();
+    ModelControls& controls = mainWindow_->controls();
+    auto cell = [&controls](int row, double drawn, bool positive) {
+        double v = 0;
+        const bool read = tryParseCellFloat(controls.parameterCell(row), kDecimalSeparator, v) && std::isfinite(v);
+        return read && (!positive || v > 0) ? v : drawn;
+    };
+    ReductionWindow::MainMirror m;
+    m.diameter = cell(kRowDiameter, scene.mirror.mirrorDiameter, true);
+    m.radius = cell(kRowRadius, scene.mirror.radiusOfCurvature, true);
+    m.conic = cell(kRowConic, scene.mirror.conicConstant, false);
+    m.wavelength = cell(kRowWavelength, scene.setup.wavelength, true);
+    m.movingSource = controls.movingSourceChecked();
+    reduction_->offerMirror(m);
+    showOrRaise(reduction_.get());
+}
+
+bool ShadowgramApp::mayClose() {
+    struct Work {
+        bool unsaved;
+        QWidget* window;
+        const char* question;
+        std::function<bool()> save;
+    };
+    const Work all[] = {
+        {mainWindow_->setupChangedSinceSave(), mainWindow_.get(), kCloseSetupQuestion,
+         [this] { return mainWindow_->saveSetup(); }},
+        {editor_->editor().hasUnsavedShape(), editor_.get(), kCloseShapeQuestion,
+         [this] { return editor_->onSaveShape(); }},
+        {reduction_->hasUnsavedReadings(), reduction_.get(), kCloseReadingsQuestion,
+         [this] { return reduction_->saveReadings(); }},
+    };
+    for (const Work& w : all) {
+        if (!w.unsaved) continue;
+        switch (questions_.saveOrDiscard(w.window, w.question)) {
+        case Questions::SaveChoice::Cancel: return false;
+        case Questions::SaveChoice::Discard: break;
+        case Questions::SaveChoice::Save:
+            // A save cancelled or failed keeps the program open.
+            if (!w.save()) return false;
+            break;
+        }
+    }
+    return true;
+}
 
 void ShadowgramApp::showHelpWindow(HelpTopic topic) {
     if (HelpWindow* h = helpWindow(topic)) h->showHelp();

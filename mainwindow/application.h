@@ -8,6 +8,7 @@
 #include "analysis/analysis_window.h"
 #include "widgets/error_reporter.h"
 #include "widgets/file_dialogs.h"
+#include "widgets/window_placement.h"
 #include "help/help_windows.h"
 #include "mainwindow/main_window.h"
 #include "model/editor_shape.h"
@@ -27,6 +28,13 @@ class QWindow;
 
 namespace sg {
 
+inline constexpr const char* kCloseSetupQuestion =
+    "The set-up has changed since it was last saved. Save it before closing?";
+inline constexpr const char* kCloseShapeQuestion =
+    "The shape drawn in the Irregular Surface editor has not been saved. Save it before closing?";
+inline constexpr const char* kCloseReadingsQuestion =
+    "The Foucault readings have not been saved. Save them before closing?";
+
 class ShadowgramApp : public WindowCatalogue {
 public:
     // Errors go to `errors`. The file dialogs and questions are real ones
@@ -42,6 +50,11 @@ public:
 
     // Shows the main window maximised and runs its activation once.
     void start();
+
+    // Before the main window closes: for each kind of work not saved (the
+    // set-up, the drawn shape, the reduction's readings) the user saves it,
+    // lets it go or cancels; false when the program is to stay open.
+    bool mayClose();
 
     EditorShape& shape() { return shape_; }
     QSettings& settings() { return settings_; }
@@ -82,6 +95,9 @@ private:
     std::unique_ptr<InformationWindow> information_;
     std::unique_ptr<SurfaceEditorWindow> editor_;
     std::unique_ptr<GettingStartedWindow> gettingStarted_;
+    PlaceKeeper* gettingStartedPlace_ = nullptr;  // owned by the window
+    // The ray diagram and its buttons, which the editor keeps clear, screen pixels.
+    KeepClear positionControlsOnScreen() const;
     std::unique_ptr<FiguringWindow> figuring_;
     std::unique_ptr<AnalysisWindow> analysis_;
     std::vector<std::unique_ptr<HelpWindow>> help_;

@@ -10,6 +10,7 @@
 #include "widgets/window_style.h"
 
 #include "model/number_text.h"
+#include "simulator/profile_graphs.h"
 #include "model/failure.h"
 #include "model/controls_reading.h"
 #include "simulator/picture.h"
@@ -28,6 +29,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -79,6 +81,8 @@ MainWindow::MainWindow(EditorShape& shape, WindowCatalogue& windows, ErrorReport
     });
     fillDefaults();
     keepOptionsBetweenRuns();
+    drawStartingPosition(drawing_);
+    savedSetup_ = currentSetup();
 }
 
 MainWindow::~MainWindow() = default;
@@ -102,6 +106,7 @@ void MainWindow::createControls() {
     grid1->setColumnWidth(0, 45);
     grid1->setColumnWidth(1, 45);
     connect(grid1, &CellGrid::cellSelected, this, [this] { onParameterCellSelected(); });
+    connect(grid1, &QTableWidget::cellChanged, this, [this] { onParameterCellChanged(); });
     controls_.parameterGrid = grid1;
 
     controls_.testChoice = makeRadioGroup(this, "testChoice", " ", 128, -8, 129, 49, {"Wire", "Ronchi", "Foucault"}, 2);
@@ -132,6 +137,14 @@ void MainWindow::createControls() {
     axialEdit_->setTextMargins(0, 0, 0, 0);
     axialEdit_->setToolTip("Axial position in mm from the centre of curvature: type one and press Enter");
     connect(axialEdit_, &QLineEdit::returnPressed, this, [this] { axialPositionEntered(); });
+    // A typed position the diagram cannot show is refused here, under the
+    // read-out, until the next picture.
+    axialRefusal_ = new QLabel(this);
+    axialRefusal_->setObjectName("AxialRefusal");
+    axialRefusal_->setGeometry(38, 337, 67, 14);
+    axialRefusal_->setFont(withPixelSize(font(), 10, false));
+    axialRefusal_->setStyleSheet("color: #c00000");
+    axialRefusal_->hide();
     makeLabel(this, "axialUnitLabel", "mm", 84, 320);
     addButton("brightenButton", "Brighten", 48, 360, 49, 25, &MainWindow::onBrighten);
     addButton("centresButton", " Centres", 48, 392, 49, 25, &MainWindow::onCentres);
@@ -437,6 +450,10 @@ void MainWindow::showReducedSurface(const SimulatorZone& zone) {
     runAction([this, &zone] {
         applySimulatorZone(zone, shape_);
         picture_.scene.mirror = simulatorZoneMirror(zone);
+        // The exact trace takes the measured surface itself, the editor its
+        // fitted knots.
+        picture_.scene.measured = zone.measured;
+        picture_.scene.measuredKnots = shape_.knotHeight;
         picture_.scene.setup.wavelength = zone.wavelength;
         controls_.setParameterCell(kRowDiameter, formatGeneral(zone.diameter));
         controls_.setParameterCell(kRowRadius, formatGeneral(zone.radius));
@@ -445,6 +462,8 @@ void MainWindow::showReducedSurface(const SimulatorZone& zone) {
         controls_.setParameterCell(kRowWavelength, formatGeneral(zone.wavelength));
         controls_.surfaceChoice->button(kSurfaceDistorted)->setChecked(true);
         controls_.exactTraceBox->setChecked(true);
+        // The pictures of the tester the readings were taken with.
+        controls_.setMovingSourceChecked(zone.movingSource);
         pictureClick(drawing_, readControls(controls_));
     });
 }
@@ -490,7 +509,6 @@ void MainWindow::showFittedModel(const FitResult& result) {
         }
         // The marker at the nearest row; the picture at the fitted position itself.
         const DevicePosition& p = scene.setup.position;
-        scene.setup.position.axialMarkerY = rowForPosition(p.axialOffset, p.range);
         pictureClick(drawing_, r, PositionOverride{p.axialOffset, p.transverseOffset});
         axialEdit_->setCursorPosition(0);  // the fitted offset's leading digits in view
     });
@@ -498,6 +516,21 @@ void MainWindow::showFittedModel(const FitResult& result) {
 
 void MainWindow::onCentres() {
     runAction([this] { drawCentreLines(drawing_, readControls(controls_)); });
+}
+
+// The conic's read-outs stand for the last drawing's mirror: grey while the
+// grid holds another, black again when it holds that one.
+void MainWindow::onParameterCellChanged() {
+    if (const auto& shown = drawing_.sim.conicReadout) {
+        auto holds = [this](int row, double drawn) {
+            double v = 0;
+            return tryParseCellFloat(controls_.parameterCell(row), kDecimalSeparator, v) && v == drawn;
+        };
+        shadeConicReadout(drawing_.sim, holds(kRowDiameter, shown->diameter) && holds(kRowRadius, shown->radius) &&
+                                            holds(kRowConic, shown->conic) && holds(kRowWavelength, shown->wavelength));
+        update();
+    }
+    if (entriesFollower_) entriesFollower_();
 }
 
 void MainWindow::onGettingStarted() { windows_.showGettingStartedWindow(); }
@@ -524,12 +557,34 @@ void MainWindow::showSetupFileName(const QString& path) {
     setWindowTitle(QString(kMainTitle) + " — " + QFileInfo(path).fileName());
 }
 
-void MainWindow::onSave() {
-    runAction([this] {
+void MainWindow::onSave() { saveSetup(); }
+
+std::optional<SetupRecord> MainWindow::currentSetup() const {
+    try {
+        return storeSetupInRecord(readControls(controls_), picture_.scene.mirror, picture_.scene.setup, *notesLines_);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+bool MainWindow::setupChangedSinceSave() const {
+    const std::optional<SetupRecord> now = currentSetup();
+    return !now || now != savedSetup_;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) event->ignore();
+    else event->accept();
+}
+
+bool MainWindow::saveSetup() {
+    bool saved = false;
+    runAction([this, &saved] {
         // What the controls show, the test, orientation and "Odd" included.
         const SetupRecord record =
             storeSetupInRecord(readControls(controls_), picture_.scene.mirror, picture_.scene.setup, *notesLines_);
         const std::vector<int> cut = notesTooLong(*notesLines_);
+        const std::string lost = notesNotKept(*notesLines_);
         const std::optional<QString> chosen = dialogs_.askSave(this, testDialog("Save Test"));
         if (!chosen) return;
         const QString path = withDefaultSuffix(*chosen, "Ron");
@@ -540,14 +595,19 @@ void MainWindow::onSave() {
             throw ActionError(e.what());
         }
         showSetupFileName(path);
+        savedSetup_ = record;
+        saved = true;
+        std::string warning;
         if (!cut.empty()) {
             std::string which;
             for (int k : cut) which += (which.empty() ? "" : ", ") + std::to_string(k);
-            errors_.showError("Saved, but a note holds at most " + std::to_string(kNoteBytes) +
-                              " characters: note " + which + " was cut to its first " + std::to_string(kNoteBytes) +
-                              ".");
+            warning = "a note holds at most " + std::to_string(kNoteBytes) + " characters: note " + which +
+                      " was cut to its first " + std::to_string(kNoteBytes) + ".";
         }
+        if (!lost.empty()) warning += (warning.empty() ? "" : " And ") + lost;
+        if (!warning.empty()) errors_.showError("Saved, but " + warning);
     });
+    return saved;
 }
 
 void MainWindow::retrieve(const std::function<std::optional<QString>()>& choose) {
@@ -566,7 +626,8 @@ void MainWindow::retrieve(const std::function<std::optional<QString>()>& choose)
                          notesLines_.get());
         showSetupFileName(*chosen);
         // The retrieved set-up, drawn at once at its own axial position.
-        axialDiagramClick(drawing_, readControls(controls_), rowForPosition(record.axialOffset, record.range));
+        pictureClick(drawing_, readControls(controls_), PositionOverride{record.axialOffset, std::nullopt});
+        savedSetup_ = currentSetup();
     });
 }
 
@@ -584,6 +645,13 @@ void MainWindow::axialPositionEntered() {
         try {
             const double axial = parseCellFloat(text);
             typedAxialPosition(drawing_, readControls(controls_), axial);
+        } catch (const AxialBeyondDiagram& e) {
+            // Said beside the read-out, which shows where the picture stands.
+            setAxialReadout(formatGeneral(picture_.scene.setup.position.axialOffset));
+            axialRefusal_->setText(QString::fromStdString("at most ±" + formatGeneral(e.reach, kDecimalSeparator, 4)));
+            axialRefusal_->setToolTip(QString::fromUtf8(e.what()));
+            axialRefusal_->show();
+            return;
         } catch (const ActionError&) {
             // The read-out shows the position the picture is drawn at again.
             setAxialReadout(formatGeneral(picture_.scene.setup.position.axialOffset));
@@ -624,7 +692,10 @@ void MainWindow::keepOptionsBetweenRuns() {
     }
 }
 
-void MainWindow::setAxialReadout(const std::string& text) { axialEdit_->setText(QString::fromStdString(text)); }
+void MainWindow::setAxialReadout(const std::string& text) {
+    axialEdit_->setText(QString::fromStdString(text));
+    axialRefusal_->hide();
+}
 
 void MainWindow::setTransverseUnit(const std::string& text) { controls_.setMoveCell(kMoveRowUnit, text); }
 

@@ -56,12 +56,14 @@ public:
     // The axial position in mm beside the ray diagram: shown after every
     // drawing, and typed to move the marker (Enter).
     QLineEdit* axialReadout() const { return axialEdit_; }
+    QLabel* axialRefusal() const { return axialRefusal_; }
 
     // What the controls do, each a user action.
     void fillDefaults();
     void onActivated();
     void onDrawingAreaPress(int x, int y);
     void onParameterCellSelected();       // a cell of the parameter grid
+    void onParameterCellChanged();        // its text changed, typed or set
     void onMaxMoveCellSelected();         // the maximum-movement cell
     void onGridToggled();                 // "Grid"
     void onZero();                        // "Zero"
@@ -76,6 +78,12 @@ public:
     void onCentres();                     // " Centres"
     void onRetrieve();                    // "Retrieve"
     void onSave();                        // "Save"
+    bool saveSetup();                     // "Save"; true when the set-up was saved
+    // The set-up the controls show differs from the one last saved or
+    // retrieved (the defaults at the start), or cannot be read.
+    bool setupChangedSinceSave() const;
+    // Asked before the window closes; false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
     void onGettingStarted();              // "GETTING STARTED"
     void onSurfaceChoice();               // "Show pure Conic", "Show distorted surface"
 
@@ -100,6 +108,8 @@ public:
     void showFittedModel(const FitResult& result);
     // Who "Apply to simulation" goes to; without one, showFittedModel.
     void setFitShower(std::function<void(const FitResult&)> show) { fitShower_ = std::move(show); }
+    // Told each time a cell of the parameter grid changes.
+    void setEntriesFollower(std::function<void()> follow) { entriesFollower_ = std::move(follow); }
     // The photo over the picture and its controls.
     PhotoTools& photoTools() { return *photoTools_; }
     // The axial position typed beside the ray diagram (Enter in it).
@@ -121,6 +131,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -153,6 +164,7 @@ private:
     WaveCanvasPainter wavePainter_;
     Drawing drawing_{sim_, picture_, shape_, *this, &wavePainter_};
     QLineEdit* axialEdit_ = nullptr;
+    QLabel* axialRefusal_ = nullptr;
     bool draggingAxial_ = false;  // a press on the ray diagram, held
     bool dragDrewRays_ = false;   // a wave picture shown in rays while the marker was dragged
     QPlainTextEdit* notes_ = nullptr;
@@ -162,6 +174,10 @@ private:
     DialogFolder testFolder_;
     DialogFolder pictureFolder_;
     std::function<void(const FitResult&)> fitShower_;
+    std::function<void()> entriesFollower_;
+    std::function<bool()> closeGuard_;
+    std::optional<SetupRecord> savedSetup_;
+    std::optional<SetupRecord> currentSetup() const;
     std::unique_ptr<PhotoTools> photoTools_;
 };
 

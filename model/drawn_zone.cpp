@@ -48,8 +48,41 @@ DrawnZone makeDrawnZone(const Mirror& mirror, double wavelength, const EditorSha
     return zone;
 }
 
+DrawnZone measuredZone(const MeasuredSurface& surface) {
+    DrawnZone zone;
+    zone.measured = surface;
+    zone.flat = surface.empty();
+    return zone;
+}
+
+namespace {
+
+// The sag of the conic (R, K) at r and its slope.
+ZonePoint conicSag(double radius, double conic, double r) {
+    const double q = std::sqrt(radius * radius - (1 + conic) * r * r);
+    return {r * r / (radius + q), r / q};
+}
+
+ZonePoint measuredAt(const MeasuredSurface& m, double r) {
+    const double u = r * r;
+    // The last piece that starts at or before u.
+    const auto it = std::upper_bound(m.start.begin() + 1, m.start.end(), u);
+    const std::size_t j = static_cast<std::size_t>(it - m.start.begin()) - 1;
+    const double t = u - m.start[j];
+    ZonePoint p{m.c0[j] + t * (m.c1[j] + t * m.c2[j]), 2 * r * (m.c1[j] + 2 * t * m.c2[j])};
+    if (m.fromRadius != m.toRadius) {
+        const ZonePoint from = conicSag(m.fromRadius, m.conic, r), to = conicSag(m.toRadius, m.conic, r);
+        p.sag += from.sag - to.sag;
+        p.slope += from.slope - to.slope;
+    }
+    return p;
+}
+
+}  // namespace
+
 ZonePoint zoneAt(const DrawnZone& zone, double r) {
     if (zone.flat) return {};
+    if (!zone.measured.empty()) return measuredAt(zone.measured, r);
     const double x = kCentreKnot + r * zone.knotsPerMm;
     // The interval whose left knot lies strictly below x, as the editor
     // evaluates its curve; the centre itself on the first interval out.

@@ -16,8 +16,27 @@
 #include "model/mirror.h"
 
 #include <array>
+#include <vector>
 
 namespace sg {
+
+// The measured surface: the deviation that the reduction of knife readings
+// found, at full resolution rather than through the editor's knots. It is
+// piecewise quadratic in u = r^2 (the wavefront the reduction integrates
+// is), plus the change from the conic of the reduction's reference radius
+// to that of the mirror's radius, so that the mirror keeps the radius the
+// readings were taken against.
+struct MeasuredSurface {
+    // Piece j runs from start[j] (mm^2) to start[j + 1], the last one
+    // without end: s = c0[j] + t (c1[j] + t c2[j]), t = u - start[j], mm.
+    std::vector<double> start, c0, c1, c2;
+    // d = s + z(fromRadius) - z(toRadius), z the sag of the conic K; the
+    // term is left out when the two radii are equal.
+    double fromRadius = 0, toRadius = 0, conic = 0;
+
+    bool empty() const { return start.empty(); }
+    friend bool operator==(const MeasuredSurface&, const MeasuredSurface&) = default;
+};
 
 struct DrawnZone {
     // d = 0 everywhere: a flat drawing, a zone height of 0 (held as 1E-7),
@@ -28,6 +47,8 @@ struct DrawnZone {
     // The spline's cubics on intervals 22..43 (between knots j and j + 1):
     // a + w (b + w (c + w e)), w = knot units beyond knot j.
     std::array<double, 44> a{}, b{}, c{}, e{};
+    // When not empty, d is this surface and the knots are not used.
+    MeasuredSurface measured;
 
     friend bool operator==(const DrawnZone&, const DrawnZone&) = default;
 };
@@ -41,6 +62,9 @@ struct ZonePoint {
 // and the deviation's sign (invertDeviation), in waves of `wavelength`
 // (micrometres).
 DrawnZone makeDrawnZone(const Mirror& mirror, double wavelength, const EditorShape& shape);
+
+// The zone of a measured surface; flat when it is empty.
+DrawnZone measuredZone(const MeasuredSurface& surface);
 
 // d and its slope at radius r (mm, 0 to the rim); 0 for a flat zone.
 ZonePoint zoneAt(const DrawnZone& zone, double r);

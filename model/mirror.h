@@ -5,9 +5,11 @@
 
 namespace sg {
 
-// Which surface the pictures show: the pure conic ("Show pure Conic") or
-// the conic with the editor's drawn zone ("Show distorted surface").
-enum class SurfaceDeviation { None, Drawn };
+// Which surface the pictures show: the pure conic ("Show pure Conic"), the
+// conic with the editor's drawn zone ("Show distorted surface"), or with
+// the surface a Foucault reduction measured (shown from the reduction,
+// traced exactly; the editor holds its fitted knots).
+enum class SurfaceDeviation { None, Drawn, Measured };
 
 struct Mirror {
     double mirrorDiameter = 200;      // mm
@@ -22,7 +24,7 @@ struct Mirror {
     bool invertDeviation = false;
 
     friend bool operator==(const Mirror&, const Mirror&) = default;
-    bool distorted() const { return deviation == SurfaceDeviation::Drawn; }
+    bool distorted() const { return deviation != SurfaceDeviation::None; }
 };
 
 }  // namespace sg

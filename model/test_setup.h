@@ -36,6 +36,10 @@ struct DevicePosition {
     double range = 20;        // mm per 100 rows of the axial diagram
     double maxMove = 2;       // full scale of the transverse slider, in the transverse unit
     int axialMarkerY = 325;   // the axial marker's row on the diagram
+    // The axial position was given as a number (typed, applied from a fit,
+    // retrieved) rather than by a row of the diagram: it is drawn as given,
+    // the marker at its nearest row, until the marker is moved.
+    bool axialHeld = false;
 
     friend bool operator==(const DevicePosition&, const DevicePosition&) = default;
 };

@@ -62,21 +62,30 @@ T reflectedNull(double h, T z, T p, double s) {
     return z - h * ry / rx;
 }
 
+// The centre's null: R for a moving source, the image of a fixed one in
+// the vertex's sphere.
+template <class T>
+T centreNull(T R, const Tester& t) {
+    if (t.source == SourceKind::Moving) return R;
+    const double s = t.sourceDistance;
+    const T twoSMinusR = 2 * s - R;
+    if (!(valueOf(twoSMinusR) > 0)) return nan<T>();
+    return s * R / twoSMinusR;
+}
+
 template <class T>
 T nullOf(T R, T K, double h, const Tester& t) {
     const T square = R * R - (1 + K) * (h * h);
     if (!(valueOf(square) >= 0)) return nan<T>();
+    if (t.nulls == NullRule::Classical) {
+        const double kappa = t.source == SourceKind::Moving ? 1.0 : 2.0;
+        return centreNull(R, t) - kappa * K * (h * h) / (2 * R);
+    }
+    if (h == 0) return centreNull(R, t);
     const T q = sqrt(square);
     const T z = (h * h) / (R + q);
     if (t.source == SourceKind::Moving) return z + q;
-    const double s = t.sourceDistance;
-    if (h == 0) {
-        // The image of the source in the vertex's sphere.
-        const T twoSMinusR = 2 * s - R;
-        if (!(valueOf(twoSMinusR) > 0)) return nan<T>();
-        return s * R / twoSMinusR;
-    }
-    return reflectedNull<T>(h, z, h / q, s);
+    return reflectedNull<T>(h, z, h / q, t.sourceDistance);
 }
 
 }  // namespace

@@ -13,6 +13,9 @@
 //    the normal (-p, 1) and followed to the axis (a paraboloid with s = R:
 //    R + h^2 / R + h^4 / (2 R^3)). At h = 0 that is the mirror's image of
 //    the source, R s / (2 s - R).
+// The classical nulls of hand sheets keep the centre's null N(0) and add
+// the first-order term alone: N = N(0) - kappa K h^2 / (2R) (a paraboloid:
+// R + h^2 / (2R) moving, R + h^2 / R fixed at s = R).
 
 #include "reduction/reduction_input.h"
 
@@ -21,13 +24,15 @@ namespace sg {
 struct Tester {
     SourceKind source = SourceKind::Moving;
     double sourceDistance = 0;  // mm from the vertex plane; a fixed source only
+    NullRule nulls = NullRule::Exact;  // what conicNull computes; surfaceNull is always exact
 };
 
 // kappa: how far the null moves per unit of a zone's change of focus; 1 for
 // a moving source, 2 for a fixed one.
 inline double nullScale(const Tester& t) { return t.source == SourceKind::Moving ? 1.0 : 2.0; }
 
-// N for the conic (R, K) at h >= 0. NaN where the conic has no surface at
+// N for the conic (R, K) at h >= 0, exact or classical as the tester says.
+// NaN where the conic has no surface at
 // h (R^2 < (1 + K) h^2) or the reflected rays of a fixed source do not
 // cross the axis in front of the mirror.
 double conicNull(double radius, double conic, double h, const Tester& t);

@@ -4,16 +4,18 @@
 #include "model/number_text.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
+#include <utility>
 
 namespace sg {
 
 namespace {
 
 constexpr HeaderKey kKeys[kHeaderKeyCount] = {
-    HeaderKey::Diameter,   HeaderKey::Radius,      HeaderKey::Conic, HeaderKey::Wavelength,
-    HeaderKey::Source,     HeaderKey::SourceDistance, HeaderKey::ZoneRadius, HeaderKey::Obstruction,
-    HeaderKey::Units,      HeaderKey::Zones,       HeaderKey::Reverse,
+    HeaderKey::Diameter,   HeaderKey::Radius,         HeaderKey::Conic,      HeaderKey::Wavelength,
+    HeaderKey::Source,     HeaderKey::SourceDistance, HeaderKey::ZoneRadius, HeaderKey::Null,
+    HeaderKey::Obstruction, HeaderKey::Units,         HeaderKey::Zones,      HeaderKey::Reverse,
 };
 
 std::string lowerAscii(std::string_view text) {
@@ -76,6 +78,21 @@ bool choice(std::string_view text, const char* key, const char* first, const cha
     if (lower == first) return true;
     if (lower == second) return false;
     fail(std::string(key) + " must be '" + first + "' or '" + second + "', not '" + printableToken(text) + "'");
+}
+
+// The index of one of several words, in any case.
+std::size_t choiceOf(std::string_view text, const char* key, std::initializer_list<const char*> words) {
+    const std::string lower = lowerAscii(text);
+    std::size_t i = 0;
+    std::string list;
+    for (const char* w : words) {
+        if (lower == w) return i;
+        ++i;
+        list += i == words.size() ? " or '" : (i == 1 ? "'" : ", '");
+        list += w;
+        list += '\'';
+    }
+    fail(std::string(key) + " must be " + list + ", not '" + printableToken(text) + "'");
 }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -175,6 +192,15 @@ bool startsZoneLine(std::string_view first, const NumberStyle& style) {
     return parseDecimal(pointed).has_value();
 }
 
+// A spreadsheet's row of column names ("zone,inner,outer,run1"): words
+// only, none of them a number, the first not a key.
+bool isHeaderRow(const std::vector<std::string_view>& tokens, const NumberStyle& style) {
+    if (keyNamed(tokens[0])) return false;
+    for (const std::string_view t : tokens)
+        if (startsZoneLine(t, style)) return false;
+    return true;
+}
+
 // A line without its comment.
 std::string_view withoutComment(std::string_view line) {
     const std::size_t hash = line.find('#');
@@ -221,6 +247,7 @@ const char* headerKeyName(HeaderKey key) {
     case HeaderKey::Source: return "source";
     case HeaderKey::SourceDistance: return "source-distance";
     case HeaderKey::ZoneRadius: return "zone-radius";
+    case HeaderKey::Null: return "null";
     case HeaderKey::Obstruction: return "obstruction";
     case HeaderKey::Units: return "units";
     case HeaderKey::Zones: return "zones";
@@ -228,6 +255,17 @@ const char* headerKeyName(HeaderKey key) {
     }
     return "";
 }
+
+const char* zoneRadiusName(ZoneRadiusRule rule) {
+    switch (rule) {
+    case ZoneRadiusRule::Rms: return "rms";
+    case ZoneRadiusRule::Mid: return "mid";
+    case ZoneRadiusRule::Carlin: return "carlin";
+    }
+    return "";
+}
+
+const char* nullRuleName(NullRule rule) { return rule == NullRule::Exact ? "exact" : "classical"; }
 
 namespace {
 
@@ -242,7 +280,10 @@ void setHeaderValueIn(ReductionInput& input, HeaderKey key, std::string_view val
         break;
     case HeaderKey::SourceDistance: input.sourceDistance = positive(value, "source distance", style); break;
     case HeaderKey::ZoneRadius:
-        input.zoneRadius = choice(value, "zone-radius", "rms", "mid") ? ZoneRadiusRule::Rms : ZoneRadiusRule::Mid;
+        input.zoneRadius = static_cast<ZoneRadiusRule>(choiceOf(value, "zone-radius", {"rms", "mid", "carlin"}));
+        break;
+    case HeaderKey::Null:
+        input.nulls = static_cast<NullRule>(choiceOf(value, "null", {"exact", "classical"}));
         break;
     case HeaderKey::Obstruction: {
         const double v = decimal(value, style);
@@ -282,12 +323,20 @@ ReductionInput parseReadingText(std::string_view text) {
             style.decimalComma = true;
             style.semicolonLine = static_cast<int>(i + 1);
         }
+    bool first = true;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int lineNumber = static_cast<int>(i + 1);
         const std::vector<std::string_view> tokens = tokensOf(withoutComment(lines[i]), style);
         if (tokens.empty()) continue;
+        const bool firstLine = std::exchange(first, false);
         try {
-            if (const std::optional<HeaderKey> key = keyNamed(tokens[0])) {
+            if (firstLine && isHeaderRow(tokens, style)) {
+                std::string_view row = withoutComment(lines[i]);
+                while (!row.empty() && (row.back() == ' ' || row.back() == '\t' || row.back() == '\r'))
+                    row.remove_suffix(1);
+                while (!row.empty() && (row.front() == ' ' || row.front() == '\t')) row.remove_prefix(1);
+                input.notes.push_back({lineNumber, quotedToken(row) + " is a row of column names: skipped"});
+            } else if (const std::optional<HeaderKey> key = keyNamed(tokens[0])) {
                 readHeaderLine(input, *key, tokens, lineNumber, style);
             } else if (startsZoneLine(tokens[0], style)) {
                 readZoneLine(input, tokens, lineNumber, style);
@@ -298,7 +347,7 @@ ReductionInput parseReadingText(std::string_view text) {
             } else {
                 fail("unknown key '" + printableToken(tokens[0]) +
                      "' (the keys are diameter, radius, conic, wavelength, source, source-distance, zone-radius, "
-                     "obstruction, units, zones and reverse)");
+                     "null, obstruction, units, zones and reverse)");
             }
         } catch (const ReductionInputError& e) {
             throw ReductionInputError("line " + std::to_string(lineNumber) + ": " + e.what());
@@ -333,7 +382,8 @@ std::string readingText(const ReductionInput& input) {
     line(HeaderKey::Wavelength, exactDecimalText(input.wavelength));
     line(HeaderKey::Source, input.source == SourceKind::Moving ? "moving" : "fixed");
     if (input.sourceDistance) line(HeaderKey::SourceDistance, exactDecimalText(*input.sourceDistance));
-    line(HeaderKey::ZoneRadius, input.zoneRadius == ZoneRadiusRule::Rms ? "rms" : "mid");
+    line(HeaderKey::ZoneRadius, zoneRadiusName(input.zoneRadius));
+    line(HeaderKey::Null, nullRuleName(input.nulls));
     line(HeaderKey::Obstruction, exactDecimalText(input.obstruction));
     line(HeaderKey::Units, input.units == LengthUnit::Millimetre ? "mm" : "in");
     if (input.zoneCount > 0) line(HeaderKey::Zones, std::to_string(input.zoneCount));

@@ -29,6 +29,7 @@ struct Reduced {
     std::vector<double> departures;
     double pv = 0, rms = 0, strehl = 0;
     ConicFit conic;
+    CouderBalance couder;
 };
 
 Reduced reduceReadings(const ReductionSetup& s, const VarianceForm& form, const std::vector<double>& m) {
@@ -40,6 +41,7 @@ Reduced reduceReadings(const ReductionSetup& s, const VarianceForm& form, const 
     out.rms = std::sqrt(w.variance()) / s.lambda;
     out.strehl = strehlRatio(out.rms);
     out.conic = fitBestConic(s, form, m);
+    out.couder = couderBalance(out.departures, s.h, s.kappa, s.radius, airyRadius(s.lambda, s.radius, s.diameter));
     return out;
 }
 
@@ -77,6 +79,7 @@ std::vector<Figure> figuresOf(const ReductionResult& r, const SimulatorZone& zon
         {"airy_radius_um", r.airyRadius * 1000, Direct},
         {"pv_wave", r.pv, Inverse},
         {"rms_wave", r.rms, Inverse},
+        {"rms_surface_nm", r.rmsSurfaceNm, None},
         {"best_fit_conic rms_wave", r.rmsVsConic, Inverse},
         {"strehl", r.strehl, Inverse},
         {"couder max_ta_over_rho", r.couderRatio, Inverse},
@@ -93,6 +96,7 @@ std::vector<Figure> figuresOf(const ReductionResult& r, const SimulatorZone& zon
         f.push_back({"ta_um" + of, z.transverseMicrons, None});
         f.push_back({"surface_nm" + of, z.surfaceNm, None});
         f.push_back({"spread_mm" + of, z.spread, None});
+        f.push_back({"repeatability_mm" + of, z.repeatability, None});
         f.push_back({"tolerance_mm" + of, z.tolerance, Direct});
         f.push_back({"ta_over_rho" + of, z.taOverRho, Inverse});
         f.push_back({"balanced_ta_over_rho" + of, z.balancedTaOverRho, Inverse});
@@ -106,6 +110,8 @@ std::vector<Figure> figuresOf(const ReductionResult& r, const SimulatorZone& zon
         f.push_back({"pv_wave" + of, s.pv, Inverse});
         f.push_back({"rms_wave" + of, s.rms, Inverse});
         f.push_back({"strehl" + of, s.strehl, Inverse});
+        f.push_back({"couder max_ta_over_rho" + of, s.couderRatio, Inverse});
+        f.push_back({"couder shift_mm" + of, s.couderShift, None});
     }
     for (const auto* curve : {&r.profile, &r.surfaceAcross, &r.residualAcross})
         for (const ProfilePoint& p : *curve) f.push_back({"profile surface_nm", p.surfaceNm, None});
@@ -143,6 +149,20 @@ double sampleDeviation(const std::vector<double>& v) {
     return std::sqrt(squares / static_cast<double>(v.size() - 1));
 }
 
+// Each zone's readings less their set's mean offset from the mean of the
+// sets: what stays when the mirror, moved between sets, is put back.
+std::vector<std::vector<double>> withoutSetOffsets(const ReductionSetup& s) {
+    const std::size_t n = s.zoneCount();
+    std::vector<std::vector<double>> out(n);
+    for (const std::vector<double>& set : s.sets) {
+        double offset = 0;
+        for (std::size_t i = 0; i < n; ++i) offset += set[i] - s.mean[i];
+        offset /= static_cast<double>(n);
+        for (std::size_t i = 0; i < n; ++i) out[i].push_back(set[i] - offset);
+    }
+    return out;
+}
+
 }  // namespace
 
 ReductionResult reduce(const ReductionInput& input) {
@@ -162,7 +182,9 @@ ReductionResult reduce(const ReductionInput& input) {
     r.sourceDistance = s.tester.sourceDistance;
     r.kappa = s.kappa;
     r.zoneRadius = s.zoneRadius;
+    r.nulls = s.tester.nulls;
     r.reverse = s.reverse;
+    r.notes = s.notes;
     r.setCount = static_cast<int>(s.sets.size());
 
     const Reduced mean = reduceReadings(s, form, s.mean);
@@ -171,6 +193,7 @@ ReductionResult reduce(const ReductionInput& input) {
     r.referenceCentre = s.modelReading(0, mean.referenceRadius, s.conic);
     r.pv = mean.pv;
     r.rms = mean.rms;
+    r.rmsSurfaceNm = mean.rms * s.wavelength * 1000 / 2;
     r.strehl = mean.strehl;
     r.wavefrontMean = w.mean();
     r.bestFitConic = mean.conic.conic;
@@ -182,11 +205,12 @@ ReductionResult reduce(const ReductionInput& input) {
     r.correctionError = (r.bestFitConic - s.conic) * a2 * a2 / (16 * s.radius * s.radius * s.radius * s.lambda);
 
     r.airyRadius = airyRadius(s.lambda, s.radius, s.diameter);
-    const CouderBalance couder = couderBalance(mean.departures, s.h, s.kappa, s.radius, r.airyRadius);
+    const CouderBalance& couder = mean.couder;
     r.couderRatio = couder.ratio;
     r.couderShift = couder.shift;
     r.couderPass = couder.ratio <= 1;
 
+    const std::vector<std::vector<double>> steadied = withoutSetOffsets(s);
     for (std::size_t i = 0; i < n; ++i) {
         ZoneResult z;
         z.number = static_cast<int>(i + 1);
@@ -205,6 +229,7 @@ ReductionResult reduce(const ReductionInput& input) {
         z.balancedTaOverRho =
             transverseAberration(z.departure - couder.shift, z.h, s.kappa, s.radius) / r.airyRadius;
         z.spread = z.readings.size() > 1 ? sampleDeviation(z.readings) : 0;
+        z.repeatability = z.readings.size() > 1 ? sampleDeviation(steadied[i]) : 0;
         r.zones.push_back(z);
     }
 
@@ -213,7 +238,8 @@ ReductionResult reduce(const ReductionInput& input) {
             try {
                 const Reduced alone = reduceReadings(s, form, s.sets[j]);
                 r.sets.push_back({alone.referenceRadius, alone.pv, alone.rms, alone.strehl, alone.conic.conic,
-                                  alone.conic.radius});
+                                  alone.conic.radius, alone.couder.ratio, alone.couder.shift,
+                                  alone.couder.ratio <= 1});
             } catch (const ReductionFitError& e) {
                 throw ReductionFitError("set " + std::to_string(j + 1) + ": " + e.what());
             } catch (const ReductionInputError& e) {
@@ -240,6 +266,7 @@ ReductionResult reduce(const ReductionInput& input) {
     v.wavelengthNm = s.wavelength * 1000;
     for (const ZoneResult& z : r.zones) {
         v.surfaceNm.push_back(z.surfaceNm);
+        v.residualNm.push_back((residual.at(z.h * z.h) - residual.mean()) / 2 * 1e6);
         v.h.push_back(z.h);
     }
     r.verdict = verdictLines(v);

@@ -30,6 +30,9 @@ struct ZoneResult {
     double tolerance = 0;          // Millies-Lacroix |d_i| limit, mm
     double balancedTaOverRho = 0;  // TA / rho at the Couder balanced focus (the window's bars)
     double spread = 0;             // sample standard deviation of the sets, mm; 0 with one set
+    double repeatability = 0;      // the same after taking out each set's mean offset from the
+                                   // mean of the sets (the mirror moves between sets), mm; 0
+                                   // with one set
     double roundTrip = 0;          // the null of the reduced surface in the simulator's model, mm;
                                    // NaN where that surface has no null for the zone
 };
@@ -42,6 +45,9 @@ struct SetFigures {
     double strehl = 0;
     double conic = 0;            // best-fit conic
     double conicRadius = 0;      // its radius, mm
+    double couderRatio = 0;      // max |TA| / rho at the set's own balanced focus
+    double couderShift = 0;      // mm
+    bool couderPass = true;      // ratio <= 1
 };
 
 struct ProfilePoint {
@@ -60,6 +66,7 @@ struct ReductionResult {
     double sourceDistance = 0;  // a fixed source's distance (R when not given)
     double kappa = 1;
     ZoneRadiusRule zoneRadius = ZoneRadiusRule::Rms;
+    NullRule nulls = NullRule::Exact;
     bool reverse = false;
     int setCount = 0;
 
@@ -72,6 +79,7 @@ struct ReductionResult {
     double rmsVsConic = 0;       // waves
     double pv = 0;               // waves
     double rms = 0;              // waves
+    double rmsSurfaceNm = 0;     // the surface's RMS, nm: half the wavefront's
     double strehl = 0;           // exp(-(2 pi RMS)^2)
     double wavefrontMean = 0;    // <W>, mm
     double airyRadius = 0;       // rho, mm
@@ -87,6 +95,9 @@ struct ReductionResult {
     std::vector<ProfilePoint> residualAcross;  // the same against the best-fit conic
 
     std::vector<std::string> verdict;  // three or four sentences
+    // How the input was taken where the user should know (a header row
+    // skipped, a mask edge taken as the rim), each beginning with its place.
+    std::vector<std::string> notes;
 };
 
 inline constexpr int kProfilePoints = 21;

@@ -34,9 +34,17 @@ public:
 // reflected rays cross the axis).
 enum class SourceKind { Moving, Fixed };
 
-// The radius that stands for a zone [a, b]: sqrt((a^2 + b^2) / 2) ("rms")
-// or (a + b) / 2 ("mid").
-enum class ZoneRadiusRule { Rms, Mid };
+// The radius that stands for a zone [a, b]: sqrt((a^2 + b^2) / 2) ("rms"),
+// (a + b) / 2 ("mid"), or the mean of those two ("carlin", the radius that
+// common mask calculators give).
+enum class ZoneRadiusRule { Rms, Mid, Carlin };
+
+// The nulls the readings are compared with: the exact null of the conic
+// ("exact"), or the classical first-order null of hand sheets and older
+// reductions ("classical"): the centre's null less kappa K h^2 / (2R),
+// h^2 / R for a paraboloid before a fixed source, h^2 / (2R) before a
+// moving one.
+enum class NullRule { Exact, Classical };
 
 enum class LengthUnit { Millimetre, Inch };
 
@@ -54,15 +62,20 @@ enum class HeaderKey {
     Source,
     SourceDistance,
     ZoneRadius,
+    Null,
     Obstruction,
     Units,
     Zones,
     Reverse,
 };
-inline constexpr int kHeaderKeyCount = 11;
+inline constexpr int kHeaderKeyCount = 12;
 
 // The key as the file writes it ("source-distance").
 const char* headerKeyName(HeaderKey key);
+// The words of the file for the rules ("rms", "mid", "carlin"; "exact",
+// "classical").
+const char* zoneRadiusName(ZoneRadiusRule rule);
+const char* nullRuleName(NullRule rule);
 
 struct ZoneEntry {
     // Inner and outer radius of the zone, input units; not used when the
@@ -83,6 +96,7 @@ struct ReductionInput {
     SourceKind source = SourceKind::Moving;
     std::optional<double> sourceDistance;  // input units, fixed source; the radius when not given
     ZoneRadiusRule zoneRadius = ZoneRadiusRule::Rms;
+    NullRule nulls = NullRule::Exact;
     double obstruction = 0;                // diameter, input units
     LengthUnit units = LengthUnit::Millimetre;
     int zoneCount = 0;                     // `zones N`: equal-area zones; 0 when every zone gives its edges
@@ -95,6 +109,13 @@ struct ReductionInput {
     // ("option --radius") or a window's field ("Wavelength"); empty for a
     // default. Messages about the value start with it.
     std::array<std::string, kHeaderKeyCount> keyField{};
+    // What the reader let through but the user should know of (a
+    // spreadsheet's header row skipped), each with its line.
+    struct Note {
+        int line = 0;
+        std::string text;
+    };
+    std::vector<Note> notes;
     // The file the input was read from, as its name was given; empty for
     // text that came from elsewhere. Messages that name a line name it.
     std::string fileName;

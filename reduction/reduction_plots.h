@@ -10,6 +10,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 #include <optional>
 #include <vector>
 
@@ -22,6 +24,9 @@ public:
     void setResult(const std::optional<ReductionResult>& result);
     // The plots as drawn, for tests and for keeping.
     QImage picture() const;
+    // Draws the plots with `painter` as on the widget, in its pixels: a
+    // report scales the painter to place them on its page.
+    void drawOn(QPainter& painter) const { draw(painter); }
     // Where the last drawing put the zone numbers under the bars: one box
     // per number drawn, left to right, never two overlapping (with many
     // zones only every few zones are numbered).

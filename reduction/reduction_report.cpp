@@ -12,7 +12,6 @@ namespace sg {
 namespace {
 
 const char* sourceName(SourceKind s) { return s == SourceKind::Moving ? "moving" : "fixed"; }
-const char* ruleName(ZoneRadiusRule r) { return r == ZoneRadiusRule::Rms ? "rms" : "mid"; }
 
 std::string zoneLine(const ZoneResult& z, bool roundTrip) {
     std::string line = padLeft(std::to_string(z.number), 4);
@@ -38,6 +37,12 @@ void numbers(JsonWriter& j, const char* key, const std::vector<double>& values) 
 
 }  // namespace
 
+std::string setLine(const SetFigures& f, int number) {
+    return "Set " + std::to_string(number) + ": PV " + fixedText(f.pv, 3) + " wave, RMS " + fixedText(f.rms, 4) +
+           " wave, Strehl " + fixedText(f.strehl, 3) + ", conic " + fixedText(f.conic, 4) + ", Couder " +
+           fixedText(f.couderRatio, 3) + " (" + (f.couderPass ? "pass" : "fail") + ")";
+}
+
 std::vector<std::string> figureLines(const ReductionResult& r) {
     return {
         "Reference radius (conic " + fixedText(r.wantedConic, 4) + "): " + fixedText(r.referenceRadius, 3) + " mm",
@@ -46,7 +51,7 @@ std::vector<std::string> figureLines(const ReductionResult& r) {
         "Best-fit conic radius: " + fixedText(r.bestFitRadius, 3) + " mm",
         "RMS wavefront vs best-fit conic: " + fixedText(r.rmsVsConic, 4) + " wave",
         "PV wavefront: " + fixedText(r.pv, 3) + " wave",
-        "RMS wavefront: " + fixedText(r.rms, 4) + " wave",
+        "RMS wavefront: " + fixedText(r.rms, 4) + " wave (surface " + fixedText(r.rmsSurfaceNm, 1) + " nm)",
         "Strehl (Marechal): " + fixedText(r.strehl, 3),
         "Airy radius: " + fixedText(r.airyRadius * 1000, 3) + " um",
         "Couder max |TA|/rho: " + fixedText(r.couderRatio, 3) + " at shift " + fixedText(r.couderShift, 4) + " mm (" +
@@ -70,8 +75,8 @@ std::string reportText(const ReductionResult& r, const ReportOptions& options) {
     line("Mirror: D " + fixedText(r.diameter, 2) + " mm, R " + fixedText(r.radius, 2) + " mm, f/" +
          fixedText(r.focalRatio, 2) + ", wanted conic " + fixedText(r.wantedConic, 4) + ", source " +
          sourceName(r.source) + ", lambda " + fixedText(r.wavelength, 4) + " um");
-    line("Zones: " + std::to_string(r.zones.size()) + " (zone radius " + ruleName(r.zoneRadius) +
-         "), reading sets: " + std::to_string(r.setCount));
+    line("Zones: " + std::to_string(r.zones.size()) + " (zone radius " + zoneRadiusName(r.zoneRadius) + ", " +
+         nullRuleName(r.nulls) + " nulls), reading sets: " + std::to_string(r.setCount));
     line(std::string("zone  inner_mm  outer_mm      h_mm  expected_mm  measured_mm    dev_mm    TA_um  TA/rho  surface_nm") +
          (options.roundTrip ? "  round_trip_mm" : ""));
     for (const ZoneResult& z : r.zones) line(zoneLine(z, options.roundTrip));
@@ -80,11 +85,10 @@ std::string reportText(const ReductionResult& r, const ReportOptions& options) {
         std::string spread = "Reading spread (std dev, mm):";
         for (const ZoneResult& z : r.zones) spread += ' ' + fixedText(z.spread, 4);
         line(spread);
-        for (std::size_t j = 0; j < r.sets.size(); ++j) {
-            const SetFigures& f = r.sets[j];
-            line("Set " + std::to_string(j + 1) + ": PV " + fixedText(f.pv, 3) + " wave, RMS " + fixedText(f.rms, 4) +
-                 " wave, Strehl " + fixedText(f.strehl, 3) + ", conic " + fixedText(f.conic, 4));
-        }
+        std::string repeatability = "Repeatability (std dev less each set's offset, mm):";
+        for (const ZoneResult& z : r.zones) repeatability += ' ' + fixedText(z.repeatability, 4);
+        line(repeatability);
+        for (std::size_t j = 0; j < r.sets.size(); ++j) line(setLine(r.sets[j], static_cast<int>(j + 1)));
     }
     if (options.profile) {
         line("h_mm  surface_nm");
@@ -108,7 +112,8 @@ std::string reportJson(const ReductionResult& r, const std::string& version) {
     j.key("obstruction_mm").number(r.obstruction);
     j.key("source").string(sourceName(r.source));
     j.key("source_distance_mm").number(r.sourceDistance);
-    j.key("zone_radius").string(ruleName(r.zoneRadius));
+    j.key("zone_radius").string(zoneRadiusName(r.zoneRadius));
+    j.key("null").string(nullRuleName(r.nulls));
     j.key("reverse").boolean(r.reverse);
     j.end();
     j.key("reading_sets").number(r.setCount);
@@ -132,6 +137,9 @@ std::string reportJson(const ReductionResult& r, const std::string& version) {
         j.key("spread_mm");
         if (r.setCount > 1) j.number(z.spread);
         else j.null();
+        j.key("repeatability_mm");
+        if (r.setCount > 1) j.number(z.repeatability);
+        else j.null();
         j.key("round_trip_mm").number(z.roundTrip);
         j.end();
     }
@@ -147,6 +155,7 @@ std::string reportJson(const ReductionResult& r, const std::string& version) {
     j.end();
     j.key("pv_wave").number(r.pv);
     j.key("rms_wave").number(r.rms);
+    j.key("rms_surface_nm").number(r.rmsSurfaceNm);
     j.key("strehl").number(r.strehl);
     j.key("airy_radius_um").number(r.airyRadius * 1000);
     j.key("couder").beginObject();
@@ -165,6 +174,10 @@ std::string reportJson(const ReductionResult& r, const std::string& version) {
         j.key("strehl").number(f.strehl);
         j.key("conic").number(f.conic);
         j.key("conic_radius_mm").number(f.conicRadius);
+        j.key("couder").beginObject();
+        j.key("max_ta_over_rho").number(f.couderRatio).key("shift_mm").number(f.couderShift).key("pass").boolean(
+            f.couderPass);
+        j.end();
         j.end();
     }
     j.end();
@@ -186,6 +199,9 @@ std::string reportJson(const ReductionResult& r, const std::string& version) {
 
     j.key("verdict").beginArray();
     for (const std::string& v : r.verdict) j.string(v);
+    j.end();
+    j.key("notes").beginArray();
+    for (const std::string& n : r.notes) j.string(n);
     j.end();
     j.end();
     return j.text() + "\n";

@@ -21,6 +21,10 @@ std::string reportText(const ReductionResult& result, const ReportOptions& optio
 // order, for a window.
 std::vector<std::string> figureLines(const ReductionResult& result);
 
+// "Set j: PV ..., Couder ... (pass)": one set reduced alone, as the report
+// and a window print it.
+std::string setLine(const SetFigures& set, int number);
+
 // The figures that have no value, for a warning beside a report that
 // shows them: each zone whose round trip finds no null on the surface
 // handed to the simulator (round_trip_mm, null in the JSON).

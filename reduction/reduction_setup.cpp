@@ -68,6 +68,7 @@ ReductionSetup resolveSetup(const ReductionInput& input) {
                  " readings, zone 1 has " + std::to_string(sets) + "; every zone needs one reading per set");
 
     ReductionSetup s;
+    for (const ReductionInput::Note& note : input.notes) s.notes.push_back(linePlace(input, note.line) + note.text);
     const double mm = input.units == LengthUnit::Inch ? kMillimetresPerInch : 1.0;
     // A length in mm; in inches, a value near the largest double has none.
     auto millimetres = [&](double v, const std::string& place, const char* what) {
@@ -94,6 +95,7 @@ ReductionSetup resolveSetup(const ReductionInput& input) {
                                   ? millimetres(*input.sourceDistance, placeOf(HeaderKey::SourceDistance),
                                                 "the source distance")
                                   : s.radius;
+    s.tester.nulls = input.nulls;
     s.kappa = nullScale(s.tester);
     s.zoneRadius = input.zoneRadius;
     s.reverse = input.reverse;
@@ -119,12 +121,18 @@ ReductionSetup resolveSetup(const ReductionInput& input) {
                 fail(zonePlace(input, i) + "its inner and outer radius are both " + quantity(z.inner) +
                      ": a zone needs a width");
             // Compared as typed, so that an edge of exactly half the
-            // diameter is the edge whatever the units.
-            if (!(z.outer <= d / 2))
+            // diameter is the edge whatever the units. An outer edge a
+            // little past it (a mask measured a little large) is the edge.
+            const bool pastRim = z.outer > d / 2;
+            if (pastRim && !(z.outer <= d / 2 * (1 + kRimAllowance) && z.inner < d / 2))
                 fail(zonePlace(input, i) + "the outer radius (" + quantity(z.outer) +
                      ") lies beyond the edge of the mirror (" + quantity(d / 2) + ")");
             a = z.inner * mm;
-            b = z.outer * mm;
+            b = pastRim ? s.aperture : z.outer * mm;
+            if (pastRim)
+                s.notes.push_back(zonePlace(input, i) + "the outer radius (" + quantity(z.outer) +
+                                  ") lies beyond the edge of the mirror (" + quantity(d / 2) +
+                                  "), within 1% of its radius: taken as the edge");
         }
         auto edges = [&](double from, double to) {
             std::string text(1, '(');
@@ -141,7 +149,10 @@ ReductionSetup resolveSetup(const ReductionInput& input) {
         if (input.zoneCount == 0 && i > 0 && a < s.outer.back() && b > s.inner.back())
             fail(zonePlace(input, i) + "its edges " + edges(inner, outer) + " overlap zone " + std::to_string(i) +
                  "'s " + edges(input.zones[i - 1].inner, input.zones[i - 1].outer));
-        const double h = input.zoneRadius == ZoneRadiusRule::Rms ? std::sqrt((a * a + b * b) / 2) : (a + b) / 2;
+        const double rms = std::sqrt((a * a + b * b) / 2), mid = (a + b) / 2;
+        const double h = input.zoneRadius == ZoneRadiusRule::Rms   ? rms
+                         : input.zoneRadius == ZoneRadiusRule::Mid ? mid
+                                                                   : (rms + mid) / 2;
         if (!(h * h > 0))
             fail(zonePlace(input, i) + "its edges " + edges(inner, outer) + " are too small to compute with");
         if (i > 0 && !(h > s.h.back() && h * h > s.u.back()))

@@ -8,6 +8,7 @@
 #include "reduction/exact_null.h"
 #include "reduction/reduction_input.h"
 
+#include <string>
 #include <vector>
 
 namespace sg {
@@ -32,6 +33,10 @@ struct ReductionSetup {
     std::vector<std::vector<double>> sets;  // sets[j][i]: set j's reading of zone i, mm
     std::vector<double> mean;               // m_i, the mean over the sets
     std::vector<double> expected;           // e_i = M(h_i; R, K_t)
+    // What the user should know of how the input was taken (a header row
+    // skipped, a mask edge a little past the rim taken as the rim), each
+    // beginning with its place.
+    std::vector<std::string> notes;
 
     std::size_t zoneCount() const { return h.size(); }
     double innerU() const { return obstruction * obstruction / 4; }  // h_o^2
@@ -40,6 +45,10 @@ struct ReductionSetup {
     // The model reading M(h; R', K') = N - R of a conic (R', K'), mm.
     double modelReading(double h, double radius, double conic) const;
 };
+
+// How far past the rim a zone's outer edge may be given and still be taken
+// as the rim: a mask measured a little large.
+inline constexpr double kRimAllowance = 0.01;  // of the radius D/2
 
 // Checks the input against every rule and makes the setup. Throws
 // ReductionInputError naming the line, zone or value and what is wrong.

@@ -7,6 +7,7 @@
 #include "reduction/reading_text.h"
 #include "reduction/reduction_plots.h"
 #include "reduction/reduction_report.h"
+#include "reduction/report_pdf.h"
 #include "widgets/user_action.h"
 #include "widgets/window_style.h"
 
@@ -18,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 
 #include <cmath>
@@ -27,6 +29,30 @@ namespace sg {
 namespace {
 
 constexpr int kFieldX = 150, kFieldWidth = 90, kRowStep = 24;
+
+// The zone table of the results: the command's columns and more, each with
+// its header, its decimals and its value.
+struct ResultColumn {
+    const char* header;
+    int decimals;
+    double (*value)(const ZoneResult&);
+};
+
+constexpr ResultColumn kResultColumns[] = {
+    {"Zone", 0, [](const ZoneResult& z) { return static_cast<double>(z.number); }},
+    {"h mm", 3, [](const ZoneResult& z) { return z.h; }},
+    {"Expected", 5, [](const ZoneResult& z) { return z.expected; }},
+    {"Measured", 5, [](const ZoneResult& z) { return z.measured; }},
+    {"Departure", 5, [](const ZoneResult& z) { return z.departure; }},
+    {"TA um", 3, [](const ZoneResult& z) { return z.transverseMicrons; }},
+    {"TA/rho", 3, [](const ZoneResult& z) { return z.taOverRho; }},
+    {"Tolerance", 5, [](const ZoneResult& z) { return z.tolerance; }},
+    {"Surface nm", 1, [](const ZoneResult& z) { return z.surfaceNm; }},
+    {"Spread", 4, [](const ZoneResult& z) { return z.spread; }},
+    {"Repeatability", 4, [](const ZoneResult& z) { return z.repeatability; }},
+};
+// The columns that need two sets or more.
+constexpr int kFirstSetsColumn = 9;
 
 std::string cellText(const QTableWidget* table, int row, int column) {
     const QTableWidgetItem* item = table->item(row, column);
@@ -86,7 +112,8 @@ void ReductionWindow::createControls() {
     source_ = addChoice("Source", "Source", y += kRowStep, {"moving", "fixed"});
     sourceDistance_ = addField("SourceDistance", "Fixed source at (mm)", y += kRowStep, "");
     sourceDistance_->setPlaceholderText("R");
-    zoneRadius_ = addChoice("ZoneRadius", "Zone radius", y += kRowStep, {"rms", "mid"});
+    zoneRadius_ = addChoice("ZoneRadius", "Zone radius", y += kRowStep, {"rms", "mid", "carlin"});
+    nulls_ = addChoice("Nulls", "Nulls", y += kRowStep, {"exact", "classical"});
     obstruction_ = addField("Obstruction", "Obstruction (mm)", y += kRowStep, "0");
     units_ = addChoice("Units", "Units", y += kRowStep, {"mm", "in"});
     reverse_ = new QCheckBox("Reverse scale (counts toward the mirror)", this);
@@ -119,10 +146,16 @@ void ReductionWindow::createControls() {
     QPushButton* show = addButton("ButtonShow", "Show in simulator", {260, 176, 148, 28},
                                   &ReductionWindow::showInSimulatorClick);
     show->setFont(withPixelSize(font(), 11, true));
+    addButton("ButtonReport", "Save Report...", {260, 212, 148, 24}, &ReductionWindow::saveReportClick);
+    simulatorNote_ = new QLabel(this);
+    simulatorNote_->setObjectName("SimulatorNote");
+    simulatorNote_->setGeometry(8, 598, 402, 30);
+    simulatorNote_->setWordWrap(true);
+    simulatorNote_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     table_ = new QTableWidget(this);
     table_->setObjectName("ZoneTable");
-    table_->setGeometry(8, 258, 402, 340);
+    table_->setGeometry(8, 282, 402, 316);
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setMinimumSectionSize(30);
     connect(table_, &QTableWidget::itemChanged, this, [this] {
@@ -131,7 +164,7 @@ void ReductionWindow::createControls() {
 
     message_ = new QLabel(this);
     message_->setObjectName("Message");
-    message_->setGeometry(8, 604, 402, 80);
+    message_->setGeometry(8, 630, 402, 56);
     message_->setWordWrap(true);
     message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QPalette red = message_->palette();
@@ -140,11 +173,26 @@ void ReductionWindow::createControls() {
 
     plots_ = new ReductionPlots(this);
     plots_->setGeometry(420, 8, 572, 440);
-    figures_ = new QPlainTextEdit(this);
+    // Under the plots, the figures and the zone table the command prints.
+    resultTabs_ = new QTabWidget(this);
+    resultTabs_->setObjectName("ResultTabs");
+    resultTabs_->setGeometry(420, 456, 572, 228);
+    figures_ = new QPlainTextEdit;
     figures_->setObjectName("Figures");
     figures_->setReadOnly(true);
-    figures_->setGeometry(420, 456, 572, 228);
     figures_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    resultTabs_->addTab(figures_, "Figures");
+    results_ = new QTableWidget;
+    results_->setObjectName("ResultTable");
+    results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    results_->verticalHeader()->hide();
+    results_->horizontalHeader()->setMinimumSectionSize(30);
+    results_->setColumnCount(static_cast<int>(std::size(kResultColumns)));
+    QStringList headers;
+    for (const ResultColumn& c : kResultColumns) headers << c.header;
+    results_->setHorizontalHeaderLabels(headers);
+    for (int c = 0; c < results_->columnCount(); ++c) results_->setColumnWidth(c, c == 0 ? 36 : 50);
+    resultTabs_->addTab(results_, "Zones");
 }
 
 int ReductionWindow::setCount() const { return table_->columnCount() - kFirstSetColumn - 1; }
@@ -192,6 +240,7 @@ ReductionInput ReductionWindow::input() const {
     setHeaderValue(in, HeaderKey::Source, source_->currentText().toStdString());
     header(HeaderKey::SourceDistance, sourceDistance_, "Fixed source at", false);
     setHeaderValue(in, HeaderKey::ZoneRadius, zoneRadius_->currentText().toStdString());
+    setHeaderValue(in, HeaderKey::Null, nulls_->currentText().toStdString());
     header(HeaderKey::Obstruction, obstruction_, "Obstruction", false);
     setHeaderValue(in, HeaderKey::Units, units_->currentText().toStdString());
     in.reverse = reverse_->isChecked();
@@ -218,6 +267,8 @@ ReductionInput ReductionWindow::input() const {
 
 QString ReductionWindow::message() const { return message_->text(); }
 
+QString ReductionWindow::simulatorNote() const { return simulatorNote_->text(); }
+
 void ReductionWindow::recompute() {
     try {
         const ReductionResult r = reduce(input());
@@ -235,12 +286,34 @@ void ReductionWindow::showResult() {
     plots_->setResult(result_);
     if (!result_) {
         figures_->clear();
+        results_->setRowCount(0);
         return;
     }
     QStringList lines;
     for (const std::string& line : figureLines(*result_)) lines << QString::fromStdString(line);
+    for (std::size_t j = 0; j < result_->sets.size(); ++j)
+        lines << QString::fromStdString(setLine(result_->sets[j], static_cast<int>(j + 1)));
     for (const std::string& line : result_->verdict) lines << QString::fromStdString("Verdict: " + line);
+    for (const std::string& line : result_->notes) lines << QString::fromStdString("Note: " + line);
     figures_->setPlainText(lines.join('\n'));
+    const int zones = static_cast<int>(result_->zones.size());
+    results_->setRowCount(zones);
+    for (int r = 0; r < zones; ++r) {
+        const ZoneResult& z = result_->zones[static_cast<std::size_t>(r)];
+        for (int c = 0; c < results_->columnCount(); ++c) {
+            const ResultColumn& column = kResultColumns[c];
+            // The spread and the repeatability of a single set are empty.
+            const QString text = c >= kFirstSetsColumn && result_->setCount < 2
+                                     ? QString()
+                                     : QString::fromStdString(fixedText(column.value(z), column.decimals));
+            QTableWidgetItem* item = results_->item(r, c);
+            if (item == nullptr) results_->setItem(r, c, item = new QTableWidgetItem);
+            item->setText(text);
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
+    // Every figure and heading whole; the table scrolls sideways instead.
+    results_->resizeColumnsToContents();
     // The round trip beside the readings, where the table still has those zones.
     const bool was = filling_;
     filling_ = true;
@@ -263,7 +336,8 @@ void ReductionWindow::show(const ReductionInput& in) {
     wavelength_->setText(numberText(in.wavelength));
     source_->setCurrentIndex(in.source == SourceKind::Fixed ? 1 : 0);
     sourceDistance_->setText(in.sourceDistance ? numberText(*in.sourceDistance) : QString());
-    zoneRadius_->setCurrentIndex(in.zoneRadius == ZoneRadiusRule::Mid ? 1 : 0);
+    zoneRadius_->setCurrentIndex(static_cast<int>(in.zoneRadius));
+    nulls_->setCurrentIndex(static_cast<int>(in.nulls));
     obstruction_->setText(numberText(in.obstruction));
     units_->setCurrentIndex(in.units == LengthUnit::Inch ? 1 : 0);
     reverse_->setChecked(in.reverse);
@@ -308,6 +382,7 @@ void ReductionWindow::openClick() {
         if (const std::optional<QString> chosen = dialogs_.askOpen(this, readingDialog("Open Readings"))) {
             folder_.remember(*chosen);
             show(readReadingFile(*chosen));
+            fileName_ = *chosen;
         }
     });
 }
@@ -316,19 +391,43 @@ void ReductionWindow::openFile(const QString& path) {
     runAction([&] {
         folder_.remember(path);
         show(readReadingFile(path));
+        fileName_ = path;
+        savedEntries_ = entries();
     });
 }
 
-void ReductionWindow::saveClick() {
-    runAction([this] {
+void ReductionWindow::saveClick() { saveReadings(); }
+
+bool ReductionWindow::saveReadings() {
+    bool saved = false;
+    runAction([this, &saved] {
         const ReductionInput in = input();
         if (const std::optional<QString> chosen = dialogs_.askSave(this, readingDialog("Save Readings"))) {
             const QString path = withDefaultSuffix(*chosen, "fou");
             folder_.remember(path);
             writeReadingFile(path, in);
+            fileName_ = path;
+            savedEntries_ = entries();
+            saved = true;
         }
     });
+    return saved;
 }
+
+// Every field, choice and cell as the user sees it.
+QStringList ReductionWindow::entries() const {
+    QStringList all;
+    for (const QLineEdit* e : findChildren<QLineEdit*>())
+        if (!qobject_cast<const QAbstractSpinBox*>(e->parent())) all << e->objectName() + "=" + e->text();
+    for (const QComboBox* c : findChildren<QComboBox*>()) all << c->objectName() + "=" + c->currentText();
+    for (const QAbstractButton* b : findChildren<QAbstractButton*>())
+        if (b->isCheckable()) all << b->objectName() + (b->isChecked() ? "=1" : "=0");
+    for (int r = 0; r < table_->rowCount(); ++r)
+        for (int c = 0; c < table_->columnCount(); ++c) all << QString::fromStdString(cellText(table_, r, c));
+    return all;
+}
+
+bool ReductionWindow::hasUnsavedReadings() const { return hasReadings() && entries() != savedEntries_; }
 
 void ReductionWindow::standardMaskClick() {
     runAction([this] {
@@ -405,8 +504,58 @@ void ReductionWindow::showInSimulatorClick() {
         const SimulatorZone zone = simulatorZoneFor(*result_);
         if (const std::string problem = simulatorGridProblem(zone); !problem.empty())
             throw ActionError("This mirror cannot be shown in the simulator: " + problem);
-        if (showInSimulator_) showInSimulator_(zone);
+        if (!showInSimulator_ || !showInSimulator_(zone)) return;
+        // The simulator keeps the radius the readings were taken against,
+        // so that its knife positions are the scale's readings.
+        const ReductionResult& r = *result_;
+        simulatorNote_->setText(
+            std::fabs(r.referenceRadius - r.radius) > 1e-9 * r.radius
+                ? QString::fromStdString("The simulator keeps your radius, " + fixedText(r.radius, 3) +
+                                         " mm; the readings' reference radius, " + fixedText(r.referenceRadius, 3) +
+                                         " mm, is in the surface shown as a change of focus.")
+                : QString());
     });
+}
+
+bool ReductionWindow::hasReadings() const {
+    for (int r = 0; r < table_->rowCount(); ++r)
+        for (int c = kFirstSetColumn; c < kFirstSetColumn + setCount(); ++c)
+            if (!cellText(table_, r, c).empty()) return true;
+    return false;
+}
+
+void ReductionWindow::offerMirror(const MainMirror& m) {
+    if (hasReadings()) return;
+    filling_ = true;
+    diameter_->setText(numberText(m.diameter));
+    radius_->setText(numberText(m.radius));
+    conic_->setText(numberText(m.conic));
+    wavelength_->setText(numberText(m.wavelength));
+    source_->setCurrentIndex(m.movingSource ? 0 : 1);
+    units_->setCurrentIndex(0);
+    filling_ = false;
+    // The mask's edges follow the diameter.
+    standardMaskClick();
+}
+
+void ReductionWindow::saveReportClick() {
+    runAction([this] {
+        if (!result_) throw ActionError("Nothing to report yet: " + message_->text().toStdString());
+        if (!message_->text().isEmpty())
+            throw ActionError("The entries cannot be reduced as they stand: " + message_->text().toStdString());
+        const FileDialogRequest request{"Save Report", folder_.start(), {"PDF Documents (*.pdf)", "All Files (*)"},
+                                        "pdf"};
+        if (const std::optional<QString> chosen = dialogs_.askSave(this, request)) {
+            const QString path = withDefaultSuffix(*chosen, "pdf");
+            folder_.remember(path);
+            writeReport(path);
+        }
+    });
+}
+
+void ReductionWindow::writeReport(const QString& path) const {
+    if (!result_) throw ReductionInputError("cannot save '" + path.toStdString() + "': there is no result to report");
+    writeReductionReport(path, *result_, *plots_, fileName_);
 }
 
 }  // namespace sg

@@ -38,10 +38,23 @@ SimulatorZone simulatorZoneFor(const ReductionResult& r) {
     SimulatorZone out;
     out.wavelength = r.wavelength;
     out.diameter = r.diameter;
-    out.radius = r.referenceRadius;
+    out.radius = r.radius;
+    out.referenceRadius = r.referenceRadius;
     out.conic = normalOrZero(r.wantedConic);
+    out.movingSource = r.source == SourceKind::Moving;
 
     const Wavefront w = wavefrontOf(r);
+    // The surface at full resolution: half the wavefront less its mean.
+    const Wavefront::Pieces pieces = w.pieces();
+    out.measured.start = pieces.start;
+    for (std::size_t j = 0; j < pieces.start.size(); ++j) {
+        out.measured.c0.push_back((pieces.c0[j] - w.mean()) / 2);
+        out.measured.c1.push_back(pieces.c1[j] / 2);
+        out.measured.c2.push_back(pieces.c2[j] / 2);
+    }
+    out.measured.fromRadius = r.referenceRadius;
+    out.measured.toRadius = r.radius;
+    out.measured.conic = out.conic;
     const double a = r.diameter / 2;
     const double mm = a / kKnotsToRim;  // radius per knot
     // s in mm at knots 22..42, mirrored onto 2..22.
@@ -112,7 +125,7 @@ Mirror simulatorZoneMirror(const SimulatorZone& zone) {
     m.mirrorDiameter = zone.diameter;
     m.radiusOfCurvature = zone.radius;
     m.conicConstant = zone.conic;
-    m.deviation = SurfaceDeviation::Drawn;
+    m.deviation = zone.measured.empty() ? SurfaceDeviation::Drawn : SurfaceDeviation::Measured;
     m.zoneHeight = zone.zoneHeight;
     m.invertDeviation = false;
     return m;
@@ -126,9 +139,7 @@ void applySimulatorZone(const SimulatorZone& zone, EditorShape& shape) {
 }
 
 std::vector<double> roundTripReadings(const ReductionResult& r, const SimulatorZone& zone) {
-    EditorShape shape;
-    applySimulatorZone(zone, shape);
-    const DrawnZone drawn = makeDrawnZone(simulatorZoneMirror(zone), zone.wavelength, shape);
+    const DrawnZone drawn = measuredZone(zone.measured);
     const Tester tester{r.source, r.sourceDistance};
     const double R = zone.radius, onePlusK = 1 + zone.conic;
     std::vector<double> readings;
@@ -136,7 +147,14 @@ std::vector<double> roundTripReadings(const ReductionResult& r, const SimulatorZ
         const double h = z.h;
         const ZonePoint d = zoneAt(drawn, h);
         const double q = std::sqrt(R * R - onePlusK * h * h);
-        const double null = surfaceNull(h, h * h / (R + q) + d.sag, h / q + d.slope, tester);
+        double null = surfaceNull(h, h * h / (R + q) + d.sag, h / q + d.slope, tester);
+        // Classical nulls: the reading that the reduction's departure was
+        // taken from is the conic's classical null plus the departure.
+        if (r.nulls == NullRule::Classical) {
+            const double ref = zone.referenceRadius;
+            null += conicNull(ref, zone.conic, h, {r.source, r.sourceDistance, NullRule::Classical}) -
+                    conicNull(ref, zone.conic, h, tester);
+        }
         readings.push_back(null - r.radius);
     }
     return readings;

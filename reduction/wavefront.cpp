@@ -92,6 +92,20 @@ double Wavefront::at(double u) const {
     return w_[j] + scale_ * (delta_[j] * (b - a) + slope_[j] * ((b - a) * (b + a)) / 2);
 }
 
+Wavefront::Pieces Wavefront::pieces() const {
+    // With a = start - anchor and t = u - start, b - a = t and
+    // (b - a)(b + a) = t (t + 2a) in at().
+    Pieces p;
+    for (std::size_t j = 0; j < start_.size(); ++j) {
+        const double a = start_[j] - anchor_[j];
+        p.start.push_back(start_[j]);
+        p.c0.push_back(w_[j]);
+        p.c1.push_back(scale_ * (delta_[j] + slope_[j] * a));
+        p.c2.push_back(scale_ * slope_[j] / 2);
+    }
+    return p;
+}
+
 double Wavefront::deltaAt(double u) const {
     const std::size_t j = pieceAt(u);
     return delta_[j] + slope_[j] * (u - anchor_[j]);

@@ -42,6 +42,14 @@ public:
     // delta changes sign.
     double peakToValley() const { return peakToValley_; }
 
+    // W as its quadratic pieces in u: piece j holds from start[j] to
+    // start[j + 1] (the last one without end), W = c0[j] + t (c1[j] +
+    // t c2[j]) with t = u - start[j].
+    struct Pieces {
+        std::vector<double> start, c0, c1, c2;
+    };
+    Pieces pieces() const;
+
 private:
     std::size_t pieceAt(double u) const;
 

@@ -48,6 +48,7 @@ public:
     void setBrushHollow(bool hollow) { brushHollow_ = hollow; }
     bool brushHollow() const { return brushHollow_; }
     void setTextColour(Rgb c) { textColour_ = c; }
+    Rgb textColour() const { return textColour_; }
     // The font of drawText, drawn without anti-aliasing; the canvas font
     // until set.
     void setTextFont(const QFont& font);

@@ -29,18 +29,21 @@ std::string deviceName(TestKind test) {
     return "grating";
 }
 
+// Which side of the centre of curvature the device stands on.
+std::string sideText(double axial) {
+    if (axial < 0) return "inside the centre of curvature";
+    if (axial > 0) return "outside the centre of curvature";
+    return "at the centre of curvature";
+}
+
 // How the picture was computed: rays by the series or the exact trace, or
-// waves in one wavelength (named) or in white light; and the slit, where
-// the exact trace or the waves take one.
+// waves in one wavelength (named) or in white light.
 std::string pictureModel(const TestSetup& t) {
-    std::string model = t.exact() ? "exact ray trace" : "two-term series";
     if (t.waveOptics)
-        model = t.spectrum == Spectrum::White
-                    ? "wave optics, white light"
-                    : "wave optics, " + formatGeneral(t.wavelength, kDecimalSeparator, 7) + " \u00b5m";
-    if (t.exact() && t.slitWidth > 0)
-        model += ", slit " + formatGeneral(t.slitWidth, kDecimalSeparator, 7) + " mm";
-    return model;
+        return t.spectrum == Spectrum::White
+                   ? "wave optics, white light"
+                   : "wave optics, " + formatGeneral(t.wavelength, kDecimalSeparator, 7) + " \u00b5m";
+    return t.exact() ? "exact ray trace" : "two-term series";
 }
 
 }  // namespace
@@ -54,13 +57,19 @@ std::array<std::string, 2> pictureCaptionLines(const Scene& scene) {
     // The ruling as entered; the knife has none to speak of.
     if (t.test != TestKind::Foucault)
         first += "   " + formatGeneral(t.linesPerMm, kDecimalSeparator, 7) + " lines/mm";
-    if (m.distorted()) first += "   drawn zone " + formatGeneral(m.zoneHeight, kDecimalSeparator, 7) + " waves";
+    // The slit where the picture has one: the exact trace and the waves.
+    if (const double slit = t.waveOptics ? t.slitWidth : workingSlitWidth(t); slit > 0)
+        first += "   slit " + formatGeneral(slit, kDecimalSeparator, 7) + " mm";
+    if (m.deviation == SurfaceDeviation::Measured) first += "   measured surface";
+    else if (m.distorted()) first += "   drawn zone " + formatGeneral(m.zoneHeight, kDecimalSeparator, 7) + " waves";
+    // How it was computed ends the first line; the second says where the
+    // device stands and where the light comes from.
+    first += "   " + pictureModel(t);
     const std::string second =
-        "axial " + formatGeneral(t.position.axialOffset, kDecimalSeparator, 7) + " mm   transverse " +
-        transverseReadoutText(t) + "   " +
+        "axial " + formatGeneral(t.position.axialOffset, kDecimalSeparator, 7) + " mm " + sideText(t.position.axialOffset) +
+        "   transverse " + transverseReadoutText(t) + "   " +
         (t.sourceMoves() ? "source moving with the " + deviceName(t.test)
-                         : std::string("source fixed at the centre of curvature")) +
-        "   " + pictureModel(t);
+                         : std::string("source fixed at the centre of curvature"));
     return {first, second};
 }
 

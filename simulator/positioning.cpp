@@ -55,7 +55,7 @@ void drawAxialMarker(Drawing& d, int knifeX, int row) {
     if (test == TestKind::Foucault) c.drawLine(1, row + 2, knifeX, row + 2);  // the knife comes in from the left
     c.setPenWidth(1);
     DevicePosition& p = position(d);
-    p.axialOffset = axialPositionFromRow(row, p.range);
+    if (!p.axialHeld) p.axialOffset = axialPositionFromRow(row, p.range);
     d.display.setAxialReadout(formatGeneral(p.axialOffset));
 }
 
@@ -101,14 +101,16 @@ void pictureClick(Drawing& d, const ControlsReading& r, const PositionOverride& 
     clearDrawingArea(d.sim.canvas);
     paintFreshDisk(d);
     readRange(d, r);
-    recompute(d, r);
-    if (override.axial) row = rowForPosition(*override.axial, p.range);
-    const int column = override.transverse ? columnForOffset(*override.transverse, p.maxMove) : kMarkerColumn;
-    drawAxialMarker(d, column, row);
     if (override.axial) {
         p.axialOffset = *override.axial;
-        d.display.setAxialReadout(formatGeneral(p.axialOffset));
+        p.axialHeld = true;
     }
+    recompute(d, r);
+    // A position given as a number keeps its value; the marker goes to its
+    // nearest row under the RANGE read now.
+    if (p.axialHeld) row = p.axialMarkerY = rowForPosition(p.axialOffset, p.range);
+    const int column = override.transverse ? columnForOffset(*override.transverse, p.maxMove) : kMarkerColumn;
+    drawAxialMarker(d, column, row);
     // Again, so that the shadowgram is drawn for the position the marker shows.
     recompute(d, r);
     drawShadowgramPass(d, r);
@@ -122,6 +124,7 @@ void axialDiagramClick(Drawing& d, const ControlsReading& r, int y) {
     paintFreshDisk(d);
     readRange(d, r);
     p.transverseOffset = 0;
+    p.axialHeld = false;
     recompute(d, r);
     drawAxialMarker(d, kMarkerColumn, y);
     recompute(d, r);
@@ -154,6 +157,7 @@ void transverseSliderClick(Drawing& d, const ControlsReading& r, int x) {
 void zeroClick(Drawing& d, const ControlsReading& r) {
     DevicePosition& p = position(d);
     p.transverseOffset = 0;
+    p.axialHeld = false;
     clearDrawingArea(d.sim.canvas);
     p.axialMarkerY = kAxialCentreRow;
     drawAxialMarker(d, kMarkerColumn, kAxialCentreRow);
@@ -161,6 +165,15 @@ void zeroClick(Drawing& d, const ControlsReading& r) {
     paintFreshDisk(d);
     drawShadowgramPass(d, r);
     drawConicReadout(d.sim, d.state.scene);
+    drawTransverseMarker(d, kMarkerColumn);
+}
+
+void drawStartingPosition(Drawing& d) {
+    DevicePosition& p = position(d);
+    p.axialMarkerY = kAxialCentreRow;
+    p.transverseOffset = 0;
+    p.axialHeld = false;
+    drawAxialMarker(d, kMarkerColumn, kAxialCentreRow);
     drawTransverseMarker(d, kMarkerColumn);
 }
 
@@ -173,13 +186,13 @@ void pressOnDrawingArea(Drawing& d, const ControlsReading& r, int x, int y) {
     }
 }
 
+double axialDiagramReach(double range) { return std::fabs(range) * (kLastAxialRow - kAxialCentreRow) / 100; }
+
 void typedAxialPosition(Drawing& d, const ControlsReading& r, double axial) {
     readRange(d, r);
-    const double range = std::fabs(position(d).range);
-    if (!(std::fabs(checkedOperand(axial)) <= range))
-        throw ActionError("The axial position " + formatGeneral(axial) + " mm lies beyond the RANGE of " +
-                          formatGeneral(range) + " mm either side of the centre of curvature.");
-    axialDiagramClick(d, r, rowForPosition(axial, position(d).range));
+    const double reach = axialDiagramReach(position(d).range);
+    if (!(std::fabs(checkedOperand(axial)) <= reach)) throw AxialBeyondDiagram(reach);
+    pictureClick(d, r, PositionOverride{axial, std::nullopt});
 }
 
 void stepAxialMarker(Drawing& d, const ControlsReading& r, int rows) {

@@ -5,6 +5,8 @@
 // curvature), the transverse slider below it, the picture itself, and the
 // "Zero" button. Every accepted click erases and redraws the whole display.
 
+#include "model/failure.h"
+#include "model/number_text.h"
 #include "simulator/redraw.h"
 
 #include <optional>
@@ -68,12 +70,31 @@ void axialDiagramClick(Drawing& d, const ControlsReading& r, int y);
 void transverseSliderClick(Drawing& d, const ControlsReading& r, int x);
 void zeroClick(Drawing& d, const ControlsReading& r);
 
+// The diagrams before the first picture: the marker on the centre of
+// curvature and on the slider's tick, the read-outs at 0.
+void drawStartingPosition(Drawing& d);
+
 // A press on the bare drawing area: the sequence of its region, or nothing.
 void pressOnDrawingArea(Drawing& d, const ControlsReading& r, int x, int y);
 
-// An axial position typed in mm: the marker goes to the nearest row and the
-// picture is drawn as a click on that row draws it. A position beyond the
-// RANGE cell's value either way is refused with a message, nothing drawn.
+// How far the axial diagram reaches either side of the centre of curvature,
+// mm: its last row, 109 rows of RANGE / 100 mm.
+double axialDiagramReach(double range);
+
+// A typed position the diagram cannot show.
+class AxialBeyondDiagram : public ActionError {
+public:
+    explicit AxialBeyondDiagram(double reach)
+        : ActionError("The axial position lies beyond the diagram's reach of " + formatGeneral(reach) +
+                      " mm either side of the centre of curvature."),
+          reach(reach) {}
+    double reach;
+};
+
+// An axial position typed in mm: the picture is drawn at that position
+// exactly, as the renderer's --axial draws it, the marker at the nearest
+// row; the position is held until the marker is moved. A position beyond
+// the diagram's reach either way throws AxialBeyondDiagram, nothing drawn.
 void typedAxialPosition(Drawing& d, const ControlsReading& r, double axial);
 
 // The axial marker moved by `rows` rows (negative: up, towards the mirror),

@@ -69,8 +69,32 @@ void drawConicReadout(Simulator& sim, const Scene& scene) {
                                                               m.radiusOfCurvature, m.conicConstant));
     const std::string focalRatio = focalRatioText(m);
     sim.conicDeviation = deviation;
-    sim.canvas.drawText(590, 10, conicReadoutText(deviation));
+    sim.conicReadout = Simulator::ConicReadout{conicReadoutText(deviation), focalRatio, m.mirrorDiameter,
+                                               m.radiusOfCurvature, m.conicConstant, scene.setup.wavelength};
+    sim.canvas.drawText(590, 10, sim.conicReadout->deviation);
     sim.canvas.drawText(640, 25, focalRatio);
+}
+
+void shadeConicReadout(Simulator& sim, bool current) {
+    Canvas& c = sim.canvas;
+    if (!sim.conicReadout) return;
+    // The texts stand on a box of their ground, drawn with them.
+    const Rgb ground = c.pixel(590, 10);
+    bool bare = true;
+    for (int y = 10; y < 40 && bare; ++y)
+        for (int x = 590; x < c.width() && bare; ++x) bare = c.pixel(x, y) == ground;
+    if (bare) return;
+    const Rgb text = c.textColour(), brush = c.brushColour();
+    const bool hollow = c.brushHollow();
+    c.setTextColour(current ? kBlack : kGrey);
+    c.setBrushColour(ground);
+    c.setBrushHollow(false);
+    // The same texts at the same places: only their colour changes.
+    c.drawText(590, 10, sim.conicReadout->deviation);
+    c.drawText(640, 25, sim.conicReadout->focalRatio);
+    c.setTextColour(text);
+    c.setBrushColour(brush);
+    c.setBrushHollow(hollow);
 }
 
 std::string transverseUnitText(TestKind test) {

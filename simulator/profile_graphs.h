@@ -30,6 +30,11 @@ std::string focalRatioText(const Mirror& m);
 // (590, 10) and (640, 25).
 void drawConicReadout(Simulator& sim, const Scene& scene);
 
+// The read-outs as they were last drawn, in black while the grid still
+// holds the entries they came from (`current`), in grey once it does not;
+// nothing where no read-out stands (a bare corner).
+void shadeConicReadout(Simulator& sim, bool current);
+
 // The unit of the transverse offset for the test, as row 1 of the
 // maximum-movement box shows it.
 std::string transverseUnitText(TestKind test);

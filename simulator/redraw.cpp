@@ -15,7 +15,11 @@ void recomputeSteps(Drawing& d, const ControlsReading& r) {
     Scene& scene = d.state.scene;
     readSetup(r, scene.mirror, scene.setup);
     if (r.surfaceItem == kSurfaceDistorted) {
-        scene.mirror.deviation = SurfaceDeviation::Drawn;
+        // The measured surface while the editor holds the knots it came
+        // with; once they are edited, the drawn zone.
+        const bool measured = !scene.measured.empty() && d.shape.knotHeight == scene.measuredKnots;
+        if (!measured) scene.measured = MeasuredSurface{};
+        scene.mirror.deviation = measured ? SurfaceDeviation::Measured : SurfaceDeviation::Drawn;
         resampleDeviation(scene.profiles, d.shape, scene.mirror.invertDeviation);
     }
     drawHeightGraph(d.sim.canvas, scene);

@@ -4,9 +4,9 @@
 namespace sg {
 
 void takeDrawnZone(Scene& scene, const EditorShape& shape) {
-    scene.zone = scene.setup.exact() && scene.mirror.distorted()
-                     ? makeDrawnZone(scene.mirror, scene.setup.wavelength, shape)
-                     : DrawnZone{};
+    if (!scene.setup.exact() || !scene.mirror.distorted()) scene.zone = DrawnZone{};
+    else if (scene.mirror.deviation == SurfaceDeviation::Measured) scene.zone = measuredZone(scene.measured);
+    else scene.zone = makeDrawnZone(scene.mirror, scene.setup.wavelength, shape);
 }
 
 }  // namespace sg

@@ -5,6 +5,7 @@
 // the two ray models. A plain value.
 
 #include "model/drawn_zone.h"
+#include "model/editor_shape.h"
 #include "model/mirror.h"
 #include "model/surface_profile.h"
 #include "model/test_setup.h"
@@ -21,12 +22,18 @@ struct Scene {
     // The drawn zone at its true height, for the exact trace on the
     // distorted surface; flat otherwise.
     DrawnZone zone;
+    // The surface a Foucault reduction measured, shown while the editor
+    // holds the knots it was handed with (measuredKnots); an edit of the
+    // shape shows the drawn zone again.
+    MeasuredSurface measured;
+    DeviationArray measuredKnots{};
 
     friend bool operator==(const Scene&, const Scene&) = default;
 };
 
-// The exact trace's zone of `shape` for the scene's mirror and wavelength
-// when the scene traces the distorted surface exactly; flat otherwise.
+// The exact trace's zone for the scene's mirror and wavelength when the
+// scene traces the distorted surface exactly (the measured surface, or the
+// drawn zone of `shape`); flat otherwise.
 void takeDrawnZone(Scene& scene, const EditorShape& shape);
 
 }  // namespace sg

@@ -9,6 +9,9 @@
 #include "model/picture_geometry.h"  // the picture's frame: kPictureWidth, kDiskCentreX, ...
 #include "simulator/random_generator.h"
 
+#include <optional>
+#include <string>
+
 namespace sg {
 
 inline constexpr int kRayCount = 50000;  // sample points per shadowgram pass
@@ -24,6 +27,12 @@ struct Simulator {
     RandomGenerator slitRandom;
     DrawTables drawTables;      // per-diameter lookups of the passes
     double conicDeviation = 0;  // waves, the last conic deviation shown
+    // The read-outs last drawn and the entries they came from.
+    struct ConicReadout {
+        std::string deviation, focalRatio;
+        double diameter = 0, radius = 0, conic = 0, wavelength = 0;
+    };
+    std::optional<ConicReadout> conicReadout;
     // The normal pass over the pure conic runs in AVX2 lanes where the CPU
     // has them; false keeps every pass on the portable code.
     bool vectorPass = true;

@@ -80,4 +80,20 @@ std::vector<int> notesTooLong(const NotesLines& notes) {
     return cut;
 }
 
+std::string notesNotKept(const NotesLines& notes) {
+    const bool header = notes.lineCount() > 0 && notes.line(0) != QString(kNotesHeader);
+    std::vector<int> beyond;
+    for (int k = kNoteCount + 1; k < notes.lineCount(); ++k)
+        if (!notes.line(k).trimmed().isEmpty()) beyond.push_back(k);
+    if (!header && beyond.empty()) return {};
+    std::string lines;
+    for (int k : beyond) lines += (lines.empty() ? "" : ", ") + std::to_string(k);
+    std::string what = header ? "the header line" : "";
+    if (!beyond.empty())
+        what += (header ? " and " : "") + std::string(beyond.size() > 1 ? "lines " : "line ") + lines;
+    const bool several = (header ? 1 : 0) + beyond.size() > 1;
+    return "the notes keep only the " + std::to_string(kNoteCount) + " lines under their header: " + what +
+           (several ? " are" : " is") + " not kept.";
+}
+
 }  // namespace sg

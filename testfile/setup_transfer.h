@@ -43,6 +43,11 @@ SetupRecord storeSetupInRecord(const ControlsReading& controls, const Mirror& sh
 // (255 characters) and are cut when saved.
 std::vector<int> notesTooLong(const NotesLines& notes);
 
+// What the notes box holds that a saved set-up does not keep, as the end of
+// a sentence ("the header line and lines 11, 12 are not kept: ..."); empty
+// when everything is kept. Only lines 1..10 under the header are saved.
+std::string notesNotKept(const NotesLines& notes);
+
 // Publishes the record to the controls (the last set test and orientation
 // flag wins; none set leaves the choice; "Grid" as `view` has it and the
 // maximum movement `maxMove`; the tester, ray model, slit, wave picture and

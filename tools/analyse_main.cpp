@@ -23,8 +23,9 @@ std::string usage() {
            "the six results against the best paraboloid and the best conic.\n"
            "\n" +
            sg::mirrorOptionsUsage() +
-           "  --inner N            inner zone limit (default 0; above 8 taken as 8)\n"
-           "  --outer N            outer zone limit (default 20; kept within 10..20)\n"
+           "  --inner N            inner zone limit (default 0), kept within 0..8 as the\n"
+           "                       window keeps it: -5 is taken as 0, 12 as 8\n"
+           "  --outer N            outer zone limit (default 20), kept within 10..20\n"
            "  --tables             print the tables of the samples too\n"
            "The tester's source and the exact ray trace change only the pictures: the\n"
            "analysis compares surfaces, whatever the tester, so it takes no such option.\n"

@@ -40,8 +40,10 @@ std::string mirrorOptionsUsage() {
            "  --diameter MM        mirror diameter (default 200)\n"
            "  --radius MM          radius of curvature (default 2000)\n"
            "  --conic K            conic constant (default -1)\n"
-           "  --lines N            grating lines per mm as entered (default 4; tripled for wire and foucault)\n"
-           "  --zone-height W      zone height in waves (default 0.5; negative turns the zone over)\n"
+           "  --lines N            grating lines per mm (default 4); for wire the wire is 1/(2 N) mm\n"
+           "                       wide, for foucault the knife's unit of movement 1/(6 N) mm\n"
+           "  --zone-height W      Zone Ht: the drawn zone's peak-to-valley in waves (default 0.5;\n"
+           "                       negative turns the zone over)\n"
            "  --wavelength UM      wavelength in micrometres (default 0.55)\n"
            "  --shape FILE         the drawn surface of a shape file (.Shp)\n";
 }

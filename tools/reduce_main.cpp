@@ -3,9 +3,10 @@
 // JSON. Nothing reaches standard output unless the whole reduction
 // succeeded; every failure is one line on standard error: a mistake in the
 // command line as every program of the project words it
-// ("shadowgram-reduce: ..."), bad input and failed fits "error: ...". A
-// report with a figure that has no value (written null) says so in a line
-// "warning: ..." on standard error.
+// ("shadowgram-reduce: ..."), bad input and failed fits "error: ...". How
+// the input was taken, where the user should know, is a line "note: ..."
+// on standard error, and a report with a figure that has no value (written
+// null) says so in a line "warning: ...".
 
 #include "reduction/reading_file.h"
 #include "tools/reduce_options.h"
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
     if (options.file.empty()) return sg::reportUsageError(kName, "no reading file given");
 
     std::string output;
-    std::vector<std::string> missing;
+    std::vector<std::string> missing, notes;
     try {
         sg::ReductionInput input = sg::readReadingFile(QString::fromStdString(options.file));
         sg::applyOverrides(options, input);
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
         output = options.json ? sg::reportJson(result, SHADOWGRAM_VERSION)
                               : sg::reportText(result, {options.profile, options.roundTrip});
         if (options.json || options.roundTrip) missing = sg::missingFigures(result);
+        notes = result.notes;
     } catch (const sg::ReductionInputError& e) {
         std::cerr << "error: " << e.what() << '\n';
         return 2;
@@ -60,6 +62,7 @@ int main(int argc, char** argv) {
         std::cerr << "error: " << e.what() << '\n';
         return 1;
     }
+    for (const std::string& n : notes) std::cerr << "note: " << n << '\n';
     for (const std::string& m : missing) std::cerr << "warning: " << m << '\n';
     std::cout << output;
     std::cout.flush();

@@ -482,6 +482,29 @@ void foldMasked(const std::complex<double>* V, const double* t, int n, int padde
     }
 }
 
+// A pass's lengths and transforms: n samples per pixel, the padded
+// pupil's np pixels, the forward transform of n np points (its input U, the
+// device plane V) and the inverse of np points back to the pixels (its
+// input H, the image).
+struct PassBuffers {
+    int n, np, length;
+    std::size_t L;
+    Transform& forward;
+    Transform& backward;
+    std::complex<double>* U;
+    const std::complex<double>* V;
+    std::complex<double>* H;
+    const std::complex<double>* image;
+};
+
+PassBuffers passBuffers(Transforms& transforms, const Sampling& sampling) {
+    const int n = sampling.samplesPerPixel, np = sampling.paddedPixels, length = n * np;
+    Transform& forward = transforms.forward(length);
+    Transform& backward = transforms.backward(np);
+    return {n, np, length, static_cast<std::size_t>(length), forward, backward,
+            forward.input(), forward.output(), backward.input(), backward.output()};
+}
+
 std::size_t frameIndex(int px, int py) {
     return static_cast<std::size_t>(py) * WaveFrame::kWidth + static_cast<std::size_t>(px);
 }
@@ -490,14 +513,7 @@ std::size_t frameIndex(int px, int py) {
 
 void WaveComputer::lineImages(const Plan& p, std::vector<double>& sum) {
     const PupilGeometry& g = p.g;
-    const int n = p.sampling.samplesPerPixel, np = p.sampling.paddedPixels, length = n * np;
-    const std::size_t L = static_cast<std::size_t>(length);
-    Transform& forward = transforms_.forward(length);
-    Transform& backward = transforms_.backward(np);
-    std::complex<double>* U = forward.input();
-    const std::complex<double>* V = forward.output();
-    std::complex<double>* H = backward.input();
-    const std::complex<double>* image = backward.output();
+    const auto [n, np, length, L, forward, backward, U, V, H, image] = passBuffers(transforms_, p.sampling);
     const double norm = 1.0 / (static_cast<double>(length) * length);  // |IFT / n N'|^2
 
     // The lines through the pixel centres across the device's axis, each
@@ -570,14 +586,7 @@ void WaveComputer::lineImages(const Plan& p, std::vector<double>& sum) {
 
 void WaveComputer::crossedImages(const Plan& p, std::vector<double>& sum) {
     const PupilGeometry& g = p.g;
-    const int n = p.sampling.samplesPerPixel, np = p.sampling.paddedPixels, length = n * np;
-    const std::size_t L = static_cast<std::size_t>(length);
-    Transform& forward = transforms_.forward(length);
-    Transform& backward = transforms_.backward(np);
-    std::complex<double>* U = forward.input();
-    const std::complex<double>* V = forward.output();
-    std::complex<double>* H = backward.input();
-    const std::complex<double>* image = backward.output();
+    const auto [n, np, length, L, forward, backward, U, V, H, image] = passBuffers(transforms_, p.sampling);
     const double scale = 1.0 / length;  // each pass's inverse transform
     constexpr int half = kDiskPixels / 2;
     constexpr std::size_t columns = kDiskPixels;

@@ -75,7 +75,7 @@ TEST_F(AnalysisWindowTest, SphereFiguresInTheWindowAndFromTheCommandLine) {
     ASSERT_TRUE(errors.messages.empty()) << errors.messages[0];
     EXPECT_EQ(window->textAt(13, 350), "0.06523 SURFACE RMS Area Weighted - Parabola");
     EXPECT_EQ(window->textAt(90, 365), "0.51078  Strehl       ");
-    EXPECT_EQ(window->textAt(35, 380), "1999.35958 Best Vertex Radius - Parabola");
+    EXPECT_EQ(window->textAt(35, 380), "1999.35958 Best Vertex Radius - Parabola (mm)");
     EXPECT_EQ(shown(), analyse({"--conic", "0", "--inner", "3", "--outer", "15"}));
     // The text is on the window's picture, in its colours, and stays through a repaint.
     EXPECT_GT(testing::countColour(window->canvas().image(), kRed, 13, 350, 200, 363), 20);
@@ -108,6 +108,34 @@ TEST_F(AnalysisWindowTest, ADrawnZoneFromTheEditorAndItsShapeFile) {
     calculate();
     EXPECT_EQ(shown()[3], lines[3]);
     EXPECT_EQ(shown(), analyse({"--zone-height", "-1", "--shape", home.filePath("zone.Shp")}));
+}
+
+// Zone limits out of range, typed into the window or given to the command,
+// are taken as the nearer end of their range (a negative inner limit as 0,
+// which it did not use to be: -5 left out five zones); both give the same
+// figures, and the window writes back what it used.
+TEST_F(AnalysisWindowTest, OutOfRangeLimitsAreTakenAlikeByTheWindowAndTheCommand) {
+    setMainCell(kRowConic, "0");
+    window->setZoneCell(0, "-5");
+    window->setZoneCell(1, "-15");
+    calculate();
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages[0];
+    EXPECT_EQ(window->zoneCell(0), "0");
+    EXPECT_EQ(window->zoneCell(1), "10");
+    const QStringList negative = shown();
+    ASSERT_EQ(negative.size(), 9);
+    EXPECT_EQ(negative, analyse({"--conic", "0", "--inner", "-5", "--outer", "-15"}));
+    EXPECT_EQ(negative, analyse({"--conic", "0", "--inner", "0", "--outer", "10"}));
+    // The inner limit counts: 5 leaves out what 0 keeps.
+    EXPECT_NE(negative[3], analyse({"--conic", "0", "--inner", "5", "--outer", "10"})[3]);
+
+    window->setZoneCell(0, "12");
+    window->setZoneCell(1, "7");
+    calculate();
+    EXPECT_EQ(window->zoneCell(0), "8");
+    EXPECT_EQ(window->zoneCell(1), "10");
+    EXPECT_EQ(shown(), analyse({"--conic", "0", "--inner", "12", "--outer", "7"}));
+    EXPECT_EQ(shown(), analyse({"--conic", "0", "--inner", "8", "--outer", "10"}));
 }
 
 // A second calculation with other settings leaves nothing of the first on
@@ -187,7 +215,7 @@ TEST_F(AnalysisWindowTest, FailuresAreShownAndTheWindowStaysUsable) {
     errors.messages.clear();
     calculate();
     EXPECT_TRUE(errors.messages.empty());
-    EXPECT_EQ(window->textAt(35, 380), "1998.87786 Best Vertex Radius - Parabola");
+    EXPECT_EQ(window->textAt(35, 380), "1998.87786 Best Vertex Radius - Parabola (mm)");
 }
 
 TEST(AnalyseTool, ExitStatusAndMessages) {

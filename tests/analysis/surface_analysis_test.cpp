@@ -70,12 +70,12 @@ TEST(SurfaceAnalysis, DefaultParaboloidIsPerfect) {
     a.run();
     EXPECT_EQ(a.out.text(300, 365), "-1.0000 Set Conic Const ");
     EXPECT_EQ(a.out.text(290, 385), "0.5500 Set Wavelength (um) ");
-    EXPECT_EQ(a.out.text(310, 405), "0.5000 Set PV error  ");
+    EXPECT_EQ(a.out.text(310, 405), "0.5000 Set Zone Ht (waves) ");
     EXPECT_EQ(a.out.text(13, 350), "0.00000 SURFACE RMS Area Weighted - Parabola");
     EXPECT_EQ(a.out.text(90, 365), "1.00000  Strehl       ");
-    EXPECT_EQ(a.out.text(35, 380), "2000.00000 Best Vertex Radius - Parabola");
+    EXPECT_EQ(a.out.text(35, 380), "2000.00000 Best Vertex Radius - Parabola (mm)");
     EXPECT_EQ(a.out.text(5, 400), "0.00000 SURFACE RMS AREA Weighted - Best Conic");
-    EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic");
+    EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic (mm)");
     EXPECT_EQ(a.out.text(64, 430), "-1.00000  Best Conic Constant ");
     EXPECT_EQ(a.out.at[std::pair(13, 350)].first, kRed);
     EXPECT_EQ(a.out.at[std::pair(300, 365)].first, kAnalysisSetColour);
@@ -88,17 +88,17 @@ TEST(SurfaceAnalysis, SphereAgainstTheBestParaboloidAndConic) {
     a.run();
     EXPECT_EQ(a.out.text(13, 350), "0.21298 SURFACE RMS Area Weighted - Parabola");
     EXPECT_EQ(a.out.text(90, 365), "0.00077  Strehl       ");
-    EXPECT_EQ(a.out.text(35, 380), "1998.87786 Best Vertex Radius - Parabola");
+    EXPECT_EQ(a.out.text(35, 380), "1998.87786 Best Vertex Radius - Parabola (mm)");
     EXPECT_EQ(a.out.text(5, 400), "0.00000 SURFACE RMS AREA Weighted - Best Conic");
-    EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic");
+    EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic (mm)");
     EXPECT_NEAR(a.figures.bestConicConstant, 0, 1e-6);
 
     a.limits.cells = {"3", "15"};
     a.run();
     EXPECT_EQ(a.out.text(13, 350), "0.06523 SURFACE RMS Area Weighted - Parabola");
     EXPECT_EQ(a.out.text(90, 365), "0.51078  Strehl       ");
-    EXPECT_EQ(a.out.text(35, 380), "1999.35958 Best Vertex Radius - Parabola");
-    EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic");
+    EXPECT_EQ(a.out.text(35, 380), "1999.35958 Best Vertex Radius - Parabola (mm)");
+    EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic (mm)");
     EXPECT_NEAR(a.figures.bestConicConstant, 0, 1e-6);
     EXPECT_EQ(a.figures.inner, 3);
     EXPECT_EQ(a.figures.outer, 15);
@@ -111,8 +111,9 @@ TEST(SurfaceAnalysis, LimitsAreClampedAndWrittenBack) {
         const char* innerBack;
         const char* outerBack;
     };
-    for (const Case& c : {Case{"12", "25", "8", "20"}, Case{"-2", "5", "2", "10"}, Case{" 4 ", "-18", "4", "18"},
-                          Case{"2147483647", "-2147483648", "8", "20"}}) {
+    // Below its range a limit is the range's lower end, as above it the upper.
+    for (const Case& c : {Case{"12", "25", "8", "20"}, Case{"-2", "5", "0", "10"}, Case{" 4 ", "-18", "4", "10"},
+                          Case{"2147483647", "-2147483648", "8", "10"}}) {
         Analysis a;
         a.limits.cells = {c.inner, c.outer};
         a.run();
@@ -129,9 +130,9 @@ TEST(SurfaceAnalysis, PureConicsKeepTheirFiguresAtTheNarrowestLimits) {
     a.run();
     EXPECT_EQ(a.out.text(13, 350), "0.00657 SURFACE RMS Area Weighted - Parabola");
     EXPECT_EQ(a.out.text(90, 365), "0.99321  Strehl       ");
-    EXPECT_EQ(a.out.text(35, 380), "1999.70763 Best Vertex Radius - Parabola");
+    EXPECT_EQ(a.out.text(35, 380), "1999.70763 Best Vertex Radius - Parabola (mm)");
     EXPECT_EQ(a.out.text(5, 400), "0.00000 SURFACE RMS AREA Weighted - Best Conic");
-    EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic");
+    EXPECT_EQ(a.out.text(43, 415), "2000.00000  Vertex Radius - Best Conic (mm)");
     EXPECT_EQ(a.out.text(64, 430), "0.00000  Best Conic Constant ");
 
     Analysis b;
@@ -140,9 +141,9 @@ TEST(SurfaceAnalysis, PureConicsKeepTheirFiguresAtTheNarrowestLimits) {
     b.run();
     EXPECT_EQ(b.out.text(13, 350), "0.08212 SURFACE RMS Area Weighted - Parabola");
     EXPECT_EQ(b.out.text(90, 365), "0.34477  Strehl       ");
-    EXPECT_EQ(b.out.text(35, 380), "3000.61318 Best Vertex Radius - Parabola");
+    EXPECT_EQ(b.out.text(35, 380), "3000.61318 Best Vertex Radius - Parabola (mm)");
     EXPECT_EQ(b.out.text(5, 400), "0.00000 SURFACE RMS AREA Weighted - Best Conic");
-    EXPECT_EQ(b.out.text(43, 415), "3000.00000  Vertex Radius - Best Conic");
+    EXPECT_EQ(b.out.text(43, 415), "3000.00000  Vertex Radius - Best Conic (mm)");
     EXPECT_EQ(b.out.text(64, 430), "-1.50000  Best Conic Constant ");
 }
 
@@ -156,10 +157,10 @@ TEST(SurfaceAnalysis, RaisedZoneAtHalfTheRadius) {
     a.run();
     EXPECT_EQ(a.out.text(13, 350), "0.06716 SURFACE RMS Area Weighted - Parabola");
     EXPECT_EQ(a.out.text(90, 365), "0.49056  Strehl       ");
-    EXPECT_EQ(a.out.text(35, 380), "2400.01580 Best Vertex Radius - Parabola");
+    EXPECT_EQ(a.out.text(35, 380), "2400.01580 Best Vertex Radius - Parabola (mm)");
     EXPECT_LT(shownNumber(a.out.text(5, 400)), 0.06716);
     EXPECT_EQ(a.out.text(5, 400), "0.06540 SURFACE RMS AREA Weighted - Best Conic");
-    EXPECT_EQ(a.out.text(43, 415), "2399.98397  Vertex Radius - Best Conic");
+    EXPECT_EQ(a.out.text(43, 415), "2399.98397  Vertex Radius - Best Conic (mm)");
     EXPECT_EQ(a.out.text(64, 430), "-1.06078  Best Conic Constant ");
 }
 
@@ -246,7 +247,7 @@ TEST(SurfaceAnalysis, ZoneHeightZeroAndTheDrawnZone) {
     a.controls.parameters[kRowZoneHeight] = "0";
     a.shape.knotHeight[22] = -80;
     a.run();
-    EXPECT_EQ(a.out.text(310, 405), "0.0000 Set PV error  ");
+    EXPECT_EQ(a.out.text(310, 405), "0.0000 Set Zone Ht (waves) ");
     EXPECT_EQ(a.figures.pvError, 1e-11);
     EXPECT_NEAR(a.figures.deviation[20], 1e-7 * 0.55 / 1000, 1e-18);
 

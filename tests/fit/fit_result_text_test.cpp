@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
 namespace sg {
 namespace {
 
@@ -121,6 +125,44 @@ TEST(FitResultText, ResidualsColourTheEdgesWhereTheyLie) {
     EXPECT_EQ(map.pixel(x - 1, y - 1), qRgb(255, 0, 0));
     EXPECT_EQ(map.pixel(x + 2, y), qRgb(128, 128, 128));
     EXPECT_EQ(map.pixel(500 - kResidualMapLeft, y), qRgb(100, 100, 100));  // the photo at half its brightness
+}
+
+// The map holds the whole disk with a margin on every side: the photo's
+// rim and the edges at it, left, right, top and bottom, where a turned
+// edge shows.
+TEST(FitResultText, TheResidualMapHoldsTheWholeRim) {
+    RgbImage frame{kPictureWidth, kPictureHeight,
+                   std::vector<std::uint8_t>(std::size_t(kPictureWidth) * kPictureHeight * 3, 40)};
+    for (int j = 0; j < kPictureHeight; ++j)
+        for (int i = 0; i < kPictureWidth; ++i)
+            if (std::hypot(i + 0.5 - kDiskCentreX, j + 0.5 - kDiskCentreY) < kDiskRadius)
+                std::fill_n(frame.rgb.begin() + (std::ptrdiff_t(j) * kPictureWidth + i) * 3, 3, std::uint8_t(200));
+    FitResult r;
+    const double reach = kDiskRadius - 0.5;
+    for (const auto& [dx, dy] : {std::pair{-reach, 0.0}, {reach, 0.0}, {0.0, -reach}, {0.0, reach}}) {
+        FitEdge e;
+        e.x = kDiskCentreX + dx, e.y = kDiskCentreY + dy, e.residual = 0, e.weight = 1;
+        r.edges.push_back(e);
+    }
+    const QImage map = residualMap(frame, r);
+    ASSERT_EQ(map.width(), map.height());
+    const int cx = kDiskCentreX - kResidualMapLeft, cy = kDiskCentreY - kResidualMapTop;
+    const QRgb disk = qRgb(100, 100, 100), beyond = qRgb(20, 20, 20), edge = residualColour(0, true);
+    // Across the middle, each way: the dark beyond the rim at the map's
+    // borders, the disk from its first pixel to its last, the rim's edges.
+    struct Way {
+        int x0, y0, dx, dy;
+    };
+    for (const Way& w : {Way{0, cy, 1, 0}, Way{map.width() - 1, cy, -1, 0}, Way{cx, 0, 0, 1},
+                         Way{cx, map.height() - 1, 0, -1}}) {
+        EXPECT_EQ(map.pixel(w.x0, w.y0), beyond) << w.x0 << ", " << w.y0;
+        int x = w.x0, y = w.y0;
+        while (map.pixel(x, y) == beyond) x += w.dx, y += w.dy;
+        // The rim's edge dot, 3 pixels wide, is the first thing met.
+        EXPECT_NEAR(std::abs(x - cx) + std::abs(y - cy), kDiskRadius, 1) << "the rim seen at " << x << ", " << y;
+        EXPECT_EQ(map.pixel(x, y), edge) << x << ", " << y;
+        EXPECT_EQ(map.pixel(x + 3 * w.dx, y + 3 * w.dy), disk) << x << ", " << y;
+    }
 }
 
 }  // namespace

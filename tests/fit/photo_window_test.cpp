@@ -669,7 +669,11 @@ TEST_F(PhotoFit, FitsThePhotoAndAppliesIt) {
     EXPECT_TRUE(text.contains("outside the centre of curvature (as given)")) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromStdString("Conic    " + formatFixed(r.conic.value, 15, 4) + " \u00b1 ")))
         << text.toStdString();
-    ASSERT_FALSE(d->findChild<QLabel*>("ResidualMap")->pixmap().isNull());
+    const QLabel* map = d->findChild<QLabel*>("ResidualMap");
+    ASSERT_FALSE(map->pixmap().isNull());
+    // The whole map, scaled down, neither cut nor stretched.
+    EXPECT_EQ(map->pixmap().size(), map->size());
+    EXPECT_EQ(map->pixmap().width(), map->pixmap().height());
     EXPECT_NE(tools->fitOnFrame(), nullptr);
 
     pressIn(d, "ApplyButton");

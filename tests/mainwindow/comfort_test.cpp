@@ -13,9 +13,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -78,31 +80,80 @@ protected:
     }
 };
 
-TEST_F(Comfort, TypedPositionsLandWhereClicksDo) {
-    clickOnWindow(400, 300);
-    struct Case {
-        const char* typed;
-        int row;  // the row a click gives the same position at
-    };
-    // -7.5 mm lies between rows 287 and 288: the nearest row, halves to even.
-    for (const Case& c : {Case{"-20", 225}, Case{"4.2", 346}, Case{"-7.4", 288}, Case{"-7.5", 288}, Case{"0", 325},
-                          Case{"20", 425}}) {
-        type(c.typed);
-        EXPECT_TRUE(errors.messages.empty()) << c.typed << ": " << errors.messages.front();
-        EXPECT_EQ(place(), clickedPlace(c.row)) << c.typed;
+// The renderer's picture at `axial` mm, as `shadowgram-render --axial` draws it.
+QImage renderedAt(const QString& axial) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("typed.png");
+    QProcess renderer;
+    renderer.start(SHADOWGRAM_RENDER, QStringList{"--axial", axial, "-o", file});
+    if (!renderer.waitForFinished(60000) || renderer.exitCode() != 0) return {};
+    return QImage(file).convertToFormat(QImage::Format_RGB32);
+}
+
+TEST_F(Comfort, TypedPositionsAreDrawnAsTyped) {
+    // The window's first picture, typed: pixel for pixel the renderer's
+    // picture at that position (the shadowgram's dots are drawn afresh, as
+    // the renderer's are, only by the first picture of a window).
+    type("1.04");
+    EXPECT_EQ(testing::firstDifference(renderedAt("1.04"), form->canvas().image()), "");
+    // 1.04 is not 1.0: the nearest row's own position draws another picture.
+    EXPECT_NE(testing::firstDifference(renderedAt("1"), form->canvas().image()), "");
+
+    // Between rows, on a row, at the diagram's last rows (1.09 RANGE): the
+    // position itself is drawn, the marker at the nearest row.
+    for (const char* typed : {"1.04", "-7.5", "4.2", "0", "-20", "21.8", "-21.8", "3.01"}) {
+        type(typed);
+        EXPECT_TRUE(errors.messages.empty()) << typed << ": " << errors.messages.front();
+        const double axial = std::stod(typed);
+        const Place at = place();
+        EXPECT_EQ(at.axial, axial) << typed;
+        EXPECT_EQ(at.row, rowForPosition(axial, 20)) << typed;
+        EXPECT_EQ(at.transverse, 0) << typed;
+        EXPECT_EQ(at.readout, typed) << typed;
+        EXPECT_FALSE(form->axialRefusal()->isVisibleTo(form)) << typed;
     }
-    // Beyond the RANGE, or not a number: refused, the marker stays and the
-    // read-out shows where it stands again.
+    // The typed position is kept by a later click on the picture, and by a
+    // change of RANGE, which only moves the marker.
+    type("1.04");
+    clickOnWindow(400, 300);
+    EXPECT_EQ(place().axial, 1.04);
+    form->controls().setParameterCell(kRowRange, "2");
+    clickOnWindow(400, 300);
+    EXPECT_EQ(place().axial, 1.04);
+    EXPECT_EQ(place().row, rowForPosition(1.04, 2));
+    EXPECT_EQ(place().readout, "1.04");
+    form->controls().setParameterCell(kRowRange, "20");
+    // A click on the diagram takes the row's position again.
+    clickOnWindow(25, 346);
+    EXPECT_EQ(place(), clickedPlace(346));
+}
+
+TEST_F(Comfort, PositionsBeyondTheDiagramAreRefusedBesideTheReadout) {
+    clickOnWindow(400, 300);
+    type("4.2");
     const Place before = place();
     const QImage drawn = form->canvas().image().copy();
-    type("21");
-    type("abc");
-    ASSERT_EQ(errors.messages.size(), 2u);
-    EXPECT_EQ(errors.messages[0],
-              "The axial position 21 mm lies beyond the RANGE of 20 mm either side of the centre of curvature.");
-    EXPECT_EQ(errors.messages[1], "'abc' is not a valid floating point value");
+    // Beyond 1.09 RANGE: no box, a line under the read-out, which shows
+    // where the picture stands; nothing drawn.
+    type("21.9");
+    EXPECT_TRUE(errors.messages.empty());
+    EXPECT_TRUE(form->axialRefusal()->isVisibleTo(form));
+    EXPECT_EQ(form->axialRefusal()->text().toStdString(), "at most ±21.8");
+    EXPECT_EQ(form->axialRefusal()->toolTip().toStdString(),
+              "The axial position lies beyond the diagram's reach of 21.8 mm either side of the centre of curvature.");
     EXPECT_EQ(place(), before);
     EXPECT_EQ(testing::firstDifference(form->canvas().image(), drawn), "");
+    type("-30");
+    EXPECT_EQ(place(), before);
+    // The next picture takes the line away.
+    type("2");
+    EXPECT_FALSE(form->axialRefusal()->isVisibleTo(form));
+    EXPECT_EQ(place().axial, 2);
+    // Not a number: the cell's message, as before.
+    type("abc");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "'abc' is not a valid floating point value");
+    EXPECT_EQ(place().axial, 2);
 }
 
 TEST_F(Comfort, ArrowKeysStepOneRowOrColumn) {
@@ -176,9 +227,9 @@ TEST_F(Comfort, ThePictureIsKeptWithItsCaption) {
     EXPECT_EQ(countColour(strip, kBlack) + countColour(strip, Rgb{255, 255, 255}), 800 * kCaptionHeight);
     EXPECT_EQ(testing::firstDifference(saved, form->keptPicture().convertToFormat(QImage::Format_RGB32)), "");
     const auto lines = pictureCaptionLines(form->scene());
-    EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic -1   Ronchi   4 lines/mm");
-    EXPECT_EQ(lines[1], "axial -5 mm   transverse 0.000 bands   source fixed at the centre of curvature   "
-                        "two-term series");
+    EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic -1   Ronchi   4 lines/mm   two-term series");
+    EXPECT_EQ(lines[1], "axial -5 mm inside the centre of curvature   transverse 0.000 bands   "
+                        "source fixed at the centre of curvature");
 
     // Its second entry, as the menu calls it.
     form->copyPicture();

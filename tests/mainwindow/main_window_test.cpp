@@ -4,6 +4,7 @@
 #include "tests/support/main_window_fixture.h"
 #include "tests/support/picture_checks.h"
 #include "widgets/radio_group.h"
+#include "editor/surface_editor_window.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -46,8 +47,12 @@ protected:
 };
 
 TEST_F(MainWindowTest, StartsEmptyWithTheDefaults) {
-    EXPECT_EQ(countColour(picture(), kSilver), 800 * 700);
-    EXPECT_EQ(readout(), "");
+    // No picture, the diagrams with the device where it starts.
+    EXPECT_EQ(countColour(picture(), kSilver, 106, 0, 800, 700), 694 * 700);
+    EXPECT_GE(countColour(picture(), kBlack, 17, 320, 34, 331), 9) << "the grating's strokes on row 325";
+    EXPECT_GT(countColour(picture(), kGrey, 0, 220, 50, 480), 300) << "the ray diagram and the slider";
+    EXPECT_EQ(readout(), "0");
+    EXPECT_EQ(scene().setup.position.axialOffset, 0);
     EXPECT_EQ(form->windowTitle().toStdString(), "Shadowgram");
     const char* values[] = {"200", "2000", "-1", "4", "20", "0.5", "0.55"};
     const char* labels[] = {"D   (mm)", "R   (mm)", "Conic   ", "Line/mm ", "RANGE   ", "Zone Ht ", "WL   (u)"};
@@ -78,6 +83,48 @@ TEST_F(MainWindowTest, FirstClickDrawsWhatTheRendererDraws) {
     EXPECT_EQ(testing::firstDifference(QImage(file).convertToFormat(QImage::Format_RGB32), picture()), "");
     EXPECT_EQ(readout(), "0");
     EXPECT_TRUE(errors.messages.empty());
+}
+
+// The read-outs stand for what they were computed from: the conic's turn
+// grey while the grid holds another mirror and black again when it holds
+// that one; the editor's statistics follow Zone Ht as it is typed.
+TEST_F(MainWindowTest, ReadoutsFollowTheEntries) {
+    clickAt(400, 300);
+    const QImage drawn = picture().copy();
+    const int black = countColour(drawn, kBlack, 590, 10, 800, 40);
+    ASSERT_GT(black, 50) << "the conic's read-outs";
+    for (const auto& [row, text] : {std::pair{kRowDiameter, "300"}, std::pair{kRowRadius, "3318.8"},
+                                    std::pair{kRowConic, "-0.5"}, std::pair{kRowWavelength, "0.63"},
+                                    std::pair{kRowDiameter, "abc"}}) {
+        const std::string before = form->controls().parameterCell(row);
+        setCell(row, text);
+        EXPECT_EQ(countColour(picture(), kBlack, 590, 10, 800, 40), 0) << text;
+        EXPECT_EQ(countColour(picture(), kGrey, 590, 10, 800, 40), black) << text;
+        setCell(row, before.c_str());
+        EXPECT_EQ(testing::firstDifference(picture(), drawn), "") << text;
+    }
+    // Zone Ht, the lines per mm or RANGE do not change them.
+    setCell(kRowZoneHeight, "1");
+    EXPECT_EQ(testing::firstDifference(picture(), drawn), "");
+    // The next picture shows the new mirror's, in black.
+    setCell(kRowDiameter, "300");
+    clickAt(400, 300);
+    EXPECT_EQ(countColour(picture(), kGrey, 590, 10, 800, 40), 0);
+    EXPECT_GT(countColour(picture(), kBlack, 590, 10, 800, 40), 50);
+
+    SurfaceEditorWindow& editor = app->editorWindow();
+    EXPECT_EQ(editor.statisticsCaption(4), "1.000 PV  (set from main Program)");
+    setCell(kRowZoneHeight, "0.25");
+    EXPECT_EQ(editor.statisticsCaption(4), "0.250 PV  (set from main Program)");
+    auto* line = editor.findChild<QLabel*>("peakToValleyLabel");
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->isEnabled());
+    setCell(kRowZoneHeight, "x");
+    EXPECT_FALSE(line->isEnabled()) << "greyed while Zone Ht cannot be read";
+    EXPECT_TRUE(errors.messages.empty()) << "and no message while typing";
+    setCell(kRowZoneHeight, "0.5");
+    EXPECT_TRUE(line->isEnabled());
+    EXPECT_EQ(editor.statisticsCaption(4), "0.500 PV  (set from main Program)");
 }
 
 TEST_F(MainWindowTest, AxialSliderClicks) {

@@ -171,6 +171,10 @@ TEST_F(TestFiles, SaveChangeEverythingRetrieve) {
     EXPECT_TRUE((app->mainWindow().scene().setup.orientation == Orientation::Horizontal));
     EXPECT_EQ(app->mainWindow().scene().mirror.mirrorDiameter, 150);
     EXPECT_EQ(form->windowTitle(), "Shadowgram \u2014 mirror.Ron");
+    // Line 11 was typed but is not kept, and Save said so.
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "Saved, but the notes keep only the 10 lines under their header: line 11 is not kept.");
+    errors.messages.clear();
     for (int r = 0; r < 7; ++r) EXPECT_EQ(cell(r), values[r]) << "row " << r;
     EXPECT_EQ(controls().testItem(), kTestRonchi);
     EXPECT_EQ(controls().orientationItem(), kOrientHorizontal);
@@ -251,7 +255,7 @@ TEST_F(TestFiles, TheWavePictureIsDrawnKeptAndRetrieved) {
     EXPECT_TRUE(controls().whiteLightChecked());
     EXPECT_TRUE(form->scene().setup.waveOptics);
     EXPECT_EQ(form->scene().setup.spectrum, Spectrum::White);
-    EXPECT_EQ(pictureCaptionLines(form->scene())[1].substr(pictureCaptionLines(form->scene())[1].rfind("   ") + 3),
+    EXPECT_EQ(pictureCaptionLines(form->scene())[0].substr(pictureCaptionLines(form->scene())[0].rfind("   ") + 3),
               "wave optics, white light");
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
@@ -270,15 +274,25 @@ TEST_F(TestFiles, NotesAreParagraphsAndAllTenComeBack) {
 
     // A paragraph longer than the box is wide is one note, as typed.
     const QString longLine = "a long note about the mirror that runs on well beyond the width of the box";
-    notes()->setPlainText("header\n" + longLine + "\nnext");
+    notes()->setPlainText(QString(kNotesHeader) + "\n" + longLine + "\nnext");
     const QString wrapped = save("wrapped.Ron");
     SetupRecord r = readTestFile(wrapped);
     EXPECT_EQ(decodeNote(r.notes[0]), longLine);
     EXPECT_EQ(r.notes[1], "next");
     EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 
+    // Text the file does not keep: a header of one's own, lines beyond the
+    // tenth; Save says which.
+    errors.messages.clear();
+    notes()->setPlainText("my header\none\n\n\n\n\n\n\n\n\nten\neleven\n \nthirteen");
+    save("beyond.Ron");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], "Saved, but the notes keep only the 10 lines under their header: the header line "
+                                  "and lines 11, 13 are not kept.");
+    errors.messages.clear();
+
     // A note beyond 255 characters is cut, and the user hears of it.
-    notes()->setPlainText("header\nshort\n" + QString(300, 'x'));
+    notes()->setPlainText(QString(kNotesHeader) + "\nshort\n" + QString(300, 'x'));
     r = readTestFile(save("long.Ron"));
     EXPECT_EQ(r.notes[1], std::string(255, 'x'));
     ASSERT_EQ(errors.messages.size(), 1u);

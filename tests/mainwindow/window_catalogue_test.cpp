@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QTest>
 
@@ -67,6 +68,29 @@ TEST(WindowCatalogue, StartShowsOnlyTheMainWindowAndClosingHides) {
     button->click();
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->windowTitle().toStdString(), "Help on D entry");
+
+    // Esc closes it, and so does its Close button; a picture's page too.
+    help->activateWindow();
+    if (QTest::qWaitForWindowActive(help, 2000)) {
+        QTest::keyClick(help, Qt::Key_Escape);
+    } else {
+        // Without a window manager an X window is not made active: the key's
+        // shortcut itself.
+        auto* escape = help->findChild<QShortcut*>();
+        ASSERT_NE(escape, nullptr);
+        EXPECT_EQ(escape->key(), QKeySequence(Qt::Key_Escape));
+        emit escape->activated();
+    }
+    EXPECT_FALSE(help->isVisible());
+    button->click();
+    auto* close = help->findChild<QPushButton*>("closeButton");
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->text(), "Close");
+    close->click();
+    EXPECT_FALSE(help->isVisible());
+    for (const auto& w : app.windows())
+        if (auto* page = dynamic_cast<HelpWindow*>(w); page != nullptr)
+            EXPECT_NE(page->findChild<QPushButton*>("closeButton"), nullptr) << page->windowTitle().toStdString();
 }
 
 TEST(WindowCatalogue, ClosingTheMainWindowEndsTheProgram) {

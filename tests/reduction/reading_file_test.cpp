@@ -90,6 +90,25 @@ TEST(ReadingText, AFileWithSemicolonsTakesTheCommaBetweenDigitsAsItsDecimalComma
               (std::vector<double>{0, 31}));
 }
 
+// A spreadsheet's export begins with its row of column names: skipped,
+// with a note that names it; a row of names further down is not.
+TEST(ReadingText, ASpreadsheetsHeaderRowIsSkippedWithANote) {
+    const ReductionInput in = parseReadingText("zone,inner,outer,run1 # exported\ndiameter,200\nradius,2000\n"
+                                               "1,0,50,0.3\n2,50,100,1.9\n");
+    ASSERT_EQ(in.notes.size(), 1u);
+    EXPECT_EQ(in.notes[0].line, 1);
+    EXPECT_EQ(in.zones.size(), 2u);
+    EXPECT_EQ(reduce(in).notes,
+              std::vector<std::string>{"line 1: 'zone,inner,outer,run1' is a row of column names: skipped"});
+    // After a comment and blank lines, in a ';' file.
+    EXPECT_EQ(parseReadingText("# sheet\n\nZone;Inner;Outer;Run\ndiameter;200\n").notes.size(), 1u);
+    // A first line of header keys and words is the header it says.
+    const ReductionInput keyed = parseReadingText("source fixed\nzones 2\n1 0.3\n2 0.9\n");
+    EXPECT_TRUE(keyed.notes.empty());
+    EXPECT_EQ(keyed.source, SourceKind::Fixed);
+    EXPECT_TRUE(parseReadingText("reverse\n").notes.empty());
+}
+
 // The refusal names the file and the line.
 TEST(ReadingFile, ASemicolonFileWhoseNumbersStillSplitIsRefusedWithItsNameAndLine) {
     QTemporaryDir dir;
@@ -125,7 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, BadReadingText,
     ::testing::Values(
         BadLine{"diamter 200\n", "line 1: unknown key 'diamter' (the keys are diameter, radius, conic, wavelength, "
-                                 "source, source-distance, zone-radius, obstruction, units, zones and reverse)"},
+                                 "source, source-distance, zone-radius, null, obstruction, units, zones and reverse)"},
+        BadLine{"diameter 200\nzone inner outer\n",
+                "line 2: unknown key 'zone' (the keys are diameter, radius, conic, wavelength, source, "
+                "source-distance, zone-radius, null, obstruction, units, zones and reverse)"},
         BadLine{"diameter 200\n\nDiameter 210\n", "line 3: 'diameter' is given twice (first on line 1)"},
         BadLine{"radius\n", "line 1: 'radius' needs a value"},
         BadLine{"radius 2000 mm\n", "line 1: 'radius' takes one value, found 2"},
@@ -140,7 +162,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"source-distance -1\n", "line 1: the source distance must be greater than 0, not -1"},
         BadLine{"obstruction -1\n", "line 1: the obstruction must not be negative, not -1"},
         BadLine{"source sideways\n", "line 1: source must be 'moving' or 'fixed', not 'sideways'"},
-        BadLine{"zone-radius mean\n", "line 1: zone-radius must be 'rms' or 'mid', not 'mean'"},
+        BadLine{"zone-radius mean\n", "line 1: zone-radius must be 'rms', 'mid' or 'carlin', not 'mean'"},
+        BadLine{"null approximate\n", "line 1: null must be 'exact' or 'classical', not 'approximate'"},
+        BadLine{"null\n", "line 1: 'null' needs a value"},
+        BadLine{"null exact\nNULL classical\n", "line 2: 'null' is given twice (first on line 1)"},
         BadLine{"units cm\n", "line 1: units must be 'mm' or 'in', not 'cm'"},
         BadLine{"zones 1\n", "line 1: zones must be a whole number from 2 to 100, not 1"},
         BadLine{"zones 2.5\n", "line 1: zones must be a whole number from 2 to 100, not 2.5"},
@@ -194,8 +219,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"diameter 200\nradius 200\nzones 2\n1 0\n2 1\n",
                  "line 2: the radius (200 mm) must be greater than the diameter (200 mm)"},
         BadInput{"diameter 200\nradius 2000\n1 0 50 0.1\n", "at least 2 zones are needed, found 1"},
-        BadInput{"diameter 200\nradius 2000\n\n1 0 50 0.1\n2 50 100.5 0.2\n",
-                 "zone 2 (line 5): the outer radius (100.5 mm) lies beyond the edge of the mirror (100 mm)"},
+        BadInput{"diameter 200\nradius 2000\n\n1 0 50 0.1\n2 50 102 0.2\n",
+                 "zone 2 (line 5): the outer radius (102 mm) lies beyond the edge of the mirror (100 mm)"},
         BadInput{"diameter 8\nradius 60\nunits in\n1 0 2 0.1\n2 2 4.1 0.2\n",
                  "zone 2 (line 5): the outer radius (4.1 in) lies beyond the edge of the mirror (4 in)"},
         BadInput{"diameter 200\nradius 2000\nzone-radius mid\n1 50 100 0.1\n2 0 50 0.2\n",

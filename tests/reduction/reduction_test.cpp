@@ -3,6 +3,8 @@
 // themselves, the reference takes up what only moves the focus, the
 // direction check, several sets, the zone radius rules and the units.
 #include "reduction/reduction.h"
+#include "model/number_text.h"
+#include "reduction/reading_text.h"
 #include "tests/reduction/reduction_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,8 @@
 #include <ostream>
 
 #include <algorithm>
+#include <functional>
+#include <string>
 #include <cmath>
 
 namespace sg {
@@ -165,6 +169,127 @@ TEST(Reduction, SetsAreAveragedSpreadAndReducedAlone) {
         EXPECT_TRUE(a.sets.empty());
     }
     EXPECT_NE(r.sets[0].pv, r.sets[1].pv);
+    // Each set's own Couder figure is that of the set alone.
+    for (std::size_t j = 0; j < 3; ++j) {
+        ReductionInput alone = three;
+        for (ZoneEntry& z : alone.zones) z.readings = {z.readings[j]};
+        const ReductionResult a = reduce(alone);
+        EXPECT_DOUBLE_EQ(r.sets[j].couderRatio, a.couderRatio) << j;
+        EXPECT_DOUBLE_EQ(r.sets[j].couderShift, a.couderShift) << j;
+    }
+}
+
+// The repeatability takes out each set's mean offset from the mean of the
+// sets: a mirror that moved between sets reads as steady as it is.
+TEST(Reduction, RepeatabilityTakesOutEachSetsOffset) {
+    const MirrorCase c = mirror(200, 2000, -1, SourceKind::Moving, 5);
+    const ReductionInput one = conicReadings(c, 2000, -0.8);
+    const double wobble[] = {0.004, -0.006, 0.003, 0.0, -0.002};  // sums to -0.001
+    const double moved[] = {0, 0.71, -0.3};                         // the mirror moved between sets
+    ReductionInput three = one;
+    for (std::size_t i = 0; i < three.zones.size(); ++i) {
+        const double x = one.zones[i].readings[0], a = wobble[i];
+        three.zones[i].readings = {x - a + moved[0], x + 2 * a + moved[1], x - a + moved[2]};
+    }
+    const ReductionResult r = reduce(three);
+    // The sets' offsets from their mean are moved[j] - 0.41 / 3 plus the
+    // wobble's mean, -a_mean, 2 a_mean, -a_mean with a_mean = -0.0002:
+    // less those, each zone keeps {-(a + 0.0002), 2 (a + 0.0002),
+    // -(a + 0.0002)} about its mean, a deviation of sqrt(3) |a + 0.0002|.
+    for (std::size_t i = 0; i < r.zones.size(); ++i) {
+        EXPECT_NEAR(r.zones[i].repeatability, std::sqrt(3.0) * std::fabs(wobble[i] + 0.0002), 1e-12) << i;
+        EXPECT_GT(r.zones[i].spread, 0.3) << i;
+    }
+    // A constant offset alone leaves nothing.
+    ReductionInput steady = one;
+    for (ZoneEntry& z : steady.zones) z.readings = {z.readings[0], z.readings[0] + 0.71};
+    const ReductionResult s = reduce(steady);
+    for (const ZoneResult& z : s.zones) {
+        EXPECT_NEAR(z.repeatability, 0, 1e-12) << z.number;
+        EXPECT_NEAR(z.spread, 0.71 / std::sqrt(2.0), 1e-12) << z.number;
+    }
+    EXPECT_EQ(reduce(one).zones[0].repeatability, 0);
+}
+
+// The classical nulls of hand sheets, each against its formula: the
+// centre's null less kappa K h^2 / (2R).
+TEST(Reduction, ClassicalNullsAreTheFirstOrderNullsOfHandSheets) {
+    auto sheet = [](const std::string& tester, double conic, const std::function<double(double)>& reading) {
+        std::string text = "diameter 200\nradius 2000\nnull classical\nconic " + exactDecimalText(conic) + "\n" +
+                           tester + "zones 5\n";
+        for (int i = 0; i < 5; ++i) {
+            const double a = 100 * std::sqrt(i / 5.0), b = 100 * std::sqrt((i + 1) / 5.0);
+            text += std::to_string(i + 1) + " " + exactDecimalText(reading(std::sqrt((a * a + b * b) / 2))) + "\n";
+        }
+        return text;
+    };
+    const double R = 2000;
+    struct Case {
+        const char* name;
+        std::string tester;
+        double conic;
+        std::function<double(double)> expected;  // the classical null less R
+    };
+    const Case cases[] = {
+        {"paraboloid, fixed source", "source fixed\n", -1, [&](double h) { return h * h / R; }},
+        {"paraboloid, moving source", "", -1, [&](double h) { return h * h / (2 * R); }},
+        {"ellipsoid, moving source", "", -0.5, [&](double h) { return h * h / (4 * R); }},
+        // The centre's null is the source's image, 2000 2100 / 2200.
+        {"paraboloid, source at 2100", "source fixed\nsource-distance 2100\n", -1,
+         [&](double h) { return R * 2100 / 2200 - R + h * h / R; }},
+    };
+    for (const Case& c : cases) {
+        const ReductionResult r = reduce(parseReadingText(sheet(c.tester, c.conic, c.expected)));
+        EXPECT_EQ(r.nulls, NullRule::Classical);
+        for (const ZoneResult& z : r.zones) {
+            EXPECT_NEAR(z.expected, c.expected(z.h), 1e-12) << c.name << " zone " << z.number;
+            EXPECT_NEAR(z.departure, 0, 1e-9) << c.name << " zone " << z.number;
+        }
+        // The sheet's own readings are its perfect mirror, and the best-fit
+        // conic is fitted with the same nulls.
+        EXPECT_LT(r.rms, 1e-6) << c.name;
+        EXPECT_NEAR(r.bestFitConic, c.conic, 1e-6) << c.name;
+        EXPECT_NEAR(r.bestFitRadius, R, 1e-4) << c.name;
+        // The round trip compares the simulator's surface with these
+        // readings, not with the exact nulls.
+        for (const ZoneResult& z : r.zones) EXPECT_NEAR(z.roundTrip, z.measured, 1e-6) << c.name << " " << z.number;
+    }
+    // Read with the exact nulls, the fixed source's sheet is off by the
+    // term the classical null leaves out, h^4 / (2 R^3), at every zone.
+    std::string exact = sheet("source fixed\n", -1, [&](double h) { return h * h / R; });
+    exact.replace(exact.find("null classical"), 14, "null exact");
+    const ReductionResult e = reduce(parseReadingText(exact));
+    for (const ZoneResult& z : e.zones)
+        EXPECT_NEAR(z.expected, z.h * z.h / R + std::pow(z.h, 4) / (2 * R * R * R), 1e-12) << z.number;
+    EXPECT_GT(e.rms, 1e-4);
+}
+
+// A mask measured a little large: an outer edge up to 1% of the radius
+// past the rim is the rim, with a note; further out it is refused.
+TEST(Reduction, AnEdgeJustPastTheRimIsTheRimWithANote) {
+    const std::string head = "diameter 200\nradius 2000\n1 0 50 0.3\n2 50 70 0.9\n";
+    const ReductionResult past = reduce(parseReadingText(head + "3 70 100.5 1.9\n"));
+    const ReductionResult rim = reduce(parseReadingText(head + "3 70 100 1.9\n"));
+    EXPECT_EQ(past.zones[2].outer, 100);
+    EXPECT_EQ(past.zones[2].h, rim.zones[2].h);
+    EXPECT_EQ(past.pv, rim.pv);
+    EXPECT_EQ(past.notes, std::vector<std::string>{"zone 3 (line 5): the outer radius (100.5 mm) lies beyond the edge "
+                                                   "of the mirror (100 mm), within 1% of its radius: taken as the edge"});
+    EXPECT_TRUE(rim.notes.empty());
+    // A published sheet's 7.98" on a 15.95" mirror.
+    const ReductionResult inches =
+        reduce(parseReadingText("diameter 15.95\nradius 144\nunits in\n1 0 5 0.05\n2 5 7.98 0.12\n"));
+    EXPECT_NEAR(inches.zones[1].outer, 15.95 / 2 * 25.4, 1e-12);
+    EXPECT_EQ(inches.notes.size(), 1u);
+    try {
+        reduce(parseReadingText(head + "3 70 102 1.9\n"));
+        FAIL() << "an edge 2% past the rim was taken";
+    } catch (const ReductionInputError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "zone 3 (line 5): the outer radius (102 mm) lies beyond the edge of the mirror (100 mm)");
+    }
+    // A zone wholly past the rim is not taken, however little.
+    EXPECT_THROW(reduce(parseReadingText(head + "3 70 100 1.9\n4 100.2 100.5 2\n")), ReductionInputError);
 }
 
 TEST(Reduction, ZoneRadiusRulesAndEdges) {
@@ -187,6 +312,13 @@ TEST(Reduction, ZoneRadiusRulesAndEdges) {
     // The rule moves the expected nulls with the radius: h^2 / (2R).
     EXPECT_NEAR(mid.zones[1].expected, 1600 / 4000.0, 1e-12);
     EXPECT_NEAR(rms.zones[1].expected, 1700 / 4000.0, 1e-12);
+    // "carlin": the mean of the two.
+    in.zoneRadius = ZoneRadiusRule::Carlin;
+    const ReductionResult carlin = reduce(in);
+    EXPECT_DOUBLE_EQ(carlin.zones[0].h, (15 + std::sqrt(450.0)) / 2);
+    EXPECT_DOUBLE_EQ(carlin.zones[1].h, (40 + std::sqrt(1700.0)) / 2);
+    EXPECT_DOUBLE_EQ(carlin.zones[2].h, (75 + std::sqrt(6250.0)) / 2);
+    EXPECT_EQ(carlin.zoneRadius, ZoneRadiusRule::Carlin);
 
     // Equal-area zones: edges at A sqrt(i / N).
     in.zoneCount = 3;

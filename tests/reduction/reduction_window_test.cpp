@@ -10,14 +10,17 @@
 #include "reduction/reading_file.h"
 #include "reduction/reading_text.h"
 #include "reduction/reduction_report.h"
+#include "reduction/report_pdf.h"
 #include "tests/support/picture_checks.h"
 #include "tests/support/raw_process.h"
 #include "tests/support/recording_reporter.h"
 #include "tests/reduction/reduction_fixtures.h"
 #include "reduction/reduction_plots.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/scripted_questions.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
@@ -26,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -33,18 +37,127 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 
 namespace sg {
 namespace {
 
+// The text of a PDF as Qt writes it: each drawn string (one BT ... ET
+// block) with its glyphs mapped back to characters through its font's
+// ToUnicode map.
+class PdfText {
+public:
+    explicit PdfText(const QByteArray& pdf) {
+        // Latin-1, so that a character is a byte and offsets agree.
+        static const QRegularExpression object(R"((\d+) 0 obj)");
+        for (auto it = object.globalMatch(QString::fromLatin1(pdf)); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            const qsizetype end = pdf.indexOf("endobj", m.capturedEnd());
+            objects_[m.captured(1).toInt()] = pdf.mid(m.capturedEnd(), end - m.capturedEnd());
+        }
+        static const QRegularExpression fontEntry(R"(/(F\d+) (\d+) 0 R)");
+        static const QRegularExpression toUnicode(R"(/ToUnicode (\d+) 0 R)");
+        for (const auto& entry : objects_) {
+            const QByteArray& body = entry.second;
+            const qsizetype fonts = body.indexOf("/Font <<");
+            if (fonts < 0) continue;
+            const QByteArray list = body.mid(fonts, body.indexOf(">>", fonts) - fonts);
+            for (auto it = fontEntry.globalMatch(QString::fromLatin1(list)); it.hasNext();) {
+                const QRegularExpressionMatch m = it.next();
+                const QRegularExpressionMatch map =
+                    toUnicode.match(QString::fromLatin1(objects_[m.captured(2).toInt()]));
+                if (map.hasMatch()) fonts_[m.captured(1)] = cmap(streamOf(objects_[map.captured(1).toInt()]));
+            }
+        }
+        for (const auto& entry : objects_)
+            if (const QByteArray& body = entry.second; body.contains("/FlateDecode") && !body.contains("/Length1"))
+                read(streamOf(body));
+    }
+    const QStringList& strings() const { return strings_; }
+
+private:
+    static QByteArray streamOf(const QByteArray& body) {
+        qsizetype from = body.indexOf("stream");
+        if (from < 0) return {};
+        from += 6;
+        while (from < body.size() && (body[from] == '\r' || body[from] == '\n')) ++from;
+        const QByteArray raw = body.mid(from, body.lastIndexOf("endstream") - from);
+        if (!body.contains("/FlateDecode")) return raw;
+        // qUncompress wants the size first; it grows a guess that is short.
+        QByteArray sized("\x00\x10\x00\x00", 4);
+        return qUncompress(sized + raw);
+    }
+    static std::map<uint, QString> cmap(const QByteArray& text) {
+        std::map<uint, QString> map;
+        static const QRegularExpression hex("<([0-9A-Fa-f]+)>");
+        // Qt's writer maps the space glyph to a TAB.
+        auto unicode = [](const QString& h) {
+            const auto c = static_cast<char16_t>(h.toUInt(nullptr, 16));
+            return QString(QChar(c == u'\t' ? u' ' : c));
+        };
+        const QStringList lines = QString::fromLatin1(text).split('\n');
+        bool range = false, single = false;
+        for (const QString& line : lines) {
+            if (line.contains("beginbfrange")) range = true;
+            else if (line.contains("endbfrange")) range = false;
+            else if (line.contains("beginbfchar")) single = true;
+            else if (line.contains("endbfchar")) single = false;
+            else if (range || single) {
+                QStringList values;
+                for (auto it = hex.globalMatch(line); it.hasNext();) values << it.next().captured(1);
+                if (single && values.size() == 2) map[values[0].toUInt(nullptr, 16)] = unicode(values[1]);
+                if (range && values.size() >= 3) {
+                    const uint first = values[0].toUInt(nullptr, 16), last = values[1].toUInt(nullptr, 16);
+                    const bool array = line.contains('[');
+                    for (uint g = first; g <= last; ++g) {
+                        const qsizetype i = array ? 2 + static_cast<qsizetype>(g - first) : 2;
+                        if (i >= values.size()) break;
+                        map[g] = array ? unicode(values[i])
+                                       : QString(QChar(static_cast<char16_t>(values[2].toUInt(nullptr, 16) + g - first)));
+                    }
+                }
+            }
+        }
+        return map;
+    }
+    void read(const QByteArray& content) {
+        static const QRegularExpression token(R"(/(F\d+) [-0-9.]+ Tf|<([0-9A-Fa-f]*)> *Tj|\bBT\b|\bET\b)");
+        const std::map<uint, QString>* font = nullptr;
+        QString text;
+        for (auto it = token.globalMatch(QString::fromLatin1(content)); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            if (!m.captured(1).isEmpty()) {
+                const auto f = fonts_.find(m.captured(1));
+                font = f == fonts_.end() ? nullptr : &f->second;
+            } else if (m.captured(0) == "BT") {
+                text.clear();
+            } else if (m.captured(0) == "ET") {
+                strings_ << text;
+            } else if (font != nullptr) {
+                const QString glyphs = m.captured(2);
+                for (qsizetype i = 0; i + 4 <= glyphs.size(); i += 4) {
+                    const auto g = font->find(glyphs.mid(i, 4).toUInt(nullptr, 16));
+                    text += g == font->end() ? QString("?") : g->second;
+                }
+            }
+        }
+    }
+    std::map<int, QByteArray> objects_;
+    std::map<QString, std::map<uint, QString>> fonts_;
+    QStringList strings_;
+};
+
 class ReductionWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
-        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path());
+        app = std::make_unique<ShadowgramApp>(errors, &dialogs, home.path(), &questions);
         app->start();
+        // The reduction takes its tester from the main window's box.
+        app->mainWindow().findChild<QAbstractButton*>("movingSourceBox")->setChecked(true);
         QTest::mouseClick(app->mainWindow().findChild<QAbstractButton*>("reductionButton"), Qt::LeftButton);
         form = &app->reductionWindow();
         ASSERT_TRUE(form->isVisible());
@@ -98,6 +211,7 @@ protected:
     QTemporaryDir home;
     testing::RecordingReporter errors;
     testing::ScriptedDialogs dialogs;
+    testing::ScriptedQuestions questions;
     std::unique_ptr<ShadowgramApp> app;
     ReductionWindow* form = nullptr;
 };
@@ -191,8 +305,98 @@ TEST_F(ReductionWindowTest, MaskSetsOpenAndSave) {
     EXPECT_EQ(form->zoneTable()->rowCount(), 3);
 }
 
-// The reduced surface of a smooth mirror, shown in the simulator, nulls in
-// the simulator's own exact model where the knife read it.
+// The window starts from the main window's mirror and tester, and leaves
+// alone what the user has entered.
+TEST_F(ReductionWindowTest, OpensWithTheMainWindowsMirror) {
+    EXPECT_EQ(form->findChild<QComboBox*>("Source")->currentText(), "moving");
+    form->close();
+    ModelControls& grid = app->mainWindow().controls();
+    grid.setParameterCell(kRowDiameter, "254");
+    grid.setParameterCell(kRowRadius, "2286");
+    grid.setParameterCell(kRowConic, "-0.98");
+    grid.setParameterCell(kRowWavelength, "0.6328");
+    app->mainWindow().findChild<QAbstractButton*>("movingSourceBox")->setChecked(false);
+    QTest::mouseClick(app->mainWindow().findChild<QAbstractButton*>("reductionButton"), Qt::LeftButton);
+    ASSERT_TRUE(form->isVisible());
+    EXPECT_EQ(form->findChild<QLineEdit*>("Diameter")->text(), "254");
+    EXPECT_EQ(form->findChild<QLineEdit*>("Radius")->text(), "2286");
+    EXPECT_EQ(form->findChild<QLineEdit*>("Conic")->text(), "-0.98");
+    EXPECT_EQ(form->findChild<QLineEdit*>("Wavelength")->text(), "0.6328");
+    EXPECT_EQ(form->findChild<QComboBox*>("Source")->currentText(), "fixed");
+    // The mask's edges follow: the last zone ends at the rim.
+    EXPECT_EQ(form->zoneTable()->item(4, 2)->text(), "127");
+
+    // Readings entered: opening again changes nothing.
+    typeCell(0, ReductionWindow::kFirstSetColumn, "0.1");
+    form->close();
+    grid.setParameterCell(kRowDiameter, "150");
+    QTest::mouseClick(app->mainWindow().findChild<QAbstractButton*>("reductionButton"), Qt::LeftButton);
+    EXPECT_EQ(form->findChild<QLineEdit*>("Diameter")->text(), "254");
+    EXPECT_EQ(form->zoneTable()->item(0, ReductionWindow::kFirstSetColumn)->text(), "0.1");
+}
+
+// The zone table the command prints, each set's figures, the conventions
+// of hand sheets, and the one-page report with the figures in its text.
+TEST_F(ReductionWindowTest, ResultTableSetFiguresAndTheReport) {
+    const std::string text = "diameter 200\nradius 2000\nnull classical\nzone-radius carlin\nzones 4\n"
+                             "1 0.31 0.33\n2 0.95 0.96\n3 1.55 1.58\n4 2.2 2.19\n";
+    open(writeFile("sheet.fou", text));
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
+    EXPECT_EQ(form->findChild<QComboBox*>("Nulls")->currentText(), "classical");
+    EXPECT_EQ(form->findChild<QComboBox*>("ZoneRadius")->currentText(), "carlin");
+    ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+    const ReductionResult& r = *form->result();
+    EXPECT_EQ(r.nulls, NullRule::Classical);
+
+    QTableWidget* table = form->resultTable();
+    ASSERT_EQ(table->rowCount(), 4);
+    auto header = [table](int c) { return table->horizontalHeaderItem(c)->text(); };
+    auto column = [&](const QString& name) {
+        for (int c = 0; c < table->columnCount(); ++c)
+            if (header(c) == name) return c;
+        ADD_FAILURE() << name.toStdString();
+        return 0;
+    };
+    for (int i = 0; i < 4; ++i) {
+        const ZoneResult& z = r.zones[static_cast<std::size_t>(i)];
+        auto cell = [&](const char* name) { return table->item(i, column(name))->text().toStdString(); };
+        EXPECT_EQ(cell("Expected"), fixedText(z.expected, 5)) << i;
+        EXPECT_EQ(cell("Departure"), fixedText(z.departure, 5)) << i;
+        EXPECT_EQ(cell("TA um"), fixedText(z.transverseMicrons, 3)) << i;
+        EXPECT_EQ(cell("TA/rho"), fixedText(z.taOverRho, 3)) << i;
+        EXPECT_EQ(cell("Tolerance"), fixedText(z.tolerance, 5)) << i;
+        EXPECT_EQ(cell("Surface nm"), fixedText(z.surfaceNm, 1)) << i;
+        EXPECT_EQ(cell("Spread"), fixedText(z.spread, 4)) << i;
+        EXPECT_EQ(cell("Repeatability"), fixedText(z.repeatability, 4)) << i;
+    }
+    const QString figures = form->figures()->toPlainText();
+    for (int j = 0; j < 2; ++j)
+        EXPECT_TRUE(figures.contains(QString::fromStdString(setLine(r.sets[static_cast<std::size_t>(j)], j + 1))))
+            << figures.toStdString();
+
+    // The report: a PDF whose text holds the mirror, the readings, the
+    // figures and the verdict.
+    const QString pdf = QDir(home.path()).filePath("report");
+    dialogs.answers = {pdf};
+    press("ButtonReport");
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
+    QFile f(pdf + ".pdf");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    const QStringList shown = PdfText(bytes).strings();
+    const std::vector<std::string> lines = reportPageLines(r);
+    std::string report = reportText(r, {});
+    for (const std::string& line : {report.substr(0, report.find('\n')), figureLines(r)[5], figureLines(r)[6],
+                                    setLine(r.sets[1], 2), "Verdict: " + r.verdict[1], lines[2]})
+        EXPECT_TRUE(shown.contains(QString::fromStdString(line))) << line << "\n" << shown.join('\n').toStdString();
+    EXPECT_TRUE(shown.contains("Foucault reduction"));
+    EXPECT_TRUE(shown.contains("Readings: " + QDir(home.path()).filePath("sheet.fou"))) << shown.join('\n').toStdString();
+}
+
+// The reduced surface of a smooth mirror, shown in the simulator as the
+// measured surface, nulls in the simulator's own exact model where the
+// knife read it; the simulator keeps the mirror's radius and says so.
 TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     form->findChild<QSpinBox*>("MaskZones")->setValue(6);
     press("ButtonMask");
@@ -204,9 +408,15 @@ TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     const Scene& m = app->mainWindow().scene();
     const EditorShape& shape = app->shape();
     EXPECT_TRUE(m.setup.exact());
-    EXPECT_TRUE(m.mirror.distorted());
+    EXPECT_EQ(m.mirror.deviation, SurfaceDeviation::Measured);
     EXPECT_EQ(m.mirror.conicConstant, -1);
-    EXPECT_NEAR(m.mirror.radiusOfCurvature, form->result()->referenceRadius, 1e-9);
+    EXPECT_EQ(m.mirror.radiusOfCurvature, 2000);
+    const double reference = form->result()->referenceRadius;
+    EXPECT_GT(std::fabs(reference - 2000), 0.01);
+    EXPECT_EQ(form->simulatorNote().toStdString(),
+              "The simulator keeps your radius, 2000.000 mm; the readings' reference radius, " +
+                  fixedText(reference, 3) + " mm, is in the surface shown as a change of focus.");
+    EXPECT_TRUE(questions.asked.empty());
     EXPECT_EQ(app->mainWindow().controls().surfaceItem(), kSurfaceDistorted);
     EXPECT_TRUE(app->mainWindow().controls().exactTraceChecked());
     // The editor holds the shape, one undo step away from the flat one.
@@ -214,9 +424,10 @@ TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     EXPECT_NE(shape.knotHeight[5], 0);
 
     // Each zone's null on the simulator's surface: the exact conic of the
-    // model plus its drawn zone, as the exact trace takes it.
-    const DrawnZone zone = makeDrawnZone(m.mirror, m.setup.wavelength, shape);
+    // model plus the measured surface, as the exact trace takes it.
+    const DrawnZone& zone = m.zone;
     ASSERT_FALSE(zone.flat);
+    ASSERT_FALSE(zone.measured.empty());
     const Tester t{SourceKind::Moving, 0};
     for (const ZoneResult& z : form->result()->zones) {
         const double R = m.mirror.radiusOfCurvature;
@@ -228,6 +439,54 @@ TEST_F(ReductionWindowTest, ShowInSimulatorAndTheRoundTrip) {
     }
     // And the picture of that mirror is drawn.
     EXPECT_GT(testing::countColour(app->mainWindow().canvas().image(), kRed, 135, 25, 685, 575), 10000);
+
+    // The simulator takes the reduction's tester: a fixed source unticks
+    // "Source moves with grating", a moving one ticks it again.
+    auto* moving = app->mainWindow().findChild<QAbstractButton*>("movingSourceBox");
+    ASSERT_TRUE(moving->isChecked());
+    form->findChild<QComboBox*>("Source")->setCurrentIndex(1);
+    ASSERT_TRUE(form->result().has_value());
+    ASSERT_EQ(form->result()->source, SourceKind::Fixed) << form->message().toStdString();
+    press("ButtonShow");
+    EXPECT_FALSE(moving->isChecked());
+    EXPECT_FALSE(app->mainWindow().scene().setup.sourceMoves());
+    form->findChild<QComboBox*>("Source")->setCurrentIndex(0);
+    press("ButtonShow");
+    EXPECT_TRUE(moving->isChecked());
+    EXPECT_TRUE(app->mainWindow().scene().setup.sourceMoves());
+    // The knots of the measured surface were replaced without a question.
+    EXPECT_TRUE(questions.asked.empty());
+}
+
+// A shape drawn in the editor and not saved is replaced only when the user
+// agrees.
+TEST_F(ReductionWindowTest, ShowInSimulatorAsksBeforeReplacingAnUnsavedDrawing) {
+    typeConicReadings(2000.3, -0.8, 5);
+    ASSERT_TRUE(form->result().has_value()) << form->message().toStdString();
+    KnotHeights drawn{};
+    for (int k = 15; k <= 29; ++k) drawn[static_cast<std::size_t>(k)] = -20;
+    app->editorWindow().showShape(drawn);
+    ASSERT_TRUE(app->editorWindow().editor().hasUnsavedShape());
+    questions.answers = {false};
+    press("ButtonShow");
+    ASSERT_EQ(questions.asked, std::vector<std::string>{kReplaceDrawnShapeQuestion});
+    EXPECT_EQ(app->shape().knotHeight[20], -20);
+    EXPECT_NE(app->mainWindow().scene().mirror.deviation, SurfaceDeviation::Measured);
+    questions.answers = {true};
+    press("ButtonShow");
+    EXPECT_EQ(questions.asked.size(), 2u);
+    EXPECT_EQ(app->mainWindow().scene().mirror.deviation, SurfaceDeviation::Measured);
+    EXPECT_NE(app->shape().knotHeight[20], -20);
+    ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
+    // An edit of the knots in the editor shows the drawn zone again.
+    KnotHeights edited{};
+    std::copy_n(app->shape().knotHeight.begin(), edited.size(), edited.begin());
+    edited[22] += 5;
+    app->editorWindow().showShape(edited);
+    QTest::mouseClick(app->mainWindow().findChild<QAbstractButton*>("brightenButton"), Qt::LeftButton);
+    EXPECT_EQ(app->mainWindow().scene().mirror.deviation, SurfaceDeviation::Drawn);
+    EXPECT_TRUE(app->mainWindow().scene().zone.measured.empty());
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
 }
 
 // The window keeps every number as the file gives it: a file of 9-digit

@@ -2,6 +2,7 @@
 // The printed report to the digit on cases worked by hand, the verdict's
 // sentences, and the JSON document.
 #include "model/number_text.h"
+#include "reduction/exact_null.h"
 #include "reduction/reading_text.h"
 #include "reduction/reduction.h"
 #include "reduction/reduction_report.h"
@@ -38,7 +39,7 @@ std::string cFormat(const char* format, double v) {
 
 const char* const kPerfectParaboloid =
     "Mirror: D 200.00 mm, R 2000.00 mm, f/5.00, wanted conic -1.0000, source moving, lambda 0.5500 um\n"
-    "Zones: 4 (zone radius rms), reading sets: 1\n"
+    "Zones: 4 (zone radius rms, exact nulls), reading sets: 1\n"
     "zone  inner_mm  outer_mm      h_mm  expected_mm  measured_mm    dev_mm    TA_um  TA/rho  surface_nm\n"
     "   1      0.00     50.00    35.355      0.31250      0.31250   0.00000    0.000   0.000         0.0\n"
     "   2     50.00     70.71    61.237      0.93750      0.93750   0.00000    0.000   0.000         0.0\n"
@@ -50,7 +51,7 @@ const char* const kPerfectParaboloid =
     "Best-fit conic radius: 2000.000 mm\n"
     "RMS wavefront vs best-fit conic: 0.0000 wave\n"
     "PV wavefront: 0.000 wave\n"
-    "RMS wavefront: 0.0000 wave\n"
+    "RMS wavefront: 0.0000 wave (surface 0.0 nm)\n"
     "Strehl (Marechal): 1.000\n"
     "Airy radius: 3.355 um\n"
     "Couder max |TA|/rho: 0.000 at shift 0.0000 mm (pass)\n"
@@ -102,7 +103,7 @@ TEST(Report, ASphereReadAsAParaboloidPrintsTheFiguresWorkedByHand) {
     std::vector<double> d(4);
     std::vector<std::string> expected = {
         "Mirror: D 200.00 mm, R 2000.00 mm, f/5.00, wanted conic -1.0000, source moving, lambda 0.5500 um",
-        "Zones: 4 (zone radius rms), reading sets: 1",
+        "Zones: 4 (zone radius rms, exact nulls), reading sets: 1",
         "zone  inner_mm  outer_mm      h_mm  expected_mm  measured_mm    dev_mm    TA_um  TA/rho  surface_nm"};
     for (int i = 0; i < 4; ++i) {
         const double h = std::sqrt(u[i]), t = u[i] / L;
@@ -127,19 +128,36 @@ TEST(Report, ASphereReadAsAParaboloidPrintsTheFiguresWorkedByHand) {
     expected.push_back("Best-fit conic radius: 2000.000 mm");
     expected.push_back("RMS wavefront vs best-fit conic: 0.0000 wave");
     expected.push_back(cFormat("PV wavefront: %.3f wave", pv));
-    expected.push_back(cFormat("RMS wavefront: %.4f wave", rms));
+    // The surface's RMS in nm is half the wavefront's: rms waves of 550 nm.
+    expected.push_back(cFormat("RMS wavefront: %.4f wave", rms) + cFormat(" (surface %.1f nm)", rms * 550 / 2));
     expected.push_back(cFormat("Strehl (Marechal): %.3f", std::exp(-std::pow(2 * std::numbers::pi * rms, 2))));
     expected.push_back("Airy radius: 3.355 um");
     expected.push_back(cFormat("Couder max |TA|/rho: %.3f", worst(shift) / rho) + cFormat(" at shift %.4f mm (fail)", shift));
     expected.push_back(cFormat("Correction error: %.3f wave", correction));
     expected.push_back("Verdict: Not diffraction limited: Strehl < 0.80.");
     expected.push_back(cFormat("Verdict: Under-corrected by %.3f wave (best-fit conic 0.0000).", correction));
-    // W = beta (t^2 - t) nearly: the centre and the edge stand high.
-    expected.push_back("Verdict: High zones (polish here): 1 (h 35.4 mm), 4 (h 93.5 mm).");
+    // Against the wanted paraboloid W = beta (t^2 - t) nearly, the centre
+    // and the edge high; but the sphere is the best-fit conic, exactly.
+    expected.push_back("Verdict: No zone stands out against the best-fit conic (within 0.05 wave).");
 
     const ReductionInput in = parseReadingText("diameter 200\nradius 2000\nzones 4\n1 0\n2 0\n3 0\n4 0\n");
     EXPECT_EQ(linesOf(reportText(reduce(in), {})), expected);
     EXPECT_EQ(expected[17], "Correction error: 1.420 wave");
+
+    // The sphere's readings as one set beside those of the perfect
+    // paraboloid: each set has its own Couder figure, the sphere's the one
+    // worked out above.
+    const ReductionResult two = reduce(parseReadingText(
+        "diameter 200\nradius 2000\nzones 4\n1 0 0.3125\n2 0 0.9375\n3 0 1.5625\n4 0 2.1875\n"));
+    ASSERT_EQ(two.sets.size(), 2u);
+    EXPECT_NEAR(two.sets[0].couderRatio, worst(shift) / rho, 1e-9);
+    EXPECT_NEAR(two.sets[0].couderShift, shift, 1e-8);
+    EXPECT_FALSE(two.sets[0].couderPass);
+    EXPECT_LT(two.sets[1].couderRatio, 1e-9);
+    EXPECT_TRUE(two.sets[1].couderPass);
+    EXPECT_EQ(setLine(two.sets[0], 1).substr(0, 6), "Set 1:");
+    EXPECT_EQ(setLine(two.sets[0], 1).substr(setLine(two.sets[0], 1).find(", Couder ")),
+              cFormat(", Couder %.3f (fail)", worst(shift) / rho));
 }
 
 TEST(Report, FixedSourceProfileAndRoundTripColumns) {
@@ -172,11 +190,14 @@ TEST(Report, SeveralSetsPrintTheirSpreadAndFigures) {
     const ReductionResult r = reduce(parseReadingText(
         "diameter 200\nradius 2000\nzones 4\n1 0.3125 0.3145\n2 0.9375 0.9375\n3 1.5625 1.5605\n4 2.1875 2.1875\n"));
     const std::vector<std::string> lines = linesOf(reportText(r, {}));
-    // Two readings 0.002 apart: a sample deviation of 0.002 / sqrt(2).
+    // Two readings 0.002 apart: a sample deviation of 0.002 / sqrt(2);
+    // the second set's differences average to nothing, so the
+    // repeatability is the same.
     EXPECT_EQ(lines[18], "Reading spread (std dev, mm): 0.0014 0.0000 0.0014 0.0000");
-    EXPECT_EQ(lines[19], "Set 1: PV 0.000 wave, RMS 0.0000 wave, Strehl 1.000, conic -1.0000");
-    EXPECT_EQ(lines[20].substr(0, 10), "Set 2: PV ");
-    EXPECT_EQ(lines[21].substr(0, 9), "Verdict: ");
+    EXPECT_EQ(lines[19], "Repeatability (std dev less each set's offset, mm): 0.0014 0.0000 0.0014 0.0000");
+    EXPECT_EQ(lines[20], "Set 1: PV 0.000 wave, RMS 0.0000 wave, Strehl 1.000, conic -1.0000, Couder 0.000 (pass)");
+    EXPECT_EQ(lines[21].substr(0, 10), "Set 2: PV ");
+    EXPECT_EQ(lines[22].substr(0, 9), "Verdict: ");
 }
 
 struct VerdictCase {
@@ -185,7 +206,7 @@ struct VerdictCase {
 };
 
 VerdictFigures figures(double strehl, double couder, double e, double rms, double rmsConic, double k,
-                       std::vector<double> s) {
+                       std::vector<double> s, std::vector<double> residual = {}) {
     VerdictFigures f;
     f.strehl = strehl;
     f.couderRatio = couder;
@@ -195,6 +216,7 @@ VerdictFigures figures(double strehl, double couder, double e, double rms, doubl
     f.bestFitConic = k;
     f.wavelengthNm = 550;
     f.surfaceNm = s;
+    f.residualNm = residual.empty() ? s : residual;
     for (std::size_t i = 0; i < s.size(); ++i) f.h.push_back(20.0 * static_cast<double>(i + 1));
     return f;
 }
@@ -210,10 +232,24 @@ TEST(Verdict, EveryBranchInItsOrder) {
         {figures(0.7999, 0.5, 0.2, 0.1, 0.06, -0.95, {1, 2, 3}),
          {"Not diffraction limited: Strehl < 0.80.",
           "Zonal errors dominate: the best-fit conic (-0.9500) leaves 60% of the RMS.", calm}},
-        {figures(0.9, 0.5, 0.2, 0.1, 0.05, -0.95, {1, 2, 3}),
-         {dl, "Under-corrected by 0.200 wave (best-fit conic -0.9500).", calm}},
-        {figures(0.9, 0.5, -0.1234, 0.1, 0.02, -1.04, {1, 2, 3}),
-         {dl, "Over-corrected by 0.123 wave (best-fit conic -1.0400).", calm}},
+        // A conic error: the zones and the edge are read against the
+        // best-fit conic, not against the wanted one (where the first
+        // would have a high centre and the second a low edge).
+        {figures(0.9, 0.5, 0.2, 0.1, 0.05, -0.95, {40, -10, 30}, {1, 2, 3}),
+         {dl, "Under-corrected by 0.200 wave (best-fit conic -0.9500).",
+          "No zone stands out against the best-fit conic (within 0.05 wave)."}},
+        {figures(0.9, 0.5, -0.1234, 0.1, 0.02, -1.04, {10, 20, -30}, {1, 2, 3}),
+         {dl, "Over-corrected by 0.123 wave (best-fit conic -1.0400).",
+          "No zone stands out against the best-fit conic (within 0.05 wave)."}},
+        {figures(0.9, 0.5, -0.1234, 0.1, 0.02, -1.04, {10, 20, -30}, {2, 10, 1, -20}),
+         {dl, "Over-corrected by 0.123 wave (best-fit conic -1.0400).",
+          "Zones high against the best-fit conic: 1 (h 20.0 mm), 2 (h 40.0 mm), 3 (h 60.0 mm).",
+          "The outermost zone is low against the best-fit conic: a turned-down edge."}},
+        // Zonal errors dominate: the zones are read against the wanted
+        // conic, whatever the residual.
+        {figures(0.9, 0.5, 0.2, 0.1, 0.08, -0.95, {10, -5, 2, 0}, {0, 0, 0, 0}),
+         {dl, "Zonal errors dominate: the best-fit conic (-0.9500) leaves 80% of the RMS.",
+          "High zones (polish here): 1 (h 20.0 mm)."}},
         // 2 x 15 nm of 550: above 0.05 wave; only zone 1 is more than half
         // the spread above the lowest.
         {figures(0.9, 0.5, 0, 0.1, 0.02, -1, {10, -5, 2, 0}),
@@ -230,6 +266,82 @@ TEST(Verdict, EveryBranchInItsOrder) {
          {dl, within, "High zones (polish here): 2 (h 40.0 mm), 3 (h 60.0 mm)."}},
     };
     for (const VerdictCase& c : cases) EXPECT_EQ(verdictLines(c.figures), c.lines);
+}
+
+// The readings of a 200 mm f/5 mirror, ten equal-area zones before a
+// moving source: a conic (2000, K) plus a figure g(h) (mm of surface, high
+// positive) with its slope, each zone nulled where its normals cross the
+// axis.
+ReductionResult reducedSurface(double conic, const std::function<double(double)>& g,
+                               const std::function<double(double)>& slope) {
+    const double R = 2000;
+    const Tester moving{SourceKind::Moving, R};
+    std::string text = "diameter 200\nradius 2000\nzones 10\n";
+    for (int i = 0; i < 10; ++i) {
+        const double a = 100 * std::sqrt(i / 10.0), b = 100 * std::sqrt((i + 1) / 10.0);
+        const double h = std::sqrt((a * a + b * b) / 2), q = std::sqrt(R * R - (1 + conic) * h * h);
+        const double null = surfaceNull(h, h * h / (R + q) + g(h), h / q + slope(h), moving);
+        text += std::to_string(i + 1) + " " + exactDecimalText(null - R) + "\n";
+    }
+    return reduce(parseReadingText(text));
+}
+
+double flat(double) { return 0; }
+
+// A raised zone: a bump 40 nm high and 5 mm wide (a Gaussian) on zone 5,
+// h 67.1 mm.
+double bump(double h) { return 40e-6 * std::exp(-(h - 67.08) * (h - 67.08) / 50); }
+double bumpSlope(double h) { return -40e-6 * (h - 67.08) / 25 * std::exp(-(h - 67.08) * (h - 67.08) / 50); }
+
+// A turned-down edge: the surface falls as (h - 85)^2 beyond 85 mm, by
+// 100 nm at the rim.
+double edge(double h) { return h > 85 ? -100e-6 * (h - 85) * (h - 85) / 225 : 0.0; }
+double edgeSlope(double h) { return h > 85 ? -100e-6 * 2 * (h - 85) / 225 : 0.0; }
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The verdict's advice on mirrors of known shape: a conic error is never
+// read as zones or as an edge; zones and edges that are there are named,
+// against the best-fit conic when there is a conic error too.
+TEST(Verdict, AdviceOnReadingsOfKnownMirrors) {
+    // A pure conic error either way: line (b) alone names it; nothing to
+    // polish at the edge or anywhere else.
+    for (const double k : {-1.08, -0.92}) {
+        const ReductionResult r = reducedSurface(k, flat, flat);
+        ASSERT_EQ(r.verdict.size(), 3u) << k;
+        EXPECT_EQ(r.verdict[1].substr(0, 15), k < -1 ? "Over-corrected " : "Under-corrected") << k;
+        EXPECT_EQ(r.verdict[2], "No zone stands out against the best-fit conic (within 0.05 wave).") << k;
+        // Against the wanted paraboloid these heights spread well past
+        // the 0.05 wave the zones are judged by.
+        double low = 1e9, high = -1e9;
+        for (const ZoneResult& z : r.zones) {
+            low = std::min(low, z.surfaceNm);
+            high = std::max(high, z.surfaceNm);
+        }
+        EXPECT_GT(2 * (high - low) / 550, 0.05) << k;
+    }
+    // A raised zone on a good paraboloid and on an under-corrected one:
+    // the zone is named, the centre is not, and nothing is said of the
+    // edge.
+    for (const double k : {-1.0, -0.7}) {
+        const ReductionResult r = reducedSurface(k, bump, bumpSlope);
+        ASSERT_EQ(r.verdict.size(), 3u) << k << ": " << r.verdict.back();
+        const std::string& zones = r.verdict[2];
+        EXPECT_EQ(r.verdict[1].substr(0, 16), k < -0.9 ? "Zonal errors dom" : "Under-corrected ") << k;
+        EXPECT_EQ(zones.substr(0, 26), k < -0.9 ? "High zones (polish here): " : "Zones high against the bes") << k;
+        EXPECT_TRUE(contains(zones, "5 (h 67.1 mm)")) << zones;
+        EXPECT_FALSE(contains(zones, ": 1 (h")) << zones;
+    }
+    // A turned-down edge on a good paraboloid, an over-corrected and an
+    // under-corrected one.
+    for (const double k : {-1.0, -1.4, -0.7}) {
+        const ReductionResult r = reducedSurface(k, edge, edgeSlope);
+        ASSERT_EQ(r.verdict.size(), 4u) << k << ": " << r.verdict[2];
+        EXPECT_EQ(r.verdict[3], k == -1 ? "The outermost zone is the lowest: turned-down edge."
+                                        : "The outermost zone is low against the best-fit conic: a turned-down edge.")
+            << k;
+        EXPECT_FALSE(contains(r.verdict[2], "10 (h")) << r.verdict[2];
+    }
 }
 
 TEST(ReportJson, EveryFigureUnderItsKey) {
@@ -256,6 +368,7 @@ TEST(ReportJson, EveryFigureUnderItsKey) {
         EXPECT_EQ(j["departure_mm"].toDouble(), z.departure);
         EXPECT_EQ(j["surface_nm"].toDouble(), z.surfaceNm);
         EXPECT_EQ(j["spread_mm"].toDouble(), z.spread);
+        EXPECT_EQ(j["repeatability_mm"].toDouble(), z.repeatability);
         EXPECT_EQ(j["tolerance_mm"].toDouble(), z.tolerance);
         EXPECT_EQ(j["round_trip_mm"].toDouble(), z.roundTrip);
         EXPECT_EQ(j["readings_mm"].toArray().size(), 3);
@@ -270,9 +383,16 @@ TEST(ReportJson, EveryFigureUnderItsKey) {
     EXPECT_EQ(o["correction_error_wave"].toDouble(), r.correctionError);
     EXPECT_EQ(o["sets"].toArray().size(), 3);
     EXPECT_EQ(o["sets"][2]["conic"].toDouble(), r.sets[2].conic);
+    EXPECT_EQ(o["sets"][2]["couder"]["max_ta_over_rho"].toDouble(), r.sets[2].couderRatio);
+    EXPECT_EQ(o["sets"][1]["couder"]["shift_mm"].toDouble(), r.sets[1].couderShift);
+    EXPECT_EQ(o["sets"][0]["couder"]["pass"].toBool(), r.sets[0].couderPass);
+    EXPECT_EQ(o["rms_surface_nm"].toDouble(), r.rmsSurfaceNm);
+    EXPECT_EQ(o["mirror"]["null"].toString(), "exact");
+    EXPECT_EQ(o["mirror"]["zone_radius"].toString(), "rms");
+    EXPECT_EQ(o["notes"].toArray().size(), 0);
     EXPECT_EQ(o["profile"].toArray().size(), 21);
     EXPECT_EQ(o["simulator"]["knot_heights_px"].toArray().size(), 45);
-    EXPECT_EQ(o["simulator"]["radius_mm"].toDouble(), r.referenceRadius);
+    EXPECT_EQ(o["simulator"]["radius_mm"].toDouble(), r.radius);
     ASSERT_EQ(o["verdict"].toArray().size(), static_cast<qsizetype>(r.verdict.size()));
     EXPECT_EQ(o["verdict"][0].toString().toStdString(), r.verdict[0]);
 }

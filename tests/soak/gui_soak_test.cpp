@@ -70,6 +70,9 @@ class SoakQuestions : public Questions {
 public:
     explicit SoakQuestions(std::mt19937& random) : random_(random) {}
     bool confirm(QWidget*, const std::string&) override { return std::bernoulli_distribution(0.5)(random_); }
+    SaveChoice saveOrDiscard(QWidget*, const std::string&) override {
+        return static_cast<SaveChoice>(std::uniform_int_distribution<int>(0, 2)(random_));
+    }
 
 private:
     std::mt19937& random_;

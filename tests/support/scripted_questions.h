@@ -23,6 +23,16 @@ public:
         answers.pop_front();
         return a;
     }
+
+    // Each asks for the next choice, Cancel when the script has run out.
+    std::deque<SaveChoice> choices;
+    SaveChoice saveOrDiscard(QWidget*, const std::string& question) override {
+        asked.push_back(question);
+        if (choices.empty()) return SaveChoice::Cancel;
+        const SaveChoice c = choices.front();
+        choices.pop_front();
+        return c;
+    }
 };
 
 }  // namespace sg::testing

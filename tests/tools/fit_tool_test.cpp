@@ -438,6 +438,39 @@ TEST_F(FitTool, FiguresThatAreNotFiniteAreNullAndWarnedOf) {
     EXPECT_TRUE(contains(run.standardError, "shadowgram-fit: warning: " + warned.toStdString())) << run.standardError;
 }
 
+// A turned edge fitted as a pure conic: the rim's edges left out are warned
+// of in the JSON's warnings and the text, with the option that fits a
+// turned edge; the clean paraboloid has no such warning.
+TEST_F(FitTool, ARimThatTheConicLeavesOutIsWarnedOf) {
+    testing::PhotoTruth edge = testing::randomTurnedEdge(116);
+    edge.parameters.zoneHeight = -0.3;
+    const testing::PhotoTruth clean = paraboloid();
+    struct Case {
+        std::string photo;
+        const testing::PhotoTruth& truth;
+        bool warned;
+    };
+    const Case cases[] = {{photo("edge.png", edge, testing::randomCamera(116)), edge, true},
+                          {photo("clean.jpg", clean, camera(3, 1)), clean, false}};
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {c.photo, c.truth.parameters.offset < 0 ? "--inside" : "--outside", "--json"};
+        const std::vector<std::string> mirror = mirrorArgs(c.truth);
+        args.insert(args.end(), mirror.begin(), mirror.end());
+        const testing::RawRun json = fit(args);
+        ASSERT_EQ(json.exitCode, 0) << json.standardError;
+        QString warned;
+        for (const QJsonValue w : strictJson(json.standardOutput)["warnings"].toArray())
+            if (w.toString().startsWith("the rim does not follow the conic")) warned = w.toString();
+        EXPECT_EQ(!warned.isEmpty(), c.warned) << json.standardOutput;
+        if (!c.warned) continue;
+        EXPECT_TRUE(warned.contains("--zone edge")) << warned.toStdString();
+        args.erase(args.begin() + 2);  // text
+        const testing::RawRun text = fit(args);
+        ASSERT_EQ(text.exitCode, 0) << text.standardError;
+        EXPECT_TRUE(contains(text.standardOutput, "warning: " + warned.toStdString())) << text.standardOutput;
+    }
+}
+
 // Command lines drawn at random, ordinary and extreme values of every
 // numeric option: every run ends with its status and, when it fits, JSON
 // that a strict reader takes.

@@ -62,7 +62,7 @@ TEST_F(ReduceCommand, PrintsTheReportAndOptionsOverrideTheFile) {
     EXPECT_TRUE(r.standardError.empty()) << r.standardError;
     EXPECT_EQ(r.standardOutput.substr(0, r.standardOutput.find('\n')),
               "Mirror: D 200.00 mm, R 2000.00 mm, f/5.00, wanted conic -1.0000, source moving, lambda 0.5500 um");
-    EXPECT_TRUE(contains(r.standardOutput, "\nRMS wavefront: 0.0000 wave\n")) << r.standardOutput;
+    EXPECT_TRUE(contains(r.standardOutput, "\nRMS wavefront: 0.0000 wave (surface 0.0 nm)\n")) << r.standardOutput;
     EXPECT_TRUE(contains(r.standardOutput, "\nVerdict: No zone stands out (zone heights within 0.05 wave).\n"));
 
     // The same readings for a wanted sphere at 0.633 um, mid radii, fixed
@@ -71,7 +71,7 @@ TEST_F(ReduceCommand, PrintsTheReportAndOptionsOverrideTheFile) {
                              "--source", "fixed", "--obstruction", "40", "--profile", "--round-trip"});
     ASSERT_EQ(o.exitCode, 0) << o.standardError;
     EXPECT_TRUE(contains(o.standardOutput, "wanted conic 0.0000, source fixed, lambda 0.6330 um\n")) << o.standardOutput;
-    EXPECT_TRUE(contains(o.standardOutput, "Zones: 4 (zone radius mid), reading sets: 1\n"));
+    EXPECT_TRUE(contains(o.standardOutput, "Zones: 4 (zone radius mid, exact nulls), reading sets: 1\n"));
     EXPECT_TRUE(contains(o.standardOutput, "surface_nm  round_trip_mm\n"));
     EXPECT_TRUE(contains(o.standardOutput, "\nh_mm  surface_nm\n20.00 ")) << o.standardOutput;
     // --radius replaces the file's; given twice, which one was meant is
@@ -110,6 +110,10 @@ TEST_F(ReduceCommand, HelpVersionAndBadUsage) {
          "shadowgram-reduce: option --radius takes a number, not '2,5' (see shadowgram-reduce --help)\n"},
         {{kReduce, mirror, "--source", "left"},
          "shadowgram-reduce: option --source takes moving or fixed, not 'left' (see shadowgram-reduce --help)\n"},
+        {{kReduce, mirror, "--null", "hand"},
+         "shadowgram-reduce: option --null takes exact or classical, not 'hand' (see shadowgram-reduce --help)\n"},
+        {{kReduce, mirror, "--zone-radius", "mean"},
+         "shadowgram-reduce: option --zone-radius takes rms, mid or carlin, not 'mean' (see shadowgram-reduce --help)\n"},
         {{kReduce, mirror, "--diameter", "0"},
          "shadowgram-reduce: option --diameter: the diameter must be greater than 0, not 0 (see shadowgram-reduce --help)\n"},
         {{kReduce, mirror, "--diameter", "2000"},
@@ -141,7 +145,12 @@ TEST_F(ReduceCommand, EveryInputRuleStopsWithItsMessage) {
     const Rule rules[] = {
         {"unknown key", "diameter 200\nradius 2000\nfocus 3\n",
          "'FILE' line 3: unknown key 'focus' (the keys are diameter, radius, conic, wavelength, source, source-distance, "
-         "zone-radius, obstruction, units, zones and reverse)"},
+         "zone-radius, null, obstruction, units, zones and reverse)"},
+        {"bad null", "diameter 200\nradius 2000\nnull first-order\n",
+         "'FILE' line 3: null must be 'exact' or 'classical', not 'first-order'"},
+        {"null without a value", "diameter 200\nnull\n", "'FILE' line 2: 'null' needs a value"},
+        {"bad zone radius", "diameter 200\nzone-radius mean\n",
+         "'FILE' line 2: zone-radius must be 'rms', 'mid' or 'carlin', not 'mean'"},
         {"twice", "diameter 200\nradius 2000\nRADIUS 2100\n", "'FILE' line 3: 'radius' is given twice (first on line 2)"},
         {"comma decimal", "diameter 200\nradius 2000,5\n", "'FILE' line 2: 'radius' takes one value, found 2"},
         {"not finite", "diameter 200\nradius 1e400\n", "'FILE' line 2: '1e400' is not a finite decimal number"},
@@ -159,8 +168,8 @@ TEST_F(ReduceCommand, EveryInputRuleStopsWithItsMessage) {
         {"inner negative", "diameter 200\nradius 2000\n1 -5 50 0.1\n", "'FILE' line 3: zone 1: the inner radius must not be negative"},
         {"outer below inner", "diameter 200\nradius 2000\n1 50 40 0.1\n",
          "'FILE' line 3: zone 1: the outer radius is smaller than the inner radius"},
-        {"beyond the rim", "diameter 200\nradius 2000\n1 0 50 0.1\n2 50 101 0.2\n",
-         "zone 2 ('FILE' line 4): the outer radius (101 mm) lies beyond the edge of the mirror (100 mm)"},
+        {"beyond the rim by more than 1% of the radius", "diameter 200\nradius 2000\n1 0 50 0.1\n2 50 101.5 0.2\n",
+         "zone 2 ('FILE' line 4): the outer radius (101.5 mm) lies beyond the edge of the mirror (100 mm)"},
         {"radii not increasing", "diameter 200\nradius 2000\nzone-radius mid\n1 50 100 0.1\n2 0 50 0.2\n",
          "zone 2 ('FILE' line 5): its zone radius (25 mm) is not greater than zone 1's (75 mm); zones go from the centre "
          "out"},
@@ -218,6 +227,39 @@ TEST_F(ReduceCommand, EveryInputRuleStopsWithItsMessage) {
     EXPECT_EQ(runRaw({kReduce, file("rev.txt", "reverse\ndiameter 200\nradius 2000\nzones 3\n1 -0.2\n2 -1\n3 -2\n")})
                   .exitCode,
               0);
+}
+
+// The conventions of hand sheets on the command line, and how the input
+// was taken said in notes on standard error, the report on standard
+// output as ever.
+TEST_F(ReduceCommand, SheetConventionsAndNotes) {
+    const std::string sheet = file("sheet.csv", "zone,inner,outer,run1,run2\ndiameter,200\nradius,2000\n"
+                                                "source,fixed\n1,0,50,0.6,0.61\n2,50,70,1.9,1.92\n"
+                                                "3,70,100.5,3.8,3.81\n");
+    const RawRun r = runRaw({kReduce, sheet, "--null", "classical", "--zone-radius", "carlin"});
+    ASSERT_EQ(r.exitCode, 0) << r.standardError;
+    EXPECT_EQ(r.standardError,
+              "note: '" + sheet + "' line 1: 'zone,inner,outer,run1,run2' is a row of column names: skipped\n"
+              "note: zone 3 ('" + sheet + "' line 7): the outer radius (100.5 mm) lies beyond the edge of the mirror "
+              "(100 mm), within 1% of its radius: taken as the edge\n");
+    EXPECT_TRUE(contains(r.standardOutput, "Zones: 3 (zone radius carlin, classical nulls), reading sets: 2\n"))
+        << r.standardOutput;
+    // Zone 1, h = (25 + sqrt(1250)) / 2: the classical null h^2 / R.
+    const double h = (25 + std::sqrt(1250.0)) / 2;
+    EXPECT_TRUE(contains(r.standardOutput, QString::asprintf("%9.3f %12.5f", h, h * h / 2000).toStdString()))
+        << r.standardOutput;
+    EXPECT_TRUE(contains(r.standardOutput, "\nRepeatability (std dev less each set's offset, mm): "));
+    const RawRun json = runRaw({kReduce, sheet, "--json", "--null", "classical"});
+    ASSERT_EQ(json.exitCode, 0) << json.standardError;
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(json.standardOutput)).object();
+    EXPECT_EQ(o["mirror"]["null"].toString(), "classical");
+    EXPECT_EQ(o["notes"].toArray().size(), 2);
+    EXPECT_TRUE(o["zones"][0]["repeatability_mm"].isDouble());
+    EXPECT_TRUE(o["sets"][1]["couder"]["max_ta_over_rho"].isDouble());
+    const RawRun help = runRaw({kReduce, "--help"});
+    for (const char* part : {"--null exact|classical", "--zone-radius rms|mid|carlin", "rms_surface_nm",
+                             "repeatability_mm", "couder {max_ta_over_rho, shift_mm, pass}}]", "header row"})
+        EXPECT_TRUE(contains(help.standardOutput, part)) << part;
 }
 
 // Readings a hundred metres apart: no conic nulls its zones there, and the

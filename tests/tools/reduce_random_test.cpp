@@ -93,7 +93,8 @@ Case drawCase(Draw& d) {
         const double s = d.chance(0.3) ? radius / 2 * (1 + std::pow(10.0, -d.whole(3, 15))) : radius * d.uniform(0.9, 1.1);
         header.push_back({"source-distance", text(d.value(s))});
     }
-    if (d.chance(0.4)) header.push_back({"zone-radius", d.chance(0.5) ? "mid" : "rms"});
+    if (d.chance(0.4)) header.push_back({"zone-radius", d.chance(0.3) ? "carlin" : d.chance(0.5) ? "mid" : "rms"});
+    if (d.chance(0.3)) header.push_back({"null", d.chance(0.5) ? "classical" : "exact"});
     if (obstruction != 0) header.push_back({"obstruction", text(obstruction)});
     if (count) header.push_back({"zones", std::to_string(zones)});
     for (const auto& [key, value] : header) {
@@ -142,9 +143,9 @@ std::size_t longestNumber(const std::string& s) {
 }
 
 // A null anywhere in the document except where the keys say a value may
-// be absent (the spread of a single set).
+// be absent (the spread and repeatability of a single set).
 int unexpectedNulls(const QJsonValue& v, const QString& key) {
-    if (v.isNull()) return key == "spread_mm" ? 0 : 1;
+    if (v.isNull()) return key == "spread_mm" || key == "repeatability_mm" ? 0 : 1;
     int n = 0;
     if (v.isObject()) {
         const QJsonObject o = v.toObject();

@@ -212,8 +212,32 @@ TEST(RenderTool, CaptionStripBelowThePicture) {
                                                   .copy(0, 700, 800, 40)),
               "");
     const auto lines = pictureCaptionLines(sc.scene());
-    EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic 0   Wire   4 lines/mm");
-    EXPECT_EQ(lines[1], "axial -2.5 mm   transverse 0.000 W   source moving with the wire   exact ray trace");
+    EXPECT_EQ(lines[0], "D 200 mm   R 2000 mm   conic 0   Wire   4 lines/mm   exact ray trace");
+    EXPECT_EQ(lines[1], "axial -2.5 mm inside the centre of curvature   transverse 0.000 W   source moving with the wire");
+}
+
+// The caption names the side of the centre of curvature the device stands
+// on, and the slit wherever the picture is drawn with one.
+TEST(RenderTool, CaptionSaysTheSideAndTheSlit) {
+    Scene scene;
+    scene.setup.slitWidth = 0.05;
+    auto second = [&scene](double axial) {
+        scene.setup.position.axialOffset = axial;
+        const std::string line = pictureCaptionLines(scene)[1];
+        return line.substr(0, line.find("   "));
+    };
+    EXPECT_EQ(second(3.25), "axial 3.25 mm outside the centre of curvature");
+    EXPECT_EQ(second(-0.2), "axial -0.2 mm inside the centre of curvature");
+    EXPECT_EQ(second(0), "axial 0 mm at the centre of curvature");
+    // The series model has no slit; the exact trace and the waves have.
+    EXPECT_EQ(pictureCaptionLines(scene)[0].find("slit"), std::string::npos);
+    scene.setup.rayModel = RayModel::Exact;
+    EXPECT_NE(pictureCaptionLines(scene)[0].find("   slit 0.05 mm   exact ray trace"), std::string::npos);
+    scene.setup.rayModel = RayModel::Series;
+    scene.setup.waveOptics = true;
+    EXPECT_NE(pictureCaptionLines(scene)[0].find("   slit 0.05 mm   wave optics"), std::string::npos);
+    scene.setup.slitWidth = 0;
+    EXPECT_EQ(pictureCaptionLines(scene)[0].find("slit"), std::string::npos);
 }
 
 // A source of real width: only with the exact trace, never negative, and
@@ -287,7 +311,7 @@ TEST(RenderTool, WaveOptions) {
     EXPECT_EQ(testing::firstDifference(png.copy(0, 0, 800, 700).convertToFormat(QImage::Format_RGB32),
                                        sc.canvas.image()),
               "");
-    EXPECT_EQ(pictureCaptionLines(sc.scene())[1].substr(pictureCaptionLines(sc.scene())[1].rfind("   ") + 3),
+    EXPECT_EQ(pictureCaptionLines(sc.scene())[0].substr(pictureCaptionLines(sc.scene())[0].rfind("   ") + 3),
               "wave optics, 0.55 \u00b5m");
 
     const QImage grey(intensity);
