@@ -67,6 +67,9 @@ std::string fitResultText(const FitResult& r, std::optional<double> separation) 
     t += "Model    " + std::string(r.mirror.model == FitModel::Waves ? "wave optics over the " : "") +
          (r.mirror.exact ? "exact ray trace" : "two-term series") + ", " +
          fixed(r.bandPairs, 1) + " band pairs, transverse " + signedFixed(r.parameters.transverse, 3) + " bands\n";
+    if (std::isfinite(r.pictureExplained))
+        t += "Picture  the wave picture explains " + fixed(100 * r.pictureExplained, 1) +
+             " % of the photo's brightness\n";
     if (!r.warnings.empty()) {
         t += "\nWarnings:\n";
         for (const FitWarning& w : r.warnings) t += "- " + w.message + "\n";

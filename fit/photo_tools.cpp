@@ -61,8 +61,8 @@ PhotoTools::PhotoTools(QWidget& window, const Scene& scene, ModelControls& contr
       errors_(errors),
       dialogs_(dialogs),
       photoFolder_(userFolder, "Photos", &settings),
-      settings_(settings),
-      cache_(std::make_unique<Cache>()) {
+      cache_(std::make_unique<Cache>()),
+      settings_(settings) {
     blinkTimer_ = new QTimer(this);
     blinkTimer_->setInterval(kBlinkMs);
     connect(blinkTimer_, &QTimer::timeout, this, [this] {

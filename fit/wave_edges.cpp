@@ -117,6 +117,8 @@ const std::vector<WaveEdge>& WaveEdgeModel::edgesAt(const FitParameters& fitted,
         blur_[photo] = std::isfinite(square) && square > 0 ? std::sqrt(square) : 0;
     }
     image = gaussianBlur(image, blur_[photo]);
+    if (gamma_[photo] != 1)
+        for (float& v : image.pixels) v = float(std::pow(std::max(0.0f, v), gamma_[photo]));
     try {
         const DiskFit disk = findDisk(image);
         centreBias_[photo][0] = disk.cx - kDiskCentreX;
@@ -176,13 +178,14 @@ std::vector<FitEdge> WaveEdgeModel::moved(const std::vector<FitEdge>& raw, int p
         // tenth of the disk where the gradient is not known yet.
         const double band = std::isfinite(e.gradient) && std::fabs(e.gradient) > 1e-6 ? 1 / std::fabs(e.gradient)
                                                                                          : 0.1 * kDiskRadius;
-        double best = kMatchBands * band, shift = NAN;
+        double best = kMatchBands * band, shift = NAN, distance = NAN;
         for (const std::size_t i : line < 0 ? std::vector<std::size_t>{} : lines[std::size_t(line)]) {
             const WaveEdge& w = wave[i];
             if (w.bright != e.bright) continue;
             const double d = std::fabs(w.position - position);
-            if (d < best) best = d, shift = w.shift;
+            if (d < best) best = d, shift = w.shift, distance = (position - w.position) * e.bright;
         }
+        e.residual = distance;
         if (std::isnan(shift)) {
             if (!keepAll) continue;
             e.across = e.along = NAN;

@@ -28,6 +28,7 @@
 #include "photo/edge_extraction.h"
 #include "simulator/scene.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -64,20 +65,39 @@ public:
     // `raw` (the photo's edges as found, labelled under parameters near
     // the last edgesAt's) put on the true frame and moved back by the
     // shift of the nearest wave edge of the same kind on the same scan
-    // line, within 0.3 of the local band width; edges with no such
-    // neighbour are left out, or with `keepAll` kept in their place with
-    // a mirror position that is not a number.
+    // line, within 0.3 of the local band width, each edge's residual its
+    // distance from that wave edge (frame pixels, toward its bright side
+    // positive); edges with no such neighbour are left out, or with
+    // `keepAll` kept in their place with a mirror position and a residual
+    // that are not numbers.
     std::vector<FitEdge> moved(const std::vector<FitEdge>& raw, int photo = 0, bool keepAll = false) const;
 
     // The photo's blur on the frame (a Gaussian's sigma, frame pixels) as
     // the first edgesAt found it.
     double blur(int photo = 0) const { return blur_[photo]; }
 
+    // The camera as the picture's match found it: the wave pictures drawn
+    // after this are blurred by `blur` and put through the tone curve
+    // brightness^gamma, as the photo was.
+    void setCamera(int photo, double gamma, double blur) {
+        gamma_[photo] = gamma;
+        blur_[photo] = blur;
+    }
+
+    // Where the last edgesAt found the wave picture's disk against the
+    // true one: its centre's offset (x, y) and its radius's, frame pixels.
+    // The photo's frame, which puts the disk found at the frame's disk,
+    // is off the true frame by as much.
+    std::array<double, 3> diskBias(int photo = 0) const {
+        return {centreBias_[photo][0], centreBias_[photo][1], radiusBias_[photo]};
+    }
+
 private:
     struct Engine;
     FitProblem problem_;
     double rimSpread_[2];
     double blur_[2] = {-1, -1};  // below 0 until the first picture
+    double gamma_[2] = {1, 1};
     // Where the disk finder puts the wave picture's rim: the centre's
     // offset and the radius's, frame pixels.
     double centreBias_[2][2] = {{0, 0}, {0, 0}}, radiusBias_[2] = {0, 0};

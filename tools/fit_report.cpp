@@ -133,6 +133,9 @@ std::string fitReportText(const FitReportInput& in) {
          (r.mirror.exact ? "exact ray trace" : "two-term series") + ", " +
          figure(r.bandPairs, 1) + " band pairs, transverse " + signedPoint(r.parameters.transverse, 3) +
          " bands\n";
+    if (std::isfinite(r.pictureExplained))
+        t += "picture  the wave picture explains " + figure(100 * r.pictureExplained, 1) +
+             " % of the photo's brightness\n";
     t += "seconds  " + figure(in.seconds, 2) + "\n";
     for (const FitWarning& w : r.warnings) t += "warning: " + w.message + "\n";
     return t;
@@ -157,6 +160,8 @@ std::string fitReportJson(const FitReportInput& in) {
     j.key("spectrum").string(r.mirror.spectrum == Spectrum::White ? "white" : "mono");
     j.key("source_kind").string(sourceKindName(r.mirror.source));
     jsonFigure(j.key("source_width_mm"), sourceWidth(r.mirror), 5);
+    if (std::isfinite(r.pictureExplained)) jsonFigure(j.key("picture_explained"), r.pictureExplained, 4);
+    else j.key("picture_explained").null();
     j.key("zone").string(zoneName(r.zone.kind));
     if (r.zoneHeight) {
         jsonFigure(j.key("zone_start"), r.zone.start, 4);

@@ -296,6 +296,7 @@ struct WaveComputer::Plan {
     // the line (shiftsX) and, for the crossed pair, along y.
     std::vector<double> shiftsX{0.0}, shiftsY{0.0};
     std::vector<char> onMirror;  // the frame's pixels whose centres lie on the mirror
+    int lineStride = 1;          // every stride-th line across the device's lines
 };
 
 WaveFrame WaveComputer::compute(const Scene& scene, const Options& options) {
@@ -386,6 +387,16 @@ WaveFrame WaveComputer::compute(const Scene& scene, const Options& options) {
             p.onMirror[static_cast<std::size_t>(py) * WaveFrame::kWidth + static_cast<std::size_t>(px)] =
                 onTheMirror(g, u, v);
         }
+    p.lineStride = std::max(1, options.lineStride);
+    if (p.lineStride > 1 && !p.device.crossed)
+        for (int py = 0; py < WaveFrame::kHeight; ++py)
+            for (int px = 0; px < WaveFrame::kWidth; ++px) {
+                const int line = p.device.alongY ? px - kDiskCentreX : py - kDiskCentreY;
+                // A line below the centre's stands for its mirror image above.
+                const int kept = line >= 0 ? line : -line - 1;
+                if (kept % p.lineStride != 0)
+                    p.onMirror[static_cast<std::size_t>(py) * WaveFrame::kWidth + static_cast<std::size_t>(px)] = 0;
+            }
     std::vector<double> sum(static_cast<std::size_t>(WaveFrame::kWidth) * WaveFrame::kHeight, 0.0);
     if (p.device.crossed)
         crossedImages(p, sum);
@@ -528,6 +539,7 @@ void WaveComputer::lineImages(const Plan& p, std::vector<double>& sum) {
     bool mirrored = true;
     for (const auto& source : p.tracePoints) mirrored = mirrored && source[p.device.alongY ? 0 : 1] == 0;
     for (int line = mirrored ? 0 : -kDiskPixels / 2; line < kDiskPixels / 2; ++line) {
+        if ((line >= 0 ? line : -line - 1) % p.lineStride != 0) continue;
         const Span s = spanOf(g, (line + 0.5) * g.pixel, n);
         if (s.count == 0) continue;
         spans.push_back(s);

@@ -78,6 +78,12 @@ struct Options {
     // The slit's points per period of the device instead of the method's
     // own (64 moving the device along lines, else 16); at least 16.
     int slitPointsPerPeriod = 0;
+    // Every `lineStride`-th line of pixels across the device's lines (the
+    // lines through the centre's pixel row or column and every stride-th
+    // from it), the others left off the mirror (NaN); the crossed pair
+    // takes every line. Lines are independent, so a picture of one line
+    // in four costs a quarter and its lines are those of the whole one.
+    int lineStride = 1;
 };
 
 // What a computation used.

@@ -14,4 +14,10 @@ WaveEngine::~WaveEngine() = default;
 
 WaveFrame WaveEngine::compute(const Scene& scene) { return plans_->computer.compute(scene); }
 
+WaveFrame WaveEngine::computeLines(const Scene& scene, int lineStride) {
+    wave::Options options;
+    options.lineStride = lineStride;
+    return plans_->computer.compute(scene, options);
+}
+
 }  // namespace sg

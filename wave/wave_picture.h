@@ -48,6 +48,12 @@ public:
     // system's message for a set-up it cannot compute (a diameter, radius,
     // ruling or wavelength that is not finite and above 0).
     WaveFrame compute(const Scene& scene);
+    // The same picture on every `lineStride`-th line of pixels across the
+    // device's lines (those through the centre's row or column and every
+    // stride-th from it, either way), NaN on the others: the same values
+    // on those lines as the whole picture's, at about 1 / stride of its
+    // cost. The crossed pair takes every line.
+    WaveFrame computeLines(const Scene& scene, int lineStride);
 
 private:
     struct Plans;
