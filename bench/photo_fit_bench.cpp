@@ -103,47 +103,66 @@ void BM_FitTurnedEdge(benchmark::State& state) {
 BENCHMARK(BM_FitTurnedEdge)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // Photos drawn by the wave model, fitted with it: a conic and a turned
-// edge in red light from a point source (argument 0) or from the grating
-// lit from behind (1), on a phone's 4032 x 3024 photo.
-const PhotoAlignment& waveAligned(bool zone, bool litGrating) {
+// edge from a point source or from the grating lit from behind, in red
+// light or white, on a phone's 4032 x 3024 photo. The light's argument:
+// 0 a point in red, 1 the lit grating in red, 2 a point in white light,
+// 3 the lit grating in white light.
+struct WaveLightCase {
+    bool lit, white;
+    const char* label;
+};
+WaveLightCase waveLight(int kind) {
+    static constexpr WaveLightCase cases[4] = {{false, false, "4032 x 3024, point source, red"},
+                                               {true, false, "4032 x 3024, lit grating, red"},
+                                               {false, true, "4032 x 3024, point source, white light"},
+                                               {true, true, "4032 x 3024, lit grating, white light"}};
+    return cases[kind];
+}
+
+const PhotoAlignment& waveAligned(bool zone, int kind) {
     static std::map<int, PhotoAlignment> done;
-    const int key = zone * 2 + litGrating;
+    const int key = zone * 4 + kind;
     auto it = done.find(key);
     if (it != done.end()) return it->second;
+    const WaveLightCase c = waveLight(kind);
     testing::PhotoTruth t = zone ? turnedEdge() : conic();
-    t.mirror.wavelength = 0.63;
-    const testing::WaveLight light{Spectrum::Mono, litGrating ? 1 / (2 * t.mirror.linesPerMm) : 0};
+    t.mirror.wavelength = c.white ? 0.55 : 0.63;
+    const testing::WaveLight light{c.white ? Spectrum::White : Spectrum::Mono,
+                                   c.lit ? 1 / (2 * t.mirror.linesPerMm) : 0};
     return done.emplace(key, alignPhoto(testing::makeWavePhoto(t, light, camera(1100, 4032, 3024)).view()))
         .first->second;
 }
 
-FitRequest waveRequest(const testing::PhotoTruth& t, bool litGrating) {
+FitRequest waveRequest(const testing::PhotoTruth& t, int kind) {
+    const WaveLightCase c = waveLight(kind);
     FitRequest r;
     r.mirror = t.mirror;
-    r.mirror.wavelength = 0.63;
+    r.mirror.wavelength = c.white ? 0.55 : 0.63;
+    r.mirror.spectrum = c.white ? Spectrum::White : Spectrum::Mono;
     r.mirror.model = FitModel::Waves;
-    r.mirror.source = litGrating ? LightSource::Grating : LightSource::Point;
+    r.mirror.source = c.lit ? LightSource::Grating : LightSource::Point;
     r.side = Side::Outside;
     r.zone = t.zone;
     return r;
 }
 
 void BM_FitConicWaves(benchmark::State& state) {
-    const bool lit = state.range(0) != 0;
-    const PhotoAlignment& a = waveAligned(false, lit);
-    const FitRequest r = waveRequest(conic(), lit);
+    const int kind = int(state.range(0));
+    const PhotoAlignment& a = waveAligned(false, kind);
+    const FitRequest r = waveRequest(conic(), kind);
     for (auto _ : state) benchmark::DoNotOptimize(fitPhoto(a, r));
-    state.SetLabel(lit ? "4032 x 3024, lit grating" : "4032 x 3024, point source");
+    state.SetLabel(waveLight(kind).label);
 }
-BENCHMARK(BM_FitConicWaves)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitConicWaves)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 void BM_FitTurnedEdgeWaves(benchmark::State& state) {
-    const PhotoAlignment& a = waveAligned(true, false);
-    const FitRequest r = waveRequest(turnedEdge(), false);
+    const int kind = int(state.range(0));
+    const PhotoAlignment& a = waveAligned(true, kind);
+    const FitRequest r = waveRequest(turnedEdge(), kind);
     for (auto _ : state) benchmark::DoNotOptimize(fitPhoto(a, r));
-    state.SetLabel("4032 x 3024, point source");
+    state.SetLabel(waveLight(kind).label);
 }
-BENCHMARK(BM_FitTurnedEdgeWaves)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitTurnedEdgeWaves)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_FitPair(benchmark::State& state) {
     testing::PhotoTruth second = conic();

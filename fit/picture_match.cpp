@@ -21,6 +21,7 @@ constexpr int kNuisance = 2 * kPoly;  // the dark level's and the gain's
 constexpr double kMostBlur = 8;    // frame pixels
 constexpr int kPad = 25;           // model samples beyond the photo's on each side: 3 of the largest blur
 constexpr double kLeastGamma = 0.35, kMostGamma = 2.8;
+constexpr double kFreshAfter = 2;  // steps of the parameters from where the derivatives were taken
 constexpr int kPlace = 3;          // the photo's placement: its shift across and down, and its scale
 
 // One line of the frame across the bands, inside the disk.
@@ -356,6 +357,13 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
     };
     differences();
     bool fresh = true;
+    FitParameters derived = p;  // where the derivatives were taken
+    // How far q lies from where the derivatives were taken, in steps.
+    auto stepsFrom = [&](const FitParameters& q) {
+        double sum = 0;
+        for (int j = 0; j < n; ++j) sum += std::pow((get(q, j) - get(derived, j)) / stepOf(j), 2);
+        return std::sqrt(sum);
+    };
     for (int round = 0; round < options.rounds; ++round) {
         control.report(FitStage::Waves, double(round) / options.rounds);
         // The normal equations of all photos: each its own exposure, the
@@ -464,10 +472,17 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
         if (better) {
             fresh = false;
             if (largest < 0.02) break;
+            // Far from where they were taken, the derivatives are taken again.
+            if (stepsFrom(p) > kFreshAfter) {
+                differences();
+                derived = p;
+                fresh = true;
+            }
             continue;
         }
         if (fresh) break;
         differences();
+        derived = p;
         fresh = true;
     }
     result.parameters = p;

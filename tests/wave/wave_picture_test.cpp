@@ -371,5 +371,45 @@ TEST(WaveLight, WhiteIsTheWeightedAverageOfNineWavelengths) {
     EXPECT_EQ(0, std::memcmp(white.intensity.data(), again.intensity.data(), white.intensity.size() * sizeof(float)));
 }
 
+// A picture on every fourth line across the grating's lines holds the whole
+// picture's values on those lines, bit for bit, and nothing elsewhere:
+// both orientations, a source on the axis (lines drawn in mirrored pairs)
+// and one off it (a moving source with the grating off the axis), and a
+// slit averaged over its points.
+TEST(WaveLines, EveryFourthLineIsTheWholePicturesLine) {
+    struct Case {
+        Orientation orientation;
+        bool moving;
+        double transverse, slit;
+    };
+    for (const Case& c : {Case{Orientation::Vertical, false, 0, 0}, Case{Orientation::Horizontal, true, 0.3, 0},
+                          Case{Orientation::Vertical, true, 0.4, 0.06}}) {
+        Scene s = makeScene(TestKind::Ronchi, c.orientation, -1, -4, c.moving);
+        s.setup.position.transverseOffset = c.transverse;
+        s.setup.slitWidth = c.slit;
+        WaveComputer whole, lines;
+        Options every4;
+        every4.lineStride = 4;
+        const WaveFrame all = whole.compute(s), some = lines.compute(s, every4);
+        const bool rows = c.orientation == Orientation::Vertical;
+        int drawn = 0, left = 0;
+        for (int py = 0; py < WaveFrame::kHeight; ++py)
+            for (int px = 0; px < WaveFrame::kWidth; ++px) {
+                const int line = rows ? py - kDiskCentreY : px - kDiskCentreX;
+                const bool kept = (line >= 0 ? line : -line - 1) % 4 == 0;
+                const float a = all.at(px, py), b = some.at(px, py);
+                if (kept && !std::isnan(a)) {
+                    ASSERT_EQ(a, b) << px << ", " << py;
+                    ++drawn;
+                } else {
+                    ASSERT_TRUE(std::isnan(b)) << px << ", " << py;
+                    left += !std::isnan(a);
+                }
+            }
+        EXPECT_GT(drawn, 50000);
+        EXPECT_GT(left, 3 * drawn - 3000);
+    }
+}
+
 }  // namespace
 }  // namespace sg::wave
