@@ -367,7 +367,20 @@ FitParameters fitWithWaves(std::vector<FitEdge>& edges, const std::vector<FitEdg
     const double blurs[2] = {model.blur(0), problem.photos > 1 ? model.blur(1) : 0.0};
     const std::array<double, 3> bias[2] = {model.diskBias(0),
                                            problem.photos > 1 ? model.diskBias(1) : std::array<double, 3>{}};
-    const PictureMatch match = matchPicture(problem, p, frames, blurs, bias, control);
+    PictureMatch match = matchPicture(problem, p, frames, blurs, bias, control);
+    // Diffraction at the rim can send the rays' zone far astray (a turned
+    // edge of a few waves where the photo has a quarter): the zone level
+    // is tried as a start too, and the match that explains more is kept.
+    if (problem.fitZone && p.zoneHeight != 0) {
+        FitParameters level = p;
+        level.zoneHeight = 0;
+        const PictureMatch fromLevel = matchPicture(problem, level, frames, blurs, bias, control);
+        if (fromLevel.explained > match.explained) {
+            const double startExplained = match.startExplained;
+            match = fromLevel;
+            match.startExplained = startExplained;
+        }
+    }
     explained = match.startExplained;
     if (match.explained > match.startExplained) {
         p = match.parameters;

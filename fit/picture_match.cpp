@@ -98,41 +98,58 @@ std::vector<double> linearLight(const std::vector<Line>& lines, int photo, doubl
     return out;
 }
 
-// The least squares of the light on the dark level and the gain (and any
-// further columns `extra`, each already a full column over the photo's
-// samples): the coefficients, and the share of the light's variance left.
+// The least squares of the light on the dark level and the gain: the
+// coefficients, and the share of the light's variance left. The normal
+// equations from sums of the quadratic's products (21 of them) against
+// the model and its square.
 struct Solved {
     Eigen::VectorXd coefficients;
     double left = 1;  // residual sum of squares over the variance's
 };
 
+constexpr int kProducts = kPoly * (kPoly + 1) / 2;
+
 Solved solve(const std::vector<Line>& lines, int photo, const std::vector<double>& light,
-             const std::vector<double>& model, const std::vector<const std::vector<double>*>& extra) {
-    const int columns = kNuisance + int(extra.size());
-    Eigen::MatrixXd A = Eigen::MatrixXd::Zero(columns, columns);
-    Eigen::VectorXd b = Eigen::VectorXd::Zero(columns);
-    Eigen::VectorXd phi(columns);
+             const std::vector<double>& model) {
+    double pp[kProducts] = {}, pm[kProducts] = {}, mm[kProducts] = {}, bp[kPoly] = {}, bm[kPoly] = {};
     double sum = 0, squares = 0;
     std::size_t n = 0;
     for (const Line& l : lines) {
         if (l.photo != photo) continue;
         for (std::size_t i = 0; i < l.bright.size(); ++i, ++n) {
             const std::array<double, kPoly>& p = l.poly[i];
-            for (int c = 0; c < kPoly; ++c) {
-                phi(c) = p[std::size_t(c)];
-                phi(kPoly + c) = p[std::size_t(c)] * model[n];
+            const double m = model[n], L = light[n];
+            int k = 0;
+            for (int a = 0; a < kPoly; ++a) {
+                const double pa = p[std::size_t(a)];
+                bp[a] += pa * L;
+                bm[a] += pa * m * L;
+                for (int b = a; b < kPoly; ++b, ++k) {
+                    const double q = pa * p[std::size_t(b)];
+                    pp[k] += q;
+                    pm[k] += q * m;
+                    mm[k] += q * m * m;
+                }
             }
-            for (std::size_t e = 0; e < extra.size(); ++e) phi(kNuisance + Eigen::Index(e)) = (*extra[e])[n];
-            A.selfadjointView<Eigen::Lower>().rankUpdate(phi);
-            b += light[n] * phi;
-            sum += light[n];
-            squares += light[n] * light[n];
+            sum += L;
+            squares += L * L;
         }
     }
     Solved s;
     if (n == 0) return s;
-    const Eigen::MatrixXd full = A.selfadjointView<Eigen::Lower>();
-    s.coefficients = full.ldlt().solve(b);
+    Eigen::Matrix<double, kNuisance, kNuisance> A;
+    Eigen::Matrix<double, kNuisance, 1> b;
+    int k = 0;
+    for (int a = 0; a < kPoly; ++a) {
+        b(a) = bp[a];
+        b(kPoly + a) = bm[a];
+        for (int c = a; c < kPoly; ++c, ++k) {
+            A(a, c) = A(c, a) = pp[k];
+            A(kPoly + a, kPoly + c) = A(kPoly + c, kPoly + a) = mm[k];
+            A(a, kPoly + c) = A(kPoly + c, a) = A(c, kPoly + a) = A(kPoly + a, c) = pm[k];
+        }
+    }
+    s.coefficients = A.ldlt().solve(b);
     const double variance = squares - sum * sum / double(n);
     const double residual = squares - s.coefficients.dot(b);
     s.left = variance > 0 && s.coefficients.allFinite() ? std::max(0.0, residual) / variance : 1;
@@ -317,13 +334,22 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
     double gamma[2] = {1, 1}, blur[2] = {std::clamp(blurStart[0], 0.0, kMostBlur),
                                           std::clamp(blurStart[1], 0.0, kMostBlur)};
     auto leftOf = [&](int i, double g, double s) {
-        return solve(lines, i, linearLight(lines, i, g), blurred(model[i], lines, i, s), {}).left;
+        return solve(lines, i, linearLight(lines, i, g), blurred(model[i], lines, i, s)).left;
     };
-    auto camera = [&](int i) {
-        for (int pass = 0; pass < 2; ++pass) {
-            gamma[i] = std::exp(goldenMinimum([&](double lg) { return leftOf(i, std::exp(lg), blur[i]); },
-                                              std::log(kLeastGamma), std::log(kMostGamma), 14));
-            blur[i] = goldenMinimum([&](double s) { return leftOf(i, gamma[i], s); }, 0, kMostBlur, 14);
+    // The tone curve for the blur as it stands, then the blur for it: over
+    // their whole ranges twice at first, then once near where they stand.
+    auto camera = [&](int i, bool near) {
+        for (int pass = 0; pass < (near ? 1 : 2); ++pass) {
+            const std::vector<double> m = blurred(model[i], lines, i, blur[i]);
+            const double lo = near ? std::max(kLeastGamma, gamma[i] / 1.25) : kLeastGamma;
+            const double hi = near ? std::min(kMostGamma, gamma[i] * 1.25) : kMostGamma;
+            gamma[i] = std::exp(goldenMinimum(
+                [&](double lg) { return solve(lines, i, linearLight(lines, i, std::exp(lg)), m).left; },
+                std::log(lo), std::log(hi), near ? 8 : 14));
+            const std::vector<double> light = linearLight(lines, i, gamma[i]);
+            blur[i] = goldenMinimum([&](double s) { return solve(lines, i, light, blurred(model[i], lines, i, s)).left; },
+                                    near ? std::max(0.0, blur[i] - 1) : 0.0,
+                                    near ? std::min(kMostBlur, blur[i] + 1) : kMostBlur, near ? 8 : 14);
         }
     };
     auto left = [&]() {
@@ -331,7 +357,7 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
         for (int i = 0; i < photos; ++i) total += leftOf(i, gamma[i], blur[i]);
         return total / photos;
     };
-    for (int i = 0; i < photos; ++i) camera(i);
+    for (int i = 0; i < photos; ++i) camera(i, false);
     double now = left();
     result.startExplained = 1 - now;
 
@@ -374,7 +400,7 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
         for (int i = 0; i < photos; ++i) {
             const std::vector<double> light = linearLight(lines, i, gamma[i]);
             const std::vector<double> m = blurred(model[i], lines, i, blur[i]);
-            const Solved s = solve(lines, i, light, m, {});
+            const Solved s = solve(lines, i, light, m);
             const std::vector<double> gain = gainOf(lines, i, s.coefficients);
             // The light's change as the photo's placement moves, by central
             // differences of the photo itself.
@@ -391,26 +417,36 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
                 for (std::size_t k = 0; k < up.size(); ++k) moves[g][k] = -(up[k] - down[k]) / 2;
             }
             samplePhoto(*frames[i], place[i], i, lines);
-            Eigen::VectorXd phi = Eigen::VectorXd::Zero(columns);
-            std::size_t k = 0;
+            // This photo's columns: its exposure, the mirror's steps, its
+            // placement; their place among all the photos' columns.
+            const int own = kNuisance + n + kPlace;
+            std::vector<int> at(static_cast<std::size_t>(own));
+            for (int c = 0; c < kNuisance; ++c) at[std::size_t(c)] = i * kNuisance + c;
+            for (int j = 0; j < n; ++j) at[std::size_t(kNuisance + j)] = photos * kNuisance + j;
+            for (int g = 0; g < kPlace; ++g) at[std::size_t(kNuisance + n + g)] = photos * kNuisance + n + kPlace * i + g;
+            Eigen::MatrixXd design(Eigen::Index(light.size()), own);
+            Eigen::Index k = 0;
             for (const Line& l : lines) {
                 if (l.photo != i) continue;
                 for (std::size_t a = 0; a < l.bright.size(); ++a, ++k) {
-                    phi.setZero();
+                    const std::size_t u = std::size_t(k);
                     for (int c = 0; c < kPoly; ++c) {
-                        phi(i * kNuisance + c) = l.poly[a][std::size_t(c)];
-                        phi(i * kNuisance + kPoly + c) = l.poly[a][std::size_t(c)] * m[k];
+                        design(k, c) = l.poly[a][std::size_t(c)];
+                        design(k, kPoly + c) = l.poly[a][std::size_t(c)] * m[u];
                     }
-                    for (int j = 0; j < n; ++j)
-                        phi(photos * kNuisance + j) = gain[k] * derivative[i][std::size_t(j)][k];
-                    for (int g = 0; g < kPlace; ++g) phi(photos * kNuisance + n + kPlace * i + g) = moves[g][k];
-                    A.selfadjointView<Eigen::Lower>().rankUpdate(phi);
-                    b += light[k] * phi;
+                    for (int j = 0; j < n; ++j) design(k, kNuisance + j) = gain[u] * derivative[i][std::size_t(j)][u];
+                    for (int g = 0; g < kPlace; ++g) design(k, kNuisance + n + g) = moves[g][u];
                 }
             }
+            const Eigen::Map<const Eigen::VectorXd> target(light.data(), Eigen::Index(light.size()));
+            const Eigen::MatrixXd gram = design.transpose() * design;
+            const Eigen::VectorXd right = design.transpose() * target;
+            for (int r = 0; r < own; ++r) {
+                b(at[std::size_t(r)]) += right(r);
+                for (int c = 0; c < own; ++c) A(at[std::size_t(r)], at[std::size_t(c)]) += gram(r, c);
+            }
         }
-        const Eigen::MatrixXd full = A.selfadjointView<Eigen::Lower>();
-        const Eigen::VectorXd x = full.ldlt().solve(b);
+        const Eigen::VectorXd x = A.ldlt().solve(b);
         if (!x.allFinite()) break;
         // The step, halved until the picture explains the photos better.
         bool better = false;
@@ -430,8 +466,7 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
             for (int i = 0; i < photos; ++i) triedModel[i] = modelLines(tried[std::size_t(i)], lines, rows[i]);
             double total = 0;
             for (int i = 0; i < photos; ++i)
-                total += solve(lines, i, linearLight(lines, i, gamma[i]), blurred(triedModel[i], lines, i, blur[i]), {})
-                             .left;
+                total += solve(lines, i, linearLight(lines, i, gamma[i]), blurred(triedModel[i], lines, i, blur[i])).left;
             total /= photos;
             if (total < now) {
                 better = true;
@@ -460,7 +495,7 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
                 for (int i = 0; i < photos; ++i) place[i] = moved[i];
                 now = total;
                 for (int i = 0; i < photos; ++i) model[i] = std::move(triedModel[i]);
-                for (int i = 0; i < photos; ++i) camera(i);
+                for (int i = 0; i < photos; ++i) camera(i, true);
                 now = left();
             }
         }
