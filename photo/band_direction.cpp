@@ -17,16 +17,20 @@ constexpr double kWorkingRadius = 200;  // the disk's radius in the image the te
 }  // namespace
 
 BandDirection findBandDirection(const GreyImage& photo, const DiskFit& disk) {
-    GreyImage work = photo;
+    // The photo halved, never copied whole.
+    GreyImage halved;
+    const GreyImage* source = &photo;
     double factor = 1;
     while (disk.radius / factor > 2 * kWorkingRadius) {
-        work = halve(work);
+        halved = halve(*source);
+        source = &halved;
         factor *= 2;
     }
     // A little smoothing keeps pixel noise out of the gradient, and brings
     // the sharpest edges within what a 3 x 3 derivative measures alike in
     // every direction.
-    work = gaussianBlur(work, 1.5);
+    const GreyImage work = gaussianBlur(*source, 1.5);
+    halved = GreyImage();
     const double cx = disk.cx / factor, cy = disk.cy / factor, r = kInterior * disk.radius / factor;
     Eigen::Matrix2d tensor = Eigen::Matrix2d::Zero();
     const int x0 = wholeClamped(cx - r, 1, work.width, work.width),

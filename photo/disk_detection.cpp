@@ -327,13 +327,16 @@ DiskFit findDisk(const GreyImage& photo, const DiskOptions& options) {
                                                      std::to_string(photo.height) + " pixels; at least " +
                                                      std::to_string(options.minPhotoSize) + " x " +
                                                      std::to_string(options.minPhotoSize) + " are needed");
-    // The first guess on a smaller copy.
-    GreyImage work = photo;
+    // The first guess on the photo halved, never copied whole.
+    GreyImage halved;
+    const GreyImage* source = &photo;
     double factor = 1;
-    while (std::max(work.width, work.height) > kWorkingSize) {
-        work = halve(work);
+    while (std::max(source->width, source->height) > kWorkingSize) {
+        halved = halve(*source);
+        source = &halved;
         factor *= 2;
     }
+    const GreyImage& work = *source;
     const GreyImage floor = backgroundFloor(work);
     std::vector<float> flat(work.pixels.size());
     for (std::size_t i = 0; i < flat.size(); ++i) flat[i] = work.pixels[i] - floor.pixels[i];

@@ -57,12 +57,16 @@ FrameMapping frameMapping(const DiskFit& disk, const BandDirection& direction) {
 }
 
 GreyImage resampleToFrame(const GreyImage& photo, const FrameMapping& mapping) {
-    GreyImage source = photo;
+    // The photo halved while it is much finer than the frame, never copied whole.
+    GreyImage halved;
+    const GreyImage* halving = &photo;
     FrameMapping m = mapping;
-    while (m.scale > 1.5 && source.width >= 4 && source.height >= 4) {
-        source = halve(source);
+    while (m.scale > 1.5 && halving->width >= 4 && halving->height >= 4) {
+        halved = halve(*halving);
+        halving = &halved;
         m.cx /= 2, m.cy /= 2, m.scale /= 2;
     }
+    const GreyImage& source = *halving;
     GreyImage frame(kPictureWidth, kPictureHeight);
     const double w = source.width, h = source.height;
     const Affine affine(m);
