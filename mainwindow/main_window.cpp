@@ -334,7 +334,12 @@ void MainWindow::onActivated() {
 
 void MainWindow::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.drawImage(0, 0, canvas_.image());
+    // Rectangle by rectangle: a few small copies rather than the whole
+    // canvas through the region's clip.
+    for (const QRect& r : event->region()) {
+        const QRect inside = r & canvas_.image().rect();
+        if (!inside.isEmpty()) p.drawImage(inside.topLeft(), canvas_.image(), inside);
+    }
     photoTools_->paint(p, canvas_.image());
     // What the screen now shows of the canvas, for the next changed region.
     // (Under a control that covers its box the canvas is never painted; it
