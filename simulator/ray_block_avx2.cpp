@@ -306,7 +306,8 @@ struct ExactLanes {
     valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(x, x), zero, _CMP_EQ_OQ));
     valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(y, y), zero, _CMP_EQ_OQ));
     const __m256d along = _mm256_div_pd(e.horizontal ? y : x, e.w);
-    const LaneBands bands = laneBands(e.test, e.twoD, false, along, _mm256_div_pd(y, e.w), e.shift);
+    // Y / w only where "2 D" reads it.
+    const LaneBands bands = laneBands(e.test, e.twoD, false, along, e.twoD ? _mm256_div_pd(y, e.w) : e.zero, e.shift);
     valid = _mm256_andnot_pd(bands.outside, valid);
     return _mm256_and_pd(_mm256_xor_pd(bands.dark, e.flip), valid);
 }
