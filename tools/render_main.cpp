@@ -135,10 +135,17 @@ int drawAndWrite(const sg::RenderOptions& options) {
 }
 
 // The options of one command line, or none with the line's exit status
-// (its message written): 0 after --help or --version.
-std::optional<sg::RenderOptions> takeOptions(const std::vector<std::string>& args, int& status) {
+// (its message written): 0 after --help or --version. A line of a batch
+// may not ask for another batch, for --help or --version.
+std::optional<sg::RenderOptions> takeOptions(const std::vector<std::string>& args, int& status,
+                                             bool batchLine = false) {
     try {
         sg::RenderOptions options = sg::parseRenderOptions(args);
+        if (batchLine && (options.help || options.version || !options.batch.empty())) {
+            status = sg::reportUsageError("shadowgram-render",
+                                          "a line of a batch cannot take --batch, --help or --version");
+            return std::nullopt;
+        }
         if (options.help) {
             std::cout << sg::renderUsage();
             status = 0;
@@ -168,7 +175,7 @@ std::optional<sg::RenderOptions> takeOptions(const std::vector<std::string>& arg
 }
 
 // One line of a batch: its words, then the picture as its own command would
-// draw it. The line may not ask for another batch, for --help or --version.
+// draw it.
 int runBatchLine(const std::string& line) {
     std::vector<std::string> words;
     try {
@@ -177,11 +184,8 @@ int runBatchLine(const std::string& line) {
         return sg::reportUsageError("shadowgram-render", e.what());
     }
     if (words.empty()) return 0;
-    for (const std::string& w : words)
-        if (w == "--batch" || w == "--help" || w == "-h" || w == "--version")
-            return sg::reportUsageError("shadowgram-render", "a line of a batch cannot take " + w);
     int status = 0;
-    const std::optional<sg::RenderOptions> options = takeOptions(words, status);
+    const std::optional<sg::RenderOptions> options = takeOptions(words, status, true);
     if (!options) return status;
     return drawAndWrite(*options);
 }

@@ -413,10 +413,12 @@ TEST(RenderTool, BatchReportsEachLinesMistakeAndGoesOn) {
          2,
          {":1: shadowgram-render: a quote (') is left open"},
          {"c.png"}},
-        {"no output, and another batch",
-         "--axial 2\n--batch x\n",
+        {"no output, another batch, --help",
+         "--axial 2\n--batch x\n--help\n",
          2,
-         {":1: shadowgram-render: no output file; give -o FILE", ":2: shadowgram-render: a line of a batch cannot take --batch"},
+         {":1: shadowgram-render: no output file; give -o FILE",
+          ":2: shadowgram-render: a line of a batch cannot take --batch, --help or --version",
+          ":3: shadowgram-render: a line of a batch cannot take --batch, --help or --version"},
          {}},
     };
     for (const Case& c : cases) {
