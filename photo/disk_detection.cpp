@@ -321,22 +321,21 @@ Circle fitCircle(const std::vector<double>& xy) {
     return c;
 }
 
-DiskFit findDisk(const GreyImage& photo, const DiskOptions& options) {
+DiskFit findDisk(const GreyPyramid& pyramid, const DiskOptions& options) {
+    const GreyImage& photo = pyramid.photo();
     if (photo.width < options.minPhotoSize || photo.height < options.minPhotoSize)
         throw PhotoError(PhotoFailure::Unusable, "the photo is " + std::to_string(photo.width) + " x " +
                                                      std::to_string(photo.height) + " pixels; at least " +
                                                      std::to_string(options.minPhotoSize) + " x " +
                                                      std::to_string(options.minPhotoSize) + " are needed");
-    // The first guess on the photo halved, never copied whole.
-    GreyImage halved;
-    const GreyImage* source = &photo;
+    // The first guess on the photo halved.
+    int halvings = 0;
     double factor = 1;
-    while (std::max(source->width, source->height) > kWorkingSize) {
-        halved = halve(*source);
-        source = &halved;
+    while (std::max(pyramid.level(halvings).width, pyramid.level(halvings).height) > kWorkingSize) {
+        ++halvings;
         factor *= 2;
     }
-    const GreyImage& work = *source;
+    const GreyImage& work = pyramid.level(halvings);
     const GreyImage floor = backgroundFloor(work);
     std::vector<float> flat(work.pixels.size());
     for (std::size_t i = 0; i < flat.size(); ++i) flat[i] = work.pixels[i] - floor.pixels[i];

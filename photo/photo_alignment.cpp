@@ -7,10 +7,12 @@ PhotoAlignment alignPhoto(const GreyImage& photo, const DiskOptions& options) {
     PhotoAlignment a;
     a.photoWidth = photo.width;
     a.photoHeight = photo.height;
-    a.disk = findDisk(photo, options);
-    a.direction = findBandDirection(photo, a.disk);
+    // One set of halvings for the three stages.
+    const GreyPyramid pyramid(photo);
+    a.disk = findDisk(pyramid, options);
+    a.direction = findBandDirection(pyramid, a.disk);
     a.mapping = frameMapping(a.disk, a.direction);
-    a.frame = resampleToFrame(photo, a.mapping);
+    a.frame = resampleToFrame(pyramid, a.mapping);
     return a;
 }
 

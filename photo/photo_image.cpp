@@ -98,6 +98,12 @@ GreyImage gaussianBlur(const GreyImage& image, double sigma) {
     return out;
 }
 
+const GreyImage& GreyPyramid::level(int k) const {
+    if (k <= 0) return photo_;
+    while (static_cast<int>(halves_.size()) < k) halves_.push_back(halve(halves_.empty() ? photo_ : halves_.back()));
+    return halves_[static_cast<std::size_t>(k - 1)];
+}
+
 GreyImage halve(const GreyImage& image) {
     GreyImage out(image.width / 2, image.height / 2);
     for (int y = 0; y < out.height; ++y)

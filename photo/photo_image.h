@@ -9,6 +9,7 @@
 // (i + 0.5, j + 0.5). x grows to the right, y downward.
 
 #include <cstddef>
+#include <deque>
 #include <cstdint>
 #include <vector>
 
@@ -71,5 +72,23 @@ GreyImage gaussianBlur(const GreyImage& image, double sigma);
 // The image halved in both directions by averaging 2 x 2 blocks (an odd
 // last row or column is dropped).
 GreyImage halve(const GreyImage& image);
+
+// A photo and its halvings, which the alignment's stages share: each level
+// is made once, when first asked for, from the one above it; the photo
+// itself is held by reference, never copied. The photo must outlive it.
+class GreyPyramid {
+public:
+    explicit GreyPyramid(const GreyImage& photo) : photo_(photo) {}
+    GreyPyramid(const GreyPyramid&) = delete;
+    GreyPyramid& operator=(const GreyPyramid&) = delete;
+
+    const GreyImage& photo() const { return photo_; }
+    // The photo halved k times (k >= 0; level 0 is the photo).
+    const GreyImage& level(int k) const;
+
+private:
+    const GreyImage& photo_;
+    mutable std::deque<GreyImage> halves_;  // halves_[k - 1] is level k; a deque keeps references
+};
 
 }  // namespace sg

@@ -56,17 +56,15 @@ FrameMapping frameMapping(const DiskFit& disk, const BandDirection& direction) {
     return m;
 }
 
-GreyImage resampleToFrame(const GreyImage& photo, const FrameMapping& mapping) {
-    // The photo halved while it is much finer than the frame, never copied whole.
-    GreyImage halved;
-    const GreyImage* halving = &photo;
+GreyImage resampleToFrame(const GreyPyramid& photo, const FrameMapping& mapping) {
+    // The photo halved while it is much finer than the frame.
+    int halvings = 0;
     FrameMapping m = mapping;
-    while (m.scale > 1.5 && halving->width >= 4 && halving->height >= 4) {
-        halved = halve(*halving);
-        halving = &halved;
+    while (m.scale > 1.5 && photo.level(halvings).width >= 4 && photo.level(halvings).height >= 4) {
+        ++halvings;
         m.cx /= 2, m.cy /= 2, m.scale /= 2;
     }
-    const GreyImage& source = *halving;
+    const GreyImage& source = photo.level(halvings);
     GreyImage frame(kPictureWidth, kPictureHeight);
     const double w = source.width, h = source.height;
     const Affine affine(m);
