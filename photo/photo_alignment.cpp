@@ -3,12 +3,11 @@
 
 namespace sg {
 
-PhotoAlignment alignPhoto(const GreyImage& photo, const DiskOptions& options) {
-    PhotoAlignment a;
-    a.photoWidth = photo.width;
-    a.photoHeight = photo.height;
+PhotoAlignment alignPhoto(const GreyPyramid& pyramid, const DiskOptions& options) {
     // One set of halvings for the three stages.
-    const GreyPyramid pyramid(photo);
+    PhotoAlignment a;
+    a.photoWidth = pyramid.width();
+    a.photoHeight = pyramid.height();
     a.disk = findDisk(pyramid, options);
     a.direction = findBandDirection(pyramid, a.disk);
     a.mapping = frameMapping(a.disk, a.direction);

@@ -60,7 +60,7 @@ GreyImage resampleToFrame(const GreyPyramid& photo, const FrameMapping& mapping)
     // The photo halved while it is much finer than the frame.
     int halvings = 0;
     FrameMapping m = mapping;
-    while (m.scale > 1.5 && photo.level(halvings).width >= 4 && photo.level(halvings).height >= 4) {
+    while (m.scale > 1.5 && photo.levelWidth(halvings) >= 4 && photo.levelHeight(halvings) >= 4) {
         ++halvings;
         m.cx /= 2, m.cy /= 2, m.scale /= 2;
     }
