@@ -137,15 +137,44 @@ void BM_ExactPassZoneAndSlit(benchmark::State& state) {
 }
 BENCHMARK(BM_ExactPassZoneAndSlit)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMicrosecond);
 
+// The series pass with the source moving with the grating, at 2.5 mm
+// inside the centre of curvature (off focus, where the source's shift
+// enters every point), portable and in AVX2 lanes.
 void BM_SeriesMovingSource(benchmark::State& state) {
+    const Kind kind = static_cast<Kind>(state.range(0));
+    if (kind == kLanes && !sg::cpuHasAvx2()) {
+        state.SkipWithError("no AVX2 on this CPU");
+        return;
+    }
     Scene sc;
+    sc.sim.vectorPass = kind == kLanes;
     sc.controls.movingSource = true;
+    sc.position().axialOffset = -2.5;
     sc.recompute();
     for (auto _ : state) {
         sg::shadowgramPass(sc.sim, sc.scene());
         benchmark::ClobberMemory();
     }
+    state.SetLabel(kind == kLanes ? "AVX2" : "portable");
 }
-BENCHMARK(BM_SeriesMovingSource)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SeriesMovingSource)->Arg(kPortable)->Arg(kLanes)->Unit(benchmark::kMicrosecond);
+
+// One press of " Centres" at the defaults (its pass only), portable and in
+// AVX2 lanes.
+void BM_CentresPass(benchmark::State& state) {
+    const Kind kind = static_cast<Kind>(state.range(0));
+    if (kind == kLanes && !sg::cpuHasAvx2()) {
+        state.SkipWithError("no AVX2 on this CPU");
+        return;
+    }
+    Scene sc;
+    sc.sim.vectorPass = kind == kLanes;
+    for (auto _ : state) {
+        sg::centresPass(sc.sim, sc.scene());
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(kind == kLanes ? "AVX2" : "portable");
+}
+BENCHMARK(BM_CentresPass)->Arg(kPortable)->Arg(kLanes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

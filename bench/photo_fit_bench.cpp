@@ -5,11 +5,23 @@
 // a pure conic, of a turned edge (the exact trace), and of two photos; the
 // same on photos drawn by the wave model, fitted with it.
 #include "fit/photo_fit.h"
+#include "photo/jpeg_decoding.h"
+#include "photo/photo_file.h"
 #include "tests/support/synthetic_photo.h"
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
+#include <QBuffer>
+#include <QImage>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <map>
+#include <string>
 
 namespace {
 
@@ -174,5 +186,83 @@ void BM_FitPair(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(fitPhotoPair(a, b, 2, r));
 }
 BENCHMARK(BM_FitPair)->Unit(benchmark::kMillisecond);
+
+// A phone's photo as its JPEG file: 12 megapixels (4032 x 3024, the
+// mirror 2200 pixels across) or the same scene at twice the size each way,
+// 48.8 megapixels; each with a sensor's grain of its own (uniform, +-6
+// levels a channel) and saved at JPEG quality 95, so that the files have a
+// phone's sizes (about 3 and 10 MB).
+const QByteArray& phoneJpeg(bool fortyEight) {
+    static std::map<bool, QByteArray> made;
+    auto it = made.find(fortyEight);
+    if (it != made.end()) return it->second;
+    static const testing::SyntheticPhoto p = [] {
+        testing::Camera c = camera(1100, 4032, 3024);
+        c.jpegQuality = 0;
+        return testing::makeSyntheticPhoto(conic(), c);
+    }();
+    QImage image = QImage(p.pixels.data(), p.width, p.height, p.width * 3, QImage::Format_RGB888).copy();
+    if (fortyEight) image = image.scaled(2 * p.width, 2 * p.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < 3 * image.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = static_cast<int>(seed >> 28) - 8;  // -8..7
+            row[x] = static_cast<uchar>(std::clamp(row[x] + grain * 6 / 8, 0, 255));
+        }
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    return made.emplace(fortyEight, bytes).first->second;
+}
+
+// A line of /proc/self/status, kB (VmRSS, VmHWM); 0 where there is none.
+long statusKb(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(key + ":", 0) == 0) return std::atol(line.c_str() + key.size() + 1);
+    return 0;
+}
+
+// From the JPEG file's bytes to the fitted conic, as shadowgram-fit runs it:
+// decoding, alignment and the fit on one core. Argument 0: 12 MP, 1: 48 MP;
+// second argument 1 decodes as the program does (at a reduced scale), 0 at
+// full scale (the 48 MP photo then needs more than the toolkit's 128 MB).
+void BM_PhoneJpegToFit(benchmark::State& state) {
+    const bool fortyEight = state.range(0) == 1, reduced = state.range(1) == 1;
+    const QByteArray& jpeg = phoneJpeg(fortyEight);
+    FitRequest r;
+    r.mirror = conic().mirror;
+    r.side = Side::Outside;
+    // The peak resident memory from here on (Linux: 5 in clear_refs resets
+    // it), the heap's free memory handed back first so that it is counted
+    // when it is taken again.
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long baseKb = statusKb("VmRSS");
+    for (auto _ : state) {
+        LoadedPhoto loaded;
+        if (reduced) {
+            loaded = decodePhoto(jpeg);
+        } else {
+            const std::optional<DecodedJpeg> d = decodeJpeg(QByteArrayView(jpeg), photoJpegRules(0));
+            if (!d) {
+                state.SkipWithError("cannot decode");
+                return;
+            }
+            loaded.image = d->image;
+        }
+        benchmark::DoNotOptimize(fitPhoto(alignPhoto(loaded.view()), r));
+    }
+    state.counters["MB"] = double(jpeg.size()) / 1e6;
+    // The peak above what the process held before, per pixel of the photo.
+    const double photoPixels = fortyEight ? 8064.0 * 6048 : 4032.0 * 3024;
+    state.counters["peak_B_per_px"] = double(statusKb("VmHWM") - baseKb) * 1024 / photoPixels;
+    state.SetLabel(std::string(fortyEight ? "48 MP" : "12 MP") + (reduced ? ", reduced decoding" : ", full decoding"));
+}
+BENCHMARK(BM_PhoneJpegToFit)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -5,8 +5,11 @@
 #include "simulator/profile_graphs.h"
 #include "simulator/ray_pass.h"
 #include "simulator/redraw.h"
+#include "tools/picture_png.h"
 #include "tools/render_options.h"
 #include "tests/support/test_picture.h"
+
+#include <QBuffer>
 
 #include <benchmark/benchmark.h>
 
@@ -76,5 +79,30 @@ void BM_DragOnTheRayDiagram(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_DragOnTheRayDiagram)->Unit(benchmark::kMicrosecond);
+
+// The renderer's PNG of the default picture (a click at the defaults):
+// argument -1 the image saved as Qt saves it by default (24-bit, zlib's
+// default level), else the renderer's palette PNG at that compression (0 to
+// 100, the writer's scale). "bytes" is the file's size.
+void BM_PicturePng(benchmark::State& state) {
+    Scene sc;
+    sg::pictureClick(sc.drawing, sc.read());
+    const QImage picture = sc.canvas.image();
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        QByteArray png;
+        if (state.range(0) < 0) {
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "PNG");
+        } else {
+            png = sg::picturePng(picture, static_cast<int>(state.range(0)));
+        }
+        bytes = png.size();
+        benchmark::DoNotOptimize(png.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_PicturePng)->Arg(-1)->Arg(12)->Arg(23)->Arg(34)->Arg(56)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -30,5 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const sg::TestFileError&) {
     } catch (const std::invalid_argument&) {
     }
+    // The same bytes as one line of a --batch file: split into words no
+    // longer in all than the line, or refused for an open quote.
+    const std::string line(reinterpret_cast<const char*>(data), size);
+    try {
+        std::size_t total = 0;
+        for (const std::string& word : sg::batchLineWords(line)) total += word.size();
+        FUZZ_CHECK(total <= line.size());
+    } catch (const sg::UsageError&) {
+    }
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "mainwindow/main_window.h"
 
 #include "widgets/cell_grid.h"
+#include "widgets/changed_region.h"
 #include "fit/photo_fit.h"
 #include "fit/photo_tools.h"
 #include "widgets/click_label.h"
@@ -302,7 +303,18 @@ void MainWindow::createHelpButtons() {
     }
 }
 
-void MainWindow::runAction(const std::function<void()>& action) { runUserAction(this, errors_, action); }
+void MainWindow::runAction(const std::function<void()>& action) {
+    runUserAction(errors_, action, [this] { showChangedPicture(); });
+}
+
+void MainWindow::showChangedPicture() {
+    if (painted_.isNull()) {
+        update();
+        return;
+    }
+    const QRegion changed = changedRegion(painted_, canvas_.image());
+    if (!changed.isEmpty()) update(changed);
+}
 
 void MainWindow::fillDefaults() {
     controls_.setTestItem(kTestRonchi);
@@ -320,10 +332,23 @@ void MainWindow::onActivated() {
     picture_.scene.view.whiteMode = false;
 }
 
-void MainWindow::paintEvent(QPaintEvent*) {
+void MainWindow::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.drawImage(0, 0, canvas_.image());
+    // Rectangle by rectangle: a few small copies rather than the whole
+    // canvas through the region's clip.
+    for (const QRect& r : event->region()) {
+        const QRect inside = r & canvas_.image().rect();
+        if (!inside.isEmpty()) p.drawImage(inside.topLeft(), canvas_.image(), inside);
+    }
     photoTools_->paint(p, canvas_.image());
+    // What the screen now shows of the canvas, for the next changed region.
+    // (Under a control that covers its box the canvas is never painted; it
+    // counts as shown as it stood at the first paint.)
+    const QImage& canvas = canvas_.image();
+    if (painted_.size() != canvas.size() || painted_.format() != canvas.format())
+        painted_ = canvas.copy();
+    else
+        copyRegion(canvas, painted_, event->region());
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
@@ -348,7 +373,6 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     runAction([this, row] { axialDiagramClick(drawing_, readControls(controls_), row); });
     drawing_.wave = &wavePainter_;
     dragDrewRays_ = dragDrewRays_ || picture_.scene.setup.waveOptics;
-    repaint();
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
@@ -358,7 +382,6 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
         dragDrewRays_ = false;
         const int row = picture_.scene.setup.position.axialMarkerY;
         runAction([this, row] { axialDiagramClick(drawing_, readControls(controls_), row); });
-        update();
     }
 }
 
@@ -528,7 +551,7 @@ void MainWindow::onParameterCellChanged() {
         };
         shadeConicReadout(drawing_.sim, holds(kRowDiameter, shown->diameter) && holds(kRowRadius, shown->radius) &&
                                             holds(kRowConic, shown->conic) && holds(kRowWavelength, shown->wavelength));
-        update();
+        showChangedPicture();
     }
     if (entriesFollower_) entriesFollower_();
 }

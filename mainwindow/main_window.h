@@ -144,6 +144,10 @@ private:
     // Runs one user action: a failure stops it and shows its message; what
     // was drawn is shown either way.
     void runAction(const std::function<void()>& action);
+    // Schedules the redraw of the part of the window whose picture pixels
+    // differ from those last painted: the picture's box, the ray diagram's
+    // strip and the read-outs a drag changes, never the controls beside them.
+    void showChangedPicture();
     QPushButton* addButton(const char* name, const char* caption, int x, int y, int w, int h,
                            void (MainWindow::*handler)());
     // Retrieve with the file chosen, or the current set-up again when none is.
@@ -158,6 +162,7 @@ private:
     WindowCatalogue& windows_;
     ErrorReporter& errors_;
     Canvas canvas_{kPictureWidth, kPictureHeight};
+    QImage painted_;  // the canvas as last painted on the screen; null before the first paint
     MainWindowControls controls_;
     Simulator sim_{canvas_};
     PictureState picture_;

@@ -16,17 +16,17 @@ constexpr double kInterior = 0.9;        // of the disk's radius
 constexpr double kWorkingRadius = 200;  // the disk's radius in the image the tensor is taken on
 }  // namespace
 
-BandDirection findBandDirection(const GreyImage& photo, const DiskFit& disk) {
-    GreyImage work = photo;
+BandDirection findBandDirection(const GreyPyramid& photo, const DiskFit& disk) {
+    int halvings = 0;
     double factor = 1;
     while (disk.radius / factor > 2 * kWorkingRadius) {
-        work = halve(work);
+        ++halvings;
         factor *= 2;
     }
     // A little smoothing keeps pixel noise out of the gradient, and brings
     // the sharpest edges within what a 3 x 3 derivative measures alike in
     // every direction.
-    work = gaussianBlur(work, 1.5);
+    const GreyImage work = gaussianBlur(photo.level(halvings), 1.5);
     const double cx = disk.cx / factor, cy = disk.cy / factor, r = kInterior * disk.radius / factor;
     Eigen::Matrix2d tensor = Eigen::Matrix2d::Zero();
     const int x0 = wholeClamped(cx - r, 1, work.width, work.width),

@@ -23,6 +23,9 @@ struct BandDirection {
 
 // Over the disk inside 0.9 of its radius. Throws PhotoError(NoBands) when
 // the disk has no brightness gradient at all.
-BandDirection findBandDirection(const GreyImage& photo, const DiskFit& disk);
+BandDirection findBandDirection(const GreyPyramid& photo, const DiskFit& disk);
+inline BandDirection findBandDirection(const GreyImage& photo, const DiskFit& disk) {
+    return findBandDirection(GreyPyramid(photo), disk);
+}
 
 }  // namespace sg

@@ -105,11 +105,11 @@ std::vector<int> labelRegions(const std::vector<std::uint8_t>& mask, int w, int 
 
 // The photo with its background floor taken away, sampled at a point.
 struct Flattened {
-    const GreyImage& photo;
+    const GreyPyramid& photo;
     const GreyImage& floor;  // on the working image's grid
     double floorScale;       // photo pixels per floor pixel
     float at(double x, double y) const {
-        return sampleBilinear(photo, x, y) - sampleBilinear(floor, x / floorScale, y / floorScale);
+        return photo.sample(x, y) - sampleBilinear(floor, x / floorScale, y / floorScale);
     }
 };
 
@@ -130,7 +130,7 @@ RimCrossing rimOnRay(const Flattened& image, double cx, double cy, double angle,
     if (!samples) return rim;
     const int n = *samples + 1;
     std::vector<float> profile(static_cast<std::size_t>(n));
-    const double w = image.photo.width, h = image.photo.height;
+    const double w = image.photo.width(), h = image.photo.height();
     int valid = n;
     for (int i = 0; i < n; ++i) {
         const double s = start + i * step;
@@ -178,14 +178,14 @@ RimCrossing rimOnRay(const Flattened& image, double cx, double cy, double angle,
 // How much brighter the disk is, on average over its inside (bands and
 // all), than the median of the ground in a ring just outside its rim, as
 // far as the photo reaches there; NaN when the photo shows no such ring.
-double litInside(const GreyImage& photo, const Circle& c) {
+double litInside(const GreyPyramid& photo, const Circle& c) {
     const double step = std::max(1.0, c.radius / 60);
     double inside = 0;
     long insideCount = 0;
     std::vector<float> ground;
     for (double y = c.cy - 1.3 * c.radius; y <= c.cy + 1.3 * c.radius; y += step)
         for (double x = c.cx - 1.3 * c.radius; x <= c.cx + 1.3 * c.radius; x += step) {
-            if (x < 0 || y < 0 || x >= photo.width || y >= photo.height) continue;
+            if (x < 0 || y < 0 || x >= photo.width() || y >= photo.height()) continue;
             const double d = std::hypot(x - c.cx, y - c.cy) / c.radius;
             const float v = photo.at(int(x), int(y));
             if (d < 0.95) inside += v, ++insideCount;
@@ -321,19 +321,22 @@ Circle fitCircle(const std::vector<double>& xy) {
     return c;
 }
 
-DiskFit findDisk(const GreyImage& photo, const DiskOptions& options) {
-    if (photo.width < options.minPhotoSize || photo.height < options.minPhotoSize)
-        throw PhotoError(PhotoFailure::Unusable, "the photo is " + std::to_string(photo.width) + " x " +
-                                                     std::to_string(photo.height) + " pixels; at least " +
+DiskFit findDisk(const GreyPyramid& pyramid, const DiskOptions& options) {
+    // The photo itself only through its size and its samples along the rim's rays.
+    const GreyPyramid& photo = pyramid;
+    if (photo.width() < options.minPhotoSize || photo.height() < options.minPhotoSize)
+        throw PhotoError(PhotoFailure::Unusable, "the photo is " + std::to_string(photo.width()) + " x " +
+                                                     std::to_string(photo.height()) + " pixels; at least " +
                                                      std::to_string(options.minPhotoSize) + " x " +
                                                      std::to_string(options.minPhotoSize) + " are needed");
-    // The first guess on a smaller copy.
-    GreyImage work = photo;
+    // The first guess on the photo halved.
+    int halvings = 0;
     double factor = 1;
-    while (std::max(work.width, work.height) > kWorkingSize) {
-        work = halve(work);
+    while (std::max(pyramid.levelWidth(halvings), pyramid.levelHeight(halvings)) > kWorkingSize) {
+        ++halvings;
         factor *= 2;
     }
+    const GreyImage& work = pyramid.level(halvings);
     const GreyImage floor = backgroundFloor(work);
     std::vector<float> flat(work.pixels.size());
     for (std::size_t i = 0; i < flat.size(); ++i) flat[i] = work.pixels[i] - floor.pixels[i];
@@ -486,13 +489,13 @@ DiskFit findDisk(const GreyImage& photo, const DiskOptions& options) {
     // The whole mirror is in the photo: its rim may reach past the photo's
     // border by its blur, never more.
     const double reach = std::max(2.0, fit.rimWidth);
-    if (!(c.cx - c.radius >= -reach && c.cy - c.radius >= -reach && c.cx + c.radius <= photo.width + reach &&
-          c.cy + c.radius <= photo.height + reach))
+    if (!(c.cx - c.radius >= -reach && c.cy - c.radius >= -reach && c.cx + c.radius <= photo.width() + reach &&
+          c.cy + c.radius <= photo.height() + reach))
         throw PhotoError(PhotoFailure::NoMirror,
                          "no mirror found: the disk found (centre " + boundedText(c.cx, 1) + ", " +
                              boundedText(c.cy, 1) + " px, radius " + boundedText(c.radius, 1) +
-                             " px) runs outside the photo of " + std::to_string(photo.width) + " x " +
-                             std::to_string(photo.height) + " pixels; the whole mirror must be in the photo");
+                             " px) runs outside the photo of " + std::to_string(photo.width()) + " x " +
+                             std::to_string(photo.height()) + " pixels; the whole mirror must be in the photo");
     if (!(litInside(photo, c) > 0))
         throw PhotoError(PhotoFailure::NoMirror, "no mirror found: the disk found is darker than the ground around "
                                                  "it, which a lit mirror never is (is the picture inverted?)");

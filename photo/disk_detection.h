@@ -37,7 +37,10 @@ struct DiskOptions {
 // disk found runs outside the photo by more than its rim's blur (at least 2
 // pixels), or when it is darker on average than the ground just outside its
 // rim (an inverted picture: a dark disk on a bright ground).
-DiskFit findDisk(const GreyImage& photo, const DiskOptions& options = {});
+DiskFit findDisk(const GreyPyramid& photo, const DiskOptions& options = {});
+inline DiskFit findDisk(const GreyImage& photo, const DiskOptions& options = {}) {
+    return findDisk(GreyPyramid(photo), options);
+}
 
 // The floor of the background: a smooth surface under the image's darker
 // pixels, to be taken away before thresholding. Exposed for tests.

@@ -3,6 +3,7 @@
 
 #include <QTransform>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +39,7 @@ void onOutput(j_common_ptr) {}
 // destructor lives in the frame that calls setjmp.
 struct Decoding {
     QImage image;
+    int scale = 1;
     std::vector<unsigned char> row;   // one row of CMYK
     std::vector<unsigned char> exif;  // the APP1 segments, one after the other
     bool warned = false;              // libjpeg warned about the data
@@ -70,8 +72,18 @@ bool decodeInto(QByteArrayView data, const JpegRules* rules, Decoding* out) {
     const bool headerRead = jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK;
     const int components = headerRead ? info.num_components : 0;
     const bool wanted = components == 3 || (rules->anyComponents && (components == 1 || components == 4));
-    if (!wanted || info.image_width == 0 || info.image_height == 0 ||
-        tooLarge(info.image_width, info.image_height, components, *rules)) {
+    // The scale: halved while the shorter side keeps the length asked for.
+    const JDIMENSION shorter = std::min(info.image_width, info.image_height);
+    int scale = 1;
+    while (rules->minShortSide > 0 && scale < 8 && shorter / JDIMENSION(2 * scale) >= JDIMENSION(rules->minShortSide))
+        scale *= 2;
+    info.scale_num = 1;
+    info.scale_denom = static_cast<unsigned>(scale);
+    out->scale = scale;
+    // libjpeg's scaled size: each side divided, rounded up.
+    const JDIMENSION outWidth = (info.image_width + JDIMENSION(scale) - 1) / JDIMENSION(scale);
+    const JDIMENSION outHeight = (info.image_height + JDIMENSION(scale) - 1) / JDIMENSION(scale);
+    if (!wanted || info.image_width == 0 || info.image_height == 0 || tooLarge(outWidth, outHeight, components, *rules)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -164,7 +176,34 @@ int exifOrientation(const std::vector<unsigned char>& exif) {
     return -1;
 }
 
+// The frame header only: the size as stored.
+bool readFrameSize(QByteArrayView data, QSize* size) {
+    jpeg_decompress_struct info{};
+    ErrorManager errors;
+    info.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = onError;
+    errors.pub.emit_message = onMessage;
+    errors.pub.output_message = onOutput;
+    if (setjmp(errors.back) != 0) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()), static_cast<unsigned long>(data.size()));
+    const bool read = jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK;
+    if (read) *size = QSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
+    jpeg_destroy_decompress(&info);
+    return read;
+}
+
 }  // namespace
+
+std::optional<QSize> jpegFrameSize(QByteArrayView data) {
+    if (data.isEmpty()) return std::nullopt;
+    QSize size;
+    if (!readFrameSize(data, &size)) return std::nullopt;
+    return size;
+}
 
 std::optional<DecodedJpeg> decodeJpeg(QByteArrayView data, const JpegRules& rules, bool* warned) {
     if (warned) *warned = false;
@@ -174,6 +213,7 @@ std::optional<DecodedJpeg> decodeJpeg(QByteArrayView data, const JpegRules& rule
     if (warned) *warned = d.warned;
     if (!decoded) return std::nullopt;
     DecodedJpeg out;
+    out.scale = d.scale;
     out.image = d.image.format() == QImage::Format_RGB888 ? d.image : d.image.convertToFormat(QImage::Format_RGB888);
     const int orientation = d.exif.empty() ? 0 : exifOrientation(d.exif);
     out.orientation = orientation > 0 ? orientation : 1;

@@ -22,8 +22,13 @@ struct JpegRules {
     // The longest side, pixels; 0 for no bound.
     int maxSide = 0;
     // The largest picture, megabytes of 32-bit pixels (grey: of one byte a
-    // pixel, rows padded to 4 bytes); 0 for no bound.
+    // pixel, rows padded to 4 bytes) as decoded; 0 for no bound.
     int maxMegabytes = 0;
+    // A picture whose shorter side is at least twice this is decoded at the
+    // smallest of the scales 1/2, 1/4 and 1/8 that keeps its shorter side
+    // at least this long (libjpeg scales while it decodes, at a fraction of
+    // the time and memory of the whole picture); 0 decodes it whole.
+    int minShortSide = 0;
 };
 
 // The rules of a photo to fit: any components, whole (a warning fails it),
@@ -39,7 +44,12 @@ inline JpegRules photoJpegRules(int maxMegabytes) {
 struct DecodedJpeg {
     QImage image;         // Format_RGB888; grey as equal red, green and blue
     int orientation = 1;  // the EXIF orientation tag, 1..8; 1 without a valid one
+    int scale = 1;        // the file's pixels per decoded pixel along each side: 1, 2, 4 or 8
 };
+
+// The size the file's frame header gives, as stored (before any EXIF
+// turn); none when the data has no readable JPEG header.
+std::optional<QSize> jpegFrameSize(QByteArrayView data);
 
 // The picture, or nothing when the data is not a complete JPEG file by
 // `rules`: empty, truncated or corrupted beyond what libjpeg reads, of other

@@ -3,14 +3,15 @@
 
 namespace sg {
 
-PhotoAlignment alignPhoto(const GreyImage& photo, const DiskOptions& options) {
+PhotoAlignment alignPhoto(const GreyPyramid& pyramid, const DiskOptions& options) {
+    // One set of halvings for the three stages.
     PhotoAlignment a;
-    a.photoWidth = photo.width;
-    a.photoHeight = photo.height;
-    a.disk = findDisk(photo, options);
-    a.direction = findBandDirection(photo, a.disk);
+    a.photoWidth = pyramid.width();
+    a.photoHeight = pyramid.height();
+    a.disk = findDisk(pyramid, options);
+    a.direction = findBandDirection(pyramid, a.disk);
     a.mapping = frameMapping(a.disk, a.direction);
-    a.frame = resampleToFrame(photo, a.mapping);
+    a.frame = resampleToFrame(pyramid, a.mapping);
     return a;
 }
 

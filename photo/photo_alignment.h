@@ -19,10 +19,15 @@ struct PhotoAlignment {
 };
 
 // Throws PhotoError (Unusable, NoMirror, NoBands) with a message for the
-// user; std::invalid_argument for a view without pixels.
-PhotoAlignment alignPhoto(const GreyImage& photo, const DiskOptions& options = {});
+// user; std::invalid_argument for a view without pixels. A view gives the
+// same alignment as its grey image (toGrey), without ever holding the
+// whole photo as floats.
+PhotoAlignment alignPhoto(const GreyPyramid& photo, const DiskOptions& options = {});
+inline PhotoAlignment alignPhoto(const GreyImage& photo, const DiskOptions& options = {}) {
+    return alignPhoto(GreyPyramid(photo), options);
+}
 inline PhotoAlignment alignPhoto(const PhotoView& photo, const DiskOptions& options = {}) {
-    return alignPhoto(toGrey(photo), options);
+    return alignPhoto(GreyPyramid(photo), options);
 }
 
 }  // namespace sg

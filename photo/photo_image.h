@@ -9,6 +9,7 @@
 // (i + 0.5, j + 0.5). x grows to the right, y downward.
 
 #include <cstddef>
+#include <deque>
 #include <cstdint>
 #include <vector>
 
@@ -71,5 +72,40 @@ GreyImage gaussianBlur(const GreyImage& image, double sigma);
 // The image halved in both directions by averaging 2 x 2 blocks (an odd
 // last row or column is dropped).
 GreyImage halve(const GreyImage& image);
+
+// A photo and its halvings, which the alignment's stages share: each level
+// is made once, when first asked for, from the one above it. The photo
+// itself is never copied: a grey image is held by reference, and the
+// bytes of a view are read pixel by pixel as toGrey reads them, so that a
+// photo's floats are made whole only if its own level is asked for (the
+// stages work on halvings, and sample the photo only along the rim's rays).
+// The photo must outlive the pyramid.
+class GreyPyramid {
+public:
+    explicit GreyPyramid(const GreyImage& photo) : image_(&photo), width_(photo.width), height_(photo.height) {}
+    // Throws std::invalid_argument as toGrey does.
+    explicit GreyPyramid(const PhotoView& photo);
+    GreyPyramid(const GreyPyramid&) = delete;
+    GreyPyramid& operator=(const GreyPyramid&) = delete;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // The size of level k, without making it.
+    int levelWidth(int k) const { return k >= 31 ? 0 : width_ >> k; }
+    int levelHeight(int k) const { return k >= 31 ? 0 : height_ >> k; }
+    // The photo's pixel, as toGrey gives it.
+    float at(int x, int y) const;
+    // The photo at a continuous point, as sampleBilinear samples its grey image.
+    float sample(double x, double y) const;
+    // The photo halved k times (k >= 0; level 0 is the photo's grey image).
+    const GreyImage& level(int k) const;
+
+private:
+    const GreyImage* image_ = nullptr;  // the photo as a grey image, or
+    PhotoView view_;                    // its bytes
+    int width_ = 0, height_ = 0;
+    mutable GreyImage whole_;               // a view's level 0, once asked for
+    mutable std::deque<GreyImage> halves_;  // halves_[k - 1] is level k; a deque keeps references
+};
 
 }  // namespace sg

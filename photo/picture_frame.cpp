@@ -56,13 +56,15 @@ FrameMapping frameMapping(const DiskFit& disk, const BandDirection& direction) {
     return m;
 }
 
-GreyImage resampleToFrame(const GreyImage& photo, const FrameMapping& mapping) {
-    GreyImage source = photo;
+GreyImage resampleToFrame(const GreyPyramid& photo, const FrameMapping& mapping) {
+    // The photo halved while it is much finer than the frame.
+    int halvings = 0;
     FrameMapping m = mapping;
-    while (m.scale > 1.5 && source.width >= 4 && source.height >= 4) {
-        source = halve(source);
+    while (m.scale > 1.5 && photo.levelWidth(halvings) >= 4 && photo.levelHeight(halvings) >= 4) {
+        ++halvings;
         m.cx /= 2, m.cy /= 2, m.scale /= 2;
     }
+    const GreyImage& source = photo.level(halvings);
     GreyImage frame(kPictureWidth, kPictureHeight);
     const double w = source.width, h = source.height;
     const Affine affine(m);

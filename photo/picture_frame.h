@@ -41,7 +41,10 @@ FrameMapping frameMapping(const DiskFit& disk, const BandDirection& direction);
 // the photo at its centre, interpolated (from a halved copy where the photo
 // is more than 1.5 times larger, so that detail finer than a frame pixel
 // averages out). Frame pixels that fall outside the photo are NaN.
-GreyImage resampleToFrame(const GreyImage& photo, const FrameMapping& mapping);
+GreyImage resampleToFrame(const GreyPyramid& photo, const FrameMapping& mapping);
+inline GreyImage resampleToFrame(const GreyImage& photo, const FrameMapping& mapping) {
+    return resampleToFrame(GreyPyramid(photo), mapping);
+}
 
 // The same for the photo's colours, for showing it; outside the photo black.
 RgbImage resampleToFrame(const PhotoView& photo, const FrameMapping& mapping);

@@ -52,7 +52,11 @@ void cleanUpperRegisters() {
 bool blockSetupUsable(const RaySetup& s) {
     const ConicTerms& c = s.conic;
     return c.radius != 0 && c.twoR != 0 && c.eightR3 != 0 && !s.bandWidthFault && s.bandWidth != 0 &&
-           std::isfinite(s.bandWidth) && !s.distorted && !s.exact && s.sourceShift == 0;
+           std::isfinite(s.bandWidth) && !s.distorted && !s.exact;
+}
+
+bool exactBlockUsable(const RaySetup& s) {
+    return s.exact && s.zone.flat && !(s.slitWidth > 0) && !s.bandWidthFault;
 }
 
 namespace {
@@ -108,13 +112,33 @@ constexpr int kDraws = 2 * kRayBatch;
 // wire or knife stops the light, and `outside` where the decision leaves
 // the exact range (a NaN at the knife, a band index of 2^63 or more). In
 // "2 D" the band across is read only where the band along lets light by.
+// For the centre lines (never the knife) the grating's period is 40 bands:
+// a band index is a multiple of 40 when floor(a) == 40 floor(floor(a) /
+// 40), exact below 2^46 (the quotient's rounding stays under 1/80), so a
+// larger index counts as outside and leaves the lanes.
 struct LaneBands {
     __m256d dark, outside;
 };
 
-[[gnu::target("avx2")]] inline LaneBands laneBands(TestKind test, bool twoD, __m256d zAlong, __m256d zY, __m256d shift) {
-    const __m256d zero = _mm256_setzero_pd(), half = _mm256_set1_pd(0.5), two = _mm256_set1_pd(2.0);
-    const __m256d signMask = _mm256_set1_pd(-0.0), bandLimit = _mm256_set1_pd(9223372036854775808.0);
+// floor(a) is not a multiple of 40, for 0.5 <= a < 2^46.
+[[gnu::target("avx2")]] inline __m256d offCentreBand(__m256d a) {
+    const __m256d forty = _mm256_set1_pd(40.0);
+    const __m256d whole = _mm256_floor_pd(a);
+    const __m256d periods = _mm256_floor_pd(_mm256_div_pd(whole, forty));
+    return _mm256_cmp_pd(whole, _mm256_mul_pd(periods, forty), _CMP_NEQ_OQ);
+}
+
+// Dark in one direction: the wire within 1.5 bands, the grating's odd band
+// (off the 40-band period for the centre lines).
+[[gnu::target("avx2")]] inline __m256d darkBand(bool wire, bool centres, __m256d a) {
+    const __m256d half = _mm256_set1_pd(0.5), two = _mm256_set1_pd(2.0);
+    return wire ? _mm256_cmp_pd(a, two, _CMP_GE_OQ) : centres ? offCentreBand(a) : oddBand(a, half, two);
+}
+
+[[gnu::target("avx2")]] inline LaneBands laneBands(TestKind test, bool twoD, bool centres, __m256d zAlong, __m256d zY,
+                                                   __m256d shift) {
+    const __m256d zero = _mm256_setzero_pd(), half = _mm256_set1_pd(0.5);
+    const __m256d signMask = _mm256_set1_pd(-0.0);
     LaneBands b;
     if (test == TestKind::Foucault) {
         const __m256d z = _mm256_add_pd(zAlong, shift);
@@ -122,24 +146,33 @@ struct LaneBands {
         b.dark = _mm256_cmp_pd(z, zero, _CMP_LE_OQ);
         return b;
     }
-    const __m256d a1 = bandArgument(_mm256_add_pd(zAlong, shift), signMask, half);
-    const __m256d a2 = bandArgument(zY, signMask, half);
     const bool wire = test == TestKind::Wire;
-    const __m256d darkAlong = wire ? _mm256_cmp_pd(a1, two, _CMP_GE_OQ) : oddBand(a1, half, two);
+    const __m256d bandLimit = _mm256_set1_pd(centres && !wire ? 70368744177664.0 : 9223372036854775808.0);
+    const __m256d a1 = bandArgument(_mm256_add_pd(zAlong, shift), signMask, half);
+    const __m256d darkAlong = darkBand(wire, centres, a1);
     b.outside = _mm256_cmp_pd(a1, bandLimit, _CMP_NLT_UQ);
     b.dark = darkAlong;
     if (twoD) {
+        const __m256d a2 = bandArgument(zY, signMask, half);
         const __m256d a2Outside = _mm256_cmp_pd(a2, bandLimit, _CMP_NLT_UQ);
         b.outside = _mm256_or_pd(b.outside, _mm256_andnot_pd(darkAlong, a2Outside));
-        b.dark = _mm256_or_pd(b.dark, wire ? _mm256_cmp_pd(a2, two, _CMP_GE_OQ) : oddBand(a2, half, two));
+        b.dark = _mm256_or_pd(b.dark, darkBand(wire, centres, a2));
     }
     return b;
 }
 
+// The transverse offset as the decision adds it: t for the grating and the
+// knife, 3 t for the wire; 40 t and 120 t for the centre lines.
+inline double laneShift(const BandRules& bands, bool centres) {
+    if (bands.test == TestKind::Wire) return (centres ? 120 : 3) * bands.transverse;
+    return (centres ? 40 : 1) * bands.transverse;
+}
+
 }  // namespace
 
-[[gnu::target("avx2")]] bool decidePureLanes(const RaySetup& s, double aperture, const double* pu, const double* pv,
-                                             int n, std::uint32_t* litBits, double* zAlongOut, double* zYOut) {
+[[gnu::target("avx2")]] bool decidePureLanes(const RaySetup& s, bool centres, double aperture, const double* pu,
+                                             const double* pv, int n, std::uint32_t* litBits, double* zAlongOut,
+                                             double* zYOut) {
     const ConicTerms& c = s.conic;
     const __m256d radius = _mm256_set1_pd(c.radius), twoR = _mm256_set1_pd(c.twoR);
     const __m256d eightR3 = _mm256_set1_pd(c.eightR3), onePlusK = _mm256_set1_pd(c.onePlusK);
@@ -147,15 +180,17 @@ struct LaneBands {
     const __m256d planeRadius = _mm256_set1_pd(s.radius), w = _mm256_set1_pd(s.bandWidth);
     const __m256d limit = _mm256_set1_pd(aperture), zero = _mm256_setzero_pd();
     const __m256d minusOne = _mm256_set1_pd(-1.0);
+    // The source's shift along the axis (0 for the fixed source, where
+    // subtracting it leaves every value as it is).
+    const __m256d sourceShift = _mm256_set1_pd(s.sourceShift);
     const TestKind test = s.bands.test;
     const Orientation orientation = s.orientation();
     const bool twoD = orientation == Orientation::TwoD;
     const bool needY = orientation != Orientation::Vertical;
     const bool horizontal = orientation == Orientation::Horizontal;
-    // The transverse offset as the decision adds it: t for the grating and
-    // the knife, 3 t for the wire.
-    const __m256d shift = _mm256_set1_pd(test == TestKind::Wire ? 3 * s.bands.transverse : s.bands.transverse);
-    const __m256d flip = s.bands.evenLines ? _mm256_castsi256_pd(_mm256_set1_epi64x(-1)) : zero;
+    const __m256d shift = _mm256_set1_pd(laneShift(s.bands, centres));
+    // Lit where dark differs from the parity, or where not dark for the centre lines.
+    const __m256d flip = s.bands.evenLines || centres ? _mm256_castsi256_pd(_mm256_set1_epi64x(-1)) : zero;
 
     for (int k = 0; k < n; k += 4) {
         const __m256d u = _mm256_load_pd(pu + k);
@@ -172,8 +207,9 @@ struct LaneBands {
                                           _mm256_div_pd(_mm256_mul_pd(_mm256_mul_pd(onePlusK, sq), sq), eightR3));
         const __m256d intercept = _mm256_sub_pd(sag, _mm256_mul_pd(t, r));
         const __m256d d = _mm256_add_pd(_mm256_sub_pd(planeRadius, intercept), axial);
-        const __m256d x = _mm256_div_pd(_mm256_mul_pd(d, u), intercept);
-        const __m256d y = needY ? _mm256_div_pd(_mm256_mul_pd(d, v), intercept) : zero;
+        const __m256d crossing = _mm256_sub_pd(intercept, sourceShift);
+        const __m256d x = _mm256_div_pd(_mm256_mul_pd(d, u), crossing);
+        const __m256d y = needY ? _mm256_div_pd(_mm256_mul_pd(d, v), crossing) : zero;
         const __m256d zAlong = _mm256_div_pd(horizontal ? y : x, w);
         const __m256d zY = twoD ? _mm256_div_pd(y, w) : zero;
 
@@ -181,10 +217,10 @@ struct LaneBands {
         // block back to the careful code: the centre, a zero divisor, NaN, a
         // band index beyond the range of the integer conversion.
         __m256d suspect = _mm256_or_pd(_mm256_cmp_pd(r, zero, _CMP_EQ_OQ), _mm256_cmp_pd(slope, zero, _CMP_EQ_OQ));
-        suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(intercept, zero, _CMP_EQ_UQ));
+        suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(crossing, zero, _CMP_EQ_UQ));
         suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(x, x, _CMP_UNORD_Q));
         suspect = _mm256_or_pd(suspect, _mm256_cmp_pd(y, zY, _CMP_UNORD_Q));
-        const LaneBands bands = laneBands(test, twoD, zAlong, zY, shift);
+        const LaneBands bands = laneBands(test, twoD, centres, zAlong, zY, shift);
         suspect = _mm256_or_pd(suspect, bands.outside);
         const __m256d dark = bands.dark;
         if (zAlongOut != nullptr) {
@@ -198,71 +234,145 @@ struct LaneBands {
     return true;
 }
 
-// The exact trace and the normal pass's decision of n points (a multiple of
-// 4) in lanes: the operations of the exact trace and of the band rules, one
-// by one and in their order, so the same bits.
+namespace {
+
+// The constants of the exact trace's lanes.
+struct ExactLanes {
+    __m256d R, onePlusK, q, p, zero, one, two, w, signMask, shift, flip, RR;
+    TestKind test;
+    bool twoD, horizontal;
+};
+
+[[gnu::target("avx2")]] inline ExactLanes exactLanes(const RaySetup& s) {
+    ExactLanes e;
+    e.R = _mm256_set1_pd(s.radius);
+    e.onePlusK = _mm256_set1_pd(1 + s.conicConstant);
+    e.q = _mm256_set1_pd(s.sourceZ);
+    e.p = _mm256_set1_pd(s.planeZ);
+    e.zero = _mm256_setzero_pd();
+    e.one = _mm256_set1_pd(1.0);
+    e.two = _mm256_set1_pd(2.0);
+    e.w = _mm256_set1_pd(s.bandWidth);
+    e.signMask = _mm256_set1_pd(-0.0);
+    e.test = s.bands.test;
+    e.twoD = s.orientation() == Orientation::TwoD;
+    e.horizontal = s.orientation() == Orientation::Horizontal;
+    e.shift = _mm256_set1_pd(laneShift(s.bands, false));
+    e.flip = s.bands.evenLines ? _mm256_castsi256_pd(_mm256_set1_epi64x(-1)) : e.zero;
+    e.RR = _mm256_mul_pd(e.R, e.R);
+    return e;
+}
+
+// The exact trace and the normal pass's decision of four points in lanes:
+// the operations of the exact trace and of the band rules, one by one and
+// in their order, so the same bits. With `fromSlit`, from the points
+// (sx, sy) of the source; a point of the source on the axis is traced as
+// the point source is. All ones where lit.
+[[gnu::target("avx2")]] inline __m256d exactLitLanes(const ExactLanes& e, __m256d u, __m256d v, __m256d sq, __m256d r,
+                                                     __m256d zoneSag, __m256d zoneSlope, bool fromSlit, __m256d sx,
+                                                     __m256d sy) {
+    const __m256d zero = e.zero, two = e.two;
+    const __m256d square = _mm256_sub_pd(e.RR, _mm256_mul_pd(e.onePlusK, sq));
+    // fmax(square, 0): 0 where square is below 0 or NaN.
+    const __m256d root = _mm256_sqrt_pd(_mm256_and_pd(square, _mm256_cmp_pd(square, zero, _CMP_GT_OQ)));
+    const __m256d sag = _mm256_add_pd(_mm256_div_pd(sq, _mm256_add_pd(e.R, root)), zoneSag);
+    // normalAxialPart: root itself where the zone has no slope or at the vertex.
+    const __m256d tilted = _mm256_div_pd(_mm256_mul_pd(r, root), _mm256_add_pd(r, _mm256_mul_pd(zoneSlope, root)));
+    const __m256d keepRoot =
+        _mm256_or_pd(_mm256_cmp_pd(zoneSlope, zero, _CMP_EQ_OQ), _mm256_cmp_pd(r, zero, _CMP_EQ_OQ));
+    const __m256d c = _mm256_blendv_pd(tilted, root, keepRoot);
+    const __m256d toMirror = _mm256_sub_pd(sag, e.q);
+    const __m256d bounce = _mm256_div_pd(_mm256_mul_pd(two, _mm256_sub_pd(_mm256_mul_pd(toMirror, c), sq)),
+                                         _mm256_add_pd(sq, _mm256_mul_pd(c, c)));
+    __m256d oz = _mm256_sub_pd(toMirror, _mm256_mul_pd(bounce, c));
+    const __m256d scale = _mm256_add_pd(e.one, bounce);
+    __m256d ox = _mm256_mul_pd(u, scale), oy = _mm256_mul_pd(v, scale);
+    if (fromSlit) {
+        // From a point of the slit, where it is not on the axis itself.
+        const __m256d ix = _mm256_sub_pd(u, sx), iy = _mm256_sub_pd(v, sy);
+        const __m256d dot =
+            _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(toMirror, c), _mm256_mul_pd(u, ix)), _mm256_mul_pd(v, iy));
+        const __m256d offBounce = _mm256_div_pd(_mm256_mul_pd(two, dot), _mm256_add_pd(sq, _mm256_mul_pd(c, c)));
+        const __m256d onAxis = _mm256_and_pd(_mm256_cmp_pd(sx, zero, _CMP_EQ_OQ), _mm256_cmp_pd(sy, zero, _CMP_EQ_OQ));
+        ox = _mm256_blendv_pd(_mm256_add_pd(ix, _mm256_mul_pd(offBounce, u)), ox, onAxis);
+        oy = _mm256_blendv_pd(_mm256_add_pd(iy, _mm256_mul_pd(offBounce, v)), oy, onAxis);
+        oz = _mm256_blendv_pd(_mm256_sub_pd(toMirror, _mm256_mul_pd(offBounce, c)), oz, onAxis);
+    }
+    const __m256d reach = _mm256_div_pd(_mm256_sub_pd(e.p, sag), oz);
+    const __m256d x = _mm256_xor_pd(_mm256_add_pd(u, _mm256_mul_pd(reach, ox)), e.signMask);
+    const __m256d y = _mm256_xor_pd(_mm256_add_pd(v, _mm256_mul_pd(reach, oy)), e.signMask);
+    __m256d valid = _mm256_and_pd(_mm256_cmp_pd(square, zero, _CMP_GE_OQ), _mm256_cmp_pd(oz, zero, _CMP_GT_OQ));
+    valid = _mm256_and_pd(valid, _mm256_cmp_pd(reach, zero, _CMP_GE_OQ));
+    valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(x, x), zero, _CMP_EQ_OQ));
+    valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(y, y), zero, _CMP_EQ_OQ));
+    const __m256d along = _mm256_div_pd(e.horizontal ? y : x, e.w);
+    // Y / w only where "2 D" reads it.
+    const LaneBands bands = laneBands(e.test, e.twoD, false, along, e.twoD ? _mm256_div_pd(y, e.w) : e.zero, e.shift);
+    valid = _mm256_andnot_pd(bands.outside, valid);
+    return _mm256_and_pd(_mm256_xor_pd(bands.dark, e.flip), valid);
+}
+
+// Paints the lit points of a block, walked by their bits: no branch per point.
+inline void paintLitBits(const std::uint32_t* litBits, const int* du, const int* dv, const DrawTables& tables,
+                         const BlockTarget& target) {
+    for (int word = 0; word < kRayBatch / 32; ++word) {
+        for (std::uint32_t bits = litBits[word]; bits != 0; bits &= bits - 1) {
+            const int k = 32 * word + std::countr_zero(bits);
+            const int px = tables.pixelX(du[k]), py = tables.pixelY(dv[k]);
+            if (static_cast<unsigned>(px) < target.width && static_cast<unsigned>(py) < target.height)
+                target.pixels[py * target.stride + px] = target.colour;
+        }
+    }
+}
+
+}  // namespace
+
 [[gnu::target("avx2")]] void decideExactLanes(const RaySetup& s, const double* pu, const double* pv, const double* psq,
                                              const double* pr, const double* pzoneSag, const double* pzoneSlope,
                                              const double* psourceX, const double* psourceY, int n, bool* lit) {
-    const __m256d R = _mm256_set1_pd(s.radius), onePlusK = _mm256_set1_pd(1 + s.conicConstant);
-    const __m256d q = _mm256_set1_pd(s.sourceZ), p = _mm256_set1_pd(s.planeZ), zero = _mm256_setzero_pd();
-    const __m256d one = _mm256_set1_pd(1.0), two = _mm256_set1_pd(2.0);
-    const __m256d w = _mm256_set1_pd(s.bandWidth), signMask = _mm256_set1_pd(-0.0);
-    const TestKind test = s.bands.test;
-    const bool twoD = s.orientation() == Orientation::TwoD, horizontal = s.orientation() == Orientation::Horizontal;
-    const __m256d shift = _mm256_set1_pd(test == TestKind::Wire ? 3 * s.bands.transverse : s.bands.transverse);
-    const __m256d flip = s.bands.evenLines ? _mm256_castsi256_pd(_mm256_set1_epi64x(-1)) : zero;
-    const __m256d RR = _mm256_mul_pd(R, R);
+    const ExactLanes e = exactLanes(s);
+    const bool fromSlit = psourceX != nullptr;
     for (int k = 0; k < n; k += 4) {
         const __m256d u = _mm256_loadu_pd(pu + k), v = _mm256_loadu_pd(pv + k);
         const __m256d sq = _mm256_loadu_pd(psq + k), r = _mm256_loadu_pd(pr + k);
         const __m256d zoneSag = _mm256_loadu_pd(pzoneSag + k), zoneSlope = _mm256_loadu_pd(pzoneSlope + k);
-        const __m256d square = _mm256_sub_pd(RR, _mm256_mul_pd(onePlusK, sq));
-        // fmax(square, 0): 0 where square is below 0 or NaN.
-        const __m256d root = _mm256_sqrt_pd(_mm256_and_pd(square, _mm256_cmp_pd(square, zero, _CMP_GT_OQ)));
-        const __m256d sag = _mm256_add_pd(_mm256_div_pd(sq, _mm256_add_pd(R, root)), zoneSag);
-        // normalAxialPart: root itself where the zone has no slope or at the vertex.
-        const __m256d tilted = _mm256_div_pd(_mm256_mul_pd(r, root), _mm256_add_pd(r, _mm256_mul_pd(zoneSlope, root)));
-        const __m256d keepRoot =
-            _mm256_or_pd(_mm256_cmp_pd(zoneSlope, zero, _CMP_EQ_OQ), _mm256_cmp_pd(r, zero, _CMP_EQ_OQ));
-        const __m256d c = _mm256_blendv_pd(tilted, root, keepRoot);
-        const __m256d toMirror = _mm256_sub_pd(sag, q);
-        const __m256d bounce = _mm256_div_pd(_mm256_mul_pd(two, _mm256_sub_pd(_mm256_mul_pd(toMirror, c), sq)),
-                                             _mm256_add_pd(sq, _mm256_mul_pd(c, c)));
-        __m256d oz = _mm256_sub_pd(toMirror, _mm256_mul_pd(bounce, c));
-        const __m256d scale = _mm256_add_pd(one, bounce);
-        __m256d ox = _mm256_mul_pd(u, scale), oy = _mm256_mul_pd(v, scale);
-        if (psourceX != nullptr) {
-            // From a point of the slit, where it is not on the axis itself.
-            const __m256d sx = _mm256_loadu_pd(psourceX + k), sy = _mm256_loadu_pd(psourceY + k);
-            const __m256d ix = _mm256_sub_pd(u, sx), iy = _mm256_sub_pd(v, sy);
-            const __m256d dot = _mm256_sub_pd(_mm256_sub_pd(_mm256_mul_pd(toMirror, c), _mm256_mul_pd(u, ix)),
-                                              _mm256_mul_pd(v, iy));
-            const __m256d offBounce = _mm256_div_pd(_mm256_mul_pd(two, dot), _mm256_add_pd(sq, _mm256_mul_pd(c, c)));
-            const __m256d onAxis =
-                _mm256_and_pd(_mm256_cmp_pd(sx, zero, _CMP_EQ_OQ), _mm256_cmp_pd(sy, zero, _CMP_EQ_OQ));
-            ox = _mm256_blendv_pd(_mm256_add_pd(ix, _mm256_mul_pd(offBounce, u)), ox, onAxis);
-            oy = _mm256_blendv_pd(_mm256_add_pd(iy, _mm256_mul_pd(offBounce, v)), oy, onAxis);
-            oz = _mm256_blendv_pd(_mm256_sub_pd(toMirror, _mm256_mul_pd(offBounce, c)), oz, onAxis);
-        }
-        const __m256d reach = _mm256_div_pd(_mm256_sub_pd(p, sag), oz);
-        const __m256d x = _mm256_xor_pd(_mm256_add_pd(u, _mm256_mul_pd(reach, ox)), signMask);
-        const __m256d y = _mm256_xor_pd(_mm256_add_pd(v, _mm256_mul_pd(reach, oy)), signMask);
-        __m256d valid = _mm256_and_pd(_mm256_cmp_pd(square, zero, _CMP_GE_OQ), _mm256_cmp_pd(oz, zero, _CMP_GT_OQ));
-        valid = _mm256_and_pd(valid, _mm256_cmp_pd(reach, zero, _CMP_GE_OQ));
-        valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(x, x), zero, _CMP_EQ_OQ));
-        valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(y, y), zero, _CMP_EQ_OQ));
-        const __m256d along = _mm256_div_pd(horizontal ? y : x, w);
-        const LaneBands bands = laneBands(test, twoD, along, _mm256_div_pd(y, w), shift);
-        valid = _mm256_andnot_pd(bands.outside, valid);
-        const __m256d dark = bands.dark;
-        const int bits = _mm256_movemask_pd(_mm256_and_pd(_mm256_xor_pd(dark, flip), valid));
+        const __m256d sx = fromSlit ? _mm256_loadu_pd(psourceX + k) : e.zero;
+        const __m256d sy = fromSlit ? _mm256_loadu_pd(psourceY + k) : e.zero;
+        const int bits =
+            _mm256_movemask_pd(exactLitLanes(e, u, v, sq, r, zoneSag, zoneSlope, fromSlit, sx, sy));
         for (int j = 0; j < 4; ++j) lit[k + j] = (bits >> j) & 1;
     }
 }
 
-[[gnu::target("avx2")]] bool decidePureBlockAvx2(const RaySetup& s, const DrawTables& tables, double aperture,
-                                                 const BlockTarget& target, RandomGenerator& random) {
+[[gnu::target("avx2")]] void decideExactBlockAvx2(const RaySetup& s, const DrawTables& tables, double aperture,
+                                                  const BlockTarget& target, RandomGenerator& random) {
+    alignas(32) int du[kRayBatch], dv[kRayBatch];
+    const std::uint32_t seedAfter = drawBlock(random.seed(), du, dv);
+    const double* coordinate = tables.coordinates();
+    alignas(32) double pu[kRayBatch], pv[kRayBatch];
+    for (int k = 0; k < kRayBatch; ++k) {
+        pu[k] = coordinate[du[k]];
+        pv[k] = coordinate[dv[k]];
+    }
+    const ExactLanes e = exactLanes(s);
+    const __m256d limit = _mm256_set1_pd(aperture);
+    std::uint32_t litBits[kRayBatch / 32] = {};
+    for (int k = 0; k < kRayBatch; k += 4) {
+        const __m256d u = _mm256_load_pd(pu + k), v = _mm256_load_pd(pv + k);
+        const __m256d sq = _mm256_add_pd(_mm256_mul_pd(u, u), _mm256_mul_pd(v, v));
+        const __m256d r = _mm256_sqrt_pd(sq);
+        // Inside unless beyond the aperture (a NaN radius counts as inside, as in the portable code).
+        const __m256d inside = _mm256_cmp_pd(r, limit, _CMP_NGT_UQ);
+        // The flat zone: a sag and a slope of 0 at every point.
+        const __m256d lit = exactLitLanes(e, u, v, sq, r, e.zero, e.zero, false, e.zero, e.zero);
+        litBits[k / 32] |= static_cast<std::uint32_t>(_mm256_movemask_pd(_mm256_and_pd(lit, inside))) << (k % 32);
+    }
+    paintLitBits(litBits, du, dv, tables, target);
+    random.restore(seedAfter);
+}
+
+[[gnu::target("avx2")]] bool decidePureBlockAvx2(const RaySetup& s, bool centres, const DrawTables& tables,
+                                                 double aperture, const BlockTarget& target, RandomGenerator& random) {
     alignas(32) int du[kRayBatch], dv[kRayBatch];
     const std::uint32_t seedAfter = drawBlock(random.seed(), du, dv);
     // The coordinates of the draws, looked up one by one: cheaper than gathers.
@@ -273,17 +383,8 @@ struct LaneBands {
         pv[k] = coordinate[dv[k]];
     }
     std::uint32_t litBits[kRayBatch / 32] = {};
-    if (!decidePureLanes(s, aperture, pu, pv, kRayBatch, litBits, nullptr, nullptr)) return false;
-
-    // The lit points, walked by their bits: no branch per point.
-    for (int word = 0; word < kRayBatch / 32; ++word) {
-        for (std::uint32_t bits = litBits[word]; bits != 0; bits &= bits - 1) {
-            const int k = 32 * word + std::countr_zero(bits);
-            const int px = tables.pixelX(du[k]), py = tables.pixelY(dv[k]);
-            if (static_cast<unsigned>(px) < target.width && static_cast<unsigned>(py) < target.height)
-                target.pixels[py * target.stride + px] = target.colour;
-        }
-    }
+    if (!decidePureLanes(s, centres, aperture, pu, pv, kRayBatch, litBits, nullptr, nullptr)) return false;
+    paintLitBits(litBits, du, dv, tables, target);
     random.restore(seedAfter);
     return true;
 }
@@ -293,12 +394,15 @@ struct LaneBands {
 bool cpuHasAvx2() { return false; }
 void cleanUpperRegisters() {}
 bool blockSetupUsable(const RaySetup&) { return false; }
-bool decidePureLanes(const RaySetup&, double, const double*, const double*, int, std::uint32_t*, double*, double*) {
+bool exactBlockUsable(const RaySetup&) { return false; }
+bool decidePureLanes(const RaySetup&, bool, double, const double*, const double*, int, std::uint32_t*, double*,
+                     double*) {
     return false;
 }
-bool decidePureBlockAvx2(const RaySetup&, const DrawTables&, double, const BlockTarget&, RandomGenerator&) {
+bool decidePureBlockAvx2(const RaySetup&, bool, const DrawTables&, double, const BlockTarget&, RandomGenerator&) {
     return false;
 }
+void decideExactBlockAvx2(const RaySetup&, const DrawTables&, double, const BlockTarget&, RandomGenerator&) {}
 void decideExactLanes(const RaySetup&, const double*, const double*, const double*, const double*, const double*,
                       const double*, const double*, const double*, int, bool*) {}
 

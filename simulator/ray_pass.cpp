@@ -308,17 +308,22 @@ void runPassBatched(Simulator& sim, double diameter, const RaySetup& setup, bool
                           BlockTarget{canvas.row(0), canvas.image().bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb)),
                                       static_cast<unsigned>(canvas.width()), static_cast<unsigned>(canvas.height()),
                                       toQRgb(kPalette.rayColour)}};
-    const bool lanes = sim.vectorPass && !centres && cpuHasAvx2() && blockSetupUsable(setup) &&
-                       !sim.drawTables.hasPixelFault();
+    // The knife's centre-line pass paints nothing and keeps to the portable code.
+    const bool avx2 = sim.vectorPass && cpuHasAvx2() && !sim.drawTables.hasPixelFault();
+    const bool lanes = avx2 && blockSetupUsable(setup) && !(centres && setup.bands.test == TestKind::Foucault);
+    const bool exactLanes = avx2 && !centres && exactBlockUsable(setup);
     cleanUpperRegisters();
     for (int done = 0; done < sim.rayCount; done += kRayBatch) {
         const int count = std::min(kRayBatch, sim.rayCount - done);
         if (setup.exact) {
-            exactBlock(sim, setup, centres, count, ctx, sim.vectorPass && cpuHasAvx2());
+            if (exactLanes && count == kRayBatch)
+                decideExactBlockAvx2(setup, ctx.tables, ctx.aperture, ctx.target, sim.random);
+            else
+                exactBlock(sim, setup, centres, count, ctx, sim.vectorPass && cpuHasAvx2());
             continue;
         }
         if (lanes && count == kRayBatch &&
-            decidePureBlockAvx2(setup, ctx.tables, ctx.aperture, ctx.target, sim.random))
+            decidePureBlockAvx2(setup, centres, ctx.tables, ctx.aperture, ctx.target, sim.random))
             continue;
         portableBlock(sim, setup, centres, count, ctx);
     }

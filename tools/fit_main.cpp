@@ -156,11 +156,22 @@ int main(int argc, char** argv) {
             return failure("cannot write " + options.overlay + ": " + reason->toStdString(), kFailed);
     }
 
+    // The disks and sizes in the photos' own pixels, whatever scale they were decoded at.
+    sg::PhotoAlignment reported[2];
+    for (int i = 0; i < count; ++i) {
+        const double s = photos[i].scale;
+        reported[i] = alignments[i];
+        reported[i].photoWidth = photos[i].photoSize.width();
+        reported[i].photoHeight = photos[i].photoSize.height();
+        reported[i].disk.cx *= s;
+        reported[i].disk.cy *= s;
+        reported[i].disk.radius *= s;
+    }
     sg::FitReportInput report;
     report.photo = names[0];
     report.secondPhoto = names[1];
-    report.first = &alignments[0];
-    report.second = count == 2 ? &alignments[1] : nullptr;
+    report.first = &reported[0];
+    report.second = count == 2 ? &reported[1] : nullptr;
     report.separation = options.separation.value_or(0);
     report.result = &result;
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -8,6 +8,7 @@
 #include "simulator/positioning.h"
 #include "fileio/record_file.h"
 #include "simulator/redraw.h"
+#include "tools/picture_png.h"
 #include "tools/render_options.h"
 #include "editor/shape_file.h"
 #include "model/surface_profile.h"
@@ -19,8 +20,13 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -43,39 +49,9 @@ QByteArray intensityPng(const sg::WaveFrame& frame) {
     return png;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    sg::RenderOptions options;
-    try {
-        options = sg::parseRenderOptions(args);
-    } catch (const sg::ActionError& e) {
-        std::cerr << e.what() << '\n';
-        return 2;
-    } catch (const sg::TestFileError& e) {
-        std::cerr << "shadowgram-render: " << e.what() << '\n';
-        return 2;
-    } catch (const sg::FileNameError& e) {
-        std::cerr << "shadowgram-render: " << e.what() << '\n';
-        return 2;
-    } catch (const std::invalid_argument& e) {
-        return sg::reportUsageError("shadowgram-render", e.what());
-    }
-    if (options.help) {
-        std::cout << sg::renderUsage();
-        return 0;
-    }
-    if (options.version) {
-        std::cout << "shadowgram-render " << SHADOWGRAM_VERSION << '\n';
-        return 0;
-    }
-    if (options.output.empty()) return sg::reportUsageError("shadowgram-render", "no output file; give -o FILE");
-
-    // Text needs the font machinery, never a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-
+// Draws the picture the options describe and writes it; the exit status.
+// Needs the application object.
+int drawAndWrite(const sg::RenderOptions& options) {
     if (!options.intensityOutput.empty() && QFileInfo(QString::fromStdString(options.intensityOutput)).isDir()) {
         std::cerr << "shadowgram-render: cannot write " << options.intensityOutput << ": not a regular file\n";
         return 2;
@@ -144,12 +120,10 @@ int main(int argc, char** argv) {
     // Encoded whole first, then written through a temporary file that
     // replaces the output only when complete: a full disk never leaves a
     // truncated picture in place of a good one, and says so in its words.
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
     const QImage image =
         options.caption ? sg::pictureWithCaption(picture.canvas.image(), picture.scene()) : picture.canvas.image();
-    if (!image.save(&buffer, "PNG")) {
+    const QByteArray png = sg::picturePng(image);
+    if (png.isEmpty()) {
         std::cerr << "shadowgram-render: cannot encode the picture as PNG\n";
         return 1;
     }
@@ -158,4 +132,118 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+// The options of one command line, or none with the line's exit status
+// (its message written): 0 after --help or --version. A line of a batch
+// may not ask for another batch, for --help or --version.
+std::optional<sg::RenderOptions> takeOptions(const std::vector<std::string>& args, int& status,
+                                             bool batchLine = false) {
+    try {
+        sg::RenderOptions options = sg::parseRenderOptions(args);
+        if (batchLine && (options.help || options.version || !options.batch.empty())) {
+            status = sg::reportUsageError("shadowgram-render",
+                                          "a line of a batch cannot take --batch, --help or --version");
+            return std::nullopt;
+        }
+        if (options.help) {
+            std::cout << sg::renderUsage();
+            status = 0;
+            return std::nullopt;
+        }
+        if (options.version) {
+            std::cout << "shadowgram-render " << SHADOWGRAM_VERSION << '\n';
+            status = 0;
+            return std::nullopt;
+        }
+        if (options.batch.empty() && options.output.empty()) {
+            status = sg::reportUsageError("shadowgram-render", "no output file; give -o FILE");
+            return std::nullopt;
+        }
+        return options;
+    } catch (const sg::ActionError& e) {
+        std::cerr << e.what() << '\n';
+    } catch (const sg::TestFileError& e) {
+        std::cerr << "shadowgram-render: " << e.what() << '\n';
+    } catch (const sg::FileNameError& e) {
+        std::cerr << "shadowgram-render: " << e.what() << '\n';
+    } catch (const std::invalid_argument& e) {
+        sg::reportUsageError("shadowgram-render", e.what());
+    }
+    status = 2;
+    return std::nullopt;
+}
+
+// One line of a batch: its words, then the picture as its own command would
+// draw it.
+int runBatchLine(const std::string& line) {
+    std::vector<std::string> words;
+    try {
+        words = sg::batchLineWords(line);
+    } catch (const std::invalid_argument& e) {
+        return sg::reportUsageError("shadowgram-render", e.what());
+    }
+    if (words.empty()) return 0;
+    int status = 0;
+    const std::optional<sg::RenderOptions> options = takeOptions(words, status, true);
+    if (!options) return status;
+    return drawAndWrite(*options);
+}
+
+// Every line of the batch file in turn, each message of a line written as
+// "FILE:LINE: message"; the highest status of the lines.
+int runBatch(const std::string& file) {
+    const bool standardInput = file == "-";
+    const std::string name = standardInput ? "standard input" : file;
+    std::ifstream opened;
+    if (!standardInput) {
+        if (QFileInfo(QString::fromStdString(file)).isDir()) {
+            std::cerr << "shadowgram-render: cannot read " << file << ": it is a folder\n";
+            return 2;
+        }
+        opened.open(file, std::ios::binary);
+        if (!opened) {
+            std::cerr << "shadowgram-render: cannot read " << file << ": " << std::strerror(errno) << '\n';
+            return 2;
+        }
+    }
+    std::istream& in = standardInput ? std::cin : opened;
+    int worst = 0;
+    std::string line;
+    for (long number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // The line's messages, gathered to be marked with its place.
+        std::ostringstream messages;
+        std::streambuf* const standardError = std::cerr.rdbuf(messages.rdbuf());
+        int status = 1;
+        try {
+            status = runBatchLine(line);
+        } catch (...) {
+            std::cerr.rdbuf(standardError);
+            throw;
+        }
+        std::cerr.rdbuf(standardError);
+        std::istringstream text(messages.str());
+        for (std::string message; std::getline(text, message);)
+            std::cerr << name << ':' << number << ": " << message << '\n';
+        worst = std::max(worst, status);
+    }
+    if (in.bad()) {
+        std::cerr << "shadowgram-render: cannot read " << name << ": " << std::strerror(errno) << '\n';
+        return 2;
+    }
+    return worst;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    int status = 0;
+    const std::optional<sg::RenderOptions> options = takeOptions(args, status);
+    if (!options) return status;
+    // Text needs the font machinery, never a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    return options->batch.empty() ? drawAndWrite(*options) : runBatch(options->batch);
 }

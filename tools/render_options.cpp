@@ -41,7 +41,16 @@ std::string renderUsage() {
            "  --intensity FILE     with --wave: also write the intensity as a 16-bit grey PNG,\n"
            "                       800 x 700, min(65535, round(16384 I)), 0 off the mirror\n"
            "  --caption            a strip below the picture saying what it shows (800 x 740)\n"
-           "  -o FILE              the PNG to write\n"
+           "  -o FILE              the PNG to write: an 8-bit palette PNG where the picture has\n"
+           "                       256 colours or fewer (every ray picture), 24-bit otherwise\n"
+           "  --batch FILE         draw a series of pictures in one run: each line of FILE (- for\n"
+           "                       standard input) holds the options of one picture, as they\n"
+           "                       would follow shadowgram-render on a command line, quoted\n"
+           "                       as a shell quotes them; blank lines and lines starting with\n"
+           "                       # are skipped. Each picture is drawn and written as its own\n"
+           "                       command would; a line's mistake is reported as FILE:LINE:\n"
+           "                       and the others are still drawn. The exit status is the\n"
+           "                       highest of the lines'. Nothing else may go with --batch.\n"
            "  --help               this list\n"
            "  --version            the program's version\n";
 }
@@ -87,8 +96,11 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& arguments) {
         else if (args.is("--brighten")) o.brighten = args.wholeNumber();
         else if (args.is("--centres")) o.centres = args.wholeNumber();
         else if (args.is("-o")) o.output = args.fileName();
+        else if (args.is("--batch")) o.batch = args.fileName();
         else if (!args.takeStandard(standard)) args.refuse();
     }
+    if (!o.batch.empty() && arguments.size() != 2)
+        throw UsageError("--batch takes no other options: each line of its file holds the options of one picture");
     o.help = standard.help;
     o.version = standard.version;
     // The slit belongs to the exact trace; the wave picture takes the exact
@@ -101,6 +113,42 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& arguments) {
     if (o.brighten < 0 || o.centres < 0 || o.brighten > kMaxPresses || o.centres > kMaxPresses)
         throw UsageError("--brighten and --centres take a count from 0 to " + std::to_string(kMaxPresses));
     return o;
+}
+
+std::vector<std::string> batchLineWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    const std::size_t n = line.size();
+    const auto blank = [&](std::size_t at) { return line[at] == ' ' || line[at] == '\t'; };
+    for (;;) {
+        while (i < n && blank(i)) ++i;
+        if (i == n) break;
+        if (words.empty() && line[i] == '#') break;  // a comment
+        std::string word;
+        while (i < n && !blank(i)) {
+            const char c = line[i++];
+            if (c == '\'') {
+                const std::size_t close = line.find('\'', i);
+                if (close == std::string::npos) throw UsageError("a quote (') is left open");
+                word.append(line, i, close - i);
+                i = close + 1;
+            } else if (c == '"') {
+                for (;;) {
+                    if (i == n) throw UsageError("a quote (\") is left open");
+                    const char d = line[i++];
+                    if (d == '"') break;
+                    if (d == '\\' && i < n && (line[i] == '"' || line[i] == '\\')) word += line[i++];
+                    else word += d;
+                }
+            } else if (c == '\\' && i < n) {
+                word += line[i++];
+            } else {
+                word += c;
+            }
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
 }
 
 }  // namespace sg

@@ -26,6 +26,9 @@ struct RenderOptions {
     std::string output;
     // --intensity: the wave picture's intensity as a 16-bit grey PNG.
     std::string intensityOutput;
+    // --batch: the file whose lines each hold the options of one picture
+    // ("-" for standard input); nothing else on the command line.
+    std::string batch;
     bool help = false;
     bool version = false;
 };
@@ -36,5 +39,13 @@ struct RenderOptions {
 RenderOptions parseRenderOptions(const std::vector<std::string>& args);
 
 std::string renderUsage();
+
+// The words of one line of a --batch file, as a shell splits a simple
+// command: separated by blanks (spaces, tabs); between '...' every byte
+// stands as it is; between "..." too, except that \" and \\ stand for " and
+// \; elsewhere a backslash keeps the next byte as it is. A line whose
+// first word begins with # is a comment and gives no words, and so does a
+// blank one. A quote left open throws UsageError.
+std::vector<std::string> batchLineWords(const std::string& line);
 
 }  // namespace sg

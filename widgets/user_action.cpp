@@ -8,14 +8,18 @@
 namespace sg {
 
 void runUserAction(QWidget* window, ErrorReporter& errors, const std::function<void()>& action) {
+    runUserAction(errors, action, [window] { window->update(); });
+}
+
+void runUserAction(ErrorReporter& errors, const std::function<void()>& action, const std::function<void()>& show) {
     try {
         action();
     } catch (const ActionError& e) {
-        window->update();
+        show();
         errors.showError(e.what());
         return;
     }
-    window->update();
+    show();
 }
 
 }  // namespace sg

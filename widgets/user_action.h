@@ -13,4 +13,8 @@ namespace sg {
 // its message is shown; what the action drew is shown either way.
 void runUserAction(QWidget* window, ErrorReporter& errors, const std::function<void()>& action);
 
+// The same, with `show` putting what the action drew on the screen (before
+// a failure's message), where the window knows better than a whole redraw.
+void runUserAction(ErrorReporter& errors, const std::function<void()>& action, const std::function<void()>& show);
+
 }  // namespace sg

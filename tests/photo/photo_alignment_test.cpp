@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 
 namespace sg {
@@ -322,6 +323,48 @@ TEST(DiskDetection, CirclesOfPoints) {
     EXPECT_NEAR(fitted.cy, 70, 0.2);
     EXPECT_NEAR(fitted.radius, 300, 0.2);
     EXPECT_LT(fitCircle({0, 0, 1, 1, 2, 2}).radius, 0) << "three points in a line";
+}
+
+// A photo's bytes align exactly as its grey image does, without the whole
+// photo ever being held as floats: the same halvings, disk, direction and
+// frame, bit for bit, for colour and grey photos, small and large.
+TEST(GreyPyramid, ABytesViewAlignsAsItsGreyImage) {
+    struct Case {
+        const char* name;
+        Camera camera;
+        bool colour;
+    };
+    const Case cases[] = {
+        {"small, colour", camera(400, 360, 203.3, 178.1, 140, 3, 1.5, 1.1, 0, 0.01, 0.2, 3), true},
+        {"large, grey", camera(2100, 1700, 1040.6, 862.4, 600, -7, 2, 1.3, 85, 0.02, 0.3, 4), false},
+        {"large, colour, odd sides", camera(2201, 1653, 1100.2, 820.9, 700, 12, 2.5, 0.9, 0, 0.015, 0.1, 5), true},
+    };
+    for (const Case& c : cases) {
+        Camera cam = c.camera;
+        cam.colour = c.colour;
+        const testing::SyntheticPhoto photo = testing::makeSyntheticPhoto(paraboloid(), cam);
+        const GreyImage grey = toGrey(photo.view());
+        const GreyPyramid fromBytes(photo.view()), fromGrey(grey);
+        ASSERT_EQ(fromBytes.width(), grey.width) << c.name;
+        for (int k = 1; k <= 3; ++k) {
+            const GreyImage& a = fromBytes.level(k);
+            const GreyImage& b = fromGrey.level(k);
+            ASSERT_EQ(a.width, b.width) << c.name << " level " << k;
+            EXPECT_EQ(fromBytes.levelWidth(k), a.width) << c.name << " level " << k;
+            EXPECT_EQ(fromBytes.levelHeight(k), a.height) << c.name << " level " << k;
+            EXPECT_TRUE(a.pixels == b.pixels) << c.name << " level " << k;
+        }
+        EXPECT_EQ(fromBytes.sample(123.25, 77.6), sampleBilinear(grey, 123.25, 77.6)) << c.name;
+        const PhotoAlignment a = alignPhoto(photo.view()), b = alignPhoto(grey);
+        EXPECT_EQ(a.disk.cx, b.disk.cx) << c.name;
+        EXPECT_EQ(a.disk.cy, b.disk.cy) << c.name;
+        EXPECT_EQ(a.disk.radius, b.disk.radius) << c.name;
+        EXPECT_EQ(a.direction.normalDeg, b.direction.normalDeg) << c.name;
+        ASSERT_EQ(a.frame.pixels.size(), b.frame.pixels.size()) << c.name;
+        EXPECT_EQ(std::memcmp(a.frame.pixels.data(), b.frame.pixels.data(), a.frame.pixels.size() * sizeof(float)), 0)
+            << c.name;
+        EXPECT_NEAR(a.disk.radius, cam.radius, 2) << c.name;
+    }
 }
 
 }  // namespace

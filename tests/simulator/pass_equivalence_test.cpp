@@ -173,6 +173,11 @@ std::vector<Config> configs() {
                 c.exact = exact;
                 c.moving = true;
                 all.push_back(c);
+                if (!exact) {  // the centre lines of the moving source, the lanes' too
+                    c.centres = true;
+                    all.push_back(c);
+                    c.centres = false;
+                }
                 c.moving = false;
                 c.surface = kSurfaceDistorted;
                 c.conic = orientation == kOrientVertical ? "0" : "-4";
@@ -230,7 +235,8 @@ TEST(PassEquivalenceFaults, OverflowingConicStopsWithTheMessage) {
 // The plane positions in band widths that the lanes decide on, bit for bit
 // those of the point-by-point code, over millions of points: an image can
 // hide a reordered multiplication that moves a value by one unit in the
-// last place without moving a pixel.
+// last place without moving a pixel. The fixed and the moving source (off
+// focus, where its shift counts), the normal and the centre-line pass.
 TEST(PassLanes, PlanePositionsBitForBit) {
     if (!cpuHasAvx2()) GTEST_SKIP() << "no AVX2 on this CPU";
     std::uint64_t state = 12345;
@@ -241,12 +247,18 @@ TEST(PassLanes, PlanePositionsBitForBit) {
     struct Set {
         int test, orientation;
         double conic, diameter, radius, lines, axial, transverse;
+        bool moving = false, centres = false;
     };
     const Set sets[] = {{kTestRonchi, kOrientVertical, -1, 200, 2000, 4, 1.25, 0.3},
                         {kTestRonchi, kOrientHorizontal, 0, 150, 900, 10, -3, 0},
                         {kTestWire, kOrient2D, -1.7, 310, 2500, 2.5, 6, -0.7},
-                        {kTestFoucault, kOrient2D, 0.4, 254, 3048, 6, -0.5, 0.2}};
-    int compared = 0;
+                        {kTestFoucault, kOrient2D, 0.4, 254, 3048, 6, -0.5, 0.2},
+                        {kTestRonchi, kOrientVertical, -1, 200, 2000, 4, 3.5, 0.1, true},
+                        {kTestFoucault, kOrientHorizontal, 0, 150, 900, 10, -2.25, 0, true},
+                        {kTestWire, kOrient2D, -1, 254, 1500, 3, -4, 0.35, true, true},
+                        {kTestRonchi, kOrient2D, -1.2, 200, 2000, 4, 1.25, 0.3, false, true},
+                        {kTestRonchi, kOrientVertical, 0, 310, 2500, 0.5, -8, 0.05, true, true}};
+    int compared = 0, lit = 0;
     for (const Set& set : sets) {
         Scene m;
         m.mirror.conicConstant = set.conic;
@@ -257,18 +269,21 @@ TEST(PassLanes, PlanePositionsBitForBit) {
         m.setup.position.transverseOffset = set.transverse;
         m.setup.test = static_cast<TestKind>(set.test);
         m.setup.orientation = static_cast<Orientation>(set.orientation);
-        const RaySetup setup = makeRaySetup(m, 1);
+        if (set.moving) m.setup.source = SourceConvention::MovesWithDevice;
+        const RaySetup setup = makeRaySetup(m, set.centres ? 40 : 1);
+        ASSERT_TRUE(blockSetupUsable(setup));
+        ASSERT_EQ(setup.sourceShift != 0, set.moving);
         const double aperture = set.diameter / 2;
         alignas(32) double u[kRayBatch], v[kRayBatch], zAlong[kRayBatch], zY[kRayBatch];
-        for (int block = 0; block < 4000; ++block) {
+        for (int block = 0; block < 2000; ++block) {
             for (int k = 0; k < kRayBatch; ++k) {
                 // Points on the mirror, a few of them on its rim and its axes.
                 const double angle = 6.283185307179586 * uniform(), radius = aperture * std::sqrt(uniform());
                 u[k] = k % 97 == 1 ? 0 : radius * std::cos(angle);
                 v[k] = k % 89 == 0 ? 0 : k % 83 == 0 ? aperture : radius * std::sin(angle);
             }
-            std::uint32_t lit[kRayBatch / 32] = {};
-            ASSERT_TRUE(decidePureLanes(setup, aperture, u, v, kRayBatch, lit, zAlong, zY));
+            std::uint32_t litBits[kRayBatch / 32] = {};
+            ASSERT_TRUE(decidePureLanes(setup, set.centres, aperture, u, v, kRayBatch, litBits, zAlong, zY));
             for (int k = 0; k < kRayBatch; ++k) {
                 const PlanePoint p = planePosition(setup, u[k], v[k]);
                 const double along = set.orientation == kOrientHorizontal ? p.y : p.x;
@@ -278,13 +293,72 @@ TEST(PassLanes, PlanePositionsBitForBit) {
                 ASSERT_EQ(std::bit_cast<std::uint64_t>(zY[k]), std::bit_cast<std::uint64_t>(expectedY))
                     << "u " << u[k] << " v " << v[k];
                 const bool inside = !(std::sqrt(u[k] * u[k] + v[k] * v[k]) > aperture);
-                ASSERT_EQ(((lit[k / 32] >> (k % 32)) & 1) != 0, inside && normalRayLit(setup, u[k], v[k]))
-                    << "u " << u[k] << " v " << v[k];
+                const bool expected =
+                    inside && (set.centres ? centreRayLit(setup, u[k], v[k]) : normalRayLit(setup, u[k], v[k]));
+                const bool got = ((litBits[k / 32] >> (k % 32)) & 1) != 0;
+                ASSERT_EQ(got, expected) << "u " << u[k] << " v " << v[k] << " centres " << set.centres;
                 ++compared;
+                lit += got ? 1 : 0;
             }
         }
     }
-    EXPECT_EQ(compared, 4 * 4000 * kRayBatch);
+    EXPECT_EQ(compared, 9 * 2000 * kRayBatch);
+    EXPECT_GT(lit, compared / 20);  // the centre lines are thin, the bands are not
+}
+
+// The lanes decide every block of the moving source off focus, of the
+// centre lines and of the exact trace from a point source: the same pixels
+// and generator state as the portable code, block for block.
+TEST(PassLanes, TakeTheMovingSourceTheCentreLinesAndTheExactTrace) {
+    if (!cpuHasAvx2()) GTEST_SKIP() << "no AVX2 on this CPU";
+    struct Case {
+        const char* name;
+        int test, orientation;
+        bool moving, centres, exact;
+        double axial, transverse;
+    };
+    const Case cases[] = {
+        {"moving source, grating", kTestRonchi, kOrientVertical, true, false, false, -2.5, 0.2},
+        {"moving source, knife", kTestFoucault, kOrientVertical, true, false, false, 1.5, 0.1},
+        {"centres, grating 2 D", kTestRonchi, kOrient2D, false, true, false, 3, 0.3},
+        {"centres, wire, moving source", kTestWire, kOrientHorizontal, true, true, false, -4, -0.2},
+        {"exact, fixed source", kTestRonchi, kOrientVertical, false, false, true, -2, 0},
+        {"exact, moving source, knife", kTestFoucault, kOrient2D, true, false, true, 0.6, 0.15},
+    };
+    for (const Case& c : cases) {
+        TestPicture lanes, portable;
+        for (TestPicture* sc : {&lanes, &portable}) {
+            sc->controls.test = c.test;
+            sc->controls.orientation = c.orientation;
+            sc->controls.movingSource = c.moving;
+            sc->controls.exactTrace = c.exact;
+            sc->position().axialOffset = c.axial;
+            sc->recompute();
+            sc->setup().orientation = orientationFrom(sc->read(), sc->setup().orientation);
+            sc->position().transverseOffset = c.transverse;
+            sc->sim.drawTables.prepare(sc->mirror().mirrorDiameter);
+        }
+        const RaySetup setup = makeRaySetup(lanes.scene(), c.centres ? 40 : 1);
+        ASSERT_TRUE(c.exact ? exactBlockUsable(setup) : blockSetupUsable(setup)) << c.name;
+        const BlockTarget target{lanes.canvas.row(0), lanes.canvas.image().bytesPerLine() / 4, 800, 700,
+                                 toQRgb(kPalette.rayColour)};
+        for (int block = 0; block < 40; ++block) {
+            if (c.exact)
+                decideExactBlockAvx2(setup, lanes.sim.drawTables, 100, target, lanes.sim.random);
+            else
+                ASSERT_TRUE(decidePureBlockAvx2(setup, c.centres, lanes.sim.drawTables, 100, target, lanes.sim.random))
+                    << c.name << " block " << block;
+        }
+        portable.sim.vectorPass = false;
+        portable.sim.rayCount = 40 * kRayBatch;
+        if (c.centres)
+            centresPass(portable.sim, portable.scene());
+        else
+            shadowgramPass(portable.sim, portable.scene());
+        EXPECT_EQ(lanes.sim.random.seed(), portable.sim.random.seed()) << c.name;
+        EXPECT_EQ(testing::firstDifference(lanes.canvas.image(), portable.canvas.image()), "") << c.name;
+        EXPECT_GT(testing::countColour(lanes.canvas.image(), kPalette.rayColour), 200) << c.name;
+    }
 }
 
 // The lanes really decide the default picture's blocks, and a block that
@@ -298,14 +372,14 @@ TEST(PassLanes, TakeTheDefaultBlocksAndHandBackSuspectOnes) {
     const RaySetup setup = makeRaySetup(sc.scene(), 1);
     ASSERT_TRUE(blockSetupUsable(setup));
     const BlockTarget target{sc.canvas.row(0), sc.canvas.image().bytesPerLine() / 4, 800, 700, toQRgb(kRed)};
-    EXPECT_TRUE(decidePureBlockAvx2(setup, sc.sim.drawTables, 100, target, sc.sim.random));
+    EXPECT_TRUE(decidePureBlockAvx2(setup, false, sc.sim.drawTables, 100, target, sc.sim.random));
     EXPECT_NE(sc.sim.random.seed(), 0u);
     EXPECT_GT(testing::countColour(sc.canvas.image(), kRed), 50);
 
     sc.position().axialOffset = 1e300;  // every band index beyond the integer range
     const RaySetup far = makeRaySetup(sc.scene(), 1);
     const std::uint32_t before = sc.sim.random.seed();
-    EXPECT_FALSE(decidePureBlockAvx2(far, sc.sim.drawTables, 100, target, sc.sim.random));
+    EXPECT_FALSE(decidePureBlockAvx2(far, false, sc.sim.drawTables, 100, target, sc.sim.random));
     EXPECT_EQ(sc.sim.random.seed(), before);
 }
 

@@ -6,6 +6,8 @@
 #include "simulator/positioning.h"
 #include "simulator/redraw.h"
 #include "tests/support/test_picture.h"
+#include "tools/picture_png.h"
+#include "tools/render_options.h"
 #include "wave/wave_painter.h"
 
 #include <QDir>
@@ -33,11 +35,18 @@ struct RunResult {
     QString stdErr;
 };
 
-RunResult runRenderer(const QStringList& args) {
+RunResult runRenderer(const QStringList& args, const QByteArray& input = {}) {
     QProcess p;
     p.start(SHADOWGRAM_RENDER, args);
+    if (!input.isEmpty()) p.write(input);
+    p.closeWriteChannel();
     p.waitForFinished(60000);
     return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A click on the picture at a given position, as the library draws it.
@@ -330,6 +339,152 @@ TEST(RenderTool, WaveOptions) {
         }
     }
     EXPECT_GT(onMirror, 230000);  // the disk of 275 px radius
+}
+
+// A batch draws every picture as its own command does, byte for byte: the
+// palette PNG of a ray picture, the 24-bit one of a wave picture with its
+// intensity, a caption, and a file name with a blank, quoted.
+TEST(RenderTool, BatchWritesWhatSingleCommandsWrite) {
+    QTemporaryDir dir;
+    const std::vector<QStringList> jobs = {
+        {"-o", "plain.png"},
+        {"--test", "foucault", "--conic", "0", "--axial", "0.4", "--caption", "--brighten", "2", "-o", "knife.png"},
+        {"--source", "moving", "--axial", "-3", "--centres", "3", "--grid", "-o", "with blank.png"},
+        {"--wave", "--lines", "4", "--axial", "-1.5", "-o", "wave.png", "--intensity", "wave_i.png"},
+    };
+    QByteArray batch = "# pictures of one session\n\n";
+    for (const QStringList& job : jobs) {
+        QStringList single, line;
+        for (const QString& word : job) {
+            const bool file = word.endsWith(".png");
+            single << (file ? dir.filePath("single " + word) : word);
+            line << (file ? "'" + dir.filePath("batch " + word) + "'" : word);
+        }
+        const RunResult r = runRenderer(single);
+        ASSERT_EQ(r.exitCode, 0) << r.stdErr.toStdString();
+        batch += line.join("  ").toUtf8() + "\r\n";
+    }
+    const QString batchFile = dir.filePath("jobs.txt");
+    QFile f(batchFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(batch);
+    f.close();
+    const RunResult fromFile = runRenderer({"--batch", batchFile});
+    ASSERT_EQ(fromFile.exitCode, 0) << fromFile.stdErr.toStdString();
+    for (const char* name : {"plain.png", "knife.png", "with blank.png", "wave.png", "wave_i.png"}) {
+        const QByteArray single = fileBytes(dir.filePath(QString("single ") + name));
+        ASSERT_FALSE(single.isEmpty()) << name;
+        EXPECT_EQ(fileBytes(dir.filePath(QString("batch ") + name)), single) << name;
+        ASSERT_TRUE(QFile::remove(dir.filePath(QString("batch ") + name)));
+    }
+    // The ray pictures as palette images, the wave picture in full colour.
+    EXPECT_EQ(QImage(dir.filePath("single plain.png")).format(), QImage::Format_Indexed8);
+    EXPECT_NE(QImage(dir.filePath("single wave.png")).format(), QImage::Format_Indexed8);
+    // The same lines from standard input.
+    const RunResult fromInput = runRenderer({"--batch", "-"}, batch);
+    ASSERT_EQ(fromInput.exitCode, 0) << fromInput.stdErr.toStdString();
+    EXPECT_EQ(fileBytes(dir.filePath("batch knife.png")), fileBytes(dir.filePath("single knife.png")));
+}
+
+// A line's mistake is reported with its place and the others are drawn; the
+// exit status is the worst of the lines'.
+TEST(RenderTool, BatchReportsEachLinesMistakeAndGoesOn) {
+    QTemporaryDir dir;
+    struct Case {
+        const char* name;
+        QByteArray lines;
+        int status;
+        std::vector<const char*> messages;  // each in the standard error
+        std::vector<const char*> written;
+    };
+    const std::vector<Case> cases = {
+        {"a bad option on line 2",
+         "-o a.png\n--conic abc -o b.png\n-o c.png\n",
+         2,
+         {":2: shadowgram-render: option --conic takes a number, not 'abc'"},
+         {"a.png", "c.png"}},
+        {"a drawing that fails on line 3 (status 1)",
+         "-o a.png\n\n--radius 0 -o b.png\n",
+         1,
+         {":3: Floating point division by zero"},
+         {"a.png"}},
+        {"a quote left open",
+         "-o 'a.png\n-o c.png\n",
+         2,
+         {":1: shadowgram-render: a quote (') is left open"},
+         {"c.png"}},
+        {"no output, another batch, --help",
+         "--axial 2\n--batch x\n--help\n",
+         2,
+         {":1: shadowgram-render: no output file; give -o FILE",
+          ":2: shadowgram-render: a line of a batch cannot take --batch, --help or --version",
+          ":3: shadowgram-render: a line of a batch cannot take --batch, --help or --version"},
+         {}},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir work;
+        const QString file = work.filePath("jobs");
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(c.lines).replace("-o ", "-o " + work.path().toUtf8() + "/"));
+        f.close();
+        const RunResult r = runRenderer({"--batch", file});
+        EXPECT_EQ(r.exitCode, c.status) << c.name << ": " << r.stdErr.toStdString();
+        for (const char* m : c.messages)
+            EXPECT_TRUE(r.stdErr.contains(file + m)) << c.name << ": " << m << " not in " << r.stdErr.toStdString();
+        QStringList written = QDir(work.path()).entryList({"*.png"}, QDir::Files);
+        QStringList expected;
+        for (const char* w : c.written) expected << w;
+        EXPECT_EQ(written, expected) << c.name;
+    }
+    // Nothing else goes with --batch; a batch file that is not there.
+    EXPECT_EQ(runRenderer({"--batch", dir.filePath("x"), "--axial", "1"}).exitCode, 2);
+    const RunResult missing = runRenderer({"--batch", dir.filePath("none")});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.stdErr.contains("cannot read")) << missing.stdErr.toStdString();
+}
+
+TEST(RenderTool, BatchLinesSplitAsAShellSplitsThem) {
+    struct Case {
+        std::string line;
+        std::vector<std::string> words;
+    };
+    const std::vector<Case> cases = {
+        {"", {}},
+        {"   \t ", {}},
+        {"# -o a.png", {}},
+        {"  -o a.png  --axial\t-2", {"-o", "a.png", "--axial", "-2"}},
+        {"-o 'my pictures/a b.png'", {"-o", "my pictures/a b.png"}},
+        {"-o \"say \\\"x\\\" \\\\ 'y'\"", {"-o", "say \"x\" \\ 'y'"}},
+        {"-o a\\ b.png x#y", {"-o", "a b.png", "x#y"}},
+        {"-o ''", {"-o", ""}},
+        {"-o pre'fix  'post", {"-o", "prefix  post"}},
+        {"-o \xc3\xa9t\xc3\xa9.png", {"-o", "\xc3\xa9t\xc3\xa9.png"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(batchLineWords(c.line), c.words) << c.line;
+    for (const char* open : {"-o 'a.png", "-o \"a.png", "-o \"a\\\""}) EXPECT_THROW(batchLineWords(open), UsageError) << open;
+}
+
+// The palette image holds the picture's pixels exactly, in the order the
+// colours first appear; a picture of more than 256 colours has none.
+TEST(RenderTool, PaletteImageKeepsEveryPixel) {
+    for (const int colours : {1, 2, 17, 255, 256, 257, 5000}) {
+        QImage picture(300, 200, QImage::Format_RGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const unsigned k = static_cast<unsigned>((x * 7 + y * 13 + x * y) % colours);
+                picture.setPixel(x, y, qRgb(k % 256, (k * 37) % 256, k / 256 * 11 % 256));
+            }
+        const std::optional<QImage> palette = paletteImage(picture);
+        ASSERT_EQ(palette.has_value(), colours <= 256) << colours;
+        if (palette) {
+            EXPECT_EQ(palette->colorCount(), colours);
+            EXPECT_EQ(palette->color(0), picture.pixel(0, 0));
+            EXPECT_EQ(testing::firstDifference(palette->convertToFormat(QImage::Format_RGB32), picture), "") << colours;
+        }
+        const QImage decoded = QImage::fromData(picturePng(picture), "PNG");
+        EXPECT_EQ(testing::firstDifference(decoded.convertToFormat(QImage::Format_RGB32), picture), "") << colours;
+    }
 }
 
 }  // namespace
