@@ -506,14 +506,16 @@ void warnRimNotConic(FitResult& result, const std::vector<FitEdge>& edges) {
              "Zone \"Turned edge\" in the Fit window)"});
 }
 
-void addWarnings(FitResult& result, const std::vector<FitEdge>& edges, const FitRequest& request) {
+void addWarnings(FitResult& result, const std::vector<FitEdge>& edges, const FitRequest& request, int pixelScale) {
     if (result.bandPairs < 1)
         result.warnings.push_back({FitWarningKind::FewBands, "a near-null picture (" + fixed(result.bandPairs, 1) +
                                                                  " band pairs): the offset and the conic are weak"});
     else if (result.bandPairs < 2)
         result.warnings.push_back({FitWarningKind::FewBands, "fewer than 2 band pairs (" + fixed(result.bandPairs, 1) +
                                                                  "): the offset and the conic are weak"});
-    if (result.edgeRmsPhoto > 1)
+    // A pixel of the photo as the fit reads it: several of the photo's own
+    // for a photo decoded at a reduced scale.
+    if (result.edgeRmsPhoto > pixelScale)
         result.warnings.push_back({FitWarningKind::LargeResidual, "the edges lie " + fixed(result.edgeRmsPhoto, 2) +
                                                                       " pixels RMS from the model: the model may not "
                                                                       "describe this mirror or photo"});
@@ -553,9 +555,9 @@ FitResult assemble(const FitProblem& problem, const FitParameters& p, const Sigm
     result.edgesFound = int(edges.size());
     result.edgesUsed = stats.used;
     result.edgeRms = stats.rms;
-    result.edgeRmsPhoto = stats.rms * first.mapping.scale;
+    result.edgeRmsPhoto = stats.rms * first.mapping.scale * first.pixelScale;
     result.bandPairs = bandPairs(problem.mirror, problem.zone, result.parameters);
-    addWarnings(result, edges, request);
+    addWarnings(result, edges, request, first.pixelScale);
     result.edges = std::move(edges);
     return result;
 }

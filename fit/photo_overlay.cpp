@@ -57,6 +57,7 @@ AlignedPhoto readAlignedPhoto(const QString& path) {
     }
     try {
         a.found = alignPhoto(a.photo.view());
+        a.found.pixelScale = a.photo.scale;
     } catch (const PhotoError& e) {
         throw ActionError("Cannot use the photo " + quotedName(path) + ": " + e.what() + ".");
     } catch (const std::invalid_argument& e) {

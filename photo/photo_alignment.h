@@ -16,6 +16,10 @@ struct PhotoAlignment {
     BandDirection direction;
     FrameMapping mapping;
     GreyImage frame;  // 800 x 700, NaN where the photo does not reach
+    // The photo's own pixels per pixel of the view aligned: above 1 for a
+    // JPEG decoded at a reduced scale. The alignment's figures are the
+    // view's; the fit's figures in "pixels of the photo" are the photo's own.
+    int pixelScale = 1;
 };
 
 // Throws PhotoError (Unusable, NoMirror, NoBands) with a message for the

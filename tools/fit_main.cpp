@@ -136,6 +136,7 @@ int main(int argc, char** argv) {
         }
         try {
             alignments[i] = sg::alignPhoto(photos[i].view());
+            alignments[i].pixelScale = photos[i].scale;
         } catch (const sg::PhotoError& e) {
             return failure("\"" + names[i] + "\": " + e.what(), statusOf(e.kind()));
         }

@@ -88,9 +88,11 @@ TEST(WindowCatalogue, StartShowsOnlyTheMainWindowAndClosingHides) {
     EXPECT_EQ(close->text(), "Close");
     close->click();
     EXPECT_FALSE(help->isVisible());
-    for (const auto& w : app.windows())
-        if (auto* page = dynamic_cast<HelpWindow*>(w); page != nullptr)
+    for (const auto& w : app.windows()) {
+        if (auto* page = dynamic_cast<HelpWindow*>(w); page != nullptr) {
             EXPECT_NE(page->findChild<QPushButton*>("closeButton"), nullptr) << page->windowTitle().toStdString();
+        }
+    }
 }
 
 TEST(WindowCatalogue, ClosingTheMainWindowEndsTheProgram) {

@@ -70,7 +70,9 @@ FitResult fitted(const LoadedPhoto& photo) {
     FitRequest r;
     r.mirror = conic().mirror;
     r.side = Side::Outside;
-    return fitPhoto(alignPhoto(photo.view()), r);
+    PhotoAlignment a = alignPhoto(photo.view());
+    a.pixelScale = photo.scale;
+    return fitPhoto(a, r);
 }
 
 TEST(LargePhoto, FortyEightMegapixelsFitAsTwelve) {
@@ -97,6 +99,10 @@ TEST(LargePhoto, FortyEightMegapixelsFitAsTwelve) {
         << a.conic.value << " against " << b.conic.value << ", sigma " << conicSigma;
     EXPECT_LE(std::fabs(a.offset.value - b.offset.value), 3 * offsetSigma)
         << a.offset.value << " against " << b.offset.value << ", sigma " << offsetSigma;
+    // The edges' distance in the photo's own pixels: the same picture read
+    // at the same size lies twice as many of the larger photo's pixels off.
+    EXPECT_GT(a.edgeRmsPhoto, 0);
+    EXPECT_NEAR(b.edgeRmsPhoto / a.edgeRmsPhoto, 2, 0.4) << a.edgeRmsPhoto << ", " << b.edgeRmsPhoto;
 }
 
 // The 48-megapixel photo read and aligned in a child process whose address
