@@ -198,6 +198,11 @@ void checkFileStart(const QString& path) {
     const unsigned pageSize = (u8(16) << 8 | u8(17)) == 1 ? 65536u : (u8(16) << 8 | u8(17));
     if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
         throw LogbookError("The logbook " + quoted(path) + " is damaged: its header is not valid.");
+    // A checkpoint cut short by a crash writes the header before the pages
+    // it counts; the write-ahead log beside the file still holds them, and
+    // SQLite finishes the checkpoint. Only without one is a short file cut.
+    const QFileInfo log(path + "-wal");
+    if (log.exists() && log.size() > 0) return;
     const qint64 size = info.size();
     if (size % pageSize != 0 || (u32(92) == u32(24) && size < qint64(pageSize) * qint64(u32(28))))
         throw LogbookError("The logbook " + quoted(path) + " is damaged: the file has been cut short.");
