@@ -55,7 +55,7 @@ QTemporaryDir* Installed::prefix = nullptr;
 
 TEST_F(Installed, ProgramsRunFromTheirPlaceWithTheProjectVersion) {
     for (const char* program :
-         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit"}) {
+         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit", "shadowgram-log"}) {
         const QString exe = path(QString("bin/") + program);
         ASSERT_TRUE(QFile::exists(exe)) << program;
         // Ran from elsewhere, so nothing is found next to the sources.
@@ -159,7 +159,7 @@ TEST_F(Installed, LicenceManualPagesAndNoPlaceholders) {
     EXPECT_TRUE(full.contains("GNU GENERAL PUBLIC LICENSE") && full.contains("Version 3, 29 June 2007"));
 
     for (const char* program :
-         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit"}) {
+         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit", "shadowgram-log"}) {
         const QString page = path(QString("share/man/man1/") + program + ".1.gz");
         ASSERT_TRUE(QFile::exists(page)) << program;
         // man renders it without a warning.
