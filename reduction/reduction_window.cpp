@@ -385,6 +385,7 @@ void ReductionWindow::openClick() {
             folder_.remember(*chosen);
             show(readReadingFile(*chosen));
             fileName_ = *chosen;
+            savedEntries_ = entries();
         }
     });
 }

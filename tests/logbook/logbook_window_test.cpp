@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableWidget>
@@ -114,6 +115,7 @@ TEST_F(LogbookWindowTest, AReductionAddedAndOpenedAgain) {
     dialogs.answers = {write("other.fou", kOtherReadings)};
     pressIn(&reduction, "ButtonOpen");
     ASSERT_EQ(reduction.zoneTable()->rowCount(), 3);
+    ASSERT_FALSE(reduction.hasUnsavedReadings()) << "readings just opened are not unsaved work";
     selectRow(0);
     pressIn(book, "ButtonOpenEntry");
     ASSERT_TRUE(errors.messages.empty()) << errors.messages.front();
