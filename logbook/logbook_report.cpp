@@ -59,10 +59,12 @@ void writeLogbookReport(const QString& path, const Logbook& book) {
         p.drawText(QRectF(page.left(), page.top(), page.width(), titleHeight), Qt::AlignRight | Qt::AlignVCenter,
                    QDate::currentDate().toString(Qt::ISODate));
         double y = page.top() + titleHeight + 1 * mm;
-        const double plainHeight = QFontMetricsF(plain, &pdf).height();
-        p.drawText(QRectF(page.left(), y, page.width(), plainHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::fromStdString(mirrorLine(book.mirror())));
-        y += plainHeight + 2 * mm;
+        // The mirror, on as many lines as it takes.
+        const QString mirror = QString::fromStdString(mirrorLine(book.mirror()));
+        const QRectF mirrorBox = p.boundingRect(QRectF(page.left(), y, page.width(), page.height()),
+                                                Qt::AlignLeft | Qt::TextWordWrap, mirror);
+        p.drawText(mirrorBox, Qt::AlignLeft | Qt::TextWordWrap, mirror);
+        y += mirrorBox.height() + 2 * mm;
 
         // The progress plot across the page.
         const ProgressPlot plot(progressSeries(entries, book.mirror()));

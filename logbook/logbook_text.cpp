@@ -9,14 +9,18 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 namespace sg {
 
 namespace {
 
+// A figure of the list: fixed decimals (a tiny Strehl ratio is 0.000, as
+// the reduction prints it), the short exponent form only for a huge value.
 std::string figure(const std::optional<double>& v, int decimals) {
-    return v ? boundedText(*v, decimals) : std::string();
+    if (!v) return {};
+    return std::fabs(*v) < 1e9 ? fixedText(*v, decimals) : boundedText(*v, decimals);
 }
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }

@@ -114,15 +114,24 @@ void ProgressPlot::drawOn(QPainter& p) const {
         const auto [lo, hi] = valueRange(panel);
         p.setPen(Qt::black);
         p.drawText(QRectF(a.left(), a.top() - 15, a.width(), 14), Qt::AlignLeft | Qt::AlignVCenter, panelTitle(panel));
-        // The value axis: five ticks with their values, and light lines.
-        for (int i = 0; i <= 4; ++i) {
-            const double v = lo + (hi - lo) * i / 4;
+        // The value axis: round values 1, 2, 2.5 or 5 times a power of ten
+        // apart, about four of them, with light lines.
+        const double rough = (hi - lo) / 5;
+        const double power = std::pow(10.0, std::floor(std::log10(rough)));
+        double step = 10 * power;
+        for (const double f : {1.0, 2.0, 2.5, 5.0})
+            if (f * power >= rough) {
+                step = f * power;
+                break;
+            }
+        const int decimals = std::clamp(int(std::ceil(-std::log10(step) + 0.01)) + (step / power == 2.5 ? 1 : 0), 0, 6);
+        for (double v = std::ceil(lo / step) * step; v <= hi + step * 1e-9; v += step) {
             const double y = place(panel, t0_, v).y();
             p.setPen(QColor(225, 225, 225));
             p.drawLine(QPointF(a.left(), y), QPointF(a.right(), y));
             p.setPen(Qt::black);
             p.drawText(QRectF(0, y - 7, kLeft - 6, 14), Qt::AlignRight | Qt::AlignVCenter,
-                       QString::fromStdString(boundedText(v, std::abs(hi - lo) < 0.2 ? 4 : 3)));
+                       QString::fromStdString(fixedText(std::fabs(v) < step * 1e-9 ? 0.0 : v, decimals)));
         }
         // The time axis's ticks.
         for (int i = 0; i <= 4; ++i) {
