@@ -205,6 +205,7 @@ void LogbookWindow::remember(const QString& path) {
     while (list.size() > kMaxRecent) list.removeLast();
     settings_.setValue(kRecentKey, list);
     folder_.remember(absolute);
+    fillRecentMenu();
 }
 
 void LogbookWindow::fillRecentMenu() {
