@@ -18,6 +18,11 @@
 #include <cstring>
 #include <random>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 namespace sg {
 namespace {
 
@@ -265,6 +270,58 @@ TEST_F(LogbookFile, ANewerSchemaOpensReadOnlyAndIsNeverWritten) {
     EXPECT_TRUE(asked->readOnly());
     EXPECT_THROW(asked->add(testing::testNoteEntry("x")), LogbookError);
     EXPECT_FALSE(Logbook::open(path())->readOnly());
+}
+
+// Sets or clears the file system's immutable flag of a file or folder,
+// which nobody (root included) can write while it is set: a medium that
+// cannot be written, as far as the program can tell. False where the file
+// system or the user cannot.
+bool setImmutable(const QString& path, bool on) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+TEST_F(LogbookFile, ALogbookThatCannotBeWrittenOpensReadOnly) {
+    const QString folder = dir.filePath("card");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString file = folder + "/mirror.sglog";
+    {
+        const auto book = Logbook::create(file, testMirror());
+        book->add(testing::testPhotoEntry(4));
+        book->add(testing::testNoteEntry("on the card"));
+    }
+    rawSql(file, {"PRAGMA wal_checkpoint(TRUNCATE)"});
+    QFile::remove(file + "-wal");
+    QFile::remove(file + "-shm");
+    const QByteArray before = bytesOf(file);
+    if (!setImmutable(file, true) || !setImmutable(folder, true)) {
+        setImmutable(file, false);
+        GTEST_SKIP() << "this file system or user cannot make a file immutable";
+    }
+    struct Writable {
+        QString file, folder;
+        ~Writable() {
+            setImmutable(folder, false);
+            setImmutable(file, false);
+        }
+    } restore{file, folder};
+    const auto book = Logbook::open(file);
+    EXPECT_TRUE(book->readOnly());
+    EXPECT_NE(book->readOnlyReason().find("cannot be written"), std::string::npos) << book->readOnlyReason();
+    const std::vector<LogEntry> entries = book->entries(true);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].photo->bytes, testing::patternBytes(70004, 4));
+    EXPECT_EQ(entries[1].note, "on the card");
+    EXPECT_THROW(book->add(testing::testNoteEntry("x")), LogbookError);
+    EXPECT_EQ(bytesOf(file), before);
 }
 
 TEST_F(LogbookFile, TwoConnectionsSeeEachOthersEntries) {
