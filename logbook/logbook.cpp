@@ -276,7 +276,8 @@ bool Logbook::looksLikeSqlite(const QString& path) {
 
 std::unique_ptr<Logbook> Logbook::open(const QString& path, bool readOnly) {
     checkFileStart(path);
-    std::string reason = readOnly ? std::string() : unwritableReason(path);
+    const std::string unwritable = unwritableReason(path);
+    std::string reason = unwritable;
     int schema = 0;
     bool immutable = false;
     {
@@ -291,7 +292,7 @@ std::unique_ptr<Logbook> Logbook::open(const QString& path, bool readOnly) {
                 failure = e;
             }
         }
-        if ((!opened || failure) && !reason.empty()) {
+        if ((!opened || failure) && !unwritable.empty()) {
             // On a medium that cannot be written SQLite cannot make WAL
             // mode's files beside the logbook: read it as it lies.
             Connection frozen(uniqueName(&path, "frozen"), immutableUri(path), connectionOptions(true, true));

@@ -321,6 +321,8 @@ TEST_F(LogbookFile, ALogbookThatCannotBeWrittenOpensReadOnly) {
     EXPECT_EQ(entries[0].photo->bytes, testing::patternBytes(70004, 4));
     EXPECT_EQ(entries[1].note, "on the card");
     EXPECT_THROW(book->add(testing::testNoteEntry("x")), LogbookError);
+    // Asked for read-only (as the command's list is), it reads the same.
+    EXPECT_EQ(Logbook::open(file, true)->entries().size(), 2u);
     EXPECT_EQ(bytesOf(file), before);
 }
 
