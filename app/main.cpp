@@ -22,7 +22,8 @@ const char* const kUsage =
     "Usage: shadowgram [FILE]\n"
     "Starts the simulator. With a test file (.Ron), starts with that set-up\n"
     "retrieved; with a shape file (.Shp), with that shape in the surface editor;\n"
-    "with a reading file (.fou), with those readings in the Foucault reduction.\n"
+    "with a reading file (.fou), with those readings in the Foucault reduction;\n"
+    "with a logbook (.sglog), with that logbook open.\n"
     "\n"
     "  --help     this text\n"
     "  --version  the program's version\n";
@@ -76,6 +77,9 @@ int main(int argc, char** argv) {
     } else if (setup.endsWith(".fou", Qt::CaseInsensitive)) {
         windows.showReductionWindow();
         windows.reductionWindow().openFile(setup);
+    } else if (setup.endsWith(".sglog", Qt::CaseInsensitive)) {
+        windows.showLogbookWindow();
+        windows.logbookWindow().openLogbook(setup);
     } else if (!setup.isEmpty()) {
         windows.mainWindow().retrieveSetup(setup);
     }

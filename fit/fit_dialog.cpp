@@ -247,12 +247,17 @@ FitDialog::FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialog
     right->addWidget(legend);
     auto* endRow = new QHBoxLayout;
     applyButton_ = button(this, "ApplyButton", "Apply to simulation");
+    logbookButton_ = button(this, "AddToLogbookButton", "Add to logbook");
+    logbookButton_->setToolTip("Keep the photo, its alignment and the fit in the mirror's logbook.");
     QPushButton* close = button(this, "CloseButton", "Close");
     endRow->addStretch(1);
+    endRow->addWidget(logbookButton_);
     endRow->addWidget(applyButton_);
     endRow->addWidget(close);
     right->addLayout(endRow);
     connect(applyButton_, &QPushButton::clicked, this, [this] { applyToSimulation(); });
+    connect(logbookButton_, &QPushButton::clicked, this, [this] { addToLogbook(); });
+    logbookButton_->setVisible(bool(hooks_.addToLogbook));
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     try {
@@ -262,6 +267,7 @@ FitDialog::FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialog
     }
     setRunning(false);
     applyButton_->setEnabled(false);
+    logbookButton_->setEnabled(false);
     resize(600, 680);
 }
 
@@ -322,10 +328,15 @@ void FitDialog::startFit() {
         PhotoAlignment first = hooks_.firstPhoto();
         colour_ = hooks_.firstColour ? hooks_.firstColour() : RgbImage{};
         result_.reset();
+        fitRequest_ = req;
+        fitFirst_ = first;
+        fitSecond_ = second;
+        fitSecondPath_ = second_ ? second_->path : QString();
         pairSeparation_ = separation;
         text_->clear();
         map_->clear();
         applyButton_->setEnabled(false);
+        logbookButton_->setEnabled(false);
         cancel_ = std::make_shared<std::atomic<bool>>(false);
         setRunning(true);
         stage_->setText(QString(fitStageCaption(FitStage::Edges)) + "\u2026");
@@ -390,6 +401,7 @@ void FitDialog::finished(std::shared_ptr<const FitResult> result) {
         map_->setPixmap(QPixmap::fromImage(residualMap(colour_, *result_)
                                                .scaled(map_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     applyButton_->setEnabled(true);
+    logbookButton_->setEnabled(true);
     if (hooks_.fitted) hooks_.fitted(*result_);
 }
 
@@ -428,6 +440,20 @@ void FitDialog::applyToSimulation() {
     if (!result_ || !hooks_.apply) return;
     const FitResult r = *result_;
     hooks_.apply(r);
+}
+
+void FitDialog::addToLogbook() {
+    if (!result_ || !fitRequest_ || !fitFirst_ || !hooks_.addToLogbook) return;
+    FitForLogbook f;
+    f.result = &*result_;
+    f.request = &*fitRequest_;
+    f.first = &*fitFirst_;
+    if (fitSecond_) {
+        f.secondPath = fitSecondPath_;
+        f.second = &*fitSecond_;
+        f.separation = pairSeparation_;
+    }
+    hooks_.addToLogbook(f);
 }
 
 void FitDialog::closeEvent(QCloseEvent* event) {

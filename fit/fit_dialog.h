@@ -15,6 +15,7 @@
 #include "fit/photo_fit.h"
 
 #include <QDialog>
+#include <QString>
 
 #include <atomic>
 #include <functional>
@@ -33,6 +34,17 @@ namespace sg {
 
 struct AlignedPhoto;
 
+// A finished fit as "Add to logbook" hands it on: the request and the
+// photos' alignments it was made with.
+struct FitForLogbook {
+    const FitResult* result = nullptr;
+    const FitRequest* request = nullptr;
+    const PhotoAlignment* first = nullptr;
+    QString secondPath;                       // empty without a second photo
+    const PhotoAlignment* second = nullptr;
+    std::optional<double> separation;         // mm, with a second photo
+};
+
 class FitDialog : public QDialog {
     Q_OBJECT
 public:
@@ -47,6 +59,8 @@ public:
         // A finished fit, and "Apply to simulation".
         std::function<void(const FitResult&)> fitted;
         std::function<void(const FitResult&)> apply;
+        // "Add to logbook"; without it the button is hidden.
+        std::function<void(const FitForLogbook&)> addToLogbook;
     };
     FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialogs, DialogFolder& photoFolder, Hooks hooks,
               bool sourceMoves);
@@ -58,6 +72,7 @@ public:
     void chooseSecondPhoto();
     void clearSecondPhoto();
     void applyToSimulation();
+    void addToLogbook();
 
     bool running() const { return worker_.joinable(); }
     const std::optional<FitResult>& result() const { return result_; }
@@ -102,10 +117,16 @@ private:
     QPushButton* fitButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QPushButton* applyButton_ = nullptr;
+    QPushButton* logbookButton_ = nullptr;
 
     std::unique_ptr<AlignedPhoto> second_;
     std::optional<double> pairSeparation_;  // of the fit shown
     std::optional<FitResult> result_;
+    // What the fit shown was made with, for the logbook.
+    std::optional<FitRequest> fitRequest_;
+    std::optional<PhotoAlignment> fitFirst_;
+    std::optional<PhotoAlignment> fitSecond_;
+    QString fitSecondPath_;
     RgbImage colour_;  // the first photo's colours on the frame as the fit saw it
     std::shared_ptr<std::atomic<bool>> cancel_;
     std::thread worker_;

@@ -162,6 +162,21 @@ void PhotoTools::openPhoto(const QString& path) {
     });
 }
 
+bool PhotoTools::showKeptFit(const QString& path, const FrameMapping& mapping, const FitResult& fit) {
+    bool shown = false;
+    runUserAction(&window_, errors_, [&] {
+        overlay_.open(path);
+        fitDialog_.reset();
+        overlay_.setMapping(mapping);
+        fit_ = std::make_unique<FitResult>(fit);
+        fitSerial_ = overlay_.serial();
+        ++fitVersion_;
+        photoChanged();
+        shown = true;
+    });
+    return shown;
+}
+
 void PhotoTools::closePhoto() {
     overlay_.close();
     fitDialog_.reset();
@@ -387,6 +402,8 @@ void PhotoTools::showFitDialog() {
         hooks.apply = [this](const FitResult& r) {
             if (apply_) apply_(r);
         };
+        if (logbookAdder_)
+            hooks.addToLogbook = [this](const FitForLogbook& f) { logbookAdder_(f, overlay_.path()); };
         fitDialog_ = std::make_unique<FitDialog>(&window_, errors_, dialogs_, photoFolder_, std::move(hooks),
                                                  controls_.movingSourceChecked());
         auto* keeper = new PlaceKeeper(*fitDialog_, settings_, "fitDialog");  // owned by the dialog

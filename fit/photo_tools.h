@@ -42,6 +42,7 @@ class QWidget;
 namespace sg {
 
 class FitDialog;
+struct FitForLogbook;
 struct FitResult;
 
 class PhotoTools : public QObject {
@@ -53,6 +54,16 @@ public:
 
     // What "Apply to simulation" does with a fit.
     void setFitApplier(std::function<void(const FitResult&)> apply) { apply_ = std::move(apply); }
+    // Who "Add to logbook" of the fit dialog goes to, with the first
+    // photo's file; without one the dialog has no such button.
+    void setLogbookAdder(std::function<void(const FitForLogbook&, const QString& photoPath)> add) {
+        logbookAdder_ = std::move(add);
+    }
+    // A photo kept with its fit: opened from `path`, laid on the frame by
+    // `mapping`, with `fit` as the fit on the frame (the Edges view draws
+    // its edges). False, with the message shown, when the photo cannot be
+    // opened.
+    bool showKeptFit(const QString& path, const FrameMapping& mapping, const FitResult& fit);
     // Where the picture's intensities come from when it is drawn in wave
     // optics: the views then compare the photo with the wave picture, lit
     // where it is brighter than half the unobstructed mirror.
@@ -110,6 +121,7 @@ private:
     DialogFolder photoFolder_;
     std::function<void(const FitResult&)> apply_;
     std::function<const WaveFrame*()> waveFrame_;
+    std::function<void(const FitForLogbook&, const QString&)> logbookAdder_;
 
     PhotoOverlay overlay_;
     PhotoViewKind view_ = PhotoViewKind::Blend;

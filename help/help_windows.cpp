@@ -144,6 +144,7 @@ constexpr HelpEntry kHelpWindows[] = {
     {HelpTopic::PhotoFit, "photo_fit", "Help on Photos of the Test and their Fit", 480, nullptr,
      false},
     {HelpTopic::WaveOptics, "wave_optics", "Help on Wave Optics and White Light", 480, nullptr, false},
+    {HelpTopic::Logbook, "logbook", "Help on the Mirror's Logbook", 480, nullptr, false},
 };
 
 // The least of a page's text that shows beside its pictures, in lines.

@@ -64,8 +64,9 @@ enum class HelpTopic {
     ExactTrace,
     PhotoFit,
     WaveOptics,
+    Logbook,
 };
-inline constexpr int kHelpTopicCount = static_cast<int>(HelpTopic::WaveOptics) + 1;
+inline constexpr int kHelpTopicCount = static_cast<int>(HelpTopic::Logbook) + 1;
 
 // The name of a topic as its text file and its window carry it
 // ("diameter" for HelpTopic::Diameter).

@@ -2,9 +2,18 @@
 #include "mainwindow/application.h"
 
 #include "editor/editor_placement.h"
+#include "fit/fit_dialog.h"
 #include "fit/photo_fit.h"
+#include "fit/photo_tools.h"
+#include "logbook/logbook_records.h"
+#include "reduction/reading_text.h"
+#include "fileio/record_file.h"
+#include "model/failure.h"
 #include "model/number_text.h"
+#include "photo/photo_file.h"
+#include "widgets/user_action.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -23,7 +32,8 @@ void showOrRaise(QWidget* w) {
 }  // namespace
 
 ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QString userFolder, Questions* questions)
-    : dialogs_(dialogs != nullptr ? *dialogs : qtDialogs_),
+    : errors_(errors),
+      dialogs_(dialogs != nullptr ? *dialogs : qtDialogs_),
       questions_(questions != nullptr ? *questions : boxQuestions_),
       userFolder_(userFolder.isEmpty() ? defaultUserFolder() : std::move(userFolder), errors) {
     mainWindow_ = std::make_unique<MainWindow>(shape_, *this, errors, dialogs_, userFolder_, settings_);
@@ -65,6 +75,8 @@ ShadowgramApp::ShadowgramApp(ErrorReporter& errors, FileDialogs* dialogs, QStrin
         mainWindow_->showFittedModel(result);
         if (zone) editor_->onShowSurface();
     });
+    logbook_ = std::make_unique<LogbookWindow>(errors, dialogs_, userFolder_, settings_);
+    connectLogbook();
     focusConnection_ = QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, mainWindow_.get(),
                                         [this](QWindow* now) { focusChanged(now); });
 }
@@ -89,6 +101,7 @@ std::vector<QWidget*> ShadowgramApp::windows() const {
                               gettingStarted_.get(), figuring_.get(), analysis_.get()};
     for (const auto& h : help_) all.push_back(h.get());
     all.push_back(reduction_.get());
+    all.push_back(logbook_.get());
     return all;
 }
 
@@ -170,6 +183,11 @@ void ShadowgramApp::showAnalysisWindow(const std::string& inner, const std::stri
 // where they read as numbers above 0 (the last drawn mirror's otherwise),
 // and the tester of "Source moves with grating".
 void ShadowgramApp::showReductionWindow() {
+    reduction_->offerMirror(mainMirror());
+    showOrRaise(reduction_.get());
+}
+
+ReductionWindow::MainMirror ShadowgramApp::mainMirror() const {
     const Scene& scene = mainWindow_->scene();
     ModelControls& controls = mainWindow_->controls();
     auto cell = [&controls](int row, double drawn, bool positive) {
@@ -183,8 +201,100 @@ void ShadowgramApp::showReductionWindow() {
     m.conic = cell(kRowConic, scene.mirror.conicConstant, false);
     m.wavelength = cell(kRowWavelength, scene.setup.wavelength, true);
     m.movingSource = controls.movingSourceChecked();
-    reduction_->offerMirror(m);
-    showOrRaise(reduction_.get());
+    return m;
+}
+
+void ShadowgramApp::showLogbookWindow() {
+    logbook_->refreshIfChanged();
+    showOrRaise(logbook_.get());
+}
+
+// The logbook takes what the reduction window and the fit dialog add, and
+// opens its entries in them.
+void ShadowgramApp::connectLogbook() {
+    LogbookWindow::Hooks hooks;
+    hooks.mainMirror = [this] {
+        const ReductionWindow::MainMirror m = mainMirror();
+        LogMirror mirror;
+        mirror.diameter = m.diameter;
+        mirror.radius = m.radius;
+        mirror.wantedConic = m.conic;
+        mirror.wavelength = m.wavelength;
+        mirror.tester = m.movingSource ? kMovingSourceTester : kFixedSourceTester;
+        return mirror;
+    };
+    hooks.openReduction = [this](const LogEntry& e) {
+        if (reduction_->hasUnsavedReadings() && !questions_.confirm(logbook_.get(), kReplaceReadingsQuestion)) return;
+        ReductionInput input;
+        try {
+            input = parseReadingText(e.reduction->readings);
+        } catch (const ReductionInputError& error) {
+            throw ActionError(std::string("The entry's readings cannot be read: ") + error.what());
+        }
+        const QString name = e.reduction->fileName.empty() ? QString("logbook entry %1").arg(e.id)
+                                                            : QString::fromStdString(e.reduction->fileName);
+        reduction_->showReadings(input, name);
+        showOrRaise(reduction_.get());
+    };
+    hooks.openPhoto = [this](const LogEntry& e) {
+        const PhotoRecord& p = *e.photo;
+        if (!keptPhotos_.isValid()) throw ActionError("Cannot write the entry's photo: no temporary folder.");
+        // Under its own name, in a folder of this entry's.
+        QString name = QFileInfo(QString::fromStdString(p.fileName)).fileName();
+        if (name.isEmpty()) name = "photo";
+        const QString folder = keptPhotos_.filePath(QString("entry-%1").arg(e.id));
+        if (const std::optional<QString> reason = makeUserFolders(folder))
+            throw ActionError("Cannot write the entry's photo: " + reason->toStdString() + ".");
+        const QString path = folder + "/" + name;
+        if (const std::optional<QString> reason = saveWholeFile(path, p.bytes))
+            throw ActionError("Cannot write the entry's photo: " + reason->toStdString() + ".");
+        const FitResult fit = fitOf(p, e);
+        if (!mainWindow_->photoTools().showKeptFit(path, mappingOf(p), fit)) return;
+        // The picture under it is the fitted one.
+        mainWindow_->showFittedModel(fit);
+        showOrRaise(mainWindow_.get());
+    };
+    logbook_->setHooks(std::move(hooks));
+
+    reduction_->setLogbookAdder([this](const ReductionInput& input, const ReductionResult& result, const QString& file) {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        if (logbook_->add([&](const LogMirror&) {
+                return reductionEntry(input, result, file.toStdString(), std::string(), SHADOWGRAM_VERSION, now);
+            }))
+            showOrRaise(logbook_.get());
+    });
+    mainWindow_->photoTools().setLogbookAdder([this](const FitForLogbook& f, const QString& photoPath) {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        QByteArray bytes, secondBytes;
+        const auto read = [](const QString& path, QByteArray& into) {
+            if (const std::optional<QString> reason = readFileStart(path, kMaxPhotoBytes + 1, into))
+                throw ActionError("Cannot read the photo " + path.toStdString() + " again: " + reason->toStdString() + ".");
+        };
+        runUserAction(mainWindow_.get(), errors_, [&] {
+            read(photoPath, bytes);
+            if (f.second) read(f.secondPath, secondBytes);
+            FitReportInput report;
+            report.photo = photoPath.toStdString();
+            report.secondPhoto = f.secondPath.toStdString();
+            report.first = f.first;
+            report.second = f.second;
+            report.separation = f.separation.value_or(0);
+            report.result = f.result;
+            report.seconds = f.result->seconds;
+            const bool added = logbook_
+                                   ->add([&](const LogMirror& mirror) {
+                                       PhotoEntryInput in;
+                                       in.report = &report;
+                                       in.request = f.request;
+                                       in.bytes = bytes;
+                                       in.secondBytes = secondBytes;
+                                       in.mirror = &mirror;
+                                       return photoEntry(in, now);
+                                   })
+                                   .has_value();
+            if (added) showOrRaise(logbook_.get());
+        });
+    });
 }
 
 bool ShadowgramApp::mayClose() {

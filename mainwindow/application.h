@@ -13,6 +13,7 @@
 #include "mainwindow/main_window.h"
 #include "model/editor_shape.h"
 #include "widgets/questions.h"
+#include "logbook/logbook_window.h"
 #include "reduction/reduction_window.h"
 #include "editor/surface_editor_window.h"
 #include "mainwindow/warning_window.h"
@@ -20,6 +21,7 @@
 
 #include <QMetaObject>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -34,6 +36,8 @@ inline constexpr const char* kCloseShapeQuestion =
     "The shape drawn in the Irregular Surface editor has not been saved. Save it before closing?";
 inline constexpr const char* kCloseReadingsQuestion =
     "The Foucault readings have not been saved. Save them before closing?";
+inline constexpr const char* kReplaceReadingsQuestion =
+    "Replace the Foucault readings, which are not saved, with the logbook's entry?";
 
 class ShadowgramApp : public WindowCatalogue {
 public:
@@ -66,6 +70,7 @@ public:
     FiguringWindow& figuringWindow() { return *figuring_; }
     AnalysisWindow& analysisWindow() { return *analysis_; }
     ReductionWindow& reductionWindow() { return *reduction_; }
+    LogbookWindow& logbookWindow() { return *logbook_; }
     const std::vector<std::unique_ptr<HelpWindow>>& helpWindows() const { return help_; }
     HelpWindow* helpWindow(HelpTopic topic) const;
     // Every window in the order of creation.
@@ -77,13 +82,19 @@ public:
     void showFiguringWindow() override;
     void showAnalysisWindow(const std::string& inner, const std::string& outer) override;
     void showReductionWindow() override;
+    void showLogbookWindow() override;
     void showHelpWindow(HelpTopic topic) override;
     void showWarning(const std::string& line1, const std::string& line2) override;
 
 private:
     void focusChanged(QWindow* now);
+    void connectLogbook();
+    // The mirror on the test stand as the grid gives it (the last drawn
+    // mirror's values where a cell is not a number above 0).
+    ReductionWindow::MainMirror mainMirror() const;
 
     EditorShape shape_;
+    ErrorReporter& errors_;
     QtFileDialogs qtDialogs_;
     FileDialogs& dialogs_;
     MessageBoxQuestions boxQuestions_;
@@ -102,6 +113,9 @@ private:
     std::unique_ptr<AnalysisWindow> analysis_;
     std::vector<std::unique_ptr<HelpWindow>> help_;
     std::unique_ptr<ReductionWindow> reduction_;
+    std::unique_ptr<LogbookWindow> logbook_;
+    // The photos of logbook entries, written out for the photo's overlay.
+    QTemporaryDir keptPhotos_;
     QMetaObject::Connection focusConnection_;
     QWindow* lastFocus_ = nullptr;  // the last of the program's windows that had the focus
 };

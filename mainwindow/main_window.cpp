@@ -199,6 +199,9 @@ void MainWindow::createControls() {
     addButton("analyseButton", "Analyse Surface", 768, 272, 97, 25, &MainWindow::onAnalyseSurface);
     addButton("reductionButton", "Foucault Reduction", 768, 304, 97, 25, &MainWindow::onFoucaultReduction);
     addButton("figuringButton", "Figuring Help", 768, 336, 97, 25, &MainWindow::onFiguringHelp);
+    // The mirror's logbook, below the photo's controls.
+    auto* logbook = addButton("logbookButton", "Logbook", 914, 330, 84, 25, &MainWindow::onLogbook);
+    logbook->setToolTip("Every test of this mirror kept together, and its road to the wanted conic on one plot.");
 
     notes_ = new QPlainTextEdit(this);
     notes_->setObjectName("Notes");
@@ -292,6 +295,7 @@ void MainWindow::createHelpButtons() {
         {"exactTraceHelp", 990, 570, HelpTopic::ExactTrace},
         {"waveOpticsHelp", 990, 590, HelpTopic::WaveOptics},
         {"whiteLightHelp", 198, 106, HelpTopic::WaveOptics},
+        {"logbookHelp", 1000, 334, HelpTopic::Logbook},
     };
     const QFont bold = withPixelSize(font(), 11, true);
     for (const HelpButton& h : kButtons) {
@@ -468,6 +472,7 @@ void MainWindow::onInformation() { windows_.showInformationWindow(); }
 void MainWindow::onFiguringHelp() { windows_.showFiguringWindow(); }
 
 void MainWindow::onFoucaultReduction() { windows_.showReductionWindow(); }
+void MainWindow::onLogbook() { windows_.showLogbookWindow(); }
 
 void MainWindow::showReducedSurface(const SimulatorZone& zone) {
     runAction([this, &zone] {

@@ -75,6 +75,7 @@ public:
     void onInformation();                 // "INFORMATION"
     void onFiguringHelp();                // "Figuring Help"
     void onFoucaultReduction();           // "Foucault Reduction"
+    void onLogbook();                     // "Logbook"
     void onCentres();                     // " Centres"
     void onRetrieve();                    // "Retrieve"
     void onSave();                        // "Save"

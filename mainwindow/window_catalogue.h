@@ -18,6 +18,7 @@ public:
     // Writes the zone limit cells of the analysis window, then shows it.
     virtual void showAnalysisWindow(const std::string& inner, const std::string& outer) = 0;
     virtual void showReductionWindow() = 0;
+    virtual void showLogbookWindow() = 0;
     // The help window of a topic.
     virtual void showHelpWindow(HelpTopic topic) = 0;
     virtual void showWarning(const std::string& line1, const std::string& line2) = 0;

@@ -103,6 +103,20 @@ JsonWriter& JsonWriter::integer(long long v) { return value(std::to_string(v)); 
 JsonWriter& JsonWriter::boolean(bool v) { return value(v ? "true" : "false"); }
 JsonWriter& JsonWriter::null() { return value("null"); }
 
+JsonWriter& JsonWriter::document(std::string_view json) {
+    while (!json.empty() && (json.back() == '\n' || json.back() == '\r')) json.remove_suffix(1);
+    if (json.empty()) throw std::logic_error("JsonWriter: an empty document");
+    const bool inlineHere = !open_.empty() && open_.back().layout == Layout::Inline;
+    const std::string indent(inlineHere ? 0 : 2 * open_.size(), ' ');
+    std::string text;
+    for (const char c : json) {
+        if (c == '\n' && inlineHere) continue;
+        text += c;
+        if (c == '\n') text += indent;
+    }
+    return value(text);
+}
+
 const std::string& JsonWriter::text() const {
     if (!open_.empty() || !done_) throw std::logic_error("JsonWriter: the document is not complete");
     return out_;

@@ -40,6 +40,11 @@ public:
     JsonWriter& integer(long long value);
     JsonWriter& boolean(bool value);
     JsonWriter& null();
+    // A whole JSON value that another writer made (its text, a final newline
+    // dropped), each line after its first indented to this level, so that a
+    // document of Lines layout nests as if written here. The text is taken
+    // as it is: the caller vouches that it is one JSON value.
+    JsonWriter& document(std::string_view json);
 
     // The whole document, once every container is closed.
     const std::string& text() const;

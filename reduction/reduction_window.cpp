@@ -147,6 +147,8 @@ void ReductionWindow::createControls() {
                                   &ReductionWindow::showInSimulatorClick);
     show->setFont(withPixelSize(font(), 11, true));
     addButton("ButtonReport", "Save Report...", {260, 212, 148, 24}, &ReductionWindow::saveReportClick);
+    addButton("ButtonAddToLogbook", "Add to logbook", {260, 244, 148, 24}, &ReductionWindow::addToLogbookClick)
+        ->setToolTip("Keep these readings, their figures and the verdict in the mirror's logbook.");
     simulatorNote_ = new QLabel(this);
     simulatorNote_->setObjectName("SimulatorNote");
     simulatorNote_->setGeometry(8, 598, 402, 30);
@@ -383,6 +385,7 @@ void ReductionWindow::openClick() {
             folder_.remember(*chosen);
             show(readReadingFile(*chosen));
             fileName_ = *chosen;
+            savedEntries_ = entries();
         }
     });
 }
@@ -393,6 +396,23 @@ void ReductionWindow::openFile(const QString& path) {
         show(readReadingFile(path));
         fileName_ = path;
         savedEntries_ = entries();
+    });
+}
+
+void ReductionWindow::showReadings(const ReductionInput& input, const QString& name) {
+    runAction([&] {
+        show(input);
+        fileName_ = name;
+        savedEntries_ = entries();
+    });
+}
+
+void ReductionWindow::addToLogbookClick() {
+    runAction([this] {
+        if (!result_) throw ActionError("Nothing to add yet: " + message_->text().toStdString());
+        if (!message_->text().isEmpty())
+            throw ActionError("The entries cannot be reduced as they stand: " + message_->text().toStdString());
+        if (addToLogbook_) addToLogbook_(input(), *result_, fileName_);
     });
 }
 

@@ -71,6 +71,14 @@ public:
     // Who takes the reduced surface into the simulator: false when the
     // user chose to keep what the simulator shows.
     void setSimulatorShower(std::function<bool(const SimulatorZone&)> show) { showInSimulator_ = std::move(show); }
+    // Who "Add to logbook" hands the reduction shown to, with the reading
+    // file it came from (empty for readings typed in).
+    void setLogbookAdder(std::function<void(const ReductionInput&, const ReductionResult&, const QString&)> add) {
+        addToLogbook_ = std::move(add);
+    }
+    // Shows readings kept elsewhere (a logbook's entry) as if just opened:
+    // `name` stands for the reading file in the report.
+    void showReadings(const ReductionInput& input, const QString& name);
     // What "Show in simulator" last said about the radius the simulator
     // keeps; empty when it said nothing.
     QString simulatorNote() const;
@@ -87,6 +95,8 @@ public:
     void showInSimulatorClick();
     // "Save Report...": the one-page PDF of the last good result.
     void saveReportClick();
+    // "Add to logbook": the reduction shown, as the entries give it.
+    void addToLogbookClick();
     // Writes that report to `path`; throws ReductionInputError "cannot save
     // ..." when there is no result or the file cannot be written.
     void writeReport(const QString& path) const;
@@ -127,6 +137,7 @@ private:
     FileDialogs& dialogs_;
     DialogFolder folder_;
     std::function<bool(const SimulatorZone&)> showInSimulator_;
+    std::function<void(const ReductionInput&, const ReductionResult&, const QString&)> addToLogbook_;
 
     QLineEdit* diameter_ = nullptr;
     QLineEdit* radius_ = nullptr;

@@ -9,7 +9,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins
+  qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite
   libjpeg-dev libeigen3-dev libfftw3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core

@@ -4,7 +4,7 @@
 // and the photo on the program's frame with the fitted edges over it.
 
 #include "tools/fit_options.h"
-#include "tools/fit_report.h"
+#include "fit/fit_report.h"
 #include "photo/photo_file.h"
 #include "fileio/record_file.h"
 

@@ -20,7 +20,7 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
     testing::RecordingReporter errors;
     ShadowgramApp app(errors);
     const std::vector<QWidget*> all = app.windows();
-    ASSERT_EQ(all.size(), 39u);
+    ASSERT_EQ(all.size(), 41u);
     const std::vector<std::string> captions = {"Shadowgram",
                                                "Warning",
                                                "I N F O R M A T I O N",
@@ -35,9 +35,12 @@ TEST(WindowCatalogue, WindowsInTheirOrderWithTheirCaptions) {
     EXPECT_EQ(app.helpWindows()[26]->topic(), HelpTopic::Wavelength);
     EXPECT_EQ(all[33]->windowTitle().toStdString(), "Help on Wavelength entry");
     EXPECT_EQ(app.helpWindows()[29]->topic(), HelpTopic::PhotoFit);
-    EXPECT_EQ(app.helpWindows().back()->topic(), HelpTopic::WaveOptics);
+    EXPECT_EQ(app.helpWindows()[30]->topic(), HelpTopic::WaveOptics);
     EXPECT_EQ(all[37]->windowTitle().toStdString(), "Help on Wave Optics and White Light");
-    EXPECT_EQ(all.back()->windowTitle().toStdString(), "Foucault Reduction");
+    EXPECT_EQ(app.helpWindows().back()->topic(), HelpTopic::Logbook);
+    EXPECT_EQ(all[38]->windowTitle().toStdString(), "Help on the Mirror's Logbook");
+    EXPECT_EQ(all[39]->windowTitle().toStdString(), "Foucault Reduction");
+    EXPECT_EQ(all.back()->windowTitle().toStdString(), "Logbook");
     for (QWidget* w : all) EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString();
 
     // Stay on top of the main window: the warning, information, editor,

@@ -55,7 +55,7 @@ QTemporaryDir* Installed::prefix = nullptr;
 
 TEST_F(Installed, ProgramsRunFromTheirPlaceWithTheProjectVersion) {
     for (const char* program :
-         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit"}) {
+         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit", "shadowgram-log"}) {
         const QString exe = path(QString("bin/") + program);
         ASSERT_TRUE(QFile::exists(exe)) << program;
         // Ran from elsewhere, so nothing is found next to the sources.
@@ -80,7 +80,8 @@ TEST_F(Installed, DesktopEntryIconAndDescription) {
     EXPECT_TRUE(text.contains("\nExec=shadowgram %f\n"));
     EXPECT_TRUE(text.contains("\nIcon=shadowgram\n"));
     EXPECT_TRUE(text.contains(
-        "MimeType=application/x-shadowgram-test;application/x-shadowgram-shape;application/x-shadowgram-readings;"));
+        "MimeType=application/x-shadowgram-test;application/x-shadowgram-shape;application/x-shadowgram-readings;"
+        "application/x-shadowgram-logbook;"));
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
     if (!validator.isEmpty()) {
         const Ran v = run(validator, {desktop});
@@ -117,6 +118,7 @@ TEST_F(Installed, FileTypesNameBothPatterns) {
     EXPECT_EQ(globs["application/x-shadowgram-test"], (QStringList{"*.Ron", "*.ron"}));
     EXPECT_EQ(globs["application/x-shadowgram-readings"], (QStringList{"*.fou", "*.FOU"}));
     EXPECT_EQ(globs["application/x-shadowgram-shape"], (QStringList{"*.Shp"}));
+    EXPECT_EQ(globs["application/x-shadowgram-logbook"], (QStringList{"*.sglog"}));
     EXPECT_FALSE(comments["application/x-shadowgram-test"].isEmpty());
     EXPECT_FALSE(comments["application/x-shadowgram-shape"].isEmpty());
 }
@@ -159,7 +161,7 @@ TEST_F(Installed, LicenceManualPagesAndNoPlaceholders) {
     EXPECT_TRUE(full.contains("GNU GENERAL PUBLIC LICENSE") && full.contains("Version 3, 29 June 2007"));
 
     for (const char* program :
-         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit"}) {
+         {"shadowgram", "shadowgram-render", "shadowgram-analyse", "shadowgram-reduce", "shadowgram-fit", "shadowgram-log"}) {
         const QString page = path(QString("share/man/man1/") + program + ".1.gz");
         ASSERT_TRUE(QFile::exists(page)) << program;
         // man renders it without a warning.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What shadowgram-fit prints: lines of text, or the same as JSON under
+// What shadowgram-fit prints (and a logbook keeps of a fit): lines of text, or the same as JSON under
 // stable keys. Numbers are written with a point whatever the locale, in
 // fixed notation without the sign of a value that rounds to zero, and never
 // longer than 24 characters: a huge value, or a tiny one that would show as

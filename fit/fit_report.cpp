@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tools/fit_report.h"
+#include "fit/fit_report.h"
 
 #include "model/json_writer.h"
 #include "model/number_text.h"
