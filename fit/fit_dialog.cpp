@@ -161,6 +161,7 @@ FitDialog::FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialog
     wavelength_ = new QLineEdit(QString::fromStdString(formatGeneral(shown.wavelength)), lightBox);
     wavelength_->setObjectName("Wavelength");
     wavelength_->setMaximumWidth(60);
+    wavelength_->setMinimumWidth(52);
     wavelength_->setToolTip("The light's wavelength in micrometres; zone heights are counted in it too");
     lightLayout->addWidget(wavelength_, 0, 3);
     const double shownSlit = sourceWidth(shown);
@@ -174,6 +175,7 @@ FitDialog::FitDialog(QWidget* window, ErrorReporter& errors, FileDialogs& dialog
     slitWidth_ = new QLineEdit(QString::fromStdString(formatGeneral(shownSlit)), lightBox);
     slitWidth_->setObjectName("SlitWidth");
     slitWidth_->setMaximumWidth(60);
+    slitWidth_->setMinimumWidth(52);
     slitWidth_->setToolTip("The source's width across the grating's lines, mm");
     lightLayout->addWidget(slitWidth_, 1, 3);
     model_ = radioRow(this, lightBox, lightLayout, 2,

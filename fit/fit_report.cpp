@@ -129,8 +129,12 @@ std::string fitReportText(const FitReportInput& in) {
          figure(r.edgeRmsPhoto, 3) + " px in the photo (" + figure(r.edgeRms, 3) +
          " px on the program's 550 px disk)\n";
     t += lightLine(r.mirror);
-    t += "model    " + std::string(r.mirror.model == FitModel::Waves ? "wave optics over the " : "") +
-         (r.mirror.exact ? "exact ray trace" : "two-term series") + ", " +
+    // The wave picture is always of the exact surface.
+    t += "model    " +
+         std::string(r.mirror.model == FitModel::Waves ? "wave optics of the exact surface"
+                     : r.mirror.exact                  ? "exact ray trace"
+                                                       : "two-term series") +
+         ", " +
          figure(r.bandPairs, 1) + " band pairs, transverse " + signedPoint(r.parameters.transverse, 3) +
          " bands\n";
     if (std::isfinite(r.pictureExplained))

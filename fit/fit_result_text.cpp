@@ -64,8 +64,12 @@ std::string fitResultText(const FitResult& r, std::optional<double> separation) 
     case LightSource::Point: t += ", a point source"; break;
     }
     t += "\n";
-    t += "Model    " + std::string(r.mirror.model == FitModel::Waves ? "wave optics over the " : "") +
-         (r.mirror.exact ? "exact ray trace" : "two-term series") + ", " +
+    // The wave picture is always of the exact surface.
+    t += "Model    " +
+         std::string(r.mirror.model == FitModel::Waves ? "wave optics of the exact surface"
+                     : r.mirror.exact                  ? "exact ray trace"
+                                                       : "two-term series") +
+         ", " +
          fixed(r.bandPairs, 1) + " band pairs, transverse " + signedFixed(r.parameters.transverse, 3) + " bands\n";
     if (std::isfinite(r.pictureExplained))
         t += "Picture  the wave picture explains " + fixed(100 * r.pictureExplained, 1) +

@@ -407,6 +407,8 @@ void PhotoTools::showFitDialog() {
         fitDialog_ = std::make_unique<FitDialog>(&window_, errors_, dialogs_, photoFolder_, std::move(hooks),
                                                  controls_.movingSourceChecked());
         auto* keeper = new PlaceKeeper(*fitDialog_, settings_, "fitDialog");  // owned by the dialog
+        // Its size as it will show: at least what its contents need.
+        fitDialog_->resize(fitDialog_->size().expandedTo(fitDialog_->minimumSizeHint()));
         // Placed by the program, also where no window manager places it:
         // where it hides the least of the mirror, then of the photo's
         // controls, nearest the window's right below those controls; or

@@ -80,7 +80,7 @@ TEST(FitResultText, SaysWhatTheFitFoundAndWhence) {
     wave.mirror.source = LightSource::Grating;
     cases.push_back({"waves, the grating lit", wave, std::nullopt,
                      {"Light    0.630 \u00b5m, the grating lit from behind (a slit 0.125 mm wide)\n",
-                      "Model    wave optics over the two-term series"}});
+                      "Model    wave optics of the exact surface"}});
     FitResult white = wave;
     white.mirror.spectrum = Spectrum::White;
     white.mirror.source = LightSource::Slit;

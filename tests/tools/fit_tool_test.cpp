@@ -169,7 +169,7 @@ TEST_F(FitTool, AWavePhotoIsReadInTheLightGiven) {
     ASSERT_EQ(text.exitCode, 0) << text.standardError;
     EXPECT_TRUE(contains(text.standardOutput, "light    0.630 um, the grating lit from behind (a slit 0.1250 mm wide)"))
         << text.standardOutput;
-    EXPECT_TRUE(contains(text.standardOutput, "model    wave optics over the two-term series")) << text.standardOutput;
+    EXPECT_TRUE(contains(text.standardOutput, "model    wave optics of the exact surface")) << text.standardOutput;
 
     args.insert(args.end(), {"--model", "rays", "--json"});
     const testing::RawRun rays = fit(args);
