@@ -108,7 +108,9 @@ void ProgressPlot::drawOn(QPainter& p) const {
     QFont font = p.font();
     font.setPixelSize(11);
     p.setFont(font);
-    const bool days = t1_ - t0_ > 3 * kDay;
+    // Dates alone where the ticks (a fifth of the span apart) lie a day or
+    // more apart; closer, the time too, so that no two ticks read alike.
+    const bool days = 0.2 * (t1_ - t0_) >= kDay;
     for (const Panel panel : {Panel::Conic, Panel::Correction, Panel::Rms}) {
         const QRectF a = area(panel);
         const auto [lo, hi] = valueRange(panel);
