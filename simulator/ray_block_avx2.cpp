@@ -76,36 +76,57 @@ namespace {
 
 constexpr int kDraws = 2 * kRayBatch;
 
-// The draws of the block: eight generator states in the lanes, each step of
-// the eight advancing them by eight, the draw the high word of 10000 x seed.
-// Points take draws in pairs: u from the even, v from the odd ones.
+// The draws of the block: four sets of eight generator states in the
+// lanes, 32 consecutive states in all, each step advancing every one by 32
+// (four chains of multiplications that overlap, instead of one), the draw
+// the high word of 10000 x seed. Points take draws in pairs: u from the
+// even, v from the odd ones.
 [[gnu::target("avx2")]] std::uint32_t drawBlock(std::uint32_t seed, int* du, int* dv) {
-    constexpr Jump kEight = jumpOf(8);
-    alignas(32) std::uint32_t a[8], c[8];
-    for (int j = 0; j < 8; ++j) {
-        const Jump jump = jumpOf(j + 1);
-        a[j] = jump.a;
-        c[j] = jump.c;
-    }
-    __m256i state = _mm256_add_epi32(
-        _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int>(seed)), _mm256_load_si256(reinterpret_cast<const __m256i*>(a))),
-        _mm256_load_si256(reinterpret_cast<const __m256i*>(c)));
-    const __m256i stepA = _mm256_set1_epi32(static_cast<int>(kEight.a));
-    const __m256i stepC = _mm256_set1_epi32(static_cast<int>(kEight.c));
+    constexpr int kChains = 4;
+    constexpr Jump kStride = jumpOf(8 * kChains);
+    // The jumps from the seed to each of the first 32 states, made once by the compiler.
+    struct Jumps {
+        alignas(32) std::uint32_t a[kChains][8], c[kChains][8];
+    };
+    static constexpr Jumps kJumps = [] {
+        Jumps t{};
+        for (int chain = 0; chain < kChains; ++chain)
+            for (int j = 0; j < 8; ++j) {
+                const Jump jump = jumpOf(8 * chain + j + 1);
+                t.a[chain][j] = jump.a;
+                t.c[chain][j] = jump.c;
+            }
+        return t;
+    }();
+    const auto& a = kJumps.a;
+    const auto& c = kJumps.c;
+    const __m256i start = _mm256_set1_epi32(static_cast<int>(seed));
+    __m256i state[kChains];
+    for (int chain = 0; chain < kChains; ++chain)
+        state[chain] = _mm256_add_epi32(
+            _mm256_mullo_epi32(start, _mm256_load_si256(reinterpret_cast<const __m256i*>(a[chain]))),
+            _mm256_load_si256(reinterpret_cast<const __m256i*>(c[chain])));
+    const __m256i stepA = _mm256_set1_epi32(static_cast<int>(kStride.a));
+    const __m256i stepC = _mm256_set1_epi32(static_cast<int>(kStride.c));
     const __m256i scale = _mm256_set1_epi64x(10000);
     const __m256i highWords = _mm256_set1_epi64x(static_cast<long long>(0xFFFFFFFF00000000ull));
     const __m256i pairs = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
-    std::uint32_t last = 0;
-    for (int step = 0; step < kDraws / 8; ++step) {
-        const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(state, scale), 32);
-        const __m256i odd = _mm256_and_si256(_mm256_mul_epu32(_mm256_srli_epi64(state, 32), scale), highWords);
-        const __m256i draws = _mm256_permutevar8x32_epi32(_mm256_or_si256(even, odd), pairs);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(du + 4 * step), _mm256_castsi256_si128(draws));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dv + 4 * step), _mm256_extracti128_si256(draws, 1));
-        if (step == kDraws / 8 - 1) last = static_cast<std::uint32_t>(_mm256_extract_epi32(state, 7));
-        state = _mm256_add_epi32(_mm256_mullo_epi32(state, stepA), stepC);
+    static_assert(kDraws % (8 * kChains) == 0);
+    for (int step = 0; step < kDraws / (8 * kChains); ++step) {
+        for (int chain = 0; chain < kChains; ++chain) {
+            const __m256i x = state[chain];
+            const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(x, scale), 32);
+            const __m256i odd = _mm256_and_si256(_mm256_mul_epu32(_mm256_srli_epi64(x, 32), scale), highWords);
+            const __m256i draws = _mm256_permutevar8x32_epi32(_mm256_or_si256(even, odd), pairs);
+            const int at = 4 * (kChains * step + chain);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(du + at), _mm256_castsi256_si128(draws));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dv + at), _mm256_extracti128_si256(draws, 1));
+        }
+        if (step < kDraws / (8 * kChains) - 1)
+            for (int chain = 0; chain < kChains; ++chain)
+                state[chain] = _mm256_add_epi32(_mm256_mullo_epi32(state[chain], stepA), stepC);
     }
-    return last;
+    return static_cast<std::uint32_t>(_mm256_extract_epi32(state[kChains - 1], 7));
 }
 
 // |z| + 0.5 for the band index, |z| by clearing the sign bit.
