@@ -475,14 +475,20 @@ struct ExactStages {
 }
 
 // Paints the lit ones of n packed points, walked by their bits.
+// The target's fields are held in locals: a store to a pixel could
+// otherwise alias them and make every point read them again.
 inline void paintPacked(const std::uint32_t* litBits, int n, const std::int32_t* draws, const DrawTables& tables,
                         const BlockTarget& target) {
+    QRgb* const pixels = target.pixels;
+    const qsizetype stride = target.stride;
+    const unsigned width = target.width, height = target.height;
+    const QRgb colour = target.colour;
     for (int word = 0; word < (n + 31) / 32; ++word) {
         for (std::uint32_t bits = litBits[word]; bits != 0; bits &= bits - 1) {
             const int k = 32 * word + std::countr_zero(bits);
             const int px = tables.pixelX(draws[2 * k]), py = tables.pixelY(draws[2 * k + 1]);
-            if (static_cast<unsigned>(px) < target.width && static_cast<unsigned>(py) < target.height)
-                target.pixels[py * target.stride + px] = target.colour;
+            if (static_cast<unsigned>(px) < width && static_cast<unsigned>(py) < height)
+                pixels[py * stride + px] = colour;
         }
     }
 }
