@@ -8,8 +8,21 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace sg {
+
+double apertureSquareLimit(double aperture) {
+    if (std::isnan(aperture)) return aperture;  // sqrt(s) > NaN never holds, nor s > NaN
+    if (aperture < 0) return -1;                // every root, 0 included, lies beyond
+    if (std::isinf(aperture)) return aperture;
+    constexpr double kHuge = std::numeric_limits<double>::max();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    double s = std::fmin(aperture * aperture, kHuge);
+    while (s > 0 && std::sqrt(s) > aperture) s = std::nextafter(s, 0.0);
+    while (s < kHuge && !(std::sqrt(std::nextafter(s, kInf)) > aperture)) s = std::nextafter(s, kInf);
+    return s;
+}
 
 #if defined(__x86_64__)
 
@@ -63,36 +76,57 @@ namespace {
 
 constexpr int kDraws = 2 * kRayBatch;
 
-// The draws of the block: eight generator states in the lanes, each step of
-// the eight advancing them by eight, the draw the high word of 10000 x seed.
-// Points take draws in pairs: u from the even, v from the odd ones.
+// The draws of the block: four sets of eight generator states in the
+// lanes, 32 consecutive states in all, each step advancing every one by 32
+// (four chains of multiplications that overlap, instead of one), the draw
+// the high word of 10000 x seed. Points take draws in pairs: u from the
+// even, v from the odd ones.
 [[gnu::target("avx2")]] std::uint32_t drawBlock(std::uint32_t seed, int* du, int* dv) {
-    constexpr Jump kEight = jumpOf(8);
-    alignas(32) std::uint32_t a[8], c[8];
-    for (int j = 0; j < 8; ++j) {
-        const Jump jump = jumpOf(j + 1);
-        a[j] = jump.a;
-        c[j] = jump.c;
-    }
-    __m256i state = _mm256_add_epi32(
-        _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int>(seed)), _mm256_load_si256(reinterpret_cast<const __m256i*>(a))),
-        _mm256_load_si256(reinterpret_cast<const __m256i*>(c)));
-    const __m256i stepA = _mm256_set1_epi32(static_cast<int>(kEight.a));
-    const __m256i stepC = _mm256_set1_epi32(static_cast<int>(kEight.c));
+    constexpr int kChains = 4;
+    constexpr Jump kStride = jumpOf(8 * kChains);
+    // The jumps from the seed to each of the first 32 states, made once by the compiler.
+    struct Jumps {
+        alignas(32) std::uint32_t a[kChains][8], c[kChains][8];
+    };
+    static constexpr Jumps kJumps = [] {
+        Jumps t{};
+        for (int chain = 0; chain < kChains; ++chain)
+            for (int j = 0; j < 8; ++j) {
+                const Jump jump = jumpOf(8 * chain + j + 1);
+                t.a[chain][j] = jump.a;
+                t.c[chain][j] = jump.c;
+            }
+        return t;
+    }();
+    const auto& a = kJumps.a;
+    const auto& c = kJumps.c;
+    const __m256i start = _mm256_set1_epi32(static_cast<int>(seed));
+    __m256i state[kChains];
+    for (int chain = 0; chain < kChains; ++chain)
+        state[chain] = _mm256_add_epi32(
+            _mm256_mullo_epi32(start, _mm256_load_si256(reinterpret_cast<const __m256i*>(a[chain]))),
+            _mm256_load_si256(reinterpret_cast<const __m256i*>(c[chain])));
+    const __m256i stepA = _mm256_set1_epi32(static_cast<int>(kStride.a));
+    const __m256i stepC = _mm256_set1_epi32(static_cast<int>(kStride.c));
     const __m256i scale = _mm256_set1_epi64x(10000);
     const __m256i highWords = _mm256_set1_epi64x(static_cast<long long>(0xFFFFFFFF00000000ull));
     const __m256i pairs = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
-    std::uint32_t last = 0;
-    for (int step = 0; step < kDraws / 8; ++step) {
-        const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(state, scale), 32);
-        const __m256i odd = _mm256_and_si256(_mm256_mul_epu32(_mm256_srli_epi64(state, 32), scale), highWords);
-        const __m256i draws = _mm256_permutevar8x32_epi32(_mm256_or_si256(even, odd), pairs);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(du + 4 * step), _mm256_castsi256_si128(draws));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dv + 4 * step), _mm256_extracti128_si256(draws, 1));
-        if (step == kDraws / 8 - 1) last = static_cast<std::uint32_t>(_mm256_extract_epi32(state, 7));
-        state = _mm256_add_epi32(_mm256_mullo_epi32(state, stepA), stepC);
+    static_assert(kDraws % (8 * kChains) == 0);
+    for (int step = 0; step < kDraws / (8 * kChains); ++step) {
+        for (int chain = 0; chain < kChains; ++chain) {
+            const __m256i x = state[chain];
+            const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(x, scale), 32);
+            const __m256i odd = _mm256_and_si256(_mm256_mul_epu32(_mm256_srli_epi64(x, 32), scale), highWords);
+            const __m256i draws = _mm256_permutevar8x32_epi32(_mm256_or_si256(even, odd), pairs);
+            const int at = 4 * (kChains * step + chain);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(du + at), _mm256_castsi256_si128(draws));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dv + at), _mm256_extracti128_si256(draws, 1));
+        }
+        if (step < kDraws / (8 * kChains) - 1)
+            for (int chain = 0; chain < kChains; ++chain)
+                state[chain] = _mm256_add_epi32(_mm256_mullo_epi32(state[chain], stepA), stepC);
     }
-    return last;
+    return static_cast<std::uint32_t>(_mm256_extract_epi32(state[kChains - 1], 7));
 }
 
 // |z| + 0.5 for the band index, |z| by clearing the sign bit.
@@ -344,6 +378,123 @@ inline void paintLitBits(const std::uint32_t* litBits, const int* du, const int*
     }
 }
 
+namespace {
+
+// Left-packing of four 64-bit lanes: for each mask of lanes kept, the 32-bit
+// halves of the kept lanes first, in order.
+struct PackTable {
+    alignas(32) std::int32_t index[16][8];
+};
+constexpr PackTable makePackTable() {
+    PackTable t{};
+    for (int mask = 0; mask < 16; ++mask) {
+        int out = 0;
+        for (int lane = 0; lane < 4; ++lane)
+            if ((mask >> lane) & 1) {
+                t.index[mask][2 * out] = 2 * lane;
+                t.index[mask][2 * out + 1] = 2 * lane + 1;
+                ++out;
+            }
+        for (; out < 4; ++out) t.index[mask][2 * out] = t.index[mask][2 * out + 1] = 0;
+    }
+    return t;
+}
+constexpr PackTable kPack = makePackTable();
+
+// The points of a block inside the aperture, packed to the front in the
+// order drawn, with their draws; the arrays hold four values beyond the
+// last point (the remains of the last packing) so that the last group of
+// lanes reads defined points.
+struct InsidePoints {
+    alignas(32) double u[kRayBatch + 4], v[kRayBatch + 4], sq[kRayBatch + 4];
+    alignas(32) std::int32_t draws[2 * (kRayBatch + 4)];  // du, dv of each point
+    int count = 0;
+};
+
+// The exact trace of the packed points in stages over the whole block, one
+// division or root in each, so that no stage waits on a chain of them.
+struct ExactStages {
+    alignas(32) double root[kRayBatch + 4], sag[kRayBatch + 4], valid[kRayBatch + 4];
+    alignas(32) double oz[kRayBatch + 4], scale[kRayBatch + 4];
+};
+
+// The normal pass's decision of the packed points, the exact trace's
+// operations one by one and in their order (the flat zone: its sag of 0
+// still added, the conic's root itself the normal's axial part): bit k of
+// litBits set where packed point k is lit.
+[[gnu::target("avx2")]] void exactStagesLanes(const ExactLanes& e, const InsidePoints& in, std::uint32_t* litBits) {
+    ExactStages st;
+    const int n = in.count, groups = (n + 3) / 4 * 4;
+    const __m256d zero = e.zero;
+    // The conic's sag and root.
+    for (int k = 0; k < groups; k += 4) {
+        const __m256d sq = _mm256_load_pd(in.sq + k);
+        const __m256d square = _mm256_sub_pd(e.RR, _mm256_mul_pd(e.onePlusK, sq));
+        // fmax(square, 0): 0 where square is below 0 or NaN.
+        const __m256d root = _mm256_sqrt_pd(_mm256_and_pd(square, _mm256_cmp_pd(square, zero, _CMP_GT_OQ)));
+        const __m256d sag = _mm256_add_pd(_mm256_div_pd(sq, _mm256_add_pd(e.R, root)), zero);
+        _mm256_store_pd(st.root + k, root);
+        _mm256_store_pd(st.sag + k, sag);
+        _mm256_store_pd(st.valid + k, _mm256_cmp_pd(square, zero, _CMP_GE_OQ));
+    }
+    // The reflection of the ray from the source on the axis.
+    for (int k = 0; k < groups; k += 4) {
+        const __m256d sq = _mm256_load_pd(in.sq + k), c = _mm256_load_pd(st.root + k);
+        const __m256d toMirror = _mm256_sub_pd(_mm256_load_pd(st.sag + k), e.q);
+        const __m256d bounce = _mm256_div_pd(_mm256_mul_pd(e.two, _mm256_sub_pd(_mm256_mul_pd(toMirror, c), sq)),
+                                             _mm256_add_pd(sq, _mm256_mul_pd(c, c)));
+        _mm256_store_pd(st.oz + k, _mm256_sub_pd(toMirror, _mm256_mul_pd(bounce, c)));
+        _mm256_store_pd(st.scale + k, _mm256_add_pd(e.one, bounce));
+    }
+    // The crossing with the plane, and the bands there.
+    for (int k = 0; k < groups; k += 4) {
+        const __m256d u = _mm256_load_pd(in.u + k), v = _mm256_load_pd(in.v + k);
+        const __m256d oz = _mm256_load_pd(st.oz + k), scale = _mm256_load_pd(st.scale + k);
+        const __m256d ox = _mm256_mul_pd(u, scale), oy = _mm256_mul_pd(v, scale);
+        const __m256d reach = _mm256_div_pd(_mm256_sub_pd(e.p, _mm256_load_pd(st.sag + k)), oz);
+        const __m256d x = _mm256_xor_pd(_mm256_add_pd(u, _mm256_mul_pd(reach, ox)), e.signMask);
+        const __m256d y = _mm256_xor_pd(_mm256_add_pd(v, _mm256_mul_pd(reach, oy)), e.signMask);
+        __m256d valid = _mm256_and_pd(_mm256_load_pd(st.valid + k), _mm256_cmp_pd(oz, zero, _CMP_GT_OQ));
+        valid = _mm256_and_pd(valid, _mm256_cmp_pd(reach, zero, _CMP_GE_OQ));
+        valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(x, x), zero, _CMP_EQ_OQ));
+        valid = _mm256_and_pd(valid, _mm256_cmp_pd(_mm256_sub_pd(y, y), zero, _CMP_EQ_OQ));
+        const __m256d along = _mm256_div_pd(e.horizontal ? y : x, e.w);
+        // Y / w only where "2 D" reads it.
+        const LaneBands bands =
+            laneBands(e.test, e.twoD, false, along, e.twoD ? _mm256_div_pd(y, e.w) : zero, e.shift);
+        valid = _mm256_andnot_pd(bands.outside, valid);
+        const __m256d lit = _mm256_and_pd(_mm256_xor_pd(bands.dark, e.flip), valid);
+        litBits[k / 32] |= static_cast<std::uint32_t>(_mm256_movemask_pd(lit)) << (k % 32);
+    }
+    // The lanes beyond the last point decide nothing.
+    if (n % 32 != 0) litBits[n / 32] &= (std::uint32_t{1} << (n % 32)) - 1;
+}
+
+[[gnu::target("avx2")]] inline __m256d packLanes(__m256d x, __m256i order) {
+    return _mm256_castps_pd(_mm256_permutevar8x32_ps(_mm256_castpd_ps(x), order));
+}
+
+// Paints the lit ones of n packed points, walked by their bits.
+// The target's fields are held in locals: a store to a pixel could
+// otherwise alias them and make every point read them again.
+inline void paintPacked(const std::uint32_t* litBits, int n, const std::int32_t* draws, const DrawTables& tables,
+                        const BlockTarget& target) {
+    QRgb* const pixels = target.pixels;
+    const qsizetype stride = target.stride;
+    const unsigned width = target.width, height = target.height;
+    const QRgb colour = target.colour;
+    for (int word = 0; word < (n + 31) / 32; ++word) {
+        for (std::uint32_t bits = litBits[word]; bits != 0; bits &= bits - 1) {
+            const int k = 32 * word + std::countr_zero(bits);
+            const int px = tables.pixelX(draws[2 * k]), py = tables.pixelY(draws[2 * k + 1]);
+            if (static_cast<unsigned>(px) < width && static_cast<unsigned>(py) < height)
+                pixels[py * stride + px] = colour;
+        }
+    }
+}
+
+}  // namespace
+
 [[gnu::target("avx2")]] void decideExactBlockAvx2(const RaySetup& s, const DrawTables& tables, double aperture,
                                                   const BlockTarget& target, RandomGenerator& random) {
     alignas(32) int du[kRayBatch], dv[kRayBatch];
@@ -354,20 +505,31 @@ inline void paintLitBits(const std::uint32_t* litBits, const int* du, const int*
         pu[k] = coordinate[du[k]];
         pv[k] = coordinate[dv[k]];
     }
-    const ExactLanes e = exactLanes(s);
-    const __m256d limit = _mm256_set1_pd(aperture);
-    std::uint32_t litBits[kRayBatch / 32] = {};
+    // Inside unless the root of u^2 + v^2 lies beyond the aperture, tested
+    // on the square itself: the same points, without the root.
+    const __m256d sqLimit = _mm256_set1_pd(apertureSquareLimit(aperture));
+    InsidePoints in;
+    int n = 0;
     for (int k = 0; k < kRayBatch; k += 4) {
         const __m256d u = _mm256_load_pd(pu + k), v = _mm256_load_pd(pv + k);
         const __m256d sq = _mm256_add_pd(_mm256_mul_pd(u, u), _mm256_mul_pd(v, v));
-        const __m256d r = _mm256_sqrt_pd(sq);
-        // Inside unless beyond the aperture (a NaN radius counts as inside, as in the portable code).
-        const __m256d inside = _mm256_cmp_pd(r, limit, _CMP_NGT_UQ);
-        // The flat zone: a sag and a slope of 0 at every point.
-        const __m256d lit = exactLitLanes(e, u, v, sq, r, e.zero, e.zero, false, e.zero, e.zero);
-        litBits[k / 32] |= static_cast<std::uint32_t>(_mm256_movemask_pd(_mm256_and_pd(lit, inside))) << (k % 32);
+        const int mask = _mm256_movemask_pd(_mm256_cmp_pd(sq, sqLimit, _CMP_NGT_UQ));
+        const __m256i order = _mm256_load_si256(reinterpret_cast<const __m256i*>(kPack.index[mask]));
+        const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(du + k));
+        const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(dv + k));
+        const __m256i draws = _mm256_set_m128i(_mm_unpackhi_epi32(a, b), _mm_unpacklo_epi32(a, b));
+        _mm256_storeu_pd(in.u + n, packLanes(u, order));
+        _mm256_storeu_pd(in.v + n, packLanes(v, order));
+        _mm256_storeu_pd(in.sq + n, packLanes(sq, order));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(in.draws + 2 * n), _mm256_permutevar8x32_epi32(draws, order));
+        n += std::popcount(static_cast<unsigned>(mask));
     }
-    paintLitBits(litBits, du, dv, tables, target);
+    in.count = n;
+    std::uint32_t litBits[kRayBatch / 32] = {};
+    if (n > 0) {
+        exactStagesLanes(exactLanes(s), in, litBits);
+        paintPacked(litBits, n, in.draws, tables, target);
+    }
     random.restore(seedAfter);
 }
 

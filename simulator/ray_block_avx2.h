@@ -68,6 +68,11 @@ void decideExactLanes(const RaySetup& s, const double* u, const double* v, const
                       const double* zoneSag, const double* zoneSlope, const double* sourceX, const double* sourceY,
                       int n, bool* lit);
 
+// The largest square radius s whose root is not beyond the aperture: for
+// every s >= 0, and for NaN, sqrt(s) > aperture exactly when s > the
+// limit, so that a block can test the aperture on u^2 + v^2 itself.
+double apertureSquareLimit(double aperture);
+
 // The set-up conditions of the block: a conic whose divisors are not zero
 // and a band width.
 bool blockSetupUsable(const RaySetup& s);

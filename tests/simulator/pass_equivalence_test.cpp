@@ -14,8 +14,10 @@
 
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace sg {
 namespace {
@@ -304,6 +306,36 @@ TEST(PassLanes, PlanePositionsBitForBit) {
     }
     EXPECT_EQ(compared, 9 * 2000 * kRayBatch);
     EXPECT_GT(lit, compared / 20);  // the centre lines are thin, the bands are not
+}
+
+// The aperture tested on u^2 + v^2 against its limit keeps exactly the
+// points whose root is not beyond the aperture: the limit is the last
+// square whose root is not beyond it, for mirrors of every size, apertures
+// whose square rounds either way, and the degenerate ones.
+TEST(PassLanes, ApertureOnTheSquareKeepsThePointsOfTheRoot) {
+    std::uint64_t state = 987654321;
+    auto uniform = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> apertures = {0.0, -0.0, 1.0, 2.0, 100.0, 127.0, 0.5e-320, 1e-160, 1.3407807929942596e154,
+                                     1e300, std::numeric_limits<double>::max(), -3.0, -inf, inf};
+    for (int i = 0; i < 20000; ++i) apertures.push_back(std::ldexp(0.5 + uniform(), static_cast<int>(uniform() * 80) - 40));
+    for (double a : apertures) {
+        const double limit = apertureSquareLimit(a);
+        const auto outside = [a](double s) { return std::sqrt(s) > a; };
+        if (a >= 0 && !std::isinf(a)) {
+            EXPECT_FALSE(outside(limit)) << "aperture " << a;
+            EXPECT_TRUE(outside(std::nextafter(limit, inf)) || limit == std::numeric_limits<double>::max())
+                << "aperture " << a;
+        }
+        // Squares about the aperture's own, and points of the whole range.
+        const double around = a * a;
+        for (double s : {around, std::nextafter(around, 0.0), std::nextafter(around, inf), 0.0, 1.0, inf,
+                         uniform() * 4 * std::fabs(around), std::numeric_limits<double>::quiet_NaN()})
+            ASSERT_EQ(s > limit, outside(s)) << "aperture " << a << " square " << s;
+    }
 }
 
 // The lanes decide every block of the moving source off focus, of the
