@@ -28,6 +28,43 @@ void jsonFigure(JsonWriter& j, double value, int decimals) {
         j.number(value);
 }
 
+
+
+// The light and the source the fit assumed, for the text.
+std::string lightLine(const FitMirror& m) {
+    std::string t = "light    ";
+    t += m.spectrum == Spectrum::White && m.model == FitModel::Waves ? "white light"
+                                                                      : figure(m.wavelength, 3) + " um";
+    switch (m.source) {
+    case LightSource::Slit: t += ", a slit " + figure(m.slitWidth, 4) + " mm wide"; break;
+    case LightSource::Grating:
+        t += ", the grating lit from behind (a slit " + figure(sourceWidth(m), 4) + " mm wide)";
+        break;
+    case LightSource::Point: t += ", a point source"; break;
+    }
+    return t + "\n";
+}
+
+std::string diskLine(const PhotoAlignment& a) {
+    return "disk     centre " + figure(a.disk.cx, 2) + ", " + figure(a.disk.cy, 2) + " px, radius " +
+           figure(a.disk.radius, 2) + " px, band normal " + figure(a.direction.normalDeg, 2) + " deg\n";
+}
+
+std::string photoLine(const std::string& label, const std::string& name, const PhotoAlignment& a) {
+    return label + name + ", " + std::to_string(a.photoWidth) + " x " + std::to_string(a.photoHeight) + " pixels\n";
+}
+
+void jsonDisk(JsonWriter& j, const char* key, const PhotoAlignment& a) {
+    j.key(key).beginObject(JsonWriter::Layout::Inline);
+    jsonFigure(j.key("cx"), a.disk.cx, 3);
+    jsonFigure(j.key("cy"), a.disk.cy, 3);
+    jsonFigure(j.key("r"), a.disk.radius, 3);
+    jsonFigure(j.key("band_normal_deg"), a.direction.normalDeg, 3);
+    j.end();
+}
+
+}  // namespace
+
 const char* sideName(Side s) {
     switch (s) {
     case Side::Inside: return "inside";
@@ -66,41 +103,6 @@ const char* sourceKindName(LightSource k) {
     }
     return "point";
 }
-
-// The light and the source the fit assumed, for the text.
-std::string lightLine(const FitMirror& m) {
-    std::string t = "light    ";
-    t += m.spectrum == Spectrum::White && m.model == FitModel::Waves ? "white light"
-                                                                      : figure(m.wavelength, 3) + " um";
-    switch (m.source) {
-    case LightSource::Slit: t += ", a slit " + figure(m.slitWidth, 4) + " mm wide"; break;
-    case LightSource::Grating:
-        t += ", the grating lit from behind (a slit " + figure(sourceWidth(m), 4) + " mm wide)";
-        break;
-    case LightSource::Point: t += ", a point source"; break;
-    }
-    return t + "\n";
-}
-
-std::string diskLine(const PhotoAlignment& a) {
-    return "disk     centre " + figure(a.disk.cx, 2) + ", " + figure(a.disk.cy, 2) + " px, radius " +
-           figure(a.disk.radius, 2) + " px, band normal " + figure(a.direction.normalDeg, 2) + " deg\n";
-}
-
-std::string photoLine(const std::string& label, const std::string& name, const PhotoAlignment& a) {
-    return label + name + ", " + std::to_string(a.photoWidth) + " x " + std::to_string(a.photoHeight) + " pixels\n";
-}
-
-void jsonDisk(JsonWriter& j, const char* key, const PhotoAlignment& a) {
-    j.key(key).beginObject(JsonWriter::Layout::Inline);
-    jsonFigure(j.key("cx"), a.disk.cx, 3);
-    jsonFigure(j.key("cy"), a.disk.cy, 3);
-    jsonFigure(j.key("r"), a.disk.radius, 3);
-    jsonFigure(j.key("band_normal_deg"), a.direction.normalDeg, 3);
-    j.end();
-}
-
-}  // namespace
 
 std::string fitReportText(const FitReportInput& in) {
     const FitResult& r = *in.result;

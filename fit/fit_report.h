@@ -25,6 +25,15 @@ struct FitReportInput {
 };
 
 std::string fitReportText(const FitReportInput& in);
+
+// The words the report uses for the fit's choices: "inside", "outside" or
+// "undecided"; "given", "second photo", "conic" or "undecided"; "none",
+// "edge" or "centre"; "rays" or "waves"; "point", "slit" or "grating".
+const char* sideName(Side s);
+const char* sideFromName(SideFrom s);
+const char* zoneName(ZoneKind k);
+const char* modelName(FitModel m);
+const char* sourceKindName(LightSource k);
 std::string fitReportJson(const FitReportInput& in);
 
 }  // namespace sg

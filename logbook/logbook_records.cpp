@@ -12,33 +12,8 @@ namespace sg {
 
 namespace {
 
-const char* sideWord(Side s) {
-    switch (s) {
-    case Side::Inside: return "inside";
-    case Side::Outside: return "outside";
-    case Side::Unknown: break;
-    }
-    return "unknown";
-}
-
-const char* sideFromWord(SideFrom s) {
-    switch (s) {
-    case SideFrom::Given: return "given";
-    case SideFrom::SecondPhoto: return "second photo";
-    case SideFrom::Conic: return "conic";
-    case SideFrom::Undecided: break;
-    }
-    return "undecided";
-}
-
-const char* zoneWord(ZoneKind k) {
-    switch (k) {
-    case ZoneKind::Edge: return "edge";
-    case ZoneKind::Centre: return "centre";
-    case ZoneKind::None: break;
-    }
-    return "none";
-}
+// A side given: "unknown" where none was given.
+const char* sideWord(Side s) { return s == Side::Unknown ? "unknown" : sideName(s); }
 
 }  // namespace
 
@@ -131,7 +106,7 @@ LogEntry photoEntry(const PhotoEntryInput& in, const QDateTime& when) {
     p.sourceMoves = r.mirror.sourceMoves;
     p.exact = r.mirror.exact;
     p.sideGiven = sideWord(q.side);
-    p.zone = zoneWord(r.zone.kind);
+    p.zone = zoneName(r.zone.kind);
     p.zoneStart = r.zone.start;
     p.offset = r.parameters.offset;
     p.conic = r.parameters.conic;
@@ -141,12 +116,10 @@ LogEntry photoEntry(const PhotoEntryInput& in, const QDateTime& when) {
     p.offsetSigma = r.offset.sigma;
     p.zoneHeightSigma = r.zoneHeight ? r.zoneHeight->sigma : 0;
     p.side = r.sideFrom == SideFrom::Undecided ? "undecided" : sideWord(r.side);
-    p.sideFrom = sideFromWord(r.sideFrom);
-    p.model = r.mirror.model == FitModel::Waves ? "waves" : "rays";
+    p.sideFrom = sideFromName(r.sideFrom);
+    p.model = modelName(r.mirror.model);
     p.spectrum = r.mirror.spectrum == Spectrum::White ? "white" : "mono";
-    p.sourceKind = r.mirror.source == LightSource::Slit      ? "slit"
-                   : r.mirror.source == LightSource::Grating ? "grating"
-                                                             : "point";
+    p.sourceKind = sourceKindName(r.mirror.source);
     p.slitWidth = r.mirror.slitWidth;
     e.photo = std::move(p);
     return e;
