@@ -150,16 +150,17 @@ TEST_F(LogCommand, APhotoIsFittedAsShadowgramFitDoesWithTheLogbooksMirror) {
     ASSERT_TRUE(testing::savePhoto(testing::makeSyntheticPhoto(truth, camera), photo));
     const std::string book = path("photos.sglog");
 
+    // The photo is drawn by the program's rays: the fit is told so.
     const testing::RawRun first = log({book, "add-photo", photo, "--diameter", "200", "--radius", "2000", "--lines", "4",
-                                       "--outside", "--json", "--date", "2026-11-02"});
+                                       "--outside", "--model", "rays", "--json", "--date", "2026-11-02"});
     ASSERT_EQ(first.exitCode, 0) << first.standardError;
     // Without --diameter and --radius the logbook's mirror is taken.
-    const testing::RawRun second = log({book, "add-photo", photo, "--lines", "4", "--outside"});
+    const testing::RawRun second = log({book, "add-photo", photo, "--lines", "4", "--outside", "--model", "rays"});
     ASSERT_EQ(second.exitCode, 0) << second.standardError;
     EXPECT_TRUE(contains(second.standardOutput, "Logbook: entry 2 (photo)")) << second.standardOutput;
 
     const testing::RawRun fitted = runRaw({kFit, photo, "--diameter", "200", "--radius", "2000", "--lines", "4",
-                                           "--outside", "--json"});
+                                           "--outside", "--model", "rays", "--json"});
     ASSERT_EQ(fitted.exitCode, 0) << fitted.standardError;
     QJsonObject expected = QJsonDocument::fromJson(QByteArray::fromStdString(fitted.standardOutput)).object();
     ASSERT_FALSE(expected.isEmpty());
