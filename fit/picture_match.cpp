@@ -53,15 +53,20 @@ std::vector<double> gaussian(double sigma) {
     return w;
 }
 
-// The model along the lines of one picture.
-LineModel modelLines(const WaveFrame& frame, const std::vector<Line>& lines, bool rows) {
+// The model along the lines of one photo's picture (the other photo's
+// lines left empty).
+LineModel modelLines(const WaveFrame& frame, const std::vector<Line>& lines, int photo) {
     LineModel out;
     out.reserve(lines.size());
     for (const Line& l : lines) {
+        if (l.photo != photo) {
+            out.emplace_back();
+            continue;
+        }
         std::vector<float> m(l.bright.size() + 2 * kPad);
         for (std::size_t i = 0; i < m.size(); ++i) {
             const int along = l.first - kPad + int(i);
-            const int x = rows ? along : l.index, y = rows ? l.index : along;
+            const int x = l.row ? along : l.index, y = l.row ? l.index : along;
             float v = 0;
             if (x >= 0 && x < WaveFrame::kWidth && y >= 0 && y < WaveFrame::kHeight) v = frame.at(x, y);
             m[i] = std::isfinite(v) ? v : 0.0f;
@@ -328,7 +333,7 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
         }
 
     LineModel model[2];
-    for (int i = 0; i < photos; ++i) model[i] = modelLines(current[std::size_t(i)], lines, rows[i]);
+    for (int i = 0; i < photos; ++i) model[i] = modelLines(current[std::size_t(i)], lines, i);
 
     // The camera's tone curve and blur for the model as it stands.
     double gamma[2] = {1, 1}, blur[2] = {std::clamp(blurStart[0], 0.0, kMostBlur),
@@ -375,7 +380,7 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
             set(q, j, get(p, j) + stepOf(j));
             const std::array<WaveFrame, 2> moved = pictures(q);
             for (int i = 0; i < photos; ++i) {
-                std::vector<double> d = blurred(modelLines(moved[std::size_t(i)], lines, rows[i]), lines, i, blur[i]);
+                std::vector<double> d = blurred(modelLines(moved[std::size_t(i)], lines, i), lines, i, blur[i]);
                 for (std::size_t k = 0; k < d.size(); ++k) d[k] = (d[k] - base[i][k]) / stepOf(j);
                 derivative[i][std::size_t(j)] = std::move(d);
             }
@@ -463,7 +468,7 @@ PictureMatch matchPicture(const FitProblem& problem, const FitParameters& start,
             }
             const std::array<WaveFrame, 2> tried = pictures(q);
             LineModel triedModel[2];
-            for (int i = 0; i < photos; ++i) triedModel[i] = modelLines(tried[std::size_t(i)], lines, rows[i]);
+            for (int i = 0; i < photos; ++i) triedModel[i] = modelLines(tried[std::size_t(i)], lines, i);
             double total = 0;
             for (int i = 0; i < photos; ++i)
                 total += solve(lines, i, linearLight(lines, i, gamma[i]), blurred(triedModel[i], lines, i, blur[i])).left;
